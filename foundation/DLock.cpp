@@ -51,8 +51,15 @@ DLock::~DLock()
     // waiter can finish before the section goes away.
     if (m_owner.load() == self)
         Release();
-    while (m_owner.load() != 0 || m_waiters.load() != 0)
+    // The owner id is cleared just before the holder leaves the section, so
+    // only entering it ourselves proves that the holder is out.
+    for (;;) {
+        if (m_owner.load() == 0 && m_waiters.load() == 0 && TryEnterCriticalSection(&m_section)) {
+            LeaveCriticalSection(&m_section);
+            break;
+        }
         PumpMessageAndYield();
+    }
     DeleteCriticalSection(&m_section);
 }
 
