@@ -70,3 +70,17 @@ char* AllocZeroed(size_t size)
 {
     return new (std::nothrow) char[size]();
 }
+
+long UWString::GetLength()
+{
+    // A copy or an append leaves one form only; make the other from it so
+    // that the narrow length describes the same text as the wide one.
+    if (HasW() && !HasA()) {
+        const std::wstring wide = GetW();
+        SetW(wide.c_str());
+    } else if (HasA() && !HasW()) {
+        const std::string narrow = GetA();
+        SetA(narrow.c_str());
+    }
+    return static_cast<long>(std::strlen(GetA()));
+}

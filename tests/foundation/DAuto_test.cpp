@@ -1,4 +1,5 @@
 #include "foundation/DAuto.h"
+#include "foundation/UString.h"
 
 #include <gtest/gtest.h>
 
@@ -273,4 +274,29 @@ TEST(AllocZeroed, GivesZeroBytesForADAuto)
 TEST(AllocZeroed, ExhaustedMemoryGivesNull)
 {
     EXPECT_EQ(nullptr, AllocZeroed(static_cast<size_t>(-1) / 2));
+}
+
+// --- UWString::GetLength ----------------------------------------------------------
+
+TEST(UWStringLength, BringsBothFormsInLineFirst)
+{
+    UWString empty;
+    EXPECT_EQ(0, empty.GetLength());
+
+    UWString set;
+    set.SetA("abc\xE9");
+    EXPECT_EQ(4, set.GetLength());
+
+    UWString wideOnly(set); // a copy keeps the wide form only
+    ASSERT_FALSE(wideOnly.HasA());
+    EXPECT_EQ(4, wideOnly.GetLength());
+    EXPECT_TRUE(wideOnly.HasA());
+    EXPECT_STREQ("abc\xE9", wideOnly.GetA());
+
+    UWString appended;
+    appended.SetW(L"ab");
+    appended.AppendW(L"\x20AC"); // the euro sign is one byte in code page 1252
+    EXPECT_EQ(3, appended.GetLength());
+    EXPECT_STREQ("ab\x80", appended.GetA());
+    EXPECT_STREQ(L"ab\x20AC", appended.GetW());
 }
