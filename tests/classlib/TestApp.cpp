@@ -28,6 +28,9 @@ BOOL ScriptDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
     SetTimer(kSafetyTimer, kSafetyMs);
+    if (timerMs) {
+        SetTimer(1, timerMs);
+    }
     return onInit ? onInit(*this) : TRUE;
 }
 
@@ -50,8 +53,8 @@ const CMessageMap* ScriptDialog::GetMessageMap() const
 
 LRESULT ScriptDialog::OnTimerMsg(WPARAM id, LPARAM)
 {
+    KillTimer(id);
     if (id == kSafetyTimer) {
-        KillTimer(id);
         EndDialog(kStuck);
     } else if (onTimer) {
         onTimer(*this, id);

@@ -32,7 +32,10 @@ class ScriptDialog : public CDialog {
 public:
     using CDialog::CDialog;
 
+    // Not 0: a one-shot timer (id 1) of that many ms starts at initialisation.
+    UINT timerMs = 0;
     std::function<BOOL(ScriptDialog&)> onInit;
+    // One-shot: the timer is killed before this runs.
     std::function<void(ScriptDialog&, UINT_PTR)> onTimer;
     // Messages WM_APP to WM_APP + 0xFF.
     std::function<LRESULT(ScriptDialog&, UINT, WPARAM, LPARAM)> onApp;
