@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "foundation/DProps.h"
+#include "foundation/StrUtil.h"
 
 namespace CUTTING {
 
@@ -95,6 +96,28 @@ public:
     // The full statistics pass (see ComputeSummary in LayoutStats.h).
     void ComputeSummary(const DProps& options);
 };
+
+// Position of the first record (piece or blank) with the id, -1 when none.
+template <class Record>
+long FindRecordById(const std::vector<Record>& list, long id)
+{
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i].id == id)
+            return static_cast<long>(i);
+    return -1;
+}
+
+// Sum of the quantities of the records at least x long (equal within the
+// tolerance counts); x = -1 takes them all.
+template <class Record>
+long SumQuantitiesOfAtLeast(double x, const std::vector<Record>& list)
+{
+    long sum = 0;
+    for (const Record& r : list)
+        if (IsAtLeast(r.length, x))
+            sum += r.quantity;
+    return sum;
+}
 
 long SumPieceQuantities(const std::vector<Piece>& list);
 // Position of the first piece with the id, -1 when none.

@@ -17,7 +17,7 @@ void Refresh(Layout& layout, bool withTotals);
 void UpdateTotals(Layout& layout);
 // Cuts the pattern (parallel to the demand) as often as demand and stock allow and
 // appends it to the cuttings; returns the number of bars cut.
-long ApplyPattern(Layout& layout, Blank pattern);
+long ApplyPattern(Layout& layout, Blank& pattern);
 void RemoveEmptyPieces(Layout& layout);
 // Drops patterns with fewer than one bar; returns the new count.
 long RemoveEmptyCuttings(std::vector<Blank>& list);
