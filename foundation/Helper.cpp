@@ -253,7 +253,9 @@ std::string GetFileInfo(const char* path, DProps* info)
     Probe probe = ProbePath(path);
     if (probe.type == 0)
         return std::string();
-    std::string text = ProbeText(path);
+    // A drive root is named with its separator: "C:" alone is the current
+    // folder of that drive.
+    std::string text = ProbeText(path) + (probe.root ? "\\" : "");
     std::string full = text;
     DWORD needed = GetFullPathNameA(text.c_str(), 0, nullptr, nullptr);
     if (needed > 0) {
@@ -396,7 +398,7 @@ bool WriteAll(HANDLE file, const char* data, size_t length)
 // Writes a whole file beside the target, flushes it and moves it over the
 // target, so the target is either the old file or the new one, never a part.
 // Keeps the system's error code of the step that failed.
-bool ReplaceFile(const std::wstring& target, const char* data, size_t length)
+bool ReplaceWholeFile(const std::wstring& target, const char* data, size_t length)
 {
     static std::atomic<unsigned> sequence{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -459,8 +461,11 @@ long WriteBytes(const char* fileName, const char* data, size_t length, bool appe
         SetLastError(ERROR_INVALID_NAME);
         return 0;
     }
-    bool done = append ? AppendFile(target, data, length) : ReplaceFile(target, data, length);
-    return done ? static_cast<long>(length) : 0;
+    bool done = append ? AppendFile(target, data, length) : ReplaceWholeFile(target, data, length);
+    if (!done)
+        return 0;
+    SetLastError(ERROR_SUCCESS);
+    return static_cast<long>(length);
 }
 
 } // namespace

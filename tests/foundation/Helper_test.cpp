@@ -376,6 +376,7 @@ TEST_F(HelperFiles, GetFileInfoDescribesFoldersAndDriveRoots)
     EXPECT_EQ("", DProps::GetString(drive, "name"));
     EXPECT_EQ("0", DProps::GetString(drive, "size"));
     EXPECT_EQ("0", DProps::GetString(drive, "time"));
+    EXPECT_EQ("C:\\", Helper::GetFileInfo("C:", nullptr));
 }
 
 TEST_F(HelperFiles, GetFileInfoOfNothingIsEmptyAndLeavesTheBagAlone)
@@ -526,6 +527,10 @@ TEST_F(HelperFiles, WriteTextFileWritesAnyOtherEncodingUnchanged)
         EXPECT_EQ("\xE9z", ReadBytes(Path("a.txt")));
         EXPECT_EQ(nullptr, options.Get("error", nullptr));
     }
+    DProps empty;
+    EXPECT_EQ(0, Helper::WriteTextFile(Path("empty.txt").c_str(), "", &empty));
+    EXPECT_EQ("", ReadBytes(Path("empty.txt")));
+    EXPECT_EQ("0", DProps::GetString(empty, "error")) << "nothing written, nothing failed";
     EXPECT_EQ(1, Helper::WriteTextFile(Path("b.txt").c_str(), "b", nullptr));
     EXPECT_EQ(0, Helper::WriteTextFile("", "b", nullptr));
 }
