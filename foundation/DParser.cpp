@@ -4,6 +4,21 @@
 
 #include "foundation/StrUtil.h"
 
+namespace {
+
+// The next reference at or after pos: open at its "${", close at the first "}"
+// after that. False when either is missing.
+bool FindReference(const std::string& text, size_t pos, size_t& open, size_t& close)
+{
+    open = text.find("${", pos);
+    if (open == std::string::npos)
+        return false;
+    close = text.find('}', open + 2);
+    return close != std::string::npos;
+}
+
+}  // namespace
+
 DParser::DParser(const DParser& other) : m_variables(other.m_variables) {}
 
 DParser::~DParser() = default;
@@ -16,13 +31,9 @@ std::string DParser::Expand(const char* text)
     std::vector<size_t> inserted;
     long replacements = 0;
     size_t pos = 0;
-    for (;;) {
-        size_t open = out.find("${", pos);
-        if (open == std::string::npos)
-            break;
-        size_t close = out.find('}', open + 2);
-        if (close == std::string::npos)
-            break;
+    size_t open = 0;
+    size_t close = 0;
+    while (FindReference(out, pos, open, close)) {
         while (!inserted.empty() && inserted.back() <= open)
             inserted.pop_back();
         if (static_cast<int>(inserted.size()) >= MaxDepth || replacements >= MaxReplacements) {
@@ -71,14 +82,9 @@ int ParseVariableTags(const char* text, DProps& bag)
 {
     const std::string all = StrFromText(text);
     int stored = 0;
-    size_t pos = 0;
-    for (;;) {
-        size_t open = all.find("${", pos);
-        if (open == std::string::npos)
-            break;
-        size_t close = all.find('}', open + 2);
-        if (close == std::string::npos)
-            break;
+    size_t open = 0;
+    size_t close = 0;
+    for (size_t pos = 0; FindReference(all, pos, open, close); pos = open + 1) {
         const std::string inner = all.substr(open + 2, close - open - 2);
         std::string name = inner;
         std::string value;
@@ -95,7 +101,6 @@ int ParseVariableTags(const char* text, DProps& bag)
             bag.SetString(name.c_str(), value, nullptr, true);
             ++stored;
         }
-        pos = open + 1;
     }
     return stored;
 }
