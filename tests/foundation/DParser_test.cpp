@@ -154,8 +154,9 @@ TEST(ParseVariableTags, StoresEveryTag)
         DProps bag;
         EXPECT_EQ(c.stored, ParseVariableTags(c.text, bag));
         EXPECT_EQ(c.stored, bag.Count());
-        if (c.key != nullptr)
+        if (c.key != nullptr) {
             EXPECT_STREQ(c.value, bag.Get(c.key));
+        }
     }
 }
 
