@@ -66,6 +66,8 @@ struct ParseCase {
     const char* dump;
 };
 
+void PrintTo(const ParseCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.text); }
+
 class DSettingsParse : public ::testing::TestWithParam<ParseCase> {};
 
 TEST_P(DSettingsParse, ReadsSectionsAndEntries)
