@@ -228,7 +228,7 @@ TEST(TextSplitWords, PutsABlankTokenAfterEachPieceABlankEnds)
         const wchar_t* tokens;
         int count;
     } cases[] = {
-        {L"a  b", L"a| ||| |b", 5},
+        {L"a  b", L"a| || |b", 5},
         {L" a", L"| |a", 3},
         {L"a ", L"a| ", 2},
         {L"one", L"one", 1},
