@@ -116,6 +116,8 @@ public:
 
 private:
     void FreeBuffer();
+    // Write (insert false) or Insert (insert true).
+    char* Put(long n, const char* text, long position, bool insert);
 
     char* m_data = nullptr;
     long m_length = 0;
