@@ -18,19 +18,6 @@ std::string EndMarker(const std::string& name) { return "<!--" + name + ":block-
 
 bool IsEmpty(const char* text) { return text == nullptr || *text == '\0'; }
 
-// The wide form of an ANSI text; a text that does not convert gives nothing.
-std::wstring AnsiToWide(const char* text, int length)
-{
-    if (text == nullptr || length <= 0)
-        return std::wstring();
-    int count = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
-    if (count <= 0)
-        return std::wstring();
-    std::wstring wide(static_cast<size_t>(count), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, length, &wide[0], count);
-    return wide;
-}
-
 // Reads a number the way atoi does (blanks, a sign, digits up to the first
 // non-digit) over [first, last); the result wraps instead of overflowing
 // because only its low 16 bits are wanted.
@@ -49,34 +36,26 @@ unsigned long ReadDecimal(const wchar_t* first, const wchar_t* last)
     return negative ? 0ul - value : value;
 }
 
-// Decodes "&#NNN;" over a wide text of the given length; the plain stretches
-// between references come in unchanged.
-std::wstring DecodeWide(const wchar_t* text, size_t length)
+// Decodes "&#NNN;" references; the plain stretches between them come in unchanged.
+std::wstring DecodeWide(const std::wstring& text)
 {
     std::wstring out;
     size_t pos = 0;
-    while (pos < length) {
-        const wchar_t* hit = nullptr;
-        for (size_t i = pos; i + 1 < length; ++i) {
-            if (text[i] == L'&' && text[i + 1] == L'#') {
-                hit = text + i;
-                break;
-            }
-        }
-        if (hit == nullptr) {
-            out.append(text + pos, length - pos);
+    while (pos < text.size()) {
+        size_t at = text.find(L"&#", pos);
+        if (at == std::wstring::npos) {
+            out.append(text, pos, std::wstring::npos);
             break;
         }
-        size_t at = static_cast<size_t>(hit - text);
-        out.append(text + pos, at - pos);
-        size_t refStart = at + 2;
-        size_t refEnd = refStart;
-        while (refEnd < length && text[refEnd] != L';')
-            ++refEnd;
-        wchar_t unit = static_cast<wchar_t>(ReadDecimal(text + refStart, text + refEnd) & 0xFFFFu);
+        out.append(text, pos, at - pos);
+        size_t refEnd = text.find(L';', at + 2);
+        if (refEnd == std::wstring::npos)
+            refEnd = text.size();
+        const wchar_t* digits = text.c_str();
+        wchar_t unit = static_cast<wchar_t>(ReadDecimal(digits + at + 2, digits + refEnd) & 0xFFFFu);
         if (unit != 0)
             out.push_back(unit);
-        pos = refEnd < length ? refEnd + 1 : length;
+        pos = refEnd + 1;
     }
     return out;
 }
@@ -154,14 +133,14 @@ UWString DecodeCharRefs(const char* text)
 {
     // No ANSI code page has "&", "#", ";" or a digit as the second byte of a
     // character, so decoding after the conversion reads the same references.
-    const std::wstring wide = AnsiToWide(text, text == nullptr ? 0 : static_cast<int>(std::strlen(text)));
-    return UWString(DecodeWide(wide.c_str(), wide.size()).c_str());
+    UWString wide;
+    wide.SetA(text);
+    return UWString(DecodeWide(wide.GetW()).c_str());
 }
 
 UWString DecodeCharRefsW(const wchar_t* text)
 {
-    const size_t length = text == nullptr ? 0 : std::wcslen(text);
-    return UWString(DecodeWide(text, length).c_str());
+    return UWString(DecodeWide(text == nullptr ? L"" : text).c_str());
 }
 
 const char* HtmlEscape(UString& text)
