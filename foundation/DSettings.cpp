@@ -1,8 +1,8 @@
 #include "foundation/DSettings.h"
 
 #include <cstring>
-#include <memory>
 
+#include "foundation/DAuto.h"
 #include "foundation/Helper.h"
 #include "foundation/StrUtil.h"
 
@@ -126,11 +126,11 @@ std::string DSettings::Write() const
 
 bool DSettings::Load(const char* path)
 {
-    std::unique_ptr<char[]> data(Helper::ReadWholeFile(path));
-    if (!data)
+    DAuto<char> data(Helper::ReadWholeFile(path));
+    if (!data.IsHeld())
         return false;
     m_fileName.clear();
-    const bool parsed = Parse(data.get());
+    const bool parsed = Parse(data.Get());
     if (parsed)
         m_fileName = StrFromText(path);
     return parsed;
