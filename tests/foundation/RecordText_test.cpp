@@ -6,27 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/DProps.h"
+#include "PropsTestHelpers.h"
 
 namespace {
-
-using Entries = std::vector<std::pair<std::string, std::string>>;
-
-DProps Bag(const Entries& entries)
-{
-    DProps bag;
-    for (const auto& e : entries)
-        bag.SetString(e.first.c_str(), e.second, nullptr, true);
-    return bag;
-}
-
-Entries EntriesOf(const DProps& bag)
-{
-    Entries out;
-    for (int i = 0; i < bag.Count(); ++i)
-        out.emplace_back(bag.GetKeyAt(i), bag.GetValueAt(i));
-    return out;
-}
 
 Entries Read(const char* text, int mode = JsonUnescape)
 {
@@ -69,8 +51,8 @@ TEST(Crc32, BagChecksumCoversKeyValueAndCommentWithoutSeparators)
     DProps empty;
     EXPECT_EQ(0xFFFFFFFFul, empty.Checksum());
 
-    DProps ab = Bag({{"ab", "c"}});
-    DProps a = Bag({{"a", "bc"}});
+    DProps ab = BagOf({{"ab", "c"}});
+    DProps a = BagOf({{"a", "bc"}});
     EXPECT_EQ(Crc32("abc"), ab.Checksum());
     EXPECT_EQ(ab.Checksum(), a.Checksum());
 
@@ -78,8 +60,8 @@ TEST(Crc32, BagChecksumCoversKeyValueAndCommentWithoutSeparators)
     commented.Set("a", "b", "c");
     EXPECT_EQ(Crc32("abc"), commented.Checksum());
 
-    DProps two = Bag({{"k1", "v1"}, {"k2", "v2"}});
-    DProps swapped = Bag({{"k2", "v2"}, {"k1", "v1"}});
+    DProps two = BagOf({{"k1", "v1"}, {"k2", "v2"}});
+    DProps swapped = BagOf({{"k2", "v2"}, {"k1", "v1"}});
     EXPECT_EQ(Crc32("k1v1k2v2"), two.Checksum());
     EXPECT_NE(two.Checksum(), swapped.Checksum());
 }
@@ -130,7 +112,7 @@ TEST(RecordEscapes, FindUnescaped)
 
 TEST(PropsToJson, WritesOneLineInBagOrder)
 {
-    DProps row = Bag({{"length", "1200.00000"}, {"quantity", "4"}, {"label", "A\"1"}});
+    DProps row = BagOf({{"length", "1200.00000"}, {"quantity", "4"}, {"label", "A\"1"}});
     row.SetCommentAt(1, "comments are never written");
     EXPECT_EQ("{ \"length\": \"1200.00000\", \"quantity\": \"4\", \"label\": \"A\\\"1\" }",
               PropsToJson(&row));
@@ -168,7 +150,7 @@ TEST(PropsToJson, RoundTripKeepsEveryValue)
         {"empty", ""},
         {"comma", ", \"k\": \"v\""},
     };
-    DProps source = Bag(entries);
+    DProps source = BagOf(entries);
     source.SetCommentAt(0, "dropped");
     DProps copy;
     PropsFromJson(PropsToJson(&source).c_str(), &copy, JsonUnescape);
