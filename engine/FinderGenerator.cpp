@@ -25,8 +25,11 @@ constexpr long ResultFloor = 20;
 constexpr long TakenPerPool = 30;
 // Seeds a second-stage worker may draw at the least.
 constexpr long PopulationFloor = 2000;
-// A base population beyond this many patterns sets a fitness bar for mutants.
+// A base population beyond this many patterns sets a fitness bar for mutants:
+// the fitness of the pattern after them.
 constexpr long EliteCount = 50;
+// The best of the base population that anything reads.
+constexpr long BaseKept = std::max(EliteCount + 1, TakenPerPool);
 // Ratio a mutant must beat once the base population is large.
 constexpr double EliteRatio = 0.7;
 // Ratio a pair pattern needs to join the fixed set when kinds are unlimited.
@@ -129,6 +132,14 @@ bool FinderGenerator::Init(const Blank& newBar, const std::vector<long>& newBoun
     Reset(newBar, newBounds, newCombinations);
     diversity = 0;
     return true;
+}
+
+long FinderGenerator::PooledCount() const
+{
+    long total = baseCount;
+    for (long k = 1; k < PoolCount; ++k)
+        total += pools[k].Count();
+    return total;
 }
 
 bool FinderGenerator::Stopped() const
@@ -325,11 +336,11 @@ long FinderGenerator::BuildFixedSet()
     for (size_t i = 0; i < n; ++i) {
         if (Stopped())
             return 0;
+        // Scored in place and copied only when it joins the set.
         p.pieces[i].quantity = Bound(i);
-        Blank single = p;
-        Score(single);
-        fixedPool.Add(single);
-        p.pieces[i].quantity = 0;
+        Score(p);
+        fixedPool.Add(p);
+        p.ClearCounts();
     }
 
     if (diversity != 1) {
@@ -337,22 +348,18 @@ long FinderGenerator::BuildFixedSet()
             for (long c = 1; c < Bound(i); ++c) {
                 if (Stopped())
                     return 0;
-                p.pieces[i].quantity = c;
                 for (size_t j = 0; j < n; ++j) {
                     if (j == i)
                         continue;
-                    // The kind j entry is 0 here, so filling it and clearing it
-                    // again leaves p as the single pattern of kind i.
+                    p.ClearCounts();
+                    p.pieces[i].quantity = c;
                     if (CUTTING::AddCount(static_cast<long>(j), p, Bound(j))) {
-                        Blank pair = p;
-                        Score(pair);
-                        if (diversity != 0 || pair.ratio >= PairRatio)
-                            fixedPool.Add(pair);
+                        Score(p);
+                        if (diversity != 0 || p.ratio >= PairRatio)
+                            fixedPool.Add(p);
                     }
-                    p.pieces[j].quantity = 0;
                 }
             }
-            p.pieces[i].quantity = 0;
         }
     }
     return Stopped() ? 0 : fixedSet.Count();
@@ -360,33 +367,63 @@ long FinderGenerator::BuildFixedSet()
 
 long FinderGenerator::BuildBaseSet()
 {
+    if (!fixedSet.patterns.empty()) {
+        // Keep the patterns the shrinking demand still allows. Patterns are heavy
+        // to copy, so the set is rebuilt only when some must go.
+        std::vector<char> keep(fixedSet.patterns.size(), 0);
+        size_t kept = 0;
+        for (size_t i = 0; i < fixedSet.patterns.size(); ++i) {
+            if (Stopped())
+                break;
+            const Blank& pattern = fixedSet.patterns[i];
+            // A pattern from another demand list cannot be read against these bounds.
+            bool sameKinds = pattern.pieces.size() == bar.pieces.size();
+            for (size_t j = 0; sameKinds && j < bar.pieces.size(); ++j)
+                sameKinds = pattern.pieces[j].id == bar.pieces[j].id;
+            if (sameKinds && CUTTING::FitsCounts(pattern.pieces, bounds)) {
+                keep[i] = 1;
+                ++kept;
+            }
+        }
+        if (kept < fixedSet.patterns.size()) {
+            std::vector<Blank> filtered;
+            filtered.reserve(kept);
+            for (size_t i = 0; i < fixedSet.patterns.size(); ++i)
+                if (keep[i])
+                    filtered.push_back(fixedSet.patterns[i]);
+            fixedSet.patterns.swap(filtered);
+        }
+    }
+    if (fixedSet.patterns.empty())
+        BuildFixedSet();
+
+    // The best few in best-fitness order, by a bounded stable insertion over
+    // positions: the order compares with a tolerance, and copying the whole set
+    // to sort it would cost more than the search itself.
+    const std::vector<Blank>& all = fixedSet.patterns;
+    std::vector<size_t> best;
+    best.reserve(BaseKept + 1);
+    for (size_t i = 0; i < all.size(); ++i) {
+        size_t at = best.size();
+        while (at > 0 && CUTTING::PatternBefore(CUTTING::OrderBestFitness, all[i], all[best[at - 1]]))
+            --at;
+        if (at >= static_cast<size_t>(BaseKept))
+            continue;
+        best.insert(best.begin() + at, i);
+        if (best.size() > static_cast<size_t>(BaseKept))
+            best.pop_back();
+    }
     PatternPool& base = pools[0];
-    if (fixedSet.patterns.empty()) {
-        BuildFixedSet();
-        base.patterns = fixedSet.patterns;
-        return base.Count();
-    }
-    for (const Blank& pattern : fixedSet.patterns) {
-        if (Stopped())
-            break;
-        // A pattern from another demand list cannot be read against these bounds.
-        bool sameKinds = pattern.pieces.size() == bar.pieces.size();
-        for (size_t i = 0; sameKinds && i < bar.pieces.size(); ++i)
-            sameKinds = pattern.pieces[i].id == bar.pieces[i].id;
-        if (sameKinds && CUTTING::FitsCounts(pattern.pieces, bounds))
-            base.patterns.push_back(pattern);
-    }
-    fixedSet.patterns = base.patterns;
-    if (fixedSet.patterns.empty()) {
-        BuildFixedSet();
-        base.patterns = fixedSet.patterns;
-    }
-    return base.Count();
+    base.patterns.clear();
+    for (size_t i : best)
+        base.patterns.push_back(all[i]);
+    baseCount = fixedSet.Count();
+    return baseCount;
 }
 
 void FinderGenerator::MutateBest(long k, double minFit)
 {
-    const long n = pools[0].Count();
+    const long n = baseCount;
     if (n == 0 || diversity == 1 || k < 1 || k > MaxWorkers)
         return;
     SeedWorker(0, k);
@@ -462,13 +499,11 @@ bool FinderGenerator::Run(const FitnessFunction* function, const DProps& options
         pool.Clear();
     ++runCount;
 
+    baseCount = 0;
     BuildBaseSet();
     if (Stopped())
         return false;
-    CUTTING::SortPatterns(CUTTING::OrderBestFitness, pools[0].patterns);
-    if (Stopped())
-        return false;
-    const double minFit = pools[0].Count() > EliteCount ? pools[0].patterns[EliteCount].fitness : 0.0;
+    const double minFit = baseCount > EliteCount ? pools[0].patterns[EliteCount].fitness : 0.0;
 
     // Each worker index writes its own pool only and reads shared state that
     // nobody writes during the region, so no lock is needed. An exception must
@@ -482,9 +517,7 @@ bool FinderGenerator::Run(const FitnessFunction* function, const DProps& options
         }
     }
 
-    long long total = 0;
-    for (const PatternPool& pool : pools)
-        total += pool.Count();
+    const long long total = PooledCount();
     population = static_cast<long>(std::min<long long>(std::max<long long>(PopulationFloor, total * 3 / 2), LONG_MAX));
 
 #pragma omp parallel for schedule(static)
@@ -507,13 +540,9 @@ bool FinderGenerator::Run(const FitnessFunction* function, const DProps& options
     if (Stopped())
         return false;
 
-    if (traceLevel > 1) {
-        long extended = 0;
-        for (const PatternPool& pool : pools)
-            extended += pool.Count();
+    if (traceLevel > 1)
         TraceRecordF(trace, "Fixed set: %ld; Extended set: %ld; Population: %ld; Selected: %ld", fixedSet.Count(),
-                     extended, population, results.Count());
-    }
+                     PooledCount(), population, results.Count());
 
     results.SortAndTrim();
     if (Stopped())

@@ -23,8 +23,12 @@ public:
     // Patterns of one or two kinds. It survives from one Run to the next, kept
     // while the shrinking demand still allows its patterns, rebuilt once none is.
     CUTTING::PatternPool fixedSet;
-    // Worker k writes pools[k] only; no pool has a limit or an order.
+    // Worker k writes pools[k] only; no pool has a limit. Pool 0 holds the best
+    // of the base population (a copy of the fixed set) in best-fitness order: as
+    // many as the proposals and the fitness bar for mutants read.
     CUTTING::PatternPool pools[PoolCount];
+    // Size of the base population, which pool 0 holds the best of.
+    long baseCount = 0;
     // Number of worker pools, 1 .. MaxWorkers (the option "threads").
     long threads = 1;
     // Most part kinds in one pattern (the option "diversity"); 0: no limit.
@@ -46,7 +50,8 @@ public:
     static bool FixedSeed(unsigned* seed = nullptr);
 
     // The steps of Run, open for tests. They read the template bar, the bounds,
-    // the fixed set, pool 0 and the stored fitness function.
+    // the fixed set, pool 0 and the stored fitness function. BuildBaseSet also
+    // ranks pool 0 and returns the size of the base population.
     long BuildBaseSet();
     long BuildFixedSet();
     void MutateBest(long k, double minFit);
@@ -62,6 +67,9 @@ public:
 
     // Most Perturb rounds of one Mutate, for the pattern's bounds.
     long MutateRoundLimit() const;
+
+    // The base population and the worker pools together.
+    long PooledCount() const;
 
 private:
     bool Stopped() const;

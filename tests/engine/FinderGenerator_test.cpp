@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <omp.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <set>
@@ -453,8 +454,18 @@ TEST(FinderGenerator, LargeBasePopulationSetsABarForMutants)
     finder.Init(problem.bar, problem.bounds, problem.combinations);
     finder.fitness = &fitness.function;
     ASSERT_GT(finder.BuildBaseSet(), 50);
-    CUTTING::SortPatterns(CUTTING::OrderBestFitness, finder.pools[0].patterns);
-    const double minFit = finder.pools[0].patterns[50].fitness;
+    // Pool 0 holds the 51 best of the base population, in best-fitness order.
+    const std::vector<Blank>& best = finder.pools[0].patterns;
+    ASSERT_EQ(best.size(), 51u);
+    for (size_t i = 1; i < best.size(); ++i)
+        EXPECT_FALSE(CUTTING::PatternBefore(CUTTING::OrderBestFitness, best[i], best[i - 1]));
+    const std::vector<std::string> bestSignatures = Signatures(best);
+    for (const Blank& p : finder.fixedSet.patterns) {
+        if (std::find(bestSignatures.begin(), bestSignatures.end(), p.signature) == bestSignatures.end()) {
+            EXPECT_FALSE(CUTTING::PatternBefore(CUTTING::OrderBestFitness, p, best.back())) << p.signature;
+        }
+    }
+    const double minFit = best[50].fitness;
     finder.MutateBest(1, minFit);
     ASSERT_FALSE(finder.pools[1].patterns.empty());
     for (const Blank& p : finder.pools[1].patterns) {
@@ -592,9 +603,9 @@ TEST_F(FinderGeneratorTrace, SummaryLineFromLevelTwo)
         << sent[0];
     EXPECT_EQ(sent[0].substr(sent[0].size() - 2), "\r\n");
     EXPECT_EQ(fixed, finder.fixedSet.Count());
-    long pooled = 0;
-    for (const auto& pool : finder.pools)
-        pooled += pool.Count();
+    long pooled = finder.fixedSet.Count();
+    for (long k = 1; k < FinderGenerator::PoolCount; ++k)
+        pooled += finder.pools[k].Count();
     EXPECT_EQ(extended, pooled);
     EXPECT_EQ(population, finder.population);
     EXPECT_GE(selected, finder.results.Count());
