@@ -13,7 +13,10 @@
 #include <type_traits>
 #include <vector>
 
-// The runtime is msvcrt, so format strings are checked the way it reads them.
+// Format strings are checked against what msvcrt reads ("%I64d" and "%lld" pass,
+// "%zu" does not). In C++ code libstdc++ switches the printf family to MinGW's
+// own implementation whatever __USE_MINGW_ANSI_STDIO says; keeping formats
+// within msvcrt's set keeps them valid for both.
 #if defined(__GNUC__)
 #define STRUTIL_PRINTF(fmt, args) __attribute__((format(ms_printf, fmt, args)))
 #else

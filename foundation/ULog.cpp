@@ -6,27 +6,6 @@
 #include <cstring>
 #include <string>
 
-// ---------------------------------------------------------------------------
-// Time functions
-
-uint64_t TimeNowMs()
-{
-    // Every thread that finds no frequency stores the same value, so the
-    // cache needs no lock.
-    static std::atomic<int64_t> frequency{0};
-    int64_t perSecond = frequency.load(std::memory_order_relaxed);
-    if (perSecond == 0) {
-        LARGE_INTEGER value;
-        if (!QueryPerformanceFrequency(&value) || value.QuadPart == 0)
-            return 0;
-        perSecond = value.QuadPart;
-        frequency.store(perSecond, std::memory_order_relaxed);
-    }
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<uint64_t>(static_cast<double>(counter.QuadPart) * (1000.0 / static_cast<double>(perSecond)));
-}
-
 namespace {
 
 std::string DateTimeText(const char* datePattern, const char* timePattern)
@@ -52,6 +31,136 @@ std::string DateTimeText(const char* datePattern, const char* timePattern)
 }
 
 } // namespace
+
+// ---------------------------------------------------------------------------
+// ULog
+
+ULog::ULog() : m_dateFormat("yyyy.MM.dd"), m_timeFormat("HH:mm:ss"), m_defaultPrefix("   ")
+{
+}
+
+ULog::~ULog()
+{
+    Close();
+}
+
+bool ULog::Open(const char* path, bool createNew)
+{
+    Close();
+    if (!path)
+        return false;
+    m_defaultPrefix = "";
+
+    UWString widePath;
+    widePath.SetA(path);
+    m_file = CreateFileW(widePath.GetW(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                         createNew ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (m_file != INVALID_HANDLE_VALUE) {
+        LARGE_INTEGER zero = {};
+        LARGE_INTEGER end = {};
+        SetFilePointerEx(m_file, zero, &end, FILE_END);
+        // Emptying a grown log bounds its size without any rotation.
+        if (end.QuadPart >= MaxSize) {
+            SetFilePointerEx(m_file, zero, nullptr, FILE_BEGIN);
+            SetEndOfFile(m_file);
+        }
+    }
+    m_fileName = path;
+    m_enabled = true;
+    return IsOpen();
+}
+
+void ULog::Close()
+{
+    if (m_file != INVALID_HANDLE_VALUE)
+        CloseHandle(m_file);
+    m_file = INVALID_HANDLE_VALUE;
+}
+
+int32_t ULog::WriteBytes(const char* text, size_t length)
+{
+    DWORD written = 0;
+    if (!WriteFile(m_file, text, static_cast<DWORD>(length), &written, nullptr))
+        return 0;
+    return static_cast<int32_t>(written);
+}
+
+int32_t ULog::WriteRaw(const char* text, bool newline)
+{
+    if (m_level <= 0 || !IsOpen())
+        return 0;
+    m_lock.Lock();
+    if (m_atLineStart)
+        WriteTimestamp();
+    int32_t result = 0;
+    if (text && *text)
+        result = WriteBytes(text, std::strlen(text));
+    if (newline)
+        result = WriteBytes("\r\n", 2);
+    m_atLineStart = newline;
+    m_lock.Unlock();
+    return result;
+}
+
+int32_t ULog::WriteTimestamp()
+{
+    if (m_timeFormat.IsEmpty() || !IsOpen())
+        return 0;
+    m_lock.Lock();
+    const std::string stamp = DateTimeText(m_dateFormat.GetText(), m_timeFormat.GetText()) + ' ';
+    const int32_t result = WriteBytes(stamp.data(), stamp.size());
+    m_lock.Unlock();
+    return result;
+}
+
+int32_t ULog::Write(const char* text, const char* suffix, const char* prefix)
+{
+    if (m_level <= 0 || !m_enabled)
+        return 0;
+    // The whole line goes out under the lock, so that lines written by
+    // different threads never interleave.
+    m_lock.Lock();
+    WriteRaw(prefix ? prefix : m_defaultPrefix.GetText(), false);
+    const bool hasText = text && *text;
+    const bool hasSuffix = suffix && *suffix;
+    int32_t result = 0;
+    if (hasText || hasSuffix) {
+        if (hasText)
+            WriteRaw(text, false);
+        if (hasSuffix)
+            WriteRaw(suffix, false);
+        result = WriteRaw("", true);
+    }
+    m_lock.Unlock();
+    return result;
+}
+
+int32_t ULog::WriteText(ULog* log, const char* text, const char* prefix)
+{
+    return log ? log->Write(text, nullptr, prefix) : 0;
+}
+
+// ---------------------------------------------------------------------------
+// Time functions
+
+uint64_t TimeNowMs()
+{
+    // Every thread that finds no frequency stores the same value, so the
+    // cache needs no lock.
+    static std::atomic<int64_t> frequency{0};
+    int64_t perSecond = frequency.load(std::memory_order_relaxed);
+    if (perSecond == 0) {
+        LARGE_INTEGER value;
+        if (!QueryPerformanceFrequency(&value) || value.QuadPart == 0)
+            return 0;
+        perSecond = value.QuadPart;
+        frequency.store(perSecond, std::memory_order_relaxed);
+    }
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<uint64_t>(static_cast<double>(counter.QuadPart) * (1000.0 / static_cast<double>(perSecond)));
+}
+
 
 char* FormatDateTime(const char* datePattern, const char* timePattern, char* buffer, size_t size)
 {

@@ -116,6 +116,8 @@ public:
 
 private:
     void FreeBuffer();
+    // Write (insert false) or Insert (insert true).
+    char* Put(long n, const char* text, long position, bool insert);
 
     char* m_data = nullptr;
     long m_length = 0;
@@ -152,6 +154,9 @@ public:
     const wchar_t* GetW() const { return m_wide ? m_wide : L""; }
     bool HasA() const { return m_narrow != nullptr; }
     bool HasW() const { return m_wide != nullptr; }
+    // Characters of the narrow form once both forms agree (a missing form is
+    // made from the other); 0 without text. Defined with the owned buffers.
+    long GetLength();
 
 private:
     void Free();
