@@ -181,6 +181,14 @@ public:
     ~FixedSeed() { FinderGenerator::SetFixedSeed(false); }
 };
 
+// A finder ready for its steps to be called one by one.
+void Prepare(FinderGenerator& finder, const Problem& problem, const FitnessFunction& fitness,
+             const std::vector<long>* bounds = nullptr)
+{
+    finder.Init(problem.bar, bounds ? *bounds : problem.bounds, problem.combinations);
+    finder.fitness = &fitness;
+}
+
 bool RunOnce(FinderGenerator& finder, const Problem& problem, const FitnessFunction& fitness,
              const DProps& options, const StopFlag* stop = nullptr)
 {
@@ -412,8 +420,8 @@ TEST(FinderGenerator, OverfilledSeedIsRepairedBeforeItIsScored)
     const Problem problem = Make(instance);
     Fitness fitness;
     FinderGenerator finder;
-    finder.Init(problem.bar, std::vector<long>{5, 5}, problem.combinations);
-    finder.fitness = &fitness.function;
+    const std::vector<long> beyondTheBar{5, 5};
+    Prepare(finder, problem, fitness.function, &beyondTheBar);
     Blank p = problem.bar;
     const double badness = finder.SeedPattern(p, 0);
     EXPECT_LE(CUTTING::UsedFraction(p.pieces, p, nullptr, true), 1.0);
@@ -432,9 +440,7 @@ TEST(FinderGenerator, MutantsFitTheBarWithKerfAndTrim)
     const Problem problem = Make(KerfAndTrim());
     Fitness fitness;
     FinderGenerator finder;
-    finder.Init(problem.bar, problem.bounds, problem.combinations);
-    finder.fitness = &fitness.function;
-    FixedSeed seed(7);
+    Prepare(finder, problem, fitness.function);
     for (long kind = 0; kind < static_cast<long>(problem.bar.pieces.size()); ++kind) {
         Blank p = problem.bar;
         finder.SeedPattern(p, kind);
@@ -451,8 +457,7 @@ TEST(FinderGenerator, LargeBasePopulationSetsABarForMutants)
     const Problem problem = Make(Uniform());
     Fitness fitness;
     FinderGenerator finder;
-    finder.Init(problem.bar, problem.bounds, problem.combinations);
-    finder.fitness = &fitness.function;
+    Prepare(finder, problem, fitness.function);
     ASSERT_GT(finder.BuildBaseSet(), 50);
     // Pool 0 holds the 51 best of the base population, in best-fitness order.
     const std::vector<Blank>& best = finder.pools[0].patterns;
