@@ -94,6 +94,8 @@ TEST(FinderEnumeratorInit, TakesTheProblemAndEmptiesThePool)
     FinderEnumerator finder;
     finder.results.limit = 3;
     finder.results.patterns.push_back(Blank(9, 100, 1));
+    FFBasic earlier;
+    finder.fitness = &earlier;
     const Blank bar = MakeBar(6000, 5, 20, {1000, 700});
     ASSERT_TRUE(finder.Init(bar, {2, 3}, 12));
     EXPECT_EQ(12u, finder.combinations);
