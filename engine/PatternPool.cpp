@@ -1,0 +1,199 @@
+#include "engine/PatternPool.h"
+
+#include <cmath>
+
+#include "foundation/StrUtil.h"
+
+namespace CUTTING {
+
+namespace {
+
+bool BestFitnessBefore(const Blank& a, const Blank& b)
+{
+    if (!NumEqual(a.fitness, b.fitness) || IsNearZero(a.fitness))
+        return a.fitness > b.fitness;
+    return a.signature.size() < b.signature.size();
+}
+
+bool LeastUsedBefore(const Blank& a, const Blank& b)
+{
+    return std::fabs(a.ratio) < std::fabs(b.ratio);
+}
+
+bool BestQualityBefore(const Blank& a, const Blank& b)
+{
+    if (!NumEqual(a.fitness, b.fitness))
+        return a.fitness > b.fitness;
+    if (!NumEqual(a.badness, b.badness))
+        return a.badness < b.badness;
+    if (!IsNearZero(a.badness) && a.signature.size() != b.signature.size())
+        return a.signature.size() < b.signature.size();
+    return std::fabs(a.ratio - 1.0) < std::fabs(b.ratio - 1.0);
+}
+
+bool LongestBarBefore(const Blank& a, const Blank& b)
+{
+    return a.length > b.length;
+}
+
+bool ByStockBefore(const Blank& a, const Blank& b, bool fullOrder)
+{
+    const long stockA = DProps::GetLong(a.props, "blank");
+    const long stockB = DProps::GetLong(b.props, "blank");
+    if (!fullOrder || stockA != stockB)
+        return stockA < stockB;
+    if (a.quantity != b.quantity)
+        return a.quantity > b.quantity;
+    return DProps::GetLong(a.props, "remains") < DProps::GetLong(b.props, "remains");
+}
+
+// Stable top-down merge sort of positions. An element from the right half only
+// overtakes one from the left when it is strictly before it, so a comparator that
+// is no strict weak order (tolerances are not transitive) still yields a
+// permutation of the list, reproducibly, and never reads out of bounds.
+template <class Before>
+void MergeSortPositions(std::vector<size_t>& pos, std::vector<size_t>& tmp, size_t lo, size_t hi,
+                        const Before& before)
+{
+    if (hi - lo < 2)
+        return;
+    const size_t mid = lo + (hi - lo) / 2;
+    MergeSortPositions(pos, tmp, lo, mid, before);
+    MergeSortPositions(pos, tmp, mid, hi, before);
+    size_t i = lo, j = mid, k = lo;
+    while (i < mid && j < hi)
+        tmp[k++] = before(pos[j], pos[i]) ? pos[j++] : pos[i++];
+    while (i < mid)
+        tmp[k++] = pos[i++];
+    while (j < hi)
+        tmp[k++] = pos[j++];
+    for (k = lo; k < hi; ++k)
+        pos[k] = tmp[k];
+}
+
+// Patterns carry a locked bag each, so positions are sorted and the records are
+// copied once into their new order.
+template <class Before>
+void StableSortBlanks(std::vector<Blank>& list, const Before& before)
+{
+    if (list.size() < 2)
+        return;
+    std::vector<size_t> pos(list.size()), tmp(list.size());
+    for (size_t i = 0; i < pos.size(); ++i)
+        pos[i] = i;
+    MergeSortPositions(pos, tmp, 0, pos.size(),
+                       [&](size_t x, size_t y) { return before(list[x], list[y]); });
+    bool moved = false;
+    for (size_t i = 0; i < pos.size() && !moved; ++i)
+        moved = pos[i] != i;
+    if (!moved)
+        return;
+    std::vector<Blank> sorted;
+    sorted.reserve(list.size());
+    for (size_t i : pos)
+        sorted.push_back(list[i]);
+    list.swap(sorted);
+}
+
+}  // namespace
+
+bool PatternBefore(long order, const Blank& a, const Blank& b, bool fullOrder)
+{
+    switch (order) {
+    case OrderBestFitness:
+        return BestFitnessBefore(a, b);
+    case OrderBestQuality:
+        return BestQualityBefore(a, b);
+    case OrderLongestBar:
+        return LongestBarBefore(a, b);
+    case OrderByStock:
+        return ByStockBefore(a, b, fullOrder);
+    case OrderLeastUsed:
+    default:
+        return LeastUsedBefore(a, b);
+    }
+}
+
+void SortPatterns(long order, std::vector<Blank>& list, bool fullOrder)
+{
+    StableSortBlanks(list, [&](const Blank& a, const Blank& b) { return PatternBefore(order, a, b, fullOrder); });
+}
+
+bool PropertyOrder::operator()(const Blank& a, const Blank& b) const
+{
+    const double va = DProps::GetDouble(a.props, key.c_str());
+    const double vb = DProps::GetDouble(b.props, key.c_str());
+    return descending ? va > vb : va < vb;
+}
+
+void SortByProperty(const PropertyOrder& order, std::vector<Blank>& list)
+{
+    StableSortBlanks(list, order);
+}
+
+// ---- PatternPool ------------------------------------------------------------------
+
+void PatternPool::SetLimit(long newLimit)
+{
+    limit = newLimit;
+    mode = 1;
+    SortAndTrim();
+}
+
+void PatternPool::SortAndTrim()
+{
+    if (mode >= 1 && mode <= 5)
+        SortPatterns(mode - 1, patterns);
+    if (limit > 0 && static_cast<long>(patterns.size()) > limit)
+        patterns.resize(static_cast<size_t>(limit));
+}
+
+bool PatternPool::Add(const Blank& pattern, bool unique, bool sortNow)
+{
+    if (unique && HasSignature(pattern.signature))
+        return false;
+    patterns.push_back(pattern);
+    if (sortNow)
+        SortAndTrim();
+    return true;
+}
+
+void PatternPool::AddAll(const PatternPool& from, PatternPool& to)
+{
+    if (&from == &to) {
+        const std::vector<Blank> copy = from.patterns;
+        to.patterns.insert(to.patterns.end(), copy.begin(), copy.end());
+    } else {
+        to.patterns.insert(to.patterns.end(), from.patterns.begin(), from.patterns.end());
+    }
+    to.SortAndTrim();
+}
+
+const Blank* PatternPool::GetAt(long position) const
+{
+    if (position < 0 || position >= static_cast<long>(patterns.size()))
+        return nullptr;
+    return &patterns[static_cast<size_t>(position)];
+}
+
+Blank* PatternPool::GetAt(long position)
+{
+    if (position < 0 || position >= static_cast<long>(patterns.size()))
+        return nullptr;
+    return &patterns[static_cast<size_t>(position)];
+}
+
+bool PatternPool::HasSignature(const std::string& signature) const
+{
+    for (const Blank& p : patterns)
+        if (p.signature == signature)
+            return true;
+    return false;
+}
+
+long PoolLimitForKinds(long kinds)
+{
+    return kinds > 6 ? 3 * kinds : 20;
+}
+
+}  // namespace CUTTING

@@ -1,0 +1,67 @@
+// The orders in which lists of patterns are ranked, and the bounded pool of the best
+// patterns that the finders fill and the solver reads.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/Cutting.h"
+
+namespace CUTTING {
+
+enum PatternOrder : long {
+    OrderBestFitness = 0,
+    OrderLeastUsed = 1,
+    OrderBestQuality = 2,
+    OrderLongestBar = 3,
+    OrderByStock = 4,
+};
+
+// True when a comes before b in the given order (any unknown order acts as order 1).
+// fullOrder only matters for order 4. Several orders compare with a tolerance and are
+// therefore no strict weak order: they are only ever used by SortPatterns.
+bool PatternBefore(long order, const Blank& a, const Blank& b, bool fullOrder = false);
+
+// Sorts with one of the orders 0..4 (others act as order 1). The sort is a stable
+// merge sort, which stays well-defined for the tolerance orders.
+void SortPatterns(long order, std::vector<Blank>& list, bool fullOrder = false);
+
+// Order by a numeric property of the pattern's bag (0 when missing).
+struct PropertyOrder {
+    bool descending = false;
+    std::string key;
+
+    PropertyOrder() = default;
+    PropertyOrder(bool descending_, const std::string& key_) : descending(descending_), key(key_) {}
+    bool operator()(const Blank& a, const Blank& b) const;
+};
+
+void SortByProperty(const PropertyOrder& order, std::vector<Blank>& list);
+
+// A bounded, ranked list of patterns.
+class PatternPool {
+public:
+    std::vector<Blank> patterns;  // best first after sorting
+    long limit = 0;               // largest number kept, 0 = no limit
+    long mode = 0;                // 0 never sorted, 1..5 sorted with order mode - 1
+
+    // Stores the limit, switches to best-fitness order, sorts and trims.
+    void SetLimit(long newLimit);
+    void SortAndTrim();
+    // With unique, a pattern whose signature is already pooled is refused (false).
+    bool Add(const Blank& pattern, bool unique, bool sortNow);
+    // Appends copies of all of `from` to `to` (no uniqueness test), then sorts and trims `to`.
+    static void AddAll(const PatternPool& from, PatternPool& to);
+    // The pattern at the position, null when outside the pool.
+    const Blank* GetAt(long position) const;
+    Blank* GetAt(long position);
+    // True when a pattern with exactly this signature is pooled.
+    bool HasSignature(const std::string& signature) const;
+    long Count() const { return static_cast<long>(patterns.size()); }
+    void Clear() { patterns.clear(); }
+};
+
+// Limit the finders give their pools: 20, or 3 x the number of kinds beyond 6 kinds.
+long PoolLimitForKinds(long kinds);
+
+}  // namespace CUTTING

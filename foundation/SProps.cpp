@@ -1,0 +1,223 @@
+#include "foundation/SProps.h"
+
+#include <cstring>
+#include <string.h>
+
+#include "foundation/StrUtil.h"
+
+namespace {
+
+// Keys fold ASCII letters only, like the runtime's _stricmp.
+bool KeyEquals(const std::string& key, const char* text)
+{
+    return _stricmp(key.c_str(), text) == 0;
+}
+
+bool KeyStartsWith(const std::string& key, const char* prefix, size_t length)
+{
+    return _strnicmp(key.c_str(), prefix, length) == 0;
+}
+
+bool IsEmptyText(const char* text)
+{
+    return text == nullptr || *text == '\0';
+}
+
+} // namespace
+
+SProps::SProps() = default;
+
+SProps::~SProps()
+{
+    // Our own clear, not an override: the derived part is already gone.
+    SProps::Clear();
+}
+
+const SProps::Entry* SProps::EntryAt(int i) const
+{
+    if (i < 0 || i >= static_cast<int>(m_entries.size()))
+        return nullptr;
+    return m_entries[static_cast<size_t>(i)].get();
+}
+
+const char* SProps::Get(const char* key, const char* def) const
+{
+    const Entry* e = EntryAt(IndexOf(key));
+    return e ? e->value.c_str() : def;
+}
+
+int SProps::CopyFrom(const SProps* other, int first, int last)
+{
+    if (other == nullptr || other->Count() == 0)
+        return 0;
+    if (other == this)
+        return Count();
+    const int count = other->Count();
+    if (last < 0 || last > count)
+        last = count;
+    if (first < 0)
+        first = 0;
+    if (first >= last)
+        return 0;
+    for (int i = first; i < last; ++i) {
+        const char* key = other->GetKeyAt(i);
+        if (IsEmptyText(key))
+            break;
+        SProps::Set(key, other->GetValueAt(i), other->GetCommentAt(i), true);
+    }
+    return Count();
+}
+
+bool SProps::Set(const char* key, const char* value, const char* comment, bool overwrite)
+{
+    const int i = IndexOf(key);
+    if (i < 0) {
+        auto e = std::make_unique<Entry>();
+        e->key = StrFromText(key);
+        e->value = StrFromText(value);
+        e->comment = StrFromText(comment);
+        m_entries.push_back(std::move(e));
+        return true;
+    }
+    if (!overwrite)
+        return false;
+    // The key keeps its first spelling; the comment goes with the old value.
+    // Both texts are taken before either is replaced: they may point into
+    // this very entry.
+    std::string newValue = StrFromText(value);
+    std::string newComment = StrFromText(comment);
+    Entry& e = *m_entries[static_cast<size_t>(i)];
+    e.value.swap(newValue);
+    e.comment.swap(newComment);
+    return true;
+}
+
+const char* SProps::GetComment(const char* key, const char* def) const
+{
+    const Entry* e = EntryAt(IndexOf(key));
+    return e ? e->comment.c_str() : def;
+}
+
+int SProps::IndexOf(const char* key) const
+{
+    if (IsEmptyText(key))
+        return -1;
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        if (KeyEquals(m_entries[i]->key, key))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+const char* SProps::GetKeyAt(int i) const
+{
+    const Entry* e = EntryAt(i);
+    return e ? e->key.c_str() : nullptr;
+}
+
+const char* SProps::GetValueAt(int i) const
+{
+    const Entry* e = EntryAt(i);
+    return e ? e->value.c_str() : nullptr;
+}
+
+const char* SProps::GetCommentAt(int i) const
+{
+    const Entry* e = EntryAt(i);
+    return e ? e->comment.c_str() : nullptr;
+}
+
+bool SProps::SetValueAt(int i, const char* value)
+{
+    if (EntryAt(i) == nullptr)
+        return false;
+    m_entries[static_cast<size_t>(i)]->value = StrFromText(value);
+    return true;
+}
+
+bool SProps::SetCommentAt(int i, const char* comment)
+{
+    if (EntryAt(i) == nullptr)
+        return false;
+    m_entries[static_cast<size_t>(i)]->comment = StrFromText(comment);
+    return true;
+}
+
+bool SProps::ReplaceKeyAt(int i, const char* key)
+{
+    if (EntryAt(i) == nullptr)
+        return false;
+    m_entries[static_cast<size_t>(i)]->key = StrFromText(key);
+    return true;
+}
+
+bool SProps::RemoveAt(int i)
+{
+    if (EntryAt(i) == nullptr)
+        return false;
+    m_entries.erase(m_entries.begin() + i);
+    return true;
+}
+
+void SProps::Clear()
+{
+    m_entries.clear();
+}
+
+int SProps::FindPrefix(const char* prefix, int n) const
+{
+    if (IsEmptyText(prefix))
+        return m_entries.empty() ? -1 : 0;
+    if (n < 0)
+        return -1;
+    const size_t length = strlen(prefix);
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        if (KeyStartsWith(m_entries[i]->key, prefix, length) && n-- == 0)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+bool SProps::SetPrefixed(const char* prefix, const char* key, const char* value,
+                         const char* comment, bool overwrite)
+{
+    if (key == nullptr || value == nullptr)
+        return false;
+    return Set((StrFromText(prefix) + key).c_str(), value, comment, overwrite);
+}
+
+int SProps::Count() const
+{
+    return static_cast<int>(m_entries.size());
+}
+
+SProps& SProps::Reset()
+{
+    Clear();
+    return *this;
+}
+
+SProps& SProps::PutDouble(const char* key, double x, const char* comment, bool overwrite,
+                          const char* format)
+{
+    std::string text;
+    StrFormat(text, format ? format : "%.3f", x);
+    return Put(key, text.c_str(), comment, overwrite);
+}
+
+SProps& SProps::PutLong(const char* key, long x, const char* comment, bool overwrite)
+{
+    return Put(key, StrFromLong(x).c_str(), comment, overwrite);
+}
+
+SProps& SProps::PutPointer(const char* key, const void* pointer, const char* comment,
+                           bool overwrite)
+{
+    return Put(key, StrFromPointer(pointer).c_str(), comment, overwrite);
+}
+
+SProps& SProps::Put(const char* key, const char* value, const char* comment, bool overwrite)
+{
+    Set(key, value, comment, overwrite);
+    return *this;
+}
