@@ -265,10 +265,10 @@ void DCSProject::BuildCuttingParts()
     m_cuttingParts.clear();
     PropsList work = m_order.m_pieces;
 
-    // A bar receives at least one part when it receives any, so more bars
-    // than parts demanded can only come from a damaged row: the count is
-    // held there instead of looping or allocating on its word.
-    const long long barLimit = std::max(0L, DProps::GetLong(m_order.m_totals, "pieces.quantity"));
+    // A bar receives at least one part when it receives any, so more bars in
+    // all than parts demanded can only come from damaged rows: the count is
+    // held there instead of looping or allocating on their word.
+    long long barsLeft = std::max(0L, DProps::GetLong(m_order.m_totals, "pieces.quantity"));
 
     PropsList bars;
     for (size_t i = 0; i < m_cuttings.size(); ++i) {
@@ -277,7 +277,8 @@ void DCSProject::BuildCuttingParts()
         DProps scratch;
         if (PiecesFromSignature(DProps::GetString(cutting, "signature", "").c_str(), letters, scratch) == 0)
             return;
-        const long long copies = std::min<long long>(DProps::GetLong(cutting, "copies"), barLimit);
+        const long long copies = std::min<long long>(DProps::GetLong(cutting, "copies"), barsLeft);
+        barsLeft -= std::max(0LL, copies);
         std::vector<double> lengths;
         for (const std::string& letter : letters) {
             const DProps* part = RowNamed(work, letter);

@@ -7,11 +7,6 @@
 
 namespace {
 
-std::string Val(const DProps& bag, const char* key)
-{
-    return DProps::GetString(bag, key, "<absent>");
-}
-
 TEST(DCSProjectRecord, NewMaterialHasDefaultsBaselinesAndNoChange)
 {
     TestAppServices app;

@@ -17,6 +17,14 @@ struct PartSpec {
     const char* label;
 };
 
+using Texts = std::vector<std::string>;
+
+// A value, "<absent>" for a missing key.
+inline std::string Val(const DProps& bag, const char* key)
+{
+    return DProps::GetString(bag, key, "<absent>");
+}
+
 inline DProps MakeRow(std::initializer_list<std::pair<const char*, const char*>> entries)
 {
     DProps row;
