@@ -34,14 +34,19 @@ UTrans* UTrans::Set(double offsetX, double offsetY, double scaleX, double scaleY
     return this;
 }
 
+void UTrans::SetFlag(unsigned flag, bool on)
+{
+    if (on)
+        m_flags |= flag;
+    else
+        m_flags &= ~flag;
+}
+
 void UTrans::SetOffset(double x, double y)
 {
     m_offsetX = x;
     m_offsetY = y;
-    if (BothNearZero(x, y))
-        m_flags &= ~kTranslate;
-    else
-        m_flags |= kTranslate;
+    SetFlag(kTranslate, !BothNearZero(x, y));
 }
 
 void UTrans::AddOffset(double dx, double dy)
@@ -53,10 +58,7 @@ void UTrans::SetScale(double x, double y)
 {
     m_scaleX = x;
     m_scaleY = y;
-    if (BothNearZero(x, y))
-        m_flags &= ~kScale;
-    else
-        m_flags |= kScale;
+    SetFlag(kScale, !BothNearZero(x, y));
 }
 
 double UTrans::SetAngle(double angle)
@@ -64,10 +66,7 @@ double UTrans::SetAngle(double angle)
     m_angle = NormalizeAngle(angle);
     m_sin = std::sin(m_angle);
     m_cos = std::cos(m_angle);
-    if (NearZero(m_angle))
-        m_flags &= ~kRotate;
-    else
-        m_flags |= kRotate;
+    SetFlag(kRotate, !NearZero(m_angle));
     return m_angle;
 }
 

@@ -44,6 +44,8 @@ public:
     unsigned Flags() const { return m_flags; }
 
 private:
+    void SetFlag(unsigned flag, bool on);
+
     double m_offsetX = 0.0;
     double m_offsetY = 0.0;
     double m_scaleX = 0.0;

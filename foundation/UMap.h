@@ -63,26 +63,14 @@ public:
     virtual bool Remove(const K& key)
     {
         DAutoLock guard(&m_lock);
-        auto it = Base::find(key);
-        if (it == Base::end())
-            return false;
-        V value = it->second;
-        Base::erase(it);
-        ReleaseValue(value);
-        return true;
+        return EraseAndRelease(Base::find(key));
     }
 
     // A negative position counts as 0.
     virtual bool RemoveAt(long position)
     {
         DAutoLock guard(&m_lock);
-        auto it = At(position);
-        if (it == Base::end())
-            return false;
-        V value = it->second;
-        Base::erase(it);
-        ReleaseValue(value);
-        return true;
+        return EraseAndRelease(At(position));
     }
 
     virtual V Get(const K& key)
@@ -124,28 +112,42 @@ public:
 
     virtual long IndexOfKey(const K& key)
     {
-        DAutoLock guard(&m_lock);
-        long i = 0;
-        for (auto it = Base::begin(); it != Base::end(); ++it, ++i)
-            if (it->first == key)
-                return i;
-        return -1;
+        return IndexWhere([&](const typename Base::value_type& e) { return e.first == key; });
     }
 
     virtual long IndexOfValue(const V& value)
     {
-        DAutoLock guard(&m_lock);
-        long i = 0;
-        for (auto it = Base::begin(); it != Base::end(); ++it, ++i)
-            if (it->second == value)
-                return i;
-        return -1;
+        return IndexWhere([&](const typename Base::value_type& e) { return e.second == value; });
     }
 
     // For a caller that holds the lock across several operations.
     DLock& GetLock() { return m_lock; }
 
 protected:
+    // Position of the first entry in key order that matches; -1 when none.
+    template <class Match>
+    long IndexWhere(Match match)
+    {
+        DAutoLock guard(&m_lock);
+        long i = 0;
+        for (auto it = Base::begin(); it != Base::end(); ++it, ++i)
+            if (match(*it))
+                return i;
+        return -1;
+    }
+
+    // The entry leaves the map before its value is released, so a release
+    // hook that looks at the map no longer finds it.
+    bool EraseAndRelease(typename Base::iterator it)
+    {
+        if (it == Base::end())
+            return false;
+        V value = it->second;
+        Base::erase(it);
+        ReleaseValue(value);
+        return true;
+    }
+
     typename Base::iterator At(long position)
     {
         if (position < 0)
