@@ -103,6 +103,38 @@ private:
     void ReleaseWindow();
 };
 
+// Sets a process-wide re-entrancy flag for a scope.
+class ICFlagScope {
+public:
+    explicit ICFlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~ICFlagScope() { m_flag = false; }
+    ICFlagScope(const ICFlagScope&) = delete;
+    ICFlagScope& operator=(const ICFlagScope&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+// A DC of GetDC (of a window, or of the screen for null), released with the
+// scope; take = false gets none.
+class ICWindowDC {
+public:
+    explicit ICWindowDC(HWND window, bool take = true) : m_window(window), m_dc(take ? GetDC(window) : nullptr) {}
+    ~ICWindowDC()
+    {
+        if (m_dc)
+            ReleaseDC(m_window, m_dc);
+    }
+    ICWindowDC(const ICWindowDC&) = delete;
+    ICWindowDC& operator=(const ICWindowDC&) = delete;
+
+    HDC Get() const { return m_dc; }
+
+private:
+    HWND m_window;
+    HDC m_dc;
+};
+
 // The module holding the program's resources: the application's instance,
 // else the executable.
 HINSTANCE ICResourceModule();
