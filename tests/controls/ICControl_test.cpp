@@ -3,11 +3,17 @@
 // background query.
 #include "ControlDialog.h"
 #include "DcFixture.h"
+#include "GdiCount.h"
 
+#include "controls/ICBack.h"
+#include "controls/ICButton.h"
 #include "controls/ICControl.h"
+#include "controls/ICStatic.h"
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -378,4 +384,65 @@ TEST(ICControlBackground, BaseFillTakesThePanelColour)
     EXPECT_EQ(RGB(0, 128, 64), canvas.At(0, 0));
     EXPECT_EQ(RGB(0, 128, 64), canvas.At(29, 19));
     EXPECT_FALSE(control.DrawBackground(nullptr, nullptr));
+}
+
+// ---- Handles ----------------------------------------------------------------------
+
+namespace {
+
+// One life of every kind of control: built, painted in every state through
+// every path, changed, and destroyed before or after its window.
+void ControlLife(bool objectsFirst)
+{
+    ControlDialog dialog(true);
+    auto save = std::make_unique<ICButton>(dialog.Sized(IDC_SAVE, 120, 30), 0, nullptr);
+    auto open = std::make_unique<ICButton>(dialog.Item(IDC_OPEN), 0, nullptr);
+    auto mru = std::make_unique<ICButton>(dialog.Item(IDC_MRU), 0, nullptr);
+    auto label = std::make_unique<ICStatic>(dialog.Item(IDC_LABEL), DT_LEFT);
+    auto words = std::make_unique<ICStatic>(dialog.Item(IDC_WORDS), DT_WORDBREAK);
+    auto back = std::make_unique<ICBack>();
+    DProps bag;
+    bag.Set("rsrc", "BACK", nullptr, true);
+    back->SetImage(dialog.Item(IDC_BACK), bag);
+
+    TestCanvas canvas(120, 40);
+    for (ICControl* control : std::initializer_list<ICControl*>{save.get(), open.get(), mru.get(), label.get(),
+                                                                 words.get(), back.get()}) {
+        control->Paint(canvas.dc(), nullptr);
+        control->Paint(nullptr, nullptr);
+        EnableWindow(control->GetHwnd(), FALSE);
+        control->Paint(canvas.dc(), nullptr);
+        EnableWindow(control->GetHwnd(), TRUE);
+        RedrawWindow(control->GetHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+    }
+    save->SetCaption("Save all");
+    save->SetBitmap(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), "BMRU24", IMAGE_BITMAP, 0, 0, 0)));
+    SetWindowTextA(label->GetHwnd(), "Other text");
+    words->SetText("many words that do not fit the label");
+    back->SetImage(dialog.Item(IDC_BACK), bag);
+    mru->Detach();
+
+    if (objectsFirst) {
+        save.reset();
+        open.reset();
+        mru.reset();
+        label.reset();
+        words.reset();
+        back.reset();
+    } else {
+        DestroyWindow(dialog.Get());
+    }
+}
+
+} // namespace
+
+TEST(ICControlHandles, NoGdiObjectOutlivesItsControl)
+{
+    ControlLife(true);
+    ControlLife(false);
+    DWORD before = GdiObjectCount();
+    for (int i = 0; i < 4; ++i) {
+        ControlLife(i % 2 == 0);
+    }
+    EXPECT_EQ(before, GdiObjectCount());
 }
