@@ -55,19 +55,10 @@ private:
     HGDIOBJ m_old = nullptr;
 };
 
-std::wstring Wide(const char* text)
+// The wide form of a text for the list view's wide messages; they read it only.
+wchar_t* WideArg(const UWString& text)
 {
-    if (!text || !*text) {
-        return std::wstring();
-    }
-    int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (n <= 0) {
-        return std::wstring();
-    }
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], n);
-    wide.resize(static_cast<size_t>(n - 1));
-    return wide;
+    return const_cast<wchar_t*>(text.GetW());
 }
 
 // The whole window text, however long.
@@ -343,9 +334,10 @@ long DlgComboSelect(HWND dialog, int id, const char* text)
     }
     // The untrimmed text is what is looked for: the trim only rules out
     // blank requests.
-    std::wstring wide = Wide(text);
+    UWString wide;
+    wide.SetA(text);
     return static_cast<long>(SendDlgItemMessageW(dialog, id, CB_SELECTSTRING, static_cast<WPARAM>(-1),
-                                                 reinterpret_cast<LPARAM>(wide.c_str())));
+                                                 reinterpret_cast<LPARAM>(wide.GetW())));
 }
 
 long DlgComboGetSel(HWND dialog, int id)
@@ -379,11 +371,12 @@ long ListInsertColumn(HWND list, long index, long width, const char* title)
     if (!IsWin(list)) {
         return 0;
     }
-    std::wstring wide = Wide(title);
+    UWString wide;
+    wide.SetA(title);
     LVCOLUMNW column = {};
     column.mask = LVCF_WIDTH | LVCF_TEXT;
     column.cx = width;
-    column.pszText = &wide[0];
+    column.pszText = WideArg(wide);
     return static_cast<long>(SendMessageA(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index),
                                           reinterpret_cast<LPARAM>(&column)));
 }
@@ -393,13 +386,14 @@ long ListSetItem(HWND list, long row, long column, const char* text, long idRequ
     if (!IsWin(list)) {
         return 0;
     }
-    std::wstring wide = Wide(text);
+    UWString wide;
+    wide.SetA(text);
     LVITEMW item = {};
     item.iItem = row;
     item.iSubItem = column;
-    if (!wide.empty()) {
+    if (*wide.GetW()) {
         item.mask |= LVIF_TEXT;
-        item.pszText = &wide[0];
+        item.pszText = WideArg(wide);
     }
     if (column == 0) {
         if (idRequest >= 0) {

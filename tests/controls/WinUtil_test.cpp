@@ -1,5 +1,8 @@
 #include "controls/WinUtil.h"
 
+#include "GdiCount.h"
+#include "TestWindows.h"
+
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
@@ -11,25 +14,7 @@ namespace {
 
 const char* TestClass()
 {
-    static const char* name = [] {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = "KORVA.WinUtilTest";
-        RegisterClassA(&wc);
-        return "KORVA.WinUtilTest";
-    }();
-    return name;
-}
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    return TestWindowClass("KORVA.WinUtilTest", DefWindowProcA);
 }
 
 long Width(const RECT& r) { return r.right - r.left; }
@@ -67,14 +52,14 @@ protected:
         label = MakeChild(dialog, "STATIC", "", 0, IdLabel, 10, 160, 80, 20);
         ASSERT_TRUE(list);
         ASSERT_TRUE(label);
-        Pump();
+        PumpWaiting();
     }
     void TearDown() override
     {
         if (dialog) {
             DestroyWindow(dialog);
         }
-        Pump();
+        PumpWaiting();
     }
 
     HWND dialog = nullptr;
@@ -439,6 +424,22 @@ TEST_F(WinUtilTest, FittedTextEndsInEllipsis)
     EXPECT_EQ(longText, WinGetText(0, label, false).ToStdString());
 }
 
+TEST_F(WinUtilTest, FittingLeavesNoGdiObjectsBehind)
+{
+    HFONT font = CreateFontA(-13, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Tahoma");
+    SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    WinSetText("A caption long enough to need shortening here", label, true, false);
+    DWORD before = GdiObjectCount();
+    for (int i = 0; i < 10; ++i) {
+        std::string text = "Another caption long enough to be shortened " + std::to_string(i);
+        ASSERT_TRUE(WinSetText(text.c_str(), label, true, true));
+    }
+    PumpWaiting();
+    EXPECT_EQ(before, GdiObjectCount());
+    DestroyWindow(label);
+    DeleteObject(font);
+}
+
 TEST_F(WinUtilTest, GetTextTrimsAndBounds)
 {
     SetWindowTextA(label, "  padded  ");
@@ -465,10 +466,10 @@ TEST_F(WinUtilTest, EnableChangesOnlyWhatDiffers)
 TEST_F(WinUtilTest, ActivateRestoresAnIconicWindow)
 {
     ShowWindow(dialog, SW_MINIMIZE);
-    Pump();
+    PumpWaiting();
     ASSERT_TRUE(IsIconic(dialog));
     EXPECT_EQ(1, WinActivate(dialog));
-    Pump();
+    PumpWaiting();
     EXPECT_FALSE(IsIconic(dialog));
     EXPECT_EQ(0, WinActivate(nullptr));
 }
@@ -553,7 +554,7 @@ protected:
     void TearDown() override
     {
         DestroyWindow(window);
-        Pump();
+        PumpWaiting();
     }
     HWND window = nullptr;
 };
@@ -563,7 +564,7 @@ TEST_F(PlacementTest, MaximisedWindowKeepsItsNormalRectangle)
     Placement p;
     ASSERT_TRUE(p.FromText("10,20,810,620,2", Placement::StateFromText));
     ASSERT_TRUE(p.Apply(window));
-    Pump();
+    PumpWaiting();
     EXPECT_TRUE(IsZoomed(window));
     WINDOWPLACEMENT wp = {};
     wp.length = sizeof wp;
@@ -637,7 +638,7 @@ TEST_F(PlacementTest, SizeAndMoveTrackTheNormalRectangle)
     p.OnSize(window, SIZE_RESTORED);
     EXPECT_EQ(Placement::Unset, p.state);
     ShowWindow(window, SW_SHOWNORMAL);
-    Pump();
+    PumpWaiting();
     SetWindowPos(window, nullptr, 60, 70, 300, 200, SWP_NOZORDER);
     p.OnSize(window, SIZE_RESTORED);
     EXPECT_EQ(Placement::Normal, p.state);
@@ -646,14 +647,14 @@ TEST_F(PlacementTest, SizeAndMoveTrackTheNormalRectangle)
     EXPECT_EQ("60,70,360,270,0", p.ToText());
 
     ShowWindow(window, SW_MAXIMIZE);
-    Pump();
+    PumpWaiting();
     p.OnSize(window, SIZE_MAXIMIZED);
     p.OnMove(window);
     EXPECT_EQ(Placement::Maximized, p.state);
     EXPECT_TRUE(EqualRect(&normal, &p.rectangle));
 
     ShowWindow(window, SW_RESTORE);
-    Pump();
+    PumpWaiting();
     p.OnSize(window, SIZE_RESTORED);
     SetWindowPos(window, nullptr, 80, 90, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
     p.OnMove(window);
