@@ -74,7 +74,9 @@ class ICHintTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        host = CreateWindowExA(0, TargetClass(), "Host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 100, 100, 420,
+        // Topmost, so that windows of tests running beside this one never
+        // come between the cursor and the hinted controls.
+        host = CreateWindowExA(WS_EX_TOPMOST, TargetClass(), "Host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 100, 100, 420,
                                300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_TRUE(host);
         first = Child(10, 10);
