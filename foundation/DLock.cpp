@@ -211,6 +211,36 @@ void ULock::Unlock()
 }
 
 // ---------------------------------------------------------------------------
+// UThreadText
+
+namespace {
+void WINAPI DropThreadText(void* text)
+{
+    delete static_cast<std::string*>(text);
+}
+} // namespace
+
+UThreadText::UThreadText() : m_index(FlsAlloc(&DropThreadText))
+{
+}
+
+std::string& UThreadText::Get()
+{
+    if (m_index == FLS_OUT_OF_INDEXES) {
+        // Only when the process has run out of slots: one shared text is
+        // the best that is left.
+        static std::string shared;
+        return shared;
+    }
+    auto* text = static_cast<std::string*>(FlsGetValue(m_index));
+    if (!text) {
+        text = new std::string;
+        FlsSetValue(m_index, text);
+    }
+    return *text;
+}
+
+// ---------------------------------------------------------------------------
 // FormatHex64
 
 char* FormatHex64(int width, int64_t value, char* buffer, size_t size)
@@ -246,9 +276,10 @@ char* FormatHex64(int width, int64_t value, char* buffer, size_t size)
             buffer[0] = '\0';
         }
     } else {
-        thread_local std::string shared;
-        shared = std::move(text);
-        result = &shared[0];
+        static UThreadText perThread;
+        std::string& own = perThread.Get();
+        own = std::move(text);
+        result = &own[0];
     }
     lock.Unlock();
     return result;

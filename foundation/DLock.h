@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // The lock interface every locked object hands to DAutoLock.
 class Locker {
@@ -106,6 +107,25 @@ private:
     std::atomic<bool> m_locked{false};
     std::atomic<uint32_t> m_owner{0};
     int32_t m_entries = 0;
+};
+
+// A text of each thread's own, freed when its thread ends; the per-thread
+// buffer behind functions that hand out a text that stays valid until the
+// same thread's next call. It stands in for a thread_local std::string:
+// in our MinGW build under Wine, thread_local objects with destructors
+// corrupt the heap when their thread ends. Keep one as a function-static
+// object; it is never destroyed.
+class UThreadText {
+public:
+    UThreadText();
+    UThreadText(const UThreadText&) = delete;
+    UThreadText& operator=(const UThreadText&) = delete;
+
+    // The calling thread's text, empty on its first use by that thread.
+    std::string& Get();
+
+private:
+    DWORD m_index;
 };
 
 // Upper-case hexadecimal of a value that must not be negative, most

@@ -266,10 +266,9 @@ std::string& StrAppendFormat(std::string& out, const char* format, ...)
 
 std::string StrFormatStatic(const char* format, ...)
 {
-    // Calculations format in parallel, so each thread has its own scratch
-    // buffer; it keeps its room between calls.
-    thread_local std::string buffer;
-    buffer.clear();
+    // The result is a new string anyway, so there is no shared buffer for
+    // the calculations that format in parallel to trample.
+    std::string buffer;
     if (!format)
         return std::string();
     va_list args;

@@ -556,3 +556,22 @@ TEST(FormatHex64, SharedBufferBelongsToTheCallingThread)
     EXPECT_EQ("0000BBBB", theirs);
     EXPECT_NE(static_cast<const void*>(mine), static_cast<const void*>(theirPointer));
 }
+
+// --- UThreadText ------------------------------------------------------------------
+
+TEST(UThreadText, EachThreadAndEachHolderHasItsOwnText)
+{
+    static UThreadText first;
+    static UThreadText second;
+    first.Get() = "main first";
+    second.Get() = "main second";
+    std::string seenByWorker;
+    std::thread([&] {
+        seenByWorker = first.Get();
+        first.Get() = "worker";
+    }).join();
+    EXPECT_EQ("", seenByWorker);
+    EXPECT_EQ("main first", first.Get());
+    EXPECT_EQ("main second", second.Get());
+    EXPECT_EQ(&first.Get(), &first.Get());
+}

@@ -36,6 +36,10 @@ protected:
                    std::to_string(++serial);
         CreateDirectoryA(m_folder.c_str(), nullptr);
         m_path = m_folder + "\\Bravik.log";
+        // Process ids come round again; a run that was cut short may have
+        // left its file behind.
+        DeleteFileA(m_path.c_str());
+        DeleteFileA((m_folder + "\\other.log").c_str());
     }
     void TearDown() override
     {

@@ -1,0 +1,109 @@
+// The order of one material: its stock rows (blanks) and part rows (pieces),
+// kept numbered and lettered per material, counted, fingerprinted for change
+// detection, checked, and written to and read from a material's INI sections.
+// The static row operations give every editor that hands back a list of
+// rows the same numbering.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "foundation/DProps.h"
+#include "foundation/FieldCheck.h"
+
+class DSettings;
+
+using TextList = std::vector<std::string>;
+
+class DCSStorage {
+public:
+    DCSStorage();
+    DCSStorage(const DCSStorage& other) = default;
+    DCSStorage& operator=(const DCSStorage& other) = default;
+    virtual ~DCSStorage();
+
+    // Appends the sections "order.blanks" and "order.pieces" (renumbering
+    // first, taking the written state as the baseline after). False only for
+    // a null document.
+    bool Write(DSettings* document);
+    // Replaces the rows from those sections, stamping them with material when
+    // it is given (not null, not empty). False only for a null document.
+    bool Read(const DSettings* document, const char* material);
+    // Renumbers, counts, fingerprints and checks: the entry point after
+    // every change of the rows.
+    void UpdateTotals(bool setBaseline);
+    // Empties names, rows, stored fingerprints and change flags; totals,
+    // warnings and the check result stay.
+    void Clear();
+    // Sets "material" on every row when name is not empty.
+    void StampMaterial(const char* name);
+    // The distinct non-empty "material" values of the stock rows, in order.
+    void RebuildMaterialNames();
+    void UpdateFingerprint(bool setBaseline);
+    // numbers: lengths, kerfs, trims, quantities and costs; full: those
+    // followed by labels and comments.
+    void ComputeFingerprints(uint32_t& numbers, uint32_t& full) const;
+    // 8 upper-case hexadecimal digits identifying the rows' content.
+    std::string GetContentId() const;
+    // Adds the findings to warnings (not cleared); returns the CheckError /
+    // CheckWarning flags of OrderCheck.h. Changes no row.
+    int32_t CheckOrder(DProps& warnings) const;
+
+    // Change flags as of the last UpdateFingerprint.
+    bool NumbersChanged() const { return m_numbersChanged != 0; }
+    bool OrderChanged() const { return m_orderChanged != 0; }
+
+    // ---- Row operations on any list of rows ---------------------------------
+
+    // Appends to names every non-empty "material" of the rows not yet listed
+    // (ignoring case); returns how many were appended.
+    static long CollectMaterials(const PropsList& rows, TextList& names);
+    // The uids of the rows of material (every material found when empty;
+    // all rows when no row names one), giving a new uid to rows lacking one.
+    static long CollectRowUids(TextList& uids, const char* material, PropsList& rows);
+    // Gives row a uid when its "uid" reads as 0 (in row itself), appends a
+    // copy and renumbers. True.
+    static bool AddRow(PropsList& rows, DProps& row);
+    // Copies row's entries over the row with its uid (row's "uid" is first
+    // rewritten as its decimal value); renumbers either way. True.
+    static bool UpdateRow(DProps& row, PropsList& rows);
+    // Sets values into the row with that uid; false when there is none. No renumbering.
+    static bool SetRowValues(PropsList& rows, const char* uid, const DProps& values);
+    // Removes the row with row's uid, when there is one; renumbers. True.
+    static bool DeleteRow(const DProps& row, PropsList& rows);
+    // Swaps the row with row's uid with the one before it when row's
+    // "direction" is exactly "up", else with the one after it; true when it
+    // moved (then renumbered).
+    static bool MoveRow(PropsList& rows, const DProps& row);
+    // Numbers, letters and normalises the rows; totals gets "items" and
+    // "quantity". Returns items.
+    static long NormalizeRows(PropsList& rows, DProps& totals);
+    // Replaces material's rows by newRows (merged by uid), or the whole list
+    // when material is empty; renumbers. True when a counted row remains.
+    static bool ReplaceRows(const char* material, PropsList& rows, const PropsList& newRows);
+    // Removes the first row with each uid. True.
+    static bool RemoveRows(PropsList& rows, const TextList& uids);
+    // Groups the rows by the named materials in that order, the rest after
+    // them; false, changing nothing, for no names or no rows.
+    static bool OrderByMaterials(PropsList& rows, const TextList& names);
+
+    // ---- Fields ---------------------------------------------------------------
+    // The material (and the editors through the row operations) work on them
+    // directly; every change ends in UpdateTotals.
+
+    // "blanks.items", "blanks.quantity", "pieces.items", "pieces.quantity".
+    DProps m_totals;
+    TextList m_materials;
+    PropsList m_blanks;
+    PropsList m_pieces;
+    // 0: none stored.
+    uint32_t m_numbersCrc = 0;
+    uint32_t m_fullCrc = 0;
+    uint8_t m_numbersChanged = 0;
+    uint8_t m_orderChanged = 0;
+    // The findings of the last check, code -> culprit.
+    DProps m_warnings;
+    // Flags of the last check; 3 until the first.
+    int32_t m_checkResult = 3;
+};

@@ -1,0 +1,70 @@
+#include "engine/Weighting.h"
+
+#include "foundation/StrUtil.h"
+
+#include <cmath>
+
+namespace CUTTING {
+
+double PieceWeights(std::vector<Piece>& demand)
+{
+    double longest = 0.0;
+    for (const Piece& piece : demand)
+        if (piece.quantity != 0 && piece.length > longest)
+            longest = piece.length;
+    for (Piece& piece : demand) {
+        if (piece.quantity == 0)
+            continue;
+        const double w = SafeDivide(piece.length, longest) * piece.weight;
+        piece.props.SetDouble("weight", w * w, "%f");
+    }
+    return longest;
+}
+
+double PatternWeight(Blank& pattern, const std::vector<Piece>& demand)
+{
+    double weight = 0.0;
+    const size_t n = pattern.pieces.size() < demand.size() ? pattern.pieces.size() : demand.size();
+    for (size_t i = 0; i < n; ++i) {
+        const long count = pattern.pieces[i].quantity;
+        if (count != 0)
+            weight += DProps::GetDouble(demand[i].props, "weight") * count;
+    }
+    pattern.props.SetDouble("weight", weight, "%.5f");
+    // A pattern with a negative fitness has no square root to speak of.
+    const double root = pattern.fitness > 0.0 ? std::sqrt(pattern.fitness) : 0.0;
+    pattern.props.SetDouble("fitness.weight", root + weight * weight, "%f");
+    return weight;
+}
+
+double PatternCost(Blank& pattern)
+{
+    double used = 0.0;
+    for (const Piece& piece : pattern.pieces)
+        if (piece.quantity != 0)
+            used += piece.quantity * piece.length;
+    const double barLength = DProps::GetDouble(pattern.props, "blank.length");
+    const double remnants = DProps::GetDouble(pattern.props, "blank.remnants");
+    double charged = barLength;
+    // A leftover long enough to be kept as a remnant is still stock, not waste.
+    if (!IsNearZero(remnants) && remnants < barLength - used)
+        charged = used;
+    const double cost = SafeDivide(DProps::GetDouble(pattern.props, "blank.cost") * charged, used);
+    pattern.props.SetDouble("cost", cost, "%.5f");
+    return cost;
+}
+
+long FilterByProperty(const char* key, double threshold, bool keepAtLeast, std::vector<Blank>& patterns)
+{
+    std::vector<Blank> kept;
+    kept.reserve(patterns.size());
+    for (Blank& pattern : patterns) {
+        const double value = DProps::GetDouble(pattern.props, key);
+        if (keepAtLeast ? !(value < threshold) : !(value > threshold))
+            kept.push_back(std::move(pattern));
+    }
+    patterns = std::move(kept);
+    return static_cast<long>(patterns.size());
+}
+
+} // namespace CUTTING
