@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/FinderGenerator.h"
 #include "engine/Solver.h"
 #include "foundation/ULog.h"
 
@@ -102,9 +103,8 @@ struct RunResult {
 RunResult SolveOnce(const Instance& inst, const Settings& s, unsigned seed)
 {
     const uint64_t start = TimeNowMs();
+    FinderGenerator::SetFixedSeed(s.seeded, seed);
     Solver solver;
-    if (s.seeded)
-        solver.FixSeed(true, seed);
     Layout best;
     bool have = false;
     DProps bestOptions;
@@ -143,7 +143,7 @@ void Usage()
             "usage: bravik_bench [--kerf=K] [--trim=T] [--repeats=N] [--seed=S] FILE...\n"
             "  --kerf, --trim  kerf and edge trim of the bar (default 0)\n"
             "  --repeats       runs per instance; bars and seconds are given as median and worst\n"
-            "  --seed          fixes the random seed of each run (seed + run number) instead of the clock\n");
+            "  --seed          fixes the random seeds of each run (seed + run number) instead of the clock\n");
 }
 
 }  // namespace

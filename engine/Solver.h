@@ -48,11 +48,6 @@ public:
     // the layout was replaced.
     bool PostOptimise(const DProps& options, CUTTING::Layout& layout);
 
-    // Results differ from run to run because Solve seeds the random generator with
-    // the tick count. Tests and the benchmark fix the seed here instead (the worker
-    // threads of the generating finder are never seeded either way).
-    void FixSeed(bool fixed, unsigned seed = 0);
-
     bool IsStopped() const;
 
     // Published progress of a main-loop step: 100 x sqrt(placed share) to the
@@ -70,8 +65,6 @@ protected:
     long m_open = 0;        // open demand of the current partial solution
     long m_stockTotal = 0;  // stock at the start of the current run
     long m_stockLeft = 0;   // stock of the current partial solution
-    bool m_fixedSeed = false;
-    unsigned m_seed = 0;
 
 private:
     void PublishStep(long step, long avail, long left, long need, long open);
