@@ -262,6 +262,21 @@ TEST(FinderGenerator, ExactFillsRankFirst)
     EXPECT_GT(best.fitness, 0.9);
 }
 
+TEST(FinderGenerator, PartsThatAllFitOneBarAreProposedTogether)
+{
+    // 64 kinds of one part each, all in one bar: the best proposal takes every
+    // part, so the solver needs one bar. The material's first passes weigh no
+    // part kinds (shift 0).
+    const Problem problem = Make(Singles());
+    Fitness fitness;
+    fitness.function.shift = 0.0;
+    FinderGenerator finder;
+    ASSERT_TRUE(RunOnce(finder, problem, fitness.function, Options(4)));
+    const Blank& best = finder.results.patterns.front();
+    for (const Piece& piece : best.pieces)
+        EXPECT_EQ(piece.quantity, 1) << "kind " << piece.id;
+}
+
 // ---- Options ------------------------------------------------------------------------
 
 TEST(FinderGenerator, NoFitnessFunctionFindsNothing)
