@@ -23,9 +23,10 @@ DParser::DParser(const DParser& other) : m_variables(other.m_variables) {}
 
 DParser::~DParser() = default;
 
-std::string DParser::Expand(const char* text)
+std::string ExpandReferences(const std::string& text, const ReferenceLookup& lookup,
+                             bool dropUnknown)
 {
-    std::string out = StrFromText(text);
+    std::string out = text;
     // Ends of the values inserted so far that still enclose the scan position,
     // innermost last: their number is the depth of the next reference found.
     std::vector<size_t> inserted;
@@ -33,15 +34,20 @@ std::string DParser::Expand(const char* text)
     size_t pos = 0;
     size_t open = 0;
     size_t close = 0;
+    std::string value;
     while (FindReference(out, pos, open, close)) {
         while (!inserted.empty() && inserted.back() <= open)
             inserted.pop_back();
-        if (static_cast<int>(inserted.size()) >= MaxDepth || replacements >= MaxReplacements) {
+        if (static_cast<int>(inserted.size()) >= DParser::MaxDepth ||
+            replacements >= DParser::MaxReplacements) {
             pos = close + 1;
             continue;
         }
-        const std::string name = out.substr(open + 2, close - open - 2);
-        const std::string value = GetValue(name.c_str());
+        value.clear();
+        if (!lookup(out.substr(open + 2, close - open - 2), value) && !dropUnknown) {
+            pos = close + 1;
+            continue;
+        }
         const size_t oldEnd = close + 1;
         out.replace(open, oldEnd - open, value);
         ++replacements;
@@ -54,6 +60,17 @@ std::string DParser::Expand(const char* text)
         pos = open;
     }
     return out;
+}
+
+std::string DParser::Expand(const char* text)
+{
+    // Every name counts as known: an absent one stands for the empty text.
+    return ExpandReferences(StrFromText(text),
+                            [this](const std::string& name, std::string& value) {
+                                value = GetValue(name.c_str());
+                                return true;
+                            },
+                            true);
 }
 
 std::string DParser::GetValue(const char* name)

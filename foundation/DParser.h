@@ -2,6 +2,7 @@
 // reads tags of the form "${name:value}" out of entry comments.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "foundation/DProps.h"
@@ -36,6 +37,17 @@ public:
 protected:
     DProps m_variables;
 };
+
+// Answers for one reference: true and the value in value when name is known.
+using ReferenceLookup = std::function<bool(const std::string& name, std::string& value)>;
+
+// The references of text replaced by what lookup answers for them; each value
+// is scanned again, so references inside it expand in turn, to DParser::MaxDepth
+// levels and DParser::MaxReplacements replacements, past which references stay
+// as they are. A name lookup does not know is removed with dropUnknown and
+// kept otherwise. A "${" without a later "}" is kept with all that follows it.
+std::string ExpandReferences(const std::string& text, const ReferenceLookup& lookup,
+                             bool dropUnknown);
 
 // Expands the references of text with the entries of bag.
 std::string ExpandVariables(const char* text, const DProps& bag);

@@ -1,0 +1,333 @@
+// The material record: construction, copying, reset, bulk changes of the
+// order, change tracking, and the ranking of the alternatives of a calculation.
+#include "document/DCSProject.h"
+
+#include <cstdio>
+#include <cstring>
+#include <set>
+
+#include "document/DAppServices.h"
+#include "foundation/RecordText.h"
+#include "foundation/StrUtil.h"
+
+namespace {
+
+// A missing option counts as "0" in the fingerprint, a missing text as empty.
+struct FingerprintKey {
+    const char* key;
+    const char* missing;
+};
+
+const FingerprintKey kFingerprintKeys[] = {
+    {"material", ""}, {"desc", ""}, {"comment", ""}, {"comment.active", "0"},
+    {"notes", ""}, {"notes.active", "0"}, {"optimize", "0"}, {"level", "0"},
+    {"remnants", "0"}, {"sort", "0"}, {"diversity", "0"},
+};
+
+double Stat(const CUTTING::Layout& layout, const char* key)
+{
+    return DProps::GetDouble(layout.props, key);
+}
+
+// The first two steps of both rankings: the primary figure decides unless
+// the two agree within the tolerance, and a primary figure of 0 leaves the
+// pair unranked (no later key may decide between two solutions without it).
+// Returns -1 when the rest of the keys decide.
+int RankBy(double a, double b, bool lowerFirst)
+{
+    if (!NumEqual(a, b) || IsNearZero(a))
+        return lowerFirst ? (a < b ? 1 : 0) : (a > b ? 1 : 0);
+    return -1;
+}
+
+}  // namespace
+
+bool CompareByCost(const CUTTING::Layout& a, const CUTTING::Layout& b)
+{
+    int r = RankBy(Stat(a, "cost"), Stat(b, "cost"), true);
+    if (r >= 0)
+        return r == 1;
+    r = RankBy(Stat(a, "cmu"), Stat(b, "cmu"), false);
+    if (r >= 0)
+        return r == 1;
+    return DProps::GetLong(a.props, "shifts") < DProps::GetLong(b.props, "shifts");
+}
+
+bool CompareByUsedLength(const CUTTING::Layout& a, const CUTTING::Layout& b)
+{
+    int r = RankBy(Stat(a, "used.len"), Stat(b, "used.len"), true);
+    if (r >= 0)
+        return r == 1;
+    r = RankBy(Stat(a, "cmu"), Stat(b, "cmu"), false);
+    if (r >= 0)
+        return r == 1;
+    const long shiftsA = DProps::GetLong(a.props, "shifts");
+    const long shiftsB = DProps::GetLong(b.props, "shifts");
+    if (shiftsA != shiftsB || shiftsA == 0)
+        return shiftsA < shiftsB;
+    return Stat(a, "cost") < Stat(b, "cost");
+}
+
+std::string SolutionKey(const CUTTING::Layout& layout)
+{
+    std::string key;
+    StrFormat(key, "%ld%ld%f%f%ld%f%ld", DProps::GetLong(layout.props, "used"),
+              DProps::GetLong(layout.props, "pieces"), Stat(layout, "cmu"), Stat(layout, "remnants"),
+              DProps::GetLong(layout.props, "shifts"), Stat(layout, "cost.ppu"),
+              static_cast<long>(layout.cuttings.size()));
+    return key;
+}
+
+// ---- Construction and copying --------------------------------------------------
+
+DCSProject::DCSProject()
+{
+    Reset();
+}
+
+DCSProject::DCSProject(const DCSProject& other) : DThread()
+{
+    CopyFields(other);
+}
+
+DCSProject& DCSProject::operator=(const DCSProject& other)
+{
+    if (this != &other)
+        CopyFields(other);
+    return *this;
+}
+
+// The thread handle is not copied: it has exactly one owner, and a material is
+// copied only while its calculation does not run, so the copy has no thread
+// to wait for. Everything the thread left behind (flags, result, name) comes along.
+void DCSProject::CopyFields(const DCSProject& other)
+{
+    m_running.store(other.m_running.load());
+    m_cancel.store(other.m_cancel.load());
+    m_result.store(other.m_result.load());
+    {
+        DAutoLock lock(const_cast<DLock*>(&other.m_lock));
+        m_name = other.m_name;
+    }
+    m_threadId.store(other.m_threadId.load());
+
+    m_props = other.m_props;
+    m_order = other.m_order;
+    m_summary = other.m_summary;
+    m_cuttings = other.m_cuttings;
+    m_cuttingParts = other.m_cuttingParts;
+    m_owner = other.m_owner;
+    m_stop.store(other.m_stop.load());
+    m_solver = other.m_solver;
+    m_layout = other.m_layout;
+    m_solverOptions = other.m_solverOptions;
+    m_locale = other.m_locale;
+    m_passOptions = other.m_passOptions;
+    m_solutions = other.m_solutions;
+    m_remnants = other.m_remnants;
+    m_warnings = other.m_warnings;
+    m_checkResult = other.m_checkResult;
+    m_passes = other.m_passes;
+    m_propsCrc = other.m_propsCrc;
+    m_resultsCrc = other.m_resultsCrc;
+    m_propsChanged = other.m_propsChanged;
+    m_resultsChanged = other.m_resultsChanged;
+}
+
+// The calculation reads and writes these fields, so it must be over before
+// the reset and before any of them goes; the base would stop it only after.
+DCSProject::~DCSProject()
+{
+    StopThreadForGood();
+    Reset();
+}
+
+void DCSProject::StopThreadForGood()
+{
+    if (!IsRunning() && !m_thread)
+        return;
+    m_stop.store(1);
+    DThread::StopAndWait();
+}
+
+// ---- Record ------------------------------------------------------------------------
+
+void DCSProject::Reset()
+{
+    m_props.Clear();
+    m_order.Clear();
+    m_remnants.clear();
+    m_owner = nullptr;
+    ClearSolutions();
+
+    static const char* const kZeroFirst[] = {"optimize", "level", "diversity", "status"};
+    for (const char* key : kZeroFirst)
+        m_props.Set(key, "0");
+    m_props.Set("active", "1");
+    m_props.Set("remnants", "0");
+    m_props.Set("sort", "0");
+    m_props.Set("version", "1");
+    m_props.Set("desc", "");
+    m_props.Set("comment", "");
+    m_props.Set("comment.active", "0");
+    m_props.Set("notes", "");
+    m_props.Set("notes.active", "0");
+
+    m_order.UpdateTotals(true);
+    UpdateFingerprint(true);
+
+    UpdateWarnings();
+
+    GetAppServices()->GetLocaleSection("globals", m_locale);
+}
+
+void DCSProject::ClearSolutions()
+{
+    m_summary.clear();
+    m_cuttings.clear();
+    m_cuttingParts.clear();
+    m_solutions.Clear();
+    for (DProps& row : m_order.m_pieces)
+        row.Set("orphans", "0");
+    UpdateFingerprint(false);
+    GetAppServices()->OnAppEvent(13, 0);
+}
+
+bool DCSProject::AppendRows(const PropsList& rows, long kind)
+{
+    if (rows.empty())
+        return false;
+    PropsList& target = kind == 1 ? m_order.m_blanks : m_order.m_pieces;
+    target.insert(target.end(), rows.begin(), rows.end());
+    const std::string material = DProps::GetString(m_props, "material");
+    for (DProps& row : target)
+        row.Set("material", material.c_str());
+    ClearSolutions();
+    m_order.UpdateTotals(false);
+    UpdateFingerprint(false);
+    UpdateWarnings();
+    return true;
+}
+
+MaterialNameCheck DCSProject::CheckMaterialName(const char* name)
+{
+    if (!name || !*name)
+        return MaterialNameEmpty;
+    if (_stricmp(name, "#solution") == 0)
+        return MaterialNameReserved;
+    if (strstr(name, "-->"))
+        return MaterialNameMarker;
+    return MaterialNameOk;
+}
+
+MaterialNameCheck DCSProject::SetMaterial(const char* name)
+{
+    const MaterialNameCheck check = CheckMaterialName(name);
+    if (check != MaterialNameOk)
+        return check;
+    m_props.Set("material", name);
+    m_order.StampMaterial(name);
+    m_order.UpdateTotals(false);
+    UpdateFingerprint(false);
+    UpdateWarnings();
+    return MaterialNameOk;
+}
+
+void DCSProject::Refresh(bool newBaseline)
+{
+    m_order.UpdateTotals(newBaseline);
+    UpdateFingerprint(newBaseline);
+    UpdateWarnings();
+}
+
+namespace {
+
+DProps* FindRowById(PropsList& rows, long id)
+{
+    std::string text;
+    StrFormat(text, "%ld", id);
+    return PropsListFind(&rows, "id", text.c_str());
+}
+
+}  // namespace
+
+DProps* DCSProject::FindBlankRow(long id)
+{
+    return FindRowById(m_order.m_blanks, id);
+}
+
+DProps* DCSProject::FindPieceRow(long id)
+{
+    return FindRowById(m_order.m_pieces, id);
+}
+
+bool DCSProject::HasCuttings() const
+{
+    return !m_cuttings.empty() && !m_summary.empty();
+}
+
+bool DCSProject::HasRemnants() const
+{
+    return !m_cuttings.empty() && !m_remnants.empty();
+}
+
+// ---- Change tracking ---------------------------------------------------------------
+
+void DCSProject::UpdateFingerprint(bool newBaseline)
+{
+    std::string props;
+    for (const FingerprintKey& k : kFingerprintKeys)
+        props += DProps::GetString(m_props, k.key, k.missing);
+    std::string results = "cuttings";
+    for (const DProps& row : m_cuttings) {
+        results += DProps::GetString(row, "signature", "");
+        results += DProps::GetString(row, "copies", "");
+        results += DProps::GetString(row, "blank", "");
+    }
+    const uint32_t a = Crc32(props.c_str());
+    const uint32_t b = Crc32(results.c_str());
+    m_propsChanged = m_propsCrc != 0 && a != m_propsCrc;
+    m_resultsChanged = m_resultsCrc != 0 && b != m_resultsCrc;
+    if (newBaseline) {
+        m_propsCrc = a;
+        m_resultsCrc = b;
+        m_propsChanged = false;
+        m_resultsChanged = false;
+    }
+}
+
+bool DCSProject::IsChanged(long mask) const
+{
+    const bool numbers = m_order.NumbersChanged();
+    const bool order = m_order.OrderChanged();
+    if ((mask & 1) && (m_propsChanged || m_resultsChanged || numbers || order))
+        return true;
+    if ((mask & 2) && (numbers || m_resultsChanged))
+        return true;
+    if ((mask & 4) && (m_propsChanged || order || numbers))
+        return true;
+    return false;
+}
+
+// ---- Solutions -------------------------------------------------------------------
+
+void DCSProject::SortSolutions(long optimize)
+{
+    if (optimize == 1)
+        m_solutions.Sort(CompareByCost);
+    else
+        m_solutions.Sort(CompareByUsedLength);
+}
+
+void DCSProject::RemoveDuplicateSolutions()
+{
+    DList<CUTTING::Layout> kept;
+    std::set<std::string> seen;
+    for (const CUTTING::Layout& layout : m_solutions.Items()) {
+        std::string fingerprint;
+        StrFormat(fingerprint, "%lu", static_cast<unsigned long>(Crc32(SolutionKey(layout).c_str())));
+        if (seen.insert(fingerprint).second)
+            kept.Add(layout);
+    }
+    m_solutions = kept;
+}

@@ -1,0 +1,151 @@
+// One material of the open project: its name and options, its order, the
+// result rows of the applied solution, the alternatives of the last
+// calculation and its warnings. The object is also the worker thread that
+// calculates the material, so several materials can be calculated at once.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "document/DCSStorage.h"
+#include "document/DList.h"
+#include "engine/Cutting.h"
+#include "foundation/DProps.h"
+#include "foundation/DThread.h"
+#include "foundation/FieldCheck.h"
+
+class Solver;
+
+// Rankings of solutions: true when a goes before b. Both use a tolerance, so
+// they are no strict weak order; sort only with DList::Sort.
+bool CompareByCost(const CUTTING::Layout& a, const CUTTING::Layout& b);
+bool CompareByUsedLength(const CUTTING::Layout& a, const CUTTING::Layout& b);
+// The text whose CRC tells two solutions apart: their statistics to six
+// decimals and their number of cutting patterns.
+std::string SolutionKey(const CUTTING::Layout& layout);
+
+// Why a material name cannot be used (names become block names of the
+// project file, whose markers are "<!--block:" name "-->").
+enum MaterialNameCheck {
+    MaterialNameOk = 0,
+    MaterialNameEmpty = 1,      // the block could not be found again
+    MaterialNameReserved = 2,   // "#solution" is the project's own block
+    MaterialNameMarker = 3,     // "-->" would end the block's start marker early
+};
+
+class DCSProject : public DThread {
+public:
+    DCSProject();
+    DCSProject(const DCSProject& other);
+    DCSProject& operator=(const DCSProject& other);
+    ~DCSProject() override;
+
+    // ---- Record, options, change tracking -------------------------------------
+
+    // Back to an empty, unnamed material with the default options.
+    void Reset();
+    // Drops the alternatives and the summary, cutting and cutting part rows;
+    // part rows get "orphans" 0. Raises application event 13.
+    void ClearSolutions();
+    // Appends copies to the stock rows (kind 1) or the part rows (any other
+    // kind); false, nothing changed, for an empty list.
+    bool AppendRows(const PropsList& rows, long kind);
+    // Renames the material and stamps its rows. A name that the project file
+    // cannot hold is refused: the result tells why and nothing changes.
+    MaterialNameCheck SetMaterial(const char* name);
+    static MaterialNameCheck CheckMaterialName(const char* name);
+    // Recounts the order and the fingerprints (with a new baseline when
+    // asked) and collects the warnings again.
+    void Refresh(bool newBaseline);
+    DProps* FindBlankRow(long id);
+    DProps* FindPieceRow(long id);
+    bool HasCuttings() const;
+    bool HasRemnants() const;
+    void UpdateFingerprint(bool newBaseline);
+    // mask 1: anything changed; 2: the numbers behind the results or the
+    // results; 4: the options, texts or rows. True when any asked-for bit holds.
+    bool IsChanged(long mask) const;
+
+    // ---- Calculation (defined with the calculation body) ----------------------
+
+    bool Calculate(HWND owner);
+    long GetProgress();
+    std::string GetStatusText();
+    void UpdatePayload();
+
+    // ---- Solutions -------------------------------------------------------------
+
+    // optimize 1 ranks by cost, anything else by used length.
+    void SortSolutions(long optimize);
+    // Keeps the first of the solutions whose statistics coincide.
+    void RemoveDuplicateSolutions();
+
+    // ---- Result rows -------------------------------------------------------------
+
+    // Makes solution index the current layout (an index outside the list
+    // keeps the current layout) and rebuilds every result row.
+    void ApplySolution(long index);
+    void RefreshResults();
+    void BuildCuttings();
+    void BuildCuttingParts();
+    long BuildRemnants(PropsList& target);
+    // The parts of a signature as letters in out, "pieces" and the lengths
+    // joined by the list separator ("formatting") in bag.
+    long DescribeSignature(DProps& bag, const char* signature, std::vector<std::string>& out);
+
+    // ---- Warnings, texts, automation rows ---------------------------------------
+
+    // The parts of a signature ("1#a2-b1-") as one letter each in out, their
+    // total as "pieces" in bag. A stored signature can claim any count, so
+    // the letters stop at the order's demand total ("pieces.quantity").
+    long PiecesFromSignature(const char* signature, std::vector<std::string>& out, DProps& bag) const;
+    // The same with the letters held at limit.
+    static long PiecesFromSignature(const char* signature, std::vector<std::string>& out, DProps& bag,
+                                    long limit);
+    int32_t CollectWarnings(DProps& bag);
+    int32_t UpdateWarnings();
+    DProps& GetWarnings();
+    long GetOrphans(const char* id);
+    std::string QuantityText(const char* id, bool totalOnly);
+    std::string GetContentId() const;
+    bool ImportBlankRow(const DProps& values);
+    bool ImportPieceRow(const DProps& values);
+    bool DeleteBlankRow(long n);
+    bool DeletePieceRow(long n);
+
+    // ---- Fields ------------------------------------------------------------------
+    // The document, the panels and the calculation work on them directly; the
+    // thread lock of the base guards the pass plan and m_solver.
+
+    DProps m_props;                 // name, options, calculation status
+    DCSStorage m_order;             // stock rows and part rows
+    PropsList m_summary;            // summary row, then one row per stock length
+    PropsList m_cuttings;           // one row per cutting pattern
+    PropsList m_cuttingParts;       // bars of each pattern grouped by their part rows
+    HWND m_owner = nullptr;         // receives the end-of-calculation message
+    std::atomic<char> m_stop{0};    // polled by the solver
+    Solver* m_solver = nullptr;     // the running pass's solver, under m_lock
+    CUTTING::Layout m_layout;       // the current layout
+    DProps m_solverOptions;         // option bag of the running pass
+    DProps m_locale;                // copy of the locale section "globals"
+    PropsList m_passOptions;        // one option bag per planned pass
+    DList<CUTTING::Layout> m_solutions;
+    PropsList m_remnants;           // reusable offcuts of the applied solution
+    DProps m_warnings;              // code -> culprit
+    int32_t m_checkResult = 3;      // 1 error, 2 warning
+    DProps m_passes;                // "passes", "pass"
+    uint32_t m_propsCrc = 0;        // 0: no baseline yet
+    uint32_t m_resultsCrc = 0;
+    bool m_propsChanged = false;
+    bool m_resultsChanged = false;
+
+private:
+    void CopyFields(const DCSProject& other);
+    void BuildSummary();
+    std::string SummaryStatusText();
+    void StopThreadForGood();
+};

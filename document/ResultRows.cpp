@@ -1,0 +1,384 @@
+// Applying a solution and deriving the rows that the results page, the
+// exports, the reports and the project file read: the summary rows, the
+// cutting rows, the cutting part rows and the remnant rows.
+#include "document/DCSProject.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "document/DAppServices.h"
+#include "foundation/StrList.h"
+#include "foundation/StrUtil.h"
+
+namespace {
+
+std::string LongText(long long value)
+{
+    std::string text;
+    return StrFormat(text, "%lld", value);
+}
+
+// The first row whose "name" is the letter; null when none.
+const DProps* RowNamed(const PropsList& rows, const std::string& letter)
+{
+    for (const DProps& row : rows)
+        if (DProps::GetString(row, "name", "") == letter)
+            return &row;
+    return nullptr;
+}
+
+// One entry of an assignment text: "#3 Door x 4".
+std::string PartRowEntry(const std::string& no, const DProps& row, long long count)
+{
+    std::string entry = no + DProps::GetString(row, "id", "");
+    const std::string label = DProps::GetString(row, "label", "");
+    if (!label.empty())
+        entry += " " + label;
+    if (count > 1)
+        entry += " x " + LongText(count);
+    return entry;
+}
+
+std::string LengthText(const DProps& row)
+{
+    return GetAppServices()->FormatQuantity(QuantityLength, false, DProps::GetDouble(row, "length"));
+}
+
+// Part order within a signature by the material's "sort".
+bool PartBefore(long sort, const CUTTING::Piece& a, const CUTTING::Piece& b)
+{
+    if (sort == 0 || sort == 1) {
+        if (!NumEqual(a.length, b.length))
+            return sort == 0 ? a.length < b.length : a.length > b.length;
+    }
+    return a.id < b.id;
+}
+
+}  // namespace
+
+// ---- Applying a solution ------------------------------------------------------------
+
+void DCSProject::ApplySolution(long index)
+{
+    SortSolutions(DProps::GetLong(m_props, "optimize"));
+    if (const CUTTING::Layout* chosen = m_solutions.GetAt(index)) {
+        m_layout = *chosen;
+        m_solutions.Clear();
+    }
+
+    m_summary.clear();
+    BuildSummary();
+    BuildCuttings();
+    BuildRemnants(m_remnants);
+    UpdateFingerprint(false);
+
+    m_warnings.Clear();
+    m_warnings.Name(DProps::GetString(m_props, "material", "").c_str());
+    if (DProps::GetLong(m_order.m_totals, "blanks.items") == 0)
+        m_warnings.Set("36", "${order}", "", false);
+    if (DProps::GetLong(m_order.m_totals, "pieces.quantity") == 0)
+        m_warnings.Set("37", "${order}", "", false);
+    if (CUTTING::SumPieceQuantities(m_layout.orphans) > 0)
+        m_warnings.Set("44", "${calc}", "", false);
+
+    GetAppServices()->OnAppEvent(13, 0);
+}
+
+std::string DCSProject::SummaryStatusText()
+{
+    std::string status;
+    if (GetOrphans("") > 0)
+        status = GetAppServices()->GetLocaleText("messages", "status.42", "Incomplete");
+    const std::string diversity = DProps::GetString(m_props, "diversity", "");
+    if (diversity != "0") {
+        if (!status.empty())
+            status += "; ";
+        status += "Smax=" + diversity;
+    }
+    return status;
+}
+
+void DCSProject::BuildSummary()
+{
+    DProps summary;
+    summary.CopyFrom(&m_layout.props);
+    summary.Set("type", "summary");
+    const std::string status = SummaryStatusText();
+    if (!status.empty())
+        summary.Set("status", status.c_str());
+    summary.Set("time.gone", DProps::GetString(m_props, "time.gone", "").c_str());
+    summary.Set("time.date", DProps::GetString(m_props, "time.date", "").c_str());
+    m_summary.push_back(summary);
+
+    for (const CUTTING::Blank& stock : m_layout.blanks) {
+        m_summary.emplace_back();
+        m_summary.back().CopyFrom(&stock.props);
+    }
+}
+
+void DCSProject::RefreshResults()
+{
+    BuildCuttings();
+    BuildRemnants(m_remnants);
+    UpdateFingerprint(false);
+}
+
+// ---- Cutting rows --------------------------------------------------------------------
+
+void DCSProject::BuildCuttings()
+{
+    std::vector<CUTTING::Blank>& patterns = m_layout.cuttings;
+    if (patterns.empty())
+        return;
+
+    const long sort = DProps::GetLong(m_props, "sort");
+    std::stable_sort(patterns.begin(), patterns.end(),
+                     [sort](const CUTTING::Blank& a, const CUTTING::Blank& b) {
+                         const long stockA = DProps::GetLong(a.props, "blank");
+                         const long stockB = DProps::GetLong(b.props, "blank");
+                         if (stockA != stockB || sort != 1)
+                             return stockA < stockB;
+                         if (a.quantity != b.quantity)
+                             return a.quantity > b.quantity;
+                         return DProps::GetLong(a.props, "remains") < DProps::GetLong(b.props, "remains");
+                     });
+
+    // Rows with the most parts are served first, so a pattern's parts come
+    // from as few rows as possible.
+    PropsList work = m_order.m_pieces;
+    DProps order;
+    order.Set("primary", "quantity");
+    order.Set("primary.type", "long");
+    order.Set("secondary", "id");
+    order.Set("secondary.type", "long");
+    order.Set("secondary.less", "1");
+    PropsListSort(work, &order);
+
+    const std::string no = GetAppServices()->GetLocaleText("globals", "no", "#");
+    const std::string separator = GetAppServices()->GetListSeparator("list.separator");
+
+    m_cuttings.clear();
+    for (const CUTTING::Blank& pattern : patterns) {
+        std::vector<CUTTING::Piece> parts;
+        for (const CUTTING::Piece& piece : pattern.pieces)
+            if (piece.quantity != 0)
+                parts.push_back(piece);
+        StableSortTolerant(parts, [sort](const CUTTING::Piece& a, const CUTTING::Piece& b) {
+            return PartBefore(sort, a, b);
+        });
+        std::string signature(1, static_cast<char>('0' + pattern.id));
+        signature += "#";
+        for (const CUTTING::Piece& piece : parts)
+            signature += RowLetter(piece.id - 1) + LongText(piece.quantity) + "-";
+
+        // The parts are charged to the rows in the pattern's own order; a
+        // part that no row can take leaves the whole assignment unknown.
+        std::string output;
+        bool first = true;
+        bool complete = true;
+        for (const CUTTING::Piece& piece : pattern.pieces) {
+            if (piece.quantity == 0)
+                continue;
+            long long need = static_cast<long long>(piece.quantity) * pattern.quantity;
+            while (need > 0) {
+                auto row = std::find_if(work.begin(), work.end(), [&piece](const DProps& r) {
+                    return NumEqual(DProps::GetDouble(r, "length"), piece.length);
+                });
+                if (row == work.end()) {
+                    complete = false;
+                    break;
+                }
+                const long long q = DProps::GetLong(*row, "quantity");
+                if (!first)
+                    output += "; ";
+                first = false;
+                if (need < q) {
+                    output += PartRowEntry(no, *row, need);
+                    row->Set("quantity", LongText(q - need).c_str());
+                    need = 0;
+                } else {
+                    output += PartRowEntry(no, *row, q);
+                    work.erase(row);
+                    need -= q;
+                }
+            }
+            if (!complete)
+                break;
+        }
+        if (!complete)
+            output.clear();
+
+        DProps row;
+        row.Set("signature", signature.c_str());
+        row.Set("copies", LongText(pattern.quantity).c_str());
+        std::string remains = DProps::GetString(pattern.props, "remains", "");
+        row.Set("remains", NumCutZeros(remains, true).c_str());
+        row.Set("blank", DProps::GetString(pattern.props, "blank", "").c_str());
+        row.Set("shifts", LongText(pattern.shifts).c_str());
+        row.Set("output", output.c_str());
+
+        std::vector<std::string> letters;
+        DProps scratch;
+        PiecesFromSignature(signature.c_str(), letters, scratch);
+        std::string layout;
+        for (size_t i = 0; i < letters.size(); ++i) {
+            const DProps* part = RowNamed(m_order.m_pieces, letters[i]);
+            if (!part)
+                break;
+            if (i > 0)
+                layout += separator;
+            layout += LengthText(*part);
+        }
+        row.Set("layout", layout.c_str());
+        m_cuttings.push_back(row);
+    }
+    BuildCuttingParts();
+}
+
+// ---- Cutting part rows ------------------------------------------------------------------
+
+namespace {
+
+struct LetterRun {
+    std::string letter;
+    long count;
+};
+
+std::vector<LetterRun> Runs(const std::vector<std::string>& letters)
+{
+    std::vector<LetterRun> runs;
+    for (const std::string& letter : letters) {
+        if (!runs.empty() && runs.back().letter == letter)
+            ++runs.back().count;
+        else
+            runs.push_back({letter, 1});
+    }
+    return runs;
+}
+
+}  // namespace
+
+void DCSProject::BuildCuttingParts()
+{
+    if (m_cuttings.empty())
+        return;
+    m_cuttingParts.clear();
+    PropsList work = m_order.m_pieces;
+
+    // A bar receives at least one part when it receives any, so more bars in
+    // all than parts demanded can only come from damaged rows: the count is
+    // held there instead of looping or allocating on their word.
+    long long barsLeft = std::max(0L, DProps::GetLong(m_order.m_totals, "pieces.quantity"));
+
+    PropsList bars;
+    for (size_t i = 0; i < m_cuttings.size(); ++i) {
+        const DProps& cutting = m_cuttings[i];
+        std::vector<std::string> letters;
+        DProps scratch;
+        if (PiecesFromSignature(DProps::GetString(cutting, "signature", "").c_str(), letters, scratch) == 0)
+            return;
+        const long long copies = std::min<long long>(DProps::GetLong(cutting, "copies"), barsLeft);
+        barsLeft -= std::max(0LL, copies);
+        std::vector<double> lengths;
+        for (const std::string& letter : letters) {
+            const DProps* part = RowNamed(work, letter);
+            if (!part)
+                break;
+            lengths.push_back(DProps::GetDouble(*part, "length"));
+        }
+        for (long long bar = 0; bar < copies; ++bar) {
+            std::string signature = "1#";
+            for (double length : lengths) {
+                auto receiver = std::find_if(work.begin(), work.end(), [length](const DProps& r) {
+                    return DProps::GetLong(r, "quantity") != 0 && NumEqual(DProps::GetDouble(r, "length"), length);
+                });
+                if (receiver == work.end())
+                    break;
+                signature += DProps::GetString(*receiver, "name", "") + "1-";
+                receiver->Set("quantity", LongText(DProps::GetLong(*receiver, "quantity") - 1).c_str());
+            }
+            if (!bars.empty() && DProps::GetString(bars.back(), "signature", "") == signature) {
+                bars.back().Set("copies", LongText(DProps::GetLong(bars.back(), "copies") + 1).c_str());
+                continue;
+            }
+            DProps row(cutting);
+            row.Set("copies", "1");
+            row.Set("output", "");
+            row.Set("signature", signature.c_str());
+            row.Set("name", LongText(static_cast<long long>(i) + 1).c_str());
+            bars.push_back(row);
+        }
+    }
+
+    const std::string no = GetAppServices()->GetLocaleText("globals", "no", "#");
+    for (DProps& row : bars) {
+        std::vector<std::string> letters;
+        DProps scratch;
+        PiecesFromSignature(DProps::GetString(row, "signature", "").c_str(), letters, scratch);
+        const std::vector<LetterRun> runs = Runs(letters);
+        std::string signature = "1#";
+        for (const LetterRun& run : runs)
+            signature += run.letter + LongText(run.count) + "-";
+        std::string layout, output;
+        for (size_t g = 0; g < runs.size(); ++g) {
+            const DProps* part = RowNamed(m_order.m_pieces, runs[g].letter);
+            if (!part)
+                break;
+            if (g > 0) {
+                layout += "; ";
+                output += "; ";
+            }
+            layout += LengthText(*part);
+            if (runs[g].count > 1)
+                layout += " x " + LongText(runs[g].count);
+            output += PartRowEntry(no, *part, runs[g].count);
+        }
+        row.Set("signature", signature.c_str());
+        row.Set("layout", layout.c_str());
+        row.Set("output", output.c_str());
+    }
+
+    for (size_t i = 0; i < bars.size();) {
+        size_t j = i;
+        const std::string number = DProps::GetString(bars[i], "name", "");
+        while (j < bars.size() && DProps::GetString(bars[j], "name", "") == number)
+            ++j;
+        if (j - i > 1)
+            for (size_t k = i; k < j; ++k)
+                bars[k].Set("name", (number + "-" + RowLetter(static_cast<long>(k - i))).c_str());
+        i = j;
+    }
+    m_cuttingParts = bars;
+}
+
+// ---- Remnants and signatures -----------------------------------------------------------
+
+long DCSProject::BuildRemnants(PropsList& target)
+{
+    target.clear();
+    if (IsNearZero(DProps::GetDouble(m_props, "remnants")))
+        return 0;
+    for (const DProps& row : m_summary)
+        if (!IsNearZero(DProps::GetDouble(row, "remnants")))
+            target.push_back(row);
+    return static_cast<long>(target.size());
+}
+
+long DCSProject::DescribeSignature(DProps& bag, const char* signature, std::vector<std::string>& out)
+{
+    if (!signature || !*signature)
+        return 0;
+    DProps scratch;
+    const long count = PiecesFromSignature(signature, out, scratch);
+    std::vector<std::string> lengths;
+    for (const std::string& letter : out) {
+        const DProps* part = RowNamed(m_order.m_pieces, letter);
+        if (!part)
+            continue;
+        const char* length = part->Get("length");
+        lengths.push_back(length ? GetAppServices()->FormatLengthText(length, false) : std::string("-"));
+    }
+    bag.Set("pieces", LongText(count).c_str());
+    bag.Set("formatting", StrJoin(lengths, GetAppServices()->GetListSeparator("list.separator").c_str()).c_str());
+    return count;
+}

@@ -1,0 +1,219 @@
+// Small services of the material: signatures read back into parts, the
+// material's warnings, the placed-of-total texts, the content id that keys
+// the report cache, and the row operations of automation scripts.
+#include "document/DCSProject.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "document/DAppServices.h"
+#include "foundation/DLock.h"
+#include "foundation/RecordText.h"
+#include "foundation/StrUtil.h"
+
+namespace {
+
+std::string LongText(long value)
+{
+    std::string text;
+    return StrFormat(text, "%ld", value);
+}
+
+// atoi without its undefined overflow: out-of-range texts are held at the
+// ends of a long.
+long TextToLong(const std::string& text)
+{
+    errno = 0;
+    return strtol(text.c_str(), nullptr, 10);
+}
+
+DProps* PieceRowById(PropsList& rows, long id)
+{
+    for (DProps& row : rows)
+        if (DProps::GetLong(row, "id") == id)
+            return &row;
+    return nullptr;
+}
+
+}  // namespace
+
+// ---- Signatures -----------------------------------------------------------------------------
+
+long DCSProject::PiecesFromSignature(const char* signature, std::vector<std::string>& out, DProps& bag,
+                                     long limit)
+{
+    if (!signature || !*signature)
+        return 0;
+    const std::string text = signature;
+    const size_t hash = text.find('#');
+    const std::string body = hash == std::string::npos ? std::string() : text.substr(hash + 1);
+    out.clear();
+    long long total = 0;
+    size_t i = 0;
+    while (i < body.size()) {
+        const std::string letter(1, body[i]);
+        size_t end = body.find('-', i + 1);
+        if (end == std::string::npos)
+            end = body.size();
+        const long count = TextToLong(body.substr(i + 1, end - i - 1));
+        total += count;
+        for (long k = 0; k < count && static_cast<long long>(out.size()) < limit; ++k)
+            out.push_back(letter);
+        i = end + 1;
+    }
+    total = std::max<long long>(LONG_MIN, std::min<long long>(LONG_MAX, total));
+    bag.Set("pieces", LongText(static_cast<long>(total)).c_str());
+    return static_cast<long>(out.size());
+}
+
+long DCSProject::PiecesFromSignature(const char* signature, std::vector<std::string>& out, DProps& bag) const
+{
+    const long demand = std::max(0L, DProps::GetLong(m_order.m_totals, "pieces.quantity"));
+    return PiecesFromSignature(signature, out, bag, demand);
+}
+
+// ---- Warnings ------------------------------------------------------------------------------
+
+int32_t DCSProject::CollectWarnings(DProps& bag)
+{
+    if (DProps::GetString(m_props, "material", "").empty())
+        bag.Set("102", "${project}", nullptr, true);
+    if (CUTTING::SumPieceQuantities(m_layout.orphans) > 0)
+        bag.Set("44", "${calc}", "", false);
+    m_checkResult = m_order.CheckOrder(bag);
+    return m_checkResult;
+}
+
+int32_t DCSProject::UpdateWarnings()
+{
+    m_warnings.Clear();
+    CollectWarnings(m_warnings);
+    return m_checkResult;
+}
+
+DProps& DCSProject::GetWarnings()
+{
+    m_warnings.Name(DProps::GetString(m_props, "material", "").c_str());
+    return m_warnings;
+}
+
+// ---- Counts and texts ------------------------------------------------------------------------
+
+long DCSProject::GetOrphans(const char* id)
+{
+    const long value = (id && *id) ? atoi(id) : 0;
+    if (value > 0) {
+        const DProps* row = PieceRowById(m_order.m_pieces, value);
+        return row ? DProps::GetLong(*row, "orphans") : 0;
+    }
+    long sum = 0;
+    for (const DProps& row : m_order.m_pieces)
+        sum += DProps::GetLong(row, "orphans");
+    return sum;
+}
+
+std::string DCSProject::QuantityText(const char* id, bool totalOnly)
+{
+    const DProps* row = (id && *id) ? PieceRowById(m_order.m_pieces, atoi(id)) : nullptr;
+    const long total = row ? DProps::GetLong(*row, "quantity") : DProps::GetLong(m_order.m_totals, "pieces.quantity");
+    if (total == 0)
+        return "-";
+    const std::string of = GetAppServices()->GetLocaleText("globals", "of", "of");
+    std::string text;
+    if (totalOnly)
+        return StrFormat(text, "%ld %s %ld", total, of.c_str(), total);
+    const long unplaced = GetOrphans(id);
+    if (unplaced != 0)
+        return StrFormat(text, "%ld %s %ld", total - unplaced, of.c_str(), total);
+    return LongText(total);
+}
+
+std::string DCSProject::GetContentId() const
+{
+    std::string text = m_order.GetContentId();
+    char hex[32];
+    text += FormatHex64(8, m_propsCrc, hex, sizeof hex);
+    text += FormatHex64(8, m_resultsCrc, hex, sizeof hex);
+    text += DProps::GetString(m_props, "desc", "");
+    text += DProps::GetString(m_props, "comment", "");
+    text += DProps::GetString(m_props, "comment.active", "0");
+    text += DProps::GetString(m_props, "notes", "");
+    text += DProps::GetString(m_props, "notes.active", "0");
+    text += DProps::GetString(m_props, "calculation", "-");
+    return FormatHex64(8, Crc32(text.c_str()), hex, sizeof hex);
+}
+
+// ---- Rows of automation ---------------------------------------------------------------------
+
+namespace {
+
+void TakeKeys(DProps& row, const DProps& values, std::initializer_list<const char*> keys)
+{
+    for (const char* key : keys)
+        if (const char* value = values.Get(key))
+            row.Set(key, value);
+}
+
+bool DeleteRowAt(PropsList& rows, long n)
+{
+    if (n < 1 || n > static_cast<long>(rows.size()))
+        return false;
+    rows.erase(rows.begin() + (n - 1));
+    DProps totals;
+    DCSStorage::NormalizeRows(rows, totals);
+    return true;
+}
+
+void AddAndRenumber(PropsList& rows, DProps& row)
+{
+    DCSStorage::AddRow(rows, row);
+    DProps totals;
+    DCSStorage::NormalizeRows(rows, totals);
+}
+
+}  // namespace
+
+bool DCSProject::ImportBlankRow(const DProps& values)
+{
+    if (values.IndexOf("length") < 0)
+        return false;
+    DProps row;
+    TakeKeys(row, values, {"material", "length", "quantity", "knife", "indent", "cost", "comment"});
+    if (row.IndexOf("quantity") < 0)
+        row.Set("quantity", "0");
+    if (row.IndexOf("knife") < 0)
+        row.SetDouble("knife", 0.0, "%.5f");
+    if (row.IndexOf("indent") < 0)
+        row.SetDouble("indent", 0.0, "%.5f");
+    if (row.IndexOf("cost") < 0)
+        row.SetDouble("cost", 1.0, "%.5f");
+    if (row.IndexOf("comment") < 0)
+        row.Set("comment", "");
+    AddAndRenumber(m_order.m_blanks, row);
+    return true;
+}
+
+bool DCSProject::ImportPieceRow(const DProps& values)
+{
+    if (values.IndexOf("length") < 0 || values.IndexOf("quantity") < 0)
+        return false;
+    DProps row;
+    TakeKeys(row, values, {"material", "length", "quantity", "comment"});
+    if (row.IndexOf("comment") < 0)
+        row.Set("comment", "");
+    row.Set("material", DProps::GetString(m_props, "material", "").c_str());
+    AddAndRenumber(m_order.m_pieces, row);
+    return true;
+}
+
+bool DCSProject::DeleteBlankRow(long n)
+{
+    return DeleteRowAt(m_order.m_blanks, n);
+}
+
+bool DCSProject::DeletePieceRow(long n)
+{
+    return DeleteRowAt(m_order.m_pieces, n);
+}

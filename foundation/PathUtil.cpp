@@ -1,0 +1,535 @@
+#include "foundation/PathUtil.h"
+
+#include <shlobj.h>
+#include <shlwapi.h>
+// The shell names a function of its own StrTrim; ours is meant here.
+#undef StrTrim
+
+#include <cstdarg>
+#include <cstring>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "foundation/Helper.h"
+#include "foundation/StrUtil.h"
+
+namespace {
+
+bool IsBlank(const char* text)
+{
+    std::string trimmed = StrFromText(text);
+    return StrTrim(trimmed).empty();
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// Closes a file or find handle when it goes out of scope.
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+struct FindCloser {
+    void operator()(HANDLE handle) const { FindClose(handle); }
+};
+using FileHolder = std::unique_ptr<void, HandleCloser>;
+using FindHolder = std::unique_ptr<void, FindCloser>;
+
+HANDLE ValidOrNull(HANDLE handle) { return handle == INVALID_HANDLE_VALUE ? nullptr : handle; }
+
+// The wide form of a narrow path, for the W calls.
+struct WidePath {
+    explicit WidePath(const char* path) { text.SetA(path); }
+    const wchar_t* Get() const { return text.GetW(); }
+    UWString text;
+};
+
+std::string Narrow(const wchar_t* wide)
+{
+    UWString text(wide);
+    return text.GetA();
+}
+
+} // namespace
+
+// ---- Reading and writing whole files ----------------------------------------------
+
+long FileRead(const char* path, UMemory& buffer, long maxBytes)
+{
+    if (IsBlank(path))
+        return 0;
+    WidePath wide(path);
+    FileHolder file(ValidOrNull(CreateFileW(wide.Get(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    if (!file)
+        return 0;
+    LARGE_INTEGER size{};
+    // The buffer counts its bytes in 32 bits; larger files are not read.
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.QuadPart > INT32_MAX)
+        return 0;
+    long count = static_cast<long>(size.QuadPart);
+    if (maxBytes > 0 && maxBytes < count)
+        count = maxBytes;
+    std::unique_ptr<char[]> bytes(AllocZeroed(static_cast<size_t>(count)));
+    if (!bytes)
+        return 0;
+    long done = 0;
+    while (done < count) {
+        DWORD read = 0;
+        if (!ReadFile(file.get(), bytes.get() + done, static_cast<DWORD>(count - done), &read,
+                      nullptr) ||
+            read == 0)
+            break;
+        done += static_cast<long>(read);
+    }
+    buffer.Free();
+    if (buffer.Append(count, bytes.get()) == 0)
+        return 0;
+    return done == count ? count : 0;
+}
+
+long FileLoadLines(const char* path, UStringList& list)
+{
+    list.clear();
+    UMemory buffer;
+    const long length = FileRead(path, buffer, 0);
+    const char* bytes = buffer.GetData();
+    std::string line;
+    bool afterBreak = false;
+    for (long i = 0; i < length; ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (afterBreak && c < 32)
+            continue;
+        afterBreak = false;
+        if (c == '\r' || c == '\n') {
+            list.push_back(UString(line.c_str()));
+            line.clear();
+            afterBreak = true;
+        } else if (c != 0) {
+            line += static_cast<char>(c);
+        }
+    }
+    if (!line.empty())
+        list.push_back(UString(line.c_str()));
+    return list.Count();
+}
+
+long FileLoadPairs(const char* path, UPairList& pairs)
+{
+    if (PathExists(path, nullptr) != 1)
+        return 0;
+    UStringList lines;
+    FileLoadLines(path, lines);
+    const char markerStart = pairs.Marker().GetText()[0];
+    for (const UString& item : lines) {
+        std::string line = item.ToStdString();
+        if (StrTrim(line).empty())
+            continue;
+        if (markerStart != '\0' && line[0] == markerStart) {
+            std::string text = StrMid(line, 2);
+            pairs.Set(pairs.Marker().GetText(), StrTrim(text).c_str(), true);
+            continue;
+        }
+        std::string key = StrField(line, "=", 0);
+        std::string value = StrField(line, "=", 1);
+        pairs.Set(StrTrim(key).c_str(), StrTrim(value).c_str(), true);
+    }
+    return pairs.Count();
+}
+
+bool FileSaveLines(const char* path, const UStringList& list)
+{
+    std::string text;
+    for (const UString& line : list) {
+        text.append(line.GetText(), static_cast<size_t>(line.GetLength()));
+        text += "\r\n";
+    }
+    return FileWrite(path, text.data(), static_cast<long>(text.size()));
+}
+
+bool FileSavePairs(const char* path, const UPairList& pairs)
+{
+    if (IsBlank(path))
+        return false;
+    const UString& marker = pairs.Marker();
+    UStringList lines;
+    for (const UPairList::Pair& pair : pairs) {
+        const bool comment = !marker.IsEmpty() && strcmp(pair.key.GetText(), marker.GetText()) == 0;
+        std::string line = pair.key.ToStdString();
+        line += comment ? " " : "=";
+        line += pair.value.ToStdString();
+        lines.push_back(UString(line.c_str()));
+    }
+    return FileSaveLines(path, lines);
+}
+
+bool FileWrite(const char* path, const UMemory& buffer)
+{
+    return FileWrite(path, buffer.GetData(), buffer.GetUsed());
+}
+
+bool FileWrite(const char* path, const char* data, long length)
+{
+    if (IsBlank(path) || length < 0)
+        return false;
+    // The one whole-file writer of the program: beside the target, then in its
+    // place. It reports the bytes written and clears the error code on success,
+    // which is how an empty file tells success from failure.
+    SetLastError(ERROR_GEN_FAILURE);
+    const long written = Helper::WriteBuffer(path, length, length > 0 ? data : "", false);
+    return written == length && (length > 0 || GetLastError() == ERROR_SUCCESS);
+}
+
+// ---- Building and splitting paths ---------------------------------------------------
+
+namespace {
+
+// PathJoin's text; false when both parts are empty.
+bool JoinText(const char* folder, const char* name, std::string& out)
+{
+    std::string path = StrFromText(folder);
+    const std::string file = StrFromText(name);
+    if (path.empty() && file.empty())
+        return false;
+    if (!file.empty()) {
+        if (!path.empty() && !IsSeparator(path.back()))
+            path += '\\';
+        path += file;
+    }
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    out = std::move(path);
+    return true;
+}
+
+std::string Normalized(const char* text)
+{
+    std::string path = StrFromText(text);
+    if (StrTrim(path).empty())
+        return path;
+    while (!path.empty() && IsSeparator(path.back()))
+        path.pop_back();
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    std::string result = path.compare(0, 2, "\\\\") == 0 ? "\\\\" : (path.compare(0, 1, "\\") == 0 ? "\\" : "");
+    const size_t rootLength = result.size();
+    std::vector<std::string> segments;
+    StrSplit(path, segments, "\\", true);
+    for (const std::string& segment : segments) {
+        if (segment.empty())
+            continue;
+        if (result.size() > rootLength)
+            result += '\\';
+        result += segment;
+    }
+    return result;
+}
+
+// A normalised path cut the way the runtime's _wsplitpath cuts it: a drive
+// letter and ":", the folder up to the last separator, then the base name and
+// the extension from its last ".".
+struct PathParts {
+    std::string folder; // drive and folder, as written
+    std::string base;
+    std::string extension; // with its dot
+    bool bareDrive = false;
+};
+
+PathParts SplitNormalized(const std::string& path)
+{
+    PathParts parts;
+    if (path.size() == 2 && path[1] == ':') {
+        parts.folder = path;
+        parts.bareDrive = true;
+        return parts;
+    }
+    const size_t driveLength = path.size() >= 2 && path[1] == ':' ? 2 : 0;
+    const size_t separator = path.rfind('\\');
+    const size_t nameStart =
+        separator == std::string::npos || separator < driveLength ? driveLength : separator + 1;
+    parts.folder = path.substr(0, nameStart);
+    const std::string file = path.substr(nameStart);
+    const size_t dot = file.rfind('.');
+    parts.base = file.substr(0, dot);
+    if (dot != std::string::npos)
+        parts.extension = file.substr(dot);
+    return parts;
+}
+
+bool SplitResult(const PathParts& parts)
+{
+    if (parts.bareDrive)
+        return PathIsRootA((parts.folder + "\\").c_str()) != FALSE;
+    return !parts.base.empty() || !parts.folder.empty();
+}
+
+void Clear(std::initializer_list<UString*> outs)
+{
+    for (UString* out : outs)
+        if (out)
+            *out = "";
+}
+
+} // namespace
+
+const char* PathJoin(UString& out, const char* folder, const char* name)
+{
+    std::string path;
+    if (JoinText(folder, name, path))
+        out.Assign(path.c_str());
+    return out.GetText();
+}
+
+char* PathJoinBuffer(const char* folder, const char* name, char* buffer)
+{
+    if (!buffer)
+        return buffer;
+    std::string path;
+    if (!JoinText(folder, name, path))
+        return buffer;
+    if (path.size() >= MAX_PATH)
+        path.clear();
+    memcpy(buffer, path.c_str(), path.size() + 1);
+    return buffer;
+}
+
+const char* PathNormalize(UString& path)
+{
+    path.Assign(Normalized(path.GetText()).c_str());
+    return path.GetText();
+}
+
+bool PathSplit(const char* path, UString* folder, UString* name, UString* extension)
+{
+    Clear({folder, name, extension});
+    if (!path || !*path)
+        return false;
+    const PathParts parts = SplitNormalized(Normalized(path));
+    if (folder && !parts.folder.empty())
+        folder->Assign(Normalized(parts.folder.c_str()).c_str());
+    if (name && !parts.base.empty())
+        name->Assign((parts.base + parts.extension).c_str());
+    if (extension && !parts.extension.empty())
+        extension->Assign(parts.extension.c_str() + 1);
+    return SplitResult(parts);
+}
+
+bool PathName(const char* path, UString* base, UString* extension)
+{
+    Clear({base, extension});
+    if (!path || !*path)
+        return false;
+    const PathParts parts = SplitNormalized(Normalized(path));
+    // A name such as ".profile" is all base, though the runtime's cut would
+    // call it an extension without a name.
+    const std::string file = parts.base + parts.extension;
+    const size_t dot = file.rfind('.');
+    const bool hasExtension = dot != std::string::npos && dot > 0;
+    if (base)
+        base->Assign(file.substr(0, hasExtension ? dot : std::string::npos).c_str());
+    if (extension && hasExtension)
+        extension->Assign(file.c_str() + dot + 1);
+    return SplitResult(parts);
+}
+
+// ---- Probing, creating, listing and deleting ------------------------------------------
+
+namespace {
+
+template <class FindData>
+int TypeOf(const FindData& data)
+{
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 2 : 1;
+}
+
+bool FindOne(const std::string& path, WIN32_FIND_DATAW& data)
+{
+    FindHolder find(ValidOrNull(FindFirstFileW(WidePath(path.c_str()).Get(), &data)));
+    return find != nullptr;
+}
+
+bool FindOne(const std::string& path, WIN32_FIND_DATAA& data)
+{
+    FindHolder find(ValidOrNull(FindFirstFileA(path.c_str(), &data)));
+    return find != nullptr;
+}
+
+// What PathExists says of a path (joined, without one trailing separator),
+// through the wide or the narrow calls by the kind of find data.
+template <class FindData>
+int Probe(const char* folder, const char* name, FindData& data)
+{
+    std::string path;
+    if (!JoinText(folder, name, path))
+        return 0;
+    if (!path.empty() && IsSeparator(path.back()))
+        path.pop_back();
+    if (path.empty())
+        return 0;
+    if (FindOne(path, data))
+        return TypeOf(data);
+    if (path.compare(0, 2, "\\\\") == 0)
+        return FindOne(path + "\\*", data) ? TypeOf(data) : 0;
+    return PathIsRootA((path + "\\").c_str()) ? 2 : 0;
+}
+
+// Calls visit(path, data) for every entry of folder that matches pattern,
+// "." and ".." left out. The search names the folder itself, so the current
+// folder is neither needed nor touched (other threads rely on it).
+template <class Visit>
+void ForEachEntry(const std::string& folder, const char* pattern, Visit visit)
+{
+    if (folder.empty())
+        return;
+    std::string search;
+    JoinText(folder.c_str(), pattern && *pattern ? pattern : "*.*", search);
+    WIN32_FIND_DATAW data;
+    FindHolder find(ValidOrNull(FindFirstFileW(WidePath(search.c_str()).Get(), &data)));
+    if (!find)
+        return;
+    do {
+        if (wcscmp(data.cFileName, L".") == 0 || wcscmp(data.cFileName, L"..") == 0)
+            continue;
+        std::string path;
+        JoinText(folder.c_str(), Narrow(data.cFileName).c_str(), path);
+        visit(path, data);
+    } while (FindNextFileW(find.get(), &data));
+}
+
+bool IsFolderEntry(const WIN32_FIND_DATAW& data)
+{
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// A link to a folder elsewhere (or to a parent): never entered, so a walk
+// ends and a deletion stays inside the tree.
+bool IsLinkEntry(const WIN32_FIND_DATAW& data)
+{
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+long ListEntries(const std::string& folder, const char* pattern, UStringList& list,
+                 bool recursive, bool folders)
+{
+    long added = 0;
+    ForEachEntry(folder, pattern, [&](const std::string& path, const WIN32_FIND_DATAW& data) {
+        const bool isFolder = IsFolderEntry(data);
+        if (isFolder == folders) {
+            list.push_back(UString(path.c_str()));
+            ++added;
+        }
+        if (isFolder && recursive && !IsLinkEntry(data))
+            added += ListEntries(path, pattern, list, recursive, folders);
+    });
+    return added;
+}
+
+} // namespace
+
+int PathExists(const char* folder, const char* name, WIN32_FIND_DATAW* data)
+{
+    WIN32_FIND_DATAW found{};
+    const int type = Probe(folder, name, found);
+    if (data && type != 0)
+        *data = found;
+    return type;
+}
+
+int PathExistsA(const char* path)
+{
+    WIN32_FIND_DATAA found{};
+    return Probe(path, nullptr, found);
+}
+
+bool PathCreateDirectory(const char* path, UString* normalized)
+{
+    UString folder;
+    PathJoin(folder, path, nullptr);
+    if (normalized)
+        *normalized = folder;
+    if (IsBlank(folder.GetText()))
+        return false;
+    if (PathExists(folder.GetText(), nullptr) == 2)
+        return true;
+    // The shell makes absolute paths only; a relative one means the same
+    // folder it would mean to any other call.
+    WidePath wide(folder.GetText());
+    DWORD needed = GetFullPathNameW(wide.Get(), 0, nullptr, nullptr);
+    if (needed == 0)
+        return false;
+    std::vector<wchar_t> full(needed + 1);
+    if (GetFullPathNameW(wide.Get(), needed + 1, full.data(), nullptr) == 0)
+        return false;
+    SHCreateDirectoryExW(nullptr, full.data(), nullptr);
+    return PathExists(folder.GetText(), nullptr) == 2;
+}
+
+long PathListFiles(const char* folder, const char* pattern, UStringList& list, bool recursive)
+{
+    return ListEntries(StrFromText(folder), pattern, list, recursive, false);
+}
+
+long PathListDirs(const char* folder, const char* pattern, UStringList& list, bool recursive)
+{
+    return ListEntries(StrFromText(folder), pattern, list, recursive, true);
+}
+
+bool FileDelete(const char* path, bool force)
+{
+    if (IsBlank(path))
+        return false;
+    WidePath wide(path);
+    if (DeleteFileW(wide.Get()))
+        return true;
+    if (!force)
+        return false;
+    const DWORD attributes = GetFileAttributesW(wide.Get());
+    const DWORD blocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & blocking))
+        SetFileAttributesW(wide.Get(), attributes & ~blocking);
+    return DeleteFileW(wide.Get()) != FALSE;
+}
+
+void PathDeleteTree(const char* folder, bool removeFolder)
+{
+    const std::string root = StrFromText(folder);
+    if (IsBlank(root.c_str()))
+        return;
+    UStringList files;
+    PathListFiles(root.c_str(), "*.*", files, false);
+    for (const UString& file : files)
+        FileDelete(file.GetText(), true);
+    // Folders are gathered first and removed after the search has ended.
+    std::vector<std::pair<std::string, bool>> folders;
+    ForEachEntry(root, "*.*", [&](const std::string& path, const WIN32_FIND_DATAW& data) {
+        if (IsFolderEntry(data))
+            folders.emplace_back(path, IsLinkEntry(data));
+    });
+    for (const auto& entry : folders) {
+        if (entry.second)
+            RemoveDirectoryW(WidePath(entry.first.c_str()).Get());
+        else
+            PathDeleteTree(entry.first.c_str(), true);
+    }
+    if (removeFolder)
+        RemoveDirectoryW(WidePath(root.c_str()).Get());
+}
+
+// ---- Formatting ---------------------------------------------------------------------------
+
+const char* FormatTemp(const char* format, ...)
+{
+    // The UI and the calculation threads format at the same time.
+    thread_local std::string text;
+    text.clear();
+    if (!format || !*format)
+        return text.c_str();
+    va_list args;
+    va_start(args, format);
+    text = StrFormatV(format, args);
+    va_end(args);
+    return text.c_str();
+}

@@ -1,0 +1,147 @@
+#include "foundation/UPairList.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "foundation/DParser.h"
+#include "foundation/StrUtil.h"
+
+UPairList::UPairList() : m_marker("#") {}
+
+UPairList::~UPairList() = default;
+
+UPairList::iterator UPairList::FindPos(const char* key, bool matchCase)
+{
+    return std::find_if(m_pairs.begin(), m_pairs.end(), [&](const Pair& pair) {
+        return pair.key.IsEqual(key, -1, matchCase);
+    });
+}
+
+UPairList::const_iterator UPairList::FindPos(const char* key, bool matchCase) const
+{
+    return std::find_if(m_pairs.begin(), m_pairs.end(), [&](const Pair& pair) {
+        return pair.key.IsEqual(key, -1, matchCase);
+    });
+}
+
+long UPairList::IndexOf(const char* key, bool matchCase) const
+{
+    const_iterator found = FindPos(key, matchCase);
+    return found == m_pairs.end() ? -1 : static_cast<long>(found - m_pairs.begin());
+}
+
+UString UPairList::Get(const char* key, bool matchCase) const
+{
+    const_iterator found = FindPos(key, matchCase);
+    return found == m_pairs.end() ? UString() : found->value;
+}
+
+UString UPairList::GetOr(const char* key, const char* def) const
+{
+    const_iterator found = FindPos(key, true);
+    return found == m_pairs.end() || found->value.IsEmpty() ? UString(def) : found->value;
+}
+
+bool UPairList::Set(const char* key, const char* value, bool overwrite)
+{
+    if (!(key && strcmp(key, AppendedKey) == 0)) {
+        iterator found = FindPos(key, true);
+        if (found != m_pairs.end()) {
+            if (!overwrite)
+                return false;
+            found->value = value;
+            return true;
+        }
+    }
+    Pair pair;
+    pair.key = key;
+    pair.value = value;
+    m_pairs.push_back(std::move(pair));
+    return true;
+}
+
+UString UPairList::KeyAt(long i) const
+{
+    return i >= 0 && i < Count() ? m_pairs[static_cast<size_t>(i)].key : UString();
+}
+
+UString UPairList::ValueAt(long i, const char* def) const
+{
+    return i >= 0 && i < Count() ? m_pairs[static_cast<size_t>(i)].value : UString(def);
+}
+
+UPairList& UPairList::CopyTo(UPairList& target, bool clearFirst) const
+{
+    // A copy into this very list must neither see its own appended pairs nor
+    // lose them to the clearing.
+    const Pairs source = m_pairs;
+    if (clearFirst)
+        target.Clear();
+    for (const Pair& pair : source)
+        target.Set(pair.key.GetText(), pair.value.GetText(), true);
+    return target;
+}
+
+UString UPairList::Join(const char* separator, bool quote) const
+{
+    std::string text;
+    for (const Pair& pair : m_pairs) {
+        if (&pair != &m_pairs.front())
+            text += StrFromText(separator);
+        text += pair.key.GetText();
+        text += quote ? "=\"" : "=";
+        text += pair.value.GetText();
+        if (quote)
+            text += '"';
+    }
+    return UString(text.c_str());
+}
+
+std::vector<const UPairList*> UPairList::Chain() const
+{
+    std::vector<const UPairList*> chain;
+    for (const UPairList* list = this;
+         list && std::find(chain.begin(), chain.end(), list) == chain.end(); list = list->m_parent)
+        chain.push_back(list);
+    return chain;
+}
+
+UString UPairList::GetInherited(const char* key, bool matchCase) const
+{
+    for (const UPairList* list : Chain()) {
+        const_iterator found = list->FindPos(key, matchCase);
+        if (found != list->end())
+            return found->value;
+    }
+    return UString();
+}
+
+UString UPairList::Expand(const char* text, bool chain, bool dropUnknown) const
+{
+    std::string out = StrFromText(text);
+    std::vector<const UPairList*> lists = Chain();
+    if (!chain)
+        lists.resize(1);
+    // The parents keep what they do not know: a reference may belong to a
+    // list further up, or to whoever expands the text after them.
+    bool drop = dropUnknown;
+    for (const UPairList* list : lists) {
+        std::string trimmed = out;
+        if (StrTrim(trimmed).empty())
+            return UString();
+        if (!list->IsEmpty())
+            out = ExpandReferences(
+                out,
+                [list](const std::string& key, std::string& value) {
+                    const_iterator found = list->FindPos(key.c_str(), false);
+                    if (found == list->end())
+                        return false;
+                    value = found->value.ToStdString();
+                    return true;
+                },
+                drop);
+        drop = false;
+    }
+    return UString(out.c_str());
+}

@@ -1,0 +1,88 @@
+// An ordered list of key/value texts, the model of key=value files (layout
+// files, table styles, the properties file). A list may have a parent that
+// answers for the keys it does not hold, so a table cell inherits its table's
+// attributes. Not locked: one thread at a time.
+#pragma once
+
+#include <vector>
+
+#include "foundation/UString.h"
+
+class UPairList
+{
+public:
+    struct Pair {
+        UString key;
+        UString value;
+    };
+    using Pairs = std::vector<Pair>;
+    using iterator = Pairs::iterator;
+    using const_iterator = Pairs::const_iterator;
+
+    // The key that is always appended, never replaced: one pair per
+    // comment-only line of a settings file.
+    static constexpr const char* AppendedKey = ";";
+
+    UPairList();
+    // The parent is never owned: it stays with whoever set it.
+    virtual ~UPairList();
+
+    // The value of the first pair whose whole key equals key; the empty text
+    // when there is none. A blank key never matches.
+    UString Get(const char* key, bool matchCase = true) const;
+    // The value of key (case-sensitive), or def when there is none or it is empty.
+    UString GetOr(const char* key, const char* def) const;
+    // Appends a pair for a new key (and always for ";"); replaces the value of
+    // the first pair of a present key with overwrite. False only when the key
+    // is present and overwrite is off. A null value counts as the empty text.
+    bool Set(const char* key, const char* value, bool overwrite = true);
+
+    // The first pair whose key equals key, or end().
+    iterator FindPos(const char* key, bool matchCase = true);
+    const_iterator FindPos(const char* key, bool matchCase = true) const;
+    // Its index, -1 when none.
+    long IndexOf(const char* key, bool matchCase = true) const;
+    // The key of pair i; the empty text out of range.
+    UString KeyAt(long i) const;
+    // The value of pair i; def out of range.
+    UString ValueAt(long i, const char* def = nullptr) const;
+
+    // Sets every pair into target in order (overwriting, so ";" pairs are
+    // appended), after emptying target when asked. Returns target.
+    UPairList& CopyTo(UPairList& target, bool clearFirst) const;
+    // key=value (key="value" with quote) for each pair, separator between pairs.
+    UString Join(const char* separator, bool quote) const;
+    // The value of key here, else the parent's answer, up the chain; the
+    // empty text when no list holds it. A key held with an empty value
+    // answers the empty text without asking further.
+    UString GetInherited(const char* key, bool matchCase = true) const;
+    // text with its "${key}" references replaced by the values of this list
+    // (keys ignoring case, values scanned again); unknown references are
+    // removed with dropUnknown and kept otherwise. With chain the result is
+    // then expanded by the parent, keeping what it does not know, and so on up.
+    UString Expand(const char* text, bool chain, bool dropUnknown) const;
+
+    UPairList* GetParent() const { return m_parent; }
+    void SetParent(UPairList* parent) { m_parent = parent; }
+    // The comment marker of the key=value files read into the list ("#").
+    const UString& Marker() const { return m_marker; }
+    void SetMarker(const char* marker) { m_marker = marker; }
+
+    long Count() const { return static_cast<long>(m_pairs.size()); }
+    bool IsEmpty() const { return m_pairs.empty(); }
+    void Clear() { m_pairs.clear(); }
+    const Pairs& GetPairs() const { return m_pairs; }
+    iterator begin() { return m_pairs.begin(); }
+    iterator end() { return m_pairs.end(); }
+    const_iterator begin() const { return m_pairs.begin(); }
+    const_iterator end() const { return m_pairs.end(); }
+
+private:
+    // Parents up the chain, this list first, each at most once, so a parent
+    // loop set by mistake cannot make a lookup run forever.
+    std::vector<const UPairList*> Chain() const;
+
+    Pairs m_pairs;
+    UPairList* m_parent = nullptr;
+    UString m_marker;
+};

@@ -1,0 +1,324 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/document/MaterialFixture.h"
+
+namespace {
+
+TEST(DCSProjectRecord, NewMaterialHasDefaultsBaselinesAndNoChange)
+{
+    TestAppServices app;
+    DCSProject material;
+    const std::vector<std::pair<const char*, const char*>> expected = {
+        {"active", "1"}, {"optimize", "0"}, {"level", "0"}, {"diversity", "0"}, {"status", "0"},
+        {"remnants", "0"}, {"sort", "0"}, {"version", "1"}, {"desc", ""}, {"comment", ""},
+        {"comment.active", "0"}, {"notes", ""}, {"notes.active", "0"}, {"material", "<absent>"},
+    };
+    for (const auto& e : expected)
+        EXPECT_EQ(e.second, Val(material.m_props, e.first)) << e.first;
+    EXPECT_NE(0u, material.m_propsCrc);
+    EXPECT_NE(0u, material.m_resultsCrc);
+    for (long mask : {1L, 2L, 4L, 5L, 7L})
+        EXPECT_FALSE(material.IsChanged(mask)) << mask;
+    // Unnamed and without rows: 102 from the material, 36 and 37 from the order.
+    EXPECT_EQ(1, material.m_checkResult);
+    for (const char* code : {"102", "36", "37"})
+        EXPECT_GE(material.m_warnings.IndexOf(code), 0) << code;
+}
+
+TEST(DCSProjectRecord, ResetTakesTheGlobalsSectionOfTheLocale)
+{
+    TestAppServices app;
+    app.SetLocaleText("globals", "of", "von");
+    DCSProject material;
+    EXPECT_EQ("von", Val(material.m_locale, "of"));
+    app.SetLocaleText("globals", "of", "de");
+    material.Reset();
+    EXPECT_EQ("de", Val(material.m_locale, "of"));
+}
+
+TEST(DCSProjectRecord, ResetForgetsNameRowsOptionsAndOwner)
+{
+    TestAppServices app;
+    DCSProject material;
+    material.SetMaterial("Oak");
+    material.AppendRows({MakeRow({{"length", "6000"}, {"quantity", "2"}})}, 1);
+    material.m_props.Set("optimize", "1");
+    material.m_owner = reinterpret_cast<HWND>(0x1234);
+    material.m_remnants.push_back(DProps());
+    material.Reset();
+    EXPECT_EQ("<absent>", Val(material.m_props, "material"));
+    EXPECT_EQ("0", Val(material.m_props, "optimize"));
+    EXPECT_TRUE(material.m_order.m_blanks.empty());
+    EXPECT_TRUE(material.m_remnants.empty());
+    EXPECT_EQ(nullptr, material.m_owner);
+    EXPECT_FALSE(material.IsChanged(7));
+}
+
+// ---- Change tracking ----------------------------------------------------------------
+
+class DCSProjectChanges : public MaterialFixture {
+protected:
+    void SetUp() override
+    {
+        MaterialFixture::SetUp();
+        AddStock("6000", "2");
+        AddParts({{"500", "4", "Door"}});
+        material.Refresh(true);
+    }
+};
+
+TEST_F(DCSProjectChanges, AnEditedTextChangesMasks1And4UntilItIsUndone)
+{
+    material.m_props.Set("desc", "north wall");
+    material.UpdateFingerprint(false);
+    EXPECT_TRUE(material.IsChanged(1));
+    EXPECT_TRUE(material.IsChanged(4));
+    EXPECT_FALSE(material.IsChanged(2));
+    material.m_props.Set("desc", "");
+    material.UpdateFingerprint(false);
+    for (long mask : {1L, 2L, 4L})
+        EXPECT_FALSE(material.IsChanged(mask)) << mask;
+}
+
+TEST_F(DCSProjectChanges, EachKindOfEditAnswersItsMasks)
+{
+    struct Case {
+        const char* what;
+        void (*edit)(DCSProject&);
+        bool mask1, mask2, mask4;
+    };
+    const Case cases[] = {
+        {"option", [](DCSProject& m) { m.m_props.Set("remnants", "100"); }, true, false, true},
+        {"missing option reads 0", [](DCSProject& m) { m.m_props.Set("sort", ""); }, true, false, true},
+        {"row number", [](DCSProject& m) { m.m_order.m_pieces[0].Set("length", "450"); }, true, true, true},
+        {"row label", [](DCSProject& m) { m.m_order.m_pieces[0].Set("label", "Frame"); }, true, false, true},
+        {"results", [](DCSProject& m) { m.m_cuttings.push_back(MakeRow({{"signature", "1#a1-"}})); }, true, true, false},
+        {"untracked key", [](DCSProject& m) { m.m_props.Set("progress", "50"); }, false, false, false},
+    };
+    for (const Case& c : cases) {
+        DCSProject m = material;
+        c.edit(m);
+        m.Refresh(false);
+        EXPECT_EQ(c.mask1, m.IsChanged(1)) << c.what;
+        EXPECT_EQ(c.mask2, m.IsChanged(2)) << c.what;
+        EXPECT_EQ(c.mask4, m.IsChanged(4)) << c.what;
+        EXPECT_EQ(c.mask1 || c.mask4, m.IsChanged(5)) << c.what;
+        m.Refresh(true);
+        EXPECT_FALSE(m.IsChanged(7)) << c.what << " after a new baseline";
+    }
+}
+
+TEST(DCSProjectFingerprint, WithoutABaselineNothingCountsAsChanged)
+{
+    TestAppServices app;
+    DCSProject material;
+    material.m_propsCrc = 0;
+    material.m_resultsCrc = 0;
+    material.m_props.Set("desc", "x");
+    material.m_cuttings.push_back(MakeRow({{"signature", "1#a1-"}}));
+    material.UpdateFingerprint(false);
+    EXPECT_FALSE(material.IsChanged(7));
+}
+
+// ---- Bulk operations on the order --------------------------------------------------------
+
+TEST_F(DCSProjectChanges, AppendRowsWithNothingChangesNothing)
+{
+    material.m_summary.push_back(MakeRow({{"type", "summary"}}));
+    material.m_solutions.Add(CUTTING::Layout());
+    app.ClearEvents();
+    EXPECT_FALSE(material.AppendRows({}, 2));
+    EXPECT_EQ(1, material.m_solutions.Count());
+    EXPECT_EQ(1u, material.m_summary.size());
+    EXPECT_EQ(0, app.CountEvents(13));
+}
+
+TEST_F(DCSProjectChanges, AppendRowsDropsTheResultsStampsAndRecounts)
+{
+    material.m_summary.push_back(MakeRow({{"type", "summary"}}));
+    material.m_cuttings.push_back(MakeRow({{"signature", "1#a1-"}}));
+    material.m_cuttingParts.push_back(MakeRow({{"name", "1"}}));
+    material.m_remnants.push_back(MakeRow({{"remnants", "10"}}));
+    material.m_solutions.Add(CUTTING::Layout());
+    material.m_order.m_pieces[0].Set("orphans", "3");
+    app.ClearEvents();
+
+    EXPECT_TRUE(material.AppendRows({MakeRow({{"length", "300"}, {"quantity", "6"}, {"material", "Oak"}})}, 2));
+    EXPECT_TRUE(material.m_summary.empty());
+    EXPECT_TRUE(material.m_cuttings.empty());
+    EXPECT_TRUE(material.m_cuttingParts.empty());
+    EXPECT_EQ(0, material.m_solutions.Count());
+    EXPECT_EQ(1u, material.m_remnants.size());  // remnants stay until the next apply
+    EXPECT_EQ(1, app.CountEvents(13));
+    ASSERT_EQ(2u, material.m_order.m_pieces.size());
+    for (const DProps& row : material.m_order.m_pieces) {
+        EXPECT_EQ("Steel", Val(row, "material"));
+        EXPECT_EQ("0", Val(row, "orphans"));
+    }
+    EXPECT_EQ("2", Val(material.m_order.m_pieces[1], "id"));
+    EXPECT_EQ(10, DProps::GetLong(material.m_order.m_totals, "pieces.quantity"));
+    EXPECT_TRUE(material.IsChanged(2));
+}
+
+TEST_F(DCSProjectChanges, AppendRowsOfKind1GoToTheStock)
+{
+    EXPECT_TRUE(material.AppendRows({MakeRow({{"length", "3000"}, {"quantity", "1"}})}, 1));
+    EXPECT_EQ(2u, material.m_order.m_blanks.size());
+    EXPECT_EQ(1u, material.m_order.m_pieces.size());
+    EXPECT_EQ(2, DProps::GetLong(material.m_order.m_totals, "blanks.items"));
+}
+
+TEST_F(DCSProjectChanges, SetMaterialStampsEveryRow)
+{
+    EXPECT_EQ(MaterialNameOk, material.SetMaterial("Oak"));
+    EXPECT_EQ("Oak", Val(material.m_props, "material"));
+    for (const DProps& row : material.m_order.m_blanks)
+        EXPECT_EQ("Oak", Val(row, "material"));
+    for (const DProps& row : material.m_order.m_pieces)
+        EXPECT_EQ("Oak", Val(row, "material"));
+    EXPECT_TRUE(material.IsChanged(4));
+}
+
+// A name becomes a block name of the project file; these would lose the
+// material (or the ones after it) when the file is read back.
+TEST_F(DCSProjectChanges, SetMaterialRefusesNamesTheProjectFileCannotHold)
+{
+    const struct {
+        const char* name;
+        MaterialNameCheck result;
+    } cases[] = {
+        {"", MaterialNameEmpty},
+        {nullptr, MaterialNameEmpty},
+        {"#solution", MaterialNameReserved},
+        {"#SOLUTION", MaterialNameReserved},
+        {"a-->b", MaterialNameMarker},
+        {"-->", MaterialNameMarker},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.result, material.SetMaterial(c.name)) << (c.name ? c.name : "null");
+        EXPECT_EQ("Steel", Val(material.m_props, "material"));
+        EXPECT_EQ("Steel", Val(material.m_order.m_blanks[0], "material"));
+    }
+    EXPECT_EQ(MaterialNameOk, DCSProject::CheckMaterialName("#solution 2"));
+    EXPECT_EQ(MaterialNameOk, DCSProject::CheckMaterialName("a->b"));
+}
+
+TEST(DCSProjectRows, FindRowsByTheirNumberNotTheirPosition)
+{
+    TestAppServices app;
+    DCSProject material;
+    PropsList rows = {
+        MakeRow({{"material", "A"}, {"length", "100"}, {"quantity", "1"}}),
+        MakeRow({{"material", "B"}, {"length", "200"}, {"quantity", "1"}}),
+        MakeRow({{"material", "A"}, {"length", "300"}, {"quantity", "1"}}),
+    };
+    material.m_order.m_pieces = rows;
+    material.m_order.m_blanks = rows;
+    material.Refresh(false);
+    DProps* found = material.FindPieceRow(2);
+    ASSERT_NE(nullptr, found);
+    EXPECT_EQ("300", Val(*found, "length"));
+    ASSERT_NE(nullptr, material.FindBlankRow(1));
+    EXPECT_EQ("100", Val(*material.FindBlankRow(1), "length"));
+    EXPECT_EQ(nullptr, material.FindPieceRow(3));
+    material.m_order.m_pieces.clear();
+    EXPECT_EQ(nullptr, material.FindPieceRow(1));
+}
+
+TEST(DCSProjectRows, CuttingsAndRemnantsNeedTheirCompanionRows)
+{
+    TestAppServices app;
+    DCSProject material;
+    EXPECT_FALSE(material.HasCuttings());
+    material.m_cuttings.push_back(DProps());
+    EXPECT_FALSE(material.HasCuttings());
+    EXPECT_FALSE(material.HasRemnants());
+    material.m_summary.push_back(DProps());
+    EXPECT_TRUE(material.HasCuttings());
+    material.m_remnants.push_back(DProps());
+    EXPECT_TRUE(material.HasRemnants());
+    material.m_cuttings.clear();
+    EXPECT_FALSE(material.HasCuttings());
+    EXPECT_FALSE(material.HasRemnants());
+}
+
+TEST_F(DCSProjectChanges, ClearSolutionsKeepsRemnantsAndLayout)
+{
+    material.m_layout.cuttings.push_back(MakePattern(1, 2, {CUTTING::Piece(1, 500, 4)}));
+    material.m_remnants.push_back(DProps());
+    material.m_cuttings.push_back(MakeRow({{"signature", "1#a4-"}}));
+    material.UpdateFingerprint(true);
+    app.ClearEvents();
+    material.ClearSolutions();
+    EXPECT_EQ(1u, material.m_remnants.size());
+    EXPECT_EQ(1u, material.m_layout.cuttings.size());
+    EXPECT_TRUE(material.IsChanged(2));  // the results changed
+    ASSERT_EQ(1u, app.Events().size());
+    EXPECT_EQ(13, app.Events()[0].code);
+    EXPECT_EQ(0, app.Events()[0].argument);
+}
+
+TEST_F(DCSProjectChanges, CopiesShareNothing)
+{
+    material.m_solutions.Add(CUTTING::Layout());
+    material.m_summary.push_back(MakeRow({{"type", "summary"}}));
+    DCSProject copy(material);
+    copy.m_order.m_pieces[0].Set("length", "1");
+    copy.m_props.Set("desc", "copy");
+    copy.m_solutions.Clear();
+    EXPECT_EQ("500", Val(material.m_order.m_pieces[0], "length"));
+    EXPECT_EQ("", Val(material.m_props, "desc"));
+    EXPECT_EQ(1, material.m_solutions.Count());
+    EXPECT_EQ("summary", Val(copy.m_summary[0], "type"));
+    EXPECT_EQ(material.m_propsCrc, copy.m_propsCrc);
+
+    DCSProject assigned;
+    assigned = material;
+    EXPECT_EQ("Steel", Val(assigned.m_props, "material"));
+    EXPECT_EQ(1u, assigned.m_order.m_blanks.size());
+}
+
+TEST(DCSProjectRecord, DestructionResetsAndAnnouncesTheSolutionsGone)
+{
+    TestAppServices app;
+    {
+        DCSProject material;
+        app.ClearEvents();
+    }
+    EXPECT_EQ(1, app.CountEvents(13));
+}
+
+}  // namespace
+
+namespace {
+
+// A material whose thread has ended hands its result and name to a copy, but
+// not its thread handle: the original alone closes that.
+TEST(DCSProjectRecord, ACopyTakesTheEndedThreadsResultButNotItsHandle)
+{
+    TestAppServices app;
+    DCSProject material;
+    material.SetName("material thread");
+    ASSERT_TRUE(material.Start());
+    for (int i = 0; i < 5000 && (material.IsRunning() || material.GetResult() == 0); ++i)
+        Sleep(1);
+    ASSERT_FALSE(material.IsRunning());
+    ASSERT_EQ(1, material.GetResult());
+    {
+        DCSProject copy(material);
+        EXPECT_EQ(1, copy.GetResult());
+        EXPECT_FALSE(copy.IsRunning());
+        DCSProject assigned;
+        assigned = material;
+        EXPECT_EQ(1, assigned.GetResult());
+    }
+    // The original can still start again: its handle was neither taken nor closed.
+    ASSERT_TRUE(material.Start());
+    material.DThread::StopAndWait();
+    EXPECT_FALSE(material.IsRunning());
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+// A material named "Steel" under the recording application services, with
+// helpers that build order rows and hand-made layouts the way a calculation
+// would leave them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "document/DCSProject.h"
+#include "tests/document/TestAppServices.h"
+
+struct PartSpec {
+    const char* length;
+    const char* quantity;
+    const char* label;
+};
+
+using Texts = std::vector<std::string>;
+
+// A value, "<absent>" for a missing key.
+inline std::string Val(const DProps& bag, const char* key)
+{
+    return DProps::GetString(bag, key, "<absent>");
+}
+
+inline DProps MakeRow(std::initializer_list<std::pair<const char*, const char*>> entries)
+{
+    DProps row;
+    for (const auto& e : entries)
+        row.Set(e.first, e.second);
+    return row;
+}
+
+inline CUTTING::Blank MakePattern(long stockId, long bars, std::initializer_list<CUTTING::Piece> parts,
+                                  const char* remains = "0.00000")
+{
+    CUTTING::Blank pattern(stockId, 6000.0, bars);
+    for (const CUTTING::Piece& p : parts)
+        pattern.pieces.push_back(p);
+    pattern.props.SetLong("blank", stockId);
+    pattern.props.Set("remains", remains);
+    return pattern;
+}
+
+class MaterialFixture : public ::testing::Test {
+protected:
+    TestAppServices app;
+    DCSProject material;
+
+    void SetUp() override { material.SetMaterial("Steel"); }
+
+    void AddStock(const char* length, const char* quantity = "0")
+    {
+        material.AppendRows({MakeRow({{"length", length}, {"quantity", quantity}})}, 1);
+    }
+    void AddParts(const std::vector<PartSpec>& parts)
+    {
+        PropsList rows;
+        for (const PartSpec& p : parts)
+            rows.push_back(MakeRow({{"length", p.length}, {"quantity", p.quantity}, {"label", p.label}}));
+        material.AppendRows(rows, 2);
+    }
+    // The current layout with one stock entry per stock row and the patterns.
+    void SetLayout(std::vector<CUTTING::Blank> patterns)
+    {
+        material.m_layout = CUTTING::Layout();
+        for (const DProps& row : material.m_order.m_blanks) {
+            CUTTING::Blank stock(DProps::GetLong(row, "id"), DProps::GetDouble(row, "length"), 10);
+            stock.props.Set("name", DProps::GetString(row, "name").c_str());
+            material.m_layout.blanks.push_back(stock);
+        }
+        material.m_layout.cuttings = std::move(patterns);
+    }
+    const DProps& Piece(long i) { return material.m_order.m_pieces.at(i); }
+};

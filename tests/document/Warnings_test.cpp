@@ -1,0 +1,246 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/document/MaterialFixture.h"
+
+namespace {
+
+TEST(PiecesFromSignature, ExpandsTheGroupsAfterTheHash)
+{
+    const struct {
+        const char* signature;
+        long count;
+        Texts letters;
+        const char* pieces;
+    } cases[] = {
+        {"1#a2-b1-", 3, {"a", "a", "b"}, "3"},
+        {"1#", 0, {}, "0"},
+        {"no hash", 0, {}, "0"},
+        {"2#A12-b1-", 13, {"A", "A", "A", "A", "A", "A", "A", "A", "A", "A", "A", "A", "b"}, "13"},
+        {"1#a-b2", 2, {"b", "b"}, "2"},
+        {"1#a2-b-3", 2, {"a", "a"}, "2"},
+        {"1#a-2-", 0, {}, "0"},
+    };
+    for (const auto& c : cases) {
+        Texts letters = {"old"};
+        DProps bag;
+        EXPECT_EQ(c.count, DCSProject::PiecesFromSignature(c.signature, letters, bag, 1000)) << c.signature;
+        EXPECT_EQ(c.letters, letters) << c.signature;
+        EXPECT_EQ(c.pieces, Val(bag, "pieces")) << c.signature;
+    }
+}
+
+TEST(PiecesFromSignature, AnEmptySignatureLeavesListAndBagAlone)
+{
+    Texts letters = {"x"};
+    DProps bag;
+    bag.Set("pieces", "7");
+    EXPECT_EQ(0, DCSProject::PiecesFromSignature("", letters, bag, 1000));
+    EXPECT_EQ(0, DCSProject::PiecesFromSignature(nullptr, letters, bag, 1000));
+    EXPECT_EQ(Texts{"x"}, letters);
+    EXPECT_EQ("7", Val(bag, "pieces"));
+}
+
+class MaterialTexts : public MaterialFixture {
+protected:
+    void SetUp() override
+    {
+        MaterialFixture::SetUp();
+        AddStock("6000", "4");
+        AddParts({{"500", "20", ""}, {"300", "6", ""}, {"200", "4", ""}});
+    }
+};
+
+TEST_F(MaterialTexts, TheMaterialsSignaturesStopAtTheDemand)
+{
+    Texts letters;
+    DProps bag;
+    EXPECT_EQ(30, material.PiecesFromSignature("1#a999999999-", letters, bag));
+    EXPECT_EQ(30u, letters.size());
+    EXPECT_EQ("999999999", Val(bag, "pieces"));
+    EXPECT_EQ(3, material.PiecesFromSignature("1#a2-b1-", letters, bag));
+}
+
+TEST_F(MaterialTexts, OrphansOfOneRowOrOfAll)
+{
+    material.m_order.m_pieces[0].Set("orphans", "2");
+    material.m_order.m_pieces[2].Set("orphans", "3");
+    const struct {
+        const char* id;
+        long orphans;
+    } cases[] = {{"", 5}, {nullptr, 5}, {"0", 5}, {"-3", 5}, {"1", 2}, {"2", 0}, {"3", 3}, {"7", 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(c.orphans, material.GetOrphans(c.id)) << (c.id ? c.id : "null");
+}
+
+TEST_F(MaterialTexts, QuantityTextShowsPlacedOfRequired)
+{
+    material.m_order.m_pieces[0].Set("orphans", "2");
+    const struct {
+        const char* id;
+        bool totalOnly;
+        const char* text;
+    } cases[] = {
+        {"1", false, "18 of 20"},
+        {"1", true, "20 of 20"},
+        {"2", false, "6"},
+        {"", false, "28 of 30"},   // the order's total less every unplaced part
+        {"9", false, "30"},        // no such row: the order's total, and no row's orphans
+        {"9", true, "30 of 30"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.text, material.QuantityText(c.id, c.totalOnly)) << c.id << " " << c.totalOnly;
+
+    app.SetLocaleText("globals", "of", "von");
+    EXPECT_EQ("18 von 20", material.QuantityText("1", false));
+    material.m_order.m_pieces[1].Set("quantity", "0");
+    EXPECT_EQ("-", material.QuantityText("2", false));
+
+    DCSProject empty;
+    EXPECT_EQ("-", empty.QuantityText("", false));
+}
+
+// ---- Warnings -------------------------------------------------------------------------
+
+TEST(MaterialWarnings, AnUnnamedMaterialIsNamedAsTheCulprit)
+{
+    TestAppServices app;
+    DCSProject material;
+    DProps bag;
+    bag.Set("102", "old");
+    material.AppendRows({MakeRow({{"length", "6000"}, {"quantity", "1"}})}, 1);
+    material.AppendRows({MakeRow({{"length", "500"}, {"quantity", "1"}})}, 2);
+    EXPECT_EQ(0, material.CollectWarnings(bag));
+    EXPECT_EQ("${project}", Val(bag, "102"));
+    EXPECT_EQ(0, material.m_checkResult);
+    material.SetMaterial("Oak");
+    EXPECT_EQ(0, material.UpdateWarnings());
+    EXPECT_EQ(0, material.m_warnings.Count());
+}
+
+TEST_F(MaterialTexts, UnplacedPartsAndTheOrderCheckFillTheBag)
+{
+    material.m_layout.orphans.push_back(CUTTING::Piece(1, 500, 2));
+    material.m_order.m_pieces[1].Set("length", "6500");
+    material.Refresh(false);
+    DProps& warnings = material.GetWarnings();
+    EXPECT_EQ("Steel", warnings.Name());
+    EXPECT_EQ("${calc}", Val(warnings, "44"));
+    EXPECT_STREQ("", warnings.GetComment("44", "<none>"));
+    EXPECT_EQ("${piece} #2", Val(warnings, "43"));
+    EXPECT_EQ(2, material.m_checkResult);  // 44 is the material's own and sets no flag
+
+    material.m_order.m_pieces[1].Set("length", "0");
+    material.m_layout.orphans.clear();
+    EXPECT_EQ(1, material.UpdateWarnings());
+    EXPECT_EQ("<absent>", Val(material.m_warnings, "44"));
+    EXPECT_EQ("${piece} #2", Val(material.m_warnings, "31"));
+}
+
+TEST_F(MaterialTexts, GetWarningsNamesTheBagAfterTheMaterial)
+{
+    material.SetMaterial("Oak");
+    EXPECT_EQ("Oak", material.GetWarnings().Name());
+}
+
+// ---- Content id -------------------------------------------------------------------------
+
+TEST_F(MaterialTexts, ContentIdFollowsWhatReportsShow)
+{
+    const std::string base = material.GetContentId();
+    EXPECT_EQ(8u, base.size());
+    EXPECT_EQ(std::string::npos, base.find_first_not_of("0123456789ABCDEF"));
+    EXPECT_EQ(base, material.GetContentId());
+
+    DCSProject same = material;
+    same.m_props.Set("calculation", "0000002A");
+    DCSProject other = material;
+    other.m_props.Set("calculation", "0000002B");
+    EXPECT_NE(same.GetContentId(), other.GetContentId());
+    EXPECT_NE(base, same.GetContentId());
+
+    const struct {
+        const char* key;
+        const char* value;
+    } edits[] = {{"desc", "x"}, {"comment", "x"}, {"comment.active", "1"}, {"notes", "x"}, {"notes.active", "1"}};
+    for (const auto& e : edits) {
+        DCSProject m = material;
+        m.m_props.Set(e.key, e.value);
+        EXPECT_NE(base, m.GetContentId()) << e.key;
+    }
+    DCSProject edited = material;
+    edited.m_order.m_pieces[0].Set("comment", "left side");
+    EXPECT_NE(base, edited.GetContentId());
+    DCSProject optioned = material;
+    optioned.m_props.Set("sort", "1");
+    optioned.UpdateFingerprint(true);
+    EXPECT_NE(base, optioned.GetContentId());
+}
+
+// ---- Row operations of automation ---------------------------------------------------------
+
+TEST_F(MaterialTexts, ImportedStockRowsGetDefaults)
+{
+    EXPECT_FALSE(material.ImportBlankRow(MakeRow({{"quantity", "2"}})));
+    EXPECT_EQ(1u, material.m_order.m_blanks.size());
+
+    EXPECT_TRUE(material.ImportBlankRow(MakeRow({{"length", "3000"}, {"label", "ignored"}})));
+    ASSERT_EQ(2u, material.m_order.m_blanks.size());
+    const DProps& row = material.m_order.m_blanks[1];
+    EXPECT_EQ("3000", Val(row, "length"));
+    EXPECT_EQ("0", Val(row, "quantity"));
+    // Without a "material" of its own the row stands outside the groups of
+    // "Steel", so the renumbering neither numbers nor normalises it.
+    EXPECT_EQ("0.00000", Val(row, "knife"));
+    EXPECT_EQ("0.00000", Val(row, "indent"));
+    EXPECT_EQ("<absent>", Val(row, "id"));
+    EXPECT_EQ("1.00000", Val(row, "cost"));
+    EXPECT_EQ("", Val(row, "comment"));
+    EXPECT_EQ("<absent>", Val(row, "material"));
+    EXPECT_EQ("<absent>", Val(row, "label"));
+    EXPECT_NE("<absent>", Val(row, "uid"));
+
+    EXPECT_TRUE(material.ImportBlankRow(
+        MakeRow({{"length", "2000"}, {"material", "Steel"}, {"quantity", "3"}, {"cost", "2.5"}, {"comment", "c"}})));
+    const DProps& full = material.m_order.m_blanks[2];
+    EXPECT_EQ("Steel", Val(full, "material"));
+    EXPECT_EQ("3", Val(full, "quantity"));
+    EXPECT_EQ("2.5", Val(full, "cost"));
+    EXPECT_EQ("c", Val(full, "comment"));
+    EXPECT_EQ("2", Val(full, "id"));  // numbered among the rows of "Steel"
+}
+
+TEST_F(MaterialTexts, ImportedPartRowsBelongToThisMaterial)
+{
+    EXPECT_FALSE(material.ImportPieceRow(MakeRow({{"length", "100"}})));
+    EXPECT_FALSE(material.ImportPieceRow(MakeRow({{"quantity", "1"}})));
+    EXPECT_TRUE(material.ImportPieceRow(MakeRow({{"length", "100"}, {"quantity", "5"}, {"material", "Oak"}})));
+    ASSERT_EQ(4u, material.m_order.m_pieces.size());
+    const DProps& row = material.m_order.m_pieces[3];
+    EXPECT_EQ("Steel", Val(row, "material"));
+    EXPECT_EQ("", Val(row, "comment"));
+    EXPECT_EQ("4", Val(row, "id"));
+    EXPECT_EQ("d", Val(row, "name"));
+    // The caller recounts afterwards.
+    EXPECT_EQ(30, DProps::GetLong(material.m_order.m_totals, "pieces.quantity"));
+}
+
+TEST_F(MaterialTexts, DeletingRowsByNumber)
+{
+    const long n = static_cast<long>(material.m_order.m_pieces.size());
+    EXPECT_FALSE(material.DeletePieceRow(0));
+    EXPECT_FALSE(material.DeletePieceRow(n + 1));
+    EXPECT_FALSE(material.DeleteBlankRow(2));
+    EXPECT_EQ(3u, material.m_order.m_pieces.size());
+    EXPECT_TRUE(material.DeletePieceRow(1));
+    ASSERT_EQ(2u, material.m_order.m_pieces.size());
+    EXPECT_EQ("300", Val(material.m_order.m_pieces[0], "length"));
+    EXPECT_EQ("1", Val(material.m_order.m_pieces[0], "id"));
+    EXPECT_EQ("a", Val(material.m_order.m_pieces[0], "name"));
+    EXPECT_TRUE(material.DeleteBlankRow(1));
+    EXPECT_TRUE(material.m_order.m_blanks.empty());
+}
+
+}  // namespace
