@@ -56,21 +56,6 @@ void UnescapeDescValue(DProps& bag, const char* key)
         bag.SetString(key, UnescapeDesc(DProps::GetString(bag, key, "")));
 }
 
-void WriteRowSection(DSettings& document, const char* section, const char* keyFormat, const PropsList& rows)
-{
-    DProps entries;
-    long written = 0;
-    for (const DProps& row : rows) {
-        const std::string text = PropsToJson(&row);
-        if (text.empty())
-            continue;
-        std::string key;
-        StrFormat(key, keyFormat, ++written);
-        entries.SetString(key.c_str(), text);
-    }
-    document.SetSection(section, entries);
-}
-
 void ReadRowSection(const DSettings& document, const char* section, PropsList& rows, bool skipEmpty)
 {
     rows.clear();
@@ -247,8 +232,8 @@ bool DCSProject::WriteSolutions(DSettings* document)
         summary.SetString(key.c_str(), text);
     }
     document->SetSection("layout.summary", summary);
-    WriteRowSection(*document, "layout.cuttings", "c%03ld", m_cuttings);
-    WriteRowSection(*document, "layout.cuttings.parts", "c%03ld", m_cuttingParts);
+    DCSStorage::WriteRows(*document, "layout.cuttings", "c%03ld", m_cuttings);
+    DCSStorage::WriteRows(*document, "layout.cuttings.parts", "c%03ld", m_cuttingParts);
     BuildRemnants(m_remnants);
     return true;
 }
