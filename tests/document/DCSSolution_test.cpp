@@ -190,3 +190,19 @@ TEST_F(Solution, ContentIdCoversNameDescAndActiveMaterials)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Solution, AMaterialStaysInPlaceWhileTheListGrowsAndShrinks)
+{
+    ASSERT_TRUE(doc.New("P", "", "M0"));
+    ASSERT_TRUE(doc.AddMaterial("M1", nullptr));
+    DCSProject* second = doc.GetProject(1, false);
+    for (int i = 2; i < 40; ++i)
+        ASSERT_TRUE(doc.AddMaterial(("M" + std::to_string(i)).c_str(), nullptr));
+    EXPECT_EQ(second, doc.GetProject(1, false));
+    ASSERT_TRUE(doc.RemoveMaterial(0));
+    EXPECT_EQ(second, doc.GetProject(0, false));
+}
+
+}  // namespace

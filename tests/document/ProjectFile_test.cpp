@@ -85,7 +85,7 @@ protected:
         // Parts listed in the order of their signatures, as a rebuilt layout lists them.
         ApplyPatterns(steel, {{1, 2, {{2, 2}, {1, 2}}}, {2, 1, {{3, 2}, {2, 2}}}});
 
-        ASSERT_TRUE(doc.AddMaterial("Wood", "pine"));
+        ASSERT_TRUE(doc.AddMaterial("Wood", "R&D; pine"));
         DCSProject& wood = *doc.GetProject(1, false);
         wood.m_props.Set("active", "0");
         wood.AppendRows({RowOf({{"length", "2400"}, {"quantity", "3"}, {"comment", "a;b"}})}, 1);
@@ -156,6 +156,9 @@ TEST_F(ProjectFile, TheFileHoldsEscapedTextsAndWholeSemicolonValues)
     EXPECT_NE(std::string::npos, bytes.find("\r\ncomment=two&13&&10&lines; &38& more;\r\n"));
     EXPECT_NE(std::string::npos, bytes.find("\r\nnotes=note&10&here\r\n"));
     EXPECT_NE(std::string::npos, bytes.find("\r\napp=1.2.20 \r\n"));
+    // A desc without line breaks is written as typed, so older files read the same.
+    EXPECT_NE(std::string::npos, bytes.find("\r\ndesc=R&D; pine;\r\n"));
+    EXPECT_NE(std::string::npos, bytes.find("\r\ndesc=Steel desc&13&&10&over two lines\r\n"));
     EXPECT_NE(std::string::npos, bytes.find("<!--Steel:block-->\r\n<!--block:Wood-->\r\n"));
     const std::string last = "<!--Wood:block-->\r\n";
     EXPECT_EQ(bytes.size() - last.size(), bytes.rfind(last));
