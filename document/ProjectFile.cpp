@@ -309,13 +309,21 @@ bool DCSSolution::Save(const char* path)
     }
     // A material the file cannot hold as a block would vanish from the
     // file without a word; the save is refused before anything is written.
-    for (const auto& m : m_materials) {
-        const std::string name = DProps::GetString(m->m_props, "material", "");
-        if (DCSProject::CheckMaterialName(name.c_str()) != MaterialNameOk) {
+    // The same holds for a second material of one name (a rename can make
+    // one): the reader keeps only the first block of a name.
+    for (size_t i = 0; i < m_materials.size(); ++i) {
+        const std::string name = DProps::GetString(m_materials[i]->m_props, "material", "");
+        if (!MaterialNameFitsFile(name.c_str())) {
             m_fileResult = ProjectFileBadName;
             m_fileNotes.push_back("material \"" + name + "\": the name cannot be stored");
             return false;
         }
+        for (size_t j = 0; j < i; ++j)
+            if (DProps::GetString(m_materials[j]->m_props, "material", "") == name) {
+                m_fileResult = ProjectFileBadName;
+                m_fileNotes.push_back("material \"" + name + "\" appears twice");
+                return false;
+            }
     }
 
     m_props.Set("version", "1");

@@ -225,6 +225,46 @@ TEST_F(ProjectFile, TypedTextsReadBackAsTyped)
     }
 }
 
+TEST_F(ProjectFile, MaterialNamesTheFileCannotGiveBackAreRefused)
+{
+    // The reader trims every value and ends it at a line break: these names
+    // would come back as another name, or as none at all.
+    const char* const names[] = {" ", "Steel ", " Steel", "\tSteel", "Steel\r\nBar", "Steel\nBar", "#solution",
+                                 "a-->b"};
+    const std::string path = Path("names.brvk");
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        DCSSolution project;
+        ASSERT_TRUE(project.New("P", "", "M"));
+        EXPECT_FALSE(project.AddMaterial(name, nullptr));
+        EXPECT_EQ(1, project.GetCount(false));
+        EXPECT_FALSE(DCSSolution::MaterialNameFitsFile(name));
+
+        // A material renamed to such a name is not saved without a word.
+        DProps& props = project.GetProject(0, false)->m_props;
+        props.Set("material", name);
+        DeleteFileA(path.c_str());
+        EXPECT_FALSE(project.Save(path.c_str()));
+        EXPECT_EQ(ProjectFileBadName, project.GetFileResult());
+        EXPECT_FALSE(project.GetFileNotes().empty());
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str()));
+    }
+    for (const char* name : {"Steel", "Steel; 40x40", "R&D \"pine\"", "a<!--b"})
+        EXPECT_TRUE(DCSSolution::MaterialNameFitsFile(name)) << name;
+
+    // Two materials renamed to one name: the second would not be read back.
+    DCSSolution project;
+    ASSERT_TRUE(project.New("P", "", "Steel"));
+    ASSERT_TRUE(project.AddMaterial("Wood", nullptr));
+    project.GetProject(1, false)->m_props.Set("material", "Steel");
+    DeleteFileA(path.c_str());
+    EXPECT_FALSE(project.Save(path.c_str()));
+    EXPECT_EQ(ProjectFileBadName, project.GetFileResult());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str()));
+    project.GetProject(1, false)->m_props.Set("material", "steel");
+    EXPECT_TRUE(project.Save(path.c_str()));
+}
+
 TEST_F(ProjectFile, ANewProjectIsWrittenByteForByte)
 {
     ASSERT_TRUE(doc.New("P", "D", "M"));
