@@ -29,24 +29,6 @@ HFONT FontFromBag(const DProps& bag, const char* key)
     return static_cast<HFONT>(handle);
 }
 
-// A DC from GetDC, given back with the scope.
-class ScopedWindowDC {
-public:
-    explicit ScopedWindowDC(HWND window) : m_window(window), m_dc(GetDC(window)) {}
-    ~ScopedWindowDC()
-    {
-        if (m_dc)
-            ReleaseDC(m_window, m_dc);
-    }
-    ScopedWindowDC(const ScopedWindowDC&) = delete;
-    ScopedWindowDC& operator=(const ScopedWindowDC&) = delete;
-    HDC Get() const { return m_dc; }
-
-private:
-    HWND m_window;
-    HDC m_dc;
-};
-
 void Line(HDC dc, int x1, int y1, int x2, int y2)
 {
     MoveToEx(dc, x1, y1, nullptr);
@@ -105,7 +87,7 @@ void ICTab::Layout()
 {
     const long height = m_rect.bottom - m_rect.top;
     const long g = Style("gap", 4);
-    ScopedWindowDC dc(HasWindow() ? m_hWnd : nullptr);
+    ICWindowDC dc(HasWindow() ? m_hWnd : nullptr);
 
     if (m_strip.IndexOf("color.tab.corner") < 0)
         m_strip.SetLong("color.tab.corner", static_cast<long>(kCornerColour));
@@ -216,7 +198,7 @@ long ICTab::HoverTest(long x)
     RECT client = ClientRect();
     RECT measured = {0, 0, 0, 0};
     {
-        ScopedWindowDC dc(m_hWnd);
+        ICWindowDC dc(m_hWnd);
         HFONT font = GetCommentFont(&m_strip, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
         USelect selectFont(dc.Get(), font);
         if (dc.Get())
