@@ -212,6 +212,44 @@ TEST(ICControlMessages, AnswersOfTheBase)
     EXPECT_EQ(0, canvas.CountNot(RGB(255, 255, 255)));
 }
 
+TEST(ICControlMessages, PushStateAndFramePaintsRepaintTheControl)
+{
+    ControlDialog dialog(true);
+    ProbeControl control;
+    ASSERT_TRUE(control.Attach(dialog.Item(IDC_PLAIN), 0, false));
+    control.afterPaints = 0;
+    SendMessageW(control.GetHwnd(), BM_SETSTATE, TRUE, 0);
+    EXPECT_EQ(BST_PUSHED, SendMessageW(control.GetHwnd(), BM_GETSTATE, 0, 0) & BST_PUSHED);
+    EXPECT_EQ(1, control.afterPaints);
+    EXPECT_EQ(0, SendMessageW(control.GetHwnd(), WM_NCPAINT, 1, 0));
+    EXPECT_EQ(2, control.afterPaints);
+}
+
+// A procedure put in front of a wrapped control after the wrapper.
+WNDPROC g_outerPrevious = nullptr;
+LRESULT CALLBACK OuterProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return CallWindowProcW(g_outerPrevious, window, message, wParam, lParam);
+}
+
+TEST(ICControlLifetime, ALaterSubclassStaysInTheChainAndTheControlKeepsWorking)
+{
+    ControlDialog dialog;
+    HWND button = dialog.Item(IDC_PLAIN);
+    {
+        ICControl control;
+        ASSERT_TRUE(control.Attach(button, 0, false));
+        g_outerPrevious = reinterpret_cast<WNDPROC>(
+            SetWindowLongW(button, GWL_WNDPROC, static_cast<LONG>(reinterpret_cast<LONG_PTR>(&OuterProcedure))));
+    }
+    // Our procedure could not leave the chain; without its object it hands
+    // everything to the button's own procedure.
+    EXPECT_EQ(&OuterProcedure, ProcedureOf(button));
+    SetWindowTextA(button, "Still a button");
+    EXPECT_EQ("Still a button", WindowText(button));
+    EXPECT_EQ(DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON, SendMessageW(button, WM_GETDLGCODE, 0, 0));
+}
+
 TEST(ICControlSize, ResizeWhileDetachedIsKeptForTheAttach)
 {
     ControlDialog dialog;
