@@ -196,8 +196,11 @@ void FinderGenerator::FitToBar(Blank& p) const
 
 double FinderGenerator::Score(Blank& p) const
 {
-    FitToBar(p);
     p.ratio = TrimFraction(p);
+    if (AboveOne(p.ratio)) {
+        FitToBar(p);
+        p.ratio = TrimFraction(p);
+    }
     p.badness = fitness->Badness(p);
     p.fitness = fitness->Fitness(p);
     p.UpdateSignature(false);

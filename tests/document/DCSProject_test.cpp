@@ -292,3 +292,33 @@ TEST(DCSProjectRecord, DestructionResetsAndAnnouncesTheSolutionsGone)
 }
 
 }  // namespace
+
+namespace {
+
+// A material whose thread has ended hands its result and name to a copy, but
+// not its thread handle: the original alone closes that.
+TEST(DCSProjectRecord, ACopyTakesTheEndedThreadsResultButNotItsHandle)
+{
+    TestAppServices app;
+    DCSProject material;
+    material.SetName("material thread");
+    ASSERT_TRUE(material.Start());
+    for (int i = 0; i < 5000 && (material.IsRunning() || material.GetResult() == 0); ++i)
+        Sleep(1);
+    ASSERT_FALSE(material.IsRunning());
+    ASSERT_EQ(1, material.GetResult());
+    {
+        DCSProject copy(material);
+        EXPECT_EQ(1, copy.GetResult());
+        EXPECT_FALSE(copy.IsRunning());
+        DCSProject assigned;
+        assigned = material;
+        EXPECT_EQ(1, assigned.GetResult());
+    }
+    // The original can still start again: its handle was neither taken nor closed.
+    ASSERT_TRUE(material.Start());
+    material.DThread::StopAndWait();
+    EXPECT_FALSE(material.IsRunning());
+}
+
+}  // namespace
