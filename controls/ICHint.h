@@ -41,6 +41,7 @@ public:
     ICHint(HWND parent, const ICHintSettings* settings);
     ~ICHint() override;
 
+    // A new hint window; the caller deletes it, which destroys the popup.
     static ICHint* Create(HWND parent, const ICHintSettings* settings);
 
     // The hint message number of the process; 0 until the first hint window
@@ -58,7 +59,8 @@ public:
     // The registered hint of a window, empty when none.
     static std::string GetWindowHint(HWND window);
 
-    // Starts polling every interval ms.
+    // What the owner does to start it: polling on and the timer (TimerId)
+    // every interval ms.
     void Enable(UINT interval);
     // One poll, as the timer runs it.
     void Poll();
