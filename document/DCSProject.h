@@ -18,6 +18,7 @@
 #include "foundation/DThread.h"
 #include "foundation/FieldCheck.h"
 
+class DSettings;
 class Solver;
 
 // Rankings of solutions: true when a goes before b. Both use a tolerance, so
@@ -116,6 +117,25 @@ public:
     bool ImportPieceRow(const DProps& values);
     bool DeleteBlankRow(long n);
     bool DeletePieceRow(long n);
+
+    // ---- Project file and the layout rebuilt from stored rows -------------------------
+
+    // The material's block of the project file. Write takes the written state
+    // as the new baseline unless told not to (a save takes it only once its
+    // file is written). Read resets the material first and rebuilds its
+    // layout from the stored rows; dropped, when given, tells why stored
+    // results that could not belong to the order were left out.
+    bool Write(DSettings* document, bool newBaseline = true);
+    bool Read(const DSettings* document, std::string* dropped = nullptr);
+    bool WriteSolutions(DSettings* document);
+    bool ReadSolutions(const DSettings* document, std::string* dropped = nullptr);
+    // The current layout rebuilt from the order and the cutting rows, without
+    // the solver; sets "cost".
+    void RestoreLayout();
+    // The stock and demand lists of a layout from the order rows, as every
+    // calculation pass builds them: stock in row order (below 1 bar:
+    // unlimited), parts longest first and merged by equal length.
+    void BuildStockAndDemand(CUTTING::Layout& layout) const;
 
     // ---- Fields ------------------------------------------------------------------
     // The document, the panels and the calculation work on them directly; the

@@ -392,22 +392,6 @@ int32_t DCSStorage::CheckOrder(DProps& warnings) const
 
 namespace {
 
-void WriteRows(DSettings& document, const char* section, const char* keyFormat,
-               const PropsList& rows)
-{
-    DProps entries;
-    long written = 0;
-    for (const DProps& row : rows) {
-        const std::string text = PropsToJson(&row);
-        if (text.empty())
-            continue;
-        std::string key;
-        StrFormat(key, keyFormat, ++written);
-        entries.Set(key.c_str(), text.c_str(), nullptr, true);
-    }
-    document.SetSection(section, entries);
-}
-
 // Every entry of the section is a row, whatever its key; the entries' order
 // is the rows' order.
 void ReadRows(const DSettings& document, const char* section, PropsList& rows,
@@ -433,6 +417,22 @@ void ReadRows(const DSettings& document, const char* section, PropsList& rows,
 }
 
 } // namespace
+
+void DCSStorage::WriteRows(DSettings& document, const char* section, const char* keyFormat,
+                           const PropsList& rows)
+{
+    DProps entries;
+    long written = 0;
+    for (const DProps& row : rows) {
+        const std::string text = PropsToJson(&row);
+        if (text.empty())
+            continue;
+        std::string key;
+        StrFormat(key, keyFormat, ++written);
+        entries.Set(key.c_str(), text.c_str(), nullptr, true);
+    }
+    document.SetSection(section, entries);
+}
 
 bool DCSStorage::Write(DSettings* document)
 {

@@ -30,6 +30,10 @@ public:
     // Replaces the rows from those sections, stamping them with material when
     // it is given (not null, not empty). False only for a null document.
     bool Read(const DSettings* document, const char* material);
+    // One section of rows in their text form under numbered keys (keyFormat
+    // takes the 1-based count); rows without entries are skipped and not
+    // counted. The section is written even when it holds no row.
+    static void WriteRows(DSettings& document, const char* section, const char* keyFormat, const PropsList& rows);
     // Renumbers, counts, fingerprints and checks: the entry point after
     // every change of the rows.
     void UpdateTotals(bool setBaseline);

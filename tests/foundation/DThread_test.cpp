@@ -223,7 +223,7 @@ TEST(DThreadStop, StopAndWaitServesTheWorkersSendMessages)
     // The worker blocks in SendMessage until this thread serves it, and holds
     // its lock meanwhile: both the stop's wait for the lock and the wait for
     // the end must keep serving this thread's window.
-    Sleep(5);
+    ASSERT_TRUE(PollFor([&] { return window.count.load() > 0; }));
     worker.StopAndWait();
     EXPECT_FALSE(worker.IsRunning());
     EXPECT_GT(window.count.load(), 0);

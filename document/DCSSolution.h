@@ -1,0 +1,97 @@
+// The open project: its descriptive properties and its ordered list of
+// materials, one of them current. Decides whether the project is modified,
+// collects the materials' warnings and writes and reads the project file.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/DCSProject.h"
+#include "foundation/DProps.h"
+
+// What the last Save or Load came to. Save and Load still answer with a
+// bool; this tells the caller why, and a load that succeeded may carry notes
+// on what it had to leave out.
+enum ProjectFileResult {
+    ProjectFileOk = 0,
+    ProjectFileNoPath = 1,       // an empty path
+    ProjectFileMissing = 2,      // no such file (or a folder)
+    ProjectFileUnreadable = 3,   // empty, or could not be read
+    ProjectFileTruncated = 4,    // a block lost its end: the file was cut short
+    ProjectFileNoMaterial = 5,   // nothing in the file could be read as a material
+    ProjectFileBadName = 6,      // a material whose name the file cannot hold
+    ProjectFileWriteFailed = 7,  // the file could not be written; the old one stays
+};
+
+// The version written into the project file.
+extern const char* const kProjectAppVersion;
+
+class DCSSolution {
+public:
+    DCSSolution();
+    DCSSolution(const DCSSolution&) = delete;
+    DCSSolution& operator=(const DCSSolution&) = delete;
+    virtual ~DCSSolution();
+
+    // ---- Properties --------------------------------------------------------------
+    std::string GetName() const;
+    std::string GetDesc() const;
+    std::string GetFile() const;
+    void SetName(const char* name);
+    void SetDesc(const char* desc);
+
+    // ---- Lifecycle ---------------------------------------------------------------
+    void Clear();
+    void Reset();
+    bool New(const char* name, const char* desc, const char* material);
+    bool Save(const char* path);
+    // Fills the document from a file; a failed load leaves it empty.
+    bool Load(const char* path);
+
+    // ---- Materials -----------------------------------------------------------------
+    long GetCount(bool activeOnly) const;
+    DCSProject* FindMaterial(const char* name, long* index = nullptr);
+    DCSProject* GetProject(long index, bool activeOnly);
+    bool SetActive(long index, bool active);
+    long SetCurrent(long index);
+    long GetCurrent() const { return m_current; }
+    bool AddMaterial(const char* name, const char* desc);
+    bool RemoveMaterial(long index);
+
+    // ---- Change tracking -------------------------------------------------------------
+    void UpdateFingerprint(bool setBaseline);
+    bool IsModified() const;
+    std::string GetContentId() const;
+
+    // ---- Warnings and export tests ---------------------------------------------------
+    std::vector<DProps>& CollectWarnings(bool activeOnly);
+    bool HasResults() const;
+    bool HasRemnants() const;
+    bool HasOrphans() const;
+
+    // ---- Outcome of the last Save or Load --------------------------------------------
+    ProjectFileResult GetFileResult() const { return m_fileResult; }
+    // One line per thing a load left out or had to repair, for the log and
+    // the caller's message; empty after a clean load.
+    const std::vector<std::string>& GetFileNotes() const { return m_fileNotes; }
+
+    // ---- Fields --------------------------------------------------------------------
+    DProps m_props;
+    // Each material lives on the heap, so a growing or shrinking list never
+    // moves a material while its calculation thread reads it.
+    std::vector<std::unique_ptr<DCSProject>> m_materials;
+    long m_current = 0;
+    uint32_t m_propsCrc = 0;
+    uint32_t m_namesCrc = 0;
+    uint8_t m_propsChanged = 0;
+    uint8_t m_namesChanged = 0;
+    std::vector<DProps> m_warnings;
+
+private:
+    void ComputeFingerprints(uint32_t& props, uint32_t& names) const;
+
+    ProjectFileResult m_fileResult = ProjectFileOk;
+    std::vector<std::string> m_fileNotes;
+};

@@ -1,0 +1,463 @@
+// The project file: a "#solution" block with the project's properties, then
+// one block per material holding its properties, its order and the result
+// rows of its applied solution. The file is an external interface: files
+// written by one installation are read by another.
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+#include "document/DCSProject.h"
+#include "document/DCSSolution.h"
+#include "engine/Cutting.h"
+#include "foundation/DSettings.h"
+#include "foundation/Helper.h"
+#include "foundation/RecordText.h"
+#include "foundation/StrUtil.h"
+#include "foundation/TextBlocks.h"
+
+namespace {
+
+const char* const kSolutionBlock = "#solution";
+const char* const kLineBreaks = "\r\n";
+
+// "comment" and "notes" always travel escaped. A line break in a "desc" would
+// end its line in the file and turn the rest into entries of their own, so a
+// desc with line breaks travels escaped too; one without stays as typed, so
+// files written before this protection read as they always did.
+std::string EscapeDesc(const std::string& text)
+{
+    return text.find_first_of(kLineBreaks) == std::string::npos ? text : StrEscapeChars(text, kLineBreaks);
+}
+
+std::string UnescapeDesc(const std::string& text)
+{
+    if (text.find("&13&") == std::string::npos && text.find("&10&") == std::string::npos)
+        return text;
+    return StrUnescapeChars(text);
+}
+
+void EscapeValue(DProps& bag, const char* key)
+{
+    const std::string value = DProps::GetString(bag, key, "");
+    if (!value.empty())
+        bag.SetString(key, StrEscapeChars(value, kLineBreaks));
+}
+
+void EscapeDescValue(DProps& bag, const char* key)
+{
+    if (bag.IndexOf(key) >= 0)
+        bag.SetString(key, EscapeDesc(DProps::GetString(bag, key, "")));
+}
+
+void UnescapeDescValue(DProps& bag, const char* key)
+{
+    if (bag.IndexOf(key) >= 0)
+        bag.SetString(key, UnescapeDesc(DProps::GetString(bag, key, "")));
+}
+
+void ReadRowSection(const DSettings& document, const char* section, PropsList& rows, bool skipEmpty)
+{
+    rows.clear();
+    DProps entries;
+    if (!document.GetSection(section, entries))
+        return;
+    for (int i = 0; i < entries.Count(); ++i) {
+        DProps row;
+        PropsFromJson(entries.GetValueAt(i), &row, JsonUnescape);
+        if (skipEmpty && row.Count() == 0)
+            continue;
+        rows.push_back(row);
+    }
+}
+
+// Why the stored cutting rows cannot stand for a solution of this order, or
+// the empty text when they can. Checked before anything is rebuilt from them:
+// a rebuild walks every bar of every row, so a damaged count would make a
+// file take forever to open.
+std::string CheckStoredCuttings(const DCSStorage& order, const PropsList& cuttings)
+{
+    if (cuttings.empty())
+        return std::string();
+    if (order.m_blanks.empty())
+        return "cutting rows without stock rows";
+
+    // No pattern uses more bars than the stock holds (a row below 1 is unlimited).
+    long long bars = 0;
+    double longest = 0.0;
+    for (const DProps& row : order.m_blanks) {
+        const long quantity = DProps::GetLong(row, "quantity");
+        bars += quantity < 1 ? CUTTING::UnlimitedQuantity : quantity;
+        longest = std::max(longest, DProps::GetDouble(row, "length", 0.0));
+    }
+    // No bar holds more parts than its length takes of the shortest part.
+    double shortest = 0.0;
+    for (const DProps& row : order.m_pieces) {
+        const double length = DProps::GetDouble(row, "length", 0.0);
+        if (length > Tolerance && (shortest <= 0.0 || length < shortest))
+            shortest = length;
+    }
+    const double perBar = shortest > 0.0 ? std::floor(longest / shortest + Tolerance) : 0.0;
+
+    long long used = 0;
+    for (size_t i = 0; i < cuttings.size(); ++i) {
+        const DProps& row = cuttings[i];
+        const double copies = DProps::GetDouble(row, "copies", 0.0);
+        std::string why;
+        if (!(copies >= 1.0) || copies > static_cast<double>(bars) || copies != std::floor(copies)) {
+            StrFormat(why, "cutting row %ld: %s bars", static_cast<long>(i + 1),
+                      DProps::GetString(row, "copies", "no").c_str());
+            return why;
+        }
+        used += static_cast<long long>(copies);
+        if (used > bars) {
+            StrFormat(why, "cutting rows use more than %lld bars", bars);
+            return why;
+        }
+        long stockId = 0;
+        std::vector<CUTTING::SignatureEntry> entries;
+        CUTTING::ReadSignature(DProps::GetString(row, "signature", ""), &stockId, &entries);
+        double parts = 0.0;
+        for (const CUTTING::SignatureEntry& e : entries)
+            if (e.count > 0)
+                parts += static_cast<double>(e.count);
+        if (parts > perBar || parts * copies > static_cast<double>(LONG_MAX / 2)) {
+            StrFormat(why, "cutting row %ld: more parts than a bar holds", static_cast<long>(i + 1));
+            return why;
+        }
+    }
+    return std::string();
+}
+
+// One block of the file as found by a single walk from the start.
+struct FileBlock {
+    std::string name;
+    std::string content;
+};
+
+// Walks the blocks in file order. False when a block has lost its end (its
+// start marker unclosed or its end marker missing): the file was cut short.
+bool SplitBlocks(const std::string& text, std::vector<FileBlock>& blocks)
+{
+    static const char open[] = "<!--block:";
+    static const char close[] = "-->";
+    blocks.clear();
+    size_t pos = 0;
+    for (;;) {
+        const size_t start = text.find(open, pos);
+        if (start == std::string::npos)
+            return true;
+        const size_t nameBegin = start + strlen(open);
+        const size_t nameEnd = text.find(close, nameBegin);
+        if (nameEnd == std::string::npos)
+            return false;
+        FileBlock block;
+        block.name = text.substr(nameBegin, nameEnd - nameBegin);
+        const std::string endMarker = "<!--" + block.name + ":block-->";
+        const size_t contentBegin = nameEnd + strlen(close);
+        const size_t end = text.find(endMarker, contentBegin);
+        if (end == std::string::npos)
+            return false;
+        block.content = text.substr(contentBegin, end - contentBegin);
+        blocks.push_back(block);
+        pos = end + endMarker.size();
+    }
+}
+
+long long FileTimeNow()
+{
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    FILETIME stamp{};
+    SystemTimeToFileTime(&now, &stamp);
+    return static_cast<long long>((static_cast<unsigned long long>(stamp.dwHighDateTime) << 32) |
+                                  stamp.dwLowDateTime);
+}
+
+}  // namespace
+
+// ---- One material ----------------------------------------------------------------------
+
+bool DCSProject::Write(DSettings* document, bool newBaseline)
+{
+    if (!document)
+        return false;
+    DProps props(m_props);
+    EscapeValue(props, "comment");
+    EscapeValue(props, "notes");
+    EscapeDescValue(props, "desc");
+    props.Set("version", "1");
+    props.Set("app", kProjectAppVersion);
+    document->SetSection("properties", props);
+
+    const std::string material = DProps::GetString(m_props, "material", "");
+    for (DProps& row : m_order.m_blanks)
+        row.SetString("material", material);
+    for (DProps& row : m_order.m_pieces)
+        row.SetString("material", material);
+
+    if (newBaseline) {
+        m_order.Write(document);
+    } else {
+        // The order writes itself and takes the written state as its
+        // baseline; a save whose file is not yet written must not, so a
+        // copy writes and the renumbered rows come back without a baseline.
+        DCSStorage copy(m_order);
+        copy.Write(document);
+        m_order.m_blanks = copy.m_blanks;
+        m_order.m_pieces = copy.m_pieces;
+    }
+
+    WriteSolutions(document);
+
+    m_order.UpdateTotals(newBaseline);
+    UpdateFingerprint(newBaseline);
+    UpdateWarnings();
+    return document->Count() > 0;
+}
+
+bool DCSProject::WriteSolutions(DSettings* document)
+{
+    if (!document)
+        return false;
+    DProps summary;
+    long blanks = 0;
+    for (const DProps& row : m_summary) {
+        const std::string text = PropsToJson(&row);
+        if (text.empty())
+            continue;
+        std::string key = "summary";
+        if (DProps::GetString(row, "type", "") != "summary")
+            StrFormat(key, "blank%02ld", ++blanks);
+        summary.SetString(key.c_str(), text);
+    }
+    document->SetSection("layout.summary", summary);
+    DCSStorage::WriteRows(*document, "layout.cuttings", "c%03ld", m_cuttings);
+    DCSStorage::WriteRows(*document, "layout.cuttings.parts", "c%03ld", m_cuttingParts);
+    BuildRemnants(m_remnants);
+    return true;
+}
+
+bool DCSProject::Read(const DSettings* document, std::string* dropped)
+{
+    if (!document || document->Count() == 0)
+        return false;
+    Reset();
+
+    DProps props;
+    if (document->GetSection("properties", props)) {
+        m_props.Clear();
+        m_props.CopyFrom(&props);
+    }
+    if (m_props.IndexOf("active") < 0)
+        m_props.Set("active", "1");
+    for (const char* key : {"comment", "notes"})
+        if (m_props.IndexOf(key) >= 0)
+            m_props.SetString(key, StrUnescapeChars(DProps::GetString(m_props, key, "")));
+    UnescapeDescValue(m_props, "desc");
+
+    const std::string material = DProps::GetString(m_props, "material", "");
+    m_order.Read(document, material.empty() ? nullptr : material.c_str());
+
+    ReadSolutions(document, dropped);
+    Refresh(true);
+    return true;
+}
+
+bool DCSProject::ReadSolutions(const DSettings* document, std::string* dropped)
+{
+    if (!document)
+        return false;
+    ReadRowSection(*document, "layout.summary", m_summary, false);
+    ReadRowSection(*document, "layout.cuttings", m_cuttings, true);
+
+    // Rows that cannot belong to this order are dropped whole: a solution
+    // with some of its patterns missing would read as a worse one.
+    const std::string why = CheckStoredCuttings(m_order, m_cuttings);
+    if (!why.empty()) {
+        m_summary.clear();
+        m_cuttings.clear();
+        m_cuttingParts.clear();
+        if (dropped)
+            *dropped = why;
+    }
+
+    BuildCuttingParts();
+    RestoreLayout();
+    BuildCuttings();
+    BuildRemnants(m_remnants);
+    UpdateFingerprint(false);
+    return true;
+}
+
+// ---- The whole project -------------------------------------------------------------------
+
+bool DCSSolution::Save(const char* path)
+{
+    m_fileNotes.clear();
+    if (!path || !*path) {
+        m_fileResult = ProjectFileNoPath;
+        return false;
+    }
+    // A material the file cannot hold as a block would vanish from the
+    // file without a word; the save is refused before anything is written.
+    for (const auto& m : m_materials) {
+        const std::string name = DProps::GetString(m->m_props, "material", "");
+        if (DCSProject::CheckMaterialName(name.c_str()) != MaterialNameOk) {
+            m_fileResult = ProjectFileBadName;
+            m_fileNotes.push_back("material \"" + name + "\": the name cannot be stored");
+            return false;
+        }
+    }
+
+    m_props.Set("version", "1");
+    m_props.Set("app", kProjectAppVersion);
+    m_props.SetLong("projects", static_cast<long>(m_materials.size()));
+    m_props.Set("file", path);
+
+    DSettings head("ansi");
+    DProps section(m_props);
+    EscapeDescValue(section, "desc");
+    head.SetSection("solution", section);
+    std::string text = BlockWrap(head.Write().c_str(), kSolutionBlock);
+
+    for (const auto& m : m_materials) {
+        m->m_props.Set("file", path);
+        DSettings document("ansi");
+        // Baselines wait for the file: a failed save leaves the project modified.
+        m->Write(&document, false);
+        text += BlockWrap(document.Write().c_str(), DProps::GetString(m->m_props, "material", "").c_str());
+    }
+
+    // Written beside the target and moved over it, so a failure leaves the
+    // previous file whole.
+    const long written = Helper::WriteBuffer(path, static_cast<long>(text.size()), text.data(), false);
+    if (written != static_cast<long>(text.size())) {
+        m_fileResult = ProjectFileWriteFailed;
+        return false;
+    }
+
+    m_props.Set("file", path);
+    m_props.SetInt64("time.written", FileTimeNow());
+    for (const auto& m : m_materials)
+        m->Refresh(true);
+    UpdateFingerprint(true);
+    m_warnings.clear();
+    m_fileResult = ProjectFileOk;
+    return true;
+}
+
+bool DCSSolution::Load(const char* path)
+{
+    m_fileNotes.clear();
+    m_fileResult = ProjectFileMissing;
+    if (!path || !*path || Helper::CheckFile(path) != 1)
+        return false;
+    uint32_t length = 0;
+    std::unique_ptr<char[]> data(Helper::ReadWholeFile(path, &length));
+    if (!data || length == 0) {
+        m_fileResult = ProjectFileUnreadable;
+        return false;
+    }
+    // Read as a text, it ends at the first NUL, like every reader of it.
+    const std::string text(data.get());
+
+    std::vector<FileBlock> blocks;
+    if (!SplitBlocks(text, blocks)) {
+        m_fileResult = ProjectFileTruncated;
+        m_fileNotes.push_back("a block of the file has no end: the file was cut short");
+        return false;
+    }
+
+    // Everything is read into a new list first; the document changes only
+    // once the file has given at least one material.
+    std::string head;
+    for (const FileBlock& b : blocks)
+        if (b.name == kSolutionBlock) {
+            head = b.content;
+            break;
+        }
+    if (head.empty())
+        head = text;
+    DProps properties;
+    bool haveProperties = false;
+    {
+        DSettings document("ansi");
+        document.Parse(head.c_str());
+        haveProperties = document.GetSection("solution", properties);
+    }
+
+    std::vector<std::unique_ptr<DCSProject>> materials;
+    std::vector<FileBlock> parts = blocks;
+    if (parts.empty())
+        parts.push_back(FileBlock{std::string(), text});
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const FileBlock& block = parts[i];
+        if (block.content.empty()) {
+            long later = 0;
+            for (size_t j = i + 1; j < parts.size(); ++j)
+                if (parts[j].name != kSolutionBlock)
+                    ++later;
+            if (later > 0)
+                m_fileNotes.push_back(StrFormatStatic("%ld material blocks after an empty block were not read",
+                                                      later));
+            break;
+        }
+        if (block.name == kSolutionBlock)
+            continue;
+        DSettings document("ansi");
+        document.Parse(block.content.c_str());
+        auto material = std::make_unique<DCSProject>();
+        std::string dropped;
+        DProps own;
+        if (!document.GetSection("properties", own)) {
+            m_fileNotes.push_back("block \"" + block.name + "\" holds no material properties and was not read");
+            continue;
+        }
+        if (!material->Read(&document, &dropped)) {
+            m_fileNotes.push_back("block \"" + block.name + "\" could not be read");
+            continue;
+        }
+        const std::string name = DProps::GetString(material->m_props, "material", "");
+        if (DCSProject::CheckMaterialName(name.c_str()) != MaterialNameOk) {
+            m_fileNotes.push_back("block \"" + block.name + "\" names no usable material and was not read");
+            continue;
+        }
+        bool duplicate = false;
+        for (const auto& m : materials)
+            if (DProps::GetString(m->m_props, "material", "") == name)
+                duplicate = true;
+        if (duplicate) {
+            m_fileNotes.push_back("material \"" + name + "\" appears twice; the second was not read");
+            continue;
+        }
+        if (!dropped.empty())
+            m_fileNotes.push_back("material \"" + name + "\": results dropped (" + dropped + ")");
+        material->Refresh(true);
+        materials.push_back(std::move(material));
+    }
+
+    const long announced = haveProperties ? DProps::GetLong(properties, "projects") : 0;
+    if (announced > static_cast<long>(materials.size()))
+        m_fileNotes.push_back(StrFormatStatic("the file announces %ld materials; %ld were read", announced,
+                                              static_cast<long>(materials.size())));
+
+    if (materials.empty()) {
+        Clear();
+        m_fileResult = ProjectFileNoMaterial;
+        return false;
+    }
+
+    if (haveProperties) {
+        UnescapeDescValue(properties, "desc");
+        m_props.Clear();
+        m_props.CopyFrom(&properties);
+    }
+    m_materials = std::move(materials);
+    m_current = 0;
+    m_props.Set("file", path);
+    UpdateFingerprint(true);
+    m_warnings.clear();
+    m_fileResult = ProjectFileOk;
+    return true;
+}

@@ -1,0 +1,128 @@
+// Rebuilding a material's layout from its order and its stored cutting rows,
+// without the solver: a project file holds result rows, not layouts, and the
+// results page, the reports and a later ApplySolution need a layout.
+#include "document/DCSProject.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "engine/LayoutStats.h"
+#include "foundation/FieldCheck.h"
+#include "foundation/StrUtil.h"
+
+void DCSProject::BuildStockAndDemand(CUTTING::Layout& layout) const
+{
+    layout.blanks.clear();
+    layout.pieces.clear();
+
+    for (const DProps& row : m_order.m_blanks) {
+        long quantity = DProps::GetLong(row, "quantity");
+        if (quantity < 1)
+            quantity = CUTTING::UnlimitedQuantity;
+        CUTTING::Blank stock(DProps::GetLong(row, "id"), DProps::GetDouble(row, "length", 0.0), quantity,
+                             DProps::GetDouble(row, "knife", 0.0), DProps::GetDouble(row, "indent", 0.0));
+        stock.props.SetString("name", DProps::GetString(row, "name", ""));
+        stock.props.SetDouble("cost", DProps::GetDouble(row, "cost", 0.0), "%f");
+        layout.blanks.push_back(stock);
+    }
+
+    // Longest first, then by row number; parts of one length reach the
+    // engine as one kind under the id and name of their first row.
+    PropsList sorted = m_order.m_pieces;
+    DProps order;
+    order.Set("primary", "length");
+    order.Set("primary.type", "double");
+    order.Set("secondary", "id");
+    order.Set("secondary.type", "long");
+    order.Set("secondary.less", "1");
+    PropsListSort(sorted, &order);
+
+    CUTTING::Piece pending;
+    for (const DProps& row : sorted) {
+        const double length = DProps::GetDouble(row, "length", 0.0);
+        const long quantity = DProps::GetLong(row, "quantity");
+        if (pending.id != 0 && std::fabs(length - pending.length) < Tolerance) {
+            const long long sum = static_cast<long long>(pending.quantity) + quantity;
+            pending.quantity = sum < 0 ? 0 : static_cast<long>(std::min<long long>(sum, LONG_MAX));
+            continue;
+        }
+        if (pending.id != 0)
+            layout.pieces.push_back(pending);
+        pending = CUTTING::Piece(DProps::GetLong(row, "id"), length, quantity);
+        pending.props.SetString("name", DProps::GetString(row, "name", ""));
+        pending.weight = 1.0;
+    }
+    if (pending.id != 0)
+        layout.pieces.push_back(pending);
+}
+
+void DCSProject::RestoreLayout()
+{
+    BuildStockAndDemand(m_layout);
+    m_layout.cuttings.clear();
+
+    // Without stock there is nothing to cut the stored patterns from.
+    if (!m_layout.blanks.empty()) {
+        // A stored signature may claim any count; like the letters of a
+        // signature, the parts of one pattern stop at the order's demand.
+        const long limit = std::max(0L, DProps::GetLong(m_order.m_totals, "pieces.quantity"));
+        for (const DProps& row : m_cuttings) {
+            const long pos = CUTTING::FindBlankById(m_layout.blanks, DProps::GetLong(row, "blank"));
+            const CUTTING::Blank& stock = m_layout.blanks[pos >= 0 ? static_cast<size_t>(pos) : 0];
+
+            CUTTING::Blank pattern = stock;
+            pattern.pieces.clear();
+            pattern.signature.clear();
+            pattern.quantity = DProps::GetLong(row, "copies");
+
+            // The part codes name the part rows by id, large ids included.
+            long stockId = 0;
+            std::vector<CUTTING::SignatureEntry> entries;
+            CUTTING::ReadSignature(DProps::GetString(row, "signature", ""), &stockId, &entries);
+            long letters = 0;
+            for (const CUTTING::SignatureEntry& e : entries)
+                if (e.count > 0)
+                    letters += std::min(e.count, limit - letters);
+            if (letters == 0)
+                break;  // a pattern without parts ends the stored patterns
+
+            long taken = 0;
+            for (const CUTTING::SignatureEntry& e : entries) {
+                if (e.count <= 0)
+                    continue;
+                const long n = std::min(e.count, limit - taken);
+                if (n <= 0)
+                    break;
+                const DProps* part = nullptr;
+                for (const DProps& p : m_order.m_pieces)
+                    if (e.id > 0 && DProps::GetLong(p, "id") == e.id) {
+                        part = &p;
+                        break;
+                    }
+                if (!part)
+                    break;  // the parts found before the unknown one stay
+                const long id = DProps::GetLong(*part, "id");
+                const long at = CUTTING::FindPieceById(pattern.pieces, id);
+                if (at >= 0)
+                    pattern.pieces[static_cast<size_t>(at)].quantity += n;
+                else
+                    pattern.pieces.push_back(CUTTING::Piece(id, DProps::GetDouble(*part, "length", 0.0), n));
+                taken += n;
+            }
+
+            pattern.props.SetLong("blank", stock.id);
+            pattern.props.SetString("blank.cost", DProps::GetString(stock.props, "cost", ""));
+            pattern.UpdateSignature(true);
+            m_layout.cuttings.push_back(pattern);
+        }
+    }
+
+    CUTTING::RemainingPieces(m_layout.orphans, m_layout, nullptr);
+
+    DProps options;
+    options.SetString("remnants", DProps::GetString(m_props, "remnants", ""));
+    CUTTING::ComputeSummary(options, m_layout);
+
+    m_props.SetString("cost", DProps::GetString(m_layout.props, "cost", ""));
+}

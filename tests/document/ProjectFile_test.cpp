@@ -1,0 +1,452 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "document/DCSSolution.h"
+#include "foundation/DSettings.h"
+#include "foundation/TextBlocks.h"
+#include "tests/document/SolvedMaterial.h"
+#include "tests/document/TestAppServices.h"
+#include "tests/foundation/TestFiles.h"
+
+namespace {
+
+// Every entry of a's bag equal in b and the other way round, skipping keys.
+void ExpectSameBag(const DProps& a, const DProps& b, const std::vector<std::string>& skip, const std::string& where)
+{
+    auto skipped = [&](const char* key) {
+        for (const std::string& s : skip)
+            if (s == key)
+                return true;
+        return false;
+    };
+    for (int i = 0; i < a.Count(); ++i) {
+        const char* key = a.GetKeyAt(i);
+        if (!skipped(key)) {
+            EXPECT_EQ(std::string(a.GetValueAt(i)), DProps::GetString(b, key, "<absent>")) << where << " " << key;
+        }
+    }
+    for (int i = 0; i < b.Count(); ++i) {
+        const char* key = b.GetKeyAt(i);
+        // A number the reader sets on every row reads back empty where it was absent.
+        if (!skipped(key) && *b.GetValueAt(i) != '\0') {
+            EXPECT_GE(a.IndexOf(key), 0) << where << " extra " << key;
+        }
+    }
+}
+
+void ExpectSameRows(const PropsList& a, const PropsList& b, const std::string& where)
+{
+    ASSERT_EQ(a.size(), b.size()) << where;
+    for (size_t i = 0; i < a.size(); ++i)
+        ExpectSameBag(a[i], b[i], {}, where + " row " + std::to_string(i));
+}
+
+// Everything but the line of one key.
+std::string WithoutLine(const std::string& text, const std::string& key)
+{
+    std::string out;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find("\r\n", pos);
+        end = end == std::string::npos ? text.size() : end + 2;
+        const std::string line = text.substr(pos, end - pos);
+        if (line.compare(0, key.size() + 1, key + "=") != 0)
+            out += line;
+        pos = end;
+    }
+    return out;
+}
+
+class ProjectFile : public TempFolderTest {
+protected:
+    ProjectFile() : TempFolderTest("brvk_") {}
+
+    TestAppServices app;
+    DCSSolution doc;
+
+    // Two materials: Steel with an applied solution (remnants, a limit on
+    // different lengths and an unplaced part), Wood with rows only; texts with
+    // ";", quotes, backslashes and line breaks wherever the user can type them.
+    void MakeProject()
+    {
+        ASSERT_TRUE(doc.New("Plan; A", "First line\r\nsecond; line", "Steel"));
+        DCSProject& steel = *doc.GetProject(0, false);
+        steel.m_props.Set("remnants", "500");
+        steel.m_props.Set("diversity", "2");
+        steel.m_props.Set("optimize", "1");
+        steel.m_props.Set("comment", "two\r\nlines; & more");
+        steel.m_props.Set("comment.active", "1");
+        steel.m_props.Set("notes", "note\nhere");
+        steel.m_props.Set("desc", "Steel desc\r\nover two lines");
+        FillOrder(steel);
+        steel.m_order.m_pieces[2].Set("orphans", "1");
+        // Parts listed in the order of their signatures, as a rebuilt layout lists them.
+        ApplyPatterns(steel, {{1, 2, {{2, 2}, {1, 2}}}, {2, 1, {{3, 2}, {2, 2}}}});
+
+        ASSERT_TRUE(doc.AddMaterial("Wood", "R&D; pine"));
+        DCSProject& wood = *doc.GetProject(1, false);
+        wood.m_props.Set("active", "0");
+        wood.AppendRows({RowOf({{"length", "2400"}, {"quantity", "3"}, {"comment", "a;b"}})}, 1);
+        wood.AppendRows({RowOf({{"length", "600"}, {"quantity", "8"}, {"label", "Shelf; top"}})}, 2);
+    }
+};
+
+TEST_F(ProjectFile, SaveAndLoadGiveTheSameProject)
+{
+    MakeProject();
+    const std::string path = Path("plan.brvk");
+    ASSERT_TRUE(doc.Save(path.c_str()));
+    EXPECT_EQ(ProjectFileOk, doc.GetFileResult());
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ("Incomplete; Smax=2", DProps::GetString(doc.GetProject(0, false)->m_summary.at(0), "status"));
+
+    DCSSolution loaded;
+    ASSERT_TRUE(loaded.Load(path.c_str()));
+    EXPECT_TRUE(loaded.GetFileNotes().empty());
+    EXPECT_FALSE(loaded.IsModified());
+    EXPECT_EQ(path, loaded.GetFile());
+    EXPECT_EQ(0, loaded.GetCurrent());
+    ExpectSameBag(doc.m_props, loaded.m_props, {"app", "time.written"}, "project");
+    EXPECT_EQ("Plan; A", loaded.GetName());
+    EXPECT_EQ("First line\r\nsecond; line", loaded.GetDesc());
+    EXPECT_EQ("1.2.20", DProps::GetString(loaded.m_props, "app"));
+
+    ASSERT_EQ(2, loaded.GetCount(false));
+    for (long i = 0; i < 2; ++i) {
+        DCSProject& a = *doc.GetProject(i, false);
+        DCSProject& b = *loaded.GetProject(i, false);
+        const std::string where = DProps::GetString(a.m_props, "material", "");
+        // A rebuilt layout gives every material a "cost".
+        ExpectSameBag(a.m_props, b.m_props, {"app", "cost"}, where);
+        EXPECT_EQ("1.2.20", DProps::GetString(b.m_props, "app"));
+        ExpectSameRows(a.m_order.m_blanks, b.m_order.m_blanks, where + " stock");
+        ExpectSameRows(a.m_order.m_pieces, b.m_order.m_pieces, where + " parts");
+        ExpectSameRows(a.m_summary, b.m_summary, where + " summary");
+        ExpectSameRows(a.m_cuttings, b.m_cuttings, where + " cuttings");
+        ExpectSameRows(a.m_cuttingParts, b.m_cuttingParts, where + " cutting parts");
+        ExpectSameRows(a.m_remnants, b.m_remnants, where + " remnants");
+        if (!a.m_cuttings.empty()) {
+            EXPECT_EQ(DProps::GetString(a.m_layout.props, "cost"), DProps::GetString(b.m_props, "cost")) << where;
+            ExpectSameBag(a.m_layout.props, b.m_layout.props, {"status", "signature"}, where + " statistics");
+        }
+        EXPECT_FALSE(b.IsChanged(1)) << where;
+    }
+    DCSProject& steel = *loaded.GetProject(0, false);
+    EXPECT_EQ("two\r\nlines; & more", DProps::GetString(steel.m_props, "comment"));
+    EXPECT_EQ("note\nhere", DProps::GetString(steel.m_props, "notes"));
+    EXPECT_EQ("Steel desc\r\nover two lines", DProps::GetString(steel.m_props, "desc"));
+    EXPECT_EQ("Bar; long", DProps::GetString(steel.m_order.m_blanks.at(0), "label"));
+    EXPECT_EQ("Door \"A\" \\ left", DProps::GetString(steel.m_order.m_pieces.at(0), "label"));
+    EXPECT_EQ("x;y;z", DProps::GetString(steel.m_order.m_pieces.at(1), "comment"));
+    EXPECT_EQ(2u, steel.m_layout.cuttings.size());
+    EXPECT_FALSE(steel.m_remnants.empty());
+    EXPECT_EQ("0", DProps::GetString(loaded.GetProject(1, false)->m_props, "active"));
+    EXPECT_EQ("Shelf; top", DProps::GetString(loaded.GetProject(1, false)->m_order.m_pieces.at(0), "label"));
+}
+
+TEST_F(ProjectFile, TheFileHoldsEscapedTextsAndWholeSemicolonValues)
+{
+    MakeProject();
+    const std::string path = Path("plan.brvk");
+    ASSERT_TRUE(doc.Save(path.c_str()));
+    const std::string bytes = ReadBytes(path);
+    EXPECT_EQ(0u, bytes.find("<!--block:#solution-->\r\n[solution]\r\nname=Plan; A;\r\n"));
+    EXPECT_NE(std::string::npos, bytes.find("\r\ncomment=two&13&&10&lines; &38& more;\r\n"));
+    EXPECT_NE(std::string::npos, bytes.find("\r\nnotes=note&10&here\r\n"));
+    EXPECT_NE(std::string::npos, bytes.find("\r\napp=1.2.20 \r\n"));
+    // A desc without line breaks is written as typed, so older files read the same.
+    EXPECT_NE(std::string::npos, bytes.find("\r\ndesc=R&D; pine;\r\n"));
+    EXPECT_NE(std::string::npos, bytes.find("\r\ndesc=Steel desc&13&&10&over two lines\r\n"));
+    EXPECT_NE(std::string::npos, bytes.find("<!--Steel:block-->\r\n<!--block:Wood-->\r\n"));
+    const std::string last = "<!--Wood:block-->\r\n";
+    EXPECT_EQ(bytes.size() - last.size(), bytes.rfind(last));
+    // Sections of a material, in order.
+    size_t at = bytes.find("<!--block:Steel-->");
+    for (const char* s : {"[properties]", "[order.blanks]", "[order.pieces]", "[layout.summary]",
+                          "[layout.cuttings]", "[layout.cuttings.parts]"}) {
+        const size_t next = bytes.find(s, at);
+        ASSERT_NE(std::string::npos, next) << s;
+        at = next;
+    }
+    EXPECT_NE(std::string::npos, bytes.find("\r\nsummary={ "));
+    EXPECT_NE(std::string::npos, bytes.find("\r\nblank01={ "));
+    EXPECT_NE(std::string::npos, bytes.find("\r\nb001={ "));
+    EXPECT_NE(std::string::npos, bytes.find("\r\np003={ "));
+}
+
+TEST_F(ProjectFile, ANewProjectIsWrittenByteForByte)
+{
+    ASSERT_TRUE(doc.New("P", "D", "M"));
+    doc.m_props.Set("time.created", "133000000000000000");
+    const std::string path = Path("new.brvk");
+    ASSERT_TRUE(doc.Save(path.c_str()));
+    const std::string expected =
+        "<!--block:#solution-->\r\n"
+        "[solution]\r\n"
+        "name=P\r\n"
+        "desc=D\r\n"
+        "time=0\r\n"
+        "version=1\r\n"
+        "file=" + path + "\r\n"
+        "time.created=133000000000000000\r\n"
+        "app=1.2.20 \r\n"
+        "projects=1\r\n"
+        "<!--#solution:block-->\r\n"
+        "<!--block:M-->\r\n"
+        "[properties]\r\n"
+        "optimize=0\r\n"
+        "level=0\r\n"
+        "diversity=0\r\n"
+        "status=0\r\n"
+        "active=1\r\n"
+        "remnants=0\r\n"
+        "sort=0\r\n"
+        "version=1\r\n"
+        "desc=\r\n"
+        "comment=\r\n"
+        "comment.active=0\r\n"
+        "notes=\r\n"
+        "notes.active=0\r\n"
+        "material=M\r\n"
+        "file=" + path + "\r\n"
+        "app=1.2.20 \r\n"
+        "\r\n[order.blanks]\r\n"
+        "\r\n[order.pieces]\r\n"
+        "\r\n[layout.summary]\r\n"
+        "\r\n[layout.cuttings]\r\n"
+        "\r\n[layout.cuttings.parts]\r\n"
+        "<!--M:block-->\r\n";
+    EXPECT_EQ(expected, ReadBytes(path));
+
+    DCSSolution loaded;
+    ASSERT_TRUE(loaded.Load(path.c_str()));
+    ASSERT_EQ(1, loaded.GetCount(false));
+    const DCSProject& m = *loaded.GetProject(0, false);
+    EXPECT_TRUE(m.m_order.m_blanks.empty());
+    EXPECT_TRUE(m.m_order.m_pieces.empty());
+    EXPECT_TRUE(m.m_summary.empty());
+    EXPECT_TRUE(m.m_cuttings.empty());
+}
+
+TEST_F(ProjectFile, SavesOfAnUnchangedProjectDifferOnlyInTheSaveTime)
+{
+    MakeProject();
+    const std::string path = Path("plan.brvk");
+    ASSERT_TRUE(doc.Save(path.c_str()));
+    const std::string first = ReadBytes(path);
+    EXPECT_EQ(std::string::npos, first.find("time.written="));
+    ASSERT_TRUE(doc.Save(path.c_str()));
+    const std::string second = ReadBytes(path);
+    ASSERT_NE(std::string::npos, second.find("\r\ntime.written="));
+    EXPECT_EQ(first, WithoutLine(second, "time.written"));
+
+    // Reading adds what the reader always sets (empty kerfs, the rebuilt
+    // cost); from then on loading and saving is stable.
+    std::string previous;
+    for (int round = 0; round < 3; ++round) {
+        DCSSolution loaded;
+        ASSERT_TRUE(loaded.Load(path.c_str()));
+        ASSERT_TRUE(loaded.Save(path.c_str()));
+        const std::string now = WithoutLine(ReadBytes(path), "time.written");
+        if (round > 0) {
+            EXPECT_EQ(previous, now) << "round " << round;
+        }
+        previous = now;
+    }
+}
+
+TEST_F(ProjectFile, AFailedSaveKeepsTheOldFileAndTheProjectModified)
+{
+    MakeProject();
+    const std::string path = Path("plan.brvk");
+    ASSERT_TRUE(doc.Save(path.c_str()));
+    const std::string before = ReadBytes(path);
+
+    doc.SetName("Changed");
+    doc.GetProject(0, false)->m_order.m_blanks[0].Set("length", "5000");
+    doc.GetProject(0, false)->m_order.UpdateTotals(false);
+    ASSERT_TRUE(doc.IsModified());
+
+    // The old file is held open without sharing: it cannot be replaced.
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    EXPECT_FALSE(doc.Save(path.c_str()));
+    CloseHandle(held);
+    EXPECT_EQ(ProjectFileWriteFailed, doc.GetFileResult());
+    EXPECT_EQ(before, ReadBytes(path));
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_TRUE(doc.GetProject(0, false)->IsChanged(2));
+    EXPECT_EQ(std::vector<std::string>{"plan.brvk"}, Listing(root));
+
+    // A folder that does not exist: nothing is created.
+    const std::string nowhere = Path("missing\\plan.brvk");
+    EXPECT_FALSE(doc.Save(nowhere.c_str()));
+    EXPECT_EQ(std::vector<std::string>{"plan.brvk"}, Listing(root));
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_FALSE(doc.Save(""));
+    EXPECT_EQ(ProjectFileNoPath, doc.GetFileResult());
+}
+
+TEST_F(ProjectFile, NumbersWrittenWithACommaReadBackWithTheReadersSeparator)
+{
+    const std::string path = Path("comma.brvk");
+    WriteBytes(path,
+               "<!--block:#solution-->\r\n[solution]\r\nname=C\r\n<!--#solution:block-->\r\n"
+               "<!--block:Alu-->\r\n[properties]\r\nmaterial=Alu\r\n\r\n[order.blanks]\r\n"
+               "b001={ \"length\": \"6000,50000\", \"quantity\": \"2\", \"knife\": \"2,5\" }\r\n"
+               "\r\n[order.pieces]\r\np001={ \"length\": \"1000,25\", \"quantity\": \"3\" }\r\n"
+               "<!--Alu:block-->\r\n");
+    ASSERT_TRUE(doc.Load(path.c_str()));
+    const DCSProject& m = *doc.GetProject(0, false);
+    EXPECT_EQ("6000.5", DProps::GetString(m.m_order.m_blanks.at(0), "length"));
+    EXPECT_EQ("2.5", DProps::GetString(m.m_order.m_blanks.at(0), "knife"));
+    EXPECT_EQ("1000.25", DProps::GetString(m.m_order.m_pieces.at(0), "length"));
+}
+
+// ---- Files that are not what they should be --------------------------------------------
+
+const char* const kHead = "<!--block:#solution-->\r\n[solution]\r\nname=N\r\nprojects=2\r\n<!--#solution:block-->\r\n";
+
+std::string MaterialBlock(const char* name, const char* rest = "")
+{
+    std::string content = std::string("\r\n[properties]\r\nmaterial=") + name + "\r\n" + rest;
+    return BlockWrap(content.c_str(), name);
+}
+
+const char* const kOrder =
+    "\r\n[order.blanks]\r\nb001={ \"length\": \"6000\", \"quantity\": \"4\" }\r\n"
+    "\r\n[order.pieces]\r\np001={ \"length\": \"1000\", \"quantity\": \"6\" }\r\n";
+
+TEST_F(ProjectFile, MalformedFilesFailWholeAndLeaveNothingBehind)
+{
+    const std::string good = std::string(kHead) + MaterialBlock("A", kOrder) + MaterialBlock("B", kOrder);
+    const struct {
+        const char* what;
+        std::string bytes;  // "<folder>" for a folder, "<none>" for no file at all
+        ProjectFileResult result;
+    } cases[] = {
+        {"no file", "<none>", ProjectFileMissing},
+        {"a folder", "<folder>", ProjectFileMissing},
+        {"an empty file", "", ProjectFileUnreadable},
+        {"cut inside the last block", good.substr(0, good.size() - 30), ProjectFileTruncated},
+        {"cut inside a start marker", good.substr(0, good.find("<!--block:B") + 12), ProjectFileTruncated},
+        {"cut before a block's end", good.substr(0, good.find("<!--A:block")), ProjectFileTruncated},
+        {"blocks without properties", std::string(kHead) + BlockWrap(kOrder, "A"), ProjectFileNoMaterial},
+        {"only the project block", kHead, ProjectFileNoMaterial},
+        {"a NUL in front", std::string("\0", 1) + good, ProjectFileNoMaterial},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string path = Path("bad.brvk");
+        RemoveTree(path);
+        DeleteFileA(path.c_str());
+        if (c.bytes == "<folder>")
+            CreateDirectoryA(path.c_str(), nullptr);
+        else if (c.bytes != "<none>")
+            WriteBytes(path, c.bytes);
+        doc.Clear();
+        EXPECT_FALSE(doc.Load(path.c_str()));
+        EXPECT_EQ(c.result, doc.GetFileResult());
+        EXPECT_EQ(0, doc.GetCount(false));
+        EXPECT_EQ("", doc.GetName());
+        EXPECT_EQ("", doc.GetFile());
+        EXPECT_EQ(4, doc.m_props.Count());
+    }
+}
+
+TEST_F(ProjectFile, DamagedPartsAreLeftOutAndReported)
+{
+    const std::string path = Path("damaged.brvk");
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::vector<std::string> materials;
+        bool noted;
+        bool resultsKept;  // of the first material
+    } cases[] = {
+        {"an empty block stops the reading", std::string(kHead) + MaterialBlock("A", kOrder) +
+                                                 "<!--block:E--><!--E:block-->\r\n" + MaterialBlock("B", kOrder),
+         {"A"}, true, true},
+        {"a block without properties", std::string(kHead) + MaterialBlock("A", kOrder) + BlockWrap(kOrder, "X") +
+                                           MaterialBlock("B", kOrder),
+         {"A", "B"}, true, true},
+        {"a material twice", std::string(kHead) + MaterialBlock("A", kOrder) + MaterialBlock("A", kOrder),
+         {"A"}, true, true},
+        {"fewer materials than announced", std::string(kHead) + MaterialBlock("A", kOrder), {"A"}, true, true},
+        {"the project block last", MaterialBlock("A", kOrder) + MaterialBlock("B", kOrder) + kHead, {"A", "B"},
+         false, true},
+        {"cutting rows without stock rows",
+         std::string(kHead) + MaterialBlock("A", "\r\n[order.pieces]\r\np001={ \"length\": \"1000\", \"quantity\": \"6\" }\r\n"
+                                                 "\r\n[layout.summary]\r\nsummary={ \"type\": \"summary\" }\r\n"
+                                                 "\r\n[layout.cuttings]\r\nc001={ \"signature\": \"1#a6-\", \"copies\": \"1\", \"blank\": \"1\" }\r\n") +
+             MaterialBlock("B", kOrder),
+         {"A", "B"}, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteBytes(path, c.bytes);
+        doc.Clear();
+        ASSERT_TRUE(doc.Load(path.c_str()));
+        ASSERT_EQ(static_cast<long>(c.materials.size()), doc.GetCount(false));
+        for (size_t i = 0; i < c.materials.size(); ++i)
+            EXPECT_EQ(c.materials[i], DProps::GetString(doc.GetProject(static_cast<long>(i), false)->m_props, "material"));
+        EXPECT_EQ(c.noted, !doc.GetFileNotes().empty());
+        EXPECT_FALSE(doc.IsModified());
+        const DCSProject& first = *doc.GetProject(0, false);
+        if (!c.resultsKept) {
+            EXPECT_TRUE(first.m_cuttings.empty());
+            EXPECT_TRUE(first.m_summary.empty());
+        }
+    }
+}
+
+TEST_F(ProjectFile, AbsurdCountsInCuttingRowsDropTheResultsInsteadOfHanging)
+{
+    const char* rows[] = {
+        "c001={ \"signature\": \"1#a2-\", \"copies\": \"99999999999\", \"blank\": \"1\" }",
+        "c001={ \"signature\": \"1#a2-\", \"copies\": \"-3\", \"blank\": \"1\" }",
+        "c001={ \"signature\": \"1#a2-\", \"copies\": \"5\", \"blank\": \"1\" }",  // 4 bars of stock only
+        "c001={ \"signature\": \"1#a2000000000-\", \"copies\": \"1\", \"blank\": \"1\" }",
+        "c001={ \"signature\": \"1#a7-\", \"copies\": \"1\", \"blank\": \"1\" }",  // 7 x 1000 on 6000
+    };
+    const std::string path = Path("absurd.brvk");
+    for (const char* row : rows) {
+        SCOPED_TRACE(row);
+        const std::string rest = std::string(kOrder) + "\r\n[layout.summary]\r\nsummary={ \"type\": \"summary\" }\r\n"
+                                                       "\r\n[layout.cuttings]\r\n" + row + "\r\n";
+        WriteBytes(path, std::string(kHead) + MaterialBlock("A", rest.c_str()));
+        doc.Clear();
+        ASSERT_TRUE(doc.Load(path.c_str()));
+        const DCSProject& m = *doc.GetProject(0, false);
+        EXPECT_TRUE(m.m_cuttings.empty());
+        EXPECT_TRUE(m.m_summary.empty());
+        EXPECT_TRUE(m.m_layout.cuttings.empty());
+        ASSERT_FALSE(doc.GetFileNotes().empty());
+    }
+
+    // A sound row of the same file is kept.
+    const std::string rest = std::string(kOrder) + "\r\n[layout.cuttings]\r\nc001={ \"signature\": \"1#a6-\", \"copies\": \"1\", \"blank\": \"1\" }\r\n";
+    WriteBytes(path, std::string(kHead) + MaterialBlock("A", rest.c_str()));
+    ASSERT_TRUE(doc.Load(path.c_str()));
+    EXPECT_EQ(1u, doc.GetProject(0, false)->m_cuttings.size());
+}
+
+TEST_F(ProjectFile, PlainIniTextReadsAsProjectAndOneMaterial)
+{
+    const std::string path = Path("plain.brvk");
+    WriteBytes(path, std::string("[solution]\r\nname=Plain\r\n\r\n[properties]\r\nmaterial=Only\r\ncomment=a&13&&10&b\r\n") +
+                         kOrder);
+    ASSERT_TRUE(doc.Load(path.c_str()));
+    EXPECT_EQ("Plain", doc.GetName());
+    ASSERT_EQ(1, doc.GetCount(false));
+    const DCSProject& m = *doc.GetProject(0, false);
+    EXPECT_EQ("Only", DProps::GetString(m.m_props, "material"));
+    EXPECT_EQ("1", DProps::GetString(m.m_props, "active"));  // absent in the file
+    EXPECT_EQ("a\r\nb", DProps::GetString(m.m_props, "comment"));
+    EXPECT_EQ(1u, m.m_order.m_blanks.size());
+    EXPECT_EQ("Only", DProps::GetString(m.m_order.m_blanks.at(0), "material"));
+}
+
+}  // namespace
