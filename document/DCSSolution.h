@@ -58,6 +58,10 @@ public:
     long SetCurrent(long index);
     long GetCurrent() const { return m_current; }
     bool AddMaterial(const char* name, const char* desc);
+    // A material name the project file gives back unchanged: a usable block
+    // name without line breaks and without blanks at either end (the reader
+    // trims every value and ends it at a line break).
+    static bool MaterialNameFitsFile(const char* name);
     bool RemoveMaterial(long index);
 
     // ---- Change tracking -------------------------------------------------------------

@@ -21,20 +21,28 @@ namespace {
 const char* const kSolutionBlock = "#solution";
 const char* const kLineBreaks = "\r\n";
 
+// The reader takes a desc that shows an escaped line break for an escaped one.
+bool ShowsEscapedBreak(const std::string& text)
+{
+    return text.find("&13&") != std::string::npos || text.find("&10&") != std::string::npos;
+}
+
 // "comment" and "notes" always travel escaped. A line break in a "desc" would
 // end its line in the file and turn the rest into entries of their own, so a
-// desc with line breaks travels escaped too; one without stays as typed, so
-// files written before this protection read as they always did.
+// desc with line breaks travels escaped too, and so does one that merely
+// shows "&13&" or "&10&" as typed (the reader would turn those into breaks).
+// Any other desc stays as typed, so files written before this protection
+// read as they always did.
 std::string EscapeDesc(const std::string& text)
 {
-    return text.find_first_of(kLineBreaks) == std::string::npos ? text : StrEscapeChars(text, kLineBreaks);
+    if (text.find_first_of(kLineBreaks) == std::string::npos && !ShowsEscapedBreak(text))
+        return text;
+    return StrEscapeChars(text, kLineBreaks);
 }
 
 std::string UnescapeDesc(const std::string& text)
 {
-    if (text.find("&13&") == std::string::npos && text.find("&10&") == std::string::npos)
-        return text;
-    return StrUnescapeChars(text);
+    return ShowsEscapedBreak(text) ? StrUnescapeChars(text) : text;
 }
 
 void EscapeValue(DProps& bag, const char* key)
@@ -301,13 +309,21 @@ bool DCSSolution::Save(const char* path)
     }
     // A material the file cannot hold as a block would vanish from the
     // file without a word; the save is refused before anything is written.
-    for (const auto& m : m_materials) {
-        const std::string name = DProps::GetString(m->m_props, "material", "");
-        if (DCSProject::CheckMaterialName(name.c_str()) != MaterialNameOk) {
+    // The same holds for a second material of one name (a rename can make
+    // one): the reader keeps only the first block of a name.
+    for (size_t i = 0; i < m_materials.size(); ++i) {
+        const std::string name = DProps::GetString(m_materials[i]->m_props, "material", "");
+        if (!MaterialNameFitsFile(name.c_str())) {
             m_fileResult = ProjectFileBadName;
             m_fileNotes.push_back("material \"" + name + "\": the name cannot be stored");
             return false;
         }
+        for (size_t j = 0; j < i; ++j)
+            if (DProps::GetString(m_materials[j]->m_props, "material", "") == name) {
+                m_fileResult = ProjectFileBadName;
+                m_fileNotes.push_back("material \"" + name + "\" appears twice");
+                return false;
+            }
     }
 
     m_props.Set("version", "1");
@@ -317,6 +333,7 @@ bool DCSSolution::Save(const char* path)
 
     DSettings head("ansi");
     DProps section(m_props);
+    EscapeDescValue(section, "name");
     EscapeDescValue(section, "desc");
     head.SetSection("solution", section);
     std::string text = BlockWrap(head.Write().c_str(), kSolutionBlock);
@@ -449,6 +466,7 @@ bool DCSSolution::Load(const char* path)
     }
 
     if (haveProperties) {
+        UnescapeDescValue(properties, "name");
         UnescapeDescValue(properties, "desc");
         m_props.Clear();
         m_props.CopyFrom(&properties);
