@@ -231,6 +231,30 @@ TEST_F(ICTabTest, PaintingRaisesTheSelectedTabAndMergesItWithThePageBelow)
     EXPECT_EQ(kBack, canvas.At(inside(0), upper - 1));
 }
 
+TEST_F(ICTabTest, TheCommentIsDrawnRightOfTheTabsWhenThereIsRoom)
+{
+    SetColours();
+    RECT client;
+    GetClientRect(button, &client);
+    const long lastRight = MiddleOf(3) + Key(At(3), "width") / 2 + 2;
+    // Marks in the comment's area, above the base line.
+    auto marks = [&](TestCanvas& canvas) {
+        int n = 0;
+        for (int y = 0; y < client.bottom - 1; ++y)
+            for (int x = lastRight + 10; x < client.right - 5; ++x)
+                n += canvas.At(x, y) != kBack;
+        return n;
+    };
+    TestCanvas plain(client.right, client.bottom);
+    ASSERT_TRUE(tab->Paint(plain.dc(), nullptr));
+    EXPECT_EQ(0, marks(plain));
+
+    tab->GetStripStyle().Set("comment", "Three materials");
+    TestCanvas commented(client.right, client.bottom);
+    ASSERT_TRUE(tab->Paint(commented.dc(), nullptr));
+    EXPECT_GT(marks(commented), 0);
+}
+
 TEST_F(ICTabTest, HintsOfTabsAndOfTheComment)
 {
     std::unique_ptr<ICHint> hint(ICHint::Create(host.m_hWnd, nullptr));
