@@ -23,6 +23,7 @@ enum ProjectFileResult {
     ProjectFileNoMaterial = 5,   // nothing in the file could be read as a material
     ProjectFileBadName = 6,      // a material whose name the file cannot hold
     ProjectFileWriteFailed = 7,  // the file could not be written; the old one stays
+    ProjectFileMarkerText = 8,   // a text holds the end marker of its own block
 };
 
 // The version written into the project file.

@@ -137,6 +137,19 @@ std::string CheckStoredCuttings(const DCSStorage& order, const PropsList& cuttin
     return std::string();
 }
 
+std::string EndMarkerOf(const std::string& name)
+{
+    return "<!--" + name + ":block-->";
+}
+
+// A text typed into a block that holds the block's own end marker would end
+// the block there on reading, and everything after it would be lost without
+// a word; such a project is not saved.
+bool HoldsEndMarker(const std::string& content, const std::string& name)
+{
+    return content.find(EndMarkerOf(name)) != std::string::npos;
+}
+
 // One block of the file as found by a single walk from the start.
 struct FileBlock {
     std::string name;
@@ -161,7 +174,7 @@ bool SplitBlocks(const std::string& text, std::vector<FileBlock>& blocks)
             return false;
         FileBlock block;
         block.name = text.substr(nameBegin, nameEnd - nameBegin);
-        const std::string endMarker = "<!--" + block.name + ":block-->";
+        const std::string endMarker = EndMarkerOf(block.name);
         const size_t contentBegin = nameEnd + strlen(close);
         const size_t end = text.find(endMarker, contentBegin);
         if (end == std::string::npos)
@@ -336,14 +349,27 @@ bool DCSSolution::Save(const char* path)
     EscapeDescValue(section, "name");
     EscapeDescValue(section, "desc");
     head.SetSection("solution", section);
-    std::string text = BlockWrap(head.Write().c_str(), kSolutionBlock);
+    std::string content = head.Write();
+    if (HoldsEndMarker(content, kSolutionBlock)) {
+        m_fileResult = ProjectFileMarkerText;
+        m_fileNotes.push_back("the project's texts hold the marker \"" + EndMarkerOf(kSolutionBlock) + "\"");
+        return false;
+    }
+    std::string text = BlockWrap(content.c_str(), kSolutionBlock);
 
     for (const auto& m : m_materials) {
         m->m_props.Set("file", path);
         DSettings document("ansi");
         // Baselines wait for the file: a failed save leaves the project modified.
         m->Write(&document, false);
-        text += BlockWrap(document.Write().c_str(), DProps::GetString(m->m_props, "material", "").c_str());
+        const std::string name = DProps::GetString(m->m_props, "material", "");
+        content = document.Write();
+        if (HoldsEndMarker(content, name)) {
+            m_fileResult = ProjectFileMarkerText;
+            m_fileNotes.push_back("material \"" + name + "\": a text holds the marker \"" + EndMarkerOf(name) + "\"");
+            return false;
+        }
+        text += BlockWrap(content.c_str(), name.c_str());
     }
 
     // Written beside the target and moved over it, so a failure leaves the

@@ -265,6 +265,54 @@ TEST_F(ProjectFile, MaterialNamesTheFileCannotGiveBackAreRefused)
     EXPECT_TRUE(project.Save(path.c_str()));
 }
 
+TEST_F(ProjectFile, TextsHoldingTheirBlocksEndMarkerAreNotSaved)
+{
+    // Read back, such a block would end at the typed marker and the rest of
+    // the project would be lost without a word.
+    const struct {
+        const char* what;
+        const char* name;
+        const char* desc;
+        const char* comment;
+        const char* label;
+        bool saved;
+    } cases[] = {
+        {"project name", "<!--#solution:block-->", "", "", "", false},
+        {"project desc", "P", "see <!--#solution:block--> here", "", "", false},
+        {"material comment", "P", "", "a <!--M:block--> b", "", false},
+        {"part label", "P", "", "", "<!--M:block-->", false},
+        {"another block's marker", "<!--M:block-->", "<!--block:M-->", "<!--#solution:block-->", "<!--N:block-->",
+         true},
+    };
+    const std::string path = Path("markers.brvk");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DeleteFileA(path.c_str());
+        DCSSolution project;
+        ASSERT_TRUE(project.New(c.name, c.desc, "M"));
+        DCSProject& m = *project.GetProject(0, false);
+        m.m_props.Set("comment", c.comment);
+        m.AppendRows({RowOf({{"length", "6000"}, {"quantity", "2"}})}, 1);
+        m.AppendRows({RowOf({{"length", "1000"}, {"quantity", "3"}, {"label", c.label}})}, 2);
+        EXPECT_EQ(c.saved, project.Save(path.c_str()));
+        if (!c.saved) {
+            EXPECT_EQ(ProjectFileMarkerText, project.GetFileResult());
+            EXPECT_FALSE(project.GetFileNotes().empty());
+            EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str()));
+            continue;
+        }
+        DCSSolution loaded;
+        ASSERT_TRUE(loaded.Load(path.c_str()));
+        EXPECT_EQ(c.name, loaded.GetName());
+        EXPECT_EQ(c.desc, loaded.GetDesc());
+        ASSERT_EQ(1, loaded.GetCount(false));
+        const DCSProject& back = *loaded.GetProject(0, false);
+        EXPECT_EQ(c.comment, DProps::GetString(back.m_props, "comment", ""));
+        ASSERT_EQ(1u, back.m_order.m_pieces.size());
+        EXPECT_EQ(c.label, DProps::GetString(back.m_order.m_pieces[0], "label", ""));
+    }
+}
+
 TEST_F(ProjectFile, ANewProjectIsWrittenByteForByte)
 {
     ASSERT_TRUE(doc.New("P", "D", "M"));
