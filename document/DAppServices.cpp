@@ -14,7 +14,12 @@ std::string DAppServices::GetLocaleText(const char* section, const char* key, co
     DProps texts;
     if (!GetLocaleSection(section, texts))
         return StrFromText(def);
-    char* ansi = texts.GetAnsi(key);
+    return SectionText(texts, key, def);
+}
+
+std::string SectionText(const DProps& section, const char* key, const char* def)
+{
+    char* ansi = section.GetAnsi(key);
     if (!ansi)
         return StrFromText(def);
     std::string text = ansi;

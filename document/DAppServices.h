@@ -40,6 +40,10 @@ public:
     std::string FormatLengthText(const char* text, bool withUnits);
 };
 
+// One text of a copy of a locale section in the ANSI code page, def when the
+// section has no such key. For code that keeps a section at hand.
+std::string SectionText(const DProps& section, const char* key, const char* def);
+
 // The shell's number formatter over a bag of derived formats ("length.digits",
 // "length.zeroes", "length.units", "pieces.units", "cost.digits",
 // "cost.zeroes", "cost.units"), so the application and the default below

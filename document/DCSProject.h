@@ -73,10 +73,35 @@ public:
 
     // ---- Calculation (defined with the calculation body) ----------------------
 
+    // Starts the calculation thread, which reports to owner (WM_USER, wParam
+    // 3, lParam 1 when there are solutions) at its end. False, and no message
+    // to wait for, without stock or parts, or while a calculation runs (which
+    // then keeps its owner and any stop asked of it).
     bool Calculate(HWND owner);
+    // Sets the stop flag that the solver polls and waits for the thread to
+    // end, serving this thread's messages meanwhile (so the end message is
+    // delivered); the material is back as it was before the calculation.
+    void StopAndWait() override;
+    // Sets the stop flag and asks the thread to stop, without waiting.
+    void Stop() override;
+    // Overall percent 1..100 of the running or last calculation; 0 before the
+    // first one. Any thread.
     long GetProgress();
+    // "Pass n..." and "Done x from y..." while a pass runs, the two stop lines
+    // while it stops, empty otherwise. Any thread.
     std::string GetStatusText();
+    // "payload": the size of the work, weighting the progress of several
+    // materials. Uses the pass count of the previous calculation.
     void UpdatePayload();
+    // The calculation body; 1 when the material has solutions at its end.
+    int32_t Run() override;
+    // One option set per pass: two, or four with "level" and a stock kerf.
+    void PlanPasses();
+    // One solver pass on input built from the order; true when it kept a solution.
+    bool RunPass();
+    // Charges the current layout's unplaced parts to the part rows ("orphans");
+    // returns their total.
+    long ComputeOrphans();
 
     // ---- Solutions -------------------------------------------------------------
 
@@ -162,6 +187,10 @@ public:
     uint32_t m_resultsCrc = 0;
     bool m_propsChanged = false;
     bool m_resultsChanged = false;
+
+protected:
+    // The solver of one calculation, owned by the caller (a new Solver).
+    virtual Solver* CreateSolver();
 
 private:
     void CopyFields(const DCSProject& other);

@@ -177,9 +177,11 @@ bool DCSSolution::AddMaterial(const char* name, const char* desc)
 {
     if (!name || !*name || FindMaterial(name))
         return false;
+    // A name the project file could not give back is refused here, before
+    // the user has put any work into the material.
+    if (!MaterialNameFitsFile(name))
+        return false;
     auto material = std::make_unique<DCSProject>();
-    // A name the project file could not hold as a block name is refused here,
-    // before the user has put any work into the material.
     if (material->SetMaterial(name) != MaterialNameOk)
         return false;
     if (desc && *desc)
@@ -189,6 +191,18 @@ bool DCSSolution::AddMaterial(const char* name, const char* desc)
     UpdateFingerprint(false);
     m_warnings.clear();
     return true;
+}
+
+bool DCSSolution::MaterialNameFitsFile(const char* name)
+{
+    if (DCSProject::CheckMaterialName(name) != MaterialNameOk)
+        return false;
+    const std::string text(name);
+    if (text.find_first_of("\r\n") != std::string::npos)
+        return false;
+    std::string trimmed = text;
+    StrTrim(trimmed);
+    return trimmed == text;
 }
 
 bool DCSSolution::RemoveMaterial(long index)

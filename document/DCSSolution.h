@@ -23,6 +23,7 @@ enum ProjectFileResult {
     ProjectFileNoMaterial = 5,   // nothing in the file could be read as a material
     ProjectFileBadName = 6,      // a material whose name the file cannot hold
     ProjectFileWriteFailed = 7,  // the file could not be written; the old one stays
+    ProjectFileMarkerText = 8,   // a text holds the end marker of its own block
 };
 
 // The version written into the project file.
@@ -58,6 +59,10 @@ public:
     long SetCurrent(long index);
     long GetCurrent() const { return m_current; }
     bool AddMaterial(const char* name, const char* desc);
+    // A material name the project file gives back unchanged: a usable block
+    // name without line breaks and without blanks at either end (the reader
+    // trims every value and ends it at a line break).
+    static bool MaterialNameFitsFile(const char* name);
     bool RemoveMaterial(long index);
 
     // ---- Change tracking -------------------------------------------------------------

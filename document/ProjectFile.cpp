@@ -21,20 +21,28 @@ namespace {
 const char* const kSolutionBlock = "#solution";
 const char* const kLineBreaks = "\r\n";
 
+// The reader takes a desc that shows an escaped line break for an escaped one.
+bool ShowsEscapedBreak(const std::string& text)
+{
+    return text.find("&13&") != std::string::npos || text.find("&10&") != std::string::npos;
+}
+
 // "comment" and "notes" always travel escaped. A line break in a "desc" would
 // end its line in the file and turn the rest into entries of their own, so a
-// desc with line breaks travels escaped too; one without stays as typed, so
-// files written before this protection read as they always did.
+// desc with line breaks travels escaped too, and so does one that merely
+// shows "&13&" or "&10&" as typed (the reader would turn those into breaks).
+// Any other desc stays as typed, so files written before this protection
+// read as they always did.
 std::string EscapeDesc(const std::string& text)
 {
-    return text.find_first_of(kLineBreaks) == std::string::npos ? text : StrEscapeChars(text, kLineBreaks);
+    if (text.find_first_of(kLineBreaks) == std::string::npos && !ShowsEscapedBreak(text))
+        return text;
+    return StrEscapeChars(text, kLineBreaks);
 }
 
 std::string UnescapeDesc(const std::string& text)
 {
-    if (text.find("&13&") == std::string::npos && text.find("&10&") == std::string::npos)
-        return text;
-    return StrUnescapeChars(text);
+    return ShowsEscapedBreak(text) ? StrUnescapeChars(text) : text;
 }
 
 void EscapeValue(DProps& bag, const char* key)
@@ -129,6 +137,19 @@ std::string CheckStoredCuttings(const DCSStorage& order, const PropsList& cuttin
     return std::string();
 }
 
+std::string EndMarkerOf(const std::string& name)
+{
+    return "<!--" + name + ":block-->";
+}
+
+// A text typed into a block that holds the block's own end marker would end
+// the block there on reading, and everything after it would be lost without
+// a word; such a project is not saved.
+bool HoldsEndMarker(const std::string& content, const std::string& name)
+{
+    return content.find(EndMarkerOf(name)) != std::string::npos;
+}
+
 // One block of the file as found by a single walk from the start.
 struct FileBlock {
     std::string name;
@@ -153,7 +174,7 @@ bool SplitBlocks(const std::string& text, std::vector<FileBlock>& blocks)
             return false;
         FileBlock block;
         block.name = text.substr(nameBegin, nameEnd - nameBegin);
-        const std::string endMarker = "<!--" + block.name + ":block-->";
+        const std::string endMarker = EndMarkerOf(block.name);
         const size_t contentBegin = nameEnd + strlen(close);
         const size_t end = text.find(endMarker, contentBegin);
         if (end == std::string::npos)
@@ -301,13 +322,21 @@ bool DCSSolution::Save(const char* path)
     }
     // A material the file cannot hold as a block would vanish from the
     // file without a word; the save is refused before anything is written.
-    for (const auto& m : m_materials) {
-        const std::string name = DProps::GetString(m->m_props, "material", "");
-        if (DCSProject::CheckMaterialName(name.c_str()) != MaterialNameOk) {
+    // The same holds for a second material of one name (a rename can make
+    // one): the reader keeps only the first block of a name.
+    for (size_t i = 0; i < m_materials.size(); ++i) {
+        const std::string name = DProps::GetString(m_materials[i]->m_props, "material", "");
+        if (!MaterialNameFitsFile(name.c_str())) {
             m_fileResult = ProjectFileBadName;
             m_fileNotes.push_back("material \"" + name + "\": the name cannot be stored");
             return false;
         }
+        for (size_t j = 0; j < i; ++j)
+            if (DProps::GetString(m_materials[j]->m_props, "material", "") == name) {
+                m_fileResult = ProjectFileBadName;
+                m_fileNotes.push_back("material \"" + name + "\" appears twice");
+                return false;
+            }
     }
 
     m_props.Set("version", "1");
@@ -317,16 +346,30 @@ bool DCSSolution::Save(const char* path)
 
     DSettings head("ansi");
     DProps section(m_props);
+    EscapeDescValue(section, "name");
     EscapeDescValue(section, "desc");
     head.SetSection("solution", section);
-    std::string text = BlockWrap(head.Write().c_str(), kSolutionBlock);
+    std::string content = head.Write();
+    if (HoldsEndMarker(content, kSolutionBlock)) {
+        m_fileResult = ProjectFileMarkerText;
+        m_fileNotes.push_back("the project's texts hold the marker \"" + EndMarkerOf(kSolutionBlock) + "\"");
+        return false;
+    }
+    std::string text = BlockWrap(content.c_str(), kSolutionBlock);
 
     for (const auto& m : m_materials) {
         m->m_props.Set("file", path);
         DSettings document("ansi");
         // Baselines wait for the file: a failed save leaves the project modified.
         m->Write(&document, false);
-        text += BlockWrap(document.Write().c_str(), DProps::GetString(m->m_props, "material", "").c_str());
+        const std::string name = DProps::GetString(m->m_props, "material", "");
+        content = document.Write();
+        if (HoldsEndMarker(content, name)) {
+            m_fileResult = ProjectFileMarkerText;
+            m_fileNotes.push_back("material \"" + name + "\": a text holds the marker \"" + EndMarkerOf(name) + "\"");
+            return false;
+        }
+        text += BlockWrap(content.c_str(), name.c_str());
     }
 
     // Written beside the target and moved over it, so a failure leaves the
@@ -449,6 +492,7 @@ bool DCSSolution::Load(const char* path)
     }
 
     if (haveProperties) {
+        UnescapeDescValue(properties, "name");
         UnescapeDescValue(properties, "desc");
         m_props.Clear();
         m_props.CopyFrom(&properties);

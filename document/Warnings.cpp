@@ -116,7 +116,10 @@ long DCSProject::GetOrphans(const char* id)
 
 std::string DCSProject::QuantityText(const char* id, bool totalOnly)
 {
-    const DProps* row = (id && *id) ? PieceRowById(m_order.m_pieces, atoi(id)) : nullptr;
+    // Row numbers start at 1: a text that reads as 0 or less names no row,
+    // not one that lacks its number.
+    const long wanted = (id && *id) ? atoi(id) : 0;
+    const DProps* row = wanted > 0 ? PieceRowById(m_order.m_pieces, wanted) : nullptr;
     const long total = row ? DProps::GetLong(*row, "quantity") : DProps::GetLong(m_order.m_totals, "pieces.quantity");
     if (total == 0)
         return "-";

@@ -41,12 +41,13 @@ void TraceWrite(TraceRecord& record, const char* text, int ending)
 void TraceRecordF(TraceRecord& record, const char* format, ...)
 {
     record.buffer.clear();
-    if (!format)
-        return;
-    va_list args;
-    va_start(args, format);
-    record.buffer = StrFormatV(format, args);
-    va_end(args);
+    if (format) {
+        va_list args;
+        va_start(args, format);
+        record.buffer = StrFormatV(format, args);
+        va_end(args);
+    }
+    // Written even when empty: the record's last line then says nothing was said.
     TraceWrite(record, record.buffer.c_str(), -1);
 }
 

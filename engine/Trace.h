@@ -27,7 +27,8 @@ TraceSink SetTraceSink(TraceSink sink);
 // text sends nothing. ending: -1 the record's newline flag, 0 none, else "\r\n".
 void TraceWrite(TraceRecord& record, const char* text, int ending = -1);
 // printf-style into the record's buffer, then TraceWrite with the default
-// ending. A null format empties the buffer and sends nothing.
+// ending. A null format empties the buffer, sends nothing and leaves the empty
+// text as the last line.
 void TraceRecordF(TraceRecord& record, const char* format, ...) STRUTIL_PRINTF(2, 3);
 // printf-style through a fresh record, so the line always ends with "\r\n".
 void TraceF(const char* format, ...) STRUTIL_PRINTF(1, 2);

@@ -11,3 +11,15 @@
 #define IDC_LABEL 1011
 #define IDC_WORDS 1012
 #define IDC_BACK 1021
+
+// Tab strip, list and panel tests.
+#define IDD_TAB_HOST 310
+#define IDD_LIST_HOST 311
+#define IDD_PANEL_HOST 312
+#define IDD_PANEL 313
+#define IDC_TAB_STRIP 3101
+#define IDC_LIST_VIEW 3102
+#define IDC_PANEL_APPLY 3110
+#define IDC_PANEL_RESET 3111
+#define IDC_PANEL_LABEL 3112
+#define IDC_PANEL_TABS 3113

@@ -302,6 +302,9 @@ TEST(DCSProjectRecord, ACopyTakesTheEndedThreadsResultButNotItsHandle)
     TestAppServices app;
     DCSProject material;
     material.SetName("material thread");
+    // Something to calculate: the body ends with solutions, so with result 1.
+    material.AppendRows({MakeRow({{"length", "6000"}, {"quantity", "0"}})}, 1);
+    material.AppendRows({MakeRow({{"length", "1000"}, {"quantity", "3"}})}, 2);
     ASSERT_TRUE(material.Start());
     for (int i = 0; i < 5000 && (material.IsRunning() || material.GetResult() == 0); ++i)
         Sleep(1);

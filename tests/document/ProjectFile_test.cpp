@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -174,6 +175,142 @@ TEST_F(ProjectFile, TheFileHoldsEscapedTextsAndWholeSemicolonValues)
     EXPECT_NE(std::string::npos, bytes.find("\r\nblank01={ "));
     EXPECT_NE(std::string::npos, bytes.find("\r\nb001={ "));
     EXPECT_NE(std::string::npos, bytes.find("\r\np003={ "));
+}
+
+TEST_F(ProjectFile, TypedTextsReadBackAsTyped)
+{
+    // Whatever the user can type into a name, a description, a comment or a
+    // label comes back from the file as it was typed.
+    const char* const texts[] = {
+        "A &10& B",           // looks like an escaped line break
+        "x&13&y",
+        "&38&",
+        "R&D",
+        "two\r\nlines &10& more",
+        "semi;colon;",
+        "quote \" and back\\slash",
+        "100% & 5 \\n",
+        "a&b&c&",
+        "=equal=",
+    };
+    const std::string path = Path("typed.brvk");
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        DCSSolution saved;
+        ASSERT_TRUE(saved.New(text, text, "M"));
+        DCSProject& m = *saved.GetProject(0, false);
+        for (const char* key : {"desc", "comment", "notes"})
+            m.m_props.Set(key, text);
+        // Row texts are one line each: a line break is not something a row holds.
+        const bool rowText = strpbrk(text, "\r\n") == nullptr;
+        const char* row = rowText ? text : "";
+        m.AppendRows({RowOf({{"length", "6000"}, {"quantity", "2"}, {"comment", row}})}, 1);
+        m.AppendRows({RowOf({{"length", "1000"}, {"quantity", "3"}, {"label", row}, {"comment", row}})}, 2);
+        ASSERT_TRUE(saved.Save(path.c_str()));
+
+        DCSSolution loaded;
+        ASSERT_TRUE(loaded.Load(path.c_str()));
+        EXPECT_EQ(text, loaded.GetName());
+        EXPECT_EQ(text, loaded.GetDesc());
+        ASSERT_EQ(1, loaded.GetCount(false));
+        const DCSProject& back = *loaded.GetProject(0, false);
+        for (const char* key : {"desc", "comment", "notes"})
+            EXPECT_EQ(text, DProps::GetString(back.m_props, key, "")) << key;
+        ASSERT_EQ(1u, back.m_order.m_blanks.size());
+        ASSERT_EQ(1u, back.m_order.m_pieces.size());
+        EXPECT_EQ(row, DProps::GetString(back.m_order.m_blanks[0], "comment", ""));
+        EXPECT_EQ(row, DProps::GetString(back.m_order.m_pieces[0], "label", ""));
+        EXPECT_EQ(row, DProps::GetString(back.m_order.m_pieces[0], "comment", ""));
+        EXPECT_FALSE(loaded.IsModified());
+    }
+}
+
+TEST_F(ProjectFile, MaterialNamesTheFileCannotGiveBackAreRefused)
+{
+    // The reader trims every value and ends it at a line break: these names
+    // would come back as another name, or as none at all.
+    const char* const names[] = {" ", "Steel ", " Steel", "\tSteel", "Steel\r\nBar", "Steel\nBar", "#solution",
+                                 "a-->b"};
+    const std::string path = Path("names.brvk");
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        DCSSolution project;
+        ASSERT_TRUE(project.New("P", "", "M"));
+        EXPECT_FALSE(project.AddMaterial(name, nullptr));
+        EXPECT_EQ(1, project.GetCount(false));
+        EXPECT_FALSE(DCSSolution::MaterialNameFitsFile(name));
+
+        // A material renamed to such a name is not saved without a word.
+        DProps& props = project.GetProject(0, false)->m_props;
+        props.Set("material", name);
+        DeleteFileA(path.c_str());
+        EXPECT_FALSE(project.Save(path.c_str()));
+        EXPECT_EQ(ProjectFileBadName, project.GetFileResult());
+        EXPECT_FALSE(project.GetFileNotes().empty());
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str()));
+    }
+    for (const char* name : {"Steel", "Steel; 40x40", "R&D \"pine\"", "a<!--b"})
+        EXPECT_TRUE(DCSSolution::MaterialNameFitsFile(name)) << name;
+
+    // Two materials renamed to one name: the second would not be read back.
+    DCSSolution project;
+    ASSERT_TRUE(project.New("P", "", "Steel"));
+    ASSERT_TRUE(project.AddMaterial("Wood", nullptr));
+    project.GetProject(1, false)->m_props.Set("material", "Steel");
+    DeleteFileA(path.c_str());
+    EXPECT_FALSE(project.Save(path.c_str()));
+    EXPECT_EQ(ProjectFileBadName, project.GetFileResult());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str()));
+    project.GetProject(1, false)->m_props.Set("material", "steel");
+    EXPECT_TRUE(project.Save(path.c_str()));
+}
+
+TEST_F(ProjectFile, TextsHoldingTheirBlocksEndMarkerAreNotSaved)
+{
+    // Read back, such a block would end at the typed marker and the rest of
+    // the project would be lost without a word.
+    const struct {
+        const char* what;
+        const char* name;
+        const char* desc;
+        const char* comment;
+        const char* label;
+        bool saved;
+    } cases[] = {
+        {"project name", "<!--#solution:block-->", "", "", "", false},
+        {"project desc", "P", "see <!--#solution:block--> here", "", "", false},
+        {"material comment", "P", "", "a <!--M:block--> b", "", false},
+        {"part label", "P", "", "", "<!--M:block-->", false},
+        {"another block's marker", "<!--M:block-->", "<!--block:M-->", "<!--#solution:block-->", "<!--N:block-->",
+         true},
+    };
+    const std::string path = Path("markers.brvk");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DeleteFileA(path.c_str());
+        DCSSolution project;
+        ASSERT_TRUE(project.New(c.name, c.desc, "M"));
+        DCSProject& m = *project.GetProject(0, false);
+        m.m_props.Set("comment", c.comment);
+        m.AppendRows({RowOf({{"length", "6000"}, {"quantity", "2"}})}, 1);
+        m.AppendRows({RowOf({{"length", "1000"}, {"quantity", "3"}, {"label", c.label}})}, 2);
+        EXPECT_EQ(c.saved, project.Save(path.c_str()));
+        if (!c.saved) {
+            EXPECT_EQ(ProjectFileMarkerText, project.GetFileResult());
+            EXPECT_FALSE(project.GetFileNotes().empty());
+            EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str()));
+            continue;
+        }
+        DCSSolution loaded;
+        ASSERT_TRUE(loaded.Load(path.c_str()));
+        EXPECT_EQ(c.name, loaded.GetName());
+        EXPECT_EQ(c.desc, loaded.GetDesc());
+        ASSERT_EQ(1, loaded.GetCount(false));
+        const DCSProject& back = *loaded.GetProject(0, false);
+        EXPECT_EQ(c.comment, DProps::GetString(back.m_props, "comment", ""));
+        ASSERT_EQ(1u, back.m_order.m_pieces.size());
+        EXPECT_EQ(c.label, DProps::GetString(back.m_order.m_pieces[0], "label", ""));
+    }
 }
 
 TEST_F(ProjectFile, ANewProjectIsWrittenByteForByte)

@@ -102,6 +102,21 @@ TEST_F(MaterialTexts, QuantityTextShowsPlacedOfRequired)
     EXPECT_EQ("-", empty.QuantityText("", false));
 }
 
+TEST_F(MaterialTexts, QuantityTextOfNoRowNumberIsTheOrdersTotal)
+{
+    // A row left unnumbered (added but not yet renumbered) reads its "id" as 0.
+    material.m_order.m_pieces.push_back(MakeRow({{"length", "100"}, {"quantity", "7"}}));
+    const struct {
+        const char* id;
+        bool totalOnly;
+        const char* text;
+    } cases[] = {
+        {"0", true, "30 of 30"}, {"0", false, "30"}, {"-3", true, "30 of 30"}, {"x", true, "30 of 30"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.text, material.QuantityText(c.id, c.totalOnly)) << c.id << " " << c.totalOnly;
+}
+
 // ---- Warnings -------------------------------------------------------------------------
 
 TEST(MaterialWarnings, AnUnnamedMaterialIsNamedAsTheCulprit)

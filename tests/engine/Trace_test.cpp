@@ -32,10 +32,12 @@ TEST_F(TraceTest, NullFormatSendsNothing)
 {
     TraceF(nullptr);
     TraceRecord record;
-    record.buffer = "stale";
+    TraceRecordF(record, "%s", "stale");
+    sent.clear();
     TraceRecordF(record, nullptr);
     EXPECT_TRUE(sent.empty());
     EXPECT_TRUE(record.buffer.empty());
+    EXPECT_EQ("", record.lastLine);
 }
 
 struct EndingCase {
