@@ -225,6 +225,37 @@ TEST_F(ProjectFile, TypedTextsReadBackAsTyped)
     }
 }
 
+TEST_F(ProjectFile, CommentsKeepTheBlanksAtTheirEnds)
+{
+    const struct {
+        const char* typed;
+        const char* written;  // the line in the file, after "comment="
+    } cases[] = {
+        {"  indented", "&32&&32&indented"},
+        {"trailing ", "trailing&32&"},
+        {"\tTab", "&9&Tab"},
+        {" line\r\n  next ", "&32&line&13&&10&  next&32&"},
+        {"   ", "&32&&32&&32&"},
+        {"inner  blanks", "inner  blanks"},
+    };
+    const std::string path = Path("blanks.brvk");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        DCSSolution saved;
+        ASSERT_TRUE(saved.New("P", "", "M"));
+        saved.GetProject(0, false)->m_props.Set("comment", c.typed);
+        saved.GetProject(0, false)->m_props.Set("notes", c.typed);
+        ASSERT_TRUE(saved.Save(path.c_str()));
+        EXPECT_NE(std::string::npos, ReadBytes(path).find(std::string("\r\ncomment=") + c.written + "\r\n"));
+
+        DCSSolution loaded;
+        ASSERT_TRUE(loaded.Load(path.c_str()));
+        const DCSProject& back = *loaded.GetProject(0, false);
+        EXPECT_EQ(c.typed, DProps::GetString(back.m_props, "comment", ""));
+        EXPECT_EQ(c.typed, DProps::GetString(back.m_props, "notes", ""));
+    }
+}
+
 TEST_F(ProjectFile, MaterialNamesTheFileCannotGiveBackAreRefused)
 {
     // The reader trims every value and ends it at a line break: these names
