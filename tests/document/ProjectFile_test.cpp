@@ -193,6 +193,9 @@ TEST_F(ProjectFile, TypedTextsReadBackAsTyped)
         "100% & 5 \\n",
         "a&b&c&",
         "=equal=",
+        "ends with \\",
+        "\"",
+        "{ \"a\": \"b\" }, \\\"",
     };
     const std::string path = Path("typed.brvk");
     for (const char* text : texts) {
