@@ -500,7 +500,7 @@ long ListSelect(HWND list, long index, long fallback, long mode)
         GetClientRect(list, &client);
         bounds.left = LVIR_BOUNDS;
         if (SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds)) &&
-            bounds.top > client.bottom) {
+            bounds.top >= client.bottom) {
             SendMessageA(list, LVM_SCROLL, 0, bounds.top + RectHeight(client) / 2);
         }
     }

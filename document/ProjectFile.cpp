@@ -45,11 +45,34 @@ std::string UnescapeDesc(const std::string& text)
     return ShowsEscapedBreak(text) ? StrUnescapeChars(text) : text;
 }
 
+// The reader trims every value. The blanks at either end of a text that is
+// always unescaped on reading travel escaped, so an indented first line or a
+// trailing blank comes back.
+std::string EscapeEnds(const std::string& text)
+{
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= 32)
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32)
+        --end;
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (i >= begin && i < end) {
+            out.append(text, begin, end - begin);
+            i = end - 1;
+        } else {
+            out += "&" + std::to_string(static_cast<int>(static_cast<unsigned char>(text[i]))) + "&";
+        }
+    }
+    return out;
+}
+
 void EscapeValue(DProps& bag, const char* key)
 {
     const std::string value = DProps::GetString(bag, key, "");
     if (!value.empty())
-        bag.SetString(key, StrEscapeChars(value, kLineBreaks));
+        bag.SetString(key, EscapeEnds(StrEscapeChars(value, kLineBreaks)));
 }
 
 void EscapeDescValue(DProps& bag, const char* key)

@@ -64,9 +64,9 @@ void DCSProject::RestoreLayout()
 
     // Without stock there is nothing to cut the stored patterns from.
     if (!m_layout.blanks.empty()) {
-        // A stored signature may claim any count; like the letters of a
-        // signature, the parts of one pattern stop at the order's demand.
-        const long limit = std::max(0L, DProps::GetLong(m_order.m_totals, "pieces.quantity"));
+        // The counts are taken as they stand: a layout edited by hand may
+        // place more parts than ordered, and must come back as it was. Counts
+        // read from a file are checked before they get here.
         for (const DProps& row : m_cuttings) {
             const long pos = CUTTING::FindBlankById(m_layout.blanks, DProps::GetLong(row, "blank"));
             const CUTTING::Blank& stock = m_layout.blanks[pos >= 0 ? static_cast<size_t>(pos) : 0];
@@ -80,20 +80,17 @@ void DCSProject::RestoreLayout()
             long stockId = 0;
             std::vector<CUTTING::SignatureEntry> entries;
             CUTTING::ReadSignature(DProps::GetString(row, "signature", ""), &stockId, &entries);
-            long letters = 0;
+            bool anyPart = false;
             for (const CUTTING::SignatureEntry& e : entries)
                 if (e.count > 0)
-                    letters += std::min(e.count, limit - letters);
-            if (letters == 0)
+                    anyPart = true;
+            if (!anyPart)
                 break;  // a pattern without parts ends the stored patterns
 
-            long taken = 0;
             for (const CUTTING::SignatureEntry& e : entries) {
                 if (e.count <= 0)
                     continue;
-                const long n = std::min(e.count, limit - taken);
-                if (n <= 0)
-                    break;
+                const long n = e.count;
                 const DProps* part = nullptr;
                 for (const DProps& p : m_order.m_pieces)
                     if (e.id > 0 && DProps::GetLong(p, "id") == e.id) {
@@ -108,7 +105,6 @@ void DCSProject::RestoreLayout()
                     pattern.pieces[static_cast<size_t>(at)].quantity += n;
                 else
                     pattern.pieces.push_back(CUTTING::Piece(id, DProps::GetDouble(*part, "length", 0.0), n));
-                taken += n;
             }
 
             pattern.props.SetLong("blank", stock.id);

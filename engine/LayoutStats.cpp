@@ -113,8 +113,13 @@ long ApplyPattern(Layout& layout, Blank& pattern)
     open.reserve(layout.pieces.size());
     for (const Piece& p : layout.pieces)
         open.push_back(p.quantity);
+    // A pattern whose counts are all 0 cuts nothing: applied bar by bar it
+    // would otherwise eat the whole stock.
+    long total = 0;
+    for (const Piece& p : pattern.pieces)
+        total += p.quantity > 0 ? p.quantity : 0;
     long n = 0;
-    if (!pattern.pieces.empty()) {
+    if (total > 0) {
         while (n < stock.quantity) {
             bool fits = true;
             for (size_t i = 0; i < pattern.pieces.size() && fits; ++i) {

@@ -364,6 +364,65 @@ TEST_F(WinUtilTest, SelectionMovesToOneRow)
     EXPECT_EQ(-1, ListGetSelected(nullptr));
 }
 
+// A list view whose rows report a chosen top edge and which records the
+// scrolls it is asked for: the list view moves a newly focused row into view
+// on its own on some systems, which would hide what ListSelect decides.
+struct ScrollProbe {
+    WNDPROC previous = nullptr;
+    long rowTop = 0;
+    std::vector<LPARAM> scrolls;
+};
+ScrollProbe* g_scrollProbe = nullptr;
+
+LRESULT CALLBACK ScrollProbeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == LVM_GETITEMRECT) {
+        RECT* r = reinterpret_cast<RECT*>(lParam);
+        *r = RECT{0, g_scrollProbe->rowTop, 80, g_scrollProbe->rowTop + 14};
+        return TRUE;
+    }
+    if (message == LVM_SCROLL) {
+        g_scrollProbe->scrolls.push_back(lParam);
+        return TRUE;
+    }
+    return CallWindowProcA(g_scrollProbe->previous, window, message, wParam, lParam);
+}
+
+TEST_F(WinUtilTest, ScrollingModeCountsARowJustBelowTheListAsBelow)
+{
+    ListInsertColumn(list, 0, 80, "Name");
+    for (int i = 0; i < 30; ++i) {
+        ListSetItem(list, i, 0, "row", i + 1);
+    }
+    RECT client;
+    GetClientRect(list, &client);
+    ScrollProbe probe;
+    g_scrollProbe = &probe;
+    probe.previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ScrollProbeProc)));
+
+    // A row inside the client area is only made visible.
+    probe.rowTop = client.bottom - 1;
+    EXPECT_EQ(4, ListSelect(list, 4, 0, 2));
+    EXPECT_TRUE(probe.scrolls.empty());
+
+    // A row starting exactly at the bottom edge lies below the client area:
+    // the list first scrolls by its top and half the client height.
+    probe.rowTop = client.bottom;
+    EXPECT_EQ(4, ListSelect(list, 4, 0, 2));
+    ASSERT_EQ(1u, probe.scrolls.size());
+    EXPECT_EQ(client.bottom + client.bottom / 2, probe.scrolls[0]);
+
+    // Mode 1 never scrolls first.
+    probe.scrolls.clear();
+    probe.rowTop = client.bottom + 40;
+    EXPECT_EQ(4, ListSelect(list, 4, 0, 1));
+    EXPECT_TRUE(probe.scrolls.empty());
+
+    SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(probe.previous));
+    g_scrollProbe = nullptr;
+}
+
 TEST_F(WinUtilTest, FontsReachListAndHeader)
 {
     HFONT font = CreateFontA(-17, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Tahoma");

@@ -6,6 +6,7 @@
 
 #include "document/DCSSolution.h"
 #include "foundation/DSettings.h"
+#include "foundation/StrList.h"
 #include "foundation/TextBlocks.h"
 #include "tests/document/SolvedMaterial.h"
 #include "tests/document/TestAppServices.h"
@@ -192,6 +193,9 @@ TEST_F(ProjectFile, TypedTextsReadBackAsTyped)
         "100% & 5 \\n",
         "a&b&c&",
         "=equal=",
+        "ends with \\",
+        "\"",
+        "{ \"a\": \"b\" }, \\\"",
     };
     const std::string path = Path("typed.brvk");
     for (const char* text : texts) {
@@ -222,6 +226,37 @@ TEST_F(ProjectFile, TypedTextsReadBackAsTyped)
         EXPECT_EQ(row, DProps::GetString(back.m_order.m_pieces[0], "label", ""));
         EXPECT_EQ(row, DProps::GetString(back.m_order.m_pieces[0], "comment", ""));
         EXPECT_FALSE(loaded.IsModified());
+    }
+}
+
+TEST_F(ProjectFile, CommentsKeepTheBlanksAtTheirEnds)
+{
+    const struct {
+        const char* typed;
+        const char* written;  // the line in the file, after "comment="
+    } cases[] = {
+        {"  indented", "&32&&32&indented"},
+        {"trailing ", "trailing&32&"},
+        {"\tTab", "&9&Tab"},
+        {" line\r\n  next ", "&32&line&13&&10&  next&32&"},
+        {"   ", "&32&&32&&32&"},
+        {"inner  blanks", "inner  blanks"},
+    };
+    const std::string path = Path("blanks.brvk");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        DCSSolution saved;
+        ASSERT_TRUE(saved.New("P", "", "M"));
+        saved.GetProject(0, false)->m_props.Set("comment", c.typed);
+        saved.GetProject(0, false)->m_props.Set("notes", c.typed);
+        ASSERT_TRUE(saved.Save(path.c_str()));
+        EXPECT_NE(std::string::npos, ReadBytes(path).find(std::string("\r\ncomment=") + c.written + "\r\n"));
+
+        DCSSolution loaded;
+        ASSERT_TRUE(loaded.Load(path.c_str()));
+        const DCSProject& back = *loaded.GetProject(0, false);
+        EXPECT_EQ(c.typed, DProps::GetString(back.m_props, "comment", ""));
+        EXPECT_EQ(c.typed, DProps::GetString(back.m_props, "notes", ""));
     }
 }
 
@@ -440,6 +475,49 @@ TEST_F(ProjectFile, NumbersWrittenWithACommaReadBackWithTheReadersSeparator)
     EXPECT_EQ("6000.5", DProps::GetString(m.m_order.m_blanks.at(0), "length"));
     EXPECT_EQ("2.5", DProps::GetString(m.m_order.m_blanks.at(0), "knife"));
     EXPECT_EQ("1000.25", DProps::GetString(m.m_order.m_pieces.at(0), "length"));
+}
+
+TEST_F(ProjectFile, AProjectSavedWithACommaReadsBackUnderEitherSeparator)
+{
+    struct SeparatorGuard {
+        ~SeparatorGuard() { NumSetSeparator("."); }
+    } guard;
+    NumSetSeparator(",");
+    DCSSolution saved;
+    ASSERT_TRUE(saved.New("P", "", "M"));
+    DCSProject& m = *saved.GetProject(0, false);
+    m.AppendRows({RowOf({{"length", "6000.5"}, {"quantity", "2"}, {"knife", "2.5"}, {"cost", "12.50"}})}, 1);
+    m.AppendRows({RowOf({{"length", "1000,25"}, {"quantity", "3"}, {"label", "1,5 m; top"}})}, 2);
+    const std::string path = Path("comma-saved.brvk");
+    ASSERT_TRUE(saved.Save(path.c_str()));
+    EXPECT_NE(std::string::npos, ReadBytes(path).find("\"length\": \"6000,5\""));
+
+    const struct {
+        const char* separator;
+        const char* length;
+        const char* knife;
+        const char* cost;
+        const char* part;
+    } readers[] = {
+        {",", "6000,5", "2,5", "12,50", "1000,25"},
+        {".", "6000.5", "2.5", "12.50", "1000.25"},
+    };
+    for (const auto& r : readers) {
+        SCOPED_TRACE(r.separator);
+        NumSetSeparator(r.separator);
+        DCSSolution loaded;
+        ASSERT_TRUE(loaded.Load(path.c_str()));
+        const DCSProject& back = *loaded.GetProject(0, false);
+        ASSERT_EQ(1u, back.m_order.m_blanks.size());
+        ASSERT_EQ(1u, back.m_order.m_pieces.size());
+        EXPECT_EQ(r.length, DProps::GetString(back.m_order.m_blanks[0], "length", ""));
+        EXPECT_EQ(r.knife, DProps::GetString(back.m_order.m_blanks[0], "knife", ""));
+        EXPECT_EQ(r.cost, DProps::GetString(back.m_order.m_blanks[0], "cost", ""));
+        EXPECT_EQ(r.part, DProps::GetString(back.m_order.m_pieces[0], "length", ""));
+        // Texts are not numbers: a label keeps its comma.
+        EXPECT_EQ("1,5 m; top", DProps::GetString(back.m_order.m_pieces[0], "label", ""));
+        EXPECT_FALSE(loaded.IsModified());
+    }
 }
 
 // ---- Files that are not what they should be --------------------------------------------

@@ -121,6 +121,33 @@ TEST_F(RestoreLayout, DamagedSignaturesRebuildWhatTheyCan)
     EXPECT_EQ(16, CUTTING::SumPieceQuantities(material.m_layout.orphans));
 }
 
+TEST_F(RestoreLayout, AHandEditedLayoutPlacingMoreThanOrderedComesBackAsItWas)
+{
+    Stock({"6000"});
+    Parts({{"1000", "2"}, {"800", "1"}});
+    const struct {
+        const char* signature;
+        const char* copies;
+        long first;
+        long second;
+        long unplaced;  // below 0: more placed than ordered
+    } cases[] = {
+        {"1#a4-", "1", 4, 0, -1},
+        {"1#a2-b3-", "2", 2, 3, -7},
+        {"1#a2-b1-", "1", 2, 1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.signature);
+        Cuttings({{c.signature, c.copies}});
+        material.RestoreLayout();
+        ASSERT_EQ(1u, material.m_layout.cuttings.size());
+        EXPECT_EQ(c.first, Count(material.m_layout.cuttings[0], 1));
+        EXPECT_EQ(c.second, Count(material.m_layout.cuttings[0], 2));
+        EXPECT_EQ(c.signature, material.m_layout.cuttings[0].signature);
+        EXPECT_EQ(c.unplaced, CUTTING::SumPieceQuantities(material.m_layout.orphans));
+    }
+}
+
 TEST_F(RestoreLayout, NoStockRowsGiveNoPatterns)
 {
     Parts({{"1000", "2"}});

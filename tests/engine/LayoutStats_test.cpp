@@ -157,8 +157,13 @@ TEST(LayoutApply, UnknownStockOrEmptyPatternCutsNothing)
     Blank empty(1, 6000, 3);
     EXPECT_EQ(0, ApplyPattern(l, empty));
     EXPECT_EQ(0, empty.quantity);
+    // Parts listed but none counted is just as empty: it must not use up bars.
+    Blank zeros = MakePattern(1, 6000, 0, 0, {{1, 1000, 0}});
+    EXPECT_EQ(0, ApplyPattern(l, zeros));
+    EXPECT_EQ(0, zeros.quantity);
     EXPECT_TRUE(l.cuttings.empty());
     EXPECT_EQ(5, l.blanks[0].quantity);
+    EXPECT_EQ(4, l.pieces[0].quantity);
 }
 
 TEST(LayoutPrune, RemovesEmptyPiecesAndCuttings)
