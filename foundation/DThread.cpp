@@ -16,10 +16,16 @@ uint32_t NextCount(std::atomic<uint32_t>& counter)
 void DispatchOneMessage()
 {
     MSG msg;
-    if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        return;
+    if (msg.message == WM_QUIT) {
+        // A quit taken out by a wait belongs to the loop that must end; it
+        // goes back to the queue (the owner waits this way at shutdown).
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        return;
     }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
 }
 
 bool IsCallingThread(HANDLE thread)

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -353,6 +354,23 @@ TEST_F(DThreadWaits, WaitServesOneMessageBeforeAndOneAfterEachSleep)
     EXPECT_EQ(3, window.count.load());
     thread.Wait(1, 1); // sleeps 1 ms
     EXPECT_EQ(5, window.count.load());
+}
+
+TEST_F(DThreadWaits, AQuitMetByAWaitStaysForTheMessageLoop)
+{
+    const std::vector<std::function<void(DThread&)>> waits = {
+        [](DThread& t) { t.PumpMessage(false); },
+        [](DThread& t) { t.PumpMessage(true); },
+        [](DThread& t) { t.Wait(0, 1); },
+        [](DThread& t) { t.Wait(5, 1); },
+    };
+    for (size_t i = 0; i < waits.size(); ++i) {
+        PostQuitMessage(7 + static_cast<int>(i));
+        waits[i](thread);
+        MSG msg;
+        ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "wait " << i;
+        EXPECT_EQ(static_cast<WPARAM>(7 + i), msg.wParam) << "wait " << i;
+    }
 }
 
 TEST_F(DThreadWaits, WaitWithEveryThreeActsOnOneCallInThree)
