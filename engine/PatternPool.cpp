@@ -1,6 +1,7 @@
 #include "engine/PatternPool.h"
 
 #include <cmath>
+#include <utility>
 
 #include "foundation/StrUtil.h"
 
@@ -71,8 +72,8 @@ void MergeSortPositions(std::vector<size_t>& pos, std::vector<size_t>& tmp, size
         pos[k] = tmp[k];
 }
 
-// Patterns carry a locked bag each, so positions are sorted and the records are
-// copied once into their new order.
+// Patterns are heavy, so positions are sorted and the records are then moved
+// once into their new order.
 template <class Before>
 void StableSortBlanks(std::vector<Blank>& list, const Before& before)
 {
@@ -91,7 +92,7 @@ void StableSortBlanks(std::vector<Blank>& list, const Before& before)
     std::vector<Blank> sorted;
     sorted.reserve(list.size());
     for (size_t i : pos)
-        sorted.push_back(list[i]);
+        sorted.push_back(std::move(list[i]));
     list.swap(sorted);
 }
 

@@ -57,6 +57,9 @@ public:
 protected:
     // Renames the key at position i in place (value, comment and position stay).
     bool ReplaceKeyAt(int i, const char* key);
+    // Exchanges the entries of the two bags without copying any text; texts
+    // handed out by reads stay valid and go with their entries.
+    void SwapEntries(SProps& other) noexcept { m_entries.swap(other.m_entries); }
 
 private:
     // Entries live in their own heap nodes so that a text handed out by a read

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "foundation/DProps.h"
@@ -557,4 +558,64 @@ TEST(DPropsLifetime, DestroyingABagItsOwnThreadHoldsDoesNotHang)
         t.join();
     else
         t.detach();
+}
+
+TEST(DPropsCopy, MoveTakesEntriesNameAndCharsetButNotParentAndEmptiesTheSource)
+{
+    DProps parent;
+    parent.Set("inherited", "p");
+    ChildProps src;
+    src.SetParent(&parent);
+    src.Set("a", "1", "ca");
+    src.Set("b", "2");
+    src.Name("section");
+    src.Charset("utf-8");
+    const char* text = src.Get("a");
+
+    DProps moved(std::move(src));
+    EXPECT_EQ((Lines{"a=1;ca", "b=2;"}), Entries(moved));
+    EXPECT_EQ("section", moved.Name());
+    EXPECT_EQ("utf-8", moved.Charset());
+    EXPECT_EQ(nullptr, moved.GetInherited("inherited"));
+    // The entries themselves move: a text read before stays valid.
+    EXPECT_EQ(text, moved.Get("a"));
+    EXPECT_EQ(0, src.Count());
+
+    DProps ownParent;
+    ownParent.Set("mine", "m");
+    ChildProps dst;
+    dst.SetParent(&ownParent);
+    dst.Set("old", "x");
+    dst.Name("old name");
+    static_cast<DProps&>(dst) = std::move(moved);
+    EXPECT_EQ((Lines{"a=1;ca", "b=2;"}), Entries(dst));
+    EXPECT_EQ("section", dst.Name());
+    EXPECT_EQ(nullptr, dst.GetInherited("inherited"));
+    EXPECT_STREQ("m", dst.GetInherited("mine"));
+    EXPECT_EQ(nullptr, dst.Get("old"));
+
+    // A moved-from bag is an ordinary empty bag.
+    moved.Set("c", "3");
+    EXPECT_EQ((Lines{"c=3;"}), Entries(moved));
+}
+
+TEST(DPropsCopy, CopiesAndMovesOfBagsAreIndependentAcrossThreads)
+{
+    DProps source;
+    source.Set("k", "v");
+    std::vector<DProps> bags;
+    for (int i = 0; i < 100; ++i)
+        bags.push_back(source);  // grows by moving
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&bags, t] {
+            for (int i = t; i < 100; i += 4)
+                bags[static_cast<size_t>(i)].SetLong("k", i);
+        });
+    }
+    for (std::thread& th : threads)
+        th.join();
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(i, DProps::GetLong(bags[static_cast<size_t>(i)], "k"));
+    EXPECT_STREQ("v", source.Get("k"));
 }
