@@ -22,9 +22,7 @@ DProps::DProps(const DProps& other) : SProps(), m_name(other.m_name), m_charset(
 {
     // No other thread can know a bag under construction: it is filled without
     // taking its lock, which would set the lock up for nothing.
-    const int count = other.Count();
-    for (int i = 0; i < count; ++i)
-        SProps::Set(other.GetKeyAt(i), other.GetValueAt(i), other.GetCommentAt(i), true);
+    AssignEntries(other);
 }
 
 DProps::DProps(DProps&& other) noexcept
@@ -56,9 +54,7 @@ DProps& DProps::operator=(const DProps& other)
         // the bag half copied. The source is read by position, unlocked.
         DAutoLock guard(&m_lock);
         Clear();
-        const int count = other.Count();
-        for (int i = 0; i < count; ++i)
-            SProps::Set(other.GetKeyAt(i), other.GetValueAt(i), other.GetCommentAt(i), true);
+        AssignEntries(other);
     }
     m_name = other.m_name;
     m_charset = other.m_charset;

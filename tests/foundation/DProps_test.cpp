@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <utility>
@@ -618,4 +619,65 @@ TEST(DPropsCopy, CopiesAndMovesOfBagsAreIndependentAcrossThreads)
     for (int i = 0; i < 100; ++i)
         EXPECT_EQ(i, DProps::GetLong(bags[static_cast<size_t>(i)], "k"));
     EXPECT_STREQ("v", source.Get("k"));
+}
+
+// Copies share their entries until one side writes; every kind of write must
+// leave the other side as it was, whichever side makes it.
+TEST(DPropsCopy, AWriteToACopyOrItsSourceNeverShowsInTheOther)
+{
+    const std::vector<std::pair<const char*, std::function<void(DProps&)>>> writes = {
+        {"set new key", [](DProps& b) { b.Set("c", "3"); }},
+        {"overwrite", [](DProps& b) { b.Set("a", "changed", "note"); }},
+        {"value by position", [](DProps& b) { b.SetValueAt(1, "changed"); }},
+        {"comment by position", [](DProps& b) { b.SetCommentAt(0, "changed"); }},
+        {"remove", [](DProps& b) { b.RemoveAt(0); }},
+        {"clear", [](DProps& b) { b.Clear(); }},
+        {"rename", [](DProps& b) { b.RenamePrefix("a", "z"); }},
+    };
+    for (const auto& w : writes) {
+        for (bool writeCopy : {true, false}) {
+            DProps source;
+            source.Set("a", "1", "ca");
+            source.Set("b", "2");
+            DProps copy(source);
+            DProps assigned;
+            assigned = source;
+            w.second(writeCopy ? copy : source);
+            const Lines untouched{"a=1;ca", "b=2;"};
+            if (writeCopy) {
+                EXPECT_EQ(untouched, Entries(source)) << w.first;
+                EXPECT_EQ(untouched, Entries(assigned)) << w.first;
+            } else {
+                EXPECT_EQ(untouched, Entries(copy)) << w.first;
+                EXPECT_EQ(untouched, Entries(assigned)) << w.first;
+            }
+        }
+    }
+}
+
+TEST(DPropsCopy, TextsReadFromACopyOutliveTheSourceAndLaterWrites)
+{
+    auto source = std::make_unique<DProps>();
+    source->Set("a", "a value too long for any short-string buffer");
+    DProps copy(*source);
+    const char* text = copy.Get("a");
+    copy.Set("b", "2");
+    source.reset();
+    copy.Set("c", "3");
+    copy.RemoveAt(1);
+    EXPECT_STREQ("a value too long for any short-string buffer", text);
+    EXPECT_EQ(text, copy.Get("a"));
+}
+
+TEST(DPropsCopy, CopyOfABagWithRenamedDuplicatesMergesThemLikeSettingEachEntry)
+{
+    DProps bag = BagWithKeys({"x.k", "y.k", "other"});
+    bag.RenamePrefix("y.", "x.");
+    ASSERT_EQ((Keys(bag)), (std::vector<std::string>{"x.k", "x.k", "other"}));
+    DProps copy(bag);
+    EXPECT_EQ((Lines{"x.k=2;", "other=3;"}), Entries(copy));
+    DProps assigned;
+    assigned = bag;
+    EXPECT_EQ((Lines{"x.k=2;", "other=3;"}), Entries(assigned));
+    EXPECT_EQ(3, bag.Count());
 }
