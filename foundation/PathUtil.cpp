@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/DLock.h"
 #include "foundation/Helper.h"
 #include "foundation/StrUtil.h"
 
@@ -522,8 +523,10 @@ void PathDeleteTree(const char* folder, bool removeFolder)
 
 const char* FormatTemp(const char* format, ...)
 {
-    // The UI and the calculation threads format at the same time.
-    thread_local std::string text;
+    // The UI and the calculation threads format at the same time, so each
+    // thread has a text of its own (freed when the thread ends).
+    static UThreadText perThread;
+    std::string& text = perThread.Get();
     text.clear();
     if (!format || !*format)
         return text.c_str();

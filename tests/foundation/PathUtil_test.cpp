@@ -613,6 +613,45 @@ TEST(FormatTemp, FormatsIntoABufferOfTheCallingThread)
     EXPECT_EQ("theirs 2", theirs);
 }
 
+namespace {
+
+std::atomic<int> g_formattedRight{0};
+
+DWORD WINAPI FormatOnce(LPVOID parameter)
+{
+    const int i = static_cast<int>(reinterpret_cast<intptr_t>(parameter));
+    const std::string tail(300, 'x');
+    if ("thread " + std::to_string(i) + tail == FormatTemp("thread %d%s", i, tail.c_str()))
+        ++g_formattedRight;
+    return 0;
+}
+
+} // namespace
+
+TEST(FormatTemp, ThreadsThatFormatAndEndLeaveTheHeapSound)
+{
+    // Worker threads of the program are system threads that format and end;
+    // what each held for its text must go without harming the heap.
+    g_formattedRight = 0;
+    for (int round = 0; round < 8; ++round) {
+        HANDLE threads[8];
+        for (int i = 0; i < 8; ++i)
+            threads[i] = CreateThread(nullptr, 0, FormatOnce,
+                                      reinterpret_cast<LPVOID>(static_cast<intptr_t>(i)), 0, nullptr);
+        for (HANDLE thread : threads) {
+            ASSERT_NE(nullptr, thread);
+            WaitForSingleObject(thread, INFINITE);
+            CloseHandle(thread);
+        }
+    }
+    EXPECT_EQ(64, g_formattedRight.load());
+    EXPECT_NE(FALSE, HeapValidate(GetProcessHeap(), 0, nullptr));
+    std::vector<std::string> blocks;
+    for (int i = 0; i < 200; ++i)
+        blocks.emplace_back(static_cast<size_t>(100 + i), 'y');
+    EXPECT_NE(FALSE, HeapValidate(GetProcessHeap(), 0, nullptr));
+}
+
 TEST(FormatTemp, ALongTextIsNeverCut)
 {
     std::string long_text(20000, 'q');
