@@ -21,14 +21,27 @@ double PieceWeights(std::vector<Piece>& demand)
     return longest;
 }
 
+std::vector<double> DemandWeights(const std::vector<Piece>& demand)
+{
+    std::vector<double> weights(demand.size());
+    for (size_t i = 0; i < demand.size(); ++i)
+        weights[i] = DProps::GetDouble(demand[i].props, "weight");
+    return weights;
+}
+
 double PatternWeight(Blank& pattern, const std::vector<Piece>& demand)
 {
+    return PatternWeight(pattern, DemandWeights(demand));
+}
+
+double PatternWeight(Blank& pattern, const std::vector<double>& demandWeights)
+{
     double weight = 0.0;
-    const size_t n = pattern.pieces.size() < demand.size() ? pattern.pieces.size() : demand.size();
+    const size_t n = pattern.pieces.size() < demandWeights.size() ? pattern.pieces.size() : demandWeights.size();
     for (size_t i = 0; i < n; ++i) {
         const long count = pattern.pieces[i].quantity;
         if (count != 0)
-            weight += DProps::GetDouble(demand[i].props, "weight") * count;
+            weight += demandWeights[i] * count;
     }
     pattern.props.SetDouble("weight", weight, "%.5f");
     // A pattern with a negative fitness has no square root to speak of.
