@@ -37,7 +37,9 @@ DProps& DProps::operator=(DProps&& other)
         return *this;
     {
         DAutoLock guard(&m_lock);
-        SProps::Clear();
+        // The same clear as a copy makes, so a bag that owns what its
+        // entries point to lets go of it first.
+        Clear();
         SwapEntries(other);
     }
     m_name = std::move(other.m_name);
