@@ -28,6 +28,46 @@ constexpr long MaxStockChar = 207;
 // Part ids whose row letter is unique (RowLetter covers indices 0..124).
 constexpr long MaxLetterId = 125;
 
+// Appends x as "%ld" writes it. Signatures are rebuilt for every candidate the
+// finders score, so their pieces are appended in place, not formatted apart.
+void AppendLong(std::string& out, long x)
+{
+    char digits[24];
+    char* const end = digits + sizeof(digits);
+    char* p = end;
+    unsigned long u = x < 0 ? 0UL - static_cast<unsigned long>(x) : static_cast<unsigned long>(x);
+    do {
+        *--p = static_cast<char>('0' + u % 10);
+        u /= 10;
+    } while (u != 0);
+    if (x < 0)
+        *--p = '-';
+    out.append(p, end);
+}
+
+void AppendParenthesised(std::string& out, long id)
+{
+    out += '(';
+    AppendLong(out, id);
+    out += ')';
+}
+
+void AppendStockCode(std::string& out, long id)
+{
+    if (id >= 0 && id <= MaxStockChar)
+        out += static_cast<char>('0' + id);
+    else
+        AppendParenthesised(out, id);
+}
+
+void AppendPieceCode(std::string& out, long id)
+{
+    if (id >= 1 && id <= MaxLetterId)
+        out += RowLetter(id - 1);
+    else
+        AppendParenthesised(out, id);
+}
+
 // The id written between parentheses, or 0 with *ok false when malformed.
 long ReadParenthesised(const std::string& text, size_t* pos, bool* ok)
 {
@@ -128,16 +168,17 @@ void Blank::ClearCounts()
 
 Blank& Blank::UpdateSignature(bool withStats)
 {
-    std::string text = StockCode(id);
-    text += '#';
+    // Rebuilt in place: the old text's buffer usually holds the new one.
+    signature.clear();
+    AppendStockCode(signature, id);
+    signature += '#';
     for (const Piece& p : pieces) {
         if (p.quantity == 0)
             continue;
-        text += PieceCode(p.id);
-        text += StrFromLong(p.quantity);
-        text += '-';
+        AppendPieceCode(signature, p.id);
+        AppendLong(signature, p.quantity);
+        signature += '-';
     }
-    signature.swap(text);
     if (withStats)
         UpdateStats();
     return *this;
@@ -239,16 +280,16 @@ long FindPieceById(const std::vector<Piece>& list, long id)
 
 std::string StockCode(long id)
 {
-    if (id >= 0 && id <= MaxStockChar)
-        return std::string(1, static_cast<char>('0' + id));
-    return "(" + StrFromLong(id) + ")";
+    std::string code;
+    AppendStockCode(code, id);
+    return code;
 }
 
 std::string PieceCode(long id)
 {
-    if (id >= 1 && id <= MaxLetterId)
-        return RowLetter(id - 1);
-    return "(" + StrFromLong(id) + ")";
+    std::string code;
+    AppendPieceCode(code, id);
+    return code;
 }
 
 long ReadPieceCode(const std::string& text, size_t* pos)

@@ -27,6 +27,8 @@ public:
     Piece(long id_, double length_, long quantity_);
     Piece(const Piece&) = default;
     Piece& operator=(const Piece&) = default;
+    Piece(Piece&&) noexcept = default;
+    Piece& operator=(Piece&&) = default;
     virtual ~Piece();
 };
 
@@ -52,6 +54,9 @@ public:
     Blank(long id_, double length_, long quantity_, double knife_ = 0.0, double indent_ = 0.0);
     Blank(const Blank&) = default;
     Blank& operator=(const Blank&) = default;
+    // Moves let lists of patterns grow and reorder without copying every part.
+    Blank(Blank&&) noexcept = default;
+    Blank& operator=(Blank&&) = default;
     virtual ~Blank();
 
     // Merges by id: an existing entry's count grows (never below 0), else a copy is appended.
@@ -87,6 +92,8 @@ public:
     Layout() = default;
     Layout(const Layout&) = default;
     Layout& operator=(const Layout&) = default;
+    Layout(Layout&&) noexcept = default;
+    Layout& operator=(Layout&&) = default;
     virtual ~Layout();
 
     // Demand never holds two kinds of one length: equal lengths merge their counts.

@@ -1,6 +1,7 @@
 #include "engine/PatternPool.h"
 
 #include <cmath>
+#include <utility>
 
 #include "foundation/StrUtil.h"
 
@@ -71,18 +72,17 @@ void MergeSortPositions(std::vector<size_t>& pos, std::vector<size_t>& tmp, size
         pos[k] = tmp[k];
 }
 
-// Patterns carry a locked bag each, so positions are sorted and the records are
-// copied once into their new order.
-template <class Before>
-void StableSortBlanks(std::vector<Blank>& list, const Before& before)
+// Patterns are heavy, so positions are sorted and the records are then moved
+// once into their new order. The order compares positions.
+template <class PositionBefore>
+void StableSortPositions(std::vector<Blank>& list, const PositionBefore& before)
 {
     if (list.size() < 2)
         return;
     std::vector<size_t> pos(list.size()), tmp(list.size());
     for (size_t i = 0; i < pos.size(); ++i)
         pos[i] = i;
-    MergeSortPositions(pos, tmp, 0, pos.size(),
-                       [&](size_t x, size_t y) { return before(list[x], list[y]); });
+    MergeSortPositions(pos, tmp, 0, pos.size(), before);
     bool moved = false;
     for (size_t i = 0; i < pos.size() && !moved; ++i)
         moved = pos[i] != i;
@@ -91,8 +91,14 @@ void StableSortBlanks(std::vector<Blank>& list, const Before& before)
     std::vector<Blank> sorted;
     sorted.reserve(list.size());
     for (size_t i : pos)
-        sorted.push_back(list[i]);
+        sorted.push_back(std::move(list[i]));
     list.swap(sorted);
+}
+
+template <class Before>
+void StableSortBlanks(std::vector<Blank>& list, const Before& before)
+{
+    StableSortPositions(list, [&](size_t x, size_t y) { return before(list[x], list[y]); });
 }
 
 }  // namespace
@@ -128,7 +134,15 @@ bool PropertyOrder::operator()(const Blank& a, const Blank& b) const
 
 void SortByProperty(const PropertyOrder& order, std::vector<Blank>& list)
 {
-    StableSortBlanks(list, order);
+    // Each bag's text is read once: the comparisons see the very numbers the
+    // order would read, without parsing them again at every step.
+    std::vector<double> values(list.size());
+    for (size_t i = 0; i < list.size(); ++i)
+        values[i] = DProps::GetDouble(list[i].props, order.key.c_str());
+    const bool descending = order.descending;
+    StableSortPositions(list, [&](size_t x, size_t y) {
+        return descending ? values[x] > values[y] : values[x] < values[y];
+    });
 }
 
 // ---- PatternPool ------------------------------------------------------------------

@@ -87,10 +87,11 @@ long Solver::SelectPattern(Layout& B, PatternPool& cand, std::vector<Layout>& N,
     double tc = t * top;
 
     PieceWeights(B.pieces);
+    const std::vector<double> demandWeights = DemandWeights(B.pieces);
     for (size_t i = 0; i < cand.patterns.size(); ++i) {
         Blank& c = cand.patterns[i];
         c.UpdateSignature(true);
-        PatternWeight(c, B.pieces);
+        PatternWeight(c, demandWeights);
         if (trace >= 3)
             TraceRecordF(m_trace,
                          "#%02ld Cutting %20s fitness %f ratio %f remains %4.0f badness %f weight %f "

@@ -21,15 +21,32 @@ double PieceWeights(std::vector<Piece>& demand)
     return longest;
 }
 
+std::vector<double> DemandWeights(const std::vector<Piece>& demand)
+{
+    std::vector<double> weights(demand.size());
+    for (size_t i = 0; i < demand.size(); ++i)
+        weights[i] = DProps::GetDouble(demand[i].props, "weight");
+    return weights;
+}
+
 double PatternWeight(Blank& pattern, const std::vector<Piece>& demand)
 {
-    double weight = 0.0;
-    const size_t n = pattern.pieces.size() < demand.size() ? pattern.pieces.size() : demand.size();
+    return PatternWeight(pattern, DemandWeights(demand));
+}
+
+double PatternWeight(Blank& pattern, const std::vector<double>& demandWeights)
+{
+    // The x87 unit would keep the running sum in extended precision; it is
+    // stored as a double after every term, as it always was while each weight
+    // was read from its bag in the loop, so the sum rounds the same way.
+    volatile double sum = 0.0;
+    const size_t n = pattern.pieces.size() < demandWeights.size() ? pattern.pieces.size() : demandWeights.size();
     for (size_t i = 0; i < n; ++i) {
         const long count = pattern.pieces[i].quantity;
         if (count != 0)
-            weight += DProps::GetDouble(demand[i].props, "weight") * count;
+            sum = sum + demandWeights[i] * count;
     }
+    const double weight = sum;
     pattern.props.SetDouble("weight", weight, "%.5f");
     // A pattern with a negative fitness has no square root to speak of.
     const double root = pattern.fitness > 0.0 ? std::sqrt(pattern.fitness) : 0.0;

@@ -18,6 +18,11 @@ double PieceWeights(std::vector<Piece>& demand);
 // pattern's "weight" (sum of count x the demand's "weight") and "fitness.weight"
 // (square root of the fitness plus weight squared); returns the weight.
 double PatternWeight(Blank& pattern, const std::vector<Piece>& demand);
+// The demand's "weight" values as PatternWeight reads them, for weighing many
+// patterns against one demand without reading the texts again.
+std::vector<double> DemandWeights(const std::vector<Piece>& demand);
+// The same with the demand's weights read beforehand by DemandWeights.
+double PatternWeight(Blank& pattern, const std::vector<double>& demandWeights);
 
 // Stock cost per unit of part length, from the solver's "blank.length",
 // "blank.remnants" and "blank.cost": a leftover longer than the remnant threshold

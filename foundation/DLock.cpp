@@ -41,11 +41,29 @@ void PumpMessageAndYield()
 
 DLock::DLock()
 {
-    InitializeCriticalSection(&m_section);
+}
+
+void DLock::EnsureSection()
+{
+    if (m_state.load(std::memory_order_acquire) == SectionReady)
+        return;
+    int expected = SectionNone;
+    if (m_state.compare_exchange_strong(expected, SectionStarting, std::memory_order_acq_rel)) {
+        InitializeCriticalSection(&m_section);
+        m_state.store(SectionReady, std::memory_order_release);
+        return;
+    }
+    // Another thread is setting it up: that takes microseconds.
+    while (m_state.load(std::memory_order_acquire) != SectionReady)
+        Sleep(0);
 }
 
 DLock::~DLock()
 {
+    // A lock nobody ever tried to take has no section and no holder.
+    if (m_state.load(std::memory_order_acquire) == SectionNone)
+        return;
+    EnsureSection();
     const uint32_t self = GetCurrentThreadId();
     // Our own hold would make the wait below endless; give it up so that any
     // waiter can finish before the section goes away.
@@ -69,6 +87,7 @@ bool DLock::Lock(int32_t timeout)
     if (m_owner.load() == self)
         return true;
 
+    EnsureSection();
     const bool limited = timeout != -1 && timeout != 0;
     const int64_t deadline = static_cast<int64_t>(TimeNowMs()) + timeout;
     bool counted = false;

@@ -28,6 +28,10 @@ public:
 //
 // The owner and the entry count are kept here rather than read out of the
 // CRITICAL_SECTION, whose fields mean different things on different systems.
+//
+// The critical section is set up on the first Lock, not at construction:
+// every property bag embeds a DLock and most bags are never shared, so records
+// that are copied by the million must not each pay for a section.
 class DLock : public Locker {
 public:
     DLock();
@@ -48,9 +52,18 @@ public:
     // Stores a value of 0 or more; returns the stored value in every case.
     virtual int32_t Timeout(int32_t value);
 
+    // False while no thread has ever tried to take the lock, so that nobody
+    // can hold it or wait for it.
+    bool EverUsed() const { return m_state.load(std::memory_order_acquire) != SectionNone; }
+
 private:
     void Release(); // owner only
+    // Sets the section up once, whichever thread gets here first; the others
+    // wait until it is ready.
+    void EnsureSection();
 
+    enum : int { SectionNone, SectionStarting, SectionReady };
+    std::atomic<int> m_state{SectionNone};
     CRITICAL_SECTION m_section;
     std::atomic<bool> m_locked{false};
     int32_t m_timeout = 0;

@@ -18,9 +18,33 @@ bool IsEmptyText(const char* text)
 
 DProps::DProps() = default;
 
-DProps::DProps(const DProps& other) : SProps()
+DProps::DProps(const DProps& other) : SProps(), m_name(other.m_name), m_charset(other.m_charset)
 {
-    *this = other;
+    // No other thread can know a bag under construction: it is filled without
+    // taking its lock, which would set the lock up for nothing.
+    AssignEntries(other);
+}
+
+DProps::DProps(DProps&& other) noexcept
+    : SProps(), m_name(std::move(other.m_name)), m_charset(std::move(other.m_charset))
+{
+    SwapEntries(other);
+}
+
+DProps& DProps::operator=(DProps&& other)
+{
+    if (&other == this)
+        return *this;
+    {
+        DAutoLock guard(&m_lock);
+        // The same clear as a copy makes, so a bag that owns what its
+        // entries point to lets go of it first.
+        Clear();
+        SwapEntries(other);
+    }
+    m_name = std::move(other.m_name);
+    m_charset = std::move(other.m_charset);
+    return *this;
 }
 
 DProps& DProps::operator=(const DProps& other)
@@ -32,9 +56,7 @@ DProps& DProps::operator=(const DProps& other)
         // the bag half copied. The source is read by position, unlocked.
         DAutoLock guard(&m_lock);
         Clear();
-        const int count = other.Count();
-        for (int i = 0; i < count; ++i)
-            SProps::Set(other.GetKeyAt(i), other.GetValueAt(i), other.GetCommentAt(i), true);
+        AssignEntries(other);
     }
     m_name = other.m_name;
     m_charset = other.m_charset;
@@ -43,6 +65,11 @@ DProps& DProps::operator=(const DProps& other)
 
 DProps::~DProps()
 {
+    // A lock never taken has no holder to wait for.
+    if (!m_lock.EverUsed()) {
+        SProps::Clear();
+        return;
+    }
     // The lock's own destructor then waits until no other thread holds it.
     DAutoLock guard(&m_lock);
     SProps::Clear();

@@ -16,6 +16,11 @@ public:
     DProps();
     DProps(const DProps& other);
     DProps& operator=(const DProps& other);
+    // Takes over the other's entries, name and charset, leaving it empty; like
+    // a copy, the parent is not taken. The lock is never moved: each bag keeps
+    // its own.
+    DProps(DProps&& other) noexcept;
+    DProps& operator=(DProps&& other);
     ~DProps() override;
 
     // Locked forms of the bag operations. Reads and comment writes by

@@ -1,5 +1,6 @@
 #include "foundation/SProps.h"
 
+#include <atomic>
 #include <cstring>
 #include <string.h>
 
@@ -35,9 +36,53 @@ SProps::~SProps()
 
 const SProps::Entry* SProps::EntryAt(int i) const
 {
-    if (i < 0 || i >= static_cast<int>(m_entries.size()))
+    if (i < 0 || i >= static_cast<int>(Size()))
         return nullptr;
-    return m_entries[static_cast<size_t>(i)].get();
+    return m_entries->items[static_cast<size_t>(i)].get();
+}
+
+SProps::List& SProps::OwnList()
+{
+    if (!m_entries) {
+        m_entries = std::make_shared<List>();
+    } else if (m_entries.use_count() > 1) {
+        // The nodes stay shared: texts read from them keep their place.
+        m_entries = std::make_shared<List>(*m_entries);
+    } else {
+        // Whatever a former sharer on another thread did with the list is
+        // complete before we write to it.
+        std::atomic_thread_fence(std::memory_order_acquire);
+    }
+    return *m_entries;
+}
+
+SProps::Entry& SProps::OwnEntry(size_t i)
+{
+    std::shared_ptr<Entry>& node = OwnList().items[i];
+    if (node.use_count() > 1)
+        node = std::make_shared<Entry>(*node);
+    else
+        std::atomic_thread_fence(std::memory_order_acquire);
+    return *node;
+}
+
+void SProps::AssignEntries(const SProps& other)
+{
+    if (&other == this)
+        return;
+    if (other.Size() == 0) {
+        m_entries.reset();
+        return;
+    }
+    if (!other.m_entries->renamed) {
+        // Keys are unique, so setting them one by one would rebuild the very same list.
+        m_entries = other.m_entries;
+        return;
+    }
+    m_entries.reset();
+    const int count = other.Count();
+    for (int i = 0; i < count; ++i)
+        SProps::Set(other.GetKeyAt(i), other.GetValueAt(i), other.GetCommentAt(i), true);
 }
 
 const char* SProps::Get(const char* key, const char* def) const
@@ -72,11 +117,11 @@ bool SProps::Set(const char* key, const char* value, const char* comment, bool o
 {
     const int i = IndexOf(key);
     if (i < 0) {
-        auto e = std::make_unique<Entry>();
+        auto e = std::make_shared<Entry>();
         e->key = StrFromText(key);
         e->value = StrFromText(value);
         e->comment = StrFromText(comment);
-        m_entries.push_back(std::move(e));
+        OwnList().items.push_back(std::move(e));
         return true;
     }
     if (!overwrite)
@@ -86,7 +131,7 @@ bool SProps::Set(const char* key, const char* value, const char* comment, bool o
     // this very entry.
     std::string newValue = StrFromText(value);
     std::string newComment = StrFromText(comment);
-    Entry& e = *m_entries[static_cast<size_t>(i)];
+    Entry& e = OwnEntry(static_cast<size_t>(i));
     e.value.swap(newValue);
     e.comment.swap(newComment);
     return true;
@@ -102,8 +147,9 @@ int SProps::IndexOf(const char* key) const
 {
     if (IsEmptyText(key))
         return -1;
-    for (size_t i = 0; i < m_entries.size(); ++i) {
-        if (KeyEquals(m_entries[i]->key, key))
+    const size_t size = Size();
+    for (size_t i = 0; i < size; ++i) {
+        if (KeyEquals(m_entries->items[i]->key, key))
             return static_cast<int>(i);
     }
     return -1;
@@ -131,7 +177,8 @@ bool SProps::SetValueAt(int i, const char* value)
 {
     if (EntryAt(i) == nullptr)
         return false;
-    m_entries[static_cast<size_t>(i)]->value = StrFromText(value);
+    std::string text = StrFromText(value);
+    OwnEntry(static_cast<size_t>(i)).value.swap(text);
     return true;
 }
 
@@ -139,7 +186,8 @@ bool SProps::SetCommentAt(int i, const char* comment)
 {
     if (EntryAt(i) == nullptr)
         return false;
-    m_entries[static_cast<size_t>(i)]->comment = StrFromText(comment);
+    std::string text = StrFromText(comment);
+    OwnEntry(static_cast<size_t>(i)).comment.swap(text);
     return true;
 }
 
@@ -147,7 +195,9 @@ bool SProps::ReplaceKeyAt(int i, const char* key)
 {
     if (EntryAt(i) == nullptr)
         return false;
-    m_entries[static_cast<size_t>(i)]->key = StrFromText(key);
+    std::string text = StrFromText(key);
+    OwnEntry(static_cast<size_t>(i)).key.swap(text);
+    m_entries->renamed = true;
     return true;
 }
 
@@ -155,24 +205,26 @@ bool SProps::RemoveAt(int i)
 {
     if (EntryAt(i) == nullptr)
         return false;
-    m_entries.erase(m_entries.begin() + i);
+    List& list = OwnList();
+    list.items.erase(list.items.begin() + i);
     return true;
 }
 
 void SProps::Clear()
 {
-    m_entries.clear();
+    m_entries.reset();
 }
 
 int SProps::FindPrefix(const char* prefix, int n) const
 {
     if (IsEmptyText(prefix))
-        return m_entries.empty() ? -1 : 0;
+        return Size() == 0 ? -1 : 0;
     if (n < 0)
         return -1;
     const size_t length = strlen(prefix);
-    for (size_t i = 0; i < m_entries.size(); ++i) {
-        if (KeyStartsWith(m_entries[i]->key, prefix, length) && n-- == 0)
+    const size_t size = Size();
+    for (size_t i = 0; i < size; ++i) {
+        if (KeyStartsWith(m_entries->items[i]->key, prefix, length) && n-- == 0)
             return static_cast<int>(i);
     }
     return -1;
@@ -188,7 +240,7 @@ bool SProps::SetPrefixed(const char* prefix, const char* key, const char* value,
 
 int SProps::Count() const
 {
-    return static_cast<int>(m_entries.size());
+    return static_cast<int>(Size());
 }
 
 SProps& SProps::Reset()

@@ -57,16 +57,35 @@ public:
 protected:
     // Renames the key at position i in place (value, comment and position stay).
     bool ReplaceKeyAt(int i, const char* key);
+    // Exchanges the entries of the two bags without copying any text; texts
+    // handed out by reads stay valid and go with their entries.
+    void SwapEntries(SProps& other) noexcept { m_entries.swap(other.m_entries); }
+    // Replaces this bag's entries by other's, leaving exactly what setting
+    // each of other's entries in turn into an empty bag would leave. Records
+    // are copied by the million while their bags rarely change afterwards, so
+    // the entries are shared until either bag writes.
+    void AssignEntries(const SProps& other);
 
 private:
     // Entries live in their own heap nodes so that a text handed out by a read
-    // stays where it is while other entries are added or removed.
+    // stays where it is while other entries are added or removed. Nodes and the
+    // list are shared between copies and never written while shared: a bag
+    // takes its own list, or its own node, before it writes.
     struct Entry {
         std::string key;
         std::string value;
         std::string comment;
     };
-    std::vector<std::unique_ptr<Entry>> m_entries;
+    struct List {
+        std::vector<std::shared_ptr<Entry>> items;
+        // Set once a key was renamed in place, which can leave two entries
+        // with one key; a copy of such a list must merge them as Set does.
+        bool renamed = false;
+    };
+    std::shared_ptr<List> m_entries;  // null while empty
 
     const Entry* EntryAt(int i) const;
+    size_t Size() const { return m_entries ? m_entries->items.size() : 0; }
+    List& OwnList();
+    Entry& OwnEntry(size_t i);
 };

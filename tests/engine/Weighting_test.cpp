@@ -69,6 +69,24 @@ TEST(PatternWeight, EntriesBeyondTheDemandWeighNothing)
     EXPECT_EQ("1.000000", Prop(pattern.props, "fitness.weight"));
 }
 
+TEST(PatternWeight, WeightsReadBeforehandGiveTheSameTextsAsTheDemand)
+{
+    std::vector<Piece> demand = {Demand(1, 3000, 4), Demand(2, 1100, 2), Demand(3, 700, 5, 1.7)};
+    CUTTING::PieceWeights(demand);
+    const std::vector<double> weights = CUTTING::DemandWeights(demand);
+    ASSERT_EQ(3u, weights.size());
+    EXPECT_DOUBLE_EQ(DProps::GetDouble(demand[1].props, "weight"), weights[1]);
+    for (long third = 0; third < 4; ++third) {
+        Blank direct(1, 6000, 1);
+        direct.pieces = {Piece(1, 3000, 1), Piece(2, 1100, 2), Piece(3, 700, third)};
+        direct.fitness = 0.64;
+        Blank early = direct;
+        EXPECT_EQ(CUTTING::PatternWeight(direct, demand), CUTTING::PatternWeight(early, weights));
+        EXPECT_EQ(Prop(direct.props, "weight"), Prop(early.props, "weight"));
+        EXPECT_EQ(Prop(direct.props, "fitness.weight"), Prop(early.props, "fitness.weight"));
+    }
+}
+
 struct CostCase {
     const char* name;
     const char* remnants;  // null: key not set

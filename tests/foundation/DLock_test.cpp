@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -175,6 +176,54 @@ TEST(Locker, BaseIsAlwaysFreeAndTakenAtOnce)
 TEST(DLock, NewLockIsFree)
 {
     DLock lock;
+    ExpectFree(lock);
+}
+
+// The section is set up by whichever thread locks first; threads that race
+// for a fresh lock must still exclude one another.
+TEST(DLock, ThreadsRacingForAFreshLockExcludeEachOther)
+{
+    for (int round = 0; round < 20; ++round) {
+        auto lock = std::make_unique<DLock>();
+        std::atomic<int> ready{0};
+        std::atomic<int> inside{0};
+        std::atomic<int> overlaps{0};
+        std::atomic<int> entered{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t) {
+            threads.emplace_back([&] {
+                ++ready;
+                while (ready.load() < 4) {
+                }
+                for (int i = 0; i < 50; ++i) {
+                    if (!lock->Lock(-1))
+                        continue;
+                    if (++inside != 1)
+                        ++overlaps;
+                    ++entered;
+                    --inside;
+                    lock->Unlock();
+                }
+            });
+        }
+        for (std::thread& t : threads)
+            t.join();
+        EXPECT_EQ(0, overlaps.load());
+        EXPECT_EQ(200, entered.load());
+        ExpectFree(*lock);
+    }
+}
+
+TEST(DLock, NeverTakenLockIsDestroyedAtOnceAndNewLockIsUsable)
+{
+    {
+        DLock untouched;
+        ExpectFree(untouched);
+    }
+    DLock lock;
+    EXPECT_TRUE(lock.Lock(1));
+    ExpectHeldBy(lock, GetCurrentThreadId());
+    lock.Unlock();
     ExpectFree(lock);
 }
 

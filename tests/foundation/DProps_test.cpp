@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "foundation/DProps.h"
@@ -557,4 +559,125 @@ TEST(DPropsLifetime, DestroyingABagItsOwnThreadHoldsDoesNotHang)
         t.join();
     else
         t.detach();
+}
+
+TEST(DPropsCopy, MoveTakesEntriesNameAndCharsetButNotParentAndEmptiesTheSource)
+{
+    DProps parent;
+    parent.Set("inherited", "p");
+    ChildProps src;
+    src.SetParent(&parent);
+    src.Set("a", "1", "ca");
+    src.Set("b", "2");
+    src.Name("section");
+    src.Charset("utf-8");
+    const char* text = src.Get("a");
+
+    DProps moved(std::move(src));
+    EXPECT_EQ((Lines{"a=1;ca", "b=2;"}), Entries(moved));
+    EXPECT_EQ("section", moved.Name());
+    EXPECT_EQ("utf-8", moved.Charset());
+    EXPECT_EQ(nullptr, moved.GetInherited("inherited"));
+    // The entries themselves move: a text read before stays valid.
+    EXPECT_EQ(text, moved.Get("a"));
+    EXPECT_EQ(0, src.Count());
+
+    DProps ownParent;
+    ownParent.Set("mine", "m");
+    ChildProps dst;
+    dst.SetParent(&ownParent);
+    dst.Set("old", "x");
+    dst.Name("old name");
+    static_cast<DProps&>(dst) = std::move(moved);
+    EXPECT_EQ((Lines{"a=1;ca", "b=2;"}), Entries(dst));
+    EXPECT_EQ("section", dst.Name());
+    EXPECT_EQ(nullptr, dst.GetInherited("inherited"));
+    EXPECT_STREQ("m", dst.GetInherited("mine"));
+    EXPECT_EQ(nullptr, dst.Get("old"));
+
+    // A moved-from bag is an ordinary empty bag.
+    moved.Set("c", "3");
+    EXPECT_EQ((Lines{"c=3;"}), Entries(moved));
+}
+
+TEST(DPropsCopy, CopiesAndMovesOfBagsAreIndependentAcrossThreads)
+{
+    DProps source;
+    source.Set("k", "v");
+    std::vector<DProps> bags;
+    for (int i = 0; i < 100; ++i)
+        bags.push_back(source);  // grows by moving
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&bags, t] {
+            for (int i = t; i < 100; i += 4)
+                bags[static_cast<size_t>(i)].SetLong("k", i);
+        });
+    }
+    for (std::thread& th : threads)
+        th.join();
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(i, DProps::GetLong(bags[static_cast<size_t>(i)], "k"));
+    EXPECT_STREQ("v", source.Get("k"));
+}
+
+// Copies share their entries until one side writes; every kind of write must
+// leave the other side as it was, whichever side makes it.
+TEST(DPropsCopy, AWriteToACopyOrItsSourceNeverShowsInTheOther)
+{
+    const std::vector<std::pair<const char*, std::function<void(DProps&)>>> writes = {
+        {"set new key", [](DProps& b) { b.Set("c", "3"); }},
+        {"overwrite", [](DProps& b) { b.Set("a", "changed", "note"); }},
+        {"value by position", [](DProps& b) { b.SetValueAt(1, "changed"); }},
+        {"comment by position", [](DProps& b) { b.SetCommentAt(0, "changed"); }},
+        {"remove", [](DProps& b) { b.RemoveAt(0); }},
+        {"clear", [](DProps& b) { b.Clear(); }},
+        {"rename", [](DProps& b) { b.RenamePrefix("a", "z"); }},
+    };
+    for (const auto& w : writes) {
+        for (bool writeCopy : {true, false}) {
+            DProps source;
+            source.Set("a", "1", "ca");
+            source.Set("b", "2");
+            DProps copy(source);
+            DProps assigned;
+            assigned = source;
+            w.second(writeCopy ? copy : source);
+            const Lines untouched{"a=1;ca", "b=2;"};
+            if (writeCopy) {
+                EXPECT_EQ(untouched, Entries(source)) << w.first;
+                EXPECT_EQ(untouched, Entries(assigned)) << w.first;
+            } else {
+                EXPECT_EQ(untouched, Entries(copy)) << w.first;
+                EXPECT_EQ(untouched, Entries(assigned)) << w.first;
+            }
+        }
+    }
+}
+
+TEST(DPropsCopy, TextsReadFromACopyOutliveTheSourceAndLaterWrites)
+{
+    auto source = std::make_unique<DProps>();
+    source->Set("a", "a value too long for any short-string buffer");
+    DProps copy(*source);
+    const char* text = copy.Get("a");
+    copy.Set("b", "2");
+    source.reset();
+    copy.Set("c", "3");
+    copy.RemoveAt(1);
+    EXPECT_STREQ("a value too long for any short-string buffer", text);
+    EXPECT_EQ(text, copy.Get("a"));
+}
+
+TEST(DPropsCopy, CopyOfABagWithRenamedDuplicatesMergesThemLikeSettingEachEntry)
+{
+    DProps bag = BagWithKeys({"x.k", "y.k", "other"});
+    bag.RenamePrefix("y.", "x.");
+    ASSERT_EQ((Keys(bag)), (std::vector<std::string>{"x.k", "x.k", "other"}));
+    DProps copy(bag);
+    EXPECT_EQ((Lines{"x.k=2;", "other=3;"}), Entries(copy));
+    DProps assigned;
+    assigned = bag;
+    EXPECT_EQ((Lines{"x.k=2;", "other=3;"}), Entries(assigned));
+    EXPECT_EQ(3, bag.Count());
 }
