@@ -1,6 +1,7 @@
 #include "document/DCSStorage.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "document/OrderCheck.h"
 #include "foundation/DSettings.h"
@@ -390,12 +391,7 @@ int32_t DCSStorage::CheckOrder(DProps& warnings) const
 
 // ---- INI sections ------------------------------------------------------------------------
 
-namespace {
-
-// Every entry of the section is a row, whatever its key; the entries' order
-// is the rows' order.
-void ReadRows(const DSettings& document, const char* section, PropsList& rows,
-              const char* material, bool stockRows)
+void DCSStorage::ReadRows(const DSettings& document, const char* section, PropsList& rows, bool skipEmpty)
 {
     rows.clear();
     DProps entries;
@@ -404,6 +400,19 @@ void ReadRows(const DSettings& document, const char* section, PropsList& rows,
     for (int i = 0; i < entries.Count(); ++i) {
         DProps row;
         PropsFromJson(entries.GetValueAt(i), &row, JsonUnescape);
+        if (skipEmpty && row.Count() == 0)
+            continue;
+        rows.push_back(std::move(row));
+    }
+}
+
+namespace {
+
+void ReadOrderRows(const DSettings& document, const char* section, PropsList& rows,
+                   const char* material, bool stockRows)
+{
+    DCSStorage::ReadRows(document, section, rows, false);
+    for (DProps& row : rows) {
         if (material && *material)
             row.Set("material", material);
         row.SetString("length", NormalizedNumber(row, "length", true));
@@ -412,7 +421,6 @@ void ReadRows(const DSettings& document, const char* section, PropsList& rows,
             row.SetString("indent", NormalizedNumber(row, "indent", true));
             row.SetString("cost", NormalizedNumber(row, "cost", false));
         }
-        rows.push_back(row);
     }
 }
 
@@ -449,8 +457,8 @@ bool DCSStorage::Read(const DSettings* document, const char* material)
 {
     if (!document)
         return false;
-    ReadRows(*document, "order.blanks", m_blanks, material, true);
-    ReadRows(*document, "order.pieces", m_pieces, material, false);
+    ReadOrderRows(*document, "order.blanks", m_blanks, material, true);
+    ReadOrderRows(*document, "order.pieces", m_pieces, material, false);
     UpdateTotals(true);
     return true;
 }

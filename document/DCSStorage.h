@@ -34,6 +34,9 @@ public:
     // takes the 1-based count); rows without entries are skipped and not
     // counted. The section is written even when it holds no row.
     static void WriteRows(DSettings& document, const char* section, const char* keyFormat, const PropsList& rows);
+    // Every entry of the section is a row, whatever its key, in the entries'
+    // order; rows without a key are left out when skipEmpty is set.
+    static void ReadRows(const DSettings& document, const char* section, PropsList& rows, bool skipEmpty);
     // Renumbers, counts, fingerprints and checks: the entry point after
     // every change of the rows.
     void UpdateTotals(bool setBaseline);

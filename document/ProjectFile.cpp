@@ -87,21 +87,6 @@ void UnescapeDescValue(DProps& bag, const char* key)
         bag.SetString(key, UnescapeDesc(DProps::GetString(bag, key, "")));
 }
 
-void ReadRowSection(const DSettings& document, const char* section, PropsList& rows, bool skipEmpty)
-{
-    rows.clear();
-    DProps entries;
-    if (!document.GetSection(section, entries))
-        return;
-    for (int i = 0; i < entries.Count(); ++i) {
-        DProps row;
-        PropsFromJson(entries.GetValueAt(i), &row, JsonUnescape);
-        if (skipEmpty && row.Count() == 0)
-            continue;
-        rows.push_back(row);
-    }
-}
-
 // Why the stored cutting rows cannot stand for a solution of this order, or
 // the empty text when they can. Checked before anything is rebuilt from them:
 // a rebuild walks every bar of every row, so a damaged count would make a
@@ -312,8 +297,8 @@ bool DCSProject::ReadSolutions(const DSettings* document, std::string* dropped)
 {
     if (!document)
         return false;
-    ReadRowSection(*document, "layout.summary", m_summary, false);
-    ReadRowSection(*document, "layout.cuttings", m_cuttings, true);
+    DCSStorage::ReadRows(*document, "layout.summary", m_summary, false);
+    DCSStorage::ReadRows(*document, "layout.cuttings", m_cuttings, true);
 
     // Rows that cannot belong to this order are dropped whole: a solution
     // with some of its patterns missing would read as a worse one.
