@@ -22,11 +22,7 @@ constexpr COLORREF kDisabledText = 0x808080;
 // A font handle kept in a bag as "%p" text; null when absent or unreadable.
 HFONT FontFromBag(const DProps& bag, const char* key)
 {
-    const std::string text = DProps::GetString(bag, key, "");
-    void* handle = nullptr;
-    if (text.empty() || sscanf(text.c_str(), "%p", &handle) != 1)
-        return nullptr;
-    return static_cast<HFONT>(handle);
+    return static_cast<HFONT>(StrToPointer(DProps::GetString(bag, key, "").c_str()));
 }
 
 void Line(HDC dc, int x1, int y1, int x2, int y2)

@@ -384,10 +384,5 @@ HFONT GetCommentFont(const DProps* bag, HFONT defaultFont)
 {
     const std::string def = StrFromPointer(defaultFont);
     const std::string text = DProps::GetString(bag, "font.comment", def.c_str());
-    if (text.empty())
-        return nullptr;
-    void* handle = nullptr;
-    if (sscanf(text.c_str(), "%p", &handle) != 1)
-        return nullptr;
-    return static_cast<HFONT>(handle);
+    return static_cast<HFONT>(StrToPointer(text.c_str()));
 }

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "foundation/DParser.h"
+#include "foundation/StrUtil.h"
 
 OBJProps::~OBJProps()
 {
@@ -37,11 +38,8 @@ int ReleaseListedObjects(DProps& bag)
         std::string kind = DProps::GetString(tags, "release");
         if (kind.empty())
             continue;
-        const char* value = bag.GetValueAt(i);
-        if (!value || !*value)
-            continue;
-        void* address = nullptr;
-        if (sscanf(value, "%p", &address) != 1 || !address)
+        void* address = StrToPointer(bag.GetValueAt(i));
+        if (!address)
             continue;
 
         bool known = kind == "free" || kind == "DeleteObject" || kind == "delete.UBaseObject";

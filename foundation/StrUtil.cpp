@@ -181,6 +181,14 @@ std::string StrFromPointer(const void* p)
     return s;
 }
 
+void* StrToPointer(const char* text)
+{
+    void* p = nullptr;
+    if (!text || !*text || sscanf(text, "%p", &p) != 1)
+        return nullptr;
+    return p;
+}
+
 long StrToLong(const std::string& s)
 {
     return StrToLong(s.c_str());

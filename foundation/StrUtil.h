@@ -72,6 +72,8 @@ std::string StrFromDoubleCompact(double x);
 // Eight upper-case hexadecimal digits: the key under which windows and owned
 // objects are registered in property bags.
 std::string StrFromPointer(const void* p);
+// The pointer a "%p" text names; null for a null, empty or unreadable text.
+void* StrToPointer(const char* text);
 // atoi: leading blanks skipped, digits up to the first non-digit; 0 when empty.
 long StrToLong(const std::string& s);
 long StrToLong(const char* text);

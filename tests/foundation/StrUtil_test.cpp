@@ -113,6 +113,16 @@ TEST(StrUtilNumbers, StrFromDoubleCompactKeepsOneDecimal)
         EXPECT_EQ(c.expected, StrFromDoubleCompact(c.x)) << c.x;
 }
 
+TEST(StrUtilNumbers, StrToPointerReadsWhatStrFromPointerWrote)
+{
+    int local = 0;
+    EXPECT_EQ(static_cast<void*>(&local), StrToPointer(StrFromPointer(&local).c_str()));
+    EXPECT_EQ(reinterpret_cast<void*>(0xABCDEF), StrToPointer("00abcdef"));
+    EXPECT_EQ(nullptr, StrToPointer(nullptr));
+    EXPECT_EQ(nullptr, StrToPointer(""));
+    EXPECT_EQ(nullptr, StrToPointer("zz"));
+}
+
 TEST(StrUtilNumbers, StrFromPointerIsEightUpperCaseDigits)
 {
     EXPECT_EQ("00ABCDEF", StrFromPointer(reinterpret_cast<void*>(0xABCDEF)));
