@@ -404,6 +404,141 @@ TEST(FinderGenerator, FixedSetIsFilteredByTheNewBoundsAndRebuiltWhenNoneFits)
 
 // ---- Mutation and repair ------------------------------------------------------------
 
+namespace {
+
+// The pattern changes written plainly on a Blank, walking every entry, to hold
+// the finder's counted forms against: the same draws must make the same changes.
+long Draw(long m)
+{
+    return m >= 2 ? std::rand() % m : 0;
+}
+
+void PlainAddOne(Blank& p, const std::vector<long>& bounds, double& c)
+{
+    const long size = static_cast<long>(p.pieces.size());
+    const long start = Draw(size - 1);
+    if (c < -Tolerance)
+        return;
+    for (long step = 0; step < size; ++step) {
+        Piece& piece = p.pieces[(start + step) % size];
+        const long bound = std::max(bounds[(start + step) % size], 0L);
+        if (piece.quantity < bound && (piece.length < c || NumEqual(piece.length, c))) {
+            ++piece.quantity;
+            c -= piece.length;
+            return;
+        }
+    }
+}
+
+bool PlainPerturb(Blank& p, const std::vector<long>& bounds)
+{
+    (void)std::rand();
+    double c = 0.0;
+    CUTTING::UsedFraction(p.pieces, p, &c, true);
+    const double c0 = c;
+    const long size = static_cast<long>(p.pieces.size());
+    for (int pass = 0; pass < 3 && !(c < -Tolerance); ++pass) {
+        if (pass > 0) {
+            const long start = Draw(size - 1);
+            for (long step = 0; step < size; ++step) {
+                Piece& piece = p.pieces[(start + step) % size];
+                if (piece.quantity > 0) {
+                    --piece.quantity;
+                    c += piece.length;
+                    break;
+                }
+            }
+        }
+        PlainAddOne(p, bounds, c);
+    }
+    return c != c0;
+}
+
+bool PlainRepair(Blank& p, const std::vector<long>& bounds)
+{
+    (void)std::rand();
+    double c = 0.0;
+    CUTTING::UsedFraction(p.pieces, p, &c, true);
+    const long size = static_cast<long>(p.pieces.size());
+    for (int pass = 0; pass < 10 && c < -Tolerance; ++pass) {
+        const long start = Draw(size - 1);
+        for (long step = 0; step < size; ++step) {
+            Piece& piece = p.pieces[(start + step) % size];
+            while (c < -Tolerance && piece.quantity >= 1) {
+                --piece.quantity;
+                c += piece.length;
+            }
+        }
+        PlainAddOne(p, bounds, c);
+    }
+    return c != 0.0;
+}
+
+std::vector<long> Counts(const Blank& p)
+{
+    std::vector<long> counts;
+    for (const Piece& piece : p.pieces)
+        counts.push_back(piece.quantity);
+    return counts;
+}
+
+} // namespace
+
+TEST(FinderGenerator, CountedChangesMatchThePlainWalkDrawForDraw)
+{
+    // Lengths rising (as the solver hands them over) and in no order; kinds
+    // whose demand is met (bound 0); patterns that fit and that overfill.
+    Fitness fitness;
+    std::srand(4242);
+    for (int round = 0; round < 200; ++round) {
+        SCOPED_TRACE(round);
+        Instance instance{"walk", 1000.0 + std::rand() % 500, static_cast<double>(std::rand() % 4),
+                          static_cast<double>(std::rand() % 3 * 10), {}};
+        const long kinds = 2 + std::rand() % 70;
+        for (long i = 0; i < kinds; ++i)
+            instance.parts.push_back({20.0 + std::rand() % 600 + (std::rand() % 4) * 0.25, std::rand() % 4});
+        if (round % 2 == 0)
+            std::sort(instance.parts.begin(), instance.parts.end());
+        const Problem problem = Make(instance);
+        FinderGenerator finder;
+        Prepare(finder, problem, fitness.function);
+
+        Blank start = problem.bar;
+        for (size_t i = 0; i < start.pieces.size(); ++i)
+            start.pieces[i].quantity = problem.bounds[i] > 0 ? std::rand() % (problem.bounds[i] + 2) : 0;
+        const unsigned seed = static_cast<unsigned>(std::rand());
+
+        for (int repair = 0; repair < 2; ++repair) {
+            Blank counted = start, plain = start;
+            std::srand(seed);
+            const bool countedChanged = repair ? finder.Repair(counted) : finder.Perturb(counted);
+            const int countedNext = std::rand();
+            std::srand(seed);
+            const bool plainChanged = repair ? PlainRepair(plain, problem.bounds) : PlainPerturb(plain, problem.bounds);
+            const int plainNext = std::rand();
+            EXPECT_EQ(Counts(counted), Counts(plain)) << (repair ? "repair" : "perturb");
+            EXPECT_EQ(countedChanged, plainChanged);
+            EXPECT_EQ(countedNext, plainNext) << "a different number of draws";
+        }
+
+        // Scoring the counts gives what scoring the Blank gives.
+        Blank seeded = problem.bar;
+        finder.SeedPattern(seeded, round % kinds);
+        finder.Mutate(seeded, true);
+        Blank check = seeded;
+        check.ratio = CUTTING::UsedFraction(check.pieces, check, nullptr, true);
+        check.badness = fitness.function.Badness(check);
+        check.fitness = fitness.function.Fitness(check);
+        check.UpdateSignature(false);
+        EXPECT_EQ(seeded.ratio, check.ratio);
+        EXPECT_EQ(seeded.badness, check.badness);
+        EXPECT_EQ(seeded.fitness, check.fitness);
+        EXPECT_EQ(seeded.signature, check.signature);
+    }
+    std::srand(1);
+}
+
+
 TEST(FinderGenerator, MutationEndsWhenSwapsNeverFillTheBar)
 {
     // Two parts of 47.9 in a bar of 150 and no more required: every swap takes a
