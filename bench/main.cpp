@@ -20,6 +20,7 @@
 
 #include "engine/FinderGenerator.h"
 #include "engine/Solver.h"
+#include "engine/Trace.h"
 #include "foundation/ULog.h"
 
 using namespace CUTTING;
@@ -48,7 +49,14 @@ struct Settings {
     bool seeded = false;
     unsigned seed = 0;
     FILE* dump = nullptr;
+    long trace = 0;
 };
+
+// The solver's trace lines, which otherwise go to a debugger.
+void TraceToStderr(const char* text)
+{
+    fputs(text, stderr);
+}
 
 bool ReadInstance(const char* path, Instance& out)
 {
@@ -148,10 +156,10 @@ DProps PassOptions(const char* mode)
 
 // First-fit decreasing under the program's cutting rule, as a reference: each
 // part, longest first, goes into the first bar that still holds it. Only for
-// one stock length; -1 otherwise.
+// one stock length in unlimited supply; -1 otherwise.
 long FirstFitDecreasing(const Instance& inst, const Settings& s)
 {
-    if (inst.stock.size() != 1)
+    if (inst.stock.size() != 1 || inst.stock[0].quantity > 0)
         return -1;
     const double L = inst.stock[0].length;
     const double K = Kerf(inst, s);
@@ -233,6 +241,10 @@ RunResult SolveOnce(const Instance& inst, const Settings& s, unsigned seed, long
     for (const char* mode : {"0", "2"}) {
         Layout work = BuildLayout(inst, s);
         DProps options = PassOptions(mode);
+        if (s.trace > 0) {
+            options.SetLong("trace", s.trace);
+            fprintf(stderr, "==== %s run %ld mode %s\n", inst.name.c_str(), run, mode);
+        }
         if (!solver.Solve(work, options, nullptr))
             continue;
         if (s.dump)
@@ -268,7 +280,8 @@ void Usage()
             "  --kerf, --trim  kerf and edge trim of the bar (default 0; files with stock lines carry their own)\n"
             "  --repeats       runs per instance; bars and seconds are given as median and worst\n"
             "  --seed          fixes the random seeds of each run (seed + run number) instead of the clock\n"
-            "  --dump          writes every solution in full to FILE, to compare builds\n");
+            "  --dump          writes every solution in full to FILE, to compare builds\n"
+            "  --trace         the solver's trace level; its lines go to the standard error\n");
 }
 
 }  // namespace
@@ -291,6 +304,8 @@ int main(int argc, char** argv)
             s.seed = static_cast<unsigned>(strtoul(a + 7, nullptr, 10));
         } else if (strncmp(a, "--dump=", 7) == 0)
             dumpPath = a + 7;
+        else if (strncmp(a, "--trace=", 8) == 0)
+            s.trace = atol(a + 8);
         else if (a[0] == '-') {
             Usage();
             return 2;
@@ -301,6 +316,8 @@ int main(int argc, char** argv)
         Usage();
         return 2;
     }
+    if (s.trace > 0)
+        SetTraceSink(&TraceToStderr);
     if (dumpPath) {
         s.dump = fopen(dumpPath, "wb");
         if (!s.dump) {

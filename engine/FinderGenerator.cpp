@@ -253,7 +253,7 @@ void FinderGenerator::AddOnePart(PatternCounts& p, double& c) const
         // to the end of the list is, and the walk goes on from the front.
         const auto fits = [&](size_t i) {
             const double length = m_kinds.length[i];
-            return length < c || NumEqual(length, c);
+            return length < c || CUTTING::NumEqualInline(length, c);
         };
         size_t i = p.Open().Next(start, size);
         if (i < size && fits(i)) {
@@ -625,7 +625,11 @@ bool FinderGenerator::Run(const FitnessFunction* function, const DProps& options
     // nobody writes during the region, so no lock is needed. An exception must
     // not leave a parallel region: a worker that fails keeps what it has.
     const int workers = static_cast<int>(threads);
-#pragma omp parallel for schedule(static)
+    // The runtime's threads beyond the worker count would get no index from the
+    // static schedule and only spin at the barrier; the others get the indices
+    // they would get anyway.
+    const int team = std::max(1, std::min(workers, omp_get_max_threads()));
+#pragma omp parallel for schedule(static) num_threads(team)
     for (int k = 1; k <= workers; ++k) {
         try {
             MutateBest(k, minFit);
@@ -636,7 +640,7 @@ bool FinderGenerator::Run(const FitnessFunction* function, const DProps& options
     const long long total = PooledCount();
     population = static_cast<long>(std::min<long long>(std::max<long long>(PopulationFloor, total * 3 / 2), LONG_MAX));
 
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(static) num_threads(team)
     for (int k = 1; k <= workers; ++k) {
         try {
             SeedAndMutate(k, minFit);

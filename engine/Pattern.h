@@ -4,12 +4,25 @@
 // parts fill the bar exactly, and the edge trim kept free once at the end of the bar.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
 #include "engine/Cutting.h"
 
 namespace CUTTING {
+
+// IsNearZero and NumEqual for the innermost loops, where a call per part kind
+// costs more than the test itself: the very same comparisons.
+inline bool NearZeroInline(double x)
+{
+    return std::fabs(x) < Tolerance;
+}
+
+inline bool NumEqualInline(double a, double b)
+{
+    return std::fabs(a - b) < Tolerance;
+}
 
 // The cutting rule over a pattern's entries, handed out in pattern order as
 // (count, length) by forEach. Every form of a pattern shares it, so that the
@@ -22,7 +35,7 @@ double UsedFractionOf(const ForEach& forEach, double L, double K, double I, doub
     forEach([&](long q, double length) {
         if (q == 0)
             return;
-        if (!IsNearZero(used))
+        if (!NearZeroInline(used))
             used += K;  // the cut that separates this group from the previous one
         used += q * length + (q - 1) * K;
         lastLength = length;
@@ -56,7 +69,7 @@ long LengthChangesOf(const ForEach& forEach, double L)
     forEach([&](long q, double length) {
         if (q == 0)
             return;
-        if (!NumEqual(length, previous))
+        if (!NumEqualInline(length, previous))
             ++changes;
         previous = length;
     });

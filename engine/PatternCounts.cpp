@@ -13,24 +13,6 @@ void BitRow::Resize(size_t n)
     m_words.assign((n + 63) / 64, 0);
 }
 
-size_t BitRow::Next(size_t from, size_t to) const
-{
-    if (from >= to)
-        return to;
-    size_t w = from >> 6;
-    uint64_t bits = m_words[w] & (~uint64_t(0) << (from & 63));
-    const size_t last = (to - 1) >> 6;
-    for (;;) {
-        if (bits != 0) {
-            const size_t i = (w << 6) + static_cast<size_t>(__builtin_ctzll(bits));
-            return i < to ? i : to;
-        }
-        if (w == last)
-            return to;
-        bits = m_words[++w];
-    }
-}
-
 // ---- KindTable --------------------------------------------------------------------
 
 void KindTable::Build(const Blank& bar, const std::vector<long>& bounds)
@@ -95,26 +77,6 @@ void PatternCounts::Reset(const KindTable& kinds)
     m_measured = false;
     ratio = badness = fitness = 0.0;
     signature.clear();
-}
-
-void PatternCounts::SetCount(size_t i, long q)
-{
-    const long old = m_count[i];
-    m_count[i] = q;
-    m_measured = false;
-    if ((old != 0) != (q != 0)) {
-        if (q != 0) {
-            m_held.Set(i);
-            ++m_heldCount;
-        } else {
-            m_held.Reset(i);
-            --m_heldCount;
-        }
-    }
-    if (q < m_kinds->bound[i])
-        m_open.Set(i);
-    else
-        m_open.Reset(i);
 }
 
 void PatternCounts::Clear()

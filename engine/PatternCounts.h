@@ -23,7 +23,23 @@ public:
     void Reset(size_t i) { m_words[i >> 6] &= ~Bit(i); }
     bool Test(size_t i) const { return (m_words[i >> 6] & Bit(i)) != 0; }
     // The first set bit in [from, to), or `to` when there is none.
-    size_t Next(size_t from, size_t to) const;
+    size_t Next(size_t from, size_t to) const
+    {
+        if (from >= to)
+            return to;
+        size_t w = from >> 6;
+        uint64_t bits = m_words[w] & (~uint64_t(0) << (from & 63));
+        const size_t last = (to - 1) >> 6;
+        for (;;) {
+            if (bits != 0) {
+                const size_t i = (w << 6) + static_cast<size_t>(__builtin_ctzll(bits));
+                return i < to ? i : to;
+            }
+            if (w == last)
+                return to;
+            bits = m_words[++w];
+        }
+    }
     // Calls f(i) for every set bit, lowest first.
     template <class F>
     void ForEach(const F& f) const
@@ -98,7 +114,25 @@ public:
     KeptPattern Keep() const;
 
     long Count(size_t i) const { return m_count[i]; }
-    void SetCount(size_t i, long q);
+    void SetCount(size_t i, long q)
+    {
+        const long old = m_count[i];
+        m_count[i] = q;
+        m_measured = false;
+        if ((old != 0) != (q != 0)) {
+            if (q != 0) {
+                m_held.Set(i);
+                ++m_heldCount;
+            } else {
+                m_held.Reset(i);
+                --m_heldCount;
+            }
+        }
+        if (q < m_kinds->bound[i])
+            m_open.Set(i);
+        else
+            m_open.Reset(i);
+    }
     size_t Size() const { return m_count.size(); }
     const KindTable& Kinds() const { return *m_kinds; }
     // Kinds with a count other than 0, and kinds below their bound.

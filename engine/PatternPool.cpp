@@ -87,17 +87,36 @@ bool PropertyOrder::operator()(const Blank& a, const Blank& b) const
     return descending ? va > vb : va < vb;
 }
 
-void SortByProperty(const PropertyOrder& order, std::vector<Blank>& list)
+void SortPositionsByProperty(const PropertyOrder& order, const std::vector<Blank>& list,
+                             std::vector<size_t>& positions)
 {
     // Each bag's text is read once: the comparisons see the very numbers the
     // order would read, without parsing them again at every step.
-    std::vector<double> values(list.size());
-    for (size_t i = 0; i < list.size(); ++i)
-        values[i] = DProps::GetDouble(list[i].props, order.key.c_str());
+    std::vector<double> values(positions.size());
+    for (size_t i = 0; i < positions.size(); ++i)
+        values[i] = DProps::GetDouble(list[positions[i]].props, order.key.c_str());
     const bool descending = order.descending;
-    StableSortPositions(list, [&](size_t x, size_t y) {
+    const std::vector<size_t> sorted = SortedPositions(positions.size(), [&](size_t x, size_t y) {
         return descending ? values[x] > values[y] : values[x] < values[y];
     });
+    std::vector<size_t> reordered;
+    reordered.reserve(positions.size());
+    for (size_t i : sorted)
+        reordered.push_back(positions[i]);
+    positions.swap(reordered);
+}
+
+void SortByProperty(const PropertyOrder& order, std::vector<Blank>& list)
+{
+    std::vector<size_t> positions(list.size());
+    for (size_t i = 0; i < positions.size(); ++i)
+        positions[i] = i;
+    SortPositionsByProperty(order, list, positions);
+    std::vector<Blank> sorted;
+    sorted.reserve(list.size());
+    for (size_t i : positions)
+        sorted.push_back(std::move(list[i]));
+    list.swap(sorted);
 }
 
 // ---- PatternPool ------------------------------------------------------------------

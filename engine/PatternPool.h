@@ -99,6 +99,10 @@ struct PropertyOrder {
 };
 
 void SortByProperty(const PropertyOrder& order, std::vector<Blank>& list);
+// The same over positions of a list: reorders the positions as SortByProperty
+// would reorder the patterns at them.
+void SortPositionsByProperty(const PropertyOrder& order, const std::vector<Blank>& list,
+                             std::vector<size_t>& positions);
 
 // A bounded, ranked list of patterns.
 class PatternPool {
