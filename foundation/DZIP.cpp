@@ -37,6 +37,19 @@ private:
     wchar_t* m_text;
 };
 
+// An archive's path as the zip library's wide-path file functions take it.
+class ArchivePath {
+public:
+    explicit ArchivePath(const char* path) : m_wide(path) { fill_win32_filefunc64W(&m_functions); }
+    bool IsValid() const { return m_wide.get() != nullptr; }
+    const wchar_t* Wide() const { return m_wide.get(); }
+    zlib_filefunc64_def* Functions() { return &m_functions; }
+
+private:
+    WideText m_wide;
+    zlib_filefunc64_def m_functions;
+};
+
 // The item name in the ANSI code page.
 UString ItemName(const char* raw, unsigned long flags)
 {
@@ -154,12 +167,10 @@ int32_t DZIP::Open(const char* path)
     if (!path || !*path)
         return 0;
     Close();
-    WideText wide(path);
-    if (!wide.get())
+    ArchivePath target(path);
+    if (!target.IsValid())
         return -1;
-    zlib_filefunc64_def functions;
-    fill_win32_filefunc64W(&functions);
-    unzFile archive = unzOpen2_64(wide.get(), &functions);
+    unzFile archive = unzOpen2_64(target.Wide(), target.Functions());
     if (!archive)
         return -1;
     unz_global_info64 global;
@@ -253,12 +264,10 @@ int32_t DZIP::Create(const char* path)
     if (!path || !*path)
         return 0;
     Close();
-    WideText wide(path);
-    if (!wide.get())
+    ArchivePath target(path);
+    if (!target.IsValid())
         return -1;
-    zlib_filefunc64_def functions;
-    fill_win32_filefunc64W(&functions);
-    zipFile archive = zipOpen2_64(wide.get(), APPEND_STATUS_CREATE, nullptr, &functions);
+    zipFile archive = zipOpen2_64(target.Wide(), APPEND_STATUS_CREATE, nullptr, target.Functions());
     if (!archive)
         return -1;
     m_handle = archive;
