@@ -69,6 +69,8 @@ struct EmfText {
 struct EmfContent {
     std::vector<EmfText> texts;
     int lines = 0;
+    // Where stretched bitmaps went, and their drawn size.
+    std::vector<RECT> blits;
 
     bool Has(const std::wstring& text) const
     {
@@ -162,6 +164,10 @@ private:
                 content.texts.push_back(t);
         } else if (record->iType == EMR_LINETO) {
             ++content.lines;
+        } else if (record->iType == EMR_STRETCHBLT) {
+            const EMRSTRETCHBLT* blit = reinterpret_cast<const EMRSTRETCHBLT*>(record);
+            content.blits.push_back(RECT{blit->xDest, blit->yDest, blit->xDest + blit->cxDest,
+                                         blit->yDest + blit->cyDest});
         }
         return 1;
     }
