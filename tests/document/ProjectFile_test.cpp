@@ -205,9 +205,7 @@ TEST_F(ProjectFile, TypedTextsReadBackAsTyped)
         DCSProject& m = *saved.GetProject(0, false);
         for (const char* key : {"desc", "comment", "notes"})
             m.m_props.Set(key, text);
-        // Row texts are one line each: a line break is not something a row holds.
-        const bool rowText = strpbrk(text, "\r\n") == nullptr;
-        const char* row = rowText ? text : "";
+        const char* row = text;
         m.AppendRows({RowOf({{"length", "6000"}, {"quantity", "2"}, {"comment", row}})}, 1);
         m.AppendRows({RowOf({{"length", "1000"}, {"quantity", "3"}, {"label", row}, {"comment", row}})}, 2);
         ASSERT_TRUE(saved.Save(path.c_str()));
@@ -227,6 +225,36 @@ TEST_F(ProjectFile, TypedTextsReadBackAsTyped)
         EXPECT_EQ(row, DProps::GetString(back.m_order.m_pieces[0], "comment", ""));
         EXPECT_FALSE(loaded.IsModified());
     }
+}
+
+TEST_F(ProjectFile, RowTextsWithLineBreaksStayOneRow)
+{
+    // A line break in a label or comment used to end the row's line in the
+    // file: the row came back cut, and its rest was read as rows of its own.
+    DCSSolution saved;
+    ASSERT_TRUE(saved.New("P", "", "M"));
+    DCSProject& m = *saved.GetProject(0, false);
+    m.AppendRows({RowOf({{"length", "6000"}, {"quantity", "2"}, {"comment", "rack 3\r\nleft"}})}, 1);
+    m.AppendRows({RowOf({{"length", "1000"}, {"quantity", "3"}, {"label", "Door\r\nA"}, {"comment", "x\ny"}}),
+                  RowOf({{"length", "500"}, {"quantity", "1"}, {"label", "\r\n"}})},
+                 2);
+    const std::string path = Path("breaks.brvk");
+    ASSERT_TRUE(saved.Save(path.c_str()));
+    const std::string bytes = ReadBytes(path);
+    EXPECT_NE(std::string::npos, bytes.find("\"label\": \"Door\\r\\nA\", \"comment\": \"x\\ny\""));
+
+    DCSSolution loaded;
+    ASSERT_TRUE(loaded.Load(path.c_str()));
+    EXPECT_TRUE(loaded.GetFileNotes().empty());
+    const DCSProject& back = *loaded.GetProject(0, false);
+    ASSERT_EQ(1u, back.m_order.m_blanks.size());
+    ASSERT_EQ(2u, back.m_order.m_pieces.size());
+    EXPECT_EQ("rack 3\r\nleft", DProps::GetString(back.m_order.m_blanks[0], "comment"));
+    EXPECT_EQ("Door\r\nA", DProps::GetString(back.m_order.m_pieces[0], "label"));
+    EXPECT_EQ("x\ny", DProps::GetString(back.m_order.m_pieces[0], "comment"));
+    EXPECT_EQ("\r\n", DProps::GetString(back.m_order.m_pieces[1], "label"));
+    EXPECT_EQ("500", DProps::GetString(back.m_order.m_pieces[1], "length"));
+    EXPECT_FALSE(loaded.IsModified());
 }
 
 TEST_F(ProjectFile, CommentsKeepTheBlanksAtTheirEnds)
