@@ -21,28 +21,40 @@ namespace {
 const char* const kSolutionBlock = "#solution";
 const char* const kLineBreaks = "\r\n";
 
-// The reader takes a desc that shows an escaped line break for an escaped one.
-bool ShowsEscapedBreak(const std::string& text)
+// The escape a protected text can begin or end with: a blank or another
+// control byte (1..32) cut from an end, or the "&" of the text itself (38).
+bool IsEndEscape(const std::string& text, size_t open, size_t close)
 {
-    return text.find("&13&") != std::string::npos || text.find("&10&") != std::string::npos;
+    if (close <= open + 1 || close - open > 3)
+        return false;
+    long code = 0;
+    for (size_t i = open + 1; i < close; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        code = code * 10 + (text[i] - '0');
+    }
+    return (code >= 1 && code <= 32) || code == 38;
 }
 
-// "comment" and "notes" always travel escaped. A line break in a "desc" would
-// end its line in the file and turn the rest into entries of their own, so a
-// desc with line breaks travels escaped too, and so does one that merely
-// shows "&13&" or "&10&" as typed (the reader would turn those into breaks).
-// Any other desc stays as typed, so files written before this protection
-// read as they always did.
-std::string EscapeDesc(const std::string& text)
+// The reader takes a name or desc for an escaped one when it shows an escaped
+// line break, or begins or ends with an escape of the kind above.
+bool ShowsEscapedText(const std::string& text)
 {
-    if (text.find_first_of(kLineBreaks) == std::string::npos && !ShowsEscapedBreak(text))
-        return text;
-    return StrEscapeChars(text, kLineBreaks);
-}
-
-std::string UnescapeDesc(const std::string& text)
-{
-    return ShowsEscapedBreak(text) ? StrUnescapeChars(text) : text;
+    if (text.find("&13&") != std::string::npos || text.find("&10&") != std::string::npos)
+        return true;
+    if (text.size() < 3)
+        return false;
+    if (text[0] == '&') {
+        const size_t close = text.find('&', 1);
+        if (close != std::string::npos && IsEndEscape(text, 0, close))
+            return true;
+    }
+    if (text.back() == '&') {
+        const size_t open = text.rfind('&', text.size() - 2);
+        if (open != std::string::npos && IsEndEscape(text, open, text.size() - 1))
+            return true;
+    }
+    return false;
 }
 
 // The reader trims every value. The blanks at either end of a text that is
@@ -68,11 +80,41 @@ std::string EscapeEnds(const std::string& text)
     return out;
 }
 
+// The full protection: line breaks, "&" and the blanks at either end escaped.
+std::string EscapeText(const std::string& text)
+{
+    return EscapeEnds(StrEscapeChars(text, kLineBreaks));
+}
+
+bool HasBlankEnd(const std::string& text)
+{
+    return !text.empty() && (static_cast<unsigned char>(text.front()) <= 32 ||
+                             static_cast<unsigned char>(text.back()) <= 32);
+}
+
+// "comment" and "notes" always travel escaped. A line break in a name or
+// "desc" would end its line in the file and turn the rest into entries of
+// their own, and the reader trims the blanks at either end of every value;
+// such a text travels escaped too, and so does one that merely looks escaped
+// as typed (the reader would turn it back). Any other text stays as typed,
+// so files written before this protection read as they always did.
+std::string EscapeDesc(const std::string& text)
+{
+    if (text.find_first_of(kLineBreaks) == std::string::npos && !HasBlankEnd(text) && !ShowsEscapedText(text))
+        return text;
+    return EscapeText(text);
+}
+
+std::string UnescapeDesc(const std::string& text)
+{
+    return ShowsEscapedText(text) ? StrUnescapeChars(text) : text;
+}
+
 void EscapeValue(DProps& bag, const char* key)
 {
     const std::string value = DProps::GetString(bag, key, "");
     if (!value.empty())
-        bag.SetString(key, EscapeEnds(StrEscapeChars(value, kLineBreaks)));
+        bag.SetString(key, EscapeText(value));
 }
 
 void EscapeDescValue(DProps& bag, const char* key)

@@ -257,34 +257,52 @@ TEST_F(ProjectFile, RowTextsWithLineBreaksStayOneRow)
     EXPECT_FALSE(loaded.IsModified());
 }
 
-TEST_F(ProjectFile, CommentsKeepTheBlanksAtTheirEnds)
+TEST_F(ProjectFile, TextsKeepTheBlanksAtTheirEnds)
 {
+    // The reader trims every value: blanks at the ends of a comment, of a
+    // material's or the project's desc, or of the project's name, used to be
+    // lost. Comments always travel escaped; a desc or name only when it needs
+    // to, so that every other one is written as files always held it.
     const struct {
         const char* typed;
-        const char* written;  // the line in the file, after "comment="
+        const char* comment;  // the line in the file, after "comment="
+        const char* desc;     // after "desc=" and "name="
     } cases[] = {
-        {"  indented", "&32&&32&indented"},
-        {"trailing ", "trailing&32&"},
-        {"\tTab", "&9&Tab"},
-        {" line\r\n  next ", "&32&line&13&&10&  next&32&"},
-        {"   ", "&32&&32&&32&"},
-        {"inner  blanks", "inner  blanks"},
+        {"  indented", "&32&&32&indented", "&32&&32&indented"},
+        {"trailing ", "trailing&32&", "trailing&32&"},
+        {"\tTab", "&9&Tab", "&9&Tab"},
+        {" line\r\n  next ", "&32&line&13&&10&  next&32&", "&32&line&13&&10&  next&32&"},
+        {"   ", "&32&&32&&32&", "&32&&32&&32&"},
+        {"inner  blanks", "inner  blanks", "inner  blanks"},
+        // Texts that would read as escaped are escaped themselves.
+        {"&32&x", "&38&32&38&x", "&38&32&38&x"},
+        {"x &38&", "x &38&38&38&", "x &38&38&38&"},
+        {"R&D", "R&38&D", "R&D"},
+        {"&x& and &100&", "&38&x&38& and &38&100&38&", "&x& and &100&"},
     };
     const std::string path = Path("blanks.brvk");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
         DCSSolution saved;
-        ASSERT_TRUE(saved.New("P", "", "M"));
-        saved.GetProject(0, false)->m_props.Set("comment", c.typed);
-        saved.GetProject(0, false)->m_props.Set("notes", c.typed);
+        ASSERT_TRUE(saved.New(c.typed, c.typed, "M"));
+        DProps& props = saved.GetProject(0, false)->m_props;
+        for (const char* key : {"comment", "notes", "desc"})
+            props.Set(key, c.typed);
         ASSERT_TRUE(saved.Save(path.c_str()));
-        EXPECT_NE(std::string::npos, ReadBytes(path).find(std::string("\r\ncomment=") + c.written + "\r\n"));
+        const std::string bytes = ReadBytes(path);
+        const size_t material = bytes.find("<!--block:M-->");
+        EXPECT_NE(std::string::npos, bytes.find(std::string("\r\ncomment=") + c.comment + "\r\n", material));
+        EXPECT_NE(std::string::npos, bytes.find(std::string("\r\ndesc=") + c.desc + "\r\n", material));
+        EXPECT_LT(bytes.find(std::string("\r\ndesc=") + c.desc + "\r\n"), material);
+        EXPECT_LT(bytes.find(std::string("\r\nname=") + c.desc + "\r\n"), material);
 
         DCSSolution loaded;
         ASSERT_TRUE(loaded.Load(path.c_str()));
+        EXPECT_EQ(c.typed, loaded.GetName());
+        EXPECT_EQ(c.typed, loaded.GetDesc());
         const DCSProject& back = *loaded.GetProject(0, false);
-        EXPECT_EQ(c.typed, DProps::GetString(back.m_props, "comment", ""));
-        EXPECT_EQ(c.typed, DProps::GetString(back.m_props, "notes", ""));
+        for (const char* key : {"comment", "notes", "desc"})
+            EXPECT_EQ(c.typed, DProps::GetString(back.m_props, key, "")) << key;
     }
 }
 
