@@ -13,6 +13,7 @@
 #include "foundation/DSettings.h"
 #include "foundation/Helper.h"
 #include "foundation/RecordText.h"
+#include "foundation/StrList.h"
 #include "foundation/StrUtil.h"
 #include "foundation/TextBlocks.h"
 
@@ -127,6 +128,46 @@ void UnescapeDescValue(DProps& bag, const char* key)
 {
     if (bag.IndexOf(key) >= 0)
         bag.SetString(key, UnescapeDesc(DProps::GetString(bag, key, "")));
+}
+
+// A number as the statistics write them: a sign, digits, and a separator
+// ("." or ",") with digits after it. Texts such as a date or a version
+// ("2024.05.01", "1.2.20") do not qualify.
+bool LooksLikeNumber(const char* text)
+{
+    const char* p = text;
+    if (*p == '-' || *p == '+')
+        ++p;
+    const char* digits = p;
+    while (*p >= '0' && *p <= '9')
+        ++p;
+    if (p == digits)
+        return false;
+    if (*p == '.' || *p == ',') {
+        const char* fraction = ++p;
+        while (*p >= '0' && *p <= '9')
+            ++p;
+        if (p == fraction)
+            return false;
+    }
+    return *p == '\0';
+}
+
+// Result rows hold their numbers in the decimal notation of the user who
+// saved them; read with atof under another separator, 87,78125 would be 87.
+// Every number of a stored result row takes the reader's separator, as the
+// numbers of the order rows do.
+void UseReadersSeparator(PropsList& rows)
+{
+    for (DProps& row : rows) {
+        for (int i = 0; i < row.Count(); ++i) {
+            const char* value = row.GetValueAt(i);
+            if (!LooksLikeNumber(value) || !strpbrk(value, ".,"))
+                continue;
+            std::string text = value;
+            row.SetValueAt(i, NumUseSeparator(text, false).c_str());
+        }
+    }
 }
 
 // Why the stored cutting rows cannot stand for a solution of this order, or
@@ -341,6 +382,8 @@ bool DCSProject::ReadSolutions(const DSettings* document, std::string* dropped)
         return false;
     DCSStorage::ReadRows(*document, "layout.summary", m_summary, false);
     DCSStorage::ReadRows(*document, "layout.cuttings", m_cuttings, true);
+    UseReadersSeparator(m_summary);
+    UseReadersSeparator(m_cuttings);
 
     // Rows that cannot belong to this order are dropped whole: a solution
     // with some of its patterns missing would read as a worse one.

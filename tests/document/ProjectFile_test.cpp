@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -564,6 +566,71 @@ TEST_F(ProjectFile, AProjectSavedWithACommaReadsBackUnderEitherSeparator)
         EXPECT_EQ("1,5 m; top", DProps::GetString(back.m_order.m_pieces[0], "label", ""));
         EXPECT_FALSE(loaded.IsModified());
     }
+}
+
+TEST_F(ProjectFile, StoredResultsWrittenWithACommaReadWithTheReadersSeparator)
+{
+    // Under the "," separator the statistics of the result rows are written
+    // 87,78125; read under "." with atof that was 87.
+    struct SeparatorGuard {
+        ~SeparatorGuard() { NumSetSeparator("."); }
+    } guard;
+    MakeProject();
+    const std::string path = Path("comma-results.brvk");
+    ASSERT_TRUE(doc.Save(path.c_str()));
+    std::string bytes = ReadBytes(path);
+    const size_t begin = bytes.find("[layout.summary]");
+    const size_t end = bytes.find("[layout.cuttings.parts]", begin);
+    ASSERT_NE(std::string::npos, end);
+    size_t commas = 0;
+    for (size_t i = begin + 1; i + 1 < end; ++i)
+        if (bytes[i] == '.' && isdigit(static_cast<unsigned char>(bytes[i - 1])) &&
+            isdigit(static_cast<unsigned char>(bytes[i + 1]))) {
+            bytes[i] = ',';
+            ++commas;
+        }
+    ASSERT_GT(commas, 10u);
+    WriteBytes(path, bytes);
+
+    const DCSProject& saved = *doc.GetProject(0, false);
+    for (const char* separator : {".", ","}) {
+        SCOPED_TRACE(separator);
+        NumSetSeparator(separator);
+        DCSSolution loaded;
+        ASSERT_TRUE(loaded.Load(path.c_str()));
+        EXPECT_TRUE(loaded.GetFileNotes().empty());
+        const DCSProject& back = *loaded.GetProject(0, false);
+        ASSERT_EQ(saved.m_summary.size(), back.m_summary.size());
+        for (size_t r = 0; r < saved.m_summary.size(); ++r) {
+            const DProps& a = saved.m_summary[r];
+            for (int i = 0; i < a.Count(); ++i) {
+                std::string want = a.GetValueAt(i);
+                if (*separator == ',' && want.find_first_not_of("0123456789.-") == std::string::npos)
+                    for (char& c : want)
+                        if (c == '.')
+                            c = ',';
+                EXPECT_EQ(want, DProps::GetString(back.m_summary[r], a.GetKeyAt(i), "<absent>"))
+                    << "row " << r << " " << a.GetKeyAt(i);
+            }
+        }
+        // Texts that are not numbers keep their dots and commas.
+        EXPECT_EQ("Incomplete; Smax=2", DProps::GetString(back.m_summary.at(0), "status"));
+    }
+    // Read as numbers, the fractions are there again.
+    NumSetSeparator(".");
+    DCSSolution loaded;
+    ASSERT_TRUE(loaded.Load(path.c_str()));
+    const DCSProject& back = *loaded.GetProject(0, false);
+    size_t fractions = 0;
+    for (size_t r = 0; r < saved.m_summary.size(); ++r)
+        for (int i = 0; i < saved.m_summary[r].Count(); ++i) {
+            const double x = DProps::GetDouble(saved.m_summary[r], saved.m_summary[r].GetKeyAt(i));
+            if (x == std::floor(x))
+                continue;
+            ++fractions;
+            EXPECT_DOUBLE_EQ(x, DProps::GetDouble(back.m_summary[r], saved.m_summary[r].GetKeyAt(i)));
+        }
+    EXPECT_GT(fractions, 0u);
 }
 
 // ---- Files that are not what they should be --------------------------------------------
