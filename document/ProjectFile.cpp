@@ -508,11 +508,27 @@ bool DCSSolution::Load(const char* path)
     // Everything is read into a new list first; the document changes only
     // once the file has given at least one material.
     std::string head;
+    bool haveHead = false;
     for (const FileBlock& b : blocks)
         if (b.name == kSolutionBlock) {
             head = b.content;
+            haveHead = true;
             break;
         }
+    // Every file this program writes starts with the project's block. One
+    // whose project block begins inside another block cannot be told apart
+    // from its neighbour: read as a whole, its markers would become keys of
+    // the project, and a project holding its own end marker is never saved
+    // again. Such a file is refused as it stands.
+    if (!haveHead) {
+        const std::string start = "<!--block:" + std::string(kSolutionBlock) + "-->";
+        for (const FileBlock& b : blocks)
+            if (b.content.find(start) != std::string::npos) {
+                m_fileResult = ProjectFileMisplacedBlock;
+                m_fileNotes.push_back("the project's block starts inside the block \"" + b.name + "\"");
+                return false;
+            }
+    }
     if (head.empty())
         head = text;
     DProps properties;

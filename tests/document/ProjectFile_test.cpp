@@ -647,6 +647,12 @@ const char* const kOrder =
     "\r\n[order.blanks]\r\nb001={ \"length\": \"6000\", \"quantity\": \"4\" }\r\n"
     "\r\n[order.pieces]\r\np001={ \"length\": \"1000\", \"quantity\": \"6\" }\r\n";
 
+std::string HeadUpTo(const char* text)
+{
+    const std::string head = kHead;
+    return head.substr(0, head.find(text));
+}
+
 TEST_F(ProjectFile, MalformedFilesFailWholeAndLeaveNothingBehind)
 {
     const std::string good = std::string(kHead) + MaterialBlock("A", kOrder) + MaterialBlock("B", kOrder);
@@ -664,6 +670,16 @@ TEST_F(ProjectFile, MalformedFilesFailWholeAndLeaveNothingBehind)
         {"blocks without properties", std::string(kHead) + BlockWrap(kOrder, "A"), ProjectFileNoMaterial},
         {"only the project block", kHead, ProjectFileNoMaterial},
         {"a NUL in front", std::string("\0", 1) + good, ProjectFileNoMaterial},
+        // Read whole, its markers would become keys of the project, which
+        // could then never be saved again.
+        {"the project block starting inside a material's",
+         "<!--block:A-->\r\n[properties]\r\nmaterial=A\r\n" + HeadUpTo("projects") + "<!--A:block-->\r\n" +
+             std::string(kHead).substr(HeadUpTo("projects").size()) + MaterialBlock("B", kOrder),
+         ProjectFileMisplacedBlock},
+        {"the project block starting inside a material's, unclosed",
+         MaterialBlock("A", (std::string(kOrder) + "<!--block:#solution-->\r\n[solution]\r\nname=N\r\n").c_str()) +
+             MaterialBlock("B", kOrder),
+         ProjectFileMisplacedBlock},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -677,6 +693,9 @@ TEST_F(ProjectFile, MalformedFilesFailWholeAndLeaveNothingBehind)
         doc.Clear();
         EXPECT_FALSE(doc.Load(path.c_str()));
         EXPECT_EQ(c.result, doc.GetFileResult());
+        if (c.result == ProjectFileMisplacedBlock) {
+            EXPECT_FALSE(doc.GetFileNotes().empty());
+        }
         EXPECT_EQ(0, doc.GetCount(false));
         EXPECT_EQ("", doc.GetName());
         EXPECT_EQ("", doc.GetFile());
