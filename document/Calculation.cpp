@@ -57,6 +57,15 @@ bool DCSProject::Calculate(HWND owner)
     return Start(THREAD_PRIORITY_NORMAL);
 }
 
+bool DCSProject::CalculateUnattended()
+{
+    if (IsRunning())
+        return false;
+    // A stop left over from an earlier run must not end this one.
+    m_stop.store(0);
+    return Start(THREAD_PRIORITY_NORMAL);
+}
+
 void DCSProject::Stop()
 {
     m_stop.store(1);
@@ -133,6 +142,23 @@ void DCSProject::UpdatePayload()
     if (payload < 0)
         payload = 0;
     m_props.SetLong("payload", static_cast<long>(payload));
+}
+
+long DCSProject::GetPayload()
+{
+    return DProps::GetLong(m_props, "payload");
+}
+
+DProps DCSProject::GetPasses()
+{
+    DAutoLock guard(&m_lock);
+    return m_passes;
+}
+
+PropsList DCSProject::GetPassOptions()
+{
+    DAutoLock guard(&m_lock);
+    return m_passOptions;
 }
 
 // ---- The thread body ------------------------------------------------------------------

@@ -197,7 +197,7 @@ bool DCSProject::AppendRows(const PropsList& rows, long kind)
 {
     if (rows.empty())
         return false;
-    PropsList& target = kind == 1 ? m_order.m_blanks : m_order.m_pieces;
+    PropsList& target = m_order.Rows(kind == RowsBlanks ? RowsBlanks : RowsPieces);
     target.insert(target.end(), rows.begin(), rows.end());
     const std::string material = DProps::GetString(m_props, "material");
     for (DProps& row : target)
@@ -233,6 +233,22 @@ MaterialNameCheck DCSProject::SetMaterial(const char* name)
     return MaterialNameOk;
 }
 
+std::string DCSProject::GetProperty(const char* key, const char* def) const
+{
+    return DProps::GetString(m_props, key, def ? def : "");
+}
+
+bool DCSProject::SetProperty(const char* key, const char* value)
+{
+    if (!key || !*key)
+        return false;
+    if (_stricmp(key, "material") == 0)
+        return SetMaterial(value) == MaterialNameOk;
+    m_props.Set(key, value ? value : "");
+    UpdateFingerprint(false);
+    return true;
+}
+
 void DCSProject::Refresh(bool newBaseline)
 {
     m_order.UpdateTotals(newBaseline);
@@ -242,7 +258,7 @@ void DCSProject::Refresh(bool newBaseline)
 
 namespace {
 
-DProps* FindRowById(PropsList& rows, long id)
+const DProps* FindRowById(const PropsList& rows, long id)
 {
     std::string text;
     StrFormat(text, "%ld", id);
@@ -251,14 +267,56 @@ DProps* FindRowById(PropsList& rows, long id)
 
 }  // namespace
 
-DProps* DCSProject::FindBlankRow(long id)
+const DProps* DCSProject::FindBlankRow(long id) const
 {
     return FindRowById(m_order.m_blanks, id);
 }
 
-DProps* DCSProject::FindPieceRow(long id)
+const DProps* DCSProject::FindPieceRow(long id) const
 {
     return FindRowById(m_order.m_pieces, id);
+}
+
+// ---- Order rows ------------------------------------------------------------------
+
+template <class Change>
+bool DCSProject::ChangeRows(Change change)
+{
+    const bool result = change();
+    m_order.UpdateTotals(false);
+    UpdateFingerprint(false);
+    UpdateWarnings();
+    return result;
+}
+
+bool DCSProject::AddRow(long kind, DProps& row)
+{
+    return ChangeRows([&] { return DCSStorage::AddRow(m_order.Rows(kind), row); });
+}
+
+bool DCSProject::UpdateRow(long kind, DProps& row)
+{
+    return ChangeRows([&] { return DCSStorage::UpdateRow(row, m_order.Rows(kind)); });
+}
+
+bool DCSProject::DeleteRow(long kind, const DProps& row)
+{
+    return ChangeRows([&] { return DCSStorage::DeleteRow(row, m_order.Rows(kind)); });
+}
+
+bool DCSProject::MoveRow(long kind, const DProps& row)
+{
+    return ChangeRows([&] { return DCSStorage::MoveRow(m_order.Rows(kind), row); });
+}
+
+bool DCSProject::SetRowValues(long kind, const char* uid, const DProps& values)
+{
+    return ChangeRows([&] { return DCSStorage::SetRowValues(m_order.Rows(kind), uid, values); });
+}
+
+bool DCSProject::ReplaceRows(long kind, const char* material, const PropsList& rows)
+{
+    return ChangeRows([&] { return DCSStorage::ReplaceRows(material, m_order.Rows(kind), rows); });
 }
 
 bool DCSProject::HasCuttings() const

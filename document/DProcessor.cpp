@@ -101,7 +101,7 @@ void OXRProcessor::PublishProgress()
         return;
     double weighted = 0.0;
     ForMaterials(true, [&weighted](DCSProject& material) {
-        weighted += material.GetProgress() / 100.0 * atof(material.m_props.Get("payload", ""));
+        weighted += material.GetProgress() / 100.0 * static_cast<double>(material.GetPayload());
     });
     long percent = RoundToLong(weighted * 100.0 / static_cast<double>(total));
     if (percent < 1)
@@ -126,9 +126,7 @@ int32_t OXRProcessor::Run()
         ForMaterials(true, [this](DCSProject& material) {
             if (m_stopped.load() || material.IsRunning())
                 return;
-            // A stop left over from an earlier run must not end this one.
-            material.m_stop.store(0);
-            material.Start(THREAD_PRIORITY_NORMAL);
+            material.CalculateUnattended();
         });
     }
 
@@ -147,7 +145,7 @@ int32_t OXRProcessor::Run()
             long long total = 0;
             ForMaterials(true, [&total](DCSProject& material) {
                 material.UpdatePayload();
-                total += atoi(material.m_props.Get("payload", ""));
+                total += material.GetPayload();
             });
             m_payload = total;
         }

@@ -9,6 +9,7 @@
 #include "document/DAppServices.h"
 #include "foundation/StrList.h"
 #include "foundation/StrUtil.h"
+#include "foundation/UniqueId.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ void DCSProject::ApplySolution(long index)
     GetAppServices()->OnAppEvent(13, 0);
 }
 
-std::string DCSProject::SummaryStatusText()
+std::string DCSProject::SummaryStatusText() const
 {
     std::string status;
     if (GetOrphans("") > 0)
@@ -114,6 +115,20 @@ void DCSProject::BuildSummary()
         m_summary.emplace_back();
         m_summary.back().CopyFrom(&stock.props);
     }
+}
+
+void DCSProject::SetLayout(const CUTTING::Layout& layout)
+{
+    m_layout = layout;
+}
+
+void DCSProject::ApplyEditedLayout(const CUTTING::Layout& layout)
+{
+    m_layout = layout;
+    ApplySolution(-1);
+    RestoreLayout();
+    ComputeOrphans();
+    m_props.Set("calculation", FormatHex64(8, UniqueRandom()));
 }
 
 void DCSProject::RefreshResults()
