@@ -7,6 +7,7 @@
 #include <set>
 
 #include "document/DAppServices.h"
+#include "document/HandBack.h"
 #include "foundation/RecordText.h"
 #include "foundation/StrUtil.h"
 
@@ -80,12 +81,13 @@ std::string SolutionKey(const CUTTING::Layout& layout)
 
 // ---- Construction and copying --------------------------------------------------
 
-DCSProject::DCSProject()
+DCSProject::DCSProject() : m_home(PrepareHandBack())
 {
     Reset();
 }
 
-DCSProject::DCSProject(const DCSProject& other) : DThread()
+// A copy belongs to the thread that makes it.
+DCSProject::DCSProject(const DCSProject& other) : DThread(), m_home(PrepareHandBack())
 {
     CopyFields(other);
 }
@@ -132,6 +134,9 @@ void DCSProject::CopyFields(const DCSProject& other)
     m_resultsCrc = other.m_resultsCrc;
     m_propsChanged = other.m_propsChanged;
     m_resultsChanged = other.m_resultsChanged;
+    m_calculating = false;
+    m_payloadPending = false;
+    SyncMirrors();
 }
 
 // The calculation reads and writes these fields, so it must be over before
@@ -179,6 +184,7 @@ void DCSProject::Reset()
     UpdateWarnings();
 
     GetAppServices()->GetLocaleSection("globals", m_locale);
+    SyncMirrors();
 }
 
 void DCSProject::ClearSolutions()
@@ -246,6 +252,7 @@ bool DCSProject::SetProperty(const char* key, const char* value)
         return SetMaterial(value) == MaterialNameOk;
     m_props.Set(key, value ? value : "");
     UpdateFingerprint(false);
+    SyncMirrors();
     return true;
 }
 
@@ -254,6 +261,7 @@ void DCSProject::Refresh(bool newBaseline)
     m_order.UpdateTotals(newBaseline);
     UpdateFingerprint(newBaseline);
     UpdateWarnings();
+    SyncMirrors();
 }
 
 namespace {
@@ -369,23 +377,33 @@ bool DCSProject::IsChanged(long mask) const
 
 // ---- Solutions -------------------------------------------------------------------
 
-void DCSProject::SortSolutions(long optimize)
+void DCSProject::SortSolutions(DList<CUTTING::Layout>& solutions, long optimize)
 {
     if (optimize == 1)
-        m_solutions.Sort(CompareByCost);
+        solutions.Sort(CompareByCost);
     else
-        m_solutions.Sort(CompareByUsedLength);
+        solutions.Sort(CompareByUsedLength);
 }
 
-void DCSProject::RemoveDuplicateSolutions()
+void DCSProject::SortSolutions(long optimize)
+{
+    SortSolutions(m_solutions, optimize);
+}
+
+void DCSProject::RemoveDuplicateSolutions(DList<CUTTING::Layout>& solutions)
 {
     DList<CUTTING::Layout> kept;
     std::set<std::string> seen;
-    for (const CUTTING::Layout& layout : m_solutions.Items()) {
+    for (const CUTTING::Layout& layout : solutions.Items()) {
         std::string fingerprint;
         StrFormat(fingerprint, "%lu", static_cast<unsigned long>(Crc32(SolutionKey(layout).c_str())));
         if (seen.insert(fingerprint).second)
             kept.Add(layout);
     }
-    m_solutions = kept;
+    solutions = kept;
+}
+
+void DCSProject::RemoveDuplicateSolutions()
+{
+    RemoveDuplicateSolutions(m_solutions);
 }

@@ -2,6 +2,13 @@
 // result rows of the applied solution, the alternatives of the last
 // calculation and its warnings. The object is also the worker thread that
 // calculates the material, so several materials can be calculated at once.
+//
+// The material belongs to the thread that made it (the UI thread): only that
+// thread changes what the panels read. A calculation takes its snapshot on
+// that thread, works on it alone, and hands its outcome back there in one
+// step before the owner window hears of its end; a stopped one hands back
+// nothing. The UI thread must dispatch messages while it waits for a
+// calculation, as it does in the progress dialogs and in StopAndWait.
 #pragma once
 
 #include <windows.h>
@@ -46,9 +53,10 @@ public:
     ~DCSProject() override;
 
     // ---- What the panels, dialogs and reports read ---------------------------------
-    // References stay valid until the next change of the material on the UI
-    // thread; a calculation changes nothing of this until its end is handed
-    // back to the UI thread.
+    // On the UI thread. References stay valid until the next change of the
+    // material there; a running calculation changes none of it until its end
+    // is handed back, which happens only while the UI thread dispatches
+    // messages.
 
     // Name, options, texts and the status of the last calculation.
     const DProps& GetProperties() const { return m_props; }
@@ -152,10 +160,12 @@ public:
     // while it stops, empty otherwise. Any thread.
     std::string GetStatusText();
     // "payload": the size of the work, weighting the progress of several
-    // materials. Uses the pass count of the previous calculation.
+    // materials. Uses the pass count of the previous calculation. Any thread:
+    // the computation runs on the UI thread, and while a calculation runs the
+    // property waits for its outcome (a stop drops it).
     void UpdatePayload();
     // The "payload" last computed. Any thread.
-    long GetPayload();
+    long GetPayload() const { return m_livePayload.load(); }
     // The calculation body; 1 when the material has solutions at its end.
     int32_t Run() override;
     // One option set per pass: two, or four with "level" and a stock kerf.
@@ -241,19 +251,37 @@ protected:
 private:
     // Tests arrange states that no operation would produce.
     friend struct DocumentProbe;
+    // What one calculation works on, owned by its thread.
+    struct Work;
 
     void CopyFields(const DCSProject& other);
+    // On the UI thread: the snapshot a calculation starts from, and its
+    // outcome taken over (nothing after a stop).
+    void TakeSnapshot(Work& work);
+    void ApplyOutcome(Work& work, bool stopped);
+    // The progress and payload that other threads read, brought in line
+    // with the properties (UI thread).
+    void SyncMirrors();
+    void PlanPasses(const DProps& props, const DCSStorage& order);
+    void ComputePayload();
+    // The operations of the same names on a list, an order or rows of one's own.
+    static void SortSolutions(DList<CUTTING::Layout>& solutions, long optimize);
+    static void RemoveDuplicateSolutions(DList<CUTTING::Layout>& solutions);
+    static void BuildStockAndDemand(const DCSStorage& order, CUTTING::Layout& layout);
+    static long ComputeOrphans(const CUTTING::Layout& layout, PropsList& rows);
     void BuildSummary();
     std::string SummaryStatusText() const;
     void StopThreadForGood();
-    // One solver pass on input built from the order; true when it kept a solution.
-    bool RunPass();
+    // One solver pass on input built from the work's order; true when it kept a solution.
+    bool RunPass(Work& work);
     // Ends every change of the order rows.
     template <class Change>
     bool ChangeRows(Change change);
 
     // ---- Fields ------------------------------------------------------------------
-    // The thread lock of the base guards the pass plan and m_solver.
+    // The UI thread alone changes the material's record; the calculation
+    // thread writes only the pass plan and m_solver (under the thread lock of
+    // the base) and the mirrors below.
 
     DProps m_props;                 // name, options, calculation status
     DCSStorage m_order;             // stock rows and part rows
@@ -276,4 +304,10 @@ private:
     uint32_t m_resultsCrc = 0;
     bool m_propsChanged = false;
     bool m_resultsChanged = false;
+
+    DWORD m_home = 0;                        // the thread the material belongs to
+    bool m_calculating = false;              // snapshot taken, outcome not yet back (UI thread)
+    bool m_payloadPending = false;           // a payload to store with the outcome (UI thread)
+    std::atomic<long> m_liveProgress{0};     // "progress" as any thread reads it
+    std::atomic<long> m_livePayload{0};      // "payload" as any thread reads it
 };

@@ -117,6 +117,9 @@ public:
     // Groups the rows by the named materials in that order, the rest after
     // them; false, changing nothing, for no names or no rows.
     static bool OrderByMaterials(PropsList& rows, const TextList& names);
+    // Sorts the rows by key read as type ("long", "double"), greatest first,
+    // and rows of equal key by "id", smallest first.
+    static void SortByThenById(PropsList& rows, const char* key, const char* type);
 
 private:
     // The material changes its own order's rows in place (stamping names,

@@ -52,6 +52,11 @@ std::string OXRProcessor::Text(const char* key, const char* def) const
 template <class F>
 void OXRProcessor::ForMaterials(bool activeOnly, F f)
 {
+    if (GetCurrentThreadId() == m_runThread.load()) {
+        for (DCSProject* material : activeOnly ? m_active : m_all)
+            f(*material);
+        return;
+    }
     if (!m_document)
         return;
     const long count = m_document->GetCount(activeOnly);
@@ -71,6 +76,10 @@ bool OXRProcessor::Start(HWND window)
     m_language = app->GetLanguage();
     app->GetLocaleSection("processor", m_texts);
     m_window = (window && IsWindow(window)) ? window : nullptr;
+    m_all.clear();
+    m_active.clear();
+    ForMaterials(false, [this](DCSProject& material) { m_all.push_back(&material); });
+    ForMaterials(true, [this](DCSProject& material) { m_active.push_back(&material); });
     m_props.Set("progress", "1");
     m_props.Set("status", Text("initializing", "Initializing...").c_str());
     return DThread::Start(THREAD_PRIORITY_NORMAL);
@@ -120,6 +129,7 @@ int32_t OXRProcessor::Run()
     m_running = true;
     m_result = 0;
     m_threadId = GetCurrentThreadId();
+    m_runThread = GetCurrentThreadId();
 
     {
         DAutoLock guard(&m_lock);
@@ -160,6 +170,7 @@ int32_t OXRProcessor::Run()
     if (window && IsWindow(window))
         SendMessageW(window, GetProcessorNotifyMessage(), ProcessorFinished,
                      reinterpret_cast<LPARAM>(static_cast<DProcessor*>(this)));
+    m_runThread = 0;
     m_cancel = false;
     m_running = false;
     return 0;

@@ -161,13 +161,7 @@ void DCSProject::BuildCuttings()
     // Rows with the most parts are served first, so a pattern's parts come
     // from as few rows as possible.
     PropsList work = m_order.m_pieces;
-    DProps order;
-    order.Set("primary", "quantity");
-    order.Set("primary.type", "long");
-    order.Set("secondary", "id");
-    order.Set("secondary.type", "long");
-    order.Set("secondary.less", "1");
-    PropsListSort(work, &order);
+    DCSStorage::SortByThenById(work, "quantity", "long");
 
     const std::string no = GetAppServices()->GetLocaleText("globals", "no", "#");
     const std::string separator = GetAppServices()->GetListSeparator("list.separator");

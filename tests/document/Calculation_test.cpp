@@ -303,7 +303,8 @@ TEST_F(CalculationTest, RunningPassShowsProgressAndStatusThenTheStopLines)
 
     // Pass 2 of 4 with the solver at 50 %: (0.5 x 0.25 + 1 x 0.25) x 100.1.
     EXPECT_EQ(38, material->GetProgress());
-    EXPECT_EQ("38", Val(material->GetProperties(), "progress"));
+    // What the panels read changes only when the calculation has ended.
+    EXPECT_EQ("<absent>", Val(material->GetProperties(), "progress"));
     EXPECT_EQ("Pass 2...\r\nPlaced 120 out of 200...", material->GetStatusText());
 
     material->Stop();
@@ -381,10 +382,9 @@ TEST_F(CalculationTest, StopInThirdPassRestoresTheMaterialAsBefore)
 TEST_F(CalculationTest, AStopAskedBeforeTheThreadBeginsIsHonoured)
 {
     AddOrder(*material, {{"6000", "1"}}, {{"1000", "5"}});
-    // As the supervisor starts a material: no Calculate, the stop already set.
-    DocumentProbe::SetOwner(*material, window.Handle());
-    DocumentProbe::SetStopFlag(*material);
-    ASSERT_TRUE(material->Start(THREAD_PRIORITY_NORMAL));
+    // The thread waits for this thread's messages before its first pass.
+    ASSERT_TRUE(material->Calculate(window.Handle()));
+    material->Stop();
 
     EXPECT_EQ(0, WaitForEnd());
     EXPECT_TRUE(material->log.inputs.empty());

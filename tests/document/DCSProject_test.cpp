@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/document/CalculationFixture.h"
 #include "tests/document/MaterialFixture.h"
 
 namespace {
@@ -306,8 +307,8 @@ TEST(DCSProjectRecord, ACopyTakesTheEndedThreadsResultButNotItsHandle)
     material.AppendRows({MakeRow({{"length", "6000"}, {"quantity", "0"}})}, 1);
     material.AppendRows({MakeRow({{"length", "1000"}, {"quantity", "3"}})}, 2);
     ASSERT_TRUE(material.Start());
-    for (int i = 0; i < 5000 && (material.IsRunning() || material.GetResult() == 0); ++i)
-        Sleep(1);
+    // The calculation hands its snapshot and its outcome to this thread.
+    ASSERT_TRUE(PumpUntil([&] { return !material.IsRunning() && material.GetResult() != 0; }, 5000));
     ASSERT_FALSE(material.IsRunning());
     ASSERT_EQ(1, material.GetResult());
     {

@@ -32,8 +32,6 @@ struct DocumentProbe {
     static DList<CUTTING::Layout>& Solutions(DCSProject& m) { return m.m_solutions; }
     static CUTTING::Layout& Layout(DCSProject& m) { return m.m_layout; }
     static DProps& Warnings(DCSProject& m) { return m.m_warnings; }
-    static void SetOwner(DCSProject& m, HWND owner) { m.m_owner = owner; }
-    static void SetStopFlag(DCSProject& m) { m.m_stop = 1; }
     // Forgets both baselines, as a material that never took one.
     static void DropBaselines(DCSProject& m)
     {
