@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <unordered_map>
 
 #include "engine/LayoutStats.h"
 #include "foundation/FieldCheck.h"
@@ -61,6 +62,11 @@ void DCSProject::RestoreLayout()
     BuildStockAndDemand(m_layout);
     m_layout.cuttings.clear();
 
+    // The first part row of each id, which the part codes name.
+    std::unordered_map<long, const DProps*> partById;
+    for (const DProps& p : m_order.m_pieces)
+        partById.emplace(DProps::GetLong(p, "id"), &p);
+
     // Without stock there is nothing to cut the stored patterns from.
     if (!m_layout.blanks.empty()) {
         // The counts are taken as they stand: a layout edited by hand may
@@ -90,12 +96,8 @@ void DCSProject::RestoreLayout()
                 if (e.count <= 0)
                     continue;
                 const long n = e.count;
-                const DProps* part = nullptr;
-                for (const DProps& p : m_order.m_pieces)
-                    if (e.id > 0 && DProps::GetLong(p, "id") == e.id) {
-                        part = &p;
-                        break;
-                    }
+                const auto found = e.id > 0 ? partById.find(e.id) : partById.end();
+                const DProps* part = found == partById.end() ? nullptr : found->second;
                 if (!part)
                     break;  // the parts found before the unknown one stay
                 const long id = DProps::GetLong(*part, "id");

@@ -347,6 +347,18 @@ TEST(DCSStorageRows, OrderByMaterials)
     EXPECT_FALSE(DCSStorage::OrderByMaterials(none, TextList{"A"}));
 }
 
+TEST(DCSStorageRows, OrderByMaterialsKeepsRowsThatShareAUid)
+{
+    // A hand-edited or imported file can give two rows one uid; grouping
+    // moves rows, it never merges them.
+    PropsList rows{Part("B", "1", "1"), Part("A", "2", "1"), Part("C", "3", "1"), Part("C", "4", "1")};
+    for (DProps& r : rows)
+        r.Set("uid", "7");
+    EXPECT_TRUE(DCSStorage::OrderByMaterials(rows, TextList{"A", "B"}));
+    EXPECT_EQ((std::vector<std::string>{"2", "1", "3", "4"}), Column(rows, "length"));
+    EXPECT_EQ((std::vector<std::string>{"7", "7", "7", "7"}), Column(rows, "uid"));
+}
+
 // ---- Totals, fingerprints, check ----------------------------------------------------
 
 TEST(DCSStorageTotals, CountsAndOrdersPartsByStockMaterials)
