@@ -57,7 +57,7 @@ bool StartsWith(const UString& text, const char* prefix)
 
 std::string MaterialValue(const DCSProject* material, const char* key)
 {
-    return material ? DProps::GetString(material->m_props, key, "") : std::string();
+    return material ? material->GetProperty(key, "") : std::string();
 }
 
 // An embedded text of the program, empty when it is missing.

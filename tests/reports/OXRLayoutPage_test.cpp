@@ -238,7 +238,7 @@ TEST_F(PagePainter, TheCommentIsDrawnInTheContentColumn)
     EmfRecorder emf(kPageWidth, kPageHeight, true);
     RECT out = {};
     EXPECT_FALSE(layout->DrawComment(emf.ctx(), 180, 500, &out));
-    Material()->m_props.Set("comment", "Cut the long bars first");
+    ASSERT_TRUE(Material()->SetProperty("comment", "Cut the long bars first"));
     EXPECT_TRUE(layout->DrawComment(emf.ctx(), 180, 500, &out));
     EXPECT_EQ(out.left, 180);
     EXPECT_EQ(out.top, 500);
@@ -277,9 +277,9 @@ TEST_F(HtmlWriter, TitleAndCommentAreEscaped)
 {
     RowsLayout* layout = Layout("table.a", Table("table.a", 1));
     ASSERT_NE(layout, nullptr);
-    Material()->m_props.Set("material", "Flat <10> & co");
-    Material()->m_props.Set("desc", "");
-    Material()->m_props.Set("comment", "a < b\r\nnext");
+    ASSERT_TRUE(Material()->SetProperty("material", "Flat <10> & co"));
+    ASSERT_TRUE(Material()->SetProperty("desc", ""));
+    ASSERT_TRUE(Material()->SetProperty("comment", "a < b\r\nnext"));
     UString out;
     ASSERT_TRUE(layout->WriteHtml(out, nullptr));
     const std::string html = out.GetText();
