@@ -4,7 +4,7 @@
 #include "foundation/StrList.h"
 #include "foundation/StrUtil.h"
 
-const char* const kEmptyFieldKey = "\\empty";
+const char* const EmptyFieldKey = "\\empty";
 
 namespace {
 
@@ -81,7 +81,7 @@ std::string DData::Export(const DProps& options, const DData& table)
         for (size_t i = 0; i < keys.size(); ++i) {
             if (i > 0)
                 out += fieldSeparator;
-            if (keys[i] != kEmptyFieldKey)
+            if (keys[i] != EmptyFieldKey)
                 out += DProps::GetString(record, keys[i].c_str(), "");
         }
         out += recordSeparator;

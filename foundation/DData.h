@@ -22,7 +22,7 @@
 #include "foundation/FieldCheck.h"
 
 // The field name that stands for an empty column.
-extern const char* const kEmptyFieldKey;  // "\empty"
+extern const char* const EmptyFieldKey;  // "\empty"
 
 class DData {
 public:
