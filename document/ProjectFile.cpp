@@ -95,20 +95,20 @@ std::string CheckStoredCuttings(const DCSStorage& order, const PropsList& cuttin
 {
     if (cuttings.empty())
         return std::string();
-    if (order.m_blanks.empty())
+    if (order.GetBlanks().empty())
         return "cutting rows without stock rows";
 
     // No pattern uses more bars than the stock holds (a row below 1 is unlimited).
     long long bars = 0;
     double longest = 0.0;
-    for (const DProps& row : order.m_blanks) {
+    for (const DProps& row : order.GetBlanks()) {
         const long quantity = DProps::GetLong(row, "quantity");
         bars += quantity < 1 ? CUTTING::UnlimitedQuantity : quantity;
         longest = std::max(longest, DProps::GetDouble(row, "length", 0.0));
     }
     // No bar holds more parts than its length takes of the shortest part.
     double shortest = 0.0;
-    for (const DProps& row : order.m_pieces) {
+    for (const DProps& row : order.GetPieces()) {
         const double length = DProps::GetDouble(row, "length", 0.0);
         if (length > Tolerance && (shortest <= 0.0 || length < shortest))
             shortest = length;
@@ -333,14 +333,14 @@ bool DCSSolution::Save(const char* path)
     // The same holds for a second material of one name (a rename can make
     // one): the reader keeps only the first block of a name.
     for (size_t i = 0; i < m_materials.size(); ++i) {
-        const std::string name = DProps::GetString(m_materials[i]->m_props, "material", "");
+        const std::string name = m_materials[i]->GetProperty("material");
         if (!MaterialNameFitsFile(name.c_str())) {
             m_fileResult = ProjectFileBadName;
             m_fileNotes.push_back("material \"" + name + "\": the name cannot be stored");
             return false;
         }
         for (size_t j = 0; j < i; ++j)
-            if (DProps::GetString(m_materials[j]->m_props, "material", "") == name) {
+            if (m_materials[j]->GetProperty("material") == name) {
                 m_fileResult = ProjectFileBadName;
                 m_fileNotes.push_back("material \"" + name + "\" appears twice");
                 return false;
@@ -366,11 +366,11 @@ bool DCSSolution::Save(const char* path)
     std::string text = BlockWrap(content.c_str(), kSolutionBlock);
 
     for (const auto& m : m_materials) {
-        m->m_props.Set("file", path);
+        m->SetProperty("file", path);
         DSettings document("ansi");
         // Baselines wait for the file: a failed save leaves the project modified.
         m->Write(&document, false);
-        const std::string name = DProps::GetString(m->m_props, "material", "");
+        const std::string name = m->GetProperty("material");
         content = document.Write();
         if (HoldsEndMarker(content, name)) {
             m_fileResult = ProjectFileMarkerText;
@@ -469,14 +469,14 @@ bool DCSSolution::Load(const char* path)
             m_fileNotes.push_back("block \"" + block.name + "\" could not be read");
             continue;
         }
-        const std::string name = DProps::GetString(material->m_props, "material", "");
+        const std::string name = material->GetProperty("material");
         if (DCSProject::CheckMaterialName(name.c_str()) != MaterialNameOk) {
             m_fileNotes.push_back("block \"" + block.name + "\" names no usable material and was not read");
             continue;
         }
         bool duplicate = false;
         for (const auto& m : materials)
-            if (DProps::GetString(m->m_props, "material", "") == name)
+            if (m->GetProperty("material") == name)
                 duplicate = true;
         if (duplicate) {
             m_fileNotes.push_back("material \"" + name + "\" appears twice; the second was not read");

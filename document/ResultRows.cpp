@@ -9,6 +9,7 @@
 #include "document/DAppServices.h"
 #include "foundation/StrList.h"
 #include "foundation/StrUtil.h"
+#include "foundation/UniqueId.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ void DCSProject::ApplySolution(long index)
     GetAppServices()->OnAppEvent(13, 0);
 }
 
-std::string DCSProject::SummaryStatusText()
+std::string DCSProject::SummaryStatusText() const
 {
     std::string status;
     if (GetOrphans("") > 0)
@@ -114,6 +115,20 @@ void DCSProject::BuildSummary()
         m_summary.emplace_back();
         m_summary.back().CopyFrom(&stock.props);
     }
+}
+
+void DCSProject::SetLayout(const CUTTING::Layout& layout)
+{
+    m_layout = layout;
+}
+
+void DCSProject::ApplyEditedLayout(const CUTTING::Layout& layout)
+{
+    m_layout = layout;
+    ApplySolution(-1);
+    RestoreLayout();
+    ComputeOrphans();
+    m_props.Set("calculation", FormatHex64(8, UniqueRandom()));
 }
 
 void DCSProject::RefreshResults()
@@ -146,13 +161,7 @@ void DCSProject::BuildCuttings()
     // Rows with the most parts are served first, so a pattern's parts come
     // from as few rows as possible.
     PropsList work = m_order.m_pieces;
-    DProps order;
-    order.Set("primary", "quantity");
-    order.Set("primary.type", "long");
-    order.Set("secondary", "id");
-    order.Set("secondary.type", "long");
-    order.Set("secondary.less", "1");
-    PropsListSort(work, &order);
+    DCSStorage::SortByThenById(work, "quantity", "long");
 
     const std::string no = GetAppServices()->GetLocaleText("globals", "no", "#");
     const std::string separator = GetAppServices()->GetListSeparator("list.separator");

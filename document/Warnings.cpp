@@ -29,9 +29,9 @@ long TextToLong(const std::string& text)
     return strtol(text.c_str(), nullptr, 10);
 }
 
-DProps* PieceRowById(PropsList& rows, long id)
+const DProps* PieceRowById(const PropsList& rows, long id)
 {
-    for (DProps& row : rows)
+    for (const DProps& row : rows)
         if (DProps::GetLong(row, "id") == id)
             return &row;
     return nullptr;
@@ -93,7 +93,7 @@ int32_t DCSProject::UpdateWarnings()
     return m_checkResult;
 }
 
-DProps& DCSProject::GetWarnings()
+const DProps& DCSProject::GetWarnings()
 {
     m_warnings.Name(DProps::GetString(m_props, "material", "").c_str());
     return m_warnings;
@@ -101,7 +101,7 @@ DProps& DCSProject::GetWarnings()
 
 // ---- Counts and texts ------------------------------------------------------------------------
 
-long DCSProject::GetOrphans(const char* id)
+long DCSProject::GetOrphans(const char* id) const
 {
     const long value = (id && *id) ? atoi(id) : 0;
     if (value > 0) {
@@ -114,7 +114,7 @@ long DCSProject::GetOrphans(const char* id)
     return sum;
 }
 
-std::string DCSProject::QuantityText(const char* id, bool totalOnly)
+std::string DCSProject::QuantityText(const char* id, bool totalOnly) const
 {
     // Row numbers start at 1: a text that reads as 0 or less names no row,
     // not one that lacks its number.

@@ -85,6 +85,8 @@ public:
         return out;
     }
     size_t Count(UINT message) const { return Messages(message).size(); }
+    // Called for every kept message as it arrives, on this thread.
+    std::function<void(const Received&)> onReceive;
     // Waits (serving messages) for the n-th message of that kind.
     bool WaitFor(UINT message, size_t n = 1) { return PumpUntil([&] { return Count(message) >= n; }); }
 
@@ -92,8 +94,11 @@ private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     {
         auto* self = reinterpret_cast<MessageWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self && message >= WM_USER)
+        if (self && message >= WM_USER) {
             self->m_received.push_back({message, wParam, lParam});
+            if (self->onReceive)
+                self->onReceive(self->m_received.back());
+        }
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 

@@ -123,15 +123,16 @@ TEST(StrUtilNumbers, StrToPointerReadsWhatStrFromPointerWrote)
     EXPECT_EQ(nullptr, StrToPointer("zz"));
 }
 
-TEST(StrUtilNumbers, StrFromPointerIsEightUpperCaseDigits)
+TEST(StrUtilNumbers, StrFromPointerIsUpperCaseDigitsAsManyAsAPointerHolds)
 {
-    EXPECT_EQ("00ABCDEF", StrFromPointer(reinterpret_cast<void*>(0xABCDEF)));
-    EXPECT_EQ("DEADBEEF", StrFromPointer(reinterpret_cast<void*>(0xDEADBEEF)));
-    EXPECT_EQ("00000000", StrFromPointer(nullptr));
+    const std::string zeros(sizeof(void*) * 2 - 8, '0');
+    EXPECT_EQ(zeros + "00ABCDEF", StrFromPointer(reinterpret_cast<void*>(0xABCDEF)));
+    EXPECT_EQ(zeros + "DEADBEEF", StrFromPointer(reinterpret_cast<void*>(0xDEADBEEF)));
+    EXPECT_EQ(zeros + "00000000", StrFromPointer(nullptr));
     int local = 0;
     const std::string own = StrFromPointer(&local);
-    EXPECT_EQ(8u, own.size());
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(&local), strtoul(own.c_str(), nullptr, 16));
+    EXPECT_EQ(sizeof(void*) * 2, own.size());
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(&local), strtoull(own.c_str(), nullptr, 16));
 }
 
 TEST(StrUtilNumbers, TextToNumbers)
