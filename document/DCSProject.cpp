@@ -6,6 +6,8 @@
 #include <cstring>
 #include <set>
 
+#include "document/AppEvents.h"
+#include "document/ChangeMasks.h"
 #include "document/DAppServices.h"
 #include "document/HandBack.h"
 #include "foundation/RecordText.h"
@@ -196,7 +198,7 @@ void DCSProject::ClearSolutions()
     for (DProps& row : m_order.m_pieces)
         row.Set("orphans", "0");
     UpdateFingerprint(false);
-    GetAppServices()->OnAppEvent(13, 0);
+    GetAppServices()->OnAppEvent(kEventSolutionsChanged, 0);
 }
 
 bool DCSProject::AppendRows(const PropsList& rows, long kind)
@@ -366,11 +368,11 @@ bool DCSProject::IsChanged(long mask) const
 {
     const bool numbers = m_order.NumbersChanged();
     const bool order = m_order.OrderChanged();
-    if ((mask & 1) && (m_propsChanged || m_resultsChanged || numbers || order))
+    if ((mask & kChangedAnything) && (m_propsChanged || m_resultsChanged || numbers || order))
         return true;
-    if ((mask & 2) && (numbers || m_resultsChanged))
+    if ((mask & kChangedResults) && (numbers || m_resultsChanged))
         return true;
-    if ((mask & 4) && (m_propsChanged || order || numbers))
+    if ((mask & kChangedRecord) && (m_propsChanged || order || numbers))
         return true;
     return false;
 }

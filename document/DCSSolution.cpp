@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "document/ChangeMasks.h"
 #include "foundation/RecordText.h"
 #include "foundation/StrUtil.h"
 
@@ -256,7 +257,7 @@ bool DCSSolution::IsModified() const
     if (m_propsChanged || m_namesChanged)
         return true;
     for (const auto& m : m_materials)
-        if (m->IsChanged(5))
+        if (m->IsChanged(kChangedProject))
             return true;
     return false;
 }

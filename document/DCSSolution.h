@@ -24,6 +24,7 @@ enum ProjectFileResult {
     ProjectFileBadName = 6,      // a material whose name the file cannot hold
     ProjectFileWriteFailed = 7,  // the file could not be written; the old one stays
     ProjectFileMarkerText = 8,   // a text holds the end marker of its own block
+    ProjectFileMisplacedBlock = 9,  // the project's block starts inside another block
 };
 
 // The version written into the project file.

@@ -57,7 +57,7 @@ protected:
     {
         std::vector<MessageWindow::Received> out;
         for (const MessageWindow::Received& r : window.Messages(WM_USER))
-            if (r.wParam == 3)
+            if (r.wParam == kCalculationFinished)
                 out.push_back(r);
         return out;
     }
@@ -478,7 +478,7 @@ TEST(CalculationWithSolver, RealPassesFindSolutionsThatPlaceEveryPart)
         ASSERT_TRUE(material.Calculate(window.Handle()));
         ASSERT_TRUE(window.WaitFor(WM_USER));
         ASSERT_TRUE(PumpUntil([&] { return !material.IsRunning(); }));
-        EXPECT_EQ(3u, window.Messages(WM_USER)[0].wParam);
+        EXPECT_EQ(kCalculationFinished, window.Messages(WM_USER)[0].wParam);
         EXPECT_EQ(1, window.Messages(WM_USER)[0].lParam) << c.level;
 
         EXPECT_EQ(c.passes, DProps::GetLong(material.GetPasses(), "passes"));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -205,9 +207,7 @@ TEST_F(ProjectFile, TypedTextsReadBackAsTyped)
         DCSProject& m = *saved.GetProject(0, false);
         for (const char* key : {"desc", "comment", "notes"})
             m.SetProperty(key, text);
-        // Row texts are one line each: a line break is not something a row holds.
-        const bool rowText = strpbrk(text, "\r\n") == nullptr;
-        const char* row = rowText ? text : "";
+        const char* row = text;
         m.AppendRows({RowOf({{"length", "6000"}, {"quantity", "2"}, {"comment", row}})}, 1);
         m.AppendRows({RowOf({{"length", "1000"}, {"quantity", "3"}, {"label", row}, {"comment", row}})}, 2);
         ASSERT_TRUE(saved.Save(path.c_str()));
@@ -229,34 +229,81 @@ TEST_F(ProjectFile, TypedTextsReadBackAsTyped)
     }
 }
 
-TEST_F(ProjectFile, CommentsKeepTheBlanksAtTheirEnds)
+TEST_F(ProjectFile, RowTextsWithLineBreaksStayOneRow)
 {
+    // A line break in a label or comment used to end the row's line in the
+    // file: the row came back cut, and its rest was read as rows of its own.
+    DCSSolution saved;
+    ASSERT_TRUE(saved.New("P", "", "M"));
+    DCSProject& m = *saved.GetProject(0, false);
+    m.AppendRows({RowOf({{"length", "6000"}, {"quantity", "2"}, {"comment", "rack 3\r\nleft"}})}, 1);
+    m.AppendRows({RowOf({{"length", "1000"}, {"quantity", "3"}, {"label", "Door\r\nA"}, {"comment", "x\ny"}}),
+                  RowOf({{"length", "500"}, {"quantity", "1"}, {"label", "\r\n"}})},
+                 2);
+    const std::string path = Path("breaks.brvk");
+    ASSERT_TRUE(saved.Save(path.c_str()));
+    const std::string bytes = ReadBytes(path);
+    EXPECT_NE(std::string::npos, bytes.find("\"label\": \"Door\\r\\nA\", \"comment\": \"x\\ny\""));
+
+    DCSSolution loaded;
+    ASSERT_TRUE(loaded.Load(path.c_str()));
+    EXPECT_TRUE(loaded.GetFileNotes().empty());
+    const DCSProject& back = *loaded.GetProject(0, false);
+    ASSERT_EQ(1u, back.GetBlankRows().size());
+    ASSERT_EQ(2u, back.GetPieceRows().size());
+    EXPECT_EQ("rack 3\r\nleft", DProps::GetString(back.GetBlankRows()[0], "comment"));
+    EXPECT_EQ("Door\r\nA", DProps::GetString(back.GetPieceRows()[0], "label"));
+    EXPECT_EQ("x\ny", DProps::GetString(back.GetPieceRows()[0], "comment"));
+    EXPECT_EQ("\r\n", DProps::GetString(back.GetPieceRows()[1], "label"));
+    EXPECT_EQ("500", DProps::GetString(back.GetPieceRows()[1], "length"));
+    EXPECT_FALSE(loaded.IsModified());
+}
+
+TEST_F(ProjectFile, TextsKeepTheBlanksAtTheirEnds)
+{
+    // The reader trims every value: blanks at the ends of a comment, of a
+    // material's or the project's desc, or of the project's name, used to be
+    // lost. Comments always travel escaped; a desc or name only when it needs
+    // to, so that every other one is written as files always held it.
     const struct {
         const char* typed;
-        const char* written;  // the line in the file, after "comment="
+        const char* comment;  // the line in the file, after "comment="
+        const char* desc;     // after "desc=" and "name="
     } cases[] = {
-        {"  indented", "&32&&32&indented"},
-        {"trailing ", "trailing&32&"},
-        {"\tTab", "&9&Tab"},
-        {" line\r\n  next ", "&32&line&13&&10&  next&32&"},
-        {"   ", "&32&&32&&32&"},
-        {"inner  blanks", "inner  blanks"},
+        {"  indented", "&32&&32&indented", "&32&&32&indented"},
+        {"trailing ", "trailing&32&", "trailing&32&"},
+        {"\tTab", "&9&Tab", "&9&Tab"},
+        {" line\r\n  next ", "&32&line&13&&10&  next&32&", "&32&line&13&&10&  next&32&"},
+        {"   ", "&32&&32&&32&", "&32&&32&&32&"},
+        {"inner  blanks", "inner  blanks", "inner  blanks"},
+        // Texts that would read as escaped are escaped themselves.
+        {"&32&x", "&38&32&38&x", "&38&32&38&x"},
+        {"x &38&", "x &38&38&38&", "x &38&38&38&"},
+        {"R&D", "R&38&D", "R&D"},
+        {"&x& and &100&", "&38&x&38& and &38&100&38&", "&x& and &100&"},
     };
     const std::string path = Path("blanks.brvk");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
         DCSSolution saved;
-        ASSERT_TRUE(saved.New("P", "", "M"));
-        saved.GetProject(0, false)->SetProperty("comment", c.typed);
-        saved.GetProject(0, false)->SetProperty("notes", c.typed);
+        ASSERT_TRUE(saved.New(c.typed, c.typed, "M"));
+        for (const char* key : {"comment", "notes", "desc"})
+            saved.GetProject(0, false)->SetProperty(key, c.typed);
         ASSERT_TRUE(saved.Save(path.c_str()));
-        EXPECT_NE(std::string::npos, ReadBytes(path).find(std::string("\r\ncomment=") + c.written + "\r\n"));
+        const std::string bytes = ReadBytes(path);
+        const size_t material = bytes.find("<!--block:M-->");
+        EXPECT_NE(std::string::npos, bytes.find(std::string("\r\ncomment=") + c.comment + "\r\n", material));
+        EXPECT_NE(std::string::npos, bytes.find(std::string("\r\ndesc=") + c.desc + "\r\n", material));
+        EXPECT_LT(bytes.find(std::string("\r\ndesc=") + c.desc + "\r\n"), material);
+        EXPECT_LT(bytes.find(std::string("\r\nname=") + c.desc + "\r\n"), material);
 
         DCSSolution loaded;
         ASSERT_TRUE(loaded.Load(path.c_str()));
+        EXPECT_EQ(c.typed, loaded.GetName());
+        EXPECT_EQ(c.typed, loaded.GetDesc());
         const DCSProject& back = *loaded.GetProject(0, false);
-        EXPECT_EQ(c.typed, DProps::GetString(back.GetProperties(), "comment", ""));
-        EXPECT_EQ(c.typed, DProps::GetString(back.GetProperties(), "notes", ""));
+        for (const char* key : {"comment", "notes", "desc"})
+            EXPECT_EQ(c.typed, DProps::GetString(back.GetProperties(), key, "")) << key;
     }
 }
 
@@ -519,6 +566,71 @@ TEST_F(ProjectFile, AProjectSavedWithACommaReadsBackUnderEitherSeparator)
     }
 }
 
+TEST_F(ProjectFile, StoredResultsWrittenWithACommaReadWithTheReadersSeparator)
+{
+    // Under the "," separator the statistics of the result rows are written
+    // 87,78125; read under "." with atof that was 87.
+    struct SeparatorGuard {
+        ~SeparatorGuard() { NumSetSeparator("."); }
+    } guard;
+    MakeProject();
+    const std::string path = Path("comma-results.brvk");
+    ASSERT_TRUE(doc.Save(path.c_str()));
+    std::string bytes = ReadBytes(path);
+    const size_t begin = bytes.find("[layout.summary]");
+    const size_t end = bytes.find("[layout.cuttings.parts]", begin);
+    ASSERT_NE(std::string::npos, end);
+    size_t commas = 0;
+    for (size_t i = begin + 1; i + 1 < end; ++i)
+        if (bytes[i] == '.' && isdigit(static_cast<unsigned char>(bytes[i - 1])) &&
+            isdigit(static_cast<unsigned char>(bytes[i + 1]))) {
+            bytes[i] = ',';
+            ++commas;
+        }
+    ASSERT_GT(commas, 10u);
+    WriteBytes(path, bytes);
+
+    const DCSProject& saved = *doc.GetProject(0, false);
+    for (const char* separator : {".", ","}) {
+        SCOPED_TRACE(separator);
+        NumSetSeparator(separator);
+        DCSSolution loaded;
+        ASSERT_TRUE(loaded.Load(path.c_str()));
+        EXPECT_TRUE(loaded.GetFileNotes().empty());
+        const DCSProject& back = *loaded.GetProject(0, false);
+        ASSERT_EQ(saved.GetSummaryRows().size(), back.GetSummaryRows().size());
+        for (size_t r = 0; r < saved.GetSummaryRows().size(); ++r) {
+            const DProps& a = saved.GetSummaryRows()[r];
+            for (int i = 0; i < a.Count(); ++i) {
+                std::string want = a.GetValueAt(i);
+                if (*separator == ',' && want.find_first_not_of("0123456789.-") == std::string::npos)
+                    for (char& c : want)
+                        if (c == '.')
+                            c = ',';
+                EXPECT_EQ(want, DProps::GetString(back.GetSummaryRows()[r], a.GetKeyAt(i), "<absent>"))
+                    << "row " << r << " " << a.GetKeyAt(i);
+            }
+        }
+        // Texts that are not numbers keep their dots and commas.
+        EXPECT_EQ("Incomplete; Smax=2", DProps::GetString(back.GetSummaryRows().at(0), "status"));
+    }
+    // Read as numbers, the fractions are there again.
+    NumSetSeparator(".");
+    DCSSolution loaded;
+    ASSERT_TRUE(loaded.Load(path.c_str()));
+    const DCSProject& back = *loaded.GetProject(0, false);
+    size_t fractions = 0;
+    for (size_t r = 0; r < saved.GetSummaryRows().size(); ++r)
+        for (int i = 0; i < saved.GetSummaryRows()[r].Count(); ++i) {
+            const double x = DProps::GetDouble(saved.GetSummaryRows()[r], saved.GetSummaryRows()[r].GetKeyAt(i));
+            if (x == std::floor(x))
+                continue;
+            ++fractions;
+            EXPECT_DOUBLE_EQ(x, DProps::GetDouble(back.GetSummaryRows()[r], saved.GetSummaryRows()[r].GetKeyAt(i)));
+        }
+    EXPECT_GT(fractions, 0u);
+}
+
 // ---- Files that are not what they should be --------------------------------------------
 
 const char* const kHead = "<!--block:#solution-->\r\n[solution]\r\nname=N\r\nprojects=2\r\n<!--#solution:block-->\r\n";
@@ -532,6 +644,12 @@ std::string MaterialBlock(const char* name, const char* rest = "")
 const char* const kOrder =
     "\r\n[order.blanks]\r\nb001={ \"length\": \"6000\", \"quantity\": \"4\" }\r\n"
     "\r\n[order.pieces]\r\np001={ \"length\": \"1000\", \"quantity\": \"6\" }\r\n";
+
+std::string HeadUpTo(const char* text)
+{
+    const std::string head = kHead;
+    return head.substr(0, head.find(text));
+}
 
 TEST_F(ProjectFile, MalformedFilesFailWholeAndLeaveNothingBehind)
 {
@@ -550,6 +668,16 @@ TEST_F(ProjectFile, MalformedFilesFailWholeAndLeaveNothingBehind)
         {"blocks without properties", std::string(kHead) + BlockWrap(kOrder, "A"), ProjectFileNoMaterial},
         {"only the project block", kHead, ProjectFileNoMaterial},
         {"a NUL in front", std::string("\0", 1) + good, ProjectFileNoMaterial},
+        // Read whole, its markers would become keys of the project, which
+        // could then never be saved again.
+        {"the project block starting inside a material's",
+         "<!--block:A-->\r\n[properties]\r\nmaterial=A\r\n" + HeadUpTo("projects") + "<!--A:block-->\r\n" +
+             std::string(kHead).substr(HeadUpTo("projects").size()) + MaterialBlock("B", kOrder),
+         ProjectFileMisplacedBlock},
+        {"the project block starting inside a material's, unclosed",
+         MaterialBlock("A", (std::string(kOrder) + "<!--block:#solution-->\r\n[solution]\r\nname=N\r\n").c_str()) +
+             MaterialBlock("B", kOrder),
+         ProjectFileMisplacedBlock},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -563,6 +691,9 @@ TEST_F(ProjectFile, MalformedFilesFailWholeAndLeaveNothingBehind)
         doc.Clear();
         EXPECT_FALSE(doc.Load(path.c_str()));
         EXPECT_EQ(c.result, doc.GetFileResult());
+        if (c.result == ProjectFileMisplacedBlock) {
+            EXPECT_FALSE(doc.GetFileNotes().empty());
+        }
         EXPECT_EQ(0, doc.GetCount(false));
         EXPECT_EQ("", doc.GetName());
         EXPECT_EQ("", doc.GetFile());
