@@ -33,7 +33,7 @@ std::string NarrowFromWide(const wchar_t* wide)
 
 ICControl* ObjectOf(HWND window)
 {
-    return reinterpret_cast<ICControl*>(static_cast<LONG_PTR>(GetWindowLongW(window, GWL_USERDATA)));
+    return reinterpret_cast<ICControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 void LogException(UINT message)
@@ -105,16 +105,15 @@ bool ICControl::Attach(HWND window, long group, bool keepSize)
     m_hWnd = window;
     m_id = GetWindowLongW(window, GWL_ID);
     m_group = group;
-    SetWindowLongW(window, GWL_USERDATA, static_cast<LONG>(reinterpret_cast<LONG_PTR>(this)));
-    WNDPROC current = reinterpret_cast<WNDPROC>(static_cast<LONG_PTR>(GetWindowLongW(window, GWL_WNDPROC)));
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    WNDPROC current = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
     if (current == &ICControl::StaticWindowProc) {
         // Already wrapped: the control's own procedure is the one kept on it.
         m_previous = reinterpret_cast<WNDPROC>(GetPropA(window, kPreviousProp));
     } else {
         m_previous = current;
         SetPropA(window, kPreviousProp, reinterpret_cast<HANDLE>(current));
-        SetWindowLongW(window, GWL_WNDPROC,
-                       static_cast<LONG>(reinterpret_cast<LONG_PTR>(&ICControl::StaticWindowProc)));
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ICControl::StaticWindowProc));
     }
     if (keepSize && m_rect.right != 0)
         Resize(m_rect.right - m_rect.left, m_rect.bottom - m_rect.top, false);
@@ -135,15 +134,15 @@ void ICControl::ReleaseWindow()
     HWND window = m_hWnd;
     if (window && IsWindow(window)) {
         WNDPROC current =
-            reinterpret_cast<WNDPROC>(static_cast<LONG_PTR>(GetWindowLongW(window, GWL_WNDPROC)));
+            reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
         if (m_previous && current == &ICControl::StaticWindowProc) {
-            SetWindowLongW(window, GWL_WNDPROC, static_cast<LONG>(reinterpret_cast<LONG_PTR>(m_previous)));
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previous));
             RemovePropA(window, kPreviousProp);
         }
         // No message may find this object through the window any more: it
         // may be deleted before the window.
         if (ObjectOf(window) == this)
-            SetWindowLongW(window, GWL_USERDATA, 0);
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     }
     SetOwnedObject(nullptr);
     m_id = 0;
@@ -343,7 +342,7 @@ LRESULT CALLBACK ICControl::StaticWindowProc(HWND window, UINT message, WPARAM w
             // The window is gone: the object keeps its own resources and
             // forgets the handle, which the system may hand out again.
             RemovePropA(window, kPreviousProp);
-            SetWindowLongW(window, GWL_USERDATA, 0);
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
             object->m_hWnd = nullptr;
             object->m_previous = nullptr;
         }

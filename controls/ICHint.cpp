@@ -94,8 +94,7 @@ ICHint::ICHint(HWND parent, const ICHintSettings* settings)
     // Every hint window of the process answers to the number the first one
     // registered.
     if (g_hintMessage == 0) {
-        std::string name;
-        StrFormat(name, "WM_HINT_INFO_%p", static_cast<void*>(this));
+        const std::string name = "WM_HINT_INFO_" + StrFromPointer(this);
         g_hintMessage = RegisterWindowMessageA(name.c_str());
     }
     // It exists from the start, but off screen: a hint is never hidden with

@@ -1,6 +1,8 @@
 #include "document/DCSStorage.h"
 
 #include <cstdlib>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "document/OrderCheck.h"
@@ -62,13 +64,31 @@ long FindUid(const PropsList& rows, const std::string& uid)
     return -1;
 }
 
-bool ListHoldsNoCase(const TextList& names, const std::string& name)
+// Material names are collected without regard to case (ASCII letters fold).
+std::string FoldedName(const std::string& name)
 {
-    for (const std::string& n : names) {
-        if (StrEqual(n, name.c_str(), true))
-            return true;
-    }
-    return false;
+    std::string folded = name;
+    for (char& c : folded)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return folded;
+}
+
+void GiveMissingUids(PropsList& rows)
+{
+    for (DProps& row : rows)
+        if (DProps::GetString(row, "uid", "").empty())
+            row.SetString("uid", NewUid());
+}
+
+// The position of each name in the list (the first, for a name listed twice);
+// rows match a name exactly.
+std::unordered_map<std::string, size_t> PositionsOf(const TextList& names)
+{
+    std::unordered_map<std::string, size_t> positions;
+    for (size_t i = 0; i < names.size(); ++i)
+        positions.emplace(names[i], i);
+    return positions;
 }
 
 long Renumber(PropsList& rows)
@@ -90,10 +110,13 @@ DCSStorage::~DCSStorage()
 
 long DCSStorage::CollectMaterials(const PropsList& rows, TextList& names)
 {
+    std::unordered_set<std::string> known;
+    for (const std::string& name : names)
+        known.insert(FoldedName(name));
     long appended = 0;
     for (const DProps& row : rows) {
         const std::string material = DProps::GetString(row, "material", "");
-        if (!material.empty() && !ListHoldsNoCase(names, material)) {
+        if (!material.empty() && known.insert(FoldedName(material)).second) {
             names.push_back(material);
             ++appended;
         }
@@ -110,25 +133,25 @@ long DCSStorage::CollectRowUids(TextList& uids, const char* material, PropsList&
     else
         CollectMaterials(rows, groups);
 
+    GiveMissingUids(rows);
     if (groups.empty()) {
-        for (DProps& row : rows) {
-            if (DProps::GetString(row, "uid", "").empty())
-                row.SetString("uid", NewUid());
+        for (const DProps& row : rows)
             uids.push_back(DProps::GetString(row, "uid", ""));
-        }
         return static_cast<long>(uids.size());
     }
-    for (const std::string& group : groups) {
-        for (DProps& row : rows) {
-            if (DProps::GetString(row, "uid", "").empty())
-                row.SetString("uid", NewUid());
-            // Case-sensitive on purpose: a row spelled otherwise is not
-            // this material's, even though the names were collected
-            // without regard to case.
-            if (DProps::GetString(row, "material", "") == group)
-                uids.push_back(DProps::GetString(row, "uid", ""));
-        }
+    // Case-sensitive on purpose: a row spelled otherwise is not this
+    // material's, even though the names were collected without regard to
+    // case. Each group's uids follow in row order, the groups in theirs.
+    const std::unordered_map<std::string, size_t> positions = PositionsOf(groups);
+    std::vector<TextList> byGroup(groups.size());
+    for (const DProps& row : rows) {
+        const auto found = positions.find(DProps::GetString(row, "material", ""));
+        if (found != positions.end())
+            byGroup[found->second].push_back(DProps::GetString(row, "uid", ""));
     }
+    for (TextList& group : byGroup)
+        for (std::string& uid : group)
+            uids.push_back(std::move(uid));
     return static_cast<long>(uids.size());
 }
 
@@ -194,22 +217,23 @@ long DCSStorage::NormalizeRows(PropsList& rows, DProps& totals)
     TextList groups;
     CollectMaterials(rows, groups);
     if (!groups.empty()) {
-        for (const std::string& group : groups) {
-            TextList uids;
-            CollectRowUids(uids, group.c_str(), rows);
-            // The group's rows are visited in list order, which is the
-            // order of their uids; walking the rows themselves keeps two
-            // rows that share a uid from being numbered as one.
-            long j = 0;
-            for (DProps& row : rows) {
-                if (DProps::GetString(row, "material", "") != group)
-                    continue;
-                SetNumberAndLetter(row, j++);
-                NormalizePresentNumbers(row);
-                if (HasKey(row, "quantity"))
-                    ++items;
-                quantity += DProps::GetLong(row, "quantity");
-            }
+        GiveMissingUids(rows);
+        // Each group's rows are numbered in list order, which is the order
+        // of their uids; walking the rows themselves keeps two rows that
+        // share a uid from being numbered as one. One walk serves every
+        // group, so the work grows with the rows alone.
+        std::unordered_map<std::string, long> next;
+        for (const std::string& group : groups)
+            next.emplace(group, 0);
+        for (DProps& row : rows) {
+            const auto group = next.find(DProps::GetString(row, "material", ""));
+            if (group == next.end())
+                continue;
+            SetNumberAndLetter(row, group->second++);
+            NormalizePresentNumbers(row);
+            if (HasKey(row, "quantity"))
+                ++items;
+            quantity += DProps::GetLong(row, "quantity");
         }
     } else {
         for (size_t i = 0; i < rows.size(); ++i) {
@@ -245,11 +269,25 @@ bool DCSStorage::ReplaceRows(const char* material, PropsList& rows, const PropsL
 
 bool DCSStorage::RemoveRows(PropsList& rows, const TextList& uids)
 {
-    for (const std::string& uid : uids) {
-        const long found = FindUid(rows, uid);
-        if (found >= 0)
-            rows.erase(rows.begin() + found);
+    // A uid listed k times removes the first k rows that carry it, in one
+    // pass over the rows.
+    std::unordered_map<std::string, long> wanted;
+    for (const std::string& uid : uids)
+        if (!uid.empty())
+            ++wanted[uid];
+    if (wanted.empty())
+        return true;
+    PropsList kept;
+    kept.reserve(rows.size());
+    for (DProps& row : rows) {
+        const auto found = wanted.find(DProps::GetString(row, "uid", ""));
+        if (found != wanted.end() && found->second > 0) {
+            --found->second;
+            continue;
+        }
+        kept.push_back(std::move(row));
     }
+    rows.swap(kept);
     return true;
 }
 
@@ -257,24 +295,40 @@ bool DCSStorage::OrderByMaterials(PropsList& rows, const TextList& names)
 {
     if (names.empty() || rows.empty())
         return false;
+    // The rows of each named material in turn, each group in list order,
+    // then the others in theirs: a stable sort by the material's place in
+    // the names. Rows are moved, never looked up by uid, so two rows that
+    // share a uid both stay.
+    bool named = false;
+    for (const std::string& name : names)
+        named = named || !name.empty();
+    if (named)
+        GiveMissingUids(rows);
+    const std::unordered_map<std::string, size_t> positions = PositionsOf(names);
+    std::vector<std::vector<size_t>> groups(names.size() + 1);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const std::string material = DProps::GetString(rows[i], "material", "");
+        const auto found = material.empty() ? positions.end() : positions.find(material);
+        groups[found == positions.end() ? names.size() : found->second].push_back(i);
+    }
     PropsList ordered;
     ordered.reserve(rows.size());
-    for (const std::string& name : names) {
-        if (name.empty())
-            continue;
-        TextList uids;
-        CollectRowUids(uids, name.c_str(), rows);
-        for (const std::string& uid : uids) {
-            const long found = FindUid(rows, uid);
-            if (found < 0)
-                continue;
-            ordered.push_back(rows[found]);
-            rows.erase(rows.begin() + found);
-        }
-    }
-    PropsListMerge(&rows, &ordered);
+    for (const std::vector<size_t>& group : groups)
+        for (size_t i : group)
+            ordered.push_back(std::move(rows[i]));
     rows.swap(ordered);
     return true;
+}
+
+void DCSStorage::SortByThenById(PropsList& rows, const char* key, const char* type)
+{
+    DProps order;
+    order.Set("primary", key);
+    order.Set("primary.type", type);
+    order.Set("secondary", "id");
+    order.Set("secondary.type", "long");
+    order.Set("secondary.less", "1");
+    PropsListSort(rows, &order);
 }
 
 // ---- Member operations --------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <unordered_map>
 
 #include "engine/LayoutStats.h"
 #include "foundation/FieldCheck.h"
@@ -13,10 +14,15 @@
 
 void DCSProject::BuildStockAndDemand(CUTTING::Layout& layout) const
 {
+    BuildStockAndDemand(m_order, layout);
+}
+
+void DCSProject::BuildStockAndDemand(const DCSStorage& order, CUTTING::Layout& layout)
+{
     layout.blanks.clear();
     layout.pieces.clear();
 
-    for (const DProps& row : m_order.m_blanks) {
+    for (const DProps& row : order.GetBlanks()) {
         long quantity = DProps::GetLong(row, "quantity");
         if (quantity < 1)
             quantity = CUTTING::UnlimitedQuantity;
@@ -29,14 +35,8 @@ void DCSProject::BuildStockAndDemand(CUTTING::Layout& layout) const
 
     // Longest first, then by row number; parts of one length reach the
     // engine as one kind under the id and name of their first row.
-    PropsList sorted = m_order.m_pieces;
-    DProps order;
-    order.Set("primary", "length");
-    order.Set("primary.type", "double");
-    order.Set("secondary", "id");
-    order.Set("secondary.type", "long");
-    order.Set("secondary.less", "1");
-    PropsListSort(sorted, &order);
+    PropsList sorted = order.GetPieces();
+    DCSStorage::SortByThenById(sorted, "length", "double");
 
     CUTTING::Piece pending;
     for (const DProps& row : sorted) {
@@ -61,6 +61,11 @@ void DCSProject::RestoreLayout()
 {
     BuildStockAndDemand(m_layout);
     m_layout.cuttings.clear();
+
+    // The first part row of each id, which the part codes name.
+    std::unordered_map<long, const DProps*> partById;
+    for (const DProps& p : m_order.m_pieces)
+        partById.emplace(DProps::GetLong(p, "id"), &p);
 
     // Without stock there is nothing to cut the stored patterns from.
     if (!m_layout.blanks.empty()) {
@@ -91,12 +96,8 @@ void DCSProject::RestoreLayout()
                 if (e.count <= 0)
                     continue;
                 const long n = e.count;
-                const DProps* part = nullptr;
-                for (const DProps& p : m_order.m_pieces)
-                    if (e.id > 0 && DProps::GetLong(p, "id") == e.id) {
-                        part = &p;
-                        break;
-                    }
+                const auto found = e.id > 0 ? partById.find(e.id) : partById.end();
+                const DProps* part = found == partById.end() ? nullptr : found->second;
                 if (!part)
                     break;  // the parts found before the unknown one stay
                 const long id = DProps::GetLong(*part, "id");

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -117,17 +118,28 @@ long PropsListMerge(const List* source, List* target)
 {
     if (!source || !target || static_cast<const void*>(source) == target)
         return 0;
+    // The first target record of each uid, kept up to date as records are
+    // appended, so a merge of long lists does not rescan the target per record.
+    std::unordered_map<std::string, size_t> first;
+    for (size_t i = 0; i < target->size(); ++i) {
+        std::string uid = DProps::GetString((*target)[i], "uid", "");
+        if (!uid.empty())
+            first.emplace(std::move(uid), i);
+    }
     long appended = 0;
     for (size_t i = 0; i < source->size(); ++i) {
         const DProps& record = (*source)[i];
-        const std::string uid = DProps::GetString(record, "uid", "");
-        DProps* found = uid.empty() ? nullptr : PropsListFind(target, "uid", uid.c_str());
-        if (found) {
-            found->Reset();
-            found->CopyFrom(&record, 0, -1);
+        std::string uid = DProps::GetString(record, "uid", "");
+        const auto found = uid.empty() ? first.end() : first.find(uid);
+        if (found != first.end()) {
+            DProps& into = (*target)[found->second];
+            into.Reset();
+            into.CopyFrom(&record, 0, -1);
         } else {
             target->push_back(record);
             ++appended;
+            if (!uid.empty())
+                first.emplace(std::move(uid), target->size() - 1);
         }
     }
     return appended;

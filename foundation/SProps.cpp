@@ -2,21 +2,47 @@
 
 #include <atomic>
 #include <cstring>
-#include <string.h>
 
 #include "foundation/StrUtil.h"
 
 namespace {
 
-// Keys fold ASCII letters only, like the runtime's _stricmp.
+// From this many entries on, a bag keeps an index of its keys: below it a scan
+// is as quick, and rows and option bags stay as light as they were.
+const size_t kIndexFrom = 24;
+
+char FoldAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Keys fold ASCII letters only (the rule of the runtime's _stricmp in the
+// "C" locale); other bytes compare as they are. The index folds by the same rule.
 bool KeyEquals(const std::string& key, const char* text)
 {
-    return _stricmp(key.c_str(), text) == 0;
+    const char* a = key.c_str();
+    for (; *a && *text; ++a, ++text)
+        if (FoldAscii(*a) != FoldAscii(*text))
+            return false;
+    return *a == *text;
 }
 
 bool KeyStartsWith(const std::string& key, const char* prefix, size_t length)
 {
-    return _strnicmp(key.c_str(), prefix, length) == 0;
+    if (key.size() < length)
+        return false;
+    for (size_t i = 0; i < length; ++i)
+        if (FoldAscii(key[i]) != FoldAscii(prefix[i]))
+            return false;
+    return true;
+}
+
+std::string FoldedKey(const char* key)
+{
+    std::string folded(key);
+    for (char& c : folded)
+        c = FoldAscii(c);
+    return folded;
 }
 
 bool IsEmptyText(const char* text)
@@ -54,6 +80,35 @@ SProps::List& SProps::OwnList()
         std::atomic_thread_fence(std::memory_order_acquire);
     }
     return *m_entries;
+}
+
+void SProps::RebuildIndex(List& list)
+{
+    list.index.clear();
+    list.indexed = list.items.size() >= kIndexFrom;
+    if (!list.indexed)
+        return;
+    list.index.reserve(list.items.size());
+    for (size_t i = 0; i < list.items.size(); ++i) {
+        const std::string& key = list.items[i]->key;
+        // An empty key is never found; after a renaming the first of two
+        // equal keys is the one found.
+        if (!key.empty())
+            list.index.emplace(FoldedKey(key.c_str()), i);
+    }
+}
+
+void SProps::IndexAppended(List& list)
+{
+    if (!list.indexed) {
+        if (list.items.size() >= kIndexFrom)
+            RebuildIndex(list);
+        return;
+    }
+    const size_t last = list.items.size() - 1;
+    const std::string& key = list.items[last]->key;
+    if (!key.empty())
+        list.index.emplace(FoldedKey(key.c_str()), last);
 }
 
 SProps::Entry& SProps::OwnEntry(size_t i)
@@ -121,7 +176,9 @@ bool SProps::Set(const char* key, const char* value, const char* comment, bool o
         e->key = StrFromText(key);
         e->value = StrFromText(value);
         e->comment = StrFromText(comment);
-        OwnList().items.push_back(std::move(e));
+        List& list = OwnList();
+        list.items.push_back(std::move(e));
+        IndexAppended(list);
         return true;
     }
     if (!overwrite)
@@ -147,6 +204,10 @@ int SProps::IndexOf(const char* key) const
 {
     if (IsEmptyText(key))
         return -1;
+    if (m_entries && m_entries->indexed) {
+        const auto found = m_entries->index.find(FoldedKey(key));
+        return found == m_entries->index.end() ? -1 : static_cast<int>(found->second);
+    }
     const size_t size = Size();
     for (size_t i = 0; i < size; ++i) {
         if (KeyEquals(m_entries->items[i]->key, key))
@@ -198,6 +259,8 @@ bool SProps::ReplaceKeyAt(int i, const char* key)
     std::string text = StrFromText(key);
     OwnEntry(static_cast<size_t>(i)).key.swap(text);
     m_entries->renamed = true;
+    if (m_entries->indexed)
+        RebuildIndex(*m_entries);
     return true;
 }
 
@@ -206,7 +269,18 @@ bool SProps::RemoveAt(int i)
     if (EntryAt(i) == nullptr)
         return false;
     List& list = OwnList();
+    const size_t at = static_cast<size_t>(i);
+    if (list.indexed && at + 1 == list.items.size()) {
+        // The last entry has no later twin: its key leaves the index alone.
+        const auto found = list.index.find(FoldedKey(list.items[at]->key.c_str()));
+        if (found != list.index.end() && found->second == at)
+            list.index.erase(found);
+        list.items.pop_back();
+        return true;
+    }
     list.items.erase(list.items.begin() + i);
+    if (list.indexed)
+        RebuildIndex(list);
     return true;
 }
 

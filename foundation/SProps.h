@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class SProps {
@@ -81,6 +82,12 @@ private:
         // Set once a key was renamed in place, which can leave two entries
         // with one key; a copy of such a list must merge them as Set does.
         bool renamed = false;
+        // Large bags (settings sections, rows of a whole file) also know the
+        // first position of every key, folded to lower case, so that filling
+        // them does not rescan them for every key. Kept up to date by every
+        // write, which owns the list alone; reads never touch it but to look.
+        bool indexed = false;
+        std::unordered_map<std::string, size_t> index;
     };
     std::shared_ptr<List> m_entries;  // null while empty
 
@@ -88,4 +95,7 @@ private:
     size_t Size() const { return m_entries ? m_entries->items.size() : 0; }
     List& OwnList();
     Entry& OwnEntry(size_t i);
+    // After an append, a removal or a renaming: the index follows the list.
+    void IndexAppended(List& list);
+    static void RebuildIndex(List& list);
 };

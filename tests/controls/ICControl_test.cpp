@@ -76,7 +76,7 @@ std::string WindowText(HWND window)
 
 WNDPROC ProcedureOf(HWND window)
 {
-    return reinterpret_cast<WNDPROC>(static_cast<LONG_PTR>(GetWindowLongW(window, GWL_WNDPROC)));
+    return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
 }
 
 } // namespace
@@ -95,7 +95,7 @@ TEST(ICControlAttach, TakesOverTheTemplateControlAndGivesItBack)
     EXPECT_EQ(IDC_PLAIN, control.GetId());
     EXPECT_EQ(7, control.GetGroup());
     EXPECT_EQ(&ICControl::StaticWindowProc, ProcedureOf(button));
-    EXPECT_EQ(reinterpret_cast<LONG_PTR>(&control), GetWindowLongW(button, GWL_USERDATA));
+    EXPECT_EQ(reinterpret_cast<LONG_PTR>(&control), GetWindowLongPtrW(button, GWLP_USERDATA));
     EXPECT_EQ(0, control.GetRect().left);
     EXPECT_EQ(70, control.GetRect().right);
     EXPECT_EQ(24, control.GetRect().bottom);
@@ -130,7 +130,7 @@ TEST(ICControlLifetime, DestroyedBeforeItsWindowLeavesAWorkingControl)
         ASSERT_TRUE(control.Attach(button, 0, false));
     }
     EXPECT_EQ(own, ProcedureOf(button));
-    EXPECT_EQ(0, GetWindowLongW(button, GWL_USERDATA));
+    EXPECT_EQ(0, GetWindowLongPtrW(button, GWLP_USERDATA));
     SetWindowTextA(button, "Again");
     EXPECT_EQ("Again", WindowText(button));
 }
@@ -240,7 +240,7 @@ TEST(ICControlLifetime, ALaterSubclassStaysInTheChainAndTheControlKeepsWorking)
         ICControl control;
         ASSERT_TRUE(control.Attach(button, 0, false));
         g_outerPrevious = reinterpret_cast<WNDPROC>(
-            SetWindowLongW(button, GWL_WNDPROC, static_cast<LONG>(reinterpret_cast<LONG_PTR>(&OuterProcedure))));
+            SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OuterProcedure)));
     }
     // Our procedure could not leave the chain; without its object it hands
     // everything to the button's own procedure.

@@ -542,14 +542,6 @@ TEST(ULock, UnlockByAnotherThreadIsIgnored)
     EXPECT_FALSE(lock.IsLocked());
 }
 
-TEST(ULock, DestructionWhileHeldOrFreeIsClean)
-{
-    { ULock held; held.Lock(); held.Lock(); }
-    { ULock unused; }
-    { ULock used; used.Lock(); used.Unlock(); }
-    SUCCEED();
-}
-
 // --- FormatHex64 --------------------------------------------------------------------
 
 TEST(FormatHex64, DigitsAndPadding)

@@ -7,6 +7,7 @@
 
 #include "foundation/SProps.h"
 #include "PropsEntries.h"
+#include "PointerText.h"
 
 // ---- Setting keys ------------------------------------------------------------
 
@@ -266,13 +267,11 @@ TEST(SPropsPut, NumbersAreStoredAsTextInTheirFormats)
     EXPECT_STREQ("c", bag.GetComment("formatted", nullptr));
     EXPECT_STREQ("0.000", bag.Get("tiny", nullptr));
     EXPECT_STREQ("-42", bag.Get("long", nullptr));
-    EXPECT_STREQ("00000000", bag.Get("null", nullptr));
+    EXPECT_EQ(PointerText(0), bag.Get("null", ""));
     EXPECT_STREQ("ct", bag.GetComment("text", nullptr));
 
     bag.PutPointer("p", &object);
-    char expected[32];
-    snprintf(expected, sizeof expected, "%08X", static_cast<unsigned>(reinterpret_cast<uintptr_t>(&object)));
-    EXPECT_STREQ(expected, bag.Get("p", nullptr));
+    EXPECT_EQ(PointerText(reinterpret_cast<uintptr_t>(&object)), bag.Get("p", ""));
 }
 
 TEST(SPropsPut, AHugeDoubleIsNeverCut)
@@ -292,4 +291,108 @@ TEST(SPropsPut, OverwriteFlagIsPassedOn)
     EXPECT_EQ((Lines{"n=1;one"}), Entries(bag));
     bag.PutLong("N", 5);
     EXPECT_EQ((Lines{"n=5;"}), Entries(bag));
+}
+
+// ---- Large bags ---------------------------------------------------------------------
+// Bags of a few dozen entries and more look their keys up through an index;
+// what a lookup finds must be exactly what a scan from the first entry finds.
+
+namespace {
+
+// A plain list searched from the front: the rules every bag must keep.
+struct ModelBag {
+    struct Entry {
+        std::string key, value;
+    };
+    std::vector<Entry> entries;
+
+    static bool Same(const std::string& a, const std::string& b)
+    {
+        if (a.size() != b.size())
+            return false;
+        for (size_t i = 0; i < a.size(); ++i) {
+            char x = a[i], y = b[i];
+            if (x >= 'A' && x <= 'Z')
+                x = static_cast<char>(x - 'A' + 'a');
+            if (y >= 'A' && y <= 'Z')
+                y = static_cast<char>(y - 'A' + 'a');
+            if (x != y)
+                return false;
+        }
+        return true;
+    }
+    int IndexOf(const std::string& key) const
+    {
+        if (key.empty())
+            return -1;
+        for (size_t i = 0; i < entries.size(); ++i)
+            if (Same(entries[i].key, key))
+                return static_cast<int>(i);
+        return -1;
+    }
+};
+
+// Renaming in place is how two entries come to share a key.
+class RenamingBag : public SProps {
+public:
+    using SProps::ReplaceKeyAt;
+};
+
+} // namespace
+
+TEST(SPropsLargeBags, LookupsFindWhatAScanFromTheFirstEntryFinds)
+{
+    // Keys differing in case, empty keys, renamings onto present keys,
+    // removals at the end and in the middle, growing past the index size and
+    // shrinking below it: after every step each key is found where a scan
+    // finds it, and the entries stay in their order.
+    std::vector<std::string> keys;
+    for (int i = 0; i < 60; ++i)
+        keys.push_back((i % 3 == 0 ? "Key." : "key.") + std::to_string(i % 40));
+    keys.push_back("");
+    keys.push_back("\xC4rea");
+    keys.push_back("\xE4REA");
+
+    RenamingBag bag;
+    ModelBag model;
+    unsigned state = 12345;
+    auto next = [&state](unsigned n) {
+        state = state * 1103515245u + 12345u;
+        return (state >> 8) % n;
+    };
+    for (int step = 0; step < 3000; ++step) {
+        const std::string& key = keys[next(static_cast<unsigned>(keys.size()))];
+        const std::string value = std::to_string(step);
+        const unsigned op = next(10);
+        const int count = bag.Count();
+        if (op < 6 || count == 0) {
+            const bool overwrite = op % 2 == 0;
+            const int at = model.IndexOf(key);
+            const bool changed = bag.Set(key.c_str(), value.c_str(), nullptr, overwrite);
+            EXPECT_EQ(at < 0 || overwrite, changed) << step;
+            if (at < 0)
+                model.entries.push_back({key, value});
+            else if (overwrite)
+                model.entries[static_cast<size_t>(at)].value = value;
+        } else if (op < 8) {
+            // Removals lean towards the end, where rows of a list go.
+            const int i = op == 6 ? count - 1 : static_cast<int>(next(static_cast<unsigned>(count)));
+            EXPECT_TRUE(bag.RemoveAt(i));
+            model.entries.erase(model.entries.begin() + i);
+        } else if (op == 8) {
+            const int i = static_cast<int>(next(static_cast<unsigned>(count)));
+            EXPECT_TRUE(bag.ReplaceKeyAt(i, key.c_str()));
+            model.entries[static_cast<size_t>(i)].key = key;
+        } else if (next(8) == 0) {
+            bag.Clear();
+            model.entries.clear();
+        }
+        ASSERT_EQ(static_cast<int>(model.entries.size()), bag.Count()) << step;
+        for (const std::string& k : keys)
+            ASSERT_EQ(model.IndexOf(k), bag.IndexOf(k.c_str())) << "step " << step << " key " << k;
+        for (size_t i = 0; i < model.entries.size(); ++i) {
+            ASSERT_EQ(model.entries[i].key, bag.GetKeyAt(static_cast<int>(i))) << step;
+            ASSERT_EQ(model.entries[i].value, bag.GetValueAt(static_cast<int>(i))) << step;
+        }
+    }
 }

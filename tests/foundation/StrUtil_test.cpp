@@ -123,15 +123,16 @@ TEST(StrUtilNumbers, StrToPointerReadsWhatStrFromPointerWrote)
     EXPECT_EQ(nullptr, StrToPointer("zz"));
 }
 
-TEST(StrUtilNumbers, StrFromPointerIsEightUpperCaseDigits)
+TEST(StrUtilNumbers, StrFromPointerIsUpperCaseDigitsAsManyAsAPointerHolds)
 {
-    EXPECT_EQ("00ABCDEF", StrFromPointer(reinterpret_cast<void*>(0xABCDEF)));
-    EXPECT_EQ("DEADBEEF", StrFromPointer(reinterpret_cast<void*>(0xDEADBEEF)));
-    EXPECT_EQ("00000000", StrFromPointer(nullptr));
+    const std::string zeros(sizeof(void*) * 2 - 8, '0');
+    EXPECT_EQ(zeros + "00ABCDEF", StrFromPointer(reinterpret_cast<void*>(0xABCDEF)));
+    EXPECT_EQ(zeros + "DEADBEEF", StrFromPointer(reinterpret_cast<void*>(0xDEADBEEF)));
+    EXPECT_EQ(zeros + "00000000", StrFromPointer(nullptr));
     int local = 0;
     const std::string own = StrFromPointer(&local);
-    EXPECT_EQ(8u, own.size());
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(&local), strtoul(own.c_str(), nullptr, 16));
+    EXPECT_EQ(sizeof(void*) * 2, own.size());
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(&local), strtoull(own.c_str(), nullptr, 16));
 }
 
 TEST(StrUtilNumbers, TextToNumbers)
@@ -490,6 +491,26 @@ TEST(StrUtilRowLetter, NamesRowsByIndex)
 }
 
 // ---- Lists of strings ---------------------------------------------------------
+
+TEST(StrUtilList, SplitGivesTheTokensOfStrToken)
+{
+    const char* texts[] = {"a", "a;b", "a;b;", ";a", ";;", "a;;b", "\r\n", "1\r\n\r\n2\r\n",
+                           "x\r\ny\r", "ab", "::a::b:::"};
+    const char* separators[] = {";", "\r\n", "::", ""};
+    for (const char* text : texts) {
+        for (const char* separator : separators) {
+            for (bool trim : {false, true}) {
+                std::vector<std::string> expected;
+                std::string token;
+                while (StrToken(text, token, static_cast<long>(expected.size()), separator, trim))
+                    expected.push_back(token);
+                std::vector<std::string> parts;
+                EXPECT_EQ(static_cast<long>(expected.size()), StrSplit(text, parts, separator, trim));
+                EXPECT_EQ(expected, parts) << text << " by " << separator;
+            }
+        }
+    }
+}
 
 TEST(StrUtilList, FindSplitJoin)
 {

@@ -1,0 +1,294 @@
+// The application object: the one CWinApp of the program. It owns every long-
+// lived service (settings, locale texts, fonts, log, folders, the open
+// project, the calculation supervisor, the report object, the printer lists,
+// the recent projects, the main window) and is the document's DAppServices.
+//
+// The class is split by layer, not by name: what panels, dialogs and reports
+// call (settings, locale, fonts, colours, number formats, events, message
+// boxes, busy cursor, folders) is defined in appsvc/, below them; start-up,
+// the menu and project commands and shutdown are defined in app/, the
+// executable's layer above them.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "document/AppEvents.h"
+#include "classlib/CDialog.h"
+#include "classlib/CWinApp.h"
+#include "document/DAppServices.h"
+#include "document/DCSSolution.h"
+#include "document/DProcessor.h"
+#include "foundation/DAppSettings.h"
+#include "foundation/DAuto.h"
+#include "foundation/DParser.h"
+#include "foundation/DSettings.h"
+#include "foundation/DThread.h"
+#include "foundation/StrList.h"
+#include "foundation/ULog.h"
+#include "foundation/UMap.h"
+#include "foundation/UPairList.h"
+#include "foundation/URecentList.h"
+#include "resources/resource.h"
+
+// ---- Process-wide constants ---------------------------------------------------------
+
+extern const char* const kAppName;            // "KORVA Bravik": captions, banner, boxes
+extern const char* const kProductWord;        // "Bravik": data folder leaf, file names
+extern const char* const kMakerFolder;        // "KORVA"
+extern const char* const kDisplayVersion;     // "1.2.20 "
+extern const char* const kBuildVersion;       // "1.2.20.1 "
+extern const char* const kProjectExtension;   // "brvk"
+extern const char* const kAutomationExtension; // "kvauto"
+extern const char* const kDefaultLanguage;    // "en_US"
+extern const char* const kEmbeddedLocale;     // "Bravik.EN_US", resource type "LOCALE"
+extern const char* const kProjectFilter;      // the file dialogs' project filter
+
+// Menu commands and the resources the application object loads.
+constexpr UINT kAcceleratorTable = IDR_ACCELERATORS;
+constexpr UINT kMainIcon = IDI_MAINICON;
+constexpr UINT kCmdOpen = ID_FILE_OPEN;
+constexpr UINT kCmdCreate = ID_FILE_CREATE;
+constexpr UINT kCmdOptions = ID_FILE_OPTIONS;
+constexpr UINT kCmdExit = ID_FILE_EXIT;
+constexpr UINT kCmdViewLog = ID_HELP_VIEWLOG;
+constexpr UINT kCmdAbout = ID_HELP_ABOUT;
+constexpr UINT kCmdHelp = ID_HELP_HELP;
+constexpr UINT kCmdSave = ID_FILE_SAVE;
+constexpr UINT kCmdSaveAs = ID_FILE_SAVEAS;
+constexpr UINT kCmdCleanLog = ID_HELP_CLEANLOG;
+constexpr UINT kCmdRecentMenu = ID_FILE_RECENT;  // the placeholder item of the recent pop-up
+constexpr UINT kCmdRecentFirst = 32820;   // recent project i is kCmdRecentFirst + i
+constexpr UINT kCmdRecentLast = 32860;
+constexpr UINT kCmdMenuFirst = 32700;     // the range the application's menu handler takes
+constexpr UINT kCmdMenuLast = 32800;
+constexpr UINT kCmdHelpIndex = 57670;     // ID_HELP
+// Positions in the File menu that the commands rely on.
+constexpr int kFileMenuSave = 3;
+constexpr int kFileMenuSaveAs = 4;
+constexpr int kFileMenuRecent = 8;
+
+// ---- What the services need of the windows above them ------------------------------
+
+// The main window as the services see it: the application's event dispatcher
+// and the File menu's enable states. The main window (app/) derives from it.
+class OXRWindowBase : public CDialog {
+public:
+    using CDialog::CDialog;
+    // Acts on the codes the main window handles and hands the rest to its
+    // panels (never code 11 there).
+    virtual void OnAppEvent(long code, long argument) = 0;
+    // Save enabled while the project is modified, Save As while it has a material.
+    virtual void UpdateFileMenu() = 0;
+};
+
+// Minimum sizes the panels publish in their own initialisation; the main
+// window's first initialisation reads them.
+struct PanelMinimumSizes {
+    static long sourceWidth;
+    static long projectWidth;
+    static long projectHeight;   // 448 until the project panel publishes one
+};
+
+// A panel of the main window as the main window's dispatcher sees it: each
+// panel acts on the event codes it knows and ignores the rest.
+class DAppEventReceiver {
+public:
+    virtual ~DAppEventReceiver();
+    virtual void OnAppEvent(long code, long argument) = 0;
+};
+
+// The report window as the broadcast sees it; the report window derives from it
+// and the application deletes it through it.
+class DAppReportWindow {
+public:
+    virtual ~DAppReportWindow();
+    virtual void OnAppEvent(long code) = 0;
+};
+
+class DlgStartup;
+class OXRReport;
+class OXRApp;
+
+// An object of a layer above the services that the application owns: it is
+// deleted through the function its creator gave, where its type is complete.
+template <class T>
+using AppOwned = std::unique_ptr<T, void (*)(T*)>;
+
+template <class T>
+AppOwned<T> MakeAppOwned(T* object)
+{
+    return AppOwned<T>(object, [](T* p) { delete p; });
+}
+
+class OXRApp : public CWinApp, public DAppServices {
+public:
+    // The executable's half, handed in when the one application object is
+    // built: the services link without it, and without it (the tests of the
+    // layers that use the services) the application starts nothing, handles
+    // no command and ends at once at the end of an automation start.
+    struct Upper {
+        BOOL (OXRApp::*startUp)() = nullptr;
+        const CMessageMap* (*commandMap)() = nullptr;
+        // Event 20 in automation mode: load the script and start it, or end.
+        void (OXRApp::*startAutomation)() = nullptr;
+    };
+    // The executable's half of this build (defined in app/).
+    static Upper ExecutableHalf();
+
+    OXRApp();
+    explicit OXRApp(const Upper& upper);
+    // Releases everything the object owns, bounding its wait for the
+    // printer thread.
+    ~OXRApp() override;
+
+    // ---- Class library (appsvc/) --------------------------------------------------
+    BOOL InitInstance() override;
+    const CMessageMap* GetMessageMap() const override;
+    // Accelerators (unless a message box is open), then the hook window.
+    BOOL ProcessMessageFilter(int code, MSG* msg) override;
+
+    // ---- Folders and resources (appsvc/) --------------------------------------------
+    UString MakeProgramPath(const char* name) const;
+    UString MakeDataPath(const char* name) const;
+    // In the temporary folder: prefix + tick count + "." + extension ("tmp"
+    // when none). The file is not created.
+    UString MakeTempFileName(const char* prefix, const char* extension) const;
+    // The bytes of a resource of the executable into buffer (emptied first),
+    // always followed by a zero byte, so a text resource reads as a text;
+    // false when it is missing or empty.
+    bool LoadResourceData(const char* type, const char* name, UMemory& buffer) const;
+    // Empties the temporary folder, keeping the folder.
+    void CleanTempFolder();
+    // "Build" and "System" into the system information.
+    void LogSystemInfo();
+    // The system information as one line, "key=value; key=value".
+    UString SystemInfoLine() const;
+    // The options ("-key:value") and the first plain argument ("file").
+    void ParseCommandLine();
+    // The same from a list of arguments (the program's name left out).
+    void ParseArguments(int count, const wchar_t* const* arguments);
+
+    // ---- Locale, fonts, colours, number formats (appsvc/) ------------------------------
+    void LoadLocale(const char* language);
+    std::string GetGlobalText(const char* key, const char* def);
+    // A text of the section "messages" in the ANSI code page, def when absent.
+    std::string GetMessageText(const char* key, const char* def);
+    void LocalizeMenu();
+    void CreateUiFonts();
+    // The named font; a missing name gives the first font of the map in key
+    // order when orFirst, else null.
+    HFONT GetFont(const char* name, bool orFirst = true);
+    COLORREF GetNamedColor(const char* name) const;
+    void LoadNumberFormats();
+    // kind 0 lengths, 1 pieces, 2 costs; a non-empty pattern is applied to a
+    // non-empty label with sprintf.
+    std::string GetUnitLabel(int kind, const char* pattern);
+    // "status." + code of "messages"; "Ok" or "Error" when missing.
+    std::string GetStatusText(long code);
+
+    // DAppServices, for the document and everyone else.
+    void OnAppEvent(long code, long argument, long extra = 0) override;
+    std::string FormatQuantity(int mode, bool withUnits, double value) override;
+    std::string GetListSeparator(const char* key) override;
+    bool GetLocaleSection(const char* name, DProps& out) override;
+    std::string GetLanguage() override;
+    std::string GetLocaleText(const char* section, const char* key, const char* def) override;
+
+    // ---- Message boxes, title, menu bar (appsvc/) ---------------------------------------
+    // No box in automation mode: the silent answer. Owner: the given window,
+    // else the main window; caption: the application name when empty.
+    int ShowMessage(HWND owner, const char* caption, const char* text, UINT type, int silent);
+    // An error box (logged with "ERR >> " when asked); -1 for a blank text.
+    int ReportError(const char* text, const char* caption = nullptr, bool log = true);
+    void UpdateTitle(bool plain);
+    void RefreshMenuBar();
+    void BuildRecentMenu();
+    void BeginBusy();
+    void EndBusy();
+    // The main window's handle, null while there is none.
+    HWND GetMainHwnd() const;
+
+    // ---- Commands, start-up and shutdown (app/) --------------------------------------------
+    BOOL StartUp();
+    static const CMessageMap* CommandMap();
+    void StartAutomation();
+    void OnMenuCommand(UINT id);
+    void OnRecentProject(UINT id);
+    void OnHelp();
+    bool CloseProject();
+    bool NewProject();
+    bool OpenProject(const char* path);
+    bool SaveProject(const char* path, bool asNewFile);
+    bool ShowRecentProjectsMenu();
+    void OpenDocument(const char* path, bool textFallback);
+    std::string MailSupport();
+    UString OpenWebPage(const char* page, bool withLanguageFolder);
+    void CleanOutLog();
+    void InstallResources();
+    void Exit(int exitCode, bool destroyWindows);
+
+    // ---- Fields, in the order of the application's design ----------------------------------
+    OXRWindowBase* m_mainWindow = nullptr;
+    DAppSettings m_settings;
+    TGDIMap m_fonts;
+    uint8_t m_freshInstall = 0;
+    uint8_t m_automation = 0;
+    UString m_programFolder;
+    UString m_dataFolder;
+    UString m_tempFolder;
+    uint8_t m_inMessageBox = 0;
+    HWND m_hookWindow = nullptr;
+    int32_t m_busyCount = 0;
+    UPairList m_systemInfo;
+    ULog m_log;
+    HACCEL m_accelerators = nullptr;
+    UPairList m_commandLine;
+    UString m_currentPrinter;
+    AppOwned<OXRReport> m_report{nullptr, nullptr};
+    UPairList m_printerNames;
+    UStringList m_excludedPrinters;
+    HBITMAP m_logo = nullptr;
+    URecentList m_recent;
+    HMENU m_recentMenu = nullptr;
+    DSettings m_locale;
+    DProps m_globals;
+    std::string m_language;
+    uint8_t m_lastModified = 0;
+    DCSSolution m_document;
+    OXRProcessor m_processor;
+    DAppReportWindow* m_reportWindow = nullptr;
+    DProps m_menuTexts;
+    DProps m_messages;
+    DParser m_parser;
+    UString m_automationScript;
+    std::unique_ptr<DThread> m_automationRunner;
+    DProps* m_automationRequest = nullptr;
+    DProps* m_automationOptions = nullptr;
+    std::unique_ptr<DThread> m_printerThread;
+
+private:
+    Upper m_upper;
+    // The embedded locale while start-up needs it.
+    UMemory m_localeBuffer;
+    // The thread that built the object: the UI thread.
+    DWORD m_uiThread = 0;
+};
+
+// The one application object, null when there is none.
+OXRApp* GetApp();
+// The one application object; the program and the tests of the layers that
+// use the services always have one (the process ends when there is none).
+OXRApp& App();
+
+// The busy cursor: one process-wide count with the wait cursor while it is
+// above 0 (the application's count; a count of its own without one).
+void BeginBusyCursor();
+void EndBusyCursor();
+
+// Number texts (empty reads 0) formatted as a length or a cost the user's way.
+std::string FormatLengthText(const char* text, bool withUnits);
+std::string FormatCostText(const char* text, bool withUnits);

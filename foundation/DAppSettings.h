@@ -1,0 +1,55 @@
+// The user's properties file: a flat list of key=value settings that every
+// part of the program reads and changes by key. A change marks the object
+// dirty; the file is written at once when the caller asks, or by an explicit
+// save, and a save of an unchanged object writes nothing. The UI thread and
+// the printer thread share one object, so every operation holds its lock.
+#pragma once
+
+#include <windows.h>
+
+#include "foundation/DLock.h"
+#include "foundation/UPairList.h"
+#include "foundation/UString.h"
+
+class DAppSettings {
+public:
+    DAppSettings();
+    // Does not save.
+    ~DAppSettings();
+
+    DAppSettings(const DAppSettings&) = delete;
+    DAppSettings& operator=(const DAppSettings&) = delete;
+
+    // Keeps the path in every case. A path that is not a file leaves the
+    // entries as they are and gives 0; otherwise the entries are replaced by
+    // the file's, the object is clean and the pair count is returned.
+    long Load(const char* path);
+    // 0: no path, or the file could not be written (the error text says so
+    // and the object stays dirty); 1: clean and not forced, nothing written;
+    // 2: written, the object is clean.
+    int Save(bool force);
+    // The value of the first entry with the key (ignoring case); def when
+    // there is none. An entry with an empty value gives the empty text.
+    UString Get(const char* key, const char* def = "") const;
+    // Stores the value when it differs byte for byte from the present one
+    // (a missing key counts as empty), marks the object dirty and, with
+    // saveNow, saves. Always true.
+    bool Set(const char* key, const char* value, bool saveNow = false);
+
+    bool IsDirty() const;
+    UString GetPath() const;
+    // The message of the last failed save.
+    UString GetErrorText() const;
+    // A copy of the entries in file order.
+    UPairList GetEntries() const;
+    // Mid grey: the main window paints with it, the report view gets it.
+    COLORREF GetColor() const { return m_color; }
+
+private:
+    UString m_path;
+    COLORREF m_color;
+    UPairList m_entries;
+    bool m_dirty = false;
+    UString m_error;
+    mutable DLock m_lock;
+};
