@@ -14,6 +14,7 @@
 #include "foundation/Helper.h"
 #include "foundation/PathUtil.h"
 #include "foundation/StrUtil.h"
+#include "reports/OXRLayout.h"
 
 namespace {
 
@@ -402,5 +403,6 @@ void OXRApp::Exit(int exitCode, bool destroyWindows)
         if (HWND main = GetMainHwnd())
             ::DestroyWindow(main);
     }
+    OXRLayout::ClearRegistry();
     PostQuitMessage(exitCode);
 }
