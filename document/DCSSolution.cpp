@@ -162,6 +162,7 @@ bool DCSSolution::SetActive(long index, bool active)
     if (!material)
         return false;
     material->m_props.Set("active", active ? "1" : "0");
+    material->UpdateFingerprint(false);
     return true;
 }
 
