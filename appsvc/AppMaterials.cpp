@@ -23,7 +23,7 @@ bool OXRApp::DeleteMaterial(long index)
     if (!current)
         return false;
     DProps variables;
-    variables.Set("material", DProps::GetString(current->m_props, "material", "").c_str());
+    variables.Set("material", current->GetProperty("material").c_str());
     // Without the locale's question the material is still never removed
     // unasked.
     std::string text = GetMessageText("material.delete", "Delete the material \"${material}\"?");

@@ -16,7 +16,7 @@
 #include <memory>
 #include <string>
 
-#include "appsvc/AppEvents.h"
+#include "document/AppEvents.h"
 #include "classlib/CDialog.h"
 #include "classlib/CWinApp.h"
 #include "document/DAppServices.h"

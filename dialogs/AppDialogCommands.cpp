@@ -24,7 +24,7 @@ bool OXRApp::AddMaterial()
 
 bool OXRApp::ShowSolutionMessages(bool testOnly)
 {
-    std::vector<DProps>& warnings = m_document.CollectWarnings(false);
+    const std::vector<DProps>& warnings = m_document.CollectWarnings(false);
     if (testOnly)
         return !warnings.empty();
     if (warnings.empty() || !GetMainHwnd())

@@ -6,7 +6,10 @@
 #include <cstring>
 #include <set>
 
+#include "document/AppEvents.h"
+#include "document/ChangeMasks.h"
 #include "document/DAppServices.h"
+#include "document/HandBack.h"
 #include "foundation/RecordText.h"
 #include "foundation/StrUtil.h"
 
@@ -82,12 +85,13 @@ std::string SolutionKey(const CUTTING::Layout& layout)
 
 // ---- Construction and copying --------------------------------------------------
 
-DCSProject::DCSProject()
+DCSProject::DCSProject() : m_home(PrepareHandBack())
 {
     Reset();
 }
 
-DCSProject::DCSProject(const DCSProject& other) : DThread()
+// A copy belongs to the thread that makes it.
+DCSProject::DCSProject(const DCSProject& other) : DThread(), m_home(PrepareHandBack())
 {
     CopyFields(other);
 }
@@ -134,6 +138,9 @@ void DCSProject::CopyFields(const DCSProject& other)
     m_resultsCrc = other.m_resultsCrc;
     m_propsChanged = other.m_propsChanged;
     m_resultsChanged = other.m_resultsChanged;
+    m_calculating = false;
+    m_payloadPending = false;
+    SyncMirrors();
 }
 
 // The calculation reads and writes these fields, so it must be over before
@@ -181,6 +188,7 @@ void DCSProject::Reset()
     UpdateWarnings();
 
     GetAppServices()->GetLocaleSection("globals", m_locale);
+    SyncMirrors();
 }
 
 void DCSProject::ClearSolutions()
@@ -192,14 +200,14 @@ void DCSProject::ClearSolutions()
     for (DProps& row : m_order.m_pieces)
         row.Set("orphans", "0");
     UpdateFingerprint(false);
-    GetAppServices()->OnAppEvent(13, 0);
+    GetAppServices()->OnAppEvent(kEventSolutionsChanged, 0);
 }
 
 bool DCSProject::AppendRows(const PropsList& rows, long kind)
 {
     if (rows.empty())
         return false;
-    PropsList& target = kind == 1 ? m_order.m_blanks : m_order.m_pieces;
+    PropsList& target = m_order.Rows(kind == RowsBlanks ? RowsBlanks : RowsPieces);
     target.insert(target.end(), rows.begin(), rows.end());
     const std::string material = DProps::GetString(m_props, "material");
     for (DProps& row : target)
@@ -235,16 +243,34 @@ MaterialNameCheck DCSProject::SetMaterial(const char* name)
     return MaterialNameOk;
 }
 
+std::string DCSProject::GetProperty(const char* key, const char* def) const
+{
+    return DProps::GetString(m_props, key, def ? def : "");
+}
+
+bool DCSProject::SetProperty(const char* key, const char* value)
+{
+    if (!key || !*key)
+        return false;
+    if (_stricmp(key, "material") == 0)
+        return SetMaterial(value) == MaterialNameOk;
+    m_props.Set(key, value ? value : "");
+    UpdateFingerprint(false);
+    SyncMirrors();
+    return true;
+}
+
 void DCSProject::Refresh(bool newBaseline)
 {
     m_order.UpdateTotals(newBaseline);
     UpdateFingerprint(newBaseline);
     UpdateWarnings();
+    SyncMirrors();
 }
 
 namespace {
 
-DProps* FindRowById(PropsList& rows, long id)
+const DProps* FindRowById(const PropsList& rows, long id)
 {
     std::string text;
     StrFormat(text, "%ld", id);
@@ -253,14 +279,56 @@ DProps* FindRowById(PropsList& rows, long id)
 
 }  // namespace
 
-DProps* DCSProject::FindBlankRow(long id)
+const DProps* DCSProject::FindBlankRow(long id) const
 {
     return FindRowById(m_order.m_blanks, id);
 }
 
-DProps* DCSProject::FindPieceRow(long id)
+const DProps* DCSProject::FindPieceRow(long id) const
 {
     return FindRowById(m_order.m_pieces, id);
+}
+
+// ---- Order rows ------------------------------------------------------------------
+
+template <class Change>
+bool DCSProject::ChangeRows(Change change)
+{
+    const bool result = change();
+    m_order.UpdateTotals(false);
+    UpdateFingerprint(false);
+    UpdateWarnings();
+    return result;
+}
+
+bool DCSProject::AddRow(long kind, DProps& row)
+{
+    return ChangeRows([&] { return DCSStorage::AddRow(m_order.Rows(kind), row); });
+}
+
+bool DCSProject::UpdateRow(long kind, DProps& row)
+{
+    return ChangeRows([&] { return DCSStorage::UpdateRow(row, m_order.Rows(kind)); });
+}
+
+bool DCSProject::DeleteRow(long kind, const DProps& row)
+{
+    return ChangeRows([&] { return DCSStorage::DeleteRow(row, m_order.Rows(kind)); });
+}
+
+bool DCSProject::MoveRow(long kind, const DProps& row)
+{
+    return ChangeRows([&] { return DCSStorage::MoveRow(m_order.Rows(kind), row); });
+}
+
+bool DCSProject::SetRowValues(long kind, const char* uid, const DProps& values)
+{
+    return ChangeRows([&] { return DCSStorage::SetRowValues(m_order.Rows(kind), uid, values); });
+}
+
+bool DCSProject::ReplaceRows(long kind, const char* material, const PropsList& rows)
+{
+    return ChangeRows([&] { return DCSStorage::ReplaceRows(material, m_order.Rows(kind), rows); });
 }
 
 bool DCSProject::HasCuttings() const
@@ -302,34 +370,44 @@ bool DCSProject::IsChanged(long mask) const
 {
     const bool numbers = m_order.NumbersChanged();
     const bool order = m_order.OrderChanged();
-    if ((mask & 1) && (m_propsChanged || m_resultsChanged || numbers || order))
+    if ((mask & kChangedAnything) && (m_propsChanged || m_resultsChanged || numbers || order))
         return true;
-    if ((mask & 2) && (numbers || m_resultsChanged))
+    if ((mask & kChangedResults) && (numbers || m_resultsChanged))
         return true;
-    if ((mask & 4) && (m_propsChanged || order || numbers))
+    if ((mask & kChangedRecord) && (m_propsChanged || order || numbers))
         return true;
     return false;
 }
 
 // ---- Solutions -------------------------------------------------------------------
 
-void DCSProject::SortSolutions(long optimize)
+void DCSProject::SortSolutions(DList<CUTTING::Layout>& solutions, long optimize)
 {
     if (optimize == 1)
-        m_solutions.Sort(CompareByCost);
+        solutions.Sort(CompareByCost);
     else
-        m_solutions.Sort(CompareByUsedLength);
+        solutions.Sort(CompareByUsedLength);
 }
 
-void DCSProject::RemoveDuplicateSolutions()
+void DCSProject::SortSolutions(long optimize)
+{
+    SortSolutions(m_solutions, optimize);
+}
+
+void DCSProject::RemoveDuplicateSolutions(DList<CUTTING::Layout>& solutions)
 {
     DList<CUTTING::Layout> kept;
     std::set<std::string> seen;
-    for (const CUTTING::Layout& layout : m_solutions.Items()) {
+    for (const CUTTING::Layout& layout : solutions.Items()) {
         std::string fingerprint;
         StrFormat(fingerprint, "%lu", static_cast<unsigned long>(Crc32(SolutionKey(layout).c_str())));
         if (seen.insert(fingerprint).second)
             kept.Add(layout);
     }
-    m_solutions = kept;
+    solutions = kept;
+}
+
+void DCSProject::RemoveDuplicateSolutions()
+{
+    RemoveDuplicateSolutions(m_solutions);
 }

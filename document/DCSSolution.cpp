@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "document/ChangeMasks.h"
 #include "foundation/RecordText.h"
 #include "foundation/StrUtil.h"
 
@@ -14,7 +15,7 @@ namespace {
 
 bool IsActive(const DCSProject& material)
 {
-    return DProps::GetLong(material.m_props, "active") == 1;
+    return DProps::GetLong(material.GetProperties(), "active") == 1;
 }
 
 std::string TrimmedText(const char* text)
@@ -127,7 +128,7 @@ DCSProject* DCSSolution::FindMaterial(const char* name, long* index)
         return nullptr;
     const size_t length = strlen(name);
     for (size_t i = 0; i < m_materials.size(); ++i) {
-        const std::string own = DProps::GetString(m_materials[i]->m_props, "material", "");
+        const std::string own = m_materials[i]->GetProperty("material");
         if (own.size() == length && memcmp(own.data(), name, length) == 0) {
             if (index)
                 *index = static_cast<long>(i);
@@ -161,8 +162,7 @@ bool DCSSolution::SetActive(long index, bool active)
     DCSProject* material = GetProject(index, false);
     if (!material)
         return false;
-    material->m_props.Set("active", active ? "1" : "0");
-    material->UpdateFingerprint(false);
+    material->SetProperty("active", active ? "1" : "0");
     return true;
 }
 
@@ -186,7 +186,7 @@ bool DCSSolution::AddMaterial(const char* name, const char* desc)
     if (material->SetMaterial(name) != MaterialNameOk)
         return false;
     if (desc && *desc)
-        material->m_props.Set("desc", desc);
+        material->SetProperty("desc", desc);
     material->Refresh(true);
     m_materials.push_back(std::move(material));
     UpdateFingerprint(false);
@@ -231,7 +231,7 @@ void DCSSolution::ComputeFingerprints(uint32_t& props, uint32_t& names) const
     props = Crc32(text.c_str());
     std::string list;
     for (const auto& m : m_materials) {
-        list += DProps::GetString(m->m_props, "material", "");
+        list += m->GetProperty("material");
         list += ";";
     }
     names = Crc32(list.c_str());
@@ -257,7 +257,7 @@ bool DCSSolution::IsModified() const
     if (m_propsChanged || m_namesChanged)
         return true;
     for (const auto& m : m_materials)
-        if (m->IsChanged(5))
+        if (m->IsChanged(kChangedProject))
             return true;
     return false;
 }
@@ -275,14 +275,14 @@ std::string DCSSolution::GetContentId() const
 
 // ---- Warnings and export tests -------------------------------------------------------
 
-std::vector<DProps>& DCSSolution::CollectWarnings(bool activeOnly)
+const std::vector<DProps>& DCSSolution::CollectWarnings(bool activeOnly)
 {
     m_warnings.clear();
     for (const auto& m : m_materials) {
         if (activeOnly && !IsActive(*m))
             continue;
-        DProps& bag = m->GetWarnings();
-        bag.Name(DProps::GetString(m->m_props, "material", "").c_str());
+        // Handed out named after the material.
+        const DProps& bag = m->GetWarnings();
         if (bag.Count() > 0)
             m_warnings.push_back(bag);
     }

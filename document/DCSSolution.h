@@ -24,6 +24,7 @@ enum ProjectFileResult {
     ProjectFileBadName = 6,      // a material whose name the file cannot hold
     ProjectFileWriteFailed = 7,  // the file could not be written; the old one stays
     ProjectFileMarkerText = 8,   // a text holds the end marker of its own block
+    ProjectFileMisplacedBlock = 9,  // the project's block starts inside another block
 };
 
 // The version written into the project file.
@@ -71,7 +72,7 @@ public:
     std::string GetContentId() const;
 
     // ---- Warnings and export tests ---------------------------------------------------
-    std::vector<DProps>& CollectWarnings(bool activeOnly);
+    const std::vector<DProps>& CollectWarnings(bool activeOnly);
     bool HasResults() const;
     bool HasRemnants() const;
     bool HasOrphans() const;
@@ -82,7 +83,18 @@ public:
     // the caller's message; empty after a clean load.
     const std::vector<std::string>& GetFileNotes() const { return m_fileNotes; }
 
-    // ---- Fields --------------------------------------------------------------------
+    // ---- What the panels and reports read -----------------------------------------
+    const DProps& GetProperties() const { return m_props; }
+    // The warning bags of the last CollectWarnings, each named after its material.
+    const std::vector<DProps>& GetWarnings() const { return m_warnings; }
+    // Forgets the collected warnings (the project panel does after the
+    // project's name was edited).
+    void ClearWarnings() { m_warnings.clear(); }
+
+private:
+    // Tests arrange states that no operation would produce.
+    friend struct DocumentProbe;
+
     DProps m_props;
     // Each material lives on the heap, so a growing or shrinking list never
     // moves a material while its calculation thread reads it.
@@ -94,7 +106,6 @@ public:
     uint8_t m_namesChanged = 0;
     std::vector<DProps> m_warnings;
 
-private:
     void ComputeFingerprints(uint32_t& props, uint32_t& names) const;
 
     ProjectFileResult m_fileResult = ProjectFileOk;

@@ -320,6 +320,17 @@ bool DCSStorage::OrderByMaterials(PropsList& rows, const TextList& names)
     return true;
 }
 
+void DCSStorage::SortByThenById(PropsList& rows, const char* key, const char* type)
+{
+    DProps order;
+    order.Set("primary", key);
+    order.Set("primary.type", type);
+    order.Set("secondary", "id");
+    order.Set("secondary.type", "long");
+    order.Set("secondary.less", "1");
+    PropsListSort(rows, &order);
+}
+
 // ---- Member operations --------------------------------------------------------------
 
 void DCSStorage::Clear()

@@ -16,6 +16,11 @@ class DSettings;
 
 using TextList = std::vector<std::string>;
 
+// The kinds of rows of an order, as the material's row operations and the
+// row import take them: the stock rows (blanks), and for any other kind the
+// part rows (pieces).
+enum RowKind : long { RowsBlanks = 1, RowsPieces = 2 };
+
 class DCSStorage {
 public:
     DCSStorage();
@@ -61,6 +66,24 @@ public:
     bool NumbersChanged() const { return m_numbersChanged != 0; }
     bool OrderChanged() const { return m_orderChanged != 0; }
 
+    // ---- What the editors, panels and reports read ------------------------------
+
+    // "blanks.items", "blanks.quantity", "pieces.items", "pieces.quantity".
+    const DProps& GetTotals() const { return m_totals; }
+    // The distinct materials of the stock rows, as of the last UpdateTotals.
+    const TextList& GetMaterials() const { return m_materials; }
+    const PropsList& GetBlanks() const { return m_blanks; }
+    const PropsList& GetPieces() const { return m_pieces; }
+    // The stock rows for kind RowsBlanks, the part rows for any other kind.
+    const PropsList& GetRows(long kind) const { return kind == RowsBlanks ? m_blanks : m_pieces; }
+    // The findings of the last check, code -> culprit, and its flags (3
+    // until the first check).
+    const DProps& GetWarnings() const { return m_warnings; }
+    int32_t GetCheckResult() const { return m_checkResult; }
+    // The stored baselines; 0 while none is stored.
+    uint32_t GetNumbersFingerprint() const { return m_numbersCrc; }
+    uint32_t GetFullFingerprint() const { return m_fullCrc; }
+
     // ---- Row operations on any list of rows ---------------------------------
 
     // Appends to names every non-empty "material" of the rows not yet listed
@@ -94,10 +117,18 @@ public:
     // Groups the rows by the named materials in that order, the rest after
     // them; false, changing nothing, for no names or no rows.
     static bool OrderByMaterials(PropsList& rows, const TextList& names);
+    // Sorts the rows by key read as type ("long", "double"), greatest first,
+    // and rows of equal key by "id", smallest first.
+    static void SortByThenById(PropsList& rows, const char* key, const char* type);
 
-    // ---- Fields ---------------------------------------------------------------
-    // The material (and the editors through the row operations) work on them
-    // directly; every change ends in UpdateTotals.
+private:
+    // The material changes its own order's rows in place (stamping names,
+    // charging unplaced parts); every such change ends in UpdateTotals.
+    friend class DCSProject;
+    // Tests arrange rows that no operation would produce.
+    friend struct DocumentProbe;
+
+    PropsList& Rows(long kind) { return kind == RowsBlanks ? m_blanks : m_pieces; }
 
     // "blanks.items", "blanks.quantity", "pieces.items", "pieces.quantity".
     DProps m_totals;

@@ -52,6 +52,11 @@ std::string OXRProcessor::Text(const char* key, const char* def) const
 template <class F>
 void OXRProcessor::ForMaterials(bool activeOnly, F f)
 {
+    if (GetCurrentThreadId() == m_runThread.load()) {
+        for (DCSProject* material : activeOnly ? m_active : m_all)
+            f(*material);
+        return;
+    }
     if (!m_document)
         return;
     const long count = m_document->GetCount(activeOnly);
@@ -71,6 +76,10 @@ bool OXRProcessor::Start(HWND window)
     m_language = app->GetLanguage();
     app->GetLocaleSection("processor", m_texts);
     m_window = (window && IsWindow(window)) ? window : nullptr;
+    m_all.clear();
+    m_active.clear();
+    ForMaterials(false, [this](DCSProject& material) { m_all.push_back(&material); });
+    ForMaterials(true, [this](DCSProject& material) { m_active.push_back(&material); });
     m_props.Set("progress", "1");
     m_props.Set("status", Text("initializing", "Initializing...").c_str());
     return DThread::Start(THREAD_PRIORITY_NORMAL);
@@ -101,7 +110,7 @@ void OXRProcessor::PublishProgress()
         return;
     double weighted = 0.0;
     ForMaterials(true, [&weighted](DCSProject& material) {
-        weighted += material.GetProgress() / 100.0 * atof(material.m_props.Get("payload", ""));
+        weighted += material.GetProgress() / 100.0 * static_cast<double>(material.GetPayload());
     });
     long percent = RoundToLong(weighted * 100.0 / static_cast<double>(total));
     if (percent < 1)
@@ -120,15 +129,14 @@ int32_t OXRProcessor::Run()
     m_running = true;
     m_result = 0;
     m_threadId = GetCurrentThreadId();
+    m_runThread = GetCurrentThreadId();
 
     {
         DAutoLock guard(&m_lock);
         ForMaterials(true, [this](DCSProject& material) {
             if (m_stopped.load() || material.IsRunning())
                 return;
-            // A stop left over from an earlier run must not end this one.
-            material.m_stop.store(0);
-            material.Start(THREAD_PRIORITY_NORMAL);
+            material.CalculateUnattended();
         });
     }
 
@@ -147,7 +155,7 @@ int32_t OXRProcessor::Run()
             long long total = 0;
             ForMaterials(true, [&total](DCSProject& material) {
                 material.UpdatePayload();
-                total += atoi(material.m_props.Get("payload", ""));
+                total += material.GetPayload();
             });
             m_payload = total;
         }
@@ -162,6 +170,7 @@ int32_t OXRProcessor::Run()
     if (window && IsWindow(window))
         SendMessageW(window, GetProcessorNotifyMessage(), ProcessorFinished,
                      reinterpret_cast<LPARAM>(static_cast<DProcessor*>(this)));
+    m_runThread = 0;
     m_cancel = false;
     m_running = false;
     return 0;

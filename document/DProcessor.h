@@ -8,9 +8,11 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "foundation/DProps.h"
 #include "foundation/DThread.h"
+#include "foundation/WindowMessages.h"
 
 class DCSSolution;
 
@@ -18,7 +20,6 @@ class DCSSolution;
 // tells its window that it has finished: wParam ProcessorFinished, lParam the
 // processor (a DProcessor*).
 UINT GetProcessorNotifyMessage();
-constexpr WPARAM ProcessorFinished = 100;
 
 class DProcessor {
 public:
@@ -79,4 +80,10 @@ private:
 
     DCSSolution* m_document;
     std::atomic<bool> m_stopped{false};
+    // The project's materials and its active ones as Start found them: the
+    // supervisor's thread walks these, never the document, whose materials
+    // and their properties are the UI thread's to read.
+    std::vector<DCSProject*> m_all;
+    std::vector<DCSProject*> m_active;
+    std::atomic<uint32_t> m_runThread{0};   // the thread running Run, 0 when none
 };

@@ -13,6 +13,7 @@
 #include "foundation/DSettings.h"
 #include "foundation/Helper.h"
 #include "foundation/RecordText.h"
+#include "foundation/StrList.h"
 #include "foundation/StrUtil.h"
 #include "foundation/TextBlocks.h"
 
@@ -21,28 +22,40 @@ namespace {
 const char* const kSolutionBlock = "#solution";
 const char* const kLineBreaks = "\r\n";
 
-// The reader takes a desc that shows an escaped line break for an escaped one.
-bool ShowsEscapedBreak(const std::string& text)
+// The escape a protected text can begin or end with: a blank or another
+// control byte (1..32) cut from an end, or the "&" of the text itself (38).
+bool IsEndEscape(const std::string& text, size_t open, size_t close)
 {
-    return text.find("&13&") != std::string::npos || text.find("&10&") != std::string::npos;
+    if (close <= open + 1 || close - open > 3)
+        return false;
+    long code = 0;
+    for (size_t i = open + 1; i < close; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        code = code * 10 + (text[i] - '0');
+    }
+    return (code >= 1 && code <= 32) || code == 38;
 }
 
-// "comment" and "notes" always travel escaped. A line break in a "desc" would
-// end its line in the file and turn the rest into entries of their own, so a
-// desc with line breaks travels escaped too, and so does one that merely
-// shows "&13&" or "&10&" as typed (the reader would turn those into breaks).
-// Any other desc stays as typed, so files written before this protection
-// read as they always did.
-std::string EscapeDesc(const std::string& text)
+// The reader takes a name or desc for an escaped one when it shows an escaped
+// line break, or begins or ends with an escape of the kind above.
+bool ShowsEscapedText(const std::string& text)
 {
-    if (text.find_first_of(kLineBreaks) == std::string::npos && !ShowsEscapedBreak(text))
-        return text;
-    return StrEscapeChars(text, kLineBreaks);
-}
-
-std::string UnescapeDesc(const std::string& text)
-{
-    return ShowsEscapedBreak(text) ? StrUnescapeChars(text) : text;
+    if (text.find("&13&") != std::string::npos || text.find("&10&") != std::string::npos)
+        return true;
+    if (text.size() < 3)
+        return false;
+    if (text[0] == '&') {
+        const size_t close = text.find('&', 1);
+        if (close != std::string::npos && IsEndEscape(text, 0, close))
+            return true;
+    }
+    if (text.back() == '&') {
+        const size_t open = text.rfind('&', text.size() - 2);
+        if (open != std::string::npos && IsEndEscape(text, open, text.size() - 1))
+            return true;
+    }
+    return false;
 }
 
 // The reader trims every value. The blanks at either end of a text that is
@@ -68,11 +81,41 @@ std::string EscapeEnds(const std::string& text)
     return out;
 }
 
+// The full protection: line breaks, "&" and the blanks at either end escaped.
+std::string EscapeText(const std::string& text)
+{
+    return EscapeEnds(StrEscapeChars(text, kLineBreaks));
+}
+
+bool HasBlankEnd(const std::string& text)
+{
+    return !text.empty() && (static_cast<unsigned char>(text.front()) <= 32 ||
+                             static_cast<unsigned char>(text.back()) <= 32);
+}
+
+// "comment" and "notes" always travel escaped. A line break in a name or
+// "desc" would end its line in the file and turn the rest into entries of
+// their own, and the reader trims the blanks at either end of every value;
+// such a text travels escaped too, and so does one that merely looks escaped
+// as typed (the reader would turn it back). Any other text stays as typed,
+// so files written before this protection read as they always did.
+std::string EscapeDesc(const std::string& text)
+{
+    if (text.find_first_of(kLineBreaks) == std::string::npos && !HasBlankEnd(text) && !ShowsEscapedText(text))
+        return text;
+    return EscapeText(text);
+}
+
+std::string UnescapeDesc(const std::string& text)
+{
+    return ShowsEscapedText(text) ? StrUnescapeChars(text) : text;
+}
+
 void EscapeValue(DProps& bag, const char* key)
 {
     const std::string value = DProps::GetString(bag, key, "");
     if (!value.empty())
-        bag.SetString(key, EscapeEnds(StrEscapeChars(value, kLineBreaks)));
+        bag.SetString(key, EscapeText(value));
 }
 
 void EscapeDescValue(DProps& bag, const char* key)
@@ -87,6 +130,46 @@ void UnescapeDescValue(DProps& bag, const char* key)
         bag.SetString(key, UnescapeDesc(DProps::GetString(bag, key, "")));
 }
 
+// A number as the statistics write them: a sign, digits, and a separator
+// ("." or ",") with digits after it. Texts such as a date or a version
+// ("2024.05.01", "1.2.20") do not qualify.
+bool LooksLikeNumber(const char* text)
+{
+    const char* p = text;
+    if (*p == '-' || *p == '+')
+        ++p;
+    const char* digits = p;
+    while (*p >= '0' && *p <= '9')
+        ++p;
+    if (p == digits)
+        return false;
+    if (*p == '.' || *p == ',') {
+        const char* fraction = ++p;
+        while (*p >= '0' && *p <= '9')
+            ++p;
+        if (p == fraction)
+            return false;
+    }
+    return *p == '\0';
+}
+
+// Result rows hold their numbers in the decimal notation of the user who
+// saved them; read with atof under another separator, 87,78125 would be 87.
+// Every number of a stored result row takes the reader's separator, as the
+// numbers of the order rows do.
+void UseReadersSeparator(PropsList& rows)
+{
+    for (DProps& row : rows) {
+        for (int i = 0; i < row.Count(); ++i) {
+            const char* value = row.GetValueAt(i);
+            if (!LooksLikeNumber(value) || !strpbrk(value, ".,"))
+                continue;
+            std::string text = value;
+            row.SetValueAt(i, NumUseSeparator(text, false).c_str());
+        }
+    }
+}
+
 // Why the stored cutting rows cannot stand for a solution of this order, or
 // the empty text when they can. Checked before anything is rebuilt from them:
 // a rebuild walks every bar of every row, so a damaged count would make a
@@ -95,20 +178,20 @@ std::string CheckStoredCuttings(const DCSStorage& order, const PropsList& cuttin
 {
     if (cuttings.empty())
         return std::string();
-    if (order.m_blanks.empty())
+    if (order.GetBlanks().empty())
         return "cutting rows without stock rows";
 
     // No pattern uses more bars than the stock holds (a row below 1 is unlimited).
     long long bars = 0;
     double longest = 0.0;
-    for (const DProps& row : order.m_blanks) {
+    for (const DProps& row : order.GetBlanks()) {
         const long quantity = DProps::GetLong(row, "quantity");
         bars += quantity < 1 ? CUTTING::UnlimitedQuantity : quantity;
         longest = std::max(longest, DProps::GetDouble(row, "length", 0.0));
     }
     // No bar holds more parts than its length takes of the shortest part.
     double shortest = 0.0;
-    for (const DProps& row : order.m_pieces) {
+    for (const DProps& row : order.GetPieces()) {
         const double length = DProps::GetDouble(row, "length", 0.0);
         if (length > Tolerance && (shortest <= 0.0 || length < shortest))
             shortest = length;
@@ -299,6 +382,8 @@ bool DCSProject::ReadSolutions(const DSettings* document, std::string* dropped)
         return false;
     DCSStorage::ReadRows(*document, "layout.summary", m_summary, false);
     DCSStorage::ReadRows(*document, "layout.cuttings", m_cuttings, true);
+    UseReadersSeparator(m_summary);
+    UseReadersSeparator(m_cuttings);
 
     // Rows that cannot belong to this order are dropped whole: a solution
     // with some of its patterns missing would read as a worse one.
@@ -333,14 +418,14 @@ bool DCSSolution::Save(const char* path)
     // The same holds for a second material of one name (a rename can make
     // one): the reader keeps only the first block of a name.
     for (size_t i = 0; i < m_materials.size(); ++i) {
-        const std::string name = DProps::GetString(m_materials[i]->m_props, "material", "");
+        const std::string name = m_materials[i]->GetProperty("material");
         if (!MaterialNameFitsFile(name.c_str())) {
             m_fileResult = ProjectFileBadName;
             m_fileNotes.push_back("material \"" + name + "\": the name cannot be stored");
             return false;
         }
         for (size_t j = 0; j < i; ++j)
-            if (DProps::GetString(m_materials[j]->m_props, "material", "") == name) {
+            if (m_materials[j]->GetProperty("material") == name) {
                 m_fileResult = ProjectFileBadName;
                 m_fileNotes.push_back("material \"" + name + "\" appears twice");
                 return false;
@@ -366,11 +451,11 @@ bool DCSSolution::Save(const char* path)
     std::string text = BlockWrap(content.c_str(), kSolutionBlock);
 
     for (const auto& m : m_materials) {
-        m->m_props.Set("file", path);
+        m->SetProperty("file", path);
         DSettings document("ansi");
         // Baselines wait for the file: a failed save leaves the project modified.
         m->Write(&document, false);
-        const std::string name = DProps::GetString(m->m_props, "material", "");
+        const std::string name = m->GetProperty("material");
         content = document.Write();
         if (HoldsEndMarker(content, name)) {
             m_fileResult = ProjectFileMarkerText;
@@ -423,11 +508,27 @@ bool DCSSolution::Load(const char* path)
     // Everything is read into a new list first; the document changes only
     // once the file has given at least one material.
     std::string head;
+    bool haveHead = false;
     for (const FileBlock& b : blocks)
         if (b.name == kSolutionBlock) {
             head = b.content;
+            haveHead = true;
             break;
         }
+    // Every file this program writes starts with the project's block. One
+    // whose project block begins inside another block cannot be told apart
+    // from its neighbour: read as a whole, its markers would become keys of
+    // the project, and a project holding its own end marker is never saved
+    // again. Such a file is refused as it stands.
+    if (!haveHead) {
+        const std::string start = "<!--block:" + std::string(kSolutionBlock) + "-->";
+        for (const FileBlock& b : blocks)
+            if (b.content.find(start) != std::string::npos) {
+                m_fileResult = ProjectFileMisplacedBlock;
+                m_fileNotes.push_back("the project's block starts inside the block \"" + b.name + "\"");
+                return false;
+            }
+    }
     if (head.empty())
         head = text;
     DProps properties;
@@ -469,14 +570,14 @@ bool DCSSolution::Load(const char* path)
             m_fileNotes.push_back("block \"" + block.name + "\" could not be read");
             continue;
         }
-        const std::string name = DProps::GetString(material->m_props, "material", "");
+        const std::string name = material->GetProperty("material");
         if (DCSProject::CheckMaterialName(name.c_str()) != MaterialNameOk) {
             m_fileNotes.push_back("block \"" + block.name + "\" names no usable material and was not read");
             continue;
         }
         bool duplicate = false;
         for (const auto& m : materials)
-            if (DProps::GetString(m->m_props, "material", "") == name)
+            if (m->GetProperty("material") == name)
                 duplicate = true;
         if (duplicate) {
             m_fileNotes.push_back("material \"" + name + "\" appears twice; the second was not read");

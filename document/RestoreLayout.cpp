@@ -14,10 +14,15 @@
 
 void DCSProject::BuildStockAndDemand(CUTTING::Layout& layout) const
 {
+    BuildStockAndDemand(m_order, layout);
+}
+
+void DCSProject::BuildStockAndDemand(const DCSStorage& order, CUTTING::Layout& layout)
+{
     layout.blanks.clear();
     layout.pieces.clear();
 
-    for (const DProps& row : m_order.m_blanks) {
+    for (const DProps& row : order.GetBlanks()) {
         long quantity = DProps::GetLong(row, "quantity");
         if (quantity < 1)
             quantity = CUTTING::UnlimitedQuantity;
@@ -30,14 +35,8 @@ void DCSProject::BuildStockAndDemand(CUTTING::Layout& layout) const
 
     // Longest first, then by row number; parts of one length reach the
     // engine as one kind under the id and name of their first row.
-    PropsList sorted = m_order.m_pieces;
-    DProps order;
-    order.Set("primary", "length");
-    order.Set("primary.type", "double");
-    order.Set("secondary", "id");
-    order.Set("secondary.type", "long");
-    order.Set("secondary.less", "1");
-    PropsListSort(sorted, &order);
+    PropsList sorted = order.GetPieces();
+    DCSStorage::SortByThenById(sorted, "length", "double");
 
     CUTTING::Piece pending;
     for (const DProps& row : sorted) {

@@ -6,9 +6,12 @@
 #include <algorithm>
 #include <climits>
 
+#include "document/AppEvents.h"
 #include "document/DAppServices.h"
+#include "document/StatusCodes.h"
 #include "foundation/StrList.h"
 #include "foundation/StrUtil.h"
+#include "foundation/UniqueId.h"
 
 namespace {
 
@@ -75,16 +78,16 @@ void DCSProject::ApplySolution(long index)
     m_warnings.Clear();
     m_warnings.Name(DProps::GetString(m_props, "material", "").c_str());
     if (DProps::GetLong(m_order.m_totals, "blanks.items") == 0)
-        m_warnings.Set("36", "${order}", "", false);
+        m_warnings.Set(StatusKey(StatusNoStocks).c_str(), "${order}", "", false);
     if (DProps::GetLong(m_order.m_totals, "pieces.quantity") == 0)
-        m_warnings.Set("37", "${order}", "", false);
+        m_warnings.Set(StatusKey(StatusNoParts).c_str(), "${order}", "", false);
     if (CUTTING::SumPieceQuantities(m_layout.orphans) > 0)
-        m_warnings.Set("44", "${calc}", "", false);
+        m_warnings.Set(StatusKey(StatusNotAllPlaced).c_str(), "${calc}", "", false);
 
-    GetAppServices()->OnAppEvent(13, 0);
+    GetAppServices()->OnAppEvent(kEventSolutionsChanged, 0);
 }
 
-std::string DCSProject::SummaryStatusText()
+std::string DCSProject::SummaryStatusText() const
 {
     std::string status;
     if (GetOrphans("") > 0)
@@ -114,6 +117,20 @@ void DCSProject::BuildSummary()
         m_summary.emplace_back();
         m_summary.back().CopyFrom(&stock.props);
     }
+}
+
+void DCSProject::SetLayout(const CUTTING::Layout& layout)
+{
+    m_layout = layout;
+}
+
+void DCSProject::ApplyEditedLayout(const CUTTING::Layout& layout)
+{
+    m_layout = layout;
+    ApplySolution(-1);
+    RestoreLayout();
+    ComputeOrphans();
+    m_props.Set("calculation", FormatHex64(8, UniqueRandom()));
 }
 
 void DCSProject::RefreshResults()
@@ -146,13 +163,7 @@ void DCSProject::BuildCuttings()
     // Rows with the most parts are served first, so a pattern's parts come
     // from as few rows as possible.
     PropsList work = m_order.m_pieces;
-    DProps order;
-    order.Set("primary", "quantity");
-    order.Set("primary.type", "long");
-    order.Set("secondary", "id");
-    order.Set("secondary.type", "long");
-    order.Set("secondary.less", "1");
-    PropsListSort(work, &order);
+    DCSStorage::SortByThenById(work, "quantity", "long");
 
     const std::string no = GetAppServices()->GetLocaleText("globals", "no", "#");
     const std::string separator = GetAppServices()->GetListSeparator("list.separator");

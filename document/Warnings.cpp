@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "document/DAppServices.h"
+#include "document/StatusCodes.h"
 #include "foundation/DLock.h"
 #include "foundation/RecordText.h"
 #include "foundation/StrUtil.h"
@@ -29,9 +30,9 @@ long TextToLong(const std::string& text)
     return strtol(text.c_str(), nullptr, 10);
 }
 
-DProps* PieceRowById(PropsList& rows, long id)
+const DProps* PieceRowById(const PropsList& rows, long id)
 {
-    for (DProps& row : rows)
+    for (const DProps& row : rows)
         if (DProps::GetLong(row, "id") == id)
             return &row;
     return nullptr;
@@ -79,9 +80,9 @@ long DCSProject::PiecesFromSignature(const char* signature, std::vector<std::str
 int32_t DCSProject::CollectWarnings(DProps& bag)
 {
     if (DProps::GetString(m_props, "material", "").empty())
-        bag.Set("102", "${project}", nullptr, true);
+        bag.Set(StatusKey(StatusNoMaterial).c_str(), "${project}", nullptr, true);
     if (CUTTING::SumPieceQuantities(m_layout.orphans) > 0)
-        bag.Set("44", "${calc}", "", false);
+        bag.Set(StatusKey(StatusNotAllPlaced).c_str(), "${calc}", "", false);
     m_checkResult = m_order.CheckOrder(bag);
     return m_checkResult;
 }
@@ -93,7 +94,7 @@ int32_t DCSProject::UpdateWarnings()
     return m_checkResult;
 }
 
-DProps& DCSProject::GetWarnings()
+const DProps& DCSProject::GetWarnings()
 {
     m_warnings.Name(DProps::GetString(m_props, "material", "").c_str());
     return m_warnings;
@@ -101,7 +102,7 @@ DProps& DCSProject::GetWarnings()
 
 // ---- Counts and texts ------------------------------------------------------------------------
 
-long DCSProject::GetOrphans(const char* id)
+long DCSProject::GetOrphans(const char* id) const
 {
     const long value = (id && *id) ? atoi(id) : 0;
     if (value > 0) {
@@ -114,7 +115,7 @@ long DCSProject::GetOrphans(const char* id)
     return sum;
 }
 
-std::string DCSProject::QuantityText(const char* id, bool totalOnly)
+std::string DCSProject::QuantityText(const char* id, bool totalOnly) const
 {
     // Row numbers start at 1: a text that reads as 0 or less names no row,
     // not one that lacks its number.

@@ -274,12 +274,12 @@ bool Solver::MainLoop(DProps& options, Layout& layout)
     generators.clear();
 
     if (IsStopped()) {
-        options.SetLong("status", 1);
+        options.SetLong("status", kSolverStopped);
         return false;
     }
-    options.SetLong("status", 0);
+    options.SetLong("status", kSolverAllPlaced);
     if (open > 0)
-        options.SetLong("status", left != 0 ? 2 : 41);
+        options.SetLong("status", left != 0 ? kSolverPartsLeft : kSolverOutOfStock);
 
     layout = partial.front();
     layout.score = m_fitness->LayoutScore(layout);

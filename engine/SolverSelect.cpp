@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 
 #include "engine/LayoutStats.h"
 #include "engine/Pattern.h"
@@ -202,7 +203,7 @@ bool RunSubProblem(Solver& solver, const DProps& subOptions, Layout& sub)
     opts.Set("status", "");
     opts.Set("progress", "0");
     solver.MainLoop(opts, sub);
-    return opts.IndexOf("status") >= 0 && DProps::GetString(opts, "status") == "0";
+    return opts.IndexOf("status") >= 0 && DProps::GetString(opts, "status") == std::to_string(kSolverAllPlaced);
 }
 
 }  // namespace

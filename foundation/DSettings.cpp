@@ -11,6 +11,51 @@ namespace {
 // The reader's comment introducer: a line's comment starts after the last one.
 const char kCommentChar = ';';
 
+// A comment that holds ";" or a line break cannot stand behind the last ";"
+// of its line as it is: such a comment is written with these characters, and
+// "&" itself, as decimal escapes ("&59&"), and the reader turns exactly these
+// four escapes back. A comment that holds none of them, nor any text that
+// reads as one, is written as typed, so hand-written files ("R&D") and files
+// written before read as they always did.
+const char kCommentEscaped[] = ";\r\n";
+const char* const kCommentEscapes[] = {"&59&", "&13&", "&10&", "&38&"};
+const char kCommentEscapedAs[] = {';', '\r', '\n', '&'};
+
+bool CommentShowsEscape(const std::string& comment)
+{
+    for (const char* escape : kCommentEscapes)
+        if (comment.find(escape) != std::string::npos)
+            return true;
+    return false;
+}
+
+std::string EscapeComment(const std::string& comment)
+{
+    if (comment.find_first_of(kCommentEscaped) == std::string::npos && !CommentShowsEscape(comment))
+        return comment;
+    return StrEscapeChars(comment, kCommentEscaped);
+}
+
+std::string UnescapeComment(const std::string& comment)
+{
+    if (comment.find('&') == std::string::npos)
+        return comment;
+    std::string out;
+    out.reserve(comment.size());
+    for (size_t i = 0; i < comment.size();) {
+        size_t k = 0;
+        while (k < sizeof kCommentEscapedAs && comment.compare(i, 4, kCommentEscapes[k]) != 0)
+            ++k;
+        if (k < sizeof kCommentEscapedAs) {
+            out += kCommentEscapedAs[k];
+            i += 4;
+        } else {
+            out += comment[i++];
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 DSettings::DSettings(const char* charset) : m_charset(StrFromText(charset)) {}
@@ -74,6 +119,7 @@ bool DSettings::Parse(const char* text)
         StrTrim(key);
         StrTrim(value);
         StrTrim(comment);
+        comment = UnescapeComment(comment);
         if (key.empty())
             key = m_commentMarker;
         working.SetString(key.c_str(), value, comment.c_str(), false);
@@ -112,7 +158,7 @@ std::string DSettings::Write() const
                     out += "    ";
                 out += m_commentMarker;
                 out += " ";
-                out += comment;
+                out += EscapeComment(comment);
             } else if (isEntry && std::strchr(value, kCommentChar) != nullptr) {
                 // The reader takes the last ";" of a line for the start of its
                 // comment; an empty comment behind the value keeps it whole.

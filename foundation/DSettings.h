@@ -21,11 +21,14 @@ public:
     // Replaces every section by those of a NUL-terminated text: a key's first
     // occurrence in a section wins, only the first comment-only line of a
     // section survives, a section without entries vanishes, and a line's
-    // comment begins after its last ";". False for a null or empty text (the
-    // sections are gone all the same).
+    // comment begins after its last ";" (its escapes "&59&", "&13&", "&10&"
+    // and "&38&" read as ";", CR, LF and "&"). False for a null or empty text
+    // (the sections are gone all the same).
     bool Parse(const char* text);
     // The whole document as text, "\r\n" after every line and a blank line
-    // before every header but the first.
+    // before every header but the first. A value holding ";" gets an empty
+    // comment behind it, a comment holding ";" or a line break is written
+    // with escapes, so that every value and comment reads back whole.
     std::string Write() const;
     // Parses a whole file. A file that cannot be read leaves the document as it
     // was; otherwise the file name is kept when the parse succeeds.

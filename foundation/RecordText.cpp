@@ -74,6 +74,48 @@ bool QuotedText(const std::string& s, std::string& out)
     return false;
 }
 
+// A record is one line of a file: besides the backslash and the double quote,
+// a value's line breaks are escaped, as "\r" and "\n". Writers always doubled
+// a typed backslash, so no text written before holds these two escapes.
+std::string EscapeValue(const char* text)
+{
+    std::string out;
+    for (const char* p = text; p && *p; ++p) {
+        if (*p == '\r') {
+            out += "\\r";
+        } else if (*p == '\n') {
+            out += "\\n";
+        } else {
+            if (*p == '\\' || *p == '"')
+                out += '\\';
+            out += *p;
+        }
+    }
+    return out;
+}
+
+// The reverse: "\r" and "\n" give the line breaks back, a backslash before
+// any other character is dropped (a backslash at the very end as well).
+std::string UnescapeValue(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\\') {
+            if (++i == text.size())
+                break;
+            c = text[i];
+            if (c == 'r')
+                c = '\r';
+            else if (c == 'n')
+                c = '\n';
+        }
+        out += c;
+    }
+    return out;
+}
+
 // Trims and drops one leading "{": what is left are the items, the closing
 // brace still inside the last of them.
 std::vector<std::string> JsonItems(const char* text)
@@ -180,7 +222,7 @@ std::string PropsToJson(const DProps* bag)
         out += '"';
         out += key;
         out += "\": \"";
-        out += StrEscapeQuotes(bag->GetValueAt(i));
+        out += EscapeValue(bag->GetValueAt(i));
         out += '"';
     }
     out += " }";
@@ -212,7 +254,7 @@ bool PropsFromJson(const char* text, DProps* bag, int mode)
         if (!QuotedText(valuePart, value))
             value = valuePart;
         if (!(mode & JsonRaw))
-            value = StrUnescapeBackslashes(value.c_str());
+            value = UnescapeValue(value);
         bag->SetString(key.c_str(), value, "", true);
     }
     return true;
@@ -225,7 +267,7 @@ bool StrListFromJson(const char* text, std::vector<std::string>& list, bool raw)
         std::string value;
         if (!QuotedText(item, value))
             continue;
-        list.push_back(raw ? value : StrUnescapeBackslashes(value.c_str()));
+        list.push_back(raw ? value : UnescapeValue(value));
     }
     return true;
 }

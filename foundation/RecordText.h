@@ -2,7 +2,8 @@
 // read back, plus the checksum that fingerprints bags, tables and projects.
 //
 // The form only looks like JSON: every value is a quoted text, nothing nests,
-// and the only escape is a backslash before a backslash or a double quote.
+// and the escapes are a backslash before a backslash or a double quote, and
+// "\r" and "\n" for line breaks, so that a record always stays one line.
 // Stock, part and result rows of a project file and the automation command
 // parameters travel in it.
 #pragma once
@@ -17,14 +18,15 @@ class DProps;
 constexpr int JsonUnescape = 0;
 constexpr int JsonRaw = 4;
 
-// "{ ", the items "\"key\": \"value\"" joined by ", ", then " }"; entries with
-// an empty key and all comments are left out. An empty (or null) bag gives the
-// empty text. The bag's lock is held while it is read.
+// "{ ", the items "\"key\": \"value\"" joined by ", ", then " }", the values
+// escaped; entries with an empty key and all comments are left out. An empty
+// (or null) bag gives the empty text. The bag's lock is held while it is read.
 std::string PropsToJson(const DProps* bag);
 
 // Reads the items of a record text into the bag with overwrite and empty
-// comments; the bag is not cleared first. Malformed items are skipped. Always
-// true (a null bag reads nothing).
+// comments, undoing the escapes unless the mode is JsonRaw; the bag is not
+// cleared first. Malformed items are skipped. Always true (a null bag reads
+// nothing).
 bool PropsFromJson(const char* text, DProps* bag, int mode = JsonUnescape);
 
 // Appends each quoted text of { "first", "second" } (braces optional) to the

@@ -78,7 +78,7 @@ void WinInfo::LoadMaterial()
     HWND comment = GetDlgItem(IDC_INFO_COMMENT);
     HWND notes = GetDlgItem(IDC_INFO_NOTES);
     if (m_material) {
-        const DProps& props = m_material->m_props;
+        const DProps& props = m_material->GetProperties();
         SetEditText(comment, DProps::GetString(props, "comment", ""));
         SetEditText(notes, DProps::GetString(props, "notes", ""));
         ::CheckDlgButton(m_hWnd, IDC_INFO_COMMENT_ADD,
@@ -102,11 +102,11 @@ BOOL WinInfo::OnCommand(WPARAM wParam, LPARAM lParam)
     bool stored = false;
     if ((id == IDC_INFO_COMMENT || id == IDC_INFO_NOTES) &&
         (code == EN_CHANGE || code == EN_UPDATE || code == EN_KILLFOCUS)) {
-        m_material->m_props.SetString(id == IDC_INFO_COMMENT ? "comment" : "notes", EditText(GetDlgItem(id)));
+        m_material->SetProperty(id == IDC_INFO_COMMENT ? "comment" : "notes", EditText(GetDlgItem(id)).c_str());
         stored = true;
     } else if (id == IDC_INFO_COMMENT_ADD || id == IDC_INFO_NOTES_ADD) {
         const bool ticked = ::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED;
-        m_material->m_props.Set(id == IDC_INFO_COMMENT_ADD ? "comment.active" : "notes.active", ticked ? "1" : "0");
+        m_material->SetProperty(id == IDC_INFO_COMMENT_ADD ? "comment.active" : "notes.active", ticked ? "1" : "0");
         stored = true;
     }
     if (stored) {

@@ -175,11 +175,11 @@ void WinSolution::FillMaterials()
         HWND window = m_list->GetHwnd();
         for (long i = 0; i < document.GetCount(false); ++i) {
             DCSProject* material = document.GetProject(i, false);
-            const std::string name = DProps::GetString(material->m_props, "material", "");
+            const std::string name = material->GetProperty("material");
             DProps bag;
             bag.Set("material", name.c_str());
             m_list->SetCell(i, 0, name.c_str(), &bag);
-            const bool active = DProps::GetLong(material->m_props, "active", 1) == 1;
+            const bool active = DProps::GetLong(material->GetProperties(), "active", 1) == 1;
             LVITEMA state = {};
             state.stateMask = LVIS_STATEIMAGEMASK;
             state.state = INDEXTOSTATEIMAGEMASK(active ? 2 : 1);
@@ -339,7 +339,7 @@ bool WinSolution::EditProject()
     document.SetName(DProps::GetString(dialog.Params(), "name", "").c_str());
     document.SetDesc(DProps::GetString(dialog.Params(), "desc", "").c_str());
     document.UpdateFingerprint(false);
-    document.m_warnings.clear();
+    document.ClearWarnings();
     ShowProjectTexts();
     app.UpdateTitle(false);
     return true;
@@ -390,7 +390,7 @@ BOOL WinSolution::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
             const bool active = m_list->IsRowChecked(change->iItem);
             DCSSolution& document = Document();
             DCSProject* material = document.GetProject(change->iItem, false);
-            const bool was = material && DProps::GetLong(material->m_props, "active", 1) == 1;
+            const bool was = material && DProps::GetLong(material->GetProperties(), "active", 1) == 1;
             if (material && was != active) {
                 document.SetActive(change->iItem, active);
                 // A ticked or unticked material is a change of the project.

@@ -15,6 +15,7 @@
 
 #include "document/DCSProject.h"
 #include "engine/Solver.h"
+#include "foundation/WindowMessages.h"
 #include "tests/document/MaterialFixture.h"
 
 // Serves this thread's messages until done() holds; false when it did not
@@ -85,6 +86,8 @@ public:
         return out;
     }
     size_t Count(UINT message) const { return Messages(message).size(); }
+    // Called for every kept message as it arrives, on this thread.
+    std::function<void(const Received&)> onReceive;
     // Waits (serving messages) for the n-th message of that kind.
     bool WaitFor(UINT message, size_t n = 1) { return PumpUntil([&] { return Count(message) >= n; }); }
 
@@ -92,8 +95,11 @@ private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     {
         auto* self = reinterpret_cast<MessageWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self && message >= WM_USER)
+        if (self && message >= WM_USER) {
             self->m_received.push_back({message, wParam, lParam});
+            if (self->onReceive)
+                self->onReceive(self->m_received.back());
+        }
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 
@@ -158,7 +164,7 @@ public:
             m_log.sawStop = true;
             while (s.holdAfterStop && !m_log.release.load() && GetTickCount() - start < 120000)
                 Sleep(1);
-            options.Set("status", "1");
+            options.SetLong("status", kSolverStopped);
             return false;
         }
         // A solver replaces what the last pass left in the layout.
@@ -177,7 +183,7 @@ public:
         layout.props.Set("status", "0");
         if (s.unplacedCount > 0)
             layout.orphans.push_back(CUTTING::Piece(99, s.unplacedLength, s.unplacedCount));
-        options.Set("status", s.unplacedCount > 0 ? "2" : "0");
+        options.SetLong("status", s.unplacedCount > 0 ? kSolverPartsLeft : kSolverAllPlaced);
         return s.succeed;
     }
 

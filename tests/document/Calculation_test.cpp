@@ -22,7 +22,7 @@ bool IsEightUpperHex(const std::string& text)
 std::vector<std::string> UsedLengths(const DCSProject& material)
 {
     std::vector<std::string> out;
-    for (const CUTTING::Layout& layout : material.m_solutions.Items())
+    for (const CUTTING::Layout& layout : material.GetSolutions().Items())
         out.push_back(Val(layout.props, "used.len"));
     return out;
 }
@@ -49,7 +49,7 @@ protected:
     // Four passes: "level" 1 and a stock kerf.
     void FourPassOrder()
     {
-        material->m_props.Set("level", "1");
+        material->SetProperty("level", "1");
         AddOrder(*material, {{"6000", "0"}}, {{"1000", "5"}, {"500", "4"}}, "3");
     }
 
@@ -57,7 +57,7 @@ protected:
     {
         std::vector<MessageWindow::Received> out;
         for (const MessageWindow::Received& r : window.Messages(WM_USER))
-            if (r.wParam == 3)
+            if (r.wParam == kCalculationFinished)
                 out.push_back(r);
         return out;
     }
@@ -105,21 +105,21 @@ TEST(CalculationPlan, PassesFollowTheLevelAndTheMeanKerf)
     for (const PlanCase& c : cases) {
         DCSProject material;
         material.SetMaterial("Steel");
-        material.m_props.Set("level", c.level);
+        material.SetProperty("level", c.level);
         PropsList stock(c.kerfs.size(), MakeRow({{"length", "6000"}, {"quantity", "1"}}));
         material.AppendRows(stock, 1);
         // Written after the rows are normalised, so the tiny kerf stays tiny.
         for (size_t i = 0; i < c.kerfs.size(); ++i)
-            material.m_order.m_blanks[i].Set("knife", c.kerfs[i]);
+            SetRowValue(material, RowsBlanks, i, "knife", c.kerfs[i]);
 
         material.PlanPasses();
 
         const std::string label = std::string("level ") + c.level + ", kerfs " + std::to_string(c.kerfs.size());
-        EXPECT_EQ(c.passes, DProps::GetLong(material.m_passes, "passes")) << label;
-        ASSERT_EQ(static_cast<size_t>(c.passes), material.m_passOptions.size()) << label;
+        EXPECT_EQ(c.passes, DProps::GetLong(material.GetPasses(), "passes")) << label;
+        ASSERT_EQ(static_cast<size_t>(c.passes), material.GetPassOptions().size()) << label;
         const char* modes[] = {"0", "2", "0", "2"};
-        for (size_t i = 0; i < material.m_passOptions.size(); ++i) {
-            const DProps& set = material.m_passOptions[i];
+        for (size_t i = 0; i < material.GetPassOptions().size(); ++i) {
+            const DProps& set = material.GetPassOptions()[i];
             EXPECT_EQ(modes[i], Val(set, "mode")) << label << " set " << i + 1;
             EXPECT_EQ(i < 2 ? "0." : c.shift, Val(set, "shift")) << label << " set " << i + 1;
             EXPECT_EQ(i < 2 ? "0." : c.ratio, Val(set, "ratio")) << label << " set " << i + 1;
@@ -141,7 +141,7 @@ TEST_F(CalculationTest, SolverGetsStockRowsAndPartsMergedByLength)
                          1);
     AddOrder(*material, {}, {{"1000", "2"}, {"500", "3"}, {"500", "4"}});
     // Set after normalisation: two lengths within the tolerance of each other.
-    material->m_order.m_pieces[1].Set("length", "500.00000001");
+    SetRowValue(*material, RowsPieces, 1, "length", "500.00000001");
 
     EXPECT_EQ(1, CalculateToEnd());
     ASSERT_EQ(2u, material->log.inputs.size());
@@ -180,7 +180,7 @@ TEST_F(CalculationTest, SolverGetsStockRowsAndPartsMergedByLength)
 TEST_F(CalculationTest, PartsGoLongestFirstAndANegativeSumBecomesNothing)
 {
     AddOrder(*material, {{"6000", "1"}}, {{"300", "1"}, {"800", "2"}, {"800", "1"}});
-    material->m_order.m_pieces[1].Set("quantity", "-5");
+    SetRowValue(*material, RowsPieces, 1, "quantity", "-5");
 
     CalculateToEnd();
     ASSERT_FALSE(material->log.inputs.empty());
@@ -209,25 +209,25 @@ TEST_F(CalculationTest, CompleteRunKeepsRankedSolutionsWithoutDuplicates)
 
     // Pass 3 repeats pass 1: ranked by used length, then the duplicate dropped.
     EXPECT_EQ((std::vector<std::string>{"5000.00000", "6000.00000"}), UsedLengths(*material));
-    for (const CUTTING::Layout& layout : material->m_solutions.Items())
+    for (const CUTTING::Layout& layout : material->GetSolutions().Items())
         EXPECT_EQ("", Val(layout.props, "status"));
 
     ASSERT_EQ(4u, material->log.options.size());
     EXPECT_EQ("1.50000", Val(material->log.options[2], "shift"));
     EXPECT_EQ("3.00000", Val(material->log.options[3], "ratio"));
     EXPECT_EQ("2", Val(material->log.options[3], "mode"));
-    EXPECT_EQ("4", Val(material->m_passes, "passes"));
-    EXPECT_EQ("4", Val(material->m_passes, "pass"));
+    EXPECT_EQ("4", Val(material->GetPasses(), "passes"));
+    EXPECT_EQ("4", Val(material->GetPasses(), "pass"));
 
-    EXPECT_EQ("100", Val(material->m_props, "progress"));
+    EXPECT_EQ("100", Val(material->GetProperties(), "progress"));
     EXPECT_EQ(100, material->GetProgress());
-    EXPECT_EQ("10.00000", Val(material->m_props, "cost"));
-    EXPECT_TRUE(IsEightUpperHex(Val(material->m_props, "calculation"))) << Val(material->m_props, "calculation");
-    const std::string seconds = Val(material->m_props, "time.gone");
+    EXPECT_EQ("10.00000", Val(material->GetProperties(), "cost"));
+    EXPECT_TRUE(IsEightUpperHex(Val(material->GetProperties(), "calculation"))) << Val(material->GetProperties(), "calculation");
+    const std::string seconds = Val(material->GetProperties(), "time.gone");
     EXPECT_FALSE(seconds.empty());
     EXPECT_EQ(std::string::npos, seconds.find_first_not_of("0123456789")) << seconds;
-    EXPECT_NE("<absent>", Val(material->m_props, "time.date"));
-    EXPECT_FALSE(Val(material->m_props, "time.date").empty());
+    EXPECT_NE("<absent>", Val(material->GetProperties(), "time.date"));
+    EXPECT_FALSE(Val(material->GetProperties(), "time.date").empty());
     EXPECT_EQ("", material->GetStatusText());
 }
 
@@ -242,9 +242,9 @@ TEST_F(CalculationTest, UnplacedPartsOfTheLastGoodPassAreChargedToTheRows)
     material->script = {short6, failing};
 
     EXPECT_EQ(1, CalculateToEnd());
-    EXPECT_EQ("1", Val(material->m_order.m_pieces[0], "orphans"));
-    EXPECT_EQ("5", Val(material->m_order.m_pieces[1], "orphans"));
-    EXPECT_EQ("0", Val(material->m_order.m_pieces[2], "orphans"));
+    EXPECT_EQ("1", Val(material->GetPieceRows()[0], "orphans"));
+    EXPECT_EQ("5", Val(material->GetPieceRows()[1], "orphans"));
+    EXPECT_EQ("0", Val(material->GetPieceRows()[2], "orphans"));
 }
 
 TEST_F(CalculationTest, WhenNoPassSucceedsThereAreNoSolutions)
@@ -256,9 +256,9 @@ TEST_F(CalculationTest, WhenNoPassSucceedsThereAreNoSolutions)
 
     EXPECT_EQ(0, CalculateToEnd());
     EXPECT_EQ(0, material->GetResult());
-    EXPECT_EQ(0, material->m_solutions.Count());
-    EXPECT_EQ("", Val(material->m_props, "calculation"));
-    EXPECT_EQ("100", Val(material->m_props, "progress"));
+    EXPECT_EQ(0, material->GetSolutions().Count());
+    EXPECT_EQ("", Val(material->GetProperties(), "calculation"));
+    EXPECT_EQ("100", Val(material->GetProperties(), "progress"));
 }
 
 TEST_F(CalculationTest, CalculateNeedsStockAndPartsAndRefusesWhileRunning)
@@ -278,7 +278,7 @@ TEST_F(CalculationTest, CalculateNeedsStockAndPartsAndRefusesWhileRunning)
 
     MessageWindow other;
     EXPECT_FALSE(material->Calculate(other.Handle()));
-    EXPECT_EQ(window.Handle(), material->m_owner);
+    EXPECT_EQ(window.Handle(), material->GetOwner());
 
     material->StopAndWait();
     EXPECT_FALSE(material->IsRunning());
@@ -303,7 +303,8 @@ TEST_F(CalculationTest, RunningPassShowsProgressAndStatusThenTheStopLines)
 
     // Pass 2 of 4 with the solver at 50 %: (0.5 x 0.25 + 1 x 0.25) x 100.1.
     EXPECT_EQ(38, material->GetProgress());
-    EXPECT_EQ("38", Val(material->m_props, "progress"));
+    // What the panels read changes only when the calculation has ended.
+    EXPECT_EQ("<absent>", Val(material->GetProperties(), "progress"));
     EXPECT_EQ("Pass 2...\r\nPlaced 120 out of 200...", material->GetStatusText());
 
     material->Stop();
@@ -350,9 +351,9 @@ TEST_F(CalculationTest, StopInThirdPassRestoresTheMaterialAsBefore)
     ASSERT_EQ(1, CalculateToEnd());
 
     const std::vector<std::string> solutions = UsedLengths(*material);
-    const DProps layoutBefore = material->m_layout.props;
-    const std::string calculation = Val(material->m_props, "calculation");
-    const std::string orphans = Val(material->m_order.m_pieces[1], "orphans");
+    const DProps layoutBefore = material->GetLayout().props;
+    const std::string calculation = Val(material->GetProperties(), "calculation");
+    const std::string orphans = Val(material->GetPieceRows()[1], "orphans");
     ASSERT_EQ("1", orphans);
 
     PassScript other;
@@ -369,27 +370,26 @@ TEST_F(CalculationTest, StopInThirdPassRestoresTheMaterialAsBefore)
 
     EXPECT_EQ(1, WaitForEnd(2));
     EXPECT_EQ(solutions, UsedLengths(*material));
-    EXPECT_TRUE(material->m_layout.props.Equals(&layoutBefore));
-    EXPECT_EQ(calculation, Val(material->m_props, "calculation"));
-    EXPECT_EQ("100", Val(material->m_props, "progress"));
+    EXPECT_TRUE(material->GetLayout().props.Equals(&layoutBefore));
+    EXPECT_EQ(calculation, Val(material->GetProperties(), "calculation"));
+    EXPECT_EQ("100", Val(material->GetProperties(), "progress"));
     EXPECT_EQ(100, material->GetProgress());
-    EXPECT_EQ(orphans, Val(material->m_order.m_pieces[1], "orphans"));
+    EXPECT_EQ(orphans, Val(material->GetPieceRows()[1], "orphans"));
     // The pass plan keeps the interrupted pass.
-    EXPECT_EQ("3", Val(material->m_passes, "pass"));
+    EXPECT_EQ("3", Val(material->GetPasses(), "pass"));
 }
 
 TEST_F(CalculationTest, AStopAskedBeforeTheThreadBeginsIsHonoured)
 {
     AddOrder(*material, {{"6000", "1"}}, {{"1000", "5"}});
-    // As the supervisor starts a material: no Calculate, the stop already set.
-    material->m_owner = window.Handle();
-    material->m_stop = 1;
-    ASSERT_TRUE(material->Start(THREAD_PRIORITY_NORMAL));
+    // The thread waits for this thread's messages before its first pass.
+    ASSERT_TRUE(material->Calculate(window.Handle()));
+    material->Stop();
 
     EXPECT_EQ(0, WaitForEnd());
     EXPECT_TRUE(material->log.inputs.empty());
-    EXPECT_EQ(0, material->m_solutions.Count());
-    EXPECT_EQ("<absent>", Val(material->m_props, "progress"));
+    EXPECT_EQ(0, material->GetSolutions().Count());
+    EXPECT_EQ("<absent>", Val(material->GetProperties(), "progress"));
 }
 
 TEST_F(CalculationTest, AGoneOwnerWindowGetsNoMessage)
@@ -425,10 +425,11 @@ TEST_F(ComputeOrphansTest, UnplacedPartsAreChargedFromTheLastRowOfTheirLength)
         {0, {"0", "0", "0"}, 0},
     };
     for (const OrphanCase& c : cases) {
-        material.m_layout = CUTTING::Layout();
-        material.m_layout.pieces.push_back(CUTTING::Piece(1, 500.0, 9));
+        CUTTING::Layout layout;
+        layout.pieces.push_back(CUTTING::Piece(1, 500.0, 9));
         if (c.unplaced500 > 0)
-            material.m_layout.orphans.push_back(CUTTING::Piece(1, 500.0, c.unplaced500));
+            layout.orphans.push_back(CUTTING::Piece(1, 500.0, c.unplaced500));
+        material.SetLayout(layout);
         EXPECT_EQ(c.total, material.ComputeOrphans()) << c.unplaced500;
         for (size_t i = 0; i < c.orphans.size(); ++i)
             EXPECT_EQ(c.orphans[i], Val(Piece(i), "orphans")) << c.unplaced500 << " row " << i;
@@ -438,9 +439,10 @@ TEST_F(ComputeOrphansTest, UnplacedPartsAreChargedFromTheLastRowOfTheirLength)
 TEST_F(ComputeOrphansTest, WithoutDemandEveryRowIsReset)
 {
     AddParts({{"500", "4", ""}});
-    material.m_order.m_pieces[0].Set("orphans", "7");
-    material.m_layout = CUTTING::Layout();
-    material.m_layout.orphans.push_back(CUTTING::Piece(1, 500.0, 2));
+    SetRowValue(material, RowsPieces, 0, "orphans", "7");
+    CUTTING::Layout layout;
+    layout.orphans.push_back(CUTTING::Piece(1, 500.0, 2));
+    material.SetLayout(layout);
     EXPECT_EQ(0, material.ComputeOrphans());
     EXPECT_EQ("0", Val(Piece(0), "orphans"));
 }
@@ -451,10 +453,10 @@ TEST_F(CalculationTest, PayloadIsPassesTimesPartsTimesRowCounts)
 {
     AddOrder(*material, {{"6000", "1"}, {"4000", "1"}}, {{"1000", "5"}, {"500", "7"}, {"300", "3"}});
     material->UpdatePayload();
-    EXPECT_EQ("0", Val(material->m_props, "payload"));   // before any plan
+    EXPECT_EQ("0", Val(material->GetProperties(), "payload"));   // before any plan
     material->PlanPasses();
     material->UpdatePayload();
-    EXPECT_EQ("180", Val(material->m_props, "payload"));   // 2 x 15 x 3 x 2
+    EXPECT_EQ("180", Val(material->GetProperties(), "payload"));   // 2 x 15 x 3 x 2
 }
 
 // ---- The real solver --------------------------------------------------------------------------
@@ -470,26 +472,26 @@ TEST(CalculationWithSolver, RealPassesFindSolutionsThatPlaceEveryPart)
         MessageWindow window;
         DCSProject material;
         material.SetMaterial("Pine");
-        material.m_props.Set("level", c.level);
+        material.SetProperty("level", c.level);
         AddOrder(material, {{"6000", "0"}}, {{"1000", "5"}, {"1450", "4"}, {"700", "7"}}, "3");
 
         ASSERT_TRUE(material.Calculate(window.Handle()));
         ASSERT_TRUE(window.WaitFor(WM_USER));
         ASSERT_TRUE(PumpUntil([&] { return !material.IsRunning(); }));
-        EXPECT_EQ(3u, window.Messages(WM_USER)[0].wParam);
+        EXPECT_EQ(kCalculationFinished, window.Messages(WM_USER)[0].wParam);
         EXPECT_EQ(1, window.Messages(WM_USER)[0].lParam) << c.level;
 
-        EXPECT_EQ(c.passes, DProps::GetLong(material.m_passes, "passes"));
-        EXPECT_GE(material.m_solutions.Count(), 1);
-        EXPECT_LE(material.m_solutions.Count(), c.passes);
-        for (const CUTTING::Layout& layout : material.m_solutions.Items()) {
+        EXPECT_EQ(c.passes, DProps::GetLong(material.GetPasses(), "passes"));
+        EXPECT_GE(material.GetSolutions().Count(), 1);
+        EXPECT_LE(material.GetSolutions().Count(), c.passes);
+        for (const CUTTING::Layout& layout : material.GetSolutions().Items()) {
             EXPECT_TRUE(layout.orphans.empty() || CUTTING::SumPieceQuantities(layout.orphans) == 0);
             EXPECT_EQ("", Val(layout.props, "status"));
         }
-        for (const DProps& row : material.m_order.m_pieces)
+        for (const DProps& row : material.GetPieceRows())
             EXPECT_EQ("0", Val(row, "orphans"));
         EXPECT_EQ(100, material.GetProgress());
-        EXPECT_TRUE(IsEightUpperHex(Val(material.m_props, "calculation")));
+        EXPECT_TRUE(IsEightUpperHex(Val(material.GetProperties(), "calculation")));
     }
 }
 

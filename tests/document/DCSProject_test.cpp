@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/document/CalculationFixture.h"
 #include "tests/document/MaterialFixture.h"
 
 namespace {
@@ -17,15 +18,15 @@ TEST(DCSProjectRecord, NewMaterialHasDefaultsBaselinesAndNoChange)
         {"comment.active", "0"}, {"notes", ""}, {"notes.active", "0"}, {"material", "<absent>"},
     };
     for (const auto& e : expected)
-        EXPECT_EQ(e.second, Val(material.m_props, e.first)) << e.first;
-    EXPECT_NE(0u, material.m_propsCrc);
-    EXPECT_NE(0u, material.m_resultsCrc);
+        EXPECT_EQ(e.second, Val(material.GetProperties(), e.first)) << e.first;
+    EXPECT_NE(0u, material.GetPropertiesFingerprint());
+    EXPECT_NE(0u, material.GetResultsFingerprint());
     for (long mask : {1L, 2L, 4L, 5L, 7L})
         EXPECT_FALSE(material.IsChanged(mask)) << mask;
     // Unnamed and without rows: 102 from the material, 36 and 37 from the order.
-    EXPECT_EQ(1, material.m_checkResult);
+    EXPECT_EQ(1, material.GetCheckResult());
     for (const char* code : {"102", "36", "37"})
-        EXPECT_GE(material.m_warnings.IndexOf(code), 0) << code;
+        EXPECT_GE(material.GetWarnings().IndexOf(code), 0) << code;
 }
 
 TEST(DCSProjectRecord, ResetTakesTheGlobalsSectionOfTheLocale)
@@ -33,10 +34,10 @@ TEST(DCSProjectRecord, ResetTakesTheGlobalsSectionOfTheLocale)
     TestAppServices app;
     app.SetLocaleText("globals", "of", "von");
     DCSProject material;
-    EXPECT_EQ("von", Val(material.m_locale, "of"));
+    EXPECT_EQ("von", Val(material.GetLocaleTexts(), "of"));
     app.SetLocaleText("globals", "of", "de");
     material.Reset();
-    EXPECT_EQ("de", Val(material.m_locale, "of"));
+    EXPECT_EQ("de", Val(material.GetLocaleTexts(), "of"));
 }
 
 TEST(DCSProjectRecord, ResetForgetsNameRowsOptionsAndOwner)
@@ -45,15 +46,17 @@ TEST(DCSProjectRecord, ResetForgetsNameRowsOptionsAndOwner)
     DCSProject material;
     material.SetMaterial("Oak");
     material.AppendRows({MakeRow({{"length", "6000"}, {"quantity", "2"}})}, 1);
-    material.m_props.Set("optimize", "1");
-    material.m_owner = reinterpret_cast<HWND>(0x1234);
-    material.m_remnants.push_back(DProps());
+    material.SetProperty("optimize", "1");
+    // Without part rows nothing starts, but the owner is kept.
+    EXPECT_FALSE(material.Calculate(reinterpret_cast<HWND>(0x1234)));
+    ASSERT_EQ(reinterpret_cast<HWND>(0x1234), material.GetOwner());
+    DocumentProbe::Remnants(material).push_back(DProps());
     material.Reset();
-    EXPECT_EQ("<absent>", Val(material.m_props, "material"));
-    EXPECT_EQ("0", Val(material.m_props, "optimize"));
-    EXPECT_TRUE(material.m_order.m_blanks.empty());
-    EXPECT_TRUE(material.m_remnants.empty());
-    EXPECT_EQ(nullptr, material.m_owner);
+    EXPECT_EQ("<absent>", Val(material.GetProperties(), "material"));
+    EXPECT_EQ("0", Val(material.GetProperties(), "optimize"));
+    EXPECT_TRUE(material.GetBlankRows().empty());
+    EXPECT_TRUE(material.GetRemnantRows().empty());
+    EXPECT_EQ(nullptr, material.GetOwner());
     EXPECT_FALSE(material.IsChanged(7));
 }
 
@@ -72,12 +75,12 @@ protected:
 
 TEST_F(DCSProjectChanges, AnEditedTextChangesMasks1And4UntilItIsUndone)
 {
-    material.m_props.Set("desc", "north wall");
+    material.SetProperty("desc", "north wall");
     material.UpdateFingerprint(false);
     EXPECT_TRUE(material.IsChanged(1));
     EXPECT_TRUE(material.IsChanged(4));
     EXPECT_FALSE(material.IsChanged(2));
-    material.m_props.Set("desc", "");
+    material.SetProperty("desc", "");
     material.UpdateFingerprint(false);
     for (long mask : {1L, 2L, 4L})
         EXPECT_FALSE(material.IsChanged(mask)) << mask;
@@ -91,12 +94,12 @@ TEST_F(DCSProjectChanges, EachKindOfEditAnswersItsMasks)
         bool mask1, mask2, mask4;
     };
     const Case cases[] = {
-        {"option", [](DCSProject& m) { m.m_props.Set("remnants", "100"); }, true, false, true},
-        {"missing option reads 0", [](DCSProject& m) { m.m_props.Set("sort", ""); }, true, false, true},
-        {"row number", [](DCSProject& m) { m.m_order.m_pieces[0].Set("length", "450"); }, true, true, true},
-        {"row label", [](DCSProject& m) { m.m_order.m_pieces[0].Set("label", "Frame"); }, true, false, true},
-        {"results", [](DCSProject& m) { m.m_cuttings.push_back(MakeRow({{"signature", "1#a1-"}})); }, true, true, false},
-        {"untracked key", [](DCSProject& m) { m.m_props.Set("progress", "50"); }, false, false, false},
+        {"option", [](DCSProject& m) { m.SetProperty("remnants", "100"); }, true, false, true},
+        {"missing option reads 0", [](DCSProject& m) { m.SetProperty("sort", ""); }, true, false, true},
+        {"row number", [](DCSProject& m) { SetRowValue(m, RowsPieces, 0, "length", "450"); }, true, true, true},
+        {"row label", [](DCSProject& m) { SetRowValue(m, RowsPieces, 0, "label", "Frame"); }, true, false, true},
+        {"results", [](DCSProject& m) { DocumentProbe::Cuttings(m).push_back(MakeRow({{"signature", "1#a1-"}})); }, true, true, false},
+        {"untracked key", [](DCSProject& m) { m.SetProperty("progress", "50"); }, false, false, false},
     };
     for (const Case& c : cases) {
         DCSProject m = material;
@@ -115,10 +118,9 @@ TEST(DCSProjectFingerprint, WithoutABaselineNothingCountsAsChanged)
 {
     TestAppServices app;
     DCSProject material;
-    material.m_propsCrc = 0;
-    material.m_resultsCrc = 0;
-    material.m_props.Set("desc", "x");
-    material.m_cuttings.push_back(MakeRow({{"signature", "1#a1-"}}));
+    DocumentProbe::DropBaselines(material);
+    material.SetProperty("desc", "x");
+    DocumentProbe::Cuttings(material).push_back(MakeRow({{"signature", "1#a1-"}}));
     material.UpdateFingerprint(false);
     EXPECT_FALSE(material.IsChanged(7));
 }
@@ -127,57 +129,57 @@ TEST(DCSProjectFingerprint, WithoutABaselineNothingCountsAsChanged)
 
 TEST_F(DCSProjectChanges, AppendRowsWithNothingChangesNothing)
 {
-    material.m_summary.push_back(MakeRow({{"type", "summary"}}));
-    material.m_solutions.Add(CUTTING::Layout());
+    DocumentProbe::Summary(material).push_back(MakeRow({{"type", "summary"}}));
+    DocumentProbe::Solutions(material).Add(CUTTING::Layout());
     app.ClearEvents();
     EXPECT_FALSE(material.AppendRows({}, 2));
-    EXPECT_EQ(1, material.m_solutions.Count());
-    EXPECT_EQ(1u, material.m_summary.size());
+    EXPECT_EQ(1, material.GetSolutions().Count());
+    EXPECT_EQ(1u, material.GetSummaryRows().size());
     EXPECT_EQ(0, app.CountEvents(13));
 }
 
 TEST_F(DCSProjectChanges, AppendRowsDropsTheResultsStampsAndRecounts)
 {
-    material.m_summary.push_back(MakeRow({{"type", "summary"}}));
-    material.m_cuttings.push_back(MakeRow({{"signature", "1#a1-"}}));
-    material.m_cuttingParts.push_back(MakeRow({{"name", "1"}}));
-    material.m_remnants.push_back(MakeRow({{"remnants", "10"}}));
-    material.m_solutions.Add(CUTTING::Layout());
-    material.m_order.m_pieces[0].Set("orphans", "3");
+    DocumentProbe::Summary(material).push_back(MakeRow({{"type", "summary"}}));
+    DocumentProbe::Cuttings(material).push_back(MakeRow({{"signature", "1#a1-"}}));
+    DocumentProbe::CuttingParts(material).push_back(MakeRow({{"name", "1"}}));
+    DocumentProbe::Remnants(material).push_back(MakeRow({{"remnants", "10"}}));
+    DocumentProbe::Solutions(material).Add(CUTTING::Layout());
+    SetRowValue(material, RowsPieces, 0, "orphans", "3");
     app.ClearEvents();
 
     EXPECT_TRUE(material.AppendRows({MakeRow({{"length", "300"}, {"quantity", "6"}, {"material", "Oak"}})}, 2));
-    EXPECT_TRUE(material.m_summary.empty());
-    EXPECT_TRUE(material.m_cuttings.empty());
-    EXPECT_TRUE(material.m_cuttingParts.empty());
-    EXPECT_EQ(0, material.m_solutions.Count());
-    EXPECT_EQ(1u, material.m_remnants.size());  // remnants stay until the next apply
+    EXPECT_TRUE(material.GetSummaryRows().empty());
+    EXPECT_TRUE(material.GetCuttingRows().empty());
+    EXPECT_TRUE(material.GetCuttingPartRows().empty());
+    EXPECT_EQ(0, material.GetSolutions().Count());
+    EXPECT_EQ(1u, material.GetRemnantRows().size());  // remnants stay until the next apply
     EXPECT_EQ(1, app.CountEvents(13));
-    ASSERT_EQ(2u, material.m_order.m_pieces.size());
-    for (const DProps& row : material.m_order.m_pieces) {
+    ASSERT_EQ(2u, material.GetPieceRows().size());
+    for (const DProps& row : material.GetPieceRows()) {
         EXPECT_EQ("Steel", Val(row, "material"));
         EXPECT_EQ("0", Val(row, "orphans"));
     }
-    EXPECT_EQ("2", Val(material.m_order.m_pieces[1], "id"));
-    EXPECT_EQ(10, DProps::GetLong(material.m_order.m_totals, "pieces.quantity"));
+    EXPECT_EQ("2", Val(material.GetPieceRows()[1], "id"));
+    EXPECT_EQ(10, DProps::GetLong(material.GetTotals(), "pieces.quantity"));
     EXPECT_TRUE(material.IsChanged(2));
 }
 
 TEST_F(DCSProjectChanges, AppendRowsOfKind1GoToTheStock)
 {
     EXPECT_TRUE(material.AppendRows({MakeRow({{"length", "3000"}, {"quantity", "1"}})}, 1));
-    EXPECT_EQ(2u, material.m_order.m_blanks.size());
-    EXPECT_EQ(1u, material.m_order.m_pieces.size());
-    EXPECT_EQ(2, DProps::GetLong(material.m_order.m_totals, "blanks.items"));
+    EXPECT_EQ(2u, material.GetBlankRows().size());
+    EXPECT_EQ(1u, material.GetPieceRows().size());
+    EXPECT_EQ(2, DProps::GetLong(material.GetTotals(), "blanks.items"));
 }
 
 TEST_F(DCSProjectChanges, SetMaterialStampsEveryRow)
 {
     EXPECT_EQ(MaterialNameOk, material.SetMaterial("Oak"));
-    EXPECT_EQ("Oak", Val(material.m_props, "material"));
-    for (const DProps& row : material.m_order.m_blanks)
+    EXPECT_EQ("Oak", Val(material.GetProperties(), "material"));
+    for (const DProps& row : material.GetBlankRows())
         EXPECT_EQ("Oak", Val(row, "material"));
-    for (const DProps& row : material.m_order.m_pieces)
+    for (const DProps& row : material.GetPieceRows())
         EXPECT_EQ("Oak", Val(row, "material"));
     EXPECT_TRUE(material.IsChanged(4));
 }
@@ -199,8 +201,8 @@ TEST_F(DCSProjectChanges, SetMaterialRefusesNamesTheProjectFileCannotHold)
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.result, material.SetMaterial(c.name)) << (c.name ? c.name : "null");
-        EXPECT_EQ("Steel", Val(material.m_props, "material"));
-        EXPECT_EQ("Steel", Val(material.m_order.m_blanks[0], "material"));
+        EXPECT_EQ("Steel", Val(material.GetProperties(), "material"));
+        EXPECT_EQ("Steel", Val(material.GetBlankRows()[0], "material"));
     }
     EXPECT_EQ(MaterialNameOk, DCSProject::CheckMaterialName("#solution 2"));
     EXPECT_EQ(MaterialNameOk, DCSProject::CheckMaterialName("a->b"));
@@ -215,16 +217,15 @@ TEST(DCSProjectRows, FindRowsByTheirNumberNotTheirPosition)
         MakeRow({{"material", "B"}, {"length", "200"}, {"quantity", "1"}}),
         MakeRow({{"material", "A"}, {"length", "300"}, {"quantity", "1"}}),
     };
-    material.m_order.m_pieces = rows;
-    material.m_order.m_blanks = rows;
-    material.Refresh(false);
-    DProps* found = material.FindPieceRow(2);
+    material.ReplaceRows(RowsPieces, "", rows);
+    material.ReplaceRows(RowsBlanks, "", rows);
+    const DProps* found = material.FindPieceRow(2);
     ASSERT_NE(nullptr, found);
     EXPECT_EQ("300", Val(*found, "length"));
     ASSERT_NE(nullptr, material.FindBlankRow(1));
     EXPECT_EQ("100", Val(*material.FindBlankRow(1), "length"));
     EXPECT_EQ(nullptr, material.FindPieceRow(3));
-    material.m_order.m_pieces.clear();
+    material.ReplaceRows(RowsPieces, "", {});
     EXPECT_EQ(nullptr, material.FindPieceRow(1));
 }
 
@@ -233,28 +234,28 @@ TEST(DCSProjectRows, CuttingsAndRemnantsNeedTheirCompanionRows)
     TestAppServices app;
     DCSProject material;
     EXPECT_FALSE(material.HasCuttings());
-    material.m_cuttings.push_back(DProps());
+    DocumentProbe::Cuttings(material).push_back(DProps());
     EXPECT_FALSE(material.HasCuttings());
     EXPECT_FALSE(material.HasRemnants());
-    material.m_summary.push_back(DProps());
+    DocumentProbe::Summary(material).push_back(DProps());
     EXPECT_TRUE(material.HasCuttings());
-    material.m_remnants.push_back(DProps());
+    DocumentProbe::Remnants(material).push_back(DProps());
     EXPECT_TRUE(material.HasRemnants());
-    material.m_cuttings.clear();
+    DocumentProbe::Cuttings(material).clear();
     EXPECT_FALSE(material.HasCuttings());
     EXPECT_FALSE(material.HasRemnants());
 }
 
 TEST_F(DCSProjectChanges, ClearSolutionsKeepsRemnantsAndLayout)
 {
-    material.m_layout.cuttings.push_back(MakePattern(1, 2, {CUTTING::Piece(1, 500, 4)}));
-    material.m_remnants.push_back(DProps());
-    material.m_cuttings.push_back(MakeRow({{"signature", "1#a4-"}}));
+    DocumentProbe::Layout(material).cuttings.push_back(MakePattern(1, 2, {CUTTING::Piece(1, 500, 4)}));
+    DocumentProbe::Remnants(material).push_back(DProps());
+    DocumentProbe::Cuttings(material).push_back(MakeRow({{"signature", "1#a4-"}}));
     material.UpdateFingerprint(true);
     app.ClearEvents();
     material.ClearSolutions();
-    EXPECT_EQ(1u, material.m_remnants.size());
-    EXPECT_EQ(1u, material.m_layout.cuttings.size());
+    EXPECT_EQ(1u, material.GetRemnantRows().size());
+    EXPECT_EQ(1u, material.GetLayout().cuttings.size());
     EXPECT_TRUE(material.IsChanged(2));  // the results changed
     ASSERT_EQ(1u, app.Events().size());
     EXPECT_EQ(13, app.Events()[0].code);
@@ -263,22 +264,22 @@ TEST_F(DCSProjectChanges, ClearSolutionsKeepsRemnantsAndLayout)
 
 TEST_F(DCSProjectChanges, CopiesShareNothing)
 {
-    material.m_solutions.Add(CUTTING::Layout());
-    material.m_summary.push_back(MakeRow({{"type", "summary"}}));
+    DocumentProbe::Solutions(material).Add(CUTTING::Layout());
+    DocumentProbe::Summary(material).push_back(MakeRow({{"type", "summary"}}));
     DCSProject copy(material);
-    copy.m_order.m_pieces[0].Set("length", "1");
-    copy.m_props.Set("desc", "copy");
-    copy.m_solutions.Clear();
-    EXPECT_EQ("500", Val(material.m_order.m_pieces[0], "length"));
-    EXPECT_EQ("", Val(material.m_props, "desc"));
-    EXPECT_EQ(1, material.m_solutions.Count());
-    EXPECT_EQ("summary", Val(copy.m_summary[0], "type"));
-    EXPECT_EQ(material.m_propsCrc, copy.m_propsCrc);
+    SetRowValue(copy, RowsPieces, 0, "length", "1");
+    copy.SetProperty("desc", "copy");
+    DocumentProbe::Solutions(copy).Clear();
+    EXPECT_EQ("500", Val(material.GetPieceRows()[0], "length"));
+    EXPECT_EQ("", Val(material.GetProperties(), "desc"));
+    EXPECT_EQ(1, material.GetSolutions().Count());
+    EXPECT_EQ("summary", Val(copy.GetSummaryRows()[0], "type"));
+    EXPECT_EQ(material.GetPropertiesFingerprint(), copy.GetPropertiesFingerprint());
 
     DCSProject assigned;
     assigned = material;
-    EXPECT_EQ("Steel", Val(assigned.m_props, "material"));
-    EXPECT_EQ(1u, assigned.m_order.m_blanks.size());
+    EXPECT_EQ("Steel", Val(assigned.GetProperties(), "material"));
+    EXPECT_EQ(1u, assigned.GetBlankRows().size());
 }
 
 TEST(DCSProjectRecord, DestructionResetsAndAnnouncesTheSolutionsGone)
@@ -306,8 +307,8 @@ TEST(DCSProjectRecord, ACopyTakesTheEndedThreadsResultButNotItsHandle)
     material.AppendRows({MakeRow({{"length", "6000"}, {"quantity", "0"}})}, 1);
     material.AppendRows({MakeRow({{"length", "1000"}, {"quantity", "3"}})}, 2);
     ASSERT_TRUE(material.Start());
-    for (int i = 0; i < 5000 && (material.IsRunning() || material.GetResult() == 0); ++i)
-        Sleep(1);
+    // The calculation hands its snapshot and its outcome to this thread.
+    ASSERT_TRUE(PumpUntil([&] { return !material.IsRunning() && material.GetResult() != 0; }, 5000));
     ASSERT_FALSE(material.IsRunning());
     ASSERT_EQ(1, material.GetResult());
     {

@@ -17,7 +17,7 @@ protected:
     std::string Name(long index, bool activeOnly)
     {
         DCSProject* m = doc.GetProject(index, activeOnly);
-        return m ? DProps::GetString(m->m_props, "material", "") : "<null>";
+        return m ? DProps::GetString(m->GetProperties(), "material", "") : "<null>";
     }
     // M1 active, M2 inactive, M3 active.
     void ThreeMaterials()
@@ -31,14 +31,14 @@ protected:
 
 TEST_F(Solution, ClearingOpensThePropertiesWithFourKeys)
 {
-    doc.m_props.Set("extra", "1");
+    DocumentProbe::Props(doc).Set("extra", "1");
     doc.Clear();
-    ASSERT_EQ(4, doc.m_props.Count());
+    ASSERT_EQ(4, doc.GetProperties().Count());
     const char* keys[] = {"name", "desc", "time", "version"};
     const char* values[] = {"", "", "0", "1"};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_STREQ(keys[i], doc.m_props.GetKeyAt(i));
-        EXPECT_STREQ(values[i], doc.m_props.GetValueAt(i));
+        EXPECT_STREQ(keys[i], doc.GetProperties().GetKeyAt(i));
+        EXPECT_STREQ(values[i], doc.GetProperties().GetValueAt(i));
     }
     EXPECT_EQ(0, doc.GetCount(false));
     EXPECT_EQ(0, doc.GetCurrent());
@@ -50,7 +50,7 @@ TEST_F(Solution, NewMakesOneMaterialAndAnUnmodifiedProject)
     ASSERT_TRUE(doc.New(" Plan ", "Desc", "Steel"));
     EXPECT_EQ(" Plan ", doc.GetName());  // stored as given
     EXPECT_EQ("", doc.GetFile());
-    EXPECT_GT(DProps::GetInt64(doc.m_props, "time.created"), 0);
+    EXPECT_GT(DProps::GetInt64(doc.GetProperties(), "time.created"), 0);
     EXPECT_EQ(1, doc.GetCount(false));
     EXPECT_EQ("Steel", Name(-1, false));
     EXPECT_FALSE(doc.IsModified());
@@ -77,7 +77,7 @@ TEST_F(Solution, MaterialNamesAreUniqueByExactBytes)
     DCSProject* found = doc.FindMaterial("steel", &index);
     ASSERT_NE(nullptr, found);
     EXPECT_EQ(1, index);
-    EXPECT_EQ("soft", DProps::GetString(found->m_props, "desc"));
+    EXPECT_EQ("soft", DProps::GetString(found->GetProperties(), "desc"));
     EXPECT_EQ(nullptr, doc.FindMaterial("Stee", nullptr));
     EXPECT_EQ(0, doc.GetCurrent());  // adding does not move the current material
 }
@@ -123,15 +123,15 @@ TEST_F(Solution, ModifiedFollowsEditsAndTheirUndoing)
 
     // A renamed material changes the names fingerprint alone.
     DCSProject* m = doc.GetProject(0, false);
-    m->m_props.Set("material", "Iron");
+    DocumentProbe::Props(*m).Set("material", "Iron");
     doc.UpdateFingerprint(false);
     EXPECT_TRUE(doc.IsModified());
-    m->m_props.Set("material", "Steel");
+    DocumentProbe::Props(*m).Set("material", "Steel");
     doc.UpdateFingerprint(false);
     EXPECT_FALSE(doc.IsModified());
 
     // The materials' own changes count.
-    m->m_props.Set("desc", "changed");
+    m->SetProperty("desc", "changed");
     m->UpdateFingerprint(false);
     EXPECT_TRUE(doc.IsModified());
     m->UpdateFingerprint(true);
@@ -146,11 +146,11 @@ TEST_F(Solution, WarningsAreCollectedPerMaterialUnderItsName)
     ThreeMaterials();
     // M1 has an order; M2 (inactive) and M3 have none and so have findings.
     FillOrder(*doc.GetProject(0, false));
-    std::vector<DProps>& all = doc.CollectWarnings(false);
+    const std::vector<DProps>& all = doc.CollectWarnings(false);
     ASSERT_EQ(2u, all.size());
     EXPECT_EQ("M2", all[0].Name());
     EXPECT_EQ("M3", all[1].Name());
-    std::vector<DProps>& active = doc.CollectWarnings(true);
+    const std::vector<DProps>& active = doc.CollectWarnings(true);
     ASSERT_EQ(1u, active.size());
     EXPECT_EQ("M3", active[0].Name());
 }
@@ -161,9 +161,9 @@ TEST_F(Solution, ExportTestsLookAtActiveMaterialsOnly)
     ASSERT_TRUE(doc.AddMaterial("M2", nullptr));
     EXPECT_FALSE(doc.HasResults());
     DCSProject* m2 = doc.GetProject(1, false);
-    m2->m_props.Set("remnants", "100");
+    m2->SetProperty("remnants", "100");
     FillSolved(*m2);
-    m2->m_order.m_pieces[2].Set("orphans", "1");
+    SetRowValue(*m2, RowsPieces, 2, "orphans", "1");
     EXPECT_TRUE(doc.HasResults());
     EXPECT_TRUE(doc.HasRemnants());
     EXPECT_TRUE(doc.HasOrphans());

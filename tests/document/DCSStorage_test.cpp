@@ -9,6 +9,7 @@
 #include "foundation/RecordText.h"
 #include "foundation/StrUtil.h"
 #include "foundation/StrList.h"
+#include "tests/document/DocumentProbe.h"
 #include "tests/foundation/PropsTestHelpers.h"
 
 namespace {
@@ -67,9 +68,9 @@ protected:
         DProps stock = Stock("A", "6000", "2");
         stock.Set("knife", "4");
         stock.Set("cost", "1.5");
-        s.m_blanks.push_back(stock);
-        s.m_pieces.push_back(Part("A", "1200", "3", "Door"));
-        s.m_pieces.push_back(Part("A", "800", "5"));
+        DocumentProbe::Blanks(s).push_back(stock);
+        DocumentProbe::Pieces(s).push_back(Part("A", "1200", "3", "Door"));
+        DocumentProbe::Pieces(s).push_back(Part("A", "800", "5"));
         s.UpdateTotals(true);
     }
     DCSStorage s;
@@ -363,51 +364,51 @@ TEST(DCSStorageRows, OrderByMaterialsKeepsRowsThatShareAUid)
 TEST(DCSStorageTotals, CountsAndOrdersPartsByStockMaterials)
 {
     DCSStorage s;
-    EXPECT_EQ(3, s.m_checkResult);
-    s.m_blanks = {Stock("A", "6000", "2.5"), Stock("B", "3000", "1"), Stock("A", "5000", "0")};
-    s.m_pieces = {Part("B", "100", "1"), Part("X", "50", "4"), Part("A", "200", "2"),
+    EXPECT_EQ(3, s.GetCheckResult());
+    DocumentProbe::Blanks(s) = {Stock("A", "6000", "2.5"), Stock("B", "3000", "1"), Stock("A", "5000", "0")};
+    DocumentProbe::Pieces(s) = {Part("B", "100", "1"), Part("X", "50", "4"), Part("A", "200", "2"),
                   Part("B", "300", "3")};
     s.UpdateTotals(false);
-    EXPECT_EQ((TextList{"A", "B"}), s.m_materials);
-    EXPECT_EQ("3", Val(s.m_totals, "blanks.items"));
-    EXPECT_EQ("3", Val(s.m_totals, "blanks.quantity")) << "2.5 counts 2";
-    EXPECT_EQ((std::vector<std::string>{"200", "100", "300", "50"}), Column(s.m_pieces, "length"));
-    EXPECT_EQ((std::vector<std::string>{"1:a", "1:a", "2:b", "1:a"}), Numbering(s.m_pieces));
-    EXPECT_EQ("4", Val(s.m_totals, "pieces.items"));
-    EXPECT_EQ("10", Val(s.m_totals, "pieces.quantity"));
-    EXPECT_EQ(0, s.m_checkResult);
-    EXPECT_EQ(0, s.m_warnings.Count());
+    EXPECT_EQ((TextList{"A", "B"}), s.GetMaterials());
+    EXPECT_EQ("3", Val(s.GetTotals(), "blanks.items"));
+    EXPECT_EQ("3", Val(s.GetTotals(), "blanks.quantity")) << "2.5 counts 2";
+    EXPECT_EQ((std::vector<std::string>{"200", "100", "300", "50"}), Column(s.GetPieces(), "length"));
+    EXPECT_EQ((std::vector<std::string>{"1:a", "1:a", "2:b", "1:a"}), Numbering(s.GetPieces()));
+    EXPECT_EQ("4", Val(s.GetTotals(), "pieces.items"));
+    EXPECT_EQ("10", Val(s.GetTotals(), "pieces.quantity"));
+    EXPECT_EQ(0, s.GetCheckResult());
+    EXPECT_EQ(0, s.GetWarnings().Count());
 }
 
 TEST(DCSStorageTotals, CheckResultAndWarningsFollowTheRows)
 {
     DCSStorage s;
-    s.m_warnings.Set("102", "stale");
+    DocumentProbe::Warnings(s).Set("102", "stale");
     s.UpdateTotals(false);
-    EXPECT_EQ(CheckError, s.m_checkResult);
-    EXPECT_EQ((Entries{{"36", "${blanks.list}"}, {"37", "${pieces.list}"}}), EntriesOf(s.m_warnings));
+    EXPECT_EQ(CheckError, s.GetCheckResult());
+    EXPECT_EQ((Entries{{"36", "${blanks.list}"}, {"37", "${pieces.list}"}}), EntriesOf(s.GetWarnings()));
 }
 
 TEST(DCSStorageTotals, StampMaterialAndRebuildNames)
 {
     DCSStorage s;
-    s.m_blanks = {Stock("A", "1", "1"), Stock("a", "2", "1"), Stock(nullptr, "3", "1")};
-    s.m_pieces = {Part("B", "1", "1")};
+    DocumentProbe::Blanks(s) = {Stock("A", "1", "1"), Stock("a", "2", "1"), Stock(nullptr, "3", "1")};
+    DocumentProbe::Pieces(s) = {Part("B", "1", "1")};
     s.RebuildMaterialNames();
-    EXPECT_EQ((TextList{"A"}), s.m_materials);
+    EXPECT_EQ((TextList{"A"}), s.GetMaterials());
     s.StampMaterial("");
-    EXPECT_EQ("B", Val(s.m_pieces[0], "material"));
+    EXPECT_EQ("B", Val(s.GetPieces()[0], "material"));
     s.StampMaterial("Steel");
-    EXPECT_EQ((std::vector<std::string>{"Steel", "Steel", "Steel"}), Column(s.m_blanks, "material"));
-    EXPECT_EQ("Steel", Val(s.m_pieces[0], "material"));
+    EXPECT_EQ((std::vector<std::string>{"Steel", "Steel", "Steel"}), Column(s.GetBlanks(), "material"));
+    EXPECT_EQ("Steel", Val(s.GetPieces()[0], "material"));
 }
 
 TEST_F(LoadedStorage, FreshBaselineReportsNoChange)
 {
     EXPECT_FALSE(s.NumbersChanged());
     EXPECT_FALSE(s.OrderChanged());
-    EXPECT_NE(0u, s.m_numbersCrc);
-    EXPECT_NE(0u, s.m_fullCrc);
+    EXPECT_NE(0u, s.GetNumbersFingerprint());
+    EXPECT_NE(0u, s.GetFullFingerprint());
 }
 
 TEST_F(LoadedStorage, ChangeFlagsFollowTheKindOfEdit)
@@ -424,16 +425,16 @@ TEST_F(LoadedStorage, ChangeFlagsFollowTheKindOfEdit)
         {"length", "1200.000", false, false}, // the same number written otherwise
     };
     for (const Case& c : cases) {
-        const std::string old = DProps::GetString(s.m_pieces[0], c.key, "");
-        s.m_pieces[0].Set(c.key, c.value);
+        const std::string old = DProps::GetString(s.GetPieces()[0], c.key, "");
+        DocumentProbe::Pieces(s)[0].Set(c.key, c.value);
         s.UpdateFingerprint(false);
         EXPECT_EQ(c.numbers, s.NumbersChanged()) << c.key << "=" << c.value;
         EXPECT_EQ(c.order, s.OrderChanged()) << c.key << "=" << c.value;
-        s.m_pieces[0].Set(c.key, old.c_str());
+        DocumentProbe::Pieces(s)[0].Set(c.key, old.c_str());
         s.UpdateFingerprint(false);
         EXPECT_FALSE(s.NumbersChanged() || s.OrderChanged()) << "undone: " << c.key;
     }
-    s.m_blanks[0].Set("cost", "2");
+    DocumentProbe::Blanks(s)[0].Set("cost", "2");
     s.UpdateTotals(false);
     EXPECT_TRUE(s.NumbersChanged());
     s.UpdateTotals(true);
@@ -443,18 +444,18 @@ TEST_F(LoadedStorage, ChangeFlagsFollowTheKindOfEdit)
 TEST(DCSStorageFingerprint, NoStoredBaselineReportsNoChange)
 {
     DCSStorage s;
-    s.m_pieces = {Part("A", "1", "1")};
+    DocumentProbe::Pieces(s) = {Part("A", "1", "1")};
     s.UpdateFingerprint(false);
     EXPECT_FALSE(s.NumbersChanged());
     EXPECT_FALSE(s.OrderChanged());
-    EXPECT_EQ(0u, s.m_numbersCrc);
+    EXPECT_EQ(0u, s.GetNumbersFingerprint());
 }
 
 TEST(DCSStorageFingerprint, TextsAreTheCrcOfNumbersThenWords)
 {
     DCSStorage s;
-    s.m_blanks = {BagOf({{"length", "6000"}, {"quantity", "2"}, {"knife", "3"}, {"comment", "c1"}})};
-    s.m_pieces = {BagOf({{"length", "1200.5"}, {"quantity", "3"}, {"label", "L"}})};
+    DocumentProbe::Blanks(s) = {BagOf({{"length", "6000"}, {"quantity", "2"}, {"knife", "3"}, {"comment", "c1"}})};
+    DocumentProbe::Pieces(s) = {BagOf({{"length", "1200.5"}, {"quantity", "3"}, {"label", "L"}})};
     uint32_t numbers = 0, full = 0;
     s.ComputeFingerprints(numbers, full);
     const std::string digits = "6000.0000003.0000000.0000002" "0.000000" "1200.5000003";
@@ -478,33 +479,33 @@ TEST_F(LoadedStorage, ContentIdIsStableAcrossASaveAndFollowsComments)
     StrFormat(id, "%08lX", (unsigned long)Crc32(both.c_str()));
     EXPECT_EQ(id, before);
 
-    s.m_pieces[1].Set("comment", "rush");
+    DocumentProbe::Pieces(s)[1].Set("comment", "rush");
     EXPECT_NE(before, s.GetContentId());
     EXPECT_FALSE(s.OrderChanged()) << "the id changes nothing";
 }
 
 TEST_F(LoadedStorage, ClearKeepsTotalsWarningsAndCheckResult)
 {
-    s.m_warnings.Set("41", "${order}");
-    s.m_checkResult = 2;
+    DocumentProbe::Warnings(s).Set("41", "${order}");
+    DocumentProbe::CheckResult(s) = 2;
     s.Clear();
-    EXPECT_TRUE(s.m_blanks.empty());
-    EXPECT_TRUE(s.m_pieces.empty());
-    EXPECT_TRUE(s.m_materials.empty());
-    EXPECT_EQ(0u, s.m_numbersCrc);
-    EXPECT_EQ(0u, s.m_fullCrc);
-    EXPECT_EQ("1", Val(s.m_totals, "blanks.items"));
-    EXPECT_EQ("41", std::string(s.m_warnings.GetKeyAt(0)));
-    EXPECT_EQ(2, s.m_checkResult);
+    EXPECT_TRUE(s.GetBlanks().empty());
+    EXPECT_TRUE(s.GetPieces().empty());
+    EXPECT_TRUE(s.GetMaterials().empty());
+    EXPECT_EQ(0u, s.GetNumbersFingerprint());
+    EXPECT_EQ(0u, s.GetFullFingerprint());
+    EXPECT_EQ("1", Val(s.GetTotals(), "blanks.items"));
+    EXPECT_EQ("41", std::string(s.GetWarnings().GetKeyAt(0)));
+    EXPECT_EQ(2, s.GetCheckResult());
 }
 
 TEST_F(LoadedStorage, CopyIsIndependent)
 {
     DCSStorage copy(s);
-    EXPECT_EQ(s.m_fullCrc, copy.m_fullCrc);
-    EXPECT_EQ(Column(s.m_pieces, "uid"), Column(copy.m_pieces, "uid"));
-    copy.m_pieces[0].Set("length", "1");
-    EXPECT_EQ("1200", Val(s.m_pieces[0], "length"));
+    EXPECT_EQ(s.GetFullFingerprint(), copy.GetFullFingerprint());
+    EXPECT_EQ(Column(s.GetPieces(), "uid"), Column(copy.GetPieces(), "uid"));
+    DocumentProbe::Pieces(copy)[0].Set("length", "1");
+    EXPECT_EQ("1200", Val(s.GetPieces()[0], "length"));
     DCSStorage assigned;
     assigned = s;
     EXPECT_EQ(s.GetContentId(), assigned.GetContentId());
@@ -514,7 +515,7 @@ TEST_F(LoadedStorage, CopyIsIndependent)
 
 TEST_F(LoadedStorage, WriteAndReadBack)
 {
-    s.m_pieces[0].Set("comment", "say \"hi\" \\ bye");
+    DocumentProbe::Pieces(s)[0].Set("comment", "say \"hi\" \\ bye");
     DSettings doc;
     ASSERT_TRUE(s.Write(&doc));
     EXPECT_FALSE(s.OrderChanged()) << "the written state is the baseline";
@@ -525,18 +526,18 @@ TEST_F(LoadedStorage, WriteAndReadBack)
     EXPECT_EQ("b001", std::string(blanks.GetKeyAt(0)));
     EXPECT_EQ((std::vector<std::string>{"p001", "p002"}),
               (std::vector<std::string>{pieces.GetKeyAt(0), pieces.GetKeyAt(1)}));
-    EXPECT_EQ(PropsToJson(&s.m_pieces[1]), std::string(pieces.GetValueAt(1)));
+    EXPECT_EQ(PropsToJson(&s.GetPieces()[1]), std::string(pieces.GetValueAt(1)));
 
     DSettings reread;
     ASSERT_TRUE(reread.Parse(doc.Write().c_str()));
     DCSStorage back;
     ASSERT_TRUE(back.Read(&reread, nullptr));
     EXPECT_EQ(s.GetContentId(), back.GetContentId());
-    EXPECT_EQ(Column(s.m_pieces, "uid"), Column(back.m_pieces, "uid"));
-    EXPECT_EQ("say \"hi\" \\ bye", Val(back.m_pieces[0], "comment"));
-    EXPECT_EQ("1.5", Val(back.m_blanks[0], "cost"));
+    EXPECT_EQ(Column(s.GetPieces(), "uid"), Column(back.GetPieces(), "uid"));
+    EXPECT_EQ("say \"hi\" \\ bye", Val(back.GetPieces()[0], "comment"));
+    EXPECT_EQ("1.5", Val(back.GetBlanks()[0], "cost"));
     EXPECT_FALSE(back.OrderChanged());
-    EXPECT_EQ(0, back.m_checkResult);
+    EXPECT_EQ(0, back.GetCheckResult());
 }
 
 TEST(DCSStorageIni, ReadTakesEntriesInOrderWhateverTheirKeys)
@@ -550,29 +551,29 @@ TEST(DCSStorageIni, ReadTakesEntriesInOrderWhateverTheirKeys)
                           "p1={ \"quantity\": \"1\" }\r\n"));
     DCSStorage s;
     ASSERT_TRUE(s.Read(&doc, "Steel"));
-    ASSERT_EQ(2u, s.m_blanks.size());
-    EXPECT_EQ((std::vector<std::string>{"6000", "3000"}), Column(s.m_blanks, "length"));
-    EXPECT_EQ((std::vector<std::string>{"", "3.5"}), Column(s.m_blanks, "knife"))
+    ASSERT_EQ(2u, s.GetBlanks().size());
+    EXPECT_EQ((std::vector<std::string>{"6000", "3000"}), Column(s.GetBlanks(), "length"));
+    EXPECT_EQ((std::vector<std::string>{"", "3.5"}), Column(s.GetBlanks(), "knife"))
         << "set even when the row lacked it";
-    EXPECT_EQ((std::vector<std::string>{"", "1.50"}), Column(s.m_blanks, "cost"));
-    EXPECT_EQ((std::vector<std::string>{"Steel", "Steel"}), Column(s.m_blanks, "material"));
-    EXPECT_EQ("100", Val(s.m_pieces[0], "length"));
-    EXPECT_EQ("", Val(s.m_pieces[1], "length")) << "set even when absent";
-    EXPECT_EQ("<absent>", Val(s.m_pieces[1], "knife")) << "a part row has no kerf";
-    EXPECT_EQ((std::vector<std::string>{"1:a", "2:b"}), Numbering(s.m_blanks));
+    EXPECT_EQ((std::vector<std::string>{"", "1.50"}), Column(s.GetBlanks(), "cost"));
+    EXPECT_EQ((std::vector<std::string>{"Steel", "Steel"}), Column(s.GetBlanks(), "material"));
+    EXPECT_EQ("100", Val(s.GetPieces()[0], "length"));
+    EXPECT_EQ("", Val(s.GetPieces()[1], "length")) << "set even when absent";
+    EXPECT_EQ("<absent>", Val(s.GetPieces()[1], "knife")) << "a part row has no kerf";
+    EXPECT_EQ((std::vector<std::string>{"1:a", "2:b"}), Numbering(s.GetBlanks()));
     EXPECT_FALSE(s.NumbersChanged());
-    EXPECT_NE(0u, s.m_numbersCrc);
+    EXPECT_NE(0u, s.GetNumbersFingerprint());
 }
 
 TEST(DCSStorageIni, AbsentSectionsGiveEmptyListsAndNullDocumentsFail)
 {
     DCSStorage s;
-    s.m_blanks = {Stock("A", "1", "1")};
+    DocumentProbe::Blanks(s) = {Stock("A", "1", "1")};
     DSettings doc;
     ASSERT_TRUE(doc.Parse("[other]\r\nk=v\r\n"));
     EXPECT_TRUE(s.Read(&doc, nullptr));
-    EXPECT_TRUE(s.m_blanks.empty());
-    EXPECT_TRUE(s.m_pieces.empty());
+    EXPECT_TRUE(s.GetBlanks().empty());
+    EXPECT_TRUE(s.GetPieces().empty());
     EXPECT_FALSE(s.Read(nullptr, "A"));
     EXPECT_FALSE(s.Write(nullptr));
 }

@@ -96,23 +96,23 @@ TEST_F(SolutionRanking, RanksByCostOrUsedLengthWithTheTieBreakers)
          {2, 4, 1, 3}},
     };
     for (const RankCase& c : cases) {
-        material.m_solutions.Clear();
+        DocumentProbe::Solutions(material).Clear();
         for (const CUTTING::Layout& l : c.passes)
-            material.m_solutions.Add(l);
+            DocumentProbe::Solutions(material).Add(l);
         material.SortSolutions(c.optimize);
-        EXPECT_EQ(c.ranked, Passes(material.m_solutions)) << c.what;
+        EXPECT_EQ(c.ranked, Passes(material.GetSolutions())) << c.what;
     }
 }
 
 TEST_F(SolutionRanking, DuplicatesReduceToTheFirstOfThem)
 {
-    material.m_solutions.Add(Solution(1, {{"used", "3"}, {"pieces", "12"}, {"cmu", "91.5"}, {"shifts", "2"}}));
-    material.m_solutions.Add(Solution(2, {{"used", "3"}, {"pieces", "12"}, {"cmu", "90.5"}, {"shifts", "2"}}));
-    material.m_solutions.Add(Solution(3, {{"used", "3"}, {"pieces", "12"}, {"cmu", "91.5000001"}, {"shifts", "2"}}));
-    material.m_solutions.Add(Solution(4, {{"used", "3"}, {"pieces", "12"}, {"cmu", "91.5"}, {"shifts", "2"}}, 2));
+    DocumentProbe::Solutions(material).Add(Solution(1, {{"used", "3"}, {"pieces", "12"}, {"cmu", "91.5"}, {"shifts", "2"}}));
+    DocumentProbe::Solutions(material).Add(Solution(2, {{"used", "3"}, {"pieces", "12"}, {"cmu", "90.5"}, {"shifts", "2"}}));
+    DocumentProbe::Solutions(material).Add(Solution(3, {{"used", "3"}, {"pieces", "12"}, {"cmu", "91.5000001"}, {"shifts", "2"}}));
+    DocumentProbe::Solutions(material).Add(Solution(4, {{"used", "3"}, {"pieces", "12"}, {"cmu", "91.5"}, {"shifts", "2"}}, 2));
     material.RemoveDuplicateSolutions();
     // Pass 3 agrees with pass 1 to six decimals; pass 4 has one more pattern.
-    EXPECT_EQ((std::vector<long>{1, 2, 4}), Passes(material.m_solutions));
+    EXPECT_EQ((std::vector<long>{1, 2, 4}), Passes(material.GetSolutions()));
 }
 
 TEST(SolutionKeyText, JoinsTheStatisticsAndThePatternCount)

@@ -38,7 +38,7 @@ protected:
 
     void SetUp() override
     {
-        document.m_materials.clear();
+        DocumentProbe::Materials(document).clear();
         processor.m_props.Set("sleep", "20");
         app.SetLocaleText("processor", "initializing", "Initializing...");
         app.SetLocaleText("processor", "processing", "Calculating...");
@@ -52,9 +52,9 @@ protected:
     Material& Add(const char* name, bool active)
     {
         Material* material = new Material();
-        document.m_materials.emplace_back(material);
+        DocumentProbe::Materials(document).emplace_back(material);
         material->SetMaterial(name);
-        material->m_props.Set("active", active ? "1" : "0");
+        material->SetProperty("active", active ? "1" : "0");
         return *material;
     }
 
@@ -89,16 +89,16 @@ TEST_F(SupervisorTest, ProgressIsWeightedByPayload)
     DCSProject& a = Add("Steel", true);
     DCSProject& b = Add("Oak", true);
     DCSProject& idle = Add("Pine", false);
-    a.m_props.Set("payload", "1000");
-    b.m_props.Set("payload", "3000");
-    idle.m_props.Set("payload", "100000");
-    idle.m_props.Set("progress", "100");
+    a.SetProperty("payload", "1000");
+    b.SetProperty("payload", "3000");
+    idle.SetProperty("payload", "100000");
+    idle.SetProperty("progress", "100");
     processor.m_texts.Clear();
     app.GetLocaleSection("processor", processor.m_texts);
     processor.m_payload = 4000;
     for (const Case& c : cases) {
-        a.m_props.Set("progress", c.progressA);
-        b.m_props.Set("progress", c.progressB);
+        a.SetProperty("progress", c.progressA);
+        b.SetProperty("progress", c.progressB);
         processor.PublishProgress();
         EXPECT_EQ(c.percent, Val(processor.m_props, "progress")) << c.progressA << " " << c.progressB;
         EXPECT_EQ(std::string("Calculating... (") + c.percent + "% complete)", Val(processor.m_props, "status"));
@@ -108,8 +108,8 @@ TEST_F(SupervisorTest, ProgressIsWeightedByPayload)
 TEST_F(SupervisorTest, WithoutPayloadNothingIsPublishedAndTheDefaultsSpeak)
 {
     DCSProject& a = Add("Steel", true);
-    a.m_props.Set("payload", "1000");
-    a.m_props.Set("progress", "50");
+    a.SetProperty("payload", "1000");
+    a.SetProperty("progress", "50");
     processor.m_props.Set("progress", "1");
     processor.m_payload = 0;
     processor.PublishProgress();
@@ -131,7 +131,7 @@ TEST_F(SupervisorTest, ActiveMaterialsAreCalculatedTogetherThenTheWindowIsNotifi
     AddOrder(a, {{"6000", "0"}}, {{"1000", "5"}, {"1450", "4"}});
     AddOrder(idle, {{"6000", "0"}}, {{"700", "3"}});
     AddOrder(b, {{"4000", "0"}}, {{"900", "6"}, {"1300", "2"}});
-    idle.m_summary.push_back(MakeRow({{"type", "summary"}}));
+    DocumentProbe::Summary(idle).push_back(MakeRow({{"type", "summary"}}));
     // As after an earlier calculation: the payload counts two passes at once.
     a.PlanPasses();
     b.PlanPasses();
@@ -140,16 +140,16 @@ TEST_F(SupervisorTest, ActiveMaterialsAreCalculatedTogetherThenTheWindowIsNotifi
     EXPECT_FALSE(processor.Start(window.Handle()));   // one run at a time
     WaitForNotification();
 
-    EXPECT_GE(a.m_solutions.Count(), 1);
-    EXPECT_GE(b.m_solutions.Count(), 1);
-    EXPECT_EQ(0, idle.m_solutions.Count());
-    EXPECT_EQ(1u, idle.m_summary.size());
-    EXPECT_EQ("<absent>", Val(idle.m_props, "progress"));
+    EXPECT_GE(a.GetSolutions().Count(), 1);
+    EXPECT_GE(b.GetSolutions().Count(), 1);
+    EXPECT_EQ(0, idle.GetSolutions().Count());
+    EXPECT_EQ(1u, idle.GetSummaryRows().size());
+    EXPECT_EQ("<absent>", Val(idle.GetProperties(), "progress"));
     EXPECT_FALSE(processor.IsStopped());
     EXPECT_EQ("EN_US", processor.m_language);
     // Two passes each: 2 x parts x part rows x stock rows.
-    EXPECT_EQ("36", Val(a.m_props, "payload"));
-    EXPECT_EQ("32", Val(b.m_props, "payload"));
+    EXPECT_EQ("36", Val(a.GetProperties(), "payload"));
+    EXPECT_EQ("32", Val(b.GetProperties(), "payload"));
     EXPECT_EQ(68, processor.m_payload.load());
     // The materials were started directly: they report to no window of their own.
     EXPECT_EQ(0u, window.Count(WM_USER));
@@ -164,7 +164,7 @@ TEST_F(SupervisorTest, AProjectWithoutActiveMaterialsIsNotifiedAfterOnePeriod)
     WaitForNotification();
     EXPECT_EQ("1", Val(processor.m_props, "progress"));
     EXPECT_EQ("Initializing...", Val(processor.m_props, "status"));
-    EXPECT_EQ(0, idle.m_solutions.Count());
+    EXPECT_EQ(0, idle.GetSolutions().Count());
 }
 
 TEST_F(SupervisorTest, WithoutAWindowTheRunEndsSilently)
@@ -193,10 +193,10 @@ TEST_F(SupervisorTest, StopEndsEveryMaterialAndLeavesItAsItWas)
     EXPECT_TRUE(processor.Stop(true));
     EXPECT_TRUE(processor.IsStopped());
     for (ScriptedMaterial* m : {&a, &b}) {
-        EXPECT_EQ(1, m->m_stop.load());
+        EXPECT_EQ(1, m->IsStopRequested());
         EXPECT_FALSE(m->IsRunning());
-        EXPECT_EQ(0, m->m_solutions.Count());
-        EXPECT_EQ("<absent>", Val(m->m_props, "progress"));
+        EXPECT_EQ(0, m->GetSolutions().Count());
+        EXPECT_EQ("<absent>", Val(m->GetProperties(), "progress"));
     }
     EXPECT_EQ("Calculations are stopped.", Val(processor.m_props, "status"));
     WaitForNotification();
@@ -211,8 +211,8 @@ TEST_F(SupervisorTest, StopEndsEveryMaterialAndLeavesItAsItWas)
     EXPECT_FALSE(processor.IsStopped());
     ASSERT_TRUE(second.WaitFor(GetProcessorNotifyMessage()));
     ASSERT_TRUE(PumpUntil([&] { return !processor.IsRunning(); }));
-    EXPECT_EQ(1, a.m_solutions.Count());
-    EXPECT_EQ(1, b.m_solutions.Count());
+    EXPECT_EQ(1, a.GetSolutions().Count());
+    EXPECT_EQ(1, b.GetSolutions().Count());
 }
 
 TEST_F(SupervisorTest, StopWhileNothingRunsStillReportsStopped)
@@ -227,9 +227,9 @@ TEST(SupervisorLifetime, DestroyingARunningSupervisorEndsItsThreadFirst)
 {
     TestAppServices app;
     DCSSolution document;
-    document.m_materials.clear();
+    DocumentProbe::Materials(document).clear();
     ScriptedMaterial* material = new ScriptedMaterial();
-    document.m_materials.emplace_back(material);
+    DocumentProbe::Materials(document).emplace_back(material);
     AddOrder(*material, {{"6000", "0"}}, {{"1000", "5"}});
     PassScript blocking;
     blocking.block = true;
@@ -242,7 +242,7 @@ TEST(SupervisorLifetime, DestroyingARunningSupervisorEndsItsThreadFirst)
     }
     // The supervisor asked the material to stop on its way out.
     ASSERT_TRUE(PumpUntil([&] { return !material->IsRunning(); }));
-    EXPECT_EQ(1, material->m_stop.load());
+    EXPECT_EQ(1, material->IsStopRequested());
 }
 
 }  // namespace

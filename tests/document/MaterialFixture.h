@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "document/DCSProject.h"
+#include "tests/document/DocumentProbe.h"
 #include "tests/document/TestAppServices.h"
 
 struct PartSpec {
@@ -65,13 +66,14 @@ protected:
     // The current layout with one stock entry per stock row and the patterns.
     void SetLayout(std::vector<CUTTING::Blank> patterns)
     {
-        material.m_layout = CUTTING::Layout();
-        for (const DProps& row : material.m_order.m_blanks) {
+        CUTTING::Layout layout;
+        for (const DProps& row : material.GetBlankRows()) {
             CUTTING::Blank stock(DProps::GetLong(row, "id"), DProps::GetDouble(row, "length"), 10);
             stock.props.Set("name", DProps::GetString(row, "name").c_str());
-            material.m_layout.blanks.push_back(stock);
+            layout.blanks.push_back(stock);
         }
-        material.m_layout.cuttings = std::move(patterns);
+        layout.cuttings = std::move(patterns);
+        material.SetLayout(layout);
     }
-    const DProps& Piece(long i) { return material.m_order.m_pieces.at(i); }
+    const DProps& Piece(long i) { return material.GetPieceRows().at(i); }
 };

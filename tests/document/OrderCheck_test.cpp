@@ -5,6 +5,7 @@
 #include "document/DCSStorage.h"
 #include "document/OrderCheck.h"
 #include "foundation/RecordText.h"
+#include "tests/document/DocumentProbe.h"
 #include "tests/foundation/PropsTestHelpers.h"
 
 namespace {
@@ -86,13 +87,13 @@ TEST(OrderCheck, FirstFindingOfACodeStays)
 TEST(OrderCheck, StorageCheckAddsWithoutClearingOrChangingRows)
 {
     DCSStorage s;
-    s.m_blanks = {Stock("6000", "2")};
-    s.m_pieces = {Part("5000", "3")};
+    DocumentProbe::Blanks(s) = {Stock("6000", "2")};
+    DocumentProbe::Pieces(s) = {Part("5000", "3")};
     DProps warnings = BagOf({{"102", "${project}"}});
-    const std::string before = PropsToJson(&s.m_pieces[0]);
+    const std::string before = PropsToJson(&s.GetPieces()[0]);
     EXPECT_EQ(CheckWarning, s.CheckOrder(warnings));
     EXPECT_EQ((Entries{{"102", "${project}"}, {"41", "${order}"}}), EntriesOf(warnings));
-    EXPECT_EQ(before, PropsToJson(&s.m_pieces[0]));
+    EXPECT_EQ(before, PropsToJson(&s.GetPieces()[0]));
     const char* comment = warnings.GetCommentAt(1);
     EXPECT_TRUE(!comment || !*comment);
 }

@@ -29,9 +29,9 @@ protected:
     }
     void Cuttings(std::initializer_list<std::pair<const char*, const char*>> rows, const char* blank = "1")
     {
-        material.m_cuttings.clear();
+        DocumentProbe::Cuttings(material).clear();
         for (const auto& r : rows)
-            material.m_cuttings.push_back(RowOf({{"signature", r.first}, {"copies", r.second}, {"blank", blank}}));
+            DocumentProbe::Cuttings(material).push_back(RowOf({{"signature", r.first}, {"copies", r.second}, {"blank", blank}}));
     }
     long Count(const CUTTING::Blank& pattern, long id)
     {
@@ -77,8 +77,8 @@ TEST_F(RestoreLayout, RowsBecomePatternsWithTheirBarCounts)
     Cuttings({{"1#a2-b1-", "3"}});
     material.RestoreLayout();
 
-    ASSERT_EQ(1u, material.m_layout.cuttings.size());
-    const CUTTING::Blank& p = material.m_layout.cuttings[0];
+    ASSERT_EQ(1u, material.GetLayout().cuttings.size());
+    const CUTTING::Blank& p = material.GetLayout().cuttings[0];
     EXPECT_EQ(3, p.quantity);
     EXPECT_EQ(2, Count(p, 1));
     EXPECT_EQ(1, Count(p, 2));
@@ -86,9 +86,9 @@ TEST_F(RestoreLayout, RowsBecomePatternsWithTheirBarCounts)
     EXPECT_EQ("2.000000", DProps::GetString(p.props, "blank.cost"));
     EXPECT_EQ("1#a2-b1-", p.signature);
     // Everything placed: nothing left unplaced, and the material's cost follows the layout.
-    EXPECT_EQ(0, CUTTING::SumPieceQuantities(material.m_layout.orphans));
-    EXPECT_EQ(DProps::GetString(material.m_layout.props, "cost"), DProps::GetString(material.m_props, "cost"));
-    EXPECT_FALSE(DProps::GetString(material.m_props, "cost").empty());
+    EXPECT_EQ(0, CUTTING::SumPieceQuantities(material.GetLayout().orphans));
+    EXPECT_EQ(DProps::GetString(material.GetLayout().props, "cost"), DProps::GetString(material.GetProperties(), "cost"));
+    EXPECT_FALSE(DProps::GetString(material.GetProperties(), "cost").empty());
 }
 
 TEST_F(RestoreLayout, AMissingStockRowFallsBackToTheFirst)
@@ -97,9 +97,9 @@ TEST_F(RestoreLayout, AMissingStockRowFallsBackToTheFirst)
     Parts({{"1000", "2"}});
     Cuttings({{"1#a1-", "2"}}, "7");
     material.RestoreLayout();
-    ASSERT_EQ(1u, material.m_layout.cuttings.size());
-    EXPECT_EQ(1, material.m_layout.cuttings[0].id);
-    EXPECT_DOUBLE_EQ(6000.0, material.m_layout.cuttings[0].length);
+    ASSERT_EQ(1u, material.GetLayout().cuttings.size());
+    EXPECT_EQ(1, material.GetLayout().cuttings[0].id);
+    EXPECT_DOUBLE_EQ(6000.0, material.GetLayout().cuttings[0].length);
 }
 
 TEST_F(RestoreLayout, DamagedSignaturesRebuildWhatTheyCan)
@@ -110,15 +110,15 @@ TEST_F(RestoreLayout, DamagedSignaturesRebuildWhatTheyCan)
     // A letter without a part row keeps the parts before it.
     Cuttings({{"1#a2-x1-b1-", "1"}});
     material.RestoreLayout();
-    ASSERT_EQ(1u, material.m_layout.cuttings.size());
-    EXPECT_EQ(2, Count(material.m_layout.cuttings[0], 1));
-    EXPECT_EQ(0, Count(material.m_layout.cuttings[0], 2));
+    ASSERT_EQ(1u, material.GetLayout().cuttings.size());
+    EXPECT_EQ(2, Count(material.GetLayout().cuttings[0], 1));
+    EXPECT_EQ(0, Count(material.GetLayout().cuttings[0], 2));
 
     // A signature without parts ends the patterns; unplaced parts count what was rebuilt.
     Cuttings({{"1#b2-", "1"}, {"1#", "1"}, {"1#a1-", "1"}});
     material.RestoreLayout();
-    ASSERT_EQ(1u, material.m_layout.cuttings.size());
-    EXPECT_EQ(16, CUTTING::SumPieceQuantities(material.m_layout.orphans));
+    ASSERT_EQ(1u, material.GetLayout().cuttings.size());
+    EXPECT_EQ(16, CUTTING::SumPieceQuantities(material.GetLayout().orphans));
 }
 
 TEST_F(RestoreLayout, AHandEditedLayoutPlacingMoreThanOrderedComesBackAsItWas)
@@ -140,11 +140,11 @@ TEST_F(RestoreLayout, AHandEditedLayoutPlacingMoreThanOrderedComesBackAsItWas)
         SCOPED_TRACE(c.signature);
         Cuttings({{c.signature, c.copies}});
         material.RestoreLayout();
-        ASSERT_EQ(1u, material.m_layout.cuttings.size());
-        EXPECT_EQ(c.first, Count(material.m_layout.cuttings[0], 1));
-        EXPECT_EQ(c.second, Count(material.m_layout.cuttings[0], 2));
-        EXPECT_EQ(c.signature, material.m_layout.cuttings[0].signature);
-        EXPECT_EQ(c.unplaced, CUTTING::SumPieceQuantities(material.m_layout.orphans));
+        ASSERT_EQ(1u, material.GetLayout().cuttings.size());
+        EXPECT_EQ(c.first, Count(material.GetLayout().cuttings[0], 1));
+        EXPECT_EQ(c.second, Count(material.GetLayout().cuttings[0], 2));
+        EXPECT_EQ(c.signature, material.GetLayout().cuttings[0].signature);
+        EXPECT_EQ(c.unplaced, CUTTING::SumPieceQuantities(material.GetLayout().orphans));
     }
 }
 
@@ -153,20 +153,20 @@ TEST_F(RestoreLayout, NoStockRowsGiveNoPatterns)
     Parts({{"1000", "2"}});
     Cuttings({{"1#a2-", "1"}});
     material.RestoreLayout();
-    EXPECT_TRUE(material.m_layout.cuttings.empty());
-    EXPECT_EQ(2, CUTTING::SumPieceQuantities(material.m_layout.orphans));
+    EXPECT_TRUE(material.GetLayout().cuttings.empty());
+    EXPECT_EQ(2, CUTTING::SumPieceQuantities(material.GetLayout().orphans));
 }
 
 TEST_F(RestoreLayout, RebuiltStatisticsMatchTheAppliedSolution)
 {
-    material.m_props.Set("remnants", "500");
+    material.SetProperty("remnants", "500");
     FillSolved(material);
-    const DProps summary = material.m_summary.at(0);
-    material.m_layout = CUTTING::Layout();
+    const DProps summary = material.GetSummaryRows().at(0);
+    DocumentProbe::Layout(material) = CUTTING::Layout();
     material.RestoreLayout();
     for (const char* key : {"used", "cmu", "waste", "remnants", "cost", "used.len", "pieces"})
-        EXPECT_EQ(DProps::GetString(summary, key), DProps::GetString(material.m_layout.props, key)) << key;
-    EXPECT_EQ(1, CUTTING::SumPieceQuantities(material.m_layout.orphans));
+        EXPECT_EQ(DProps::GetString(summary, key), DProps::GetString(material.GetLayout().props, key)) << key;
+    EXPECT_EQ(1, CUTTING::SumPieceQuantities(material.GetLayout().orphans));
 }
 
 }  // namespace

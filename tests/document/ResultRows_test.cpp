@@ -36,8 +36,8 @@ protected:
 TEST_F(ResultRows, CuttingRowTakesThePartRowsWithTheMostPartsFirst)
 {
     ApplyOnePattern();
-    ASSERT_EQ(1u, material.m_cuttings.size());
-    const DProps& row = material.m_cuttings[0];
+    ASSERT_EQ(1u, material.GetCuttingRows().size());
+    const DProps& row = material.GetCuttingRows()[0];
     EXPECT_EQ("1#c1-a3-", Val(row, "signature"));  // "sort" 0: shorter parts first
     EXPECT_EQ("3", Val(row, "copies"));
     EXPECT_EQ("1200", Val(row, "remains"));
@@ -49,15 +49,15 @@ TEST_F(ResultRows, CuttingRowTakesThePartRowsWithTheMostPartsFirst)
 
 TEST_F(ResultRows, ARowWithMoreThanNeededKeepsTheRestForLaterPatterns)
 {
-    material.m_order.m_pieces[1].Set("quantity", "12");
-    material.m_order.m_pieces[1].Set("label", "Door");
+    SetRowValue(material, RowsPieces, 1, "quantity", "12");
+    SetRowValue(material, RowsPieces, 1, "label", "Door");
     material.Refresh(false);
     SetLayout({MakePattern(1, 3, {CUTTING::Piece(1, 500, 3), CUTTING::Piece(3, 300, 1)}),
                MakePattern(1, 4, {CUTTING::Piece(1, 500, 1)})});
     material.ApplySolution(-1);
-    ASSERT_EQ(2u, material.m_cuttings.size());
-    EXPECT_EQ("#2 Door x 9; #3 x 3", Val(material.m_cuttings[0], "output"));
-    EXPECT_EQ("#2 Door x 3; #1", Val(material.m_cuttings[1], "output"));
+    ASSERT_EQ(2u, material.GetCuttingRows().size());
+    EXPECT_EQ("#2 Door x 9; #3 x 3", Val(material.GetCuttingRows()[0], "output"));
+    EXPECT_EQ("#2 Door x 3; #1", Val(material.GetCuttingRows()[1], "output"));
 }
 
 TEST_F(ResultRows, AnAssignmentThatRunsOutOfRowsIsLeftEmpty)
@@ -65,10 +65,10 @@ TEST_F(ResultRows, AnAssignmentThatRunsOutOfRowsIsLeftEmpty)
     SetLayout({MakePattern(1, 1, {CUTTING::Piece(1, 500, 2), CUTTING::Piece(4, 250, 1)}),
                MakePattern(1, 1, {CUTTING::Piece(1, 500, 1)})});
     material.ApplySolution(-1);
-    ASSERT_EQ(2u, material.m_cuttings.size());
-    EXPECT_EQ("", Val(material.m_cuttings[0], "output"));
+    ASSERT_EQ(2u, material.GetCuttingRows().size());
+    EXPECT_EQ("", Val(material.GetCuttingRows()[0], "output"));
     // The 500s the first pattern took stay taken.
-    EXPECT_EQ("#2", Val(material.m_cuttings[1], "output"));
+    EXPECT_EQ("#2", Val(material.GetCuttingRows()[1], "output"));
 }
 
 TEST_F(ResultRows, PartOrderWithinTheSignatureFollowsSort)
@@ -79,31 +79,31 @@ TEST_F(ResultRows, PartOrderWithinTheSignatureFollowsSort)
     } cases[] = {{"0", "1#c1-d1-a2-"}, {"1", "1#a2-c1-d1-"}, {"2", "1#a2-c1-d1-"}};
     // Part kind 4 is as long as kind 3: the smaller id goes first.
     for (const auto& c : cases) {
-        material.m_props.Set("sort", c.sort);
+        material.SetProperty("sort", c.sort);
         SetLayout({MakePattern(1, 1, {CUTTING::Piece(4, 300, 1), CUTTING::Piece(1, 500, 2), CUTTING::Piece(3, 300.00000001, 1)})});
         material.ApplySolution(-1);
-        EXPECT_EQ(c.signature, Val(material.m_cuttings[0], "signature")) << "sort " << c.sort;
+        EXPECT_EQ(c.signature, Val(material.GetCuttingRows()[0], "signature")) << "sort " << c.sort;
     }
 }
 
 TEST_F(ResultRows, Sort1OrdersPatternsOfOneStockByCopiesThenRemains)
 {
     AddStock("4000");
-    material.m_props.Set("sort", "1");
+    material.SetProperty("sort", "1");
     SetLayout({MakePattern(2, 5, {CUTTING::Piece(1, 500, 1)}), MakePattern(1, 2, {CUTTING::Piece(1, 500, 1)}),
                MakePattern(1, 5, {CUTTING::Piece(1, 500, 1)}, "300.00000"),
                MakePattern(1, 5, {CUTTING::Piece(1, 500, 1)}, "100.00000")});
     material.ApplySolution(-1);
-    EXPECT_EQ((Texts{"1", "1", "1", "2"}), Column(material.m_cuttings, "blank"));
-    EXPECT_EQ((Texts{"5", "5", "2", "5"}), Column(material.m_cuttings, "copies"));
-    EXPECT_EQ((Texts{"100", "300", "0", "0"}), Column(material.m_cuttings, "remains"));
+    EXPECT_EQ((Texts{"1", "1", "1", "2"}), Column(material.GetCuttingRows(), "blank"));
+    EXPECT_EQ((Texts{"5", "5", "2", "5"}), Column(material.GetCuttingRows(), "copies"));
+    EXPECT_EQ((Texts{"100", "300", "0", "0"}), Column(material.GetCuttingRows(), "remains"));
 
-    material.m_props.Set("sort", "0");
+    material.SetProperty("sort", "0");
     SetLayout({MakePattern(2, 5, {CUTTING::Piece(1, 500, 1)}), MakePattern(1, 2, {CUTTING::Piece(1, 500, 1)}),
                MakePattern(1, 5, {CUTTING::Piece(1, 500, 1)})});
     material.ApplySolution(-1);
-    EXPECT_EQ((Texts{"1", "1", "2"}), Column(material.m_cuttings, "blank"));
-    EXPECT_EQ((Texts{"2", "5", "5"}), Column(material.m_cuttings, "copies"));
+    EXPECT_EQ((Texts{"1", "1", "2"}), Column(material.GetCuttingRows(), "blank"));
+    EXPECT_EQ((Texts{"2", "5", "5"}), Column(material.GetCuttingRows(), "copies"));
 }
 
 // ---- Cutting part rows ---------------------------------------------------------------
@@ -111,7 +111,7 @@ TEST_F(ResultRows, Sort1OrdersPatternsOfOneStockByCopiesThenRemains)
 TEST_F(ResultRows, BarsThatReceiveDifferentRowsBecomeLetteredGroups)
 {
     ApplyOnePattern();
-    const PropsList& parts = material.m_cuttingParts;
+    const PropsList& parts = material.GetCuttingPartRows();
     EXPECT_EQ((Texts{"1-a", "1-b", "1-c"}), Column(parts, "name"));
     EXPECT_EQ((Texts{"1#c1-a3-", "1#c1-a1-b2-", "1#c1-b3-"}), Column(parts, "signature"));
     EXPECT_EQ((Texts{"1", "1", "1"}), Column(parts, "copies"));
@@ -122,46 +122,46 @@ TEST_F(ResultRows, BarsThatReceiveDifferentRowsBecomeLetteredGroups)
 
 TEST_F(ResultRows, BarsWithTheSameRowsMergeEvenAcrossCuttingRows)
 {
-    material.m_order.m_pieces[0].Set("quantity", "6");
-    material.m_order.m_pieces[2].Set("quantity", "4");
+    SetRowValue(material, RowsPieces, 0, "quantity", "6");
+    SetRowValue(material, RowsPieces, 2, "quantity", "4");
     material.Refresh(false);
     SetLayout({MakePattern(1, 3, {CUTTING::Piece(1, 500, 2), CUTTING::Piece(2, 500, 0)}),
                MakePattern(1, 1, {CUTTING::Piece(3, 300, 4)})});
     material.ApplySolution(-1);
-    EXPECT_EQ((Texts{"1", "2"}), Column(material.m_cuttingParts, "name"));
-    EXPECT_EQ((Texts{"3", "1"}), Column(material.m_cuttingParts, "copies"));
-    EXPECT_EQ((Texts{"1#a2-", "1#c4-"}), Column(material.m_cuttingParts, "signature"));
+    EXPECT_EQ((Texts{"1", "2"}), Column(material.GetCuttingPartRows(), "name"));
+    EXPECT_EQ((Texts{"3", "1"}), Column(material.GetCuttingPartRows(), "copies"));
+    EXPECT_EQ((Texts{"1#a2-", "1#c4-"}), Column(material.GetCuttingPartRows(), "signature"));
 
     // Two one-bar rows whose bars receive the same rows make one group, named
     // after the first of them.
-    material.m_cuttings = {MakeRow({{"signature", "1#c2-"}, {"copies", "1"}}),
+    DocumentProbe::Cuttings(material) = {MakeRow({{"signature", "1#c2-"}, {"copies", "1"}}),
                            MakeRow({{"signature", "1#c2-"}, {"copies", "1"}})};
     material.BuildCuttingParts();
-    EXPECT_EQ((Texts{"1"}), Column(material.m_cuttingParts, "name"));
-    EXPECT_EQ((Texts{"2"}), Column(material.m_cuttingParts, "copies"));
+    EXPECT_EQ((Texts{"1"}), Column(material.GetCuttingPartRows(), "name"));
+    EXPECT_EQ((Texts{"2"}), Column(material.GetCuttingPartRows(), "copies"));
 }
 
 TEST_F(ResultRows, AStoredRowWithoutPartsStopsTheGroups)
 {
-    material.m_cuttings = {MakeRow({{"signature", "1#a1-"}, {"copies", "1"}}),
+    DocumentProbe::Cuttings(material) = {MakeRow({{"signature", "1#a1-"}, {"copies", "1"}}),
                            MakeRow({{"signature", "1#"}, {"copies", "1"}})};
     material.BuildCuttingParts();
-    EXPECT_TRUE(material.m_cuttingParts.empty());
-    material.m_cuttings.clear();
-    material.m_cuttingParts = {MakeRow({{"name", "kept"}})};
+    EXPECT_TRUE(material.GetCuttingPartRows().empty());
+    DocumentProbe::Cuttings(material).clear();
+    DocumentProbe::CuttingParts(material) = {MakeRow({{"name", "kept"}})};
     material.BuildCuttingParts();
-    EXPECT_EQ(1u, material.m_cuttingParts.size());
+    EXPECT_EQ(1u, material.GetCuttingPartRows().size());
 }
 
 // Stored rows can claim anything; the groups never hold more bars or parts
 // than the order demands.
 TEST_F(ResultRows, AbsurdStoredCountsAreHeldAtTheDemand)
 {
-    material.m_cuttings = {MakeRow({{"signature", "1#a2-"}, {"copies", "2000000000"}}),
+    DocumentProbe::Cuttings(material) = {MakeRow({{"signature", "1#a2-"}, {"copies", "2000000000"}}),
                            MakeRow({{"signature", "1#c999999999-"}, {"copies", "1"}})};
     material.BuildCuttingParts();
     long bars = 0;
-    for (const DProps& row : material.m_cuttingParts)
+    for (const DProps& row : material.GetCuttingPartRows())
         bars += DProps::GetLong(row, "copies");
     EXPECT_LE(bars, 12);
     EXPECT_GE(bars, 1);
@@ -171,21 +171,21 @@ TEST_F(ResultRows, AbsurdStoredCountsAreHeldAtTheDemand)
 
 TEST_F(ResultRows, SummaryCopiesTheLayoutAndItsStockLengths)
 {
-    material.m_props.Set("time.gone", "12");
+    material.SetProperty("time.gone", "12");
     SetLayout({MakePattern(1, 3, {CUTTING::Piece(1, 500, 3), CUTTING::Piece(3, 300, 1)})});
-    material.m_layout.props.Set("used", "3");
-    material.m_layout.props.Set("status", "");
-    material.m_layout.blanks[0].props.Set("used", "3");
+    DocumentProbe::Layout(material).props.Set("used", "3");
+    DocumentProbe::Layout(material).props.Set("status", "");
+    DocumentProbe::Layout(material).blanks[0].props.Set("used", "3");
     material.ApplySolution(-1);
-    ASSERT_EQ(2u, material.m_summary.size());
-    const DProps& summary = material.m_summary[0];
+    ASSERT_EQ(2u, material.GetSummaryRows().size());
+    const DProps& summary = material.GetSummaryRows()[0];
     EXPECT_EQ("summary", Val(summary, "type"));
     EXPECT_EQ("3", Val(summary, "used"));
     EXPECT_EQ("", Val(summary, "status"));
     EXPECT_EQ("12", Val(summary, "time.gone"));
     EXPECT_EQ("", Val(summary, "time.date"));
-    EXPECT_EQ("a", Val(material.m_summary[1], "name"));
-    EXPECT_EQ("3", Val(material.m_summary[1], "used"));
+    EXPECT_EQ("a", Val(material.GetSummaryRows()[1], "name"));
+    EXPECT_EQ("3", Val(material.GetSummaryRows()[1], "used"));
 }
 
 TEST_F(ResultRows, SummaryStatusNamesMissingPartsAndTheDiversityLimit)
@@ -202,14 +202,14 @@ TEST_F(ResultRows, SummaryStatusNamesMissingPartsAndTheDiversityLimit)
     };
     for (const auto& c : cases) {
         SetLayout({MakePattern(1, 1, {CUTTING::Piece(1, 500, 1)})});
-        material.m_order.m_pieces[2].Set("orphans", c.orphans);
-        material.m_props.Set("diversity", c.diversity);
+        SetRowValue(material, RowsPieces, 2, "orphans", c.orphans);
+        material.SetProperty("diversity", c.diversity);
         material.ApplySolution(-1);
-        EXPECT_EQ(c.status, Val(material.m_summary[0], "status")) << c.orphans << "/" << c.diversity;
+        EXPECT_EQ(c.status, Val(material.GetSummaryRows()[0], "status")) << c.orphans << "/" << c.diversity;
     }
     app.SetLocaleText("messages", "status.42", "Unvollst\xe4ndig");
     material.ApplySolution(-1);
-    EXPECT_EQ("Unvollst\xe4ndig; Smax=2", Val(material.m_summary[0], "status"));
+    EXPECT_EQ("Unvollst\xe4ndig; Smax=2", Val(material.GetSummaryRows()[0], "status"));
 }
 
 TEST_F(ResultRows, RemnantRowsOnlyWhenTheOptionAsksForThem)
@@ -217,16 +217,16 @@ TEST_F(ResultRows, RemnantRowsOnlyWhenTheOptionAsksForThem)
     SetLayout({MakePattern(1, 1, {CUTTING::Piece(1, 500, 1)})});
     AddStock("3000");
     SetLayout({MakePattern(1, 1, {CUTTING::Piece(1, 500, 1)})});
-    material.m_layout.props.Set("remnants", "5500.00000");
-    material.m_layout.blanks[0].props.Set("remnants", "5500.00000");
-    material.m_layout.blanks[1].props.Set("remnants", "0.00000");
+    DocumentProbe::Layout(material).props.Set("remnants", "5500.00000");
+    DocumentProbe::Layout(material).blanks[0].props.Set("remnants", "5500.00000");
+    DocumentProbe::Layout(material).blanks[1].props.Set("remnants", "0.00000");
     material.ApplySolution(-1);
-    EXPECT_TRUE(material.m_remnants.empty());
+    EXPECT_TRUE(material.GetRemnantRows().empty());
     EXPECT_FALSE(material.HasRemnants());
 
-    material.m_props.Set("remnants", "1000");
+    material.SetProperty("remnants", "1000");
     material.RefreshResults();
-    EXPECT_EQ((Texts{"summary", "<absent>"}), Column(material.m_remnants, "type"));
+    EXPECT_EQ((Texts{"summary", "<absent>"}), Column(material.GetRemnantRows(), "type"));
     EXPECT_TRUE(material.HasRemnants());
 }
 
@@ -239,14 +239,14 @@ TEST_F(ResultRows, ApplyingTakesTheRankedSolutionAndDropsTheAlternatives)
     longer.cuttings.push_back(MakePattern(1, 3, {CUTTING::Piece(1, 500, 4)}));
     shorter.props.Set("used.len", "12000");
     shorter.cuttings.push_back(MakePattern(1, 2, {CUTTING::Piece(1, 500, 4)}));
-    material.m_solutions.Add(longer);
-    material.m_solutions.Add(shorter);
+    DocumentProbe::Solutions(material).Add(longer);
+    DocumentProbe::Solutions(material).Add(shorter);
     app.ClearEvents();
 
     material.ApplySolution(0);
-    EXPECT_EQ(0, material.m_solutions.Count());
-    EXPECT_EQ("12000", Val(material.m_layout.props, "used.len"));
-    EXPECT_EQ((Texts{"2"}), Column(material.m_cuttings, "copies"));
+    EXPECT_EQ(0, material.GetSolutions().Count());
+    EXPECT_EQ("12000", Val(material.GetLayout().props, "used.len"));
+    EXPECT_EQ((Texts{"2"}), Column(material.GetCuttingRows(), "copies"));
     EXPECT_EQ(1, app.CountEvents(13));
     EXPECT_TRUE(material.IsChanged(2));
 }
@@ -254,39 +254,40 @@ TEST_F(ResultRows, ApplyingTakesTheRankedSolutionAndDropsTheAlternatives)
 TEST_F(ResultRows, ApplyingOutsideTheListKeepsItAndTheCurrentLayout)
 {
     ApplyOnePattern();
-    material.m_solutions.Add(CUTTING::Layout());
-    material.m_solutions.Add(CUTTING::Layout());
+    DocumentProbe::Solutions(material).Add(CUTTING::Layout());
+    DocumentProbe::Solutions(material).Add(CUTTING::Layout());
     for (long index : {-1L, 2L}) {
         material.ApplySolution(index);
-        EXPECT_EQ(2, material.m_solutions.Count());
-        EXPECT_EQ((Texts{"1#c1-a3-"}), Column(material.m_cuttings, "signature"));
+        EXPECT_EQ(2, material.GetSolutions().Count());
+        EXPECT_EQ((Texts{"1#c1-a3-"}), Column(material.GetCuttingRows(), "signature"));
     }
 }
 
 TEST_F(ResultRows, ApplyingCollectsTheWarningsOfTheResult)
 {
     SetLayout({MakePattern(1, 1, {CUTTING::Piece(1, 500, 1)})});
-    material.m_layout.orphans.push_back(CUTTING::Piece(3, 300, 2));
-    material.m_warnings.Set("31", "stale");
+    DocumentProbe::Layout(material).orphans.push_back(CUTTING::Piece(3, 300, 2));
+    DocumentProbe::Warnings(material).Set("31", "stale");
     material.ApplySolution(-1);
-    EXPECT_EQ("Steel", material.m_warnings.Name());
-    EXPECT_EQ("${calc}", Val(material.m_warnings, "44"));
-    EXPECT_EQ("<absent>", Val(material.m_warnings, "31"));
-    EXPECT_EQ("<absent>", Val(material.m_warnings, "36"));
+    // Named by the apply itself, not only when handed out.
+    EXPECT_EQ("Steel", DocumentProbe::Warnings(material).Name());
+    EXPECT_EQ("${calc}", Val(material.GetWarnings(), "44"));
+    EXPECT_EQ("<absent>", Val(material.GetWarnings(), "31"));
+    EXPECT_EQ("<absent>", Val(material.GetWarnings(), "36"));
 
     DCSProject empty;
     empty.ApplySolution(-1);
-    EXPECT_EQ("${order}", Val(empty.m_warnings, "36"));
-    EXPECT_EQ("${order}", Val(empty.m_warnings, "37"));
+    EXPECT_EQ("${order}", Val(empty.GetWarnings(), "36"));
+    EXPECT_EQ("${order}", Val(empty.GetWarnings(), "37"));
 }
 
 TEST_F(ResultRows, AnEmptyLayoutKeepsTheOldCuttingRows)
 {
     ApplyOnePattern();
-    material.m_layout.cuttings.clear();
+    DocumentProbe::Layout(material).cuttings.clear();
     material.ApplySolution(-1);
-    EXPECT_EQ(1u, material.m_cuttings.size());
-    EXPECT_EQ(3u, material.m_cuttingParts.size());
+    EXPECT_EQ(1u, material.GetCuttingRows().size());
+    EXPECT_EQ(3u, material.GetCuttingPartRows().size());
 }
 
 TEST_F(ResultRows, LayoutTextUsesTheListSeparatorAndTheLocaleNumberSign)
@@ -294,9 +295,9 @@ TEST_F(ResultRows, LayoutTextUsesTheListSeparatorAndTheLocaleNumberSign)
     app.SetListSeparator(" | ");
     app.SetLocaleText("globals", "no", "Nr.");
     ApplyOnePattern();
-    EXPECT_EQ("300 | 500 | 500 | 500", Val(material.m_cuttings[0], "layout"));
-    EXPECT_EQ("Nr.2 x 5; Nr.1 x 4; Nr.3 x 3", Val(material.m_cuttings[0], "output"));
-    EXPECT_EQ("300; 500 x 3", Val(material.m_cuttingParts[0], "layout"));
+    EXPECT_EQ("300 | 500 | 500 | 500", Val(material.GetCuttingRows()[0], "layout"));
+    EXPECT_EQ("Nr.2 x 5; Nr.1 x 4; Nr.3 x 3", Val(material.GetCuttingRows()[0], "output"));
+    EXPECT_EQ("300; 500 x 3", Val(material.GetCuttingPartRows()[0], "layout"));
 }
 
 TEST_F(ResultRows, DescribeSignatureListsThePartsAndTheirLengths)
@@ -307,7 +308,8 @@ TEST_F(ResultRows, DescribeSignatureListsThePartsAndTheirLengths)
     EXPECT_EQ((Texts{"kept"}), letters);
     EXPECT_EQ(0, bag.Count());
 
-    material.m_order.m_pieces[2].RemoveAt(material.m_order.m_pieces[2].IndexOf("length"));
+    DProps& third = DocumentProbe::Pieces(material)[2];
+    third.RemoveAt(third.IndexOf("length"));
     EXPECT_EQ(4, material.DescribeSignature(bag, "1#a2-c1-z1-", letters));
     EXPECT_EQ((Texts{"a", "a", "c", "z"}), letters);
     EXPECT_EQ("4", Val(bag, "pieces"));

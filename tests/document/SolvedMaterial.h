@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/DCSProject.h"
+#include "tests/document/DocumentProbe.h"
 #include "engine/LayoutStats.h"
 
 struct PatternSpec {
@@ -29,7 +30,7 @@ inline DProps RowOf(std::initializer_list<std::pair<const char*, const char*>> e
 // The current layout with these patterns, its statistics computed, then applied.
 inline void ApplyPatterns(DCSProject& material, const std::vector<PatternSpec>& specs)
 {
-    CUTTING::Layout& layout = material.m_layout;
+    CUTTING::Layout layout = material.GetLayout();
     material.BuildStockAndDemand(layout);
     layout.cuttings.clear();
     for (const PatternSpec& spec : specs) {
@@ -49,10 +50,11 @@ inline void ApplyPatterns(DCSProject& material, const std::vector<PatternSpec>& 
     }
     CUTTING::RemainingPieces(layout.orphans, layout, nullptr);
     DProps options;
-    options.SetString("remnants", DProps::GetString(material.m_props, "remnants", ""));
+    options.SetString("remnants", DProps::GetString(material.GetProperties(), "remnants", ""));
     CUTTING::ComputeSummary(options, layout);
     layout.props.Set("status", "");
-    material.m_props.SetString("cost", DProps::GetString(layout.props, "cost", ""));
+    material.SetLayout(layout);
+    material.SetProperty("cost", DProps::GetString(layout.props, "cost", "").c_str());
     material.ApplySolution(-1);
 }
 

@@ -65,8 +65,8 @@ TEST_F(MaterialTexts, TheMaterialsSignaturesStopAtTheDemand)
 
 TEST_F(MaterialTexts, OrphansOfOneRowOrOfAll)
 {
-    material.m_order.m_pieces[0].Set("orphans", "2");
-    material.m_order.m_pieces[2].Set("orphans", "3");
+    SetRowValue(material, RowsPieces, 0, "orphans", "2");
+    SetRowValue(material, RowsPieces, 2, "orphans", "3");
     const struct {
         const char* id;
         long orphans;
@@ -77,7 +77,7 @@ TEST_F(MaterialTexts, OrphansOfOneRowOrOfAll)
 
 TEST_F(MaterialTexts, QuantityTextShowsPlacedOfRequired)
 {
-    material.m_order.m_pieces[0].Set("orphans", "2");
+    SetRowValue(material, RowsPieces, 0, "orphans", "2");
     const struct {
         const char* id;
         bool totalOnly;
@@ -95,7 +95,7 @@ TEST_F(MaterialTexts, QuantityTextShowsPlacedOfRequired)
 
     app.SetLocaleText("globals", "of", "von");
     EXPECT_EQ("18 von 20", material.QuantityText("1", false));
-    material.m_order.m_pieces[1].Set("quantity", "0");
+    SetRowValue(material, RowsPieces, 1, "quantity", "0");
     EXPECT_EQ("-", material.QuantityText("2", false));
 
     DCSProject empty;
@@ -105,7 +105,7 @@ TEST_F(MaterialTexts, QuantityTextShowsPlacedOfRequired)
 TEST_F(MaterialTexts, QuantityTextOfNoRowNumberIsTheOrdersTotal)
 {
     // A row left unnumbered (added but not yet renumbered) reads its "id" as 0.
-    material.m_order.m_pieces.push_back(MakeRow({{"length", "100"}, {"quantity", "7"}}));
+    DocumentProbe::Pieces(material).push_back(MakeRow({{"length", "100"}, {"quantity", "7"}}));
     const struct {
         const char* id;
         bool totalOnly;
@@ -129,29 +129,29 @@ TEST(MaterialWarnings, AnUnnamedMaterialIsNamedAsTheCulprit)
     material.AppendRows({MakeRow({{"length", "500"}, {"quantity", "1"}})}, 2);
     EXPECT_EQ(0, material.CollectWarnings(bag));
     EXPECT_EQ("${project}", Val(bag, "102"));
-    EXPECT_EQ(0, material.m_checkResult);
+    EXPECT_EQ(0, material.GetCheckResult());
     material.SetMaterial("Oak");
     EXPECT_EQ(0, material.UpdateWarnings());
-    EXPECT_EQ(0, material.m_warnings.Count());
+    EXPECT_EQ(0, material.GetWarnings().Count());
 }
 
 TEST_F(MaterialTexts, UnplacedPartsAndTheOrderCheckFillTheBag)
 {
-    material.m_layout.orphans.push_back(CUTTING::Piece(1, 500, 2));
-    material.m_order.m_pieces[1].Set("length", "6500");
+    DocumentProbe::Layout(material).orphans.push_back(CUTTING::Piece(1, 500, 2));
+    SetRowValue(material, RowsPieces, 1, "length", "6500");
     material.Refresh(false);
-    DProps& warnings = material.GetWarnings();
+    const DProps& warnings = material.GetWarnings();
     EXPECT_EQ("Steel", warnings.Name());
     EXPECT_EQ("${calc}", Val(warnings, "44"));
     EXPECT_STREQ("", warnings.GetComment("44", "<none>"));
     EXPECT_EQ("${piece} #2", Val(warnings, "43"));
-    EXPECT_EQ(2, material.m_checkResult);  // 44 is the material's own and sets no flag
+    EXPECT_EQ(2, material.GetCheckResult());  // 44 is the material's own and sets no flag
 
-    material.m_order.m_pieces[1].Set("length", "0");
-    material.m_layout.orphans.clear();
+    SetRowValue(material, RowsPieces, 1, "length", "0");
+    DocumentProbe::Layout(material).orphans.clear();
     EXPECT_EQ(1, material.UpdateWarnings());
-    EXPECT_EQ("<absent>", Val(material.m_warnings, "44"));
-    EXPECT_EQ("${piece} #2", Val(material.m_warnings, "31"));
+    EXPECT_EQ("<absent>", Val(material.GetWarnings(), "44"));
+    EXPECT_EQ("${piece} #2", Val(material.GetWarnings(), "31"));
 }
 
 TEST_F(MaterialTexts, GetWarningsNamesTheBagAfterTheMaterial)
@@ -170,9 +170,9 @@ TEST_F(MaterialTexts, ContentIdFollowsWhatReportsShow)
     EXPECT_EQ(base, material.GetContentId());
 
     DCSProject same = material;
-    same.m_props.Set("calculation", "0000002A");
+    same.SetProperty("calculation", "0000002A");
     DCSProject other = material;
-    other.m_props.Set("calculation", "0000002B");
+    other.SetProperty("calculation", "0000002B");
     EXPECT_NE(same.GetContentId(), other.GetContentId());
     EXPECT_NE(base, same.GetContentId());
 
@@ -182,14 +182,14 @@ TEST_F(MaterialTexts, ContentIdFollowsWhatReportsShow)
     } edits[] = {{"desc", "x"}, {"comment", "x"}, {"comment.active", "1"}, {"notes", "x"}, {"notes.active", "1"}};
     for (const auto& e : edits) {
         DCSProject m = material;
-        m.m_props.Set(e.key, e.value);
+        m.SetProperty(e.key, e.value);
         EXPECT_NE(base, m.GetContentId()) << e.key;
     }
     DCSProject edited = material;
-    edited.m_order.m_pieces[0].Set("comment", "left side");
+    SetRowValue(edited, RowsPieces, 0, "comment", "left side");
     EXPECT_NE(base, edited.GetContentId());
     DCSProject optioned = material;
-    optioned.m_props.Set("sort", "1");
+    optioned.SetProperty("sort", "1");
     optioned.UpdateFingerprint(true);
     EXPECT_NE(base, optioned.GetContentId());
 }
@@ -199,11 +199,11 @@ TEST_F(MaterialTexts, ContentIdFollowsWhatReportsShow)
 TEST_F(MaterialTexts, ImportedStockRowsGetDefaults)
 {
     EXPECT_FALSE(material.ImportBlankRow(MakeRow({{"quantity", "2"}})));
-    EXPECT_EQ(1u, material.m_order.m_blanks.size());
+    EXPECT_EQ(1u, material.GetBlankRows().size());
 
     EXPECT_TRUE(material.ImportBlankRow(MakeRow({{"length", "3000"}, {"label", "ignored"}})));
-    ASSERT_EQ(2u, material.m_order.m_blanks.size());
-    const DProps& row = material.m_order.m_blanks[1];
+    ASSERT_EQ(2u, material.GetBlankRows().size());
+    const DProps& row = material.GetBlankRows()[1];
     EXPECT_EQ("3000", Val(row, "length"));
     EXPECT_EQ("0", Val(row, "quantity"));
     // Without a "material" of its own the row stands outside the groups of
@@ -219,7 +219,7 @@ TEST_F(MaterialTexts, ImportedStockRowsGetDefaults)
 
     EXPECT_TRUE(material.ImportBlankRow(
         MakeRow({{"length", "2000"}, {"material", "Steel"}, {"quantity", "3"}, {"cost", "2.5"}, {"comment", "c"}})));
-    const DProps& full = material.m_order.m_blanks[2];
+    const DProps& full = material.GetBlankRows()[2];
     EXPECT_EQ("Steel", Val(full, "material"));
     EXPECT_EQ("3", Val(full, "quantity"));
     EXPECT_EQ("2.5", Val(full, "cost"));
@@ -232,30 +232,30 @@ TEST_F(MaterialTexts, ImportedPartRowsBelongToThisMaterial)
     EXPECT_FALSE(material.ImportPieceRow(MakeRow({{"length", "100"}})));
     EXPECT_FALSE(material.ImportPieceRow(MakeRow({{"quantity", "1"}})));
     EXPECT_TRUE(material.ImportPieceRow(MakeRow({{"length", "100"}, {"quantity", "5"}, {"material", "Oak"}})));
-    ASSERT_EQ(4u, material.m_order.m_pieces.size());
-    const DProps& row = material.m_order.m_pieces[3];
+    ASSERT_EQ(4u, material.GetPieceRows().size());
+    const DProps& row = material.GetPieceRows()[3];
     EXPECT_EQ("Steel", Val(row, "material"));
     EXPECT_EQ("", Val(row, "comment"));
     EXPECT_EQ("4", Val(row, "id"));
     EXPECT_EQ("d", Val(row, "name"));
     // The caller recounts afterwards.
-    EXPECT_EQ(30, DProps::GetLong(material.m_order.m_totals, "pieces.quantity"));
+    EXPECT_EQ(30, DProps::GetLong(material.GetTotals(), "pieces.quantity"));
 }
 
 TEST_F(MaterialTexts, DeletingRowsByNumber)
 {
-    const long n = static_cast<long>(material.m_order.m_pieces.size());
+    const long n = static_cast<long>(material.GetPieceRows().size());
     EXPECT_FALSE(material.DeletePieceRow(0));
     EXPECT_FALSE(material.DeletePieceRow(n + 1));
     EXPECT_FALSE(material.DeleteBlankRow(2));
-    EXPECT_EQ(3u, material.m_order.m_pieces.size());
+    EXPECT_EQ(3u, material.GetPieceRows().size());
     EXPECT_TRUE(material.DeletePieceRow(1));
-    ASSERT_EQ(2u, material.m_order.m_pieces.size());
-    EXPECT_EQ("300", Val(material.m_order.m_pieces[0], "length"));
-    EXPECT_EQ("1", Val(material.m_order.m_pieces[0], "id"));
-    EXPECT_EQ("a", Val(material.m_order.m_pieces[0], "name"));
+    ASSERT_EQ(2u, material.GetPieceRows().size());
+    EXPECT_EQ("300", Val(material.GetPieceRows()[0], "length"));
+    EXPECT_EQ("1", Val(material.GetPieceRows()[0], "id"));
+    EXPECT_EQ("a", Val(material.GetPieceRows()[0], "name"));
     EXPECT_TRUE(material.DeleteBlankRow(1));
-    EXPECT_TRUE(material.m_order.m_blanks.empty());
+    EXPECT_TRUE(material.GetBlankRows().empty());
 }
 
 }  // namespace

@@ -224,6 +224,58 @@ TEST(DSettings, ValuesWithSemicolonsSurviveTheRoundTrip)
     }
 }
 
+// The reader takes the last ";" of a line as the start of its comment, so a
+// comment holding ";" used to cut its own line wrongly: the value "v" with
+// the comment "note; with" read back as "v    ; note" with the comment "with".
+TEST(DSettings, CommentsWithSemicolonsAndLineBreaksSurviveTheRoundTrip)
+{
+    const struct {
+        const char* value;
+        const char* comment;
+        const char* line;  // as written
+    } cases[] = {
+        {"v", "note; with", "k=v    ; note&59& with\r\n"},
+        {"a;b", "c;d", "k=a;b    ; c&59&d\r\n"},
+        {"", "x;", "k=; x&59&\r\n"},
+        {"v", ";", "k=v    ; &59&\r\n"},
+        {"v", "two\r\nlines", "k=v    ; two&13&&10&lines\r\n"},
+        {"v", "R&D; pine", "k=v    ; R&38&D&59& pine\r\n"},
+        // Texts that read as escapes are escaped themselves.
+        {"v", "&59& as typed", "k=v    ; &38&59&38& as typed\r\n"},
+        {"v", "a&38&b", "k=v    ; a&38&38&38&b\r\n"},
+        // Everything else is written as typed.
+        {"v", "R&D", "k=v    ; R&D\r\n"},
+        {"v", "&1& &x& &", "k=v    ; &1& &x& &\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.comment);
+        DSettings doc;
+        DProps section;
+        section.Set("k", c.value, c.comment);
+        section.Set("next", "1", "");
+        doc.SetSection("s", section);
+        const std::string text = doc.Write();
+        EXPECT_EQ(std::string("[s]\r\n") + c.line + "next=1\r\n", text);
+
+        EXPECT_EQ(std::string("[s|] k=") + c.value + "#" + c.comment + " next=1\n", ParseDump(text.c_str()));
+    }
+
+    // A comment-only line takes the same escapes.
+    DSettings doc;
+    DProps section;
+    section.SetString(";", "", "first; only", true);
+    doc.SetSection("s", section);
+    EXPECT_EQ("[s]\r\n; first&59& only\r\n", doc.Write());
+    EXPECT_EQ("[s|] ;=#first; only\n", ParseDump(doc.Write().c_str()));
+}
+
+TEST(DSettings, HandWrittenCommentsReadAsBefore)
+{
+    // Locale and automation texts are written by hand: their comments keep
+    // every "&" that is not one of the four escapes.
+    EXPECT_EQ("[m|] k=a;b#R&D & &1& &x x=1#&;\n", ParseDump("[m]\nk = a;b ; R&D & &1& &x\nx=1;&38&&59&\n"));
+}
+
 TEST(DSettings, GetSectionFindsTheFirstByNameIgnoringCase)
 {
     DSettings doc;

@@ -159,6 +159,23 @@ TEST(PropsToJson, RoundTripKeepsEveryValue)
         EXPECT_STREQ("", copy.GetCommentAt(i));
 }
 
+TEST(PropsToJson, LineBreaksAreEscapedSoARecordStaysOneLine)
+{
+    // A record is one line of a file: an unescaped line break would split
+    // the row there, and the rest would be read as lines of their own.
+    DProps row = BagOf({{"label", "Door\r\nleft"}, {"comment", "a\nb\rc"}, {"path", "C:\\new\\r"}});
+    const std::string text = PropsToJson(&row);
+    EXPECT_EQ("{ \"label\": \"Door\\r\\nleft\", \"comment\": \"a\\nb\\rc\", \"path\": \"C:\\\\new\\\\r\" }", text);
+    EXPECT_EQ(std::string::npos, text.find_first_of("\r\n"));
+    EXPECT_EQ((Entries{{"label", "Door\r\nleft"}, {"comment", "a\nb\rc"}, {"path", "C:\\new\\r"}}), Read(text.c_str()));
+    // Raw reading keeps the escapes as they stand.
+    EXPECT_EQ((Entries{{"label", "Door\\r\\nleft"}}), Read("{ \"label\": \"Door\\r\\nleft\" }", JsonRaw));
+
+    std::vector<std::string> list;
+    StrListFromJson("{ \"one\\r\\ntwo\", \"x\\\\n\" }", list);
+    EXPECT_EQ((std::vector<std::string>{"one\r\ntwo", "x\\n"}), list);
+}
+
 // ---- Reading ----------------------------------------------------------------------
 
 TEST(PropsFromJson, ItemsAndTheirOddities)
@@ -183,6 +200,14 @@ TEST(PropsFromJson, ItemsAndTheirOddities)
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.expected, Read(c.text)) << c.text;
+}
+
+TEST(PropsFromJson, TextsWrittenBeforeReadAsThen)
+{
+    // Writers always doubled a typed backslash: "\\r" in a file is a
+    // backslash and an r, and a line break written raw stays a line break.
+    EXPECT_EQ((Entries{{"a", "x\\ry"}, {"b", "one\r\ntwo"}, {"c", "q\""}}),
+              Read("{ \"a\": \"x\\\\ry\", \"b\": \"one\r\ntwo\", \"c\": \"q\\\"\" }"));
 }
 
 TEST(PropsFromJson, ModeDecidesWhetherBackslashesGo)
