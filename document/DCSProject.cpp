@@ -144,11 +144,12 @@ void DCSProject::CopyFields(const DCSProject& other)
 }
 
 // The calculation reads and writes these fields, so it must be over before
-// the reset and before any of them goes; the base would stop it only after.
+// any of them goes; the base would stop it only after. A material that goes
+// raises no event: it goes while the project's list of materials is being
+// changed, and the windows that hear an event read that list.
 DCSProject::~DCSProject()
 {
     StopThreadForGood();
-    Reset();
 }
 
 void DCSProject::StopThreadForGood()
