@@ -16,43 +16,13 @@
 
 namespace {
 
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
-class ProjectPanel : public ::testing::Test {
+class ProjectPanel : public PanelTest {
 protected:
     void SetUp() override
     {
-        App().m_document.Reset();
-        App().m_automation = 0;
-        ASSERT_TRUE(host.Open());
+        PanelTest::SetUp();
         list = host.project->GetList();
         ASSERT_NE(nullptr, list);
-    }
-    void TearDown() override
-    {
-        App().m_document.Reset();
-        App().m_automation = 0;
-    }
-    // A project of the named materials, opened as the application does.
-    void OpenProject(std::initializer_list<const char*> materials)
-    {
-        DCSSolution& document = App().m_document;
-        auto it = materials.begin();
-        ASSERT_TRUE(document.New("Garage", "Shelves", *it));
-        for (++it; it != materials.end(); ++it)
-            ASSERT_TRUE(document.AddMaterial(*it, nullptr));
-        // As it would be read from its file: nothing changed yet.
-        document.UpdateFingerprint(true);
-        App().OnAppEvent(kEventProjectOpened, 0);
-        Pump();
-        host.events.clear();
     }
     bool Enabled(int id) { return IsWindowEnabled(host.project->GetDlgItem(id)) != FALSE; }
     HWND ListWindow() { return list->GetHwnd(); }
@@ -68,7 +38,6 @@ protected:
         Pump();
     }
 
-    PanelHost host;
     ICList* list = nullptr;
 };
 
