@@ -245,19 +245,13 @@ void DCSSolution::UpdateFingerprint(bool setBaseline)
     uint32_t props = 0;
     uint32_t names = 0;
     ComputeFingerprints(props, names);
-    m_propsChanged = (m_propsCrc != 0 && m_propsCrc != props) ? 1 : 0;
-    m_namesChanged = (m_namesCrc != 0 && m_namesCrc != names) ? 1 : 0;
-    if (setBaseline) {
-        m_propsCrc = props;
-        m_namesCrc = names;
-        m_propsChanged = 0;
-        m_namesChanged = 0;
-    }
+    m_propsTracker.Update(props, setBaseline);
+    m_namesTracker.Update(names, setBaseline);
 }
 
 bool DCSSolution::IsModified() const
 {
-    if (m_propsChanged || m_namesChanged)
+    if (m_propsTracker.Changed() || m_namesTracker.Changed())
         return true;
     for (const auto& m : m_materials)
         if (m->IsChanged(kChangedProject))
