@@ -21,8 +21,10 @@ struct FingerprintKey {
     const char* missing;
 };
 
+// "active" counts: a material ticked on or off changes what the project
+// calculates and reports, and the change must not be lost unasked.
 const FingerprintKey kFingerprintKeys[] = {
-    {"material", ""}, {"desc", ""}, {"comment", ""}, {"comment.active", "0"},
+    {"material", ""}, {"active", "1"}, {"desc", ""}, {"comment", ""}, {"comment.active", "0"},
     {"notes", ""}, {"notes.active", "0"}, {"optimize", "0"}, {"level", "0"},
     {"remnants", "0"}, {"sort", "0"}, {"diversity", "0"},
 };
@@ -140,11 +142,12 @@ void DCSProject::CopyFields(const DCSProject& other)
 }
 
 // The calculation reads and writes these fields, so it must be over before
-// the reset and before any of them goes; the base would stop it only after.
+// any of them goes; the base would stop it only after. A material that goes
+// raises no event: it goes while the project's list of materials is being
+// changed, and the windows that hear an event read that list.
 DCSProject::~DCSProject()
 {
     StopThreadForGood();
-    Reset();
 }
 
 void DCSProject::StopThreadForGood()

@@ -212,9 +212,12 @@ bool DCSSolution::RemoveMaterial(long index)
         index = m_current;
     if (index < 0 || index >= static_cast<long>(m_materials.size()))
         return false;
+    // Out of the list first, destroyed once the list is whole again.
+    std::unique_ptr<DCSProject> removed = std::move(m_materials[static_cast<size_t>(index)]);
     m_materials.erase(m_materials.begin() + index);
     if (m_current >= static_cast<long>(m_materials.size()))
         m_current = static_cast<long>(m_materials.size()) - 1;
+    removed.reset();
     UpdateFingerprint(false);
     m_warnings.clear();
     return true;
