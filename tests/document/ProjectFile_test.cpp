@@ -631,6 +631,44 @@ TEST_F(ProjectFile, StoredResultsWrittenWithACommaReadWithTheReadersSeparator)
     EXPECT_GT(fractions, 0u);
 }
 
+TEST_F(ProjectFile, ResultsOfPartRowsPastTheLettersComeBack)
+{
+    // Row letters run out after 125 rows; later rows all share the letter
+    // "*". Their parts used to be written under it and lost on reading.
+    ASSERT_TRUE(doc.New("P", "", "M"));
+    DCSProject& m = *doc.GetProject(0, false);
+    m.AppendRows({RowOf({{"length", "6000"}, {"quantity", "0"}})}, 1);
+    PropsList parts;
+    for (int i = 1; i <= 130; ++i)
+        parts.push_back(RowOf({{"length", std::to_string(100 + 10 * i).c_str()}, {"quantity", "4"},
+                               {"label", ("L" + std::to_string(i)).c_str()}}));
+    m.AppendRows(parts, 2);
+    ApplyPatterns(m, {{1, 2, {{128, 1}, {129, 2}}}, {1, 1, {{3, 1}, {130, 2}}}});
+    ASSERT_EQ(2u, m.GetCuttingRows().size());
+    const std::string path = Path("many.brvk");
+    ASSERT_TRUE(doc.Save(path.c_str()));
+    EXPECT_NE(std::string::npos, ReadBytes(path).find("\"signature\": \"1#(128)1-(129)2-\""));
+
+    DCSSolution loaded;
+    ASSERT_TRUE(loaded.Load(path.c_str()));
+    EXPECT_TRUE(loaded.GetFileNotes().empty());
+    const DCSProject& back = *loaded.GetProject(0, false);
+    ExpectSameRows(m.GetCuttingRows(), back.GetCuttingRows(), "cuttings");
+    ExpectSameRows(m.GetCuttingPartRows(), back.GetCuttingPartRows(), "cutting parts");
+    ExpectSameBag(m.GetLayout().props, back.GetLayout().props, {"status", "signature"}, "statistics");
+    ASSERT_EQ(2u, back.GetLayout().cuttings.size());
+    long placed = 0;
+    for (const CUTTING::Blank& pattern : back.GetLayout().cuttings)
+        for (const CUTTING::Piece& piece : pattern.pieces)
+            placed += piece.quantity * pattern.quantity;
+    EXPECT_EQ(2 * 3 + 1 * 3, placed);
+    // The texts name the rows past the letters by their numbers.
+    const std::string output = DProps::GetString(back.GetCuttingRows().at(0), "output");
+    EXPECT_EQ("#128 L128 x 2; #129 L129 x 4", output);
+    const std::string group = DProps::GetString(back.GetCuttingPartRows().at(0), "output");
+    EXPECT_NE(std::string::npos, group.find("#129 L129 x 2")) << group;
+}
+
 // ---- Files that are not what they should be --------------------------------------------
 
 const char* const kHead = "<!--block:#solution-->\r\n[solution]\r\nname=N\r\nprojects=2\r\n<!--#solution:block-->\r\n";
