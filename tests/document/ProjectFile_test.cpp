@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -667,6 +668,91 @@ TEST_F(ProjectFile, ResultsOfPartRowsPastTheLettersComeBack)
     EXPECT_EQ("#128 L128 x 2; #129 L129 x 4", output);
     const std::string group = DProps::GetString(back.GetCuttingPartRows().at(0), "output");
     EXPECT_NE(std::string::npos, group.find("#129 L129 x 2")) << group;
+}
+
+// The first line of the Steel block that begins with key and "=", or npos.
+size_t SteelLine(const std::string& bytes, const std::string& key)
+{
+    return bytes.find("\r\n" + key + "=", bytes.find("<!--block:Steel-->"));
+}
+
+std::string LineAt(const std::string& bytes, size_t at)
+{
+    return bytes.substr(at + 2, bytes.find("\r\n", at + 2) - at - 2);
+}
+
+TEST_F(ProjectFile, StoredResultsThatNoLongerFitTheirOrderAreDroppedWithANote)
+{
+    // The cutting rows name part rows by number: once the rows changed, the
+    // same cutting rows rebuild other patterns, or stop early, and every
+    // save changed the results again without a word.
+    MakeProject();
+    const std::string path = Path("misfit.brvk");
+    ASSERT_TRUE(doc.Save(path.c_str()));
+    const std::string good = ReadBytes(path);
+    ASSERT_NE(std::string::npos, SteelLine(good, "p003"));
+
+    auto removeFirstPart = [](std::string b) {
+        const size_t at = SteelLine(b, "p001");
+        return b.erase(at, LineAt(b, at).size() + 2);
+    };
+    auto swapFirstParts = [](std::string b) {
+        const size_t one = SteelLine(b, "p001");
+        const size_t two = SteelLine(b, "p002");
+        const std::string first = LineAt(b, one).substr(5);
+        const std::string second = LineAt(b, two).substr(5);
+        b.replace(two + 7, second.size(), first);
+        return b.replace(one + 7, first.size(), second);
+    };
+    auto shortenFirstPart = [](std::string b) {
+        const size_t at = b.find("\"length\": \"1500\"", SteelLine(b, "p001"));
+        return b.replace(at, 16, "\"length\": \"1400\"");
+    };
+    auto emptyFirstPattern = [](std::string b) {
+        const size_t at = b.find("\"signature\": \"", SteelLine(b, "c001"));
+        const size_t end = b.find('"', at + 14);
+        return b.replace(at + 14, end - at - 14, "1#");
+    };
+    const struct {
+        const char* what;
+        std::function<std::string(std::string)> change;
+    } cases[] = {
+        {"a part row removed", removeFirstPart},
+        {"two part rows moved", swapFirstParts},
+        {"a part length changed", shortenFirstPart},
+        {"a pattern without parts", emptyFirstPattern},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string bytes = c.change(good);
+        ASSERT_NE(good, bytes);
+        WriteBytes(path, bytes);
+        DCSSolution loaded;
+        ASSERT_TRUE(loaded.Load(path.c_str()));
+        ASSERT_EQ(1u, loaded.GetFileNotes().size());
+        EXPECT_EQ(0u, loaded.GetFileNotes()[0].find("material \"Steel\": results dropped")) << loaded.GetFileNotes()[0];
+        const DCSProject& steel = *loaded.GetProject(0, false);
+        EXPECT_TRUE(steel.GetCuttingRows().empty());
+        EXPECT_TRUE(steel.GetCuttingPartRows().empty());
+        EXPECT_TRUE(steel.GetSummaryRows().empty());
+        EXPECT_TRUE(steel.GetLayout().cuttings.empty());
+        EXPECT_FALSE(steel.GetPieceRows().empty());  // the order stays
+        EXPECT_FALSE(loaded.GetProject(1, false)->GetPieceRows().empty());
+
+        // Saved again, the file holds the order alone and reads without a note.
+        ASSERT_TRUE(loaded.Save(path.c_str()));
+        DCSSolution again;
+        ASSERT_TRUE(again.Load(path.c_str()));
+        EXPECT_TRUE(again.GetFileNotes().empty());
+        EXPECT_EQ(steel.GetPieceRows().size(), again.GetProject(0, false)->GetPieceRows().size());
+    }
+
+    // Untouched, the results come back.
+    WriteBytes(path, good);
+    DCSSolution loaded;
+    ASSERT_TRUE(loaded.Load(path.c_str()));
+    EXPECT_TRUE(loaded.GetFileNotes().empty());
+    EXPECT_EQ(2u, loaded.GetProject(0, false)->GetCuttingRows().size());
 }
 
 // ---- Files that are not what they should be --------------------------------------------
