@@ -16,7 +16,7 @@
 #include <memory>
 #include <string>
 
-#include "appsvc/AppEvents.h"
+#include "document/AppEvents.h"
 #include "classlib/CDialog.h"
 #include "classlib/CWinApp.h"
 #include "document/DAppServices.h"
@@ -32,6 +32,7 @@
 #include "foundation/UMap.h"
 #include "foundation/UPairList.h"
 #include "foundation/URecentList.h"
+#include "resources/resource.h"
 
 // ---- Process-wide constants ---------------------------------------------------------
 
@@ -47,19 +48,19 @@ extern const char* const kEmbeddedLocale;     // "Bravik.EN_US", resource type "
 extern const char* const kProjectFilter;      // the file dialogs' project filter
 
 // Menu commands and the resources the application object loads.
-constexpr UINT kAcceleratorTable = 138;
-constexpr UINT kMainIcon = 5;
-constexpr UINT kCmdOpen = 32771;
-constexpr UINT kCmdCreate = 32772;
-constexpr UINT kCmdOptions = 32774;
-constexpr UINT kCmdExit = 32775;
-constexpr UINT kCmdViewLog = 32779;
-constexpr UINT kCmdAbout = 32781;
-constexpr UINT kCmdHelp = 32785;
-constexpr UINT kCmdSave = 32790;
-constexpr UINT kCmdSaveAs = 32791;
-constexpr UINT kCmdCleanLog = 32799;
-constexpr UINT kCmdRecentMenu = 32815;    // the placeholder item of the recent pop-up
+constexpr UINT kAcceleratorTable = IDR_ACCELERATORS;
+constexpr UINT kMainIcon = IDI_MAINICON;
+constexpr UINT kCmdOpen = ID_FILE_OPEN;
+constexpr UINT kCmdCreate = ID_FILE_CREATE;
+constexpr UINT kCmdOptions = ID_FILE_OPTIONS;
+constexpr UINT kCmdExit = ID_FILE_EXIT;
+constexpr UINT kCmdViewLog = ID_HELP_VIEWLOG;
+constexpr UINT kCmdAbout = ID_HELP_ABOUT;
+constexpr UINT kCmdHelp = ID_HELP_HELP;
+constexpr UINT kCmdSave = ID_FILE_SAVE;
+constexpr UINT kCmdSaveAs = ID_FILE_SAVEAS;
+constexpr UINT kCmdCleanLog = ID_HELP_CLEANLOG;
+constexpr UINT kCmdRecentMenu = ID_FILE_RECENT;  // the placeholder item of the recent pop-up
 constexpr UINT kCmdRecentFirst = 32820;   // recent project i is kCmdRecentFirst + i
 constexpr UINT kCmdRecentLast = 32860;
 constexpr UINT kCmdMenuFirst = 32700;     // the range the application's menu handler takes
@@ -78,10 +79,29 @@ class OXRWindowBase : public CDialog {
 public:
     using CDialog::CDialog;
     // Acts on the codes the main window handles and hands the rest to its
-    // panels (never code 11 there).
-    virtual void OnAppEvent(long code, long argument) = 0;
+    // panels (never code 11 there), with the object that raised the event
+    // (none for WM_USER and the document).
+    virtual void OnAppEvent(long code, long argument, const void* sender = nullptr) = 0;
     // Save enabled while the project is modified, Save As while it has a material.
     virtual void UpdateFileMenu() = 0;
+};
+
+// Minimum sizes the panels publish in their own initialisation; the main
+// window's first initialisation reads them.
+struct PanelMinimumSizes {
+    static long sourceWidth;
+    static long projectWidth;
+    static long projectHeight;   // 448 until the project panel publishes one
+};
+
+// A panel of the main window as the main window's dispatcher sees it: each
+// panel acts on the event codes it knows and ignores the rest. sender is the
+// object that raised the event, or none: a panel that raised it skips the
+// refresh it has already done.
+class DAppEventReceiver {
+public:
+    virtual ~DAppEventReceiver();
+    virtual void OnAppEvent(long code, const void* sender) = 0;
 };
 
 // The report window as the broadcast sees it; the report window derives from it
@@ -174,7 +194,7 @@ public:
     std::string GetStatusText(long code);
 
     // DAppServices, for the document and everyone else.
-    void OnAppEvent(long code, long argument, long extra = 0) override;
+    void OnAppEvent(long code, long argument, const void* sender = nullptr) override;
     std::string FormatQuantity(int mode, bool withUnits, double value) override;
     std::string GetListSeparator(const char* key) override;
     bool GetLocaleSection(const char* name, DProps& out) override;
@@ -194,6 +214,24 @@ public:
     void EndBusy();
     // The main window's handle, null while there is none.
     HWND GetMainHwnd() const;
+
+    // ---- Materials and warnings ---------------------------------------------------------
+    // (appsvc/) The material at index becomes current and event 15 follows,
+    // also when it was current already; -1, no event, out of range.
+    long SelectMaterial(long index);
+    // (appsvc/) Asks, then removes the material (-1: the current one);
+    // events 4 and 15 follow. False when there is none or the user says no.
+    bool DeleteMaterial(long index);
+    // (appsvc/) The current material recounted, its fingerprint and warnings
+    // renewed after an edit; then the title and the File menu.
+    void ResetCurrentMaterial();
+    // (appsvc/) Active materials that have an applied solution.
+    long CountReadyMaterials();
+    // (dialogs/) Asks for a name and adds the material, which becomes current.
+    bool AddMaterial();
+    // (dialogs/) The warnings of every material: with testOnly whether there
+    // are any, else shown in the warnings list (true when it was shown).
+    bool ShowSolutionMessages(bool testOnly);
 
     // ---- Commands, start-up and shutdown (app/) --------------------------------------------
     BOOL StartUp();

@@ -10,10 +10,7 @@
 
 #include "foundation/DProps.h"
 #include "foundation/OBJProps.h"
-
-// Asked by a control of every descendant of its parent, then of the parent,
-// for the colour behind it; lParam is a BackColorQuery, the answer is 0.
-constexpr UINT WM_QUERY_BACKCOLOR = WM_USER + 701;
+#include "foundation/WindowMessages.h"
 
 // The record of WM_QUERY_BACKCOLOR; the asker zeroes it before asking.
 struct BackColorQuery {

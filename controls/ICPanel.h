@@ -11,27 +11,9 @@
 #include "classlib/CDialog.h"
 #include "foundation/DProps.h"
 #include "foundation/UMap.h"
+#include "foundation/WindowMessages.h"
 
 class ICControl;
-
-// Private messages between panels, their owners and their hosts.
-// panel -> owner: wParam the panel's template id, lParam the child's
-// WM_COMMAND wParam; 0 ends the command there, non-zero lets the panel's own
-// handlers run as well.
-constexpr UINT WM_PANEL_COMMAND = WM_USER + 400;
-// panel -> owner: wParam the template id, lParam the DProps that came with a
-// tab strip's notification code 1002; the answer is the panel's.
-constexpr UINT WM_PANEL_NOTIFY = WM_USER + 401;
-// panel -> parent while repositioning: wParam the template id; the answer is
-// the panel's vertical offset in pixels.
-constexpr UINT WM_PANEL_QUERY_OFFSET = WM_USER + 402;
-// project panel -> main window: header height in the high word.
-constexpr UINT WM_QUERY_HEADER_SIZE = WM_USER + 403;
-// project panel and header bar -> main window: the work area, packed.
-constexpr UINT WM_QUERY_WORK_AREA = WM_USER + 404;
-// A dialog or panel posts this to itself after a list-view selection change;
-// wParam the list's control id.
-constexpr UINT WM_CHECK_SELECTION = WM_USER + 702;
 
 // The notification code with which a tab strip tells its parent of a new tab.
 constexpr UINT PANEL_NOTIFY_CODE = 1002;

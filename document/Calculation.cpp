@@ -16,6 +16,7 @@
 #include "foundation/StrUtil.h"
 #include "foundation/ULog.h"
 #include "foundation/UniqueId.h"
+#include "foundation/WindowMessages.h"
 
 namespace {
 
@@ -251,7 +252,7 @@ int32_t DCSProject::Run()
     // during the wait.
     HWND owner = m_owner;
     if (owner && IsWindow(owner))
-        SendMessageW(owner, WM_USER, 3, result);
+        SendMessageW(owner, WM_USER, kCalculationFinished, result);
     m_cancel = false;
     m_running = false;
     return result;

@@ -12,6 +12,7 @@
 
 #include "foundation/DProps.h"
 #include "foundation/DThread.h"
+#include "foundation/WindowMessages.h"
 
 class DCSSolution;
 
@@ -19,7 +20,6 @@ class DCSSolution;
 // tells its window that it has finished: wParam ProcessorFinished, lParam the
 // processor (a DProcessor*).
 UINT GetProcessorNotifyMessage();
-constexpr WPARAM ProcessorFinished = 100;
 
 class DProcessor {
 public:

@@ -7,9 +7,7 @@
 
 void AddFinding(DProps& warnings, int32_t code, const std::string& value)
 {
-    std::string key;
-    StrFormat(key, "%ld", static_cast<long>(code));
-    warnings.Set(key.c_str(), value.c_str(), nullptr, false);
+    warnings.Set(StatusKey(code).c_str(), value.c_str(), nullptr, false);
 }
 
 namespace {

@@ -1,33 +1,15 @@
-// Status codes of the document and the order check that finds the errors
-// which make a calculation impossible and the conditions which make it
-// pointless. Findings go into a warnings bag: code as decimal text -> a short
-// text naming the culprit with ${...} references, expanded when shown.
+// The order check that finds the errors which make a calculation impossible
+// and the conditions which make it pointless. Findings go into a warnings
+// bag: code as decimal text -> a short text naming the culprit with ${...}
+// references, expanded when shown.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "document/StatusCodes.h"
 #include "foundation/DProps.h"
 #include "foundation/FieldCheck.h"
-
-// Status codes, shown through the locale texts "status." + code of "messages".
-enum StatusCode : int32_t {
-    StatusDone = 0,
-    StatusInternalError = 1,
-    StatusNoResources = 2,
-    StatusBadParameters = 3,
-    StatusNoLength = 31,
-    StatusNoQuantity = 32,
-    StatusNoStocks = 36,
-    StatusNoParts = 37,
-    StatusCancelled = 40,
-    StatusNotEnoughMaterial = 41,
-    StatusIncomplete = 42,
-    StatusPartFitsNoStock = 43,
-    StatusNotAllPlaced = 44,
-    StatusNoName = 101,
-    StatusNoMaterial = 102,
-};
 
 // Flags of a check: at least one error, at least one warning.
 constexpr int32_t CheckError = 1;

@@ -9,7 +9,9 @@
 #include <unordered_map>
 #include <utility>
 
+#include "document/AppEvents.h"
 #include "document/DAppServices.h"
+#include "document/StatusCodes.h"
 #include "foundation/StrList.h"
 #include "foundation/StrUtil.h"
 #include "foundation/UniqueId.h"
@@ -150,13 +152,13 @@ void DCSProject::ApplySolution(long index)
     m_warnings.Clear();
     m_warnings.Name(DProps::GetString(m_props, "material", "").c_str());
     if (DProps::GetLong(m_order.m_totals, "blanks.items") == 0)
-        m_warnings.Set("36", "${order}", "", false);
+        m_warnings.Set(StatusKey(StatusNoStocks).c_str(), "${order}", "", false);
     if (DProps::GetLong(m_order.m_totals, "pieces.quantity") == 0)
-        m_warnings.Set("37", "${order}", "", false);
+        m_warnings.Set(StatusKey(StatusNoParts).c_str(), "${order}", "", false);
     if (CUTTING::SumPieceQuantities(m_layout.orphans) > 0)
-        m_warnings.Set("44", "${calc}", "", false);
+        m_warnings.Set(StatusKey(StatusNotAllPlaced).c_str(), "${calc}", "", false);
 
-    GetAppServices()->OnAppEvent(13, 0);
+    GetAppServices()->OnAppEvent(kEventSolutionsChanged, 0);
 }
 
 std::string DCSProject::SummaryStatusText() const

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "document/DAppServices.h"
+#include "document/StatusCodes.h"
 #include "foundation/DLock.h"
 #include "foundation/RecordText.h"
 #include "foundation/StrUtil.h"
@@ -86,9 +87,9 @@ long DCSProject::PiecesFromSignature(const char* signature, std::vector<std::str
 int32_t DCSProject::CollectWarnings(DProps& bag)
 {
     if (DProps::GetString(m_props, "material", "").empty())
-        bag.Set("102", "${project}", nullptr, true);
+        bag.Set(StatusKey(StatusNoMaterial).c_str(), "${project}", nullptr, true);
     if (CUTTING::SumPieceQuantities(m_layout.orphans) > 0)
-        bag.Set("44", "${calc}", "", false);
+        bag.Set(StatusKey(StatusNotAllPlaced).c_str(), "${calc}", "", false);
     m_checkResult = m_order.CheckOrder(bag);
     return m_checkResult;
 }
@@ -144,8 +145,8 @@ std::string DCSProject::GetContentId() const
 {
     std::string text = m_order.GetContentId();
     char hex[32];
-    text += FormatHex64(8, m_propsCrc, hex, sizeof hex);
-    text += FormatHex64(8, m_resultsCrc, hex, sizeof hex);
+    text += FormatHex64(8, m_propsTracker.Baseline(), hex, sizeof hex);
+    text += FormatHex64(8, m_resultsTracker.Baseline(), hex, sizeof hex);
     text += DProps::GetString(m_props, "desc", "");
     text += DProps::GetString(m_props, "comment", "");
     text += DProps::GetString(m_props, "comment.active", "0");

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 
 #include <windows.h>
@@ -258,7 +259,12 @@ bool Solver::MainLoop(DProps& options, Layout& layout)
                 p.props.SetString("blank.remnants", remnants);
                 p.props.SetDouble("blank.length", s.length, "%.5f");
             }
-            PatternPool::AddAll(finder->results, cand);
+            // The proposals are read once, here, so they move rather than copy;
+            // the candidates have no limit and no order, so nothing is dropped.
+            std::vector<Blank>& proposals = finder->results.patterns;
+            cand.patterns.insert(cand.patterns.end(), std::make_move_iterator(proposals.begin()),
+                                 std::make_move_iterator(proposals.end()));
+            proposals.clear();
         }
         if (IsStopped())
             break;
@@ -274,12 +280,12 @@ bool Solver::MainLoop(DProps& options, Layout& layout)
     generators.clear();
 
     if (IsStopped()) {
-        options.SetLong("status", 1);
+        options.SetLong("status", kSolverStopped);
         return false;
     }
-    options.SetLong("status", 0);
+    options.SetLong("status", kSolverAllPlaced);
     if (open > 0)
-        options.SetLong("status", left != 0 ? 2 : 41);
+        options.SetLong("status", left != 0 ? kSolverPartsLeft : kSolverOutOfStock);
 
     layout = partial.front();
     layout.score = m_fitness->LayoutScore(layout);

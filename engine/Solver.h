@@ -10,6 +10,7 @@
 #include "engine/Finder.h"
 #include "engine/Fitness.h"
 #include "engine/PatternPool.h"
+#include "engine/SolverStatus.h"
 #include "engine/Trace.h"
 #include "foundation/DProps.h"
 
@@ -21,8 +22,8 @@ public:
     Solver(const Solver&) = delete;
     Solver& operator=(const Solver&) = delete;
 
-    // Solves in place. Leaves "progress" "0" and the result code under "status" in
-    // the options. True when the layout ends with at least one cutting, even after
+    // Solves in place. Leaves "progress" "0" and the result code (SolverStatus)
+    // under "status" in the options. True when the layout ends with at least one cutting, even after
     // a stop. stop may be null (never stopped).
     virtual bool Solve(CUTTING::Layout& layout, DProps& options, const StopFlag* stop);
     // Copies the progress values into out under the status lock; returns out's count.

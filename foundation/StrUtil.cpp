@@ -550,11 +550,23 @@ long StrListFind(const std::vector<std::string>& list, const char* text)
 long StrSplit(const std::string& text, std::vector<std::string>& list, const char* separator,
               bool trim)
 {
+    // The tokens of StrToken in one pass: long texts (a whole imported file
+    // split into lines) must not be rescanned from the start for every token.
+    if (text.empty() || !separator)
+        return 0;
+    const size_t sepLen = strlen(separator);
+    const size_t len = text.size();
     long count = 0;
-    std::string token;
-    while (StrToken(text, token, count, separator, trim, false)) {
-        list.push_back(token);
+    size_t cursor = 0;
+    while (cursor < len) {
+        size_t end = sepLen > 0 ? text.find(separator, cursor, sepLen) : std::string::npos;
+        if (end == std::string::npos)
+            end = len;
+        list.emplace_back(text, cursor, end - cursor);
+        if (trim)
+            StrTrim(list.back());
         ++count;
+        cursor = end == len ? len : end + sepLen;
     }
     return count;
 }

@@ -15,6 +15,7 @@
 
 #include "document/DCSProject.h"
 #include "engine/Solver.h"
+#include "foundation/WindowMessages.h"
 #include "tests/document/MaterialFixture.h"
 
 // Serves this thread's messages until done() holds; false when it did not
@@ -163,7 +164,7 @@ public:
             m_log.sawStop = true;
             while (s.holdAfterStop && !m_log.release.load() && GetTickCount() - start < 120000)
                 Sleep(1);
-            options.Set("status", "1");
+            options.SetLong("status", kSolverStopped);
             return false;
         }
         // A solver replaces what the last pass left in the layout.
@@ -182,7 +183,7 @@ public:
         layout.props.Set("status", "0");
         if (s.unplacedCount > 0)
             layout.orphans.push_back(CUTTING::Piece(99, s.unplacedLength, s.unplacedCount));
-        options.Set("status", s.unplacedCount > 0 ? "2" : "0");
+        options.SetLong("status", s.unplacedCount > 0 ? kSolverPartsLeft : kSolverAllPlaced);
         return s.succeed;
     }
 

@@ -106,7 +106,7 @@ public:
     ApplyingOwner(DCSSolution& document, const std::function<void()>& read)
     {
         onReceive = [this, &document, read](const Received& r) {
-            if (r.message != WM_USER || r.wParam != 3)
+            if (r.message != WM_USER || r.wParam != kCalculationFinished)
                 return;
             ++ends;
             read();

@@ -1,6 +1,7 @@
 // The application events: small codes raised after a change of application-
 // wide interest and broadcast to the main window, its panels, the report
-// window and the application itself. One name per code for every layer.
+// window and the application itself. One name per code for every layer; the
+// document raises some of them, so they live where it can reach them.
 #pragma once
 
 enum AppEventCode : long {
