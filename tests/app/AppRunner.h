@@ -72,6 +72,8 @@ public:
     // Starts the program with the arguments and waits until its main window
     // shows. False when it did not.
     bool Start(const std::string& arguments = std::string());
+    // The same for a copy of the program at another place.
+    bool StartProgram(const std::string& program, const std::string& arguments);
     // The exit code once the process has ended within ms; STILL_ACTIVE otherwise.
     DWORD WaitExit(DWORD ms = 20000);
     bool IsRunning() const;
@@ -93,6 +95,11 @@ public:
     // Fills a file dialog titled title with the path and confirms it,
     // answering Yes when it asks whether to replace a file.
     bool AnswerFileDialog(const std::string& title, const std::string& path) const;
+
+    // Renames the project in its dialog from the project panel, the user's
+    // way of changing a project. False when the title did not come to end
+    // in " *".
+    bool RenameProject(const std::string& name) const;
 
     // The main window's menu, read from inside the program: one entry per
     // item in order, keyed by its position path ("0" the File menu, "0.8"

@@ -99,6 +99,38 @@ TEST_F(ProgramTest, EnterAndTabInTheMainWindowChangeNothing)
     EXPECT_EQ(0u, app.WaitExit());
 }
 
+TEST_F(ProgramTest, ALocaleFileBesideTheProgramGivesTheMenuTexts)
+{
+    // A copy of the program, so the locale file lies beside it alone.
+    const std::string program = Path("Bravik.exe");
+    ASSERT_TRUE(CopyFileA(ProgramPath().c_str(), program.c_str(), FALSE));
+    std::ofstream(Path("Bravik.en_US.ini"), std::ios::binary)
+        << "[menu]\r\nfile=&Project\r\nfile.open=&Load...\r\nfile.save=\r\nhelp.about=About &Us\r\n"
+        << "[globals]\r\nproject.open=Load a project\r\n";
+    {
+        AppRun app;
+        ASSERT_TRUE(app.StartProgram(program, ""));
+        EXPECT_EQ((Texts{"&Project >", "&Help >"}), app.MenuTexts(""));
+        const Texts file = app.MenuTexts("0");
+        ASSERT_EQ(11u, file.size());
+        EXPECT_EQ("&Load...", file[1]);
+        // An empty text leaves the item as the menu resource has it.
+        EXPECT_EQ("&Save (grayed)", file[3]);
+        EXPECT_EQ("Save &As... (grayed)", file[4]);
+        EXPECT_EQ("About &Us", app.MenuTexts("1").at(4));
+        // The file dialog takes its title from the same locale.
+        app.Command(32771);
+        EXPECT_TRUE(app.AnswerFileDialog("Load a project", Path("none.brvk")));
+        app.Kill();
+    }
+    // Without a "menu" section the texts stay those of the menu resource.
+    std::ofstream(Path("Bravik.en_US.ini"), std::ios::binary) << "[globals]\r\nof=of\r\n";
+    AppRun app;
+    ASSERT_TRUE(app.StartProgram(program, ""));
+    EXPECT_EQ((Texts{"&File >", "&Help >"}), app.MenuTexts(""));
+    EXPECT_EQ("&Open...", app.MenuTexts("0").at(1));
+}
+
 // ---- Projects and the recent list -------------------------------------------------------------
 
 TEST_F(ProgramTest, AProjectOnTheCommandLineIsOpenedAndRemembered)
@@ -176,6 +208,7 @@ TEST_F(ProgramTest, ASaveThatCannotWriteSaysSoAndKeepsThePreviousFile)
     AppRun app;
     ASSERT_TRUE(app.Start("\"" + project + "\""));
     ASSERT_TRUE(WaitFor([&] { return app.Title() == "KORVA Bravik  " + project; }));
+    ASSERT_TRUE(app.RenameProject("Hall roof"));
     // Held open without sharing, the file can be neither replaced nor written.
     HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
@@ -185,12 +218,52 @@ TEST_F(ProgramTest, ASaveThatCannotWriteSaysSoAndKeepsThePreviousFile)
     ASSERT_NE(nullptr, box);
     AppRun::Press(box, IDOK);
     CloseHandle(held);
-    EXPECT_EQ("KORVA Bravik  " + project, app.Title());
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    EXPECT_EQ("KORVA Bravik  " + project + " *", app.Title());
+    // The project is still modified: Save is offered.
+    EXPECT_EQ("&Save", app.MenuTexts("0").at(3));
     EXPECT_EQ(before, ReadFile(target));
     EXPECT_EQ(Path("source"), Setting("history"));
+    app.Kill();
+    EXPECT_TRUE(WaitFor([&] {
+        return ReadFile(DataPath("Bravik.log")).find("ERR >> Cannot save the project") != std::string::npos;
+    }));
+}
+
+TEST_F(ProgramTest, AModifiedProjectIsNotLeftWithoutConsent)
+{
+    const std::string project = MakeProject("source.brvk");
+    const std::string before = ReadFile(project);
+    AppRun app;
+    ASSERT_TRUE(app.Start("\"" + project + "\""));
+    ASSERT_TRUE(WaitFor([&] { return app.Title() == "KORVA Bravik  " + project; }));
+    ASSERT_TRUE(app.RenameProject("Hall roof"));
+    EXPECT_EQ("&Save", app.MenuTexts("0").at(3));
+
+    // Exit asks; No keeps the program running with the project as it was.
     app.Command(32775);
+    HWND box = app.WaitForBox("Project has been changed.\r\nContinue anyway?");
+    ASSERT_NE(nullptr, box);
+    AppRun::Press(box, IDNO);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    EXPECT_EQ(STILL_ACTIVE, app.WaitExit(500));
+    EXPECT_EQ("KORVA Bravik  " + project + " *", app.Title());
+
+    // So does Open, which then changes nothing either.
+    app.Command(32771);
+    box = app.WaitForBox("Project has been changed.");
+    ASSERT_NE(nullptr, box);
+    AppRun::Press(box, IDNO);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    EXPECT_EQ("KORVA Bravik  " + project + " *", app.Title());
+
+    // Yes leaves the project unsaved and ends the program.
+    app.Command(32775);
+    box = app.WaitForBox("Project has been changed.");
+    ASSERT_NE(nullptr, box);
+    AppRun::Press(box, IDYES);
     EXPECT_EQ(0u, app.WaitExit());
-    EXPECT_NE(std::string::npos, ReadFile(DataPath("Bravik.log")).find("ERR >> Cannot save the project"));
+    EXPECT_EQ(before, ReadFile(project));
 }
 
 // ---- The log -------------------------------------------------------------------------------------
