@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -79,6 +80,11 @@ std::vector<long> SetupListColumns(ICList& list, const DProps& locale, const std
 // After a resize of the list: the last column takes what the other columns
 // leave of the usable width; the widths are updated. The last column's width.
 long FitLastColumn(HWND list, std::vector<long>& widths);
+
+// Runs the layout with the window's painting suspended. Only a visible
+// window is suspended: turning the painting of a hidden window back on
+// would show it.
+void LayoutWithoutRedraw(HWND window, const std::function<void()>& layout);
 
 // The text colours of a field label by the field's state ("0", "1", "2").
 COLORREF FieldStateColour(long state);
