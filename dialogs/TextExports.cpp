@@ -8,6 +8,7 @@
 #include "document/DCSProject.h"
 #include "document/DCSSolution.h"
 #include "foundation/DAppSettings.h"
+#include "foundation/DData.h"
 #include "foundation/StrUtil.h"
 
 namespace {
@@ -170,4 +171,11 @@ void StoreExportChoices(TextExportKind kind, const DProps& chosen, DAppSettings&
     const ExportKindInfo& info = InfoOf(kind);
     settings.Set(info.separatorSetting, DProps::GetString(chosen, "field.separator", ";").c_str());
     settings.Set(info.formatSetting, DProps::GetString(chosen, "format", "").c_str());
+}
+
+std::string ExportRecordsText(const DProps& descriptor, const PropsList& records)
+{
+    DData table;
+    table.SetRecords(records);
+    return DData::Export(descriptor, table);
 }

@@ -30,3 +30,6 @@ DProps BuildExportDescriptor(TextExportKind kind, const DProps& globals, const D
 // What the dialog chose, kept for the next export of the kind.
 void StoreExportChoices(TextExportKind kind, const DProps& chosen, DAppSettings& settings);
 
+// The records as text with the descriptor's separators and field order,
+// as the export dialog writes them when nobody changes its choices.
+std::string ExportRecordsText(const DProps& descriptor, const PropsList& records);

@@ -178,4 +178,18 @@ TEST(TextExportDescriptor, DefaultsTitlesSettingsAndCaption)
     EXPECT_EQ("ID;Material;Offcut;Quantity;Label;Comment;(none)", DProps::GetString(d, "titles", ""));
 }
 
+TEST_F(TextExportsTest, RecordsBecomeTextInTheStoredFieldOrder)
+{
+    ASSERT_TRUE(Material(1)->SetProperty("remnants", "500"));
+    Cuttings(1) = {Cutting("1", "2", "500.5"), Cutting("1", "4", "500")};
+    DAppSettings settings;
+    settings.Set("export.remnants.fields", "id;quantity;bogus;material");
+    settings.Set("export.remnants.separator", "|");
+    const DProps descriptor = BuildExportDescriptor(TextExportRemnants, DProps(), settings);
+    const std::string text =
+        ExportRecordsText(descriptor, BuildExportRecords(TextExportRemnants, App().m_document));
+    // A field the export does not offer gives an empty column.
+    EXPECT_EQ("1|2||Pine\r\n", text);
+}
+
 } // namespace
