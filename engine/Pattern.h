@@ -12,8 +12,8 @@
 
 namespace CUTTING {
 
-// IsNearZero and NumEqual for the innermost loops, where a call per part kind
-// costs more than the test itself: the very same comparisons.
+// IsNearZero, NumEqual and SafeDivide for the innermost loops, where a call
+// per part kind costs more than the test itself: the very same comparisons.
 inline bool NearZeroInline(double x)
 {
     return std::fabs(x) < Tolerance;
@@ -22,6 +22,12 @@ inline bool NearZeroInline(double x)
 inline bool NumEqualInline(double a, double b)
 {
     return std::fabs(a - b) < Tolerance;
+}
+
+// SafeDivide of two doubles, inline for the same reason.
+inline double SafeDivideInline(double a, double b)
+{
+    return (b > -Tolerance && b < Tolerance) ? 0.0 : a / b;
 }
 
 // The cutting rule over a pattern's entries, handed out in pattern order as
@@ -42,20 +48,20 @@ double UsedFractionOf(const ForEach& forEach, double L, double K, double I, doub
     });
 
     const double left = L - used;
-    if (IsNearZero(left)) {
+    if (NearZeroInline(left)) {
         // An exact fill needs neither the final cut nor the trim.
         if (remainder)
             *remainder = 0.0;
         return 1.0;
     }
     double r = left;
-    if (!IsNearZero(lastLength)) {
+    if (!NearZeroInline(lastLength)) {
         used += K;
         r = left - K;
     }
     if (remainder)
         *remainder = r;
-    return withTrim ? SafeDivide(used, L - I) : SafeDivide(used, L);
+    return withTrim ? SafeDivideInline(used, L - I) : SafeDivideInline(used, L);
 }
 
 // Length changes along the entries (counted ones only), as LengthChanges.
