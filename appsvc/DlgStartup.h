@@ -8,11 +8,12 @@
 #include <windows.h>
 
 #include "classlib/CDialog.h"
+#include "resources/resource.h"
 
 class DlgStartup : public CDialog {
 public:
-    static constexpr int IdStatus = 11001;
-    static constexpr int IdTitle = 11002;
+    static constexpr int IdStatus = IDC_STARTUP_STATUS;
+    static constexpr int IdTitle = IDC_STARTUP_TITLE;
     // wParam a narrow text (null: the empty text), lParam 0, answer 0.
     static UINT GetStatusMessage();
 

@@ -22,6 +22,11 @@ const char* const kEmbeddedLocale = "Bravik.EN_US";
 const char* const kProjectFilter = "Project files (*.brvk)\0*.brvk\0";
 
 DAppReportWindow::~DAppReportWindow() = default;
+DAppEventReceiver::~DAppEventReceiver() = default;
+
+long PanelMinimumSizes::sourceWidth = 0;
+long PanelMinimumSizes::projectWidth = 0;
+long PanelMinimumSizes::projectHeight = 448;
 
 namespace {
 
@@ -77,25 +82,26 @@ OXRApp::~OXRApp()
     m_reportWindow = nullptr;
 
     if (m_printerThread) {
-        // A printer driver that hangs must not keep the process alive: the
-        // wait is bounded and the thread ended by force only after it.
+        // A printer driver that hangs must not keep the process alive, and a
+        // thread ended by force may leave the log's or the settings' lock
+        // held: after a bounded wait a thread that still runs is left to
+        // the end of the process.
         m_printerThread->Stop();
         const uint64_t start = TimeNowMs();
         while (m_printerThread->IsRunning() && TimeNowMs() - start < 5000)
             m_printerThread->Wait(1, 1);
         if (m_printerThread->IsRunning())
-            m_printerThread->Terminate();
-        m_printerThread.reset();
+            (void)m_printerThread.release();
+        else
+            m_printerThread.reset();
     }
     CleanTempFolder();
     if (m_logo) {
         DeleteObject(m_logo);
         m_logo = nullptr;
     }
-    if (m_recentMenu) {
-        DestroyMenu(m_recentMenu);
-        m_recentMenu = nullptr;
-    }
+    // The recent pop-up went with the main window's menu.
+    m_recentMenu = nullptr;
     // The document's calculation threads may still ask for services while
     // they stop: they get the defaults from here on.
     SetAppServices(nullptr);

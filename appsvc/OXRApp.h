@@ -32,6 +32,7 @@
 #include "foundation/UMap.h"
 #include "foundation/UPairList.h"
 #include "foundation/URecentList.h"
+#include "resources/resource.h"
 
 // ---- Process-wide constants ---------------------------------------------------------
 
@@ -47,19 +48,19 @@ extern const char* const kEmbeddedLocale;     // "Bravik.EN_US", resource type "
 extern const char* const kProjectFilter;      // the file dialogs' project filter
 
 // Menu commands and the resources the application object loads.
-constexpr UINT kAcceleratorTable = 138;
-constexpr UINT kMainIcon = 5;
-constexpr UINT kCmdOpen = 32771;
-constexpr UINT kCmdCreate = 32772;
-constexpr UINT kCmdOptions = 32774;
-constexpr UINT kCmdExit = 32775;
-constexpr UINT kCmdViewLog = 32779;
-constexpr UINT kCmdAbout = 32781;
-constexpr UINT kCmdHelp = 32785;
-constexpr UINT kCmdSave = 32790;
-constexpr UINT kCmdSaveAs = 32791;
-constexpr UINT kCmdCleanLog = 32799;
-constexpr UINT kCmdRecentMenu = 32815;    // the placeholder item of the recent pop-up
+constexpr UINT kAcceleratorTable = IDR_ACCELERATORS;
+constexpr UINT kMainIcon = IDI_MAINICON;
+constexpr UINT kCmdOpen = ID_FILE_OPEN;
+constexpr UINT kCmdCreate = ID_FILE_CREATE;
+constexpr UINT kCmdOptions = ID_FILE_OPTIONS;
+constexpr UINT kCmdExit = ID_FILE_EXIT;
+constexpr UINT kCmdViewLog = ID_HELP_VIEWLOG;
+constexpr UINT kCmdAbout = ID_HELP_ABOUT;
+constexpr UINT kCmdHelp = ID_HELP_HELP;
+constexpr UINT kCmdSave = ID_FILE_SAVE;
+constexpr UINT kCmdSaveAs = ID_FILE_SAVEAS;
+constexpr UINT kCmdCleanLog = ID_HELP_CLEANLOG;
+constexpr UINT kCmdRecentMenu = ID_FILE_RECENT;  // the placeholder item of the recent pop-up
 constexpr UINT kCmdRecentFirst = 32820;   // recent project i is kCmdRecentFirst + i
 constexpr UINT kCmdRecentLast = 32860;
 constexpr UINT kCmdMenuFirst = 32700;     // the range the application's menu handler takes
@@ -82,6 +83,22 @@ public:
     virtual void OnAppEvent(long code, long argument) = 0;
     // Save enabled while the project is modified, Save As while it has a material.
     virtual void UpdateFileMenu() = 0;
+};
+
+// Minimum sizes the panels publish in their own initialisation; the main
+// window's first initialisation reads them.
+struct PanelMinimumSizes {
+    static long sourceWidth;
+    static long projectWidth;
+    static long projectHeight;   // 448 until the project panel publishes one
+};
+
+// A panel of the main window as the main window's dispatcher sees it: each
+// panel acts on the event codes it knows and ignores the rest.
+class DAppEventReceiver {
+public:
+    virtual ~DAppEventReceiver();
+    virtual void OnAppEvent(long code, long argument) = 0;
 };
 
 // The report window as the broadcast sees it; the report window derives from it

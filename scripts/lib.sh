@@ -66,10 +66,13 @@ cups_down() {
 # Ends what wine-run left running for this build folder: the Wine servers of
 # both prefixes and the Xvfb.
 wine_down() {
+    # The program's own tests start from a fresh prefix of their own.
     for a in "${BRAVIK_ARCHES[@]}"; do
-        if [ -d "$(arch_dir "$a")/wineprefix" ]; then
-            WINEPREFIX=$(arch_dir "$a")/wineprefix wineserver -k >/dev/null 2>&1 || true
-        fi
+        for p in "$(arch_dir "$a")/wineprefix" "$(arch_dir "$a")/tests/app-wineprefix"; do
+            if [ -d "$p" ]; then
+                WINEPREFIX=$p wineserver -k >/dev/null 2>&1 || true
+            fi
+        done
     done
     if [ -f "$BUILD_DIR/xvfb.display" ]; then
         kill "$(cut -d' ' -f2 "$BUILD_DIR/xvfb.display")" 2>/dev/null || true

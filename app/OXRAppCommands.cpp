@@ -1,0 +1,406 @@
+// The menu commands of the application: closing, creating, opening and
+// saving projects, the recent projects, the help and log commands, opening a
+// document with its program, and the end of the program's run.
+#include "appsvc/OXRApp.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <memory>
+
+#include "app/OXRWindow.h"
+#include "appsvc/DlgStartup.h"
+#include "foundation/Helper.h"
+#include "foundation/PathUtil.h"
+#include "foundation/StrUtil.h"
+
+namespace {
+
+// The start folders of the file dialogs, kept for the whole run.
+char g_openFolder[4096] = "";
+char g_saveFolder[4096] = "";
+
+const char* const kSupportAddress = "support@korva.example";
+const char* const kSupportTag = "Bravik";
+const char* const kEditionName = "KORVA Bravik EN";
+const char* const kWebSite = "https://www.korva.example/bravik/";
+
+// On a fresh install the file dialogs start in "KORVA" under the user's
+// documents, made when missing; later starts leave the folder to the system.
+void PrepareStartFolder(char* folder, bool freshInstall)
+{
+    if (!freshInstall || folder[0])
+        return;
+    char path[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathAndSubDirA(nullptr, CSIDL_PERSONAL | CSIDL_FLAG_CREATE, nullptr, 0,
+                                         kMakerFolder, path)))
+        return;
+    if (Helper::CreateDirectories(path, nullptr) == 0)
+        return;
+    strncpy(folder, path, 4095);
+    folder[4095] = 0;
+}
+
+// Why the project file could not be read or written, in the user's words.
+std::string FileResultText(OXRApp& app, ProjectFileResult result)
+{
+    static const char* const defaults[] = {
+        "",
+        "No file name was given.",
+        "The file does not exist.",
+        "The file is empty or cannot be read.",
+        "The file is incomplete: it was cut short.",
+        "The file holds no material.",
+        "A material name cannot be kept in a project file.",
+        "The file cannot be written; the previous file is kept as it was.",
+        "A text of the project holds a line that ends a block of the project file.",
+    };
+    const int index = static_cast<int>(result);
+    if (index <= 0 || index >= static_cast<int>(sizeof(defaults) / sizeof(defaults[0])))
+        return std::string();
+    std::string key;
+    StrFormat(key, "file.result.%d", index);
+    return app.GetMessageText(key.c_str(), defaults[index]);
+}
+
+// The locale writes a line break as the four characters \r\n.
+std::string WithLineBreaks(std::string text)
+{
+    StrReplaceAll(text, "\\r\\n", "\r\n");
+    return text;
+}
+
+} // namespace
+
+const CMessageMap* OXRApp::CommandMap()
+{
+    static const CMessageMapOf<OXRApp> map =
+        CMessageMapOf<OXRApp>(nullptr)
+            .OnCommand(kCmdHelpIndex, &OXRApp::OnHelp)
+            .OnCommandRange(kCmdMenuFirst, kCmdMenuLast, &OXRApp::OnMenuCommand)
+            .OnCommandRange(kCmdRecentFirst, kCmdRecentLast, &OXRApp::OnRecentProject);
+    return &map;
+}
+
+void OXRApp::OnMenuCommand(UINT id)
+{
+    switch (id) {
+    case kCmdOpen:
+        OpenProject(nullptr);
+        break;
+    case kCmdCreate:
+        NewProject();
+        break;
+    case kCmdExit:
+        Exit(0, true);
+        break;
+    case kCmdViewLog: {
+        UString name;
+        name.Format("%s.log", kProductWord);
+        OpenDocument(MakeDataPath(name.GetText()).GetText(), true);
+        break;
+    }
+    case kCmdHelp:
+        OnHelp();
+        break;
+    case kCmdSave:
+        SaveProject(nullptr, false);
+        break;
+    case kCmdSaveAs:
+        SaveProject(nullptr, true);
+        break;
+    case kCmdCleanLog:
+        CleanOutLog();
+        break;
+    // Options and About open their dialogs, which arrive with the dialogs.
+    default:
+        break;
+    }
+    RefreshMenuBar();
+}
+
+void OXRApp::OnRecentProject(UINT id)
+{
+    UString path = m_recent.GetExistingAt(static_cast<long>(id) - static_cast<long>(kCmdRecentFirst));
+    OpenProject(path.GetText());
+}
+
+void OXRApp::OnHelp()
+{
+    OpenDocument(MakeDataPath("HELP\\index.html").GetText(), true);
+}
+
+// ---- Projects ---------------------------------------------------------------------------
+
+bool OXRApp::CloseProject()
+{
+    if (m_document.IsModified()) {
+        std::string text = WithLineBreaks(
+            GetMessageText("proj.leave", "Project has been changed.\\r\\nContinue anyway?"));
+        if (ShowMessage(nullptr, nullptr, text.c_str(), MB_YESNO, IDOK) != IDYES)
+            return false;
+    }
+    m_document.Reset();
+    UpdateTitle(true);
+    if (HWND main = GetMainHwnd()) {
+        ::SendMessageA(main, WM_USER, kEventProjectClosed, 0);
+        ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    }
+    return true;
+}
+
+bool OXRApp::NewProject()
+{
+    if (!CloseProject())
+        return false;
+    DProps params;
+    params.Set("name", m_document.GetName().c_str());
+    params.Set("desc", m_document.GetDesc().c_str());
+    params.Set("material", "");
+    params.Set("mode", "1");
+    // The project dialog (template 166) fills the bag; until it is part of
+    // the program no project details can be asked, which counts as cancelled.
+    const bool accepted = false;
+    bool created = false;
+    if (accepted) {
+        created = m_document.New(DProps::GetString(params, "name").c_str(),
+                                 DProps::GetString(params, "desc").c_str(),
+                                 DProps::GetString(params, "material").c_str());
+        if (created && GetMainHwnd())
+            ::SendMessageA(GetMainHwnd(), WM_USER, kEventProjectOpened, 0);
+    }
+    if (!created) {
+        m_document.Reset();
+        if (HWND main = GetMainHwnd()) {
+            ::SendMessageA(main, WM_USER, kEventCurrentMaterialChanged, 0);
+            ::SendMessageA(main, WM_USER, kEventMaterialsChanged, 0);
+        }
+    }
+    m_lastModified = 0;
+    UpdateTitle(false);
+    if (HWND main = GetMainHwnd())
+        ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    return created;
+}
+
+bool OXRApp::OpenProject(const char* path)
+{
+    if (!CloseProject())
+        return false;
+    PrepareStartFolder(g_openFolder, m_freshInstall != 0);
+    std::string file = StrFromText(path);
+    if (file.empty()) {
+        char chosen[4096] = "";
+        std::string title = GetGlobalText("project.open", "Open Project");
+        if (!Helper::OpenFileDialog(g_openFolder, nullptr, chosen, GetMainHwnd(), title.c_str(),
+                                    sizeof(chosen), kProjectFilter))
+            return false;
+        file = chosen;
+    }
+    if (PathExistsA(file.c_str()) != 1) {
+        std::string text = "Cannot open the project " + file + ".\r\n" +
+                           FileResultText(*this, ProjectFileMissing);
+        ReportError(text.c_str(), nullptr, true);
+        return false;
+    }
+
+    BeginBusy();
+    std::unique_ptr<DlgStartup> banner(new DlgStartup(m_mainWindow));
+    banner->SetBackColor(GetNamedColor("splash.back"));
+    banner->SetTitleFont(GetFont("bold", false));
+    banner->SetStatusFont(GetFont("small", false));
+    if (!m_automation) {
+        UString title;
+        title.Format("%s %s", kAppName, kDisplayVersion);
+        if (banner->Show(title.GetText()))
+            banner->SendStatus("Loading project...");
+    }
+
+    const bool loaded = m_document.Load(file.c_str());
+    if (loaded) {
+        m_lastModified = 0;
+        m_recent.AddPath(file.c_str());
+        m_settings.Set("history", m_recent.ToText().GetText(), true);
+        BuildRecentMenu();
+        UpdateTitle(false);
+        m_log.Write("Project loaded ", file.c_str());
+        for (const std::string& note : m_document.GetFileNotes())
+            m_log.Write(note.c_str(), nullptr, "WRN >> ");
+        OnAppEvent(kEventProjectOpened, 0);
+    }
+
+    banner->Hide();
+    EndBusy();
+    if (HWND main = GetMainHwnd())
+        ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    banner.reset();
+    if (!loaded) {
+        std::string text = "Cannot open the project " + file + ".\r\n" +
+                           FileResultText(*this, m_document.GetFileResult());
+        ReportError(text.c_str(), nullptr, true);
+    }
+    return loaded;
+}
+
+bool OXRApp::SaveProject(const char* path, bool asNewFile)
+{
+    PrepareStartFolder(g_saveFolder, m_freshInstall != 0);
+    std::string name = StrFromText(path);
+    if (!asNewFile && name.empty())
+        name = m_document.GetFile();
+    if (name.empty()) {
+        char chosen[4096] = "";
+        std::string title = GetGlobalText("project.save", "Save Project As...");
+        if (!Helper::SaveFileDialog(g_saveFolder, nullptr, chosen, GetMainHwnd(), title.c_str(),
+                                    sizeof(chosen), kProjectFilter))
+            return false;
+        name = chosen;
+        if (name.empty())
+            return false;
+    }
+    char extension[Helper::PathBufferSize] = "";
+    Helper::SplitPath(name.c_str(), nullptr, nullptr, extension);
+    if (strcmp(extension, kProjectExtension) != 0)
+        name += name.back() == '.' ? kProjectExtension : std::string(".") + kProjectExtension;
+
+    BeginBusy();
+    const bool saved = m_document.Save(name.c_str());
+    if (saved) {
+        m_lastModified = 0;
+        m_recent.AddPath(name.c_str());
+        m_settings.Set("history", m_recent.ToText().GetText(), true);
+        BuildRecentMenu();
+        UpdateTitle(false);
+        m_log.Write("Project saved to ", name.c_str());
+        OnAppEvent(kEventProjectDataChanged, 0);
+    }
+    EndBusy();
+    if (!saved) {
+        std::string text = "Cannot save the project to " + name + ".\r\n" +
+                           FileResultText(*this, m_document.GetFileResult());
+        ReportError(text.c_str(), nullptr, true);
+    }
+    return saved;
+}
+
+// ---- Recent projects ----------------------------------------------------------------------
+
+bool OXRApp::ShowRecentProjectsMenu()
+{
+    HWND main = GetMainHwnd();
+    if (!main || m_recent.RemoveMissing() == 0)
+        return false;
+    HMENU popup = CreatePopupMenu();
+    for (long i = 0; i < m_recent.Count(); ++i)
+        AppendMenuA(popup, MF_STRING, kCmdRecentFirst + static_cast<UINT>(i), m_recent.GetAt(i).GetText());
+    POINT cursor;
+    GetCursorPos(&cursor);
+    UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(popup, TPM_RETURNCMD | TPM_NONOTIFY, cursor.x, cursor.y, 0, main, nullptr));
+    if (chosen)
+        OnRecentProject(chosen);
+    DestroyMenu(popup);
+    return chosen != 0;
+}
+
+// ---- Help, log and documents -----------------------------------------------------------------
+
+void OXRApp::CleanOutLog()
+{
+    std::string text = GetMessageText("log.delete", "Are you sure you want to delete log file?");
+    if (ShowMessage(nullptr, nullptr, text.c_str(), MB_YESNO, IDOK) != IDYES)
+        return;
+    UString path = m_log.GetFileName();
+    m_log.Close();
+    FileDelete(path.GetText(), true);
+    m_log.Open(path.GetText(), false);
+    m_log.SetLevel(2);
+    m_log.WriteRaw(SystemInfoLine().GetText(), true);
+}
+
+void OXRApp::OpenDocument(const char* path, bool textFallback)
+{
+    DProps info;
+    std::string full = Helper::GetFileInfo(path, &info);
+    if (full.empty())
+        return;
+    std::string quoted = "\"" + full + "\"";
+    if (DProps::GetLong(info, "type") == 2) {
+        Helper::ShellOpen("", quoted.c_str());
+        return;
+    }
+    char program[MAX_PATH] = "";
+    if (reinterpret_cast<INT_PTR>(FindExecutableA(full.c_str(), nullptr, program)) <= 32) {
+        program[0] = 0;
+        if (textFallback) {
+            UString temp = MakeTempFileName(nullptr, "txt");
+            if (FileWrite(temp.GetText(), "", 0)) {
+                if (reinterpret_cast<INT_PTR>(FindExecutableA(temp.GetText(), nullptr, program)) <= 32)
+                    program[0] = 0;
+                FileDelete(temp.GetText(), true);
+            }
+        }
+    }
+    Helper::ShellOpen(program, quoted.c_str());
+}
+
+std::string OXRApp::MailSupport()
+{
+    std::string link;
+    StrFormat(link, "mailto:%s?subject=[%s] %s", kSupportAddress, kSupportTag, kEditionName);
+    return link;
+}
+
+UString OXRApp::OpenWebPage(const char* page, bool withLanguageFolder)
+{
+    UString address;
+    if (page && *page)
+        address.Format("%s%s%s", kWebSite, withLanguageFolder ? "en/" : "", page);
+    else
+        address.Format("%s%s", kWebSite, withLanguageFolder ? "en/" : "");
+    return address;
+}
+
+// ---- The end of the run --------------------------------------------------------------------------
+
+void OXRApp::Exit(int exitCode, bool destroyWindows)
+{
+    if (!CloseProject())
+        return;
+    if (m_automationRunner && m_automationRunner->IsRunning()) {
+        long current = m_document.GetCurrent();
+        if (DCSProject* material = m_document.GetProject(current, false))
+            material->StopAndWait();
+        m_automationRunner->Stop();
+    }
+    m_settings.Save(true);
+    if (m_printerThread) {
+        // Bounded: a printer driver that hangs must not keep the program
+        // from ending; the thread is not ended by force here, as it may hold
+        // the log's or the settings' lock.
+        m_printerThread->Stop();
+        const uint64_t start = TimeNowMs();
+        while (m_printerThread->IsRunning() && TimeNowMs() - start < 5000)
+            m_printerThread->Wait(1, 1);
+    }
+    if (m_logo) {
+        DeleteObject(m_logo);
+        m_logo = nullptr;
+    }
+    if (m_recentMenu) {
+        // Out of the File menu first, so the menu never names a pop-up that is gone.
+        HMENU bar = GetMainHwnd() ? GetMenu(GetMainHwnd()) : nullptr;
+        HMENU file = bar ? GetSubMenu(bar, 0) : nullptr;
+        if (file && GetSubMenu(file, kFileMenuRecent) == m_recentMenu)
+            RemoveMenu(file, kFileMenuRecent, MF_BYPOSITION);
+        DestroyMenu(m_recentMenu);
+        m_recentMenu = nullptr;
+    }
+    CleanTempFolder();
+    if (destroyWindows) {
+        if (HWND main = GetMainHwnd())
+            ::DestroyWindow(main);
+    }
+    PostQuitMessage(exitCode);
+}

@@ -1,0 +1,251 @@
+// The program's start: the executable's half of the application object and
+// the start-up sequence that builds the data folder, reads the settings,
+// chooses the locale, makes the fonts and number formats and creates the
+// main window.
+#include "appsvc/OXRApp.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "app/OXRWindow.h"
+#include "appsvc/DlgStartup.h"
+#include "controls/UFont.h"
+#include "foundation/Helper.h"
+#include "foundation/PathUtil.h"
+#include "foundation/StrUtil.h"
+
+OXRApp::Upper OXRApp::ExecutableHalf()
+{
+    Upper upper;
+    upper.startUp = &OXRApp::StartUp;
+    upper.commandMap = &OXRApp::CommandMap;
+    upper.startAutomation = &OXRApp::StartAutomation;
+    return upper;
+}
+
+namespace {
+
+// The data folder's parent: the user's application-data folder, else the
+// common one; false when the system gives neither.
+bool ApplicationDataFolder(UString& folder)
+{
+    char path[MAX_PATH] = "";
+    if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, path)) ||
+        SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, path))) {
+        folder = path;
+        return !folder.IsEmpty();
+    }
+    return false;
+}
+
+// "KORVA\Bravik" under base.
+UString ProductFolder(const char* base)
+{
+    UString maker, folder;
+    maker.Format("%s\\", kMakerFolder);
+    PathJoin(maker, base, maker.GetText());
+    PathJoin(folder, maker.GetText(), kProductWord);
+    return folder;
+}
+
+} // namespace
+
+BOOL OXRApp::StartUp()
+{
+    BeginBusy();
+
+    INITCOMMONCONTROLSEX controls = {8, 0xFF};
+    InitCommonControlsEx(&controls);
+    LoadLibraryA("RICHED32.DLL");
+    CWinApp::InitInstance();
+    CoInitialize(nullptr);
+
+    m_accelerators = LoadAcceleratorsA(m_hInstance ? m_hInstance : GetModuleHandleA(nullptr),
+                                       MAKEINTRESOURCEA(kAcceleratorTable));
+
+    char module[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, module, MAX_PATH);
+    PathSplit(module, &m_programFolder, nullptr, nullptr);
+
+    // Without an application-data folder nothing is written relative to the
+    // current folder: the settings have no path, the log goes to the
+    // temporary folder, and nothing is installed.
+    UString appData;
+    UString propertiesPath;
+    if (ApplicationDataFolder(appData)) {
+        m_dataFolder = ProductFolder(appData.GetText());
+        if (PathExistsA(m_dataFolder.GetText()) != 2)
+            SHCreateDirectoryExA(nullptr, m_dataFolder.GetText(), nullptr);
+        UString name;
+        name.Format("%s.properties", kProductWord);
+        propertiesPath = MakeDataPath(name.GetText());
+        if (PathExistsA(propertiesPath.GetText()) != 1) {
+            m_freshInstall = 1;
+            UMemory props;
+            if (LoadResourceData("TEXT", "PROPS", props))
+                FileWrite(propertiesPath.GetText(), props.GetData(), props.GetUsed());
+        }
+    }
+
+    m_language = kDefaultLanguage;
+    if (LoadResourceData("LOCALE", kEmbeddedLocale, m_localeBuffer))
+        m_locale.Parse(m_localeBuffer.GetData());
+
+    m_fonts.Set("normal", FontCreate("Tahoma", -13, 400, 0, 0), true);
+    m_fonts.Set("bold", FontCreate("Tahoma", -12, 700, 0, 0), true);
+    m_fonts.Set("small", FontCreate("Tahoma", -12, 400, 0, 0), true);
+    m_fonts.Set("tiny", FontCreate("Tahoma", -10, 400, 0, 0), true);
+    m_fonts.Set("italic", FontCreate("Tahoma", -12, 400, 1, 0), true);
+
+    ParseCommandLine();
+    m_automation = 0;
+    m_automationScript = "";
+    if (!m_commandLine.IsEmpty()) {
+        m_automationScript = m_commandLine.Get("file", true);
+        UString extension;
+        if (!m_automationScript.IsEmpty() && PathName(m_automationScript.GetText(), nullptr, &extension) &&
+            strcmp(extension.GetText(), kAutomationExtension) == 0)
+            m_automation = 1;
+        else
+            m_automationScript = "";
+    }
+
+    std::unique_ptr<DlgStartup> banner;
+    if (!m_automation) {
+        banner.reset(new DlgStartup(nullptr));
+        banner->SetBackColor(GetNamedColor("splash.back"));
+        banner->SetTitleFont(GetFont("bold", false));
+        banner->SetStatusFont(GetFont("small", false));
+        UString title;
+        title.Format("%s %s", kAppName, kDisplayVersion);
+        if (banner->Show(title.GetText()))
+            banner->SendStatus("Loading settings...");
+    }
+
+    LogSystemInfo();
+    m_logo = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), "BLOGO", IMAGE_BITMAP, 0, 0, 0));
+
+    UString tempBase;
+    {
+        char temp[MAX_PATH] = "";
+        GetTempPathA(MAX_PATH, temp);
+        tempBase = temp;
+        if (tempBase.IsEmpty())
+            tempBase = m_programFolder;
+    }
+    m_tempFolder = ProductFolder(tempBase.GetText());
+
+    UString logName;
+    logName.Format("%s.log", kProductWord);
+    m_log.Open(m_dataFolder.IsEmpty() ? PathJoin(logName, m_tempFolder.GetText(), logName.GetText())
+                                      : MakeDataPath(logName.GetText()).GetText(),
+               false);
+    m_log.SetLevel(2);
+    m_log.WriteRaw(SystemInfoLine().GetText(), true);
+
+    if (PathExistsA(m_tempFolder.GetText()) != 2 &&
+        SHCreateDirectoryExA(nullptr, m_tempFolder.GetText(), nullptr) != ERROR_SUCCESS) {
+        UString line;
+        line.Format("Cannot create directory for temporary files (%s) ", m_tempFolder.GetText());
+        m_log.Write(line.GetText(), nullptr, "ERR >> ");
+    }
+    DlgStartup::SendStatus(banner.get(), "Cleaning up temporary files...");
+    CleanTempFolder();
+
+    m_settings.Load(propertiesPath.GetText());
+    static const char* const defaults[][2] = {
+        {"list.separator", " "}, {"length.units", "0"}, {"pieces.units", "0"}, {"length.digits", "2"},
+        {"length.zeroes", "0"},  {"cost.units", "0"},   {"cost.digits", "2"},  {"cost.zeroes", "0"},
+    };
+    for (const auto& d : defaults) {
+        if (m_settings.Get(d[0], "").IsEmpty())
+            m_settings.Set(d[0], d[1], false);
+    }
+    if (m_settings.Save(false) == 0 && m_settings.IsDirty() && !propertiesPath.IsEmpty())
+        m_log.Write(m_settings.GetErrorText().GetText(), nullptr, "ERR >> ");
+
+    // "excluded" is a list of quoted names: a comma inside a name's quotes
+    // does not split it.
+    m_excludedPrinters.clear();
+    {
+        std::string excluded = m_settings.Get("excluded", "").GetText();
+        std::string item;
+        for (long n = 0; StrToken(excluded, item, n, ",", true, true); ++n)
+            m_excludedPrinters.push_back(UString(item.c_str()));
+        UStringList::Unquote(&m_excludedPrinters);
+    }
+
+    InstallResources();
+
+    LoadLocale(m_language.c_str());
+    CreateUiFonts();
+    LoadNumberFormats();
+
+    DlgStartup::SendStatus(banner.get(), "Enumerating printers...");
+    // The printer list is filled by its own thread, which arrives with the
+    // report printing.
+
+    OXRWindow* window = new OXRWindow();
+    m_mainWindow = window;
+    m_pMainWnd = window;
+    if (!window->Create(kMainWindowTemplate, nullptr))
+        m_log.Write("Cannot create the main window", nullptr, "ERR >> ");
+    WinSetText(kAppName, window->m_hWnd, false, false);
+
+    m_recent.SetExtension(kProjectExtension);
+    m_recent.FromText(m_settings.Get("history", "").GetText(), false);
+    BuildRecentMenu();
+    UpdateTitle(false);
+
+    {
+        UString line;
+        line.Format("Root: %s; Data: %s", m_programFolder.GetText(), m_dataFolder.GetText());
+        m_log.WriteRaw(line.GetText(), true);
+    }
+
+    if (!m_automation) {
+        DlgStartup::SendStatus(banner.get(), "Finalizing...");
+        RefreshMenuBar();
+        ::LockWindowUpdate(window->m_hWnd);
+        window->ShowWorkPanel(0);
+        ::LockWindowUpdate(nullptr);
+        ::ShowWindow(window->m_hWnd, SW_SHOW);
+        window->RedrawAll();
+        UString file = m_commandLine.Get("file", true);
+        UString extension;
+        if (!file.IsEmpty() && PathName(file.GetText(), nullptr, &extension) &&
+            strcmp(extension.GetText(), kProjectExtension) == 0)
+            ::PostMessageA(window->m_hWnd, WM_USER, kEventOpenCommandLineProject, 0);
+    }
+
+    LocalizeMenu();
+    if (banner)
+        banner->Hide();
+    OnAppEvent(kEventStartupFinished, 0);
+    if (HWND main = GetMainHwnd())
+        WinActivate(main);
+
+    m_localeBuffer.Free();
+    banner.reset();
+    EndBusy();
+    return TRUE;
+}
+
+void OXRApp::StartAutomation()
+{
+    // The script runner arrives with automation; until then a script cannot
+    // be run, and the program ends as it does for a script it cannot load.
+    m_log.Write("Cannot run the automation script ", m_automationScript.GetText(), "ERR >> ");
+    Exit(0, true);
+}
+
+void OXRApp::InstallResources()
+{
+    // The embedded report layouts, styles and help pages are written out
+    // with the reports; the installed version is kept from the first start.
+    UString stored = m_settings.Get("version", "");
+    stored.Trim();
+    m_freshInstall = stored.IsEmpty() ? 1 : 0;
+    m_settings.Set("version", kBuildVersion, false);
+}

@@ -1,0 +1,86 @@
+// The main window: a modeless dialog that carries the menu, hosts the six
+// panels, lays them out, keeps its placement between runs, owns the hover-
+// hint window of the whole interface, and is the hub through which header
+// buttons become menu commands, tab changes switch pages, application events
+// reach the panels and the automation's requests reach the application.
+#pragma once
+
+#include <windows.h>
+
+#include "appsvc/OXRApp.h"
+#include "controls/ICHint.h"
+#include "controls/WinUtil.h"
+
+class ICPanel;
+
+// Template ids of the panels, which the panel messages carry as wParam.
+constexpr long kPanelHeader = 131;
+constexpr long kPanelProject = 203;
+constexpr long kPanelSource = 161;
+constexpr long kPanelResults = 162;
+constexpr long kPanelOptions = 182;
+constexpr long kPanelInfo = 204;
+// Header bar controls that stand for menu commands.
+constexpr UINT kHeaderOpen = 1003;
+constexpr UINT kHeaderCreate = 1004;
+constexpr UINT kHeaderSave = 1006;
+constexpr UINT kHeaderExit = 1008;
+constexpr UINT kHeaderHistory = 1120;
+constexpr long kHeaderTabs = 1049;
+
+constexpr UINT kMainWindowTemplate = IDD_MAINWINDOW;
+
+class OXRWindow : public OXRWindowBase {
+public:
+    OXRWindow();
+    // Deletes the hint window, the panels and the brush.
+    ~OXRWindow() override;
+
+    void OnAppEvent(long code, long argument) override;
+    void UpdateFileMenu() override;
+    void RedrawAll();
+    // 0 source data, 1 results, 2 options, 3 description; others hide all.
+    void ShowWorkPanel(long tab);
+
+    BOOL OnInitDialog() override;
+    // Enter in the main window is no command.
+    void OnOK() override {}
+    const CMessageMap* GetMessageMap() const override;
+
+    // The window placement of the run and the minimum size, computed once.
+    static Placement s_placement;
+    static long s_minWidth;
+    static long s_minHeight;
+
+    HICON m_icon = nullptr;
+    ICPanel* m_header = nullptr;
+    ICPanel* m_project = nullptr;
+    ICPanel* m_sourcePage = nullptr;
+    ICPanel* m_resultsPage = nullptr;
+    ICPanel* m_optionsPage = nullptr;
+    ICPanel* m_infoPage = nullptr;
+    HBRUSH m_backBrush = nullptr;
+    ICHint* m_hint = nullptr;
+    ICHintSettings m_hintSettings;
+
+private:
+    LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEraseBkgnd(WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryDragIcon(WPARAM wParam, LPARAM lParam);
+    LRESULT OnWindowPosChanged(WPARAM wParam, LPARAM lParam);
+    LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSizeMsg(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSizing(WPARAM wParam, LPARAM lParam);
+    void OnCloseCommand();
+    LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPanelButton(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPanelNotify(WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryHeaderSize(WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryWorkArea(WPARAM wParam, LPARAM lParam);
+    LRESULT OnUserEvent(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
+
+    void OnSize(UINT type, int width, int height);
+    void StorePlacement();
+};

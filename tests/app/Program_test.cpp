@@ -1,0 +1,227 @@
+// The real program, started as a user starts it.
+#include "AppRunner.h"
+
+#include "../foundation/TestFiles.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string ReadFile(const std::string& path)
+{
+    return ReadBytes(path);
+}
+
+bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+using Texts = std::vector<std::string>;
+
+// ---- Start-up and shutdown ------------------------------------------------------------------
+
+TEST_F(ProgramTest, AFirstStartWritesTheDefaultSettingsAndTheLogAndExitsWithZero)
+{
+    AppRun app;
+    ASSERT_TRUE(app.Start());
+    EXPECT_EQ("KORVA Bravik", app.Title());
+    // Left in the temporary folder while the program runs: gone after exit.
+    std::ofstream(ProgramTempFolder() + "\\left.tmp") << "x";
+    ASSERT_TRUE(FileExists(ProgramTempFolder() + "\\left.tmp"));
+
+    app.Command(32775);
+    EXPECT_EQ(0u, app.WaitExit());
+
+    struct Default {
+        const char* key;
+        const char* value;
+    };
+    const Default defaults[] = {
+        {"list.separator", " "}, {"length.units", "0"}, {"pieces.units", "0"}, {"length.digits", "2"},
+        {"length.zeroes", "0"}, {"cost.units", "0"},   {"cost.digits", "2"},  {"cost.zeroes", "0"},
+        {"version", "1.2.20.1 "},
+    };
+    for (const Default& d : defaults)
+        EXPECT_EQ(d.value, Setting(d.key)) << d.key;
+    EXPECT_FALSE(FileExists(ProgramTempFolder() + "\\left.tmp"));
+    EXPECT_TRUE(FileExists(ProgramTempFolder()));
+
+    const std::string log = ReadFile(DataPath("Bravik.log"));
+    EXPECT_NE(std::string::npos, log.find(" Build=1.2.20.1 ; System=")) << log;
+    EXPECT_TRUE(log.find("(x64)\r\n") != std::string::npos || log.find("(x32)\r\n") != std::string::npos) << log;
+    EXPECT_NE(std::string::npos, log.find(" Root: Z:\\")) << log;
+    EXPECT_NE(std::string::npos, log.find("; Data: " + DataFolder() + "\r\n")) << log;
+}
+
+TEST_F(ProgramTest, TheMenusHoldTheCommandsInTheirOrder)
+{
+    AppRun app;
+    ASSERT_TRUE(app.Start());
+    EXPECT_EQ((Texts{"&File >", "&Help >"}), app.MenuTexts(""));
+    EXPECT_EQ((Texts{"&Create...\tCtrl+N", "&Open...", "-", "&Save (grayed)", "Save &As... (grayed)", "-",
+                     "O&ptions...", "-", "&Recent Projects > (grayed)", "-", "E&xit"}),
+              app.MenuTexts("0"));
+    EXPECT_EQ((Texts{"View &Log", "&Clean Out Log", "-", "&Help", "&About KORVA Bravik..."}),
+              app.MenuTexts("1"));
+    const UINT ids[] = {32772, 32771, 0, 32790, 32791, 0, 32774, 0, 0, 0, 32775};
+    for (int i = 0; i < 11; ++i) {
+        if (ids[i]) {
+            EXPECT_EQ(ids[i], app.MenuId("0." + std::to_string(i))) << i;
+        }
+    }
+    const UINT helpIds[] = {32779, 32799, 0, 32785, 32781};
+    for (int i = 0; i < 5; ++i) {
+        if (helpIds[i]) {
+            EXPECT_EQ(helpIds[i], app.MenuId("1." + std::to_string(i))) << i;
+        }
+    }
+}
+
+TEST_F(ProgramTest, EnterAndTabInTheMainWindowChangeNothing)
+{
+    AppRun app;
+    ASSERT_TRUE(app.Start());
+    const HWND main = app.Main();
+    for (WPARAM key : {VK_RETURN, VK_TAB, VK_RETURN}) {
+        PostMessageA(main, WM_KEYDOWN, key, 1);
+        PostMessageA(main, WM_KEYUP, key, 0xC0000001);
+    }
+    // A message sent after the keys returns once they have been handled.
+    SendMessageA(main, WM_NULL, 0, 0);
+    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_TRUE(app.IsRunning());
+    EXPECT_EQ("KORVA Bravik", app.Title());
+    // Escape is the Exit command.
+    PostMessageA(main, WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_EQ(0u, app.WaitExit());
+}
+
+// ---- Projects and the recent list -------------------------------------------------------------
+
+TEST_F(ProgramTest, AProjectOnTheCommandLineIsOpenedAndRemembered)
+{
+    const std::string project = MakeProject("first.brvk");
+    {
+        AppRun app;
+        ASSERT_TRUE(app.Start("\"" + project + "\""));
+        ASSERT_TRUE(WaitFor([&] { return app.Title() == "KORVA Bravik  " + project; })) << app.Title();
+        EXPECT_EQ(Path("first"), Setting("history"));
+        // Save As is offered once the project has a material.
+        EXPECT_EQ("Save &As...", app.MenuTexts("0").at(4));
+        app.Command(32775);
+        EXPECT_EQ(0u, app.WaitExit());
+    }
+    {
+        AppRun app;
+        ASSERT_TRUE(app.Start());
+        EXPECT_EQ("&Recent Projects >", app.MenuTexts("0").at(8));
+        EXPECT_EQ((Texts{Path("first")}), app.MenuTexts("0.8"));
+        EXPECT_EQ(32820u, app.MenuId("0.8.0"));
+        // Choosing the entry opens the project again.
+        app.Command(32820);
+        EXPECT_TRUE(WaitFor([&] { return app.Title() == "KORVA Bravik  " + project; })) << app.Title();
+        app.Command(32775);
+        EXPECT_EQ(0u, app.WaitExit());
+    }
+    ASSERT_TRUE(DeleteFileA(project.c_str()));
+    {
+        AppRun app;
+        ASSERT_TRUE(app.Start());
+        EXPECT_EQ("&Recent Projects > (grayed)", app.MenuTexts("0").at(8));
+        EXPECT_EQ(Texts{}, app.MenuTexts("0.8"));
+    }
+}
+
+TEST_F(ProgramTest, AProjectThatCannotBeOpenedIsReported)
+{
+    AppRun app;
+    const std::string missing = Path("missing.brvk");
+    ASSERT_TRUE(app.Start("\"" + missing + "\""));
+    HWND box = app.WaitForBox("Cannot open the project " + missing);
+    ASSERT_NE(nullptr, box) << "no message box";
+    AppRun::Press(box, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    EXPECT_EQ("KORVA Bravik", app.Title());
+    EXPECT_EQ("<missing>", Setting("history"));
+    app.Command(32775);
+    EXPECT_EQ(0u, app.WaitExit());
+    EXPECT_NE(std::string::npos, ReadFile(DataPath("Bravik.log")).find("ERR >> Cannot open the project"));
+}
+
+TEST_F(ProgramTest, SaveAsAddsTheProjectExtension)
+{
+    const std::string project = MakeProject("source.brvk");
+    AppRun app;
+    ASSERT_TRUE(app.Start("\"" + project + "\""));
+    ASSERT_TRUE(WaitFor([&] { return app.Title() == "KORVA Bravik  " + project; }));
+    app.Command(32791);
+    ASSERT_TRUE(app.AnswerFileDialog("Save Project As...", Path("plan.txt")));
+    const std::string saved = Path("plan.txt.brvk");
+    EXPECT_TRUE(WaitFor([&] { return app.Title() == "KORVA Bravik  " + saved; })) << app.Title();
+    EXPECT_TRUE(FileExists(saved));
+    EXPECT_FALSE(FileExists(Path("plan.txt")));
+    EXPECT_EQ(Path("plan.txt") + "|" + Path("source"), Setting("history"));
+    app.Command(32775);
+    EXPECT_EQ(0u, app.WaitExit());
+}
+
+TEST_F(ProgramTest, ASaveThatCannotWriteSaysSoAndKeepsThePreviousFile)
+{
+    const std::string project = MakeProject("source.brvk");
+    const std::string target = MakeProject("locked.brvk");
+    const std::string before = ReadFile(target);
+    AppRun app;
+    ASSERT_TRUE(app.Start("\"" + project + "\""));
+    ASSERT_TRUE(WaitFor([&] { return app.Title() == "KORVA Bravik  " + project; }));
+    // Held open without sharing, the file can be neither replaced nor written.
+    HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    app.Command(32791);
+    ASSERT_TRUE(app.AnswerFileDialog("Save Project As...", target));
+    HWND box = app.WaitForBox("Cannot save the project to " + target);
+    ASSERT_NE(nullptr, box);
+    AppRun::Press(box, IDOK);
+    CloseHandle(held);
+    EXPECT_EQ("KORVA Bravik  " + project, app.Title());
+    EXPECT_EQ(before, ReadFile(target));
+    EXPECT_EQ(Path("source"), Setting("history"));
+    app.Command(32775);
+    EXPECT_EQ(0u, app.WaitExit());
+    EXPECT_NE(std::string::npos, ReadFile(DataPath("Bravik.log")).find("ERR >> Cannot save the project"));
+}
+
+// ---- The log -------------------------------------------------------------------------------------
+
+TEST_F(ProgramTest, CleanOutLogAsksAndStartsTheLogAgainWithTheSystemInformation)
+{
+    AppRun app;
+    ASSERT_TRUE(app.Start());
+    const std::string project = MakeProject("p.brvk");
+    app.Command(32771);
+    ASSERT_TRUE(app.AnswerFileDialog("Open Project", project));
+    ASSERT_TRUE(WaitFor([&] { return app.Title() == "KORVA Bravik  " + project; }));
+    ASSERT_NE(std::string::npos, ReadFile(DataPath("Bravik.log")).find("Project loaded "));
+
+    app.Command(32799);
+    HWND box = app.WaitForBox("Are you sure you want to delete log file?");
+    ASSERT_NE(nullptr, box);
+    AppRun::Press(box, IDNO);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    EXPECT_NE(std::string::npos, ReadFile(DataPath("Bravik.log")).find("Project loaded "));
+
+    app.Command(32799);
+    box = app.WaitForBox("Are you sure you want to delete log file?");
+    ASSERT_NE(nullptr, box);
+    AppRun::Press(box, IDYES);
+    EXPECT_TRUE(WaitFor([&] { return ReadFile(DataPath("Bravik.log")).find("Project loaded ") == std::string::npos; }));
+    const std::string log = ReadFile(DataPath("Bravik.log"));
+    EXPECT_EQ(1, std::count(log.begin(), log.end(), '\n')) << log;
+    EXPECT_NE(std::string::npos, log.find(" Build=1.2.20.1 ; System=")) << log;
+    app.Command(32775);
+    EXPECT_EQ(0u, app.WaitExit());
+}
+
+} // namespace
