@@ -5,10 +5,10 @@
 #include "controls/WinUtil.h"
 #include "foundation/StrUtil.h"
 
-void OXRApp::OnAppEvent(long code, long argument, long)
+void OXRApp::OnAppEvent(long code, long argument, const void* sender)
 {
     if (m_mainWindow && ::IsWindow(m_mainWindow->m_hWnd))
-        m_mainWindow->OnAppEvent(code, argument);
+        m_mainWindow->OnAppEvent(code, argument, sender);
     if (m_reportWindow)
         m_reportWindow->OnAppEvent(code);
 

@@ -79,8 +79,9 @@ class OXRWindowBase : public CDialog {
 public:
     using CDialog::CDialog;
     // Acts on the codes the main window handles and hands the rest to its
-    // panels (never code 11 there).
-    virtual void OnAppEvent(long code, long argument) = 0;
+    // panels (never code 11 there), with the object that raised the event
+    // (none for WM_USER and the document).
+    virtual void OnAppEvent(long code, long argument, const void* sender = nullptr) = 0;
     // Save enabled while the project is modified, Save As while it has a material.
     virtual void UpdateFileMenu() = 0;
 };
@@ -191,7 +192,7 @@ public:
     std::string GetStatusText(long code);
 
     // DAppServices, for the document and everyone else.
-    void OnAppEvent(long code, long argument, long extra = 0) override;
+    void OnAppEvent(long code, long argument, const void* sender = nullptr) override;
     std::string FormatQuantity(int mode, bool withUnits, double value) override;
     std::string GetListSeparator(const char* key) override;
     bool GetLocaleSection(const char* name, DProps& out) override;
@@ -211,6 +212,24 @@ public:
     void EndBusy();
     // The main window's handle, null while there is none.
     HWND GetMainHwnd() const;
+
+    // ---- Materials and warnings ---------------------------------------------------------
+    // (appsvc/) The material at index becomes current and event 15 follows,
+    // also when it was current already; -1, no event, out of range.
+    long SelectMaterial(long index);
+    // (appsvc/) Asks, then removes the material (-1: the current one);
+    // events 4 and 15 follow. False when there is none or the user says no.
+    bool DeleteMaterial(long index);
+    // (appsvc/) The current material recounted, its fingerprint and warnings
+    // renewed after an edit; then the title and the File menu.
+    void ResetCurrentMaterial();
+    // (appsvc/) Active materials that have an applied solution.
+    long CountReadyMaterials();
+    // (dialogs/) Asks for a name and adds the material, which becomes current.
+    bool AddMaterial();
+    // (dialogs/) The warnings of every material: with testOnly whether there
+    // are any, else shown in the warnings list (true when it was shown).
+    bool ShowSolutionMessages(bool testOnly);
 
     // ---- Commands, start-up and shutdown (app/) --------------------------------------------
     BOOL StartUp();

@@ -101,7 +101,7 @@ void DAppServicesDefault::DefaultFormats(DProps& formats)
     formats.Set("cost.units", " ");
 }
 
-void DAppServicesDefault::OnAppEvent(long, long, long) {}
+void DAppServicesDefault::OnAppEvent(long, long, const void*) {}
 
 std::string DAppServicesDefault::FormatQuantity(int mode, bool withUnits, double value)
 {

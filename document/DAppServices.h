@@ -16,8 +16,9 @@ public:
     virtual ~DAppServices();
 
     // The application event broadcast: handled at once, before the call
-    // returns. No receiver reads extra.
-    virtual void OnAppEvent(long code, long argument, long extra = 0) = 0;
+    // returns. sender is the object that raised the event (none from the
+    // document): a window that raised it skips the refresh it has done.
+    virtual void OnAppEvent(long code, long argument, const void* sender = nullptr) = 0;
     // One displayed number: a length, a count of pieces, a cost or (other
     // modes) a plain number, with its unit when asked for.
     virtual std::string FormatQuantity(int mode, bool withUnits, double value) = 0;
@@ -58,7 +59,7 @@ class DAppServicesDefault : public DAppServices {
 public:
     DAppServicesDefault();
 
-    void OnAppEvent(long code, long argument, long extra = 0) override;
+    void OnAppEvent(long code, long argument, const void* sender = nullptr) override;
     std::string FormatQuantity(int mode, bool withUnits, double value) override;
     std::string GetListSeparator(const char* key) override;
     bool GetLocaleSection(const char* name, DProps& out) override;

@@ -21,8 +21,10 @@ struct FingerprintKey {
     const char* missing;
 };
 
+// "active" counts: a material ticked on or off changes what the project
+// calculates and reports, and the change must not be lost unasked.
 const FingerprintKey kFingerprintKeys[] = {
-    {"material", ""}, {"desc", ""}, {"comment", ""}, {"comment.active", "0"},
+    {"material", ""}, {"active", "1"}, {"desc", ""}, {"comment", ""}, {"comment.active", "0"},
     {"notes", ""}, {"notes.active", "0"}, {"optimize", "0"}, {"level", "0"},
     {"remnants", "0"}, {"sort", "0"}, {"diversity", "0"},
 };

@@ -1,7 +1,7 @@
-#include <gtest/gtest.h>
+#include "support/TestLocale.h"
+#include "support/UiTestApp.h"
 
 int main(int argc, char** argv)
 {
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return RunUiTests(argc, argv, kTestLocaleExtra);
 }

@@ -14,11 +14,11 @@ TEST(DAppServices, DefaultIsInForceWhenNoneIsSet)
         TestAppServices app;
         EXPECT_EQ(&app, GetAppServices());
         GetAppServices()->OnAppEvent(13, 0);
-        GetAppServices()->OnAppEvent(3, 1, 7);
+        GetAppServices()->OnAppEvent(3, 1, &app);
         ASSERT_EQ(2u, app.Events().size());
         EXPECT_EQ(3, app.Events()[1].code);
         EXPECT_EQ(1, app.Events()[1].argument);
-        EXPECT_EQ(7, app.Events()[1].extra);
+        EXPECT_EQ(&app, app.Events()[1].sender);
         EXPECT_EQ(1, app.CountEvents(13));
     }
     EXPECT_EQ(fallback, GetAppServices());

@@ -16,7 +16,7 @@ public:
     struct Event {
         long code;
         long argument;
-        long extra;
+        const void* sender;
     };
 
     TestAppServices() { SetAppServices(this); }
@@ -25,9 +25,9 @@ public:
     TestAppServices(const TestAppServices&) = delete;
     TestAppServices& operator=(const TestAppServices&) = delete;
 
-    void OnAppEvent(long code, long argument, long extra = 0) override
+    void OnAppEvent(long code, long argument, const void* sender = nullptr) override
     {
-        m_events.push_back({code, argument, extra});
+        m_events.push_back({code, argument, sender});
     }
 
     std::string GetListSeparator(const char* key) override

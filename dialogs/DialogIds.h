@@ -1,0 +1,34 @@
+// Resource ids of the dialogs: their templates, their controls and their
+// icon, shared by the resource script and the code. Plain defines only, so
+// the resource compiler reads this file too.
+#pragma once
+
+#define IDD_ABOUTBOX 100
+#define IDD_EDITSOLUTION_NEW 166
+#define IDD_MESSAGES 194
+#define IDD_MATERIAL 213
+#define IDD_EDITSOLUTION 225
+
+#define IDI_DIALOGS 214
+// The application's icon, which the about box shows.
+#define IDI_APPLICATION_ICON 5
+
+// About box
+#define IDC_ABOUT_VERSION 1025
+#define IDC_ABOUT_NAME 1026
+#define IDC_ABOUT_SEPARATOR 1140
+#define IDC_ABOUT_VERSION_LABEL 1142
+
+// Project name dialog and material name dialog
+#define IDC_NAME_LABEL 1053
+#define IDC_DESC_LABEL 1054
+#define IDC_NOTE 1056
+#define IDC_MATERIAL_LABEL 1085
+#define IDC_NAME_EDIT 1087
+#define IDC_MATERIAL_EDIT 1089
+#define IDC_RULE 1126
+#define IDC_MATERIAL_MESSAGE 1150
+#define IDC_DESC_EDIT 1151
+
+// Warnings list
+#define IDC_MESSAGES_LIST 1124

@@ -1,0 +1,8 @@
+#pragma once
+
+#define IDD_FIELDS 9001
+#define IDC_LENGTH_LABEL 9101
+#define IDC_LENGTH 9102
+#define IDC_COMMENT_LABEL 9103
+#define IDC_COMMENT 9104
+#define IDC_FIELD_LIST 9105

@@ -1,0 +1,7 @@
+#include "support/TestLocale.h"
+#include "support/UiTestApp.h"
+
+int main(int argc, char** argv)
+{
+    return RunUiTests(argc, argv, kTestLocaleExtra);
+}

@@ -1,0 +1,170 @@
+// Drives modal windows from inside their own message loops: a script of
+// steps, each waiting (polled on a thread timer, with a bound) for its
+// condition and then acting. A modal dialog, a message box in it and the
+// dialog it came from are all served by whichever loop is running, so a
+// test can open a dialog with DoModal and still type into it, answer the
+// question it asks and close it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class UiScript {
+public:
+    using Condition = std::function<bool()>;
+    using Action = std::function<void()>;
+
+    explicit UiScript(DWORD boundMs = 15000) : m_bound(boundMs) {}
+    ~UiScript() { Stop(); }
+    UiScript(const UiScript&) = delete;
+    UiScript& operator=(const UiScript&) = delete;
+
+    // Waits for the condition, then acts.
+    UiScript& Then(Condition ready, Action action, const char* what = "step")
+    {
+        m_steps.push_back({std::move(ready), std::move(action), what ? what : "step"});
+        return *this;
+    }
+    // Waits for a visible top-level window of this thread with that caption,
+    // then acts on it.
+    UiScript& OnWindow(const std::string& caption, std::function<void(HWND)> action)
+    {
+        auto found = std::make_shared<HWND>(nullptr);
+        return Then([caption, found] { return (*found = FindThreadWindow(caption)) != nullptr; },
+                    [found, action] { action(*found); }, caption.c_str());
+    }
+
+    // Starts polling; the script runs while some message loop pumps.
+    void Start()
+    {
+        s_current = this;
+        m_start = GetTickCount();
+        m_timer = SetTimer(nullptr, 0, 15, &UiScript::Tick);
+    }
+    void Stop()
+    {
+        if (m_timer)
+            KillTimer(nullptr, m_timer);
+        m_timer = 0;
+        if (s_current == this)
+            s_current = nullptr;
+    }
+
+    bool Done() const { return m_next >= m_steps.size(); }
+    // Empty, or what the script was waiting for when its bound ran out.
+    const std::string& Failure() const { return m_failure; }
+
+    // A visible top-level window of this thread whose caption is the text;
+    // the empty text takes any enabled dialog box.
+    static HWND FindThreadWindow(const std::string& caption)
+    {
+        struct Search {
+            const std::string* caption;
+            HWND found;
+        } search{&caption, nullptr};
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(data);
+                if (!IsWindowVisible(window))
+                    return TRUE;
+                char text[512] = "";
+                GetWindowTextA(window, text, sizeof(text));
+                if (*s->caption == text) {
+                    s->found = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+
+    // The static texts of a message box or dialog, joined by "\n".
+    static std::string StaticTexts(HWND window)
+    {
+        std::string texts;
+        for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            char cls[64] = "";
+            GetClassNameA(child, cls, sizeof(cls));
+            if (_stricmp(cls, "Static") != 0)
+                continue;
+            char text[2048] = "";
+            GetWindowTextA(child, text, sizeof(text));
+            if (!*text)
+                continue;
+            if (!texts.empty())
+                texts += "\n";
+            texts += text;
+        }
+        return texts;
+    }
+
+    // Ends every dialog box of this thread that is still up (the bound ran out).
+    static void CloseThreadDialogs()
+    {
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND window, LPARAM) -> BOOL {
+                char cls[64] = "";
+                GetClassNameA(window, cls, sizeof(cls));
+                if (IsWindowVisible(window) && strcmp(cls, "#32770") == 0) {
+                    PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+                    PostMessageA(window, WM_COMMAND, IDNO, 0);
+                }
+                return TRUE;
+            },
+            0);
+    }
+
+private:
+    struct Step {
+        Condition ready;
+        Action action;
+        std::string what;
+    };
+
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        UiScript* script = s_current;
+        if (!script || script->m_busy)
+            return;
+        script->m_busy = true;
+        script->Run();
+        script->m_busy = false;
+    }
+
+    void Run()
+    {
+        // Each step acts once; an action may open a loop of its own, which
+        // keeps the timer ticking for the steps after it.
+        while (m_next < m_steps.size() && m_steps[m_next].ready()) {
+            Step& step = m_steps[m_next++];
+            m_busy = false;
+            step.action();
+            m_busy = true;
+            m_start = GetTickCount();
+        }
+        if (m_next < m_steps.size() && GetTickCount() - m_start > m_bound) {
+            m_failure = "timed out waiting for: " + m_steps[m_next].what;
+            m_next = m_steps.size();
+            CloseThreadDialogs();
+        }
+        if (Done())
+            Stop();
+    }
+
+    std::vector<Step> m_steps;
+    size_t m_next = 0;
+    DWORD m_bound;
+    DWORD m_start = 0;
+    UINT_PTR m_timer = 0;
+    bool m_busy = false;
+    std::string m_failure;
+    static inline UiScript* s_current = nullptr;
+};
