@@ -7,6 +7,7 @@
 #include "appsvc/OXRApp.h"
 #include "controls/ICButton.h"
 #include "controls/ICList.h"
+#include "controls/ICStatic.h"
 #include "dialogs/DelimitedImport.h"
 #include "foundation/DParser.h"
 #include "foundation/Helper.h"
@@ -46,24 +47,13 @@ void DlgDelimited::OpenShared(const char* defaultTitle, const char* separatorHin
                                                              : Text("title", defaultTitle);
     ::SetWindowTextA(m_hWnd, title.c_str());
 
-    struct ButtonText {
-        int id;
-        const char* key;
-        const char* def;
-        const char* hint;
-    };
-    const ButtonText buttons[] = {
-        {kInsert, "insert", "Insert", "Insert field"},
-        {kAppend, "add", "Append", "Add field to the end"},
-        {kRemove, "remove", "Remove", "Remove field"},
-        {kMoveUp, "moveup", "Move Up", "Move field up"},
-        {kMoveDown, "movedown", "Move Down", "Move field down"},
-        {kFormatFile, "file", "Formatting File", "Save to or load from file"},
-    };
-    for (const ButtonText& b : buttons) {
-        SetFont(b.id, "buttNorm");
-        WrapButton(b.id, Text(b.key, b.def), Hint(b.key, b.hint));
-    }
+    WrapButtons({{kInsert, "insert", "Insert", "Insert field"},
+                 {kAppend, "add", "Append", "Add field to the end"},
+                 {kRemove, "remove", "Remove", "Remove field"},
+                 {kMoveUp, "moveup", "Move Up", "Move field up"},
+                 {kMoveDown, "movedown", "Move Down", "Move field down"},
+                 {kFormatFile, "file", "Formatting File", "Save to or load from file"}},
+                "buttNorm");
     SetFont(kSeparatorLabel, "group");
     SetItemText(kSeparatorLabel, Text("separator", "Field separator"));
     const std::string hint = Hint("separator", separatorHint);
@@ -97,6 +87,56 @@ void DlgDelimited::OpenShared(const char* defaultTitle, const char* separatorHin
     RECT list = {0, 0, 0, 0};
     WinGetRectInParent(listWindow, &list);
     UsePlacement(&m_placement, list.left);
+}
+
+void DlgDelimited::OpenCaptions(const std::vector<std::pair<int, const char*>>& captions)
+{
+    for (const auto& caption : captions) {
+        SetFont(caption.first, "font.2b");
+        if (HWND window = GetDlgItem(caption.first)) {
+            auto* label = new ICStatic(window, DT_LEFT | DT_SINGLELINE | DT_VCENTER);
+            label->SetText(Text(caption.second, "").c_str());
+            Own(label);
+        }
+    }
+}
+
+void DlgDelimited::OpenOkCancel(const char* okHint, const char* cancelHint)
+{
+    SetFont(IDOK, "buttNorm");
+    SetFont(IDCANCEL, "buttNorm");
+    SetItemText(IDOK, Text("ok", "OK"));
+    SetHint(IDOK, Hint("ok", okHint));
+    SetItemText(IDCANCEL, Text("cancel", "Close"));
+    SetHint(IDCANCEL, Hint("cancel", cancelHint));
+}
+
+long DlgDelimited::PlaceOkCancel()
+{
+    const long m = GetMargin();
+    RECT client = {0, 0, 0, 0};
+    ::GetClientRect(m_hWnd, &client);
+    const RECT cancel = ChildRect(GetDlgItem(IDCANCEL));
+    const RECT ok = ChildRect(GetDlgItem(IDOK));
+    const long width = cancel.right - cancel.left;
+    const long height = cancel.bottom - cancel.top;
+    const long top = client.bottom - m - height;
+    ::MoveWindow(GetDlgItem(IDCANCEL), client.right - m - width, top, width, height, TRUE);
+    ::MoveWindow(GetDlgItem(IDOK), client.right - m - width - m / 2 - (ok.right - ok.left), top,
+                 ok.right - ok.left, height, TRUE);
+    return top;
+}
+
+void DlgDelimited::StretchList(long bottom)
+{
+    HWND list = GetDlgItem(kList);
+    const long m = GetMargin();
+    RECT client = {0, 0, 0, 0};
+    ::GetClientRect(m_hWnd, &client);
+    const RECT l = ChildRect(list);
+    ::MoveWindow(list, m, l.top, client.right - 2 * m, (bottom < 0 ? l.bottom : bottom) - l.top, TRUE);
+    if (!m_widths.empty())
+        FitLastColumn(list, m_widths);
 }
 
 // ---- Records, format list, separators ----------------------------------------------------------

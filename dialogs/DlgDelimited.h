@@ -54,6 +54,15 @@ protected:
     // Caption, texts, hints and fonts of the shared controls, the list's
     // columns and the placement.
     void OpenShared(const char* defaultTitle, const char* separatorHint);
+    // The group captions (id, locale key), drawn by us.
+    void OpenCaptions(const std::vector<std::pair<int, const char*>>& captions);
+    // OK and Cancel ("Close") with their texts and hints.
+    void OpenOkCancel(const char* okHint, const char* cancelHint);
+    // OK and Cancel at the bottom right; returns their top.
+    long PlaceOkCancel();
+    // The list across the width between the margins, down to bottom (its own
+    // bottom when negative); the last column takes what the others leave.
+    void StretchList(long bottom);
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
     // The records in the list, one column per field.

@@ -1,7 +1,6 @@
 #include "dialogs/DlgExport.h"
 
 #include "appsvc/OXRApp.h"
-#include "controls/ICStatic.h"
 #include "dialogs/DelimitedImport.h"
 #include "dialogs/DlgOpenFile.h"
 #include "foundation/Helper.h"
@@ -11,14 +10,6 @@
 namespace {
 
 DlgClassPlacement s_placement;
-
-RECT RectOf(HWND window)
-{
-    RECT rect = {0, 0, 0, 0};
-    if (window)
-        WinGetRectInParent(window, &rect);
-    return rect;
-}
 
 } // namespace
 
@@ -40,37 +31,11 @@ BOOL DlgExport::OnInitDialog()
 {
     DlgFrame::OnInitDialog();
     OpenShared("Export", "Data separator");
-    const struct {
-        int id;
-        const char* key;
-    } captions[] = {{kSourceCaption, "source"}, {kFormatCaption, "format"}, {kOutputCaption, "output"}};
-    for (const auto& caption : captions) {
-        SetFont(caption.id, "font.2b");
-        if (HWND window = GetDlgItem(caption.id)) {
-            auto* label = new ICStatic(window, DT_LEFT | DT_SINGLELINE | DT_VCENTER);
-            label->SetText(Text(caption.key, "").c_str());
-            Own(label);
-        }
-    }
-    const struct {
-        int id;
-        const char* key;
-        const char* def;
-        const char* hint;
-    } buttons[] = {
-        {kSaveFile, "save", "Save to File", "Save results to the file"},
-        {kClipboard, "clipboard", "Copy to Clipboard", "Copy results to the clipboard"},
-    };
-    for (const auto& b : buttons) {
-        SetFont(b.id, "buttNorm");
-        WrapButton(b.id, Text(b.key, b.def), Hint(b.key, b.hint));
-    }
-    SetFont(IDOK, "buttNorm");
-    SetFont(IDCANCEL, "buttNorm");
-    SetItemText(IDOK, Text("ok", "OK"));
-    SetHint(IDOK, Hint("ok", "Save formatting and Exit"));
-    SetItemText(IDCANCEL, Text("cancel", "Close"));
-    SetHint(IDCANCEL, Hint("cancel", "Do not save formatting"));
+    OpenCaptions({{kSourceCaption, "source"}, {kFormatCaption, "format"}, {kOutputCaption, "output"}});
+    WrapButtons({{kSaveFile, "save", "Save to File", "Save results to the file"},
+                 {kClipboard, "clipboard", "Copy to Clipboard", "Copy results to the clipboard"}},
+                "buttNorm");
+    OpenOkCancel("Save formatting and Exit", "Do not save formatting");
 
     ShowRecords();
     FillFormatList();
@@ -167,33 +132,20 @@ void DlgExport::CopyToClipboard()
 
 void DlgExport::LayoutControls()
 {
-    HWND list = GetDlgItem(kList);
-    if (!list)
+    if (!GetDlgItem(kList))
         return;
     const long m = GetMargin();
-    const long h = m / 2;
     RECT client = {0, 0, 0, 0};
     ::GetClientRect(m_hWnd, &client);
-
-    const RECT cancel = RectOf(GetDlgItem(IDCANCEL));
-    const long bw = cancel.right - cancel.left;
-    const long bh = cancel.bottom - cancel.top;
-    const long top = client.bottom - m - bh;
-    ::MoveWindow(GetDlgItem(IDCANCEL), client.right - m - bw, top, bw, bh, TRUE);
-    const RECT ok = RectOf(GetDlgItem(IDOK));
-    ::MoveWindow(GetDlgItem(IDOK), client.right - m - bw - h - (ok.right - ok.left), top, ok.right - ok.left, bh, TRUE);
+    const long top = PlaceOkCancel();
     long x = m;
     for (int id : {static_cast<int>(kSaveFile), static_cast<int>(kClipboard)}) {
-        const RECT r = RectOf(GetDlgItem(id));
-        ::MoveWindow(GetDlgItem(id), x, top, r.right - r.left, bh, TRUE);
-        x += r.right - r.left + h;
+        const RECT r = ChildRect(GetDlgItem(id));
+        ::MoveWindow(GetDlgItem(id), x, top, r.right - r.left, r.bottom - r.top, TRUE);
+        x += r.right - r.left + m / 2;
     }
-
-    const RECT l = RectOf(list);
-    ::MoveWindow(list, m, l.top, client.right - 2 * m, l.bottom - l.top, TRUE);
-    if (!m_widths.empty())
-        FitLastColumn(list, m_widths);
+    StretchList(-1);
     HWND output = GetDlgItem(kText);
-    const RECT o = RectOf(output);
-    ::MoveWindow(output, m, o.top, client.right - 2 * m, top - h - o.top, TRUE);
+    const RECT o = ChildRect(output);
+    ::MoveWindow(output, m, o.top, client.right - 2 * m, top - m / 2 - o.top, TRUE);
 }

@@ -1,7 +1,6 @@
 #include "dialogs/DlgImport.h"
 
 #include "appsvc/OXRApp.h"
-#include "controls/ICStatic.h"
 #include "dialogs/DelimitedImport.h"
 #include "foundation/DAuto.h"
 #include "foundation/Helper.h"
@@ -11,14 +10,6 @@
 namespace {
 
 DlgClassPlacement s_placement;
-
-RECT RectOf(HWND window)
-{
-    RECT rect = {0, 0, 0, 0};
-    if (window)
-        WinGetRectInParent(window, &rect);
-    return rect;
-}
 
 std::string ExtensionOf(const std::string& path)
 {
@@ -52,42 +43,16 @@ BOOL DlgImport::OnInitDialog()
 {
     DlgFrame::OnInitDialog();
     OpenShared("Import", "Source data separator");
-    const struct {
-        int id;
-        const char* key;
-    } captions[] = {{kSourceCaption, "source"}, {kFormatCaption, "format"}, {kOutputCaption, "output"}};
-    for (const auto& caption : captions) {
-        SetFont(caption.id, "font.2b");
-        if (HWND window = GetDlgItem(caption.id)) {
-            auto* label = new ICStatic(window, DT_LEFT | DT_SINGLELINE | DT_VCENTER);
-            label->SetText(Text(caption.key, "").c_str());
-            Own(label);
-        }
-    }
+    OpenCaptions({{kSourceCaption, "source"}, {kFormatCaption, "format"}, {kOutputCaption, "output"}});
     SetFont(kNote, "note");
     SetItemText(kNote, LocaleLineBreaks(Text("note.edit", "")));
-    const struct {
-        int id;
-        const char* key;
-        const char* def;
-        const char* hint;
-    } buttons[] = {
-        {kOpenFile, "open", "File", "Load from the file"},
-        {kClipboard, "clipboard", "Clipboard", "Load from clipboard"},
-    };
-    for (const auto& b : buttons) {
-        SetFont(b.id, "buttNorm");
-        WrapButton(b.id, Text(b.key, b.def), Hint(b.key, b.hint));
-    }
+    WrapButtons({{kOpenFile, "open", "File", "Load from the file"},
+                 {kClipboard, "clipboard", "Clipboard", "Load from clipboard"}},
+                "buttNorm");
     SetFont(kCompact, "buttNorm");
     SetItemText(kCompact, Text("compact", "Compact numbers"));
     SetHint(kCompact, Hint("compact", "Remove spaces from digital fields"));
-    SetFont(IDOK, "buttNorm");
-    SetFont(IDCANCEL, "buttNorm");
-    SetItemText(IDOK, Text("ok", "OK"));
-    SetHint(IDOK, Hint("ok", "Accept imported data and Exit"));
-    SetItemText(IDCANCEL, Text("cancel", "Close"));
-    SetHint(IDCANCEL, Hint("cancel", "Do not import data"));
+    OpenOkCancel("Accept imported data and Exit", "Do not import data");
 
     m_settingText = true;
     ::SetWindowTextA(GetDlgItem(kText), m_source.c_str());
@@ -218,35 +183,20 @@ LRESULT DlgImport::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 void DlgImport::LayoutControls()
 {
-    HWND list = GetDlgItem(kList);
-    if (!list)
+    if (!GetDlgItem(kList))
         return;
     const long m = GetMargin();
-    const long h = m / 2;
     RECT client = {0, 0, 0, 0};
     ::GetClientRect(m_hWnd, &client);
-
-    const RECT cancel = RectOf(GetDlgItem(IDCANCEL));
-    const long bw = cancel.right - cancel.left;
-    const long bh = cancel.bottom - cancel.top;
-    const long top = client.bottom - m - bh;
-    ::MoveWindow(GetDlgItem(IDCANCEL), client.right - m - bw, top, bw, bh, TRUE);
-    const RECT ok = RectOf(GetDlgItem(IDOK));
-    ::MoveWindow(GetDlgItem(IDOK), client.right - m - bw - h - (ok.right - ok.left), top, ok.right - ok.left, bh, TRUE);
-
-    const RECT file = RectOf(GetDlgItem(kOpenFile));
-    const long fileWidth = file.right - file.left;
-    const long buttonsLeft = client.right - m - fileWidth;
+    const long top = PlaceOkCancel();
+    const RECT file = ChildRect(GetDlgItem(kOpenFile));
+    const long buttonsLeft = client.right - m - (file.right - file.left);
     for (int id : {static_cast<int>(kOpenFile), static_cast<int>(kClipboard)}) {
-        const RECT r = RectOf(GetDlgItem(id));
+        const RECT r = ChildRect(GetDlgItem(id));
         ::MoveWindow(GetDlgItem(id), buttonsLeft, r.top, r.right - r.left, r.bottom - r.top, TRUE);
     }
     HWND source = GetDlgItem(kText);
-    const RECT s = RectOf(source);
-    ::MoveWindow(source, m, s.top, buttonsLeft - h - m, s.bottom - s.top, TRUE);
-
-    const RECT l = RectOf(list);
-    ::MoveWindow(list, m, l.top, client.right - 2 * m, top - h - l.top, TRUE);
-    if (!m_widths.empty())
-        FitLastColumn(list, m_widths);
+    const RECT s = ChildRect(source);
+    ::MoveWindow(source, m, s.top, buttonsLeft - m / 2 - m, s.bottom - s.top, TRUE);
+    StretchList(top - m / 2);
 }

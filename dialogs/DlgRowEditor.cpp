@@ -18,14 +18,6 @@ namespace {
 
 constexpr DWORD kListStyles = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
 
-RECT RectOf(HWND window)
-{
-    RECT rect = {0, 0, 0, 0};
-    if (window)
-        WinGetRectInParent(window, &rect);
-    return rect;
-}
-
 void MoveTo(HWND window, long x, long y, long width, long height)
 {
     if (window)
@@ -77,23 +69,12 @@ BOOL DlgRowEditor::OnInitDialog()
         }
     }
 
-    struct ButtonText {
-        int id;
-        const char* key;
-        const char* def;
-        const char* hint;
-    };
-    const ButtonText buttons[] = {
-        {kAdd, "append", "Add", "Add form data to the list"},
-        {kUpdate, "update", "Update", "Update form data in the list"},
-        {kDelete, "delete", "Delete", m_spec.deleteHint},
-        {kMoveUp, "moveup", "Move Up", "Move Up"},
-        {kMoveDown, "movedown", "Move Down", "Move Down"},
-    };
-    for (const ButtonText& b : buttons) {
-        SetFont(b.id, "body");
-        WrapButton(b.id, Text(b.key, b.def), Hint(b.key, b.hint));
-    }
+    WrapButtons({{kAdd, "append", "Add", "Add form data to the list"},
+                 {kUpdate, "update", "Update", "Update form data in the list"},
+                 {kDelete, "delete", "Delete", m_spec.deleteHint},
+                 {kMoveUp, "moveup", "Move Up", "Move Up"},
+                 {kMoveDown, "movedown", "Move Down", "Move Down"}},
+                "body");
     SetFont(IDOK, m_spec.okFont);
     SetFont(IDCANCEL, "buttNorm");
     SetItemText(IDOK, Text(m_spec.okKey, "OK"));
@@ -113,7 +94,7 @@ BOOL DlgRowEditor::OnInitDialog()
     if (m_list)
         m_columnWidths = SetupListColumns(*m_list, m_locale, m_spec.columns, ColumnRounding::Nearest, kListStyles);
 
-    UsePlacement(&m_placement, RectOf(listWindow).left);
+    UsePlacement(&m_placement, ChildRect(listWindow).left);
 
     FillList(true);
     if (m_currentIndex >= 0)
@@ -543,13 +524,13 @@ void DlgRowEditor::LayoutControls()
 
     HWND cancel = GetDlgItem(IDCANCEL);
     HWND save = GetDlgItem(IDOK);
-    const RECT c = RectOf(cancel);
+    const RECT c = ChildRect(cancel);
     const long buttonWidth = c.right - c.left;
     const long buttonHeight = c.bottom - c.top;
     const long cancelLeft = client.right - m - buttonWidth;
     const long buttonTop = client.bottom - m - buttonHeight;
     MoveTo(cancel, cancelLeft, buttonTop, buttonWidth, buttonHeight);
-    const RECT s = RectOf(save);
+    const RECT s = ChildRect(save);
     const long saveLeft = cancelLeft - h - (s.right - s.left);
     MoveTo(save, saveLeft, buttonTop, s.right - s.left, s.bottom - s.top);
     const long separatorTop = buttonTop - m;
@@ -558,12 +539,12 @@ void DlgRowEditor::LayoutControls()
 
     HWND up = GetDlgItem(kMoveUp);
     HWND down = GetDlgItem(kMoveDown);
-    const RECT l = RectOf(list);
-    const RECT u = RectOf(up);
+    const RECT l = ChildRect(list);
+    const RECT u = ChildRect(up);
     const long moveWidth = u.right - u.left;
     const long moveLeft = client.right - h - moveWidth;
     MoveTo(up, moveLeft, l.top, moveWidth, u.bottom - u.top);
-    const RECT d = RectOf(down);
+    const RECT d = ChildRect(down);
     const long downTop = l.top + (u.bottom - u.top) + h;
     MoveTo(down, moveLeft, downTop, d.right - d.left, d.bottom - d.top);
     const long noteTop = downTop + (d.bottom - d.top) + h;
@@ -573,6 +554,6 @@ void DlgRowEditor::LayoutControls()
     FitLastColumn(list, m_columnWidths);
 
     HWND comment = GetDlgItem(m_spec.commentEdit);
-    const RECT e = RectOf(comment);
+    const RECT e = ChildRect(comment);
     MoveTo(comment, e.left, e.top, client.right - h - e.left, e.bottom - e.top);
 }

@@ -20,7 +20,19 @@
 #include "foundation/TestFiles.h"
 #include "support/UiScript.h"
 
+#include "DialogDriving.h"
+
 namespace {
+
+long ListRows(HWND dialog)
+{
+    return ListRows(dialog, DlgDelimited::kList);
+}
+
+std::string Cell(HWND dialog, long row, long column)
+{
+    return ListCell(dialog, DlgDelimited::kList, row, column);
+}
 
 // The file dialogs answer with a path of the test's choosing; the shell
 // opens nothing and tells what it was asked.
@@ -70,11 +82,6 @@ public:
     std::vector<std::string> saved;
 };
 
-void Click(HWND dialog, int id)
-{
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
 void ChooseSeparator(HWND dialog, long index)
 {
     HWND combo = GetDlgItem(dialog, DlgDelimited::kSeparator);
@@ -91,47 +98,10 @@ void SelectEntry(HWND dialog, long index)
                  reinterpret_cast<LPARAM>(box));
 }
 
-std::string WindowText(HWND dialog, int id)
-{
-    HWND window = GetDlgItem(dialog, id);
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(window, &text[0], static_cast<int>(text.size()))));
-    return text;
-}
-
-// As a user types: the whole text replaced by the new one.
-void TypeText(HWND dialog, int id, const char* text)
-{
-    HWND edit = GetDlgItem(dialog, id);
-    SendMessageA(edit, EM_SETSEL, 0, -1);
-    SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
-}
-
-bool Enabled(HWND dialog, int id)
-{
-    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
-}
-
-long ListRows(HWND dialog)
-{
-    return static_cast<long>(SendDlgItemMessageA(dialog, DlgDelimited::kList, LVM_GETITEMCOUNT, 0, 0));
-}
-
 long ListColumns(HWND dialog)
 {
     HWND header = reinterpret_cast<HWND>(SendDlgItemMessageA(dialog, DlgDelimited::kList, LVM_GETHEADER, 0, 0));
     return static_cast<long>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
-}
-
-std::string Cell(HWND dialog, long row, long column)
-{
-    char text[256] = "";
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof(text);
-    SendDlgItemMessageA(dialog, DlgDelimited::kList, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
 }
 
 std::vector<std::string> Entries(HWND dialog)

@@ -20,6 +20,8 @@
 #include "support/UiScript.h"
 #include "support/UiTestApp.h"
 
+#include "DialogDriving.h"
+
 namespace {
 
 enum : int {
@@ -36,18 +38,6 @@ enum : int {
 void Type(HWND dialog, int id, const char* text)
 {
     SetDlgItemTextA(dialog, id, text);
-}
-
-std::string TextOf(HWND dialog, int id)
-{
-    char text[1024] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof(text));
-    return text;
-}
-
-bool Enabled(HWND dialog, int id)
-{
-    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
 }
 
 // A key as the application's filter hands it to the hook window: the answer
@@ -71,28 +61,17 @@ bool InsertIn(HWND dialog, int edit)
 
 long Rows(HWND dialog)
 {
-    return static_cast<long>(SendDlgItemMessageA(dialog, DlgRowEditor::kList, LVM_GETITEMCOUNT, 0, 0));
+    return ListRows(dialog, DlgRowEditor::kList);
 }
 
 std::string Cell(HWND dialog, long row, long column)
 {
-    char text[256] = "";
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof(text);
-    SendDlgItemMessageA(dialog, DlgRowEditor::kList, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
+    return ListCell(dialog, DlgRowEditor::kList, row, column);
 }
 
 long Selected(HWND dialog)
 {
     return ListGetSelected(GetDlgItem(dialog, DlgRowEditor::kList));
-}
-
-void Click(HWND dialog, int id)
-{
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 DProps Row(const char* uid, const char* length, const char* quantity, const char* knife = "3")
@@ -146,7 +125,7 @@ TEST_F(RowEditorTest, InsertInAFieldAddsTheFormAsARowAndEnablesSave)
     HWND dialog = OpenBlanks(editor, {});
     EXPECT_EQ(0, Rows(dialog));
     EXPECT_FALSE(Enabled(dialog, IDOK));
-    EXPECT_EQ("No Blanks", TextOf(dialog, DlgRowEditor::kStatus));
+    EXPECT_EQ("No Blanks", WindowText(dialog, DlgRowEditor::kStatus));
     EXPECT_FALSE(Enabled(dialog, DlgRowEditor::kUpdate));
     EXPECT_FALSE(Enabled(dialog, DlgRowEditor::kDelete));
     EXPECT_FALSE(Enabled(dialog, DlgRowEditor::kMoveUp));
@@ -165,7 +144,7 @@ TEST_F(RowEditorTest, InsertInAFieldAddsTheFormAsARowAndEnablesSave)
     EXPECT_EQ("10", Cell(dialog, 0, 2));
     EXPECT_EQ(0, Selected(dialog));
     EXPECT_TRUE(Enabled(dialog, IDOK));
-    EXPECT_EQ("Blanks 1", TextOf(dialog, DlgRowEditor::kStatus));
+    EXPECT_EQ("Blanks 1", WindowText(dialog, DlgRowEditor::kStatus));
     // The length edit has the focus again, ready for the next row.
     EXPECT_EQ(GetDlgItem(dialog, kLength), GetFocus());
 
@@ -220,8 +199,8 @@ TEST_F(RowEditorTest, OpeningShowsTheNamedRowOrTheFirst)
         DlgBlanks editor(nullptr);
         HWND dialog = OpenBlanks(editor, ThreeRows(), c.uid);
         EXPECT_EQ(c.selected, Selected(dialog)) << c.uid;
-        EXPECT_EQ(c.length, TextOf(dialog, kLength)) << c.uid;
-        EXPECT_EQ("Blanks 3", TextOf(dialog, DlgRowEditor::kStatus));
+        EXPECT_EQ(c.length, WindowText(dialog, kLength)) << c.uid;
+        EXPECT_EQ("Blanks 3", WindowText(dialog, DlgRowEditor::kStatus));
         // Rows handed over are no change.
         EXPECT_FALSE(Enabled(dialog, IDOK)) << c.uid;
     }
@@ -235,7 +214,7 @@ TEST_F(RowEditorTest, OpeningByAColumnFocusesItsField)
     EXPECT_EQ(cost, GetFocus());
     const LRESULT selection = SendMessageA(cost, EM_GETSEL, 0, 0);
     EXPECT_EQ(0, LOWORD(selection));
-    EXPECT_EQ(static_cast<WORD>(TextOf(dialog, kCost).size()), HIWORD(selection));
+    EXPECT_EQ(static_cast<WORD>(WindowText(dialog, kCost).size()), HIWORD(selection));
 }
 
 TEST_F(RowEditorTest, UpdateStoresTheValueAsTypedNotAsDisplayed)
@@ -300,7 +279,7 @@ TEST_F(RowEditorTest, DeleteSelectsTheRowInItsPlaceOrTheNewLast)
     ASSERT_EQ(2, Rows(dialog));
     EXPECT_EQ(1, Selected(dialog));
     EXPECT_EQ("22", editor.GetCurrentUid());
-    EXPECT_EQ("4000", TextOf(dialog, kLength));
+    EXPECT_EQ("4000", WindowText(dialog, kLength));
     // The Delete key in a field is the field's own.
     HWND length = GetDlgItem(dialog, kLength);
     SetFocus(length);
@@ -310,7 +289,7 @@ TEST_F(RowEditorTest, DeleteSelectsTheRowInItsPlaceOrTheNewLast)
     Click(dialog, DlgRowEditor::kDelete);
     Click(dialog, DlgRowEditor::kDelete);
     EXPECT_EQ(0, Rows(dialog));
-    EXPECT_EQ("No Blanks", TextOf(dialog, DlgRowEditor::kStatus));
+    EXPECT_EQ("No Blanks", WindowText(dialog, DlgRowEditor::kStatus));
     EXPECT_EQ("", editor.GetCurrentUid());
     EXPECT_FALSE(Enabled(dialog, DlgRowEditor::kDelete));
     EXPECT_TRUE(Enabled(dialog, IDOK));
@@ -366,8 +345,8 @@ TEST_F(RowEditorTest, ThePartEditorCountsPartsAndTakesTheMaterialsRows)
     char caption[64] = "";
     GetWindowTextA(dialog, caption, sizeof(caption));
     EXPECT_STREQ("Edit Pieces", caption);
-    EXPECT_EQ("Parts 2 (5)", TextOf(dialog, DlgRowEditor::kStatus));
-    EXPECT_EQ("A", TextOf(dialog, kKnife));
+    EXPECT_EQ("Parts 2 (5)", WindowText(dialog, DlgRowEditor::kStatus));
+    EXPECT_EQ("A", WindowText(dialog, kKnife));
 
     // A label keeps the blanks it was entered with.
     HWND label = GetDlgItem(dialog, kKnife);
@@ -385,7 +364,7 @@ TEST_F(RowEditorTest, ThePartEditorCountsPartsAndTakesTheMaterialsRows)
     Click(dialog, DlgRowEditor::kAdd);
     ASSERT_EQ(3, editor.GetRows().Count());
     EXPECT_DOUBLE_EQ(1234.56, DProps::GetDouble(editor.GetRows().Records()[2], "length"));
-    EXPECT_EQ("Parts 3 (9)", TextOf(dialog, DlgRowEditor::kStatus));
+    EXPECT_EQ("Parts 3 (9)", WindowText(dialog, DlgRowEditor::kStatus));
 }
 
 // ---- Ending -------------------------------------------------------------------------------------
