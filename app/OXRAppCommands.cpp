@@ -11,6 +11,9 @@
 
 #include "app/OXRWindow.h"
 #include "appsvc/DlgStartup.h"
+#include "dialogs/CAboutDlg.h"
+#include "dialogs/DialogIds.h"
+#include "dialogs/DlgEditSolution.h"
 #include "foundation/Helper.h"
 #include "foundation/PathUtil.h"
 #include "foundation/StrUtil.h"
@@ -113,7 +116,12 @@ void OXRApp::OnMenuCommand(UINT id)
     case kCmdCleanLog:
         CleanOutLog();
         break;
-    // Options and About open their dialogs, which arrive with the dialogs.
+    case kCmdAbout: {
+        CAboutDlg about;
+        about.DoModal();
+        break;
+    }
+    // Options opens its dialog, which arrives with the dialogs.
     default:
         break;
     }
@@ -159,9 +167,11 @@ bool OXRApp::NewProject()
     params.Set("desc", m_document.GetDesc().c_str());
     params.Set("material", "");
     params.Set("mode", "1");
-    // The project dialog (template 166) fills the bag; until it is part of
-    // the program no project details can be asked, which counts as cancelled.
-    const bool accepted = false;
+    DlgEditSolution dialog(IDD_EDITSOLUTION_NEW, m_mainWindow);
+    dialog.SetParams(params);
+    const bool accepted = dialog.DoModal() == DlgFrame::Accepted;
+    if (accepted)
+        params.CopyFrom(&dialog.Params(), 0, -1);
     bool created = false;
     if (accepted) {
         created = m_document.New(DProps::GetString(params, "name").c_str(),

@@ -239,13 +239,3 @@ void OXRApp::StartAutomation()
     m_log.Write("Cannot run the automation script ", m_automationScript.GetText(), "ERR >> ");
     Exit(0, true);
 }
-
-void OXRApp::InstallResources()
-{
-    // The embedded report layouts, styles and help pages are written out
-    // with the reports; the installed version is kept from the first start.
-    UString stored = m_settings.Get("version", "");
-    stored.Trim();
-    m_freshInstall = stored.IsEmpty() ? 1 : 0;
-    m_settings.Set("version", kBuildVersion, false);
-}

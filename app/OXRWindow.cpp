@@ -1,6 +1,9 @@
 #include "app/OXRWindow.h"
 
 #include "controls/ICPanel.h"
+#include "panels/WinControls.h"
+#include "panels/WinInfo.h"
+#include "panels/WinSolution.h"
 
 Placement OXRWindow::s_placement;
 long OXRWindow::s_minWidth = 0;
@@ -106,8 +109,16 @@ BOOL OXRWindow::OnInitDialog()
     m_hintSettings.textFont = m_hintSettings.headFont;
     m_hint = ICHint::Create(m_hWnd, &m_hintSettings);
 
-    // The header bar, the project panel and the four pages are made here as
-    // their classes arrive; every step below skips a panel that is missing.
+    // The header bar and the project panel live inside the main window; the
+    // pages are dialogs of their own on it. The pages still to come are
+    // skipped by every step below.
+    m_header = ICPanel::CreateAsChild(new WinControls(this));
+    m_project = ICPanel::CreateAsChild(new WinSolution(this));
+    auto* info = new WinInfo();
+    if (info->Create(kPanelInfo, this))
+        m_infoPage = info;
+    else
+        delete info;
 
     bool stored = false;
     if (s_placement.state == Placement::Unset) {
@@ -209,8 +220,9 @@ void OXRWindow::ShowWorkPanel(long tab)
     ::LockWindowUpdate(nullptr);
 }
 
-void OXRWindow::OnAppEvent(long code, long argument)
+void OXRWindow::OnAppEvent(long code, long argument, const void* sender)
 {
+    (void)argument;
     OXRApp& app = App();
     switch (code) {
     case kEventProjectOpened:
@@ -235,7 +247,7 @@ void OXRWindow::OnAppEvent(long code, long argument)
     ICPanel* panels[] = {m_header, m_project, m_sourcePage, m_resultsPage, m_optionsPage, m_infoPage};
     for (ICPanel* panel : panels) {
         if (auto* receiver = dynamic_cast<DAppEventReceiver*>(panel))
-            receiver->OnAppEvent(code, argument);
+            receiver->OnAppEvent(code, sender);
     }
 }
 
@@ -378,7 +390,7 @@ LRESULT OXRWindow::OnUserEvent(WPARAM wParam, LPARAM lParam)
     // only the application's event codes are events.
     if (!IsAppEventCode(wParam))
         return Default();
-    OnAppEvent(static_cast<long>(wParam), static_cast<long>(lParam));
+    OnAppEvent(static_cast<long>(wParam), static_cast<long>(lParam), nullptr);
     return 0;
 }
 
@@ -392,7 +404,9 @@ LRESULT OXRWindow::OnSettingChange(WPARAM, LPARAM)
 
 void OXRWindow::OnSize(UINT type, int width, int height)
 {
-    if (!Exists(m_header) || !Exists(m_sourcePage))
+    // Until the source-data page is part of the window the other panels
+    // are laid out without it.
+    if (!Exists(m_header))
         return;
     RECT client;
     ::GetClientRect(m_hWnd, &client);

@@ -10,23 +10,18 @@
 #include "appsvc/OXRApp.h"
 #include "controls/ICHint.h"
 #include "controls/WinUtil.h"
+#include "panels/PanelIds.h"
+#include "panels/WinPanel.h"
 
 class ICPanel;
 
-// Template ids of the panels, which the panel messages carry as wParam.
-constexpr long kPanelHeader = 131;
-constexpr long kPanelProject = 203;
-constexpr long kPanelSource = 161;
-constexpr long kPanelResults = 162;
-constexpr long kPanelOptions = 182;
-constexpr long kPanelInfo = 204;
 // Header bar controls that stand for menu commands.
-constexpr UINT kHeaderOpen = 1003;
-constexpr UINT kHeaderCreate = 1004;
-constexpr UINT kHeaderSave = 1006;
-constexpr UINT kHeaderExit = 1008;
-constexpr UINT kHeaderHistory = 1120;
-constexpr long kHeaderTabs = 1049;
+constexpr UINT kHeaderOpen = IDC_HEADER_OPEN;
+constexpr UINT kHeaderCreate = IDC_HEADER_CREATE;
+constexpr UINT kHeaderSave = IDC_HEADER_SAVE;
+constexpr UINT kHeaderExit = IDC_HEADER_EXIT;
+constexpr UINT kHeaderHistory = IDC_HEADER_RECENT;
+constexpr long kHeaderTabs = IDC_HEADER_TABS;
 
 constexpr UINT kMainWindowTemplate = IDD_MAINWINDOW;
 
@@ -36,7 +31,7 @@ public:
     // Deletes the hint window, the panels and the brush.
     ~OXRWindow() override;
 
-    void OnAppEvent(long code, long argument) override;
+    void OnAppEvent(long code, long argument, const void* sender = nullptr) override;
     void UpdateFileMenu() override;
     void RedrawAll();
     // 0 source data, 1 results, 2 options, 3 description; others hide all.

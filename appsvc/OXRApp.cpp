@@ -180,7 +180,8 @@ void EndBusyCursor()
 
 UString OXRApp::MakeProgramPath(const char* name) const
 {
-    char buffer[MAX_PATH];
+    // Nothing to join (no program folder, no name) leaves the buffer as it was.
+    char buffer[MAX_PATH] = "";
     return UString(PathJoinBuffer(m_programFolder.GetText(), name, buffer));
 }
 

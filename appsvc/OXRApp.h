@@ -95,11 +95,13 @@ struct PanelMinimumSizes {
 };
 
 // A panel of the main window as the main window's dispatcher sees it: each
-// panel acts on the event codes it knows and ignores the rest.
+// panel acts on the event codes it knows and ignores the rest. sender is the
+// object that raised the event, or none: a panel that raised it skips the
+// refresh it has already done.
 class DAppEventReceiver {
 public:
     virtual ~DAppEventReceiver();
-    virtual void OnAppEvent(long code, long argument) = 0;
+    virtual void OnAppEvent(long code, const void* sender) = 0;
 };
 
 // The report window as the broadcast sees it; the report window derives from it

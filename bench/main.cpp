@@ -1,7 +1,14 @@
-// Solver benchmark: reads cutting problems in the common text format (number of
-// part kinds, bar length, then one "length quantity" line per kind) and solves each
-// the way a material calculation does: two passes, modes 0 and 2, four worker
-// pools, the better result kept. Prints one line per instance and a summary.
+// Solver benchmark: reads cutting problems and solves each the way a material
+// calculation does: two passes, modes 0 and 2, four worker pools, the better
+// result kept. Prints one line per instance and a summary.
+//
+// Two input forms. The common cutting-stock text format: the number of part
+// kinds, the bar length, then one "length quantity" line per kind (one
+// unlimited stock length). And a form with several stock lengths:
+//     stock M KERF TRIM
+//     LENGTH QUANTITY COST        (M lines; quantity 0 means unlimited)
+//     KINDS
+//     LENGTH QUANTITY             (KINDS lines)
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -13,15 +20,25 @@
 
 #include "engine/FinderGenerator.h"
 #include "engine/Solver.h"
+#include "engine/Trace.h"
 #include "foundation/ULog.h"
 
 using namespace CUTTING;
 
 namespace {
 
+struct Stock {
+    double length = 0.0;
+    long quantity = 0;  // 0: unlimited
+    double cost = 1.0;
+};
+
 struct Instance {
     std::string name;
-    double barLength = 0.0;
+    std::vector<Stock> stock;
+    bool ownCuts = false;  // kerf and trim come from the file
+    double kerf = 0.0;
+    double trim = 0.0;
     std::vector<std::pair<double, long>> parts;  // length, quantity
 };
 
@@ -31,16 +48,45 @@ struct Settings {
     long repeats = 1;
     bool seeded = false;
     unsigned seed = 0;
+    FILE* dump = nullptr;
+    long trace = 0;
 };
+
+// The solver's trace lines, which otherwise go to a debugger.
+void TraceToStderr(const char* text)
+{
+    fputs(text, stderr);
+}
 
 bool ReadInstance(const char* path, Instance& out)
 {
     std::ifstream in(path);
     if (!in)
         return false;
-    long kinds = 0;
-    if (!(in >> kinds >> out.barLength) || kinds < 0)
+    std::string first;
+    if (!(in >> first))
         return false;
+    long kinds = 0;
+    if (first == "stock") {
+        long m = 0;
+        if (!(in >> m >> out.kerf >> out.trim) || m < 1)
+            return false;
+        out.ownCuts = true;
+        for (long i = 0; i < m; ++i) {
+            Stock s;
+            if (!(in >> s.length >> s.quantity >> s.cost) || s.quantity < 0)
+                return false;
+            out.stock.push_back(s);
+        }
+        if (!(in >> kinds) || kinds < 0)
+            return false;
+    } else {
+        Stock s;
+        kinds = atol(first.c_str());
+        if (!(in >> s.length) || kinds < 0)
+            return false;
+        out.stock.push_back(s);
+    }
     for (long i = 0; i < kinds; ++i) {
         double length = 0.0;
         long quantity = 0;
@@ -56,15 +102,29 @@ bool ReadInstance(const char* path, Instance& out)
     return true;
 }
 
-// The input a material pass builds: one unlimited stock length, parts longest
-// first and merged by equal length.
+double Kerf(const Instance& inst, const Settings& s)
+{
+    return inst.ownCuts ? inst.kerf : s.kerf;
+}
+
+double Trim(const Instance& inst, const Settings& s)
+{
+    return inst.ownCuts ? inst.trim : s.trim;
+}
+
+// The input a material pass builds: the stock lengths (quantity below 1 is
+// unlimited), parts longest first and merged by equal length.
 Layout BuildLayout(const Instance& inst, const Settings& s)
 {
     Layout layout;
-    Blank stock(1, inst.barLength, UnlimitedQuantity, s.kerf, s.trim);
-    stock.props.Set("name", "bar");
-    stock.props.SetDouble("cost", 1.0, "%f");
-    layout.blanks.push_back(stock);
+    long stockId = 0;
+    for (const Stock& st : inst.stock) {
+        Blank stock(++stockId, st.length, st.quantity < 1 ? UnlimitedQuantity : st.quantity, Kerf(inst, s),
+                    Trim(inst, s));
+        stock.props.Set("name", "bar");
+        stock.props.SetDouble("cost", st.cost, "%f");
+        layout.blanks.push_back(stock);
+    }
 
     std::vector<std::pair<double, long>> parts = inst.parts;
     std::stable_sort(parts.begin(), parts.end(),
@@ -94,25 +154,101 @@ DProps PassOptions(const char* mode)
     return o;
 }
 
+// First-fit decreasing under the program's cutting rule, as a reference: each
+// part, longest first, goes into the first bar that still holds it. Only for
+// one stock length in unlimited supply; -1 otherwise.
+long FirstFitDecreasing(const Instance& inst, const Settings& s)
+{
+    if (inst.stock.size() != 1 || inst.stock[0].quantity > 0)
+        return -1;
+    const double L = inst.stock[0].length;
+    const double K = Kerf(inst, s);
+    const double I = Trim(inst, s);
+    std::vector<double> lengths;
+    for (const auto& p : inst.parts)
+        for (long i = 0; i < p.second; ++i)
+            lengths.push_back(p.first);
+    std::sort(lengths.begin(), lengths.end(), [](double a, double b) { return a > b; });
+    struct Bar {
+        double sum = 0.0;
+        long count = 0;
+    };
+    std::vector<Bar> bars;
+    // The bar holds the parts as UsedFraction with trim says, the test the
+    // engine's own TryAddPiece makes; a bar's parts are summed directly.
+    const auto fits = [&](const Bar& b, double length) {
+        const long q = b.count + 1;
+        double used = b.sum + length + (q - 1) * K;
+        if (std::fabs(L - used) < 1e-7)
+            return true;
+        used += K;
+        return (L - I == 0.0 ? 0.0 : used / (L - I)) <= 1.0;
+    };
+    for (double length : lengths) {
+        size_t i = 0;
+        while (i < bars.size() && !fits(bars[i], length))
+            ++i;
+        if (i == bars.size()) {
+            if (!fits(Bar(), length))
+                continue;  // fits no bar at all
+            bars.emplace_back();
+        }
+        bars[i].sum += length;
+        ++bars[i].count;
+    }
+    return static_cast<long>(bars.size());
+}
+
+void DumpProps(FILE* f, const char* indent, const DProps& props)
+{
+    for (int i = 0; i < props.Count(); ++i)
+        fprintf(f, "%s%s=%s\n", indent, props.GetKeyAt(i), props.GetValueAt(i));
+}
+
+// Everything a solution holds, as text, so that two builds' results can be
+// compared byte for byte.
+void DumpLayout(FILE* f, const std::string& title, const Layout& layout)
+{
+    fprintf(f, "== %s\n", title.c_str());
+    fprintf(f, "signature %s\n", layout.signature.c_str());
+    DumpProps(f, "  ", layout.props);
+    for (const Blank& c : layout.cuttings) {
+        fprintf(f, "cutting %s x%ld\n", c.signature.c_str(), c.quantity);
+        DumpProps(f, "  ", c.props);
+    }
+    for (const Blank& b : layout.blanks) {
+        fprintf(f, "stock %ld left %ld\n", b.id, b.quantity);
+        DumpProps(f, "  ", b.props);
+    }
+    for (const Piece& p : layout.orphans)
+        if (p.quantity != 0)
+            fprintf(f, "unplaced %ld %.5f x%ld\n", p.id, p.length, p.quantity);
+}
+
 struct RunResult {
     long bars = 0;
     long unplaced = 0;
     double seconds = 0.0;
 };
 
-RunResult SolveOnce(const Instance& inst, const Settings& s, unsigned seed)
+RunResult SolveOnce(const Instance& inst, const Settings& s, unsigned seed, long run)
 {
     const uint64_t start = TimeNowMs();
     FinderGenerator::SetFixedSeed(s.seeded, seed);
     Solver solver;
     Layout best;
     bool have = false;
-    DProps bestOptions;
     for (const char* mode : {"0", "2"}) {
         Layout work = BuildLayout(inst, s);
         DProps options = PassOptions(mode);
+        if (s.trace > 0) {
+            options.SetLong("trace", s.trace);
+            fprintf(stderr, "==== %s run %ld mode %s\n", inst.name.c_str(), run, mode);
+        }
         if (!solver.Solve(work, options, nullptr))
             continue;
+        if (s.dump)
+            DumpLayout(s.dump, inst.name + " run " + std::to_string(run) + " mode " + mode, work);
         if (!have || Solver::IsBetterLayout(options, best, work)) {
             best = work;
             have = true;
@@ -140,10 +276,12 @@ T Median(std::vector<T> v)
 void Usage()
 {
     fprintf(stderr,
-            "usage: bravik_bench [--kerf=K] [--trim=T] [--repeats=N] [--seed=S] FILE...\n"
-            "  --kerf, --trim  kerf and edge trim of the bar (default 0)\n"
+            "usage: bravik_bench [--kerf=K] [--trim=T] [--repeats=N] [--seed=S] [--dump=FILE] FILE...\n"
+            "  --kerf, --trim  kerf and edge trim of the bar (default 0; files with stock lines carry their own)\n"
             "  --repeats       runs per instance; bars and seconds are given as median and worst\n"
-            "  --seed          fixes the random seeds of each run (seed + run number) instead of the clock\n");
+            "  --seed          fixes the random seeds of each run (seed + run number) instead of the clock\n"
+            "  --dump          writes every solution in full to FILE, to compare builds\n"
+            "  --trace         the solver's trace level; its lines go to the standard error\n");
 }
 
 }  // namespace
@@ -152,6 +290,7 @@ int main(int argc, char** argv)
 {
     Settings s;
     std::vector<const char*> files;
+    const char* dumpPath = nullptr;
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
         if (strncmp(a, "--kerf=", 7) == 0)
@@ -163,7 +302,11 @@ int main(int argc, char** argv)
         else if (strncmp(a, "--seed=", 7) == 0) {
             s.seeded = true;
             s.seed = static_cast<unsigned>(strtoul(a + 7, nullptr, 10));
-        } else if (a[0] == '-') {
+        } else if (strncmp(a, "--dump=", 7) == 0)
+            dumpPath = a + 7;
+        else if (strncmp(a, "--trace=", 8) == 0)
+            s.trace = atol(a + 8);
+        else if (a[0] == '-') {
             Usage();
             return 2;
         } else
@@ -173,8 +316,17 @@ int main(int argc, char** argv)
         Usage();
         return 2;
     }
+    if (s.trace > 0)
+        SetTraceSink(&TraceToStderr);
+    if (dumpPath) {
+        s.dump = fopen(dumpPath, "wb");
+        if (!s.dump) {
+            fprintf(stderr, "%s: cannot write\n", dumpPath);
+            return 2;
+        }
+    }
 
-    long instances = 0, barsAll = 0, overAll = 0, unplacedAll = 0;
+    long instances = 0, barsAll = 0, overAll = 0, unplacedAll = 0, ffdAll = 0, ffdCount = 0, worseThanFfd = 0;
     double secondsAll = 0.0;
     int failed = 0;
     for (const char* path : files) {
@@ -191,12 +343,17 @@ int main(int argc, char** argv)
             total += p.first * p.second;
         }
         // The simple bound ignores kerf and trim: no packing can need fewer bars.
-        const long bound = inst.barLength > 0 ? static_cast<long>(std::ceil(total / inst.barLength - 1e-9)) : 0;
+        // With several stock lengths it counts bars of the longest.
+        double longest = 0.0;
+        for (const Stock& st : inst.stock)
+            longest = std::max(longest, st.length);
+        const long bound = longest > 0 ? static_cast<long>(std::ceil(total / longest - 1e-9)) : 0;
+        const long ffd = FirstFitDecreasing(inst, s);
 
         std::vector<long> bars, unplaced;
         std::vector<double> seconds;
         for (long r = 0; r < s.repeats; ++r) {
-            const RunResult res = SolveOnce(inst, s, s.seed + static_cast<unsigned>(r));
+            const RunResult res = SolveOnce(inst, s, s.seed + static_cast<unsigned>(r), r);
             bars.push_back(res.bars);
             unplaced.push_back(res.unplaced);
             seconds.push_back(res.seconds);
@@ -208,16 +365,28 @@ int main(int argc, char** argv)
         barsAll += barsMedian;
         overAll += barsMedian - bound;
         unplacedAll += unplacedMedian;
+        char ffdText[32] = "    -";
+        if (ffd >= 0) {
+            snprintf(ffdText, sizeof(ffdText), "%5ld", ffd);
+            ffdAll += ffd;
+            ++ffdCount;
+            if (barsMedian > ffd && unplacedMedian == 0)
+                ++worseThanFfd;
+        }
         if (s.repeats > 1)
-            printf("%-24s parts %5ld  bars %5ld (worst %ld)  bound %5ld  unplaced %ld  seconds %.2f (worst %.2f)\n",
-                   inst.name.c_str(), parts, barsMedian, *std::max_element(bars.begin(), bars.end()), bound,
+            printf("%-24s parts %5ld  bars %5ld (worst %ld)  bound %5ld  ffd %s  unplaced %ld  seconds %.2f (worst "
+                   "%.2f)\n",
+                   inst.name.c_str(), parts, barsMedian, *std::max_element(bars.begin(), bars.end()), bound, ffdText,
                    unplacedMedian, Median(seconds), *std::max_element(seconds.begin(), seconds.end()));
         else
-            printf("%-24s parts %5ld  bars %5ld  bound %5ld  unplaced %ld  seconds %.2f\n", inst.name.c_str(), parts,
-                   barsMedian, bound, unplacedMedian, seconds[0]);
+            printf("%-24s parts %5ld  bars %5ld  bound %5ld  ffd %s  unplaced %ld  seconds %.2f\n", inst.name.c_str(),
+                   parts, barsMedian, bound, ffdText, unplacedMedian, seconds[0]);
         fflush(stdout);
     }
-    printf("summary: instances %ld  bars %ld  over bound %ld  unplaced %ld  seconds %.2f\n", instances, barsAll,
-           overAll, unplacedAll, secondsAll);
+    printf("summary: instances %ld  bars %ld  over bound %ld  ffd bars %ld (of %ld)  worse than ffd %ld  unplaced %ld  "
+           "seconds %.2f\n",
+           instances, barsAll, overAll, ffdAll, ffdCount, worseThanFfd, unplacedAll, secondsAll);
+    if (s.dump)
+        fclose(s.dump);
     return failed == 0 ? 0 : 1;
 }

@@ -40,11 +40,6 @@ private:
     HGDIOBJ m_old = nullptr;
 };
 
-HFONT WindowFont(HWND window)
-{
-    return reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
-}
-
 // Lightens what is drawn inside the rectangle: the drawing over white at a
 // constant alpha.
 void Wash(HDC dc, const RECT& area, int alpha)
@@ -187,6 +182,16 @@ void PlacePictureAndText(const RECT& client, ICPicture& picture, RECT& text)
     text.bottom = textY + textHeight;
 }
 
+CaptionTemplate SplitCaptionTemplate(const std::string& caption)
+{
+    return CaptionTemplate{StrField(caption, "#", 0), StrField(caption, "#", 1), StrField(caption, "#", 2)};
+}
+
+HFONT WindowFont(HWND window)
+{
+    return reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+}
+
 // ---- ICButton -------------------------------------------------------------------
 
 ICButton::ICButton(HWND window, long group, const char* hint)
@@ -206,9 +211,10 @@ bool ICButton::Attach(HWND window, long group, bool keepSize)
 {
     if (!ICControl::Attach(window, group, keepSize))
         return false;
-    m_text = StrField(m_caption, "#", 0);
-    m_imageName = StrField(m_caption, "#", 1);
-    m_hint = StrField(m_caption, "#", 2);
+    CaptionTemplate parts = SplitCaptionTemplate(m_caption);
+    m_text = parts.text;
+    m_imageName = parts.image;
+    m_hint = parts.hint;
     m_enabled = IsWindowEnabled(window) != FALSE;
     LoadPicture();
     // The native button must never show the template text.

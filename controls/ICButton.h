@@ -49,6 +49,19 @@ public:
 // its size.
 void PlacePictureAndText(const RECT& client, ICPicture& picture, RECT& text);
 
+// The parts of a template text "Caption#IMAGE#Hint" of a button or label:
+// the caption, the picture resource and the hover hint, each empty when the
+// text has no such part.
+struct CaptionTemplate {
+    std::string text;
+    std::string image;
+    std::string hint;
+};
+CaptionTemplate SplitCaptionTemplate(const std::string& caption);
+
+// The font a control's window draws its text with.
+HFONT WindowFont(HWND window);
+
 class ICButton : public ICControl {
 public:
     // Takes over the template button; a non-null hint replaces the template's.

@@ -14,11 +14,6 @@ bool g_inLabelSetText = false;
 
 const COLORREF kDisabledText = 0x808080;
 
-HFONT WindowFont(HWND window)
-{
-    return reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
-}
-
 } // namespace
 
 ICStatic::ICStatic(HWND window, UINT flags) : m_flags(flags)
@@ -36,9 +31,10 @@ bool ICStatic::Attach(HWND window, long group, bool keepSize)
 {
     if (!ICControl::Attach(window, group, keepSize))
         return false;
-    m_text = StrField(m_caption, "#", 0);
-    m_imageName = StrField(m_caption, "#", 1);
-    m_hint = StrField(m_caption, "#", 2);
+    CaptionTemplate parts = SplitCaptionTemplate(m_caption);
+    m_text = parts.text;
+    m_imageName = parts.image;
+    m_hint = parts.hint;
     m_picture.Load(m_imageName);
     Layout();
     // Unlike a button, a label shows its whole window text.

@@ -134,21 +134,20 @@ void DCSProject::CopyFields(const DCSProject& other)
     m_warnings = other.m_warnings;
     m_checkResult = other.m_checkResult;
     m_passes = other.m_passes;
-    m_propsCrc = other.m_propsCrc;
-    m_resultsCrc = other.m_resultsCrc;
-    m_propsChanged = other.m_propsChanged;
-    m_resultsChanged = other.m_resultsChanged;
+    m_propsTracker = other.m_propsTracker;
+    m_resultsTracker = other.m_resultsTracker;
     m_calculating = false;
     m_payloadPending = false;
     SyncMirrors();
 }
 
 // The calculation reads and writes these fields, so it must be over before
-// the reset and before any of them goes; the base would stop it only after.
+// any of them goes; the base would stop it only after. A material that goes
+// raises no event: it goes while the project's list of materials is being
+// changed, and the windows that hear an event read that list.
 DCSProject::~DCSProject()
 {
     StopThreadForGood();
-    Reset();
 }
 
 void DCSProject::StopThreadForGood()
@@ -354,27 +353,21 @@ void DCSProject::UpdateFingerprint(bool newBaseline)
         results += DProps::GetString(row, "copies", "");
         results += DProps::GetString(row, "blank", "");
     }
-    const uint32_t a = Crc32(props.c_str());
-    const uint32_t b = Crc32(results.c_str());
-    m_propsChanged = m_propsCrc != 0 && a != m_propsCrc;
-    m_resultsChanged = m_resultsCrc != 0 && b != m_resultsCrc;
-    if (newBaseline) {
-        m_propsCrc = a;
-        m_resultsCrc = b;
-        m_propsChanged = false;
-        m_resultsChanged = false;
-    }
+    m_propsTracker.Update(Crc32(props.c_str()), newBaseline);
+    m_resultsTracker.Update(Crc32(results.c_str()), newBaseline);
 }
 
 bool DCSProject::IsChanged(long mask) const
 {
     const bool numbers = m_order.NumbersChanged();
     const bool order = m_order.OrderChanged();
-    if ((mask & kChangedAnything) && (m_propsChanged || m_resultsChanged || numbers || order))
+    const bool props = m_propsTracker.Changed();
+    const bool results = m_resultsTracker.Changed();
+    if ((mask & kChangedAnything) && (props || results || numbers || order))
         return true;
-    if ((mask & kChangedResults) && (numbers || m_resultsChanged))
+    if ((mask & kChangedResults) && (numbers || results))
         return true;
-    if ((mask & kChangedRecord) && (m_propsChanged || order || numbers))
+    if ((mask & kChangedRecord) && (props || order || numbers))
         return true;
     return false;
 }

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "document/ChangeTracker.h"
 #include "document/DCSStorage.h"
 #include "document/DList.h"
 #include "engine/Cutting.h"
@@ -82,8 +83,8 @@ public:
     // Flags of the last collection of warnings (1 error, 2 warning).
     int32_t GetCheckResult() const { return m_checkResult; }
     // The stored baselines of the change tracking; 0 while none is stored.
-    uint32_t GetPropertiesFingerprint() const { return m_propsCrc; }
-    uint32_t GetResultsFingerprint() const { return m_resultsCrc; }
+    uint32_t GetPropertiesFingerprint() const { return m_propsTracker.Baseline(); }
+    uint32_t GetResultsFingerprint() const { return m_resultsTracker.Baseline(); }
     // The copy of the locale section "globals" that the status texts use.
     const DProps& GetLocaleTexts() const { return m_locale; }
     // The window the end of a calculation is reported to; null when none.
@@ -300,10 +301,8 @@ private:
     DProps m_warnings;              // code -> culprit
     int32_t m_checkResult = 3;      // 1 error, 2 warning
     DProps m_passes;                // "passes", "pass"
-    uint32_t m_propsCrc = 0;        // 0: no baseline yet
-    uint32_t m_resultsCrc = 0;
-    bool m_propsChanged = false;
-    bool m_resultsChanged = false;
+    ChangeTracker m_propsTracker;   // the texts and options
+    ChangeTracker m_resultsTracker; // the cutting rows
 
     DWORD m_home = 0;                        // the thread the material belongs to
     bool m_calculating = false;              // snapshot taken, outcome not yet back (UI thread)

@@ -212,9 +212,12 @@ bool DCSSolution::RemoveMaterial(long index)
         index = m_current;
     if (index < 0 || index >= static_cast<long>(m_materials.size()))
         return false;
+    // Out of the list first, destroyed once the list is whole again.
+    std::unique_ptr<DCSProject> removed = std::move(m_materials[static_cast<size_t>(index)]);
     m_materials.erase(m_materials.begin() + index);
     if (m_current >= static_cast<long>(m_materials.size()))
         m_current = static_cast<long>(m_materials.size()) - 1;
+    removed.reset();
     UpdateFingerprint(false);
     m_warnings.clear();
     return true;
@@ -242,19 +245,13 @@ void DCSSolution::UpdateFingerprint(bool setBaseline)
     uint32_t props = 0;
     uint32_t names = 0;
     ComputeFingerprints(props, names);
-    m_propsChanged = (m_propsCrc != 0 && m_propsCrc != props) ? 1 : 0;
-    m_namesChanged = (m_namesCrc != 0 && m_namesCrc != names) ? 1 : 0;
-    if (setBaseline) {
-        m_propsCrc = props;
-        m_namesCrc = names;
-        m_propsChanged = 0;
-        m_namesChanged = 0;
-    }
+    m_propsTracker.Update(props, setBaseline);
+    m_namesTracker.Update(names, setBaseline);
 }
 
 bool DCSSolution::IsModified() const
 {
-    if (m_propsChanged || m_namesChanged)
+    if (m_propsTracker.Changed() || m_namesTracker.Changed())
         return true;
     for (const auto& m : m_materials)
         if (m->IsChanged(kChangedProject))

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "document/ChangeTracker.h"
 #include "document/DCSProject.h"
 #include "foundation/DProps.h"
 
@@ -100,10 +101,8 @@ private:
     // moves a material while its calculation thread reads it.
     std::vector<std::unique_ptr<DCSProject>> m_materials;
     long m_current = 0;
-    uint32_t m_propsCrc = 0;
-    uint32_t m_namesCrc = 0;
-    uint8_t m_propsChanged = 0;
-    uint8_t m_namesChanged = 0;
+    ChangeTracker m_propsTracker;   // time, name, description, number of materials
+    ChangeTracker m_namesTracker;   // the materials' names
     std::vector<DProps> m_warnings;
 
     void ComputeFingerprints(uint32_t& props, uint32_t& names) const;

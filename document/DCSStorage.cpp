@@ -338,10 +338,8 @@ void DCSStorage::Clear()
     m_materials.clear();
     m_blanks.clear();
     m_pieces.clear();
-    m_numbersCrc = 0;
-    m_fullCrc = 0;
-    m_numbersChanged = 0;
-    m_orderChanged = 0;
+    m_numbers.Forget();
+    m_full.Forget();
 }
 
 void DCSStorage::StampMaterial(const char* name)
@@ -414,16 +412,8 @@ void DCSStorage::UpdateFingerprint(bool setBaseline)
     uint32_t numbers = 0;
     uint32_t full = 0;
     ComputeFingerprints(numbers, full);
-    // Recomputed against the baseline every time, so an edit that is undone
-    // stops counting as a change.
-    m_numbersChanged = (m_numbersCrc != 0 && m_numbersCrc != numbers) ? 1 : 0;
-    m_orderChanged = (m_fullCrc != 0 && m_fullCrc != full) ? 1 : 0;
-    if (setBaseline) {
-        m_numbersCrc = numbers;
-        m_fullCrc = full;
-        m_numbersChanged = 0;
-        m_orderChanged = 0;
-    }
+    m_numbers.Update(numbers, setBaseline);
+    m_full.Update(full, setBaseline);
 }
 
 std::string DCSStorage::GetContentId() const

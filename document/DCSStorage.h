@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "document/ChangeTracker.h"
 #include "foundation/DProps.h"
 #include "foundation/FieldCheck.h"
 
@@ -63,8 +64,8 @@ public:
     int32_t CheckOrder(DProps& warnings) const;
 
     // Change flags as of the last UpdateFingerprint.
-    bool NumbersChanged() const { return m_numbersChanged != 0; }
-    bool OrderChanged() const { return m_orderChanged != 0; }
+    bool NumbersChanged() const { return m_numbers.Changed(); }
+    bool OrderChanged() const { return m_full.Changed(); }
 
     // ---- What the editors, panels and reports read ------------------------------
 
@@ -81,8 +82,8 @@ public:
     const DProps& GetWarnings() const { return m_warnings; }
     int32_t GetCheckResult() const { return m_checkResult; }
     // The stored baselines; 0 while none is stored.
-    uint32_t GetNumbersFingerprint() const { return m_numbersCrc; }
-    uint32_t GetFullFingerprint() const { return m_fullCrc; }
+    uint32_t GetNumbersFingerprint() const { return m_numbers.Baseline(); }
+    uint32_t GetFullFingerprint() const { return m_full.Baseline(); }
 
     // ---- Row operations on any list of rows ---------------------------------
 
@@ -135,11 +136,9 @@ private:
     TextList m_materials;
     PropsList m_blanks;
     PropsList m_pieces;
-    // 0: none stored.
-    uint32_t m_numbersCrc = 0;
-    uint32_t m_fullCrc = 0;
-    uint8_t m_numbersChanged = 0;
-    uint8_t m_orderChanged = 0;
+    // The numbers of the rows, and the numbers followed by labels and comments.
+    ChangeTracker m_numbers;
+    ChangeTracker m_full;
     // The findings of the last check, code -> culprit.
     DProps m_warnings;
     // Flags of the last check; 3 until the first.

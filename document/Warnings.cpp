@@ -138,8 +138,8 @@ std::string DCSProject::GetContentId() const
 {
     std::string text = m_order.GetContentId();
     char hex[32];
-    text += FormatHex64(8, m_propsCrc, hex, sizeof hex);
-    text += FormatHex64(8, m_resultsCrc, hex, sizeof hex);
+    text += FormatHex64(8, m_propsTracker.Baseline(), hex, sizeof hex);
+    text += FormatHex64(8, m_resultsTracker.Baseline(), hex, sizeof hex);
     text += DProps::GetString(m_props, "desc", "");
     text += DProps::GetString(m_props, "comment", "");
     text += DProps::GetString(m_props, "comment.active", "0");

@@ -175,9 +175,7 @@ Blank& Blank::UpdateSignature(bool withStats)
     for (const Piece& p : pieces) {
         if (p.quantity == 0)
             continue;
-        AppendPieceCode(signature, p.id);
-        AppendLong(signature, p.quantity);
-        signature += '-';
+        AppendSignatureEntry(signature, PieceCode(p.id), p.quantity);
     }
     if (withStats)
         UpdateStats();
@@ -290,6 +288,13 @@ std::string PieceCode(long id)
     std::string code;
     AppendPieceCode(code, id);
     return code;
+}
+
+void AppendSignatureEntry(std::string& out, const std::string& code, long count)
+{
+    out += code;
+    AppendLong(out, count);
+    out += '-';
 }
 
 long ReadPieceCode(const std::string& text, size_t* pos)

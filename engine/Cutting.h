@@ -137,6 +137,9 @@ long FindPieceById(const std::vector<Piece>& list, long id);
 // digit or single stock character, so readers can tell the two forms apart.
 std::string StockCode(long id);
 std::string PieceCode(long id);
+// Appends one part entry of a pattern signature: the part's code, its count
+// per bar and "-".
+void AppendSignatureEntry(std::string& out, const std::string& code, long count);
 
 // One part entry of a signature: the part id (0 when the legacy letter "*" leaves
 // it unknown) and its count per bar.

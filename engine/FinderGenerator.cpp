@@ -14,7 +14,8 @@
 #include <unordered_set>
 
 using CUTTING::Blank;
-using CUTTING::PatternPool;
+using CUTTING::KeptPattern;
+using CUTTING::PatternCounts;
 using CUTTING::Piece;
 
 namespace {
@@ -59,19 +60,6 @@ bool AboveOne(double fraction)
     return fraction > 1.0 && !NumEqual(fraction, 1.0);
 }
 
-double TrimFraction(const Blank& p, double* remainder = nullptr)
-{
-    return CUTTING::UsedFraction(p.pieces, p, remainder, true);
-}
-
-long TotalCount(const Blank& p)
-{
-    long total = 0;
-    for (const Piece& piece : p.pieces)
-        total += piece.quantity;
-    return total;
-}
-
 // Mixes the fixed seed with where it is used, so that workers and runs draw
 // different sequences that are still the same from one test run to the next.
 unsigned MixSeed(unsigned seed, unsigned long run, long stage, long k)
@@ -90,26 +78,55 @@ unsigned MixSeed(unsigned seed, unsigned long run, long stage, long k)
 // kept in a hash set: worker pools grow to thousands of patterns.
 class UniquePool {
 public:
-    explicit UniquePool(PatternPool& pool) : m_pool(pool)
+    explicit UniquePool(std::vector<KeptPattern>& pool) : m_pool(pool)
     {
-        for (const Blank& p : pool.patterns)
+        for (const KeptPattern& p : pool)
             m_seen.insert(p.signature);
     }
     // A pattern without any part is never a proposal: the solver reads an empty
     // first proposal as the end of its search.
-    bool Add(const Blank& p)
+    bool Add(const PatternCounts& p)
     {
-        if (TotalCount(p) <= 0 || !m_seen.insert(p.signature).second)
+        if (p.Total() <= 0 || !m_seen.insert(p.signature).second)
             return false;
-        m_pool.patterns.push_back(p);
+        m_pool.push_back(p.Keep());
         return true;
     }
-    long Count() const { return m_pool.Count(); }
+    long Count() const { return static_cast<long>(m_pool.size()); }
 
 private:
-    PatternPool& m_pool;
+    std::vector<KeptPattern>& m_pool;
     std::unordered_set<std::string> m_seen;
 };
+
+// Reorders the list by positions sorted with before(a, b) on its records.
+template <class Before>
+void SortKept(std::vector<KeptPattern>& list, const Before& before)
+{
+    const std::vector<size_t> pos =
+        CUTTING::SortedPositions(list.size(), [&](size_t x, size_t y) { return before(list[x], list[y]); });
+    std::vector<KeptPattern> sorted;
+    sorted.reserve(list.size());
+    for (size_t i : pos)
+        sorted.push_back(std::move(list[i]));
+    list.swap(sorted);
+}
+
+void SortByQuality(std::vector<KeptPattern>& list)
+{
+    SortKept(list, [](const KeptPattern& a, const KeptPattern& b) { return CUTTING::BestQualityBefore(a, b); });
+}
+
+void SortByFitness(std::vector<const KeptPattern*>& list)
+{
+    const std::vector<size_t> pos = CUTTING::SortedPositions(
+        list.size(), [&](size_t x, size_t y) { return CUTTING::BestFitnessBefore(*list[x], *list[y]); });
+    std::vector<const KeptPattern*> sorted;
+    sorted.reserve(list.size());
+    for (size_t i : pos)
+        sorted.push_back(list[i]);
+    list.swap(sorted);
+}
 
 } // namespace
 
@@ -131,15 +148,36 @@ bool FinderGenerator::Init(const Blank& newBar, const std::vector<long>& newBoun
 {
     Reset(newBar, newBounds, newCombinations);
     diversity = 0;
+    m_kinds.Build(bar, bounds);
+    m_scorerFor = nullptr;
     return true;
+}
+
+void FinderGenerator::Prepare() const
+{
+    if (m_kinds.Size() != bar.pieces.size())
+        m_kinds.Build(bar, bounds);
+    if (m_scorerFor != fitness || fitness == nullptr) {
+        m_scorer = CUTTING::CountsScorer(fitness, &bar);
+        m_scorerFor = fitness;
+    }
 }
 
 long FinderGenerator::PooledCount() const
 {
     long total = baseCount;
     for (long k = 1; k < PoolCount; ++k)
-        total += pools[k].Count();
+        total += static_cast<long>(pools[k].size());
     return total;
+}
+
+std::vector<Blank> FinderGenerator::Patterns(const std::vector<KeptPattern>& pool) const
+{
+    std::vector<Blank> list;
+    list.reserve(pool.size());
+    for (const KeptPattern& p : pool)
+        list.push_back(CUTTING::ToBlank(p, bar));
+    return list;
 }
 
 bool FinderGenerator::Stopped() const
@@ -147,17 +185,9 @@ bool FinderGenerator::Stopped() const
     return stop && stop->load(std::memory_order_relaxed) != 0;
 }
 
-long FinderGenerator::Bound(size_t i) const
-{
-    return i < bounds.size() && bounds[i] > 0 ? bounds[i] : 0;
-}
-
 long FinderGenerator::MutateRoundLimit() const
 {
-    long long parts = 0;
-    for (size_t i = 0; i < bar.pieces.size(); ++i)
-        parts += Bound(i);
-    const long long limit = 2 * parts + RoundSlack;
+    const long long limit = 2 * m_kinds.boundSum + RoundSlack;
     return static_cast<long>(std::min<long long>(limit, RoundCeiling));
 }
 
@@ -168,135 +198,163 @@ void FinderGenerator::SeedWorker(long stage, long k) const
         std::srand(MixSeed(seed, runCount, stage, k));
 }
 
-void FinderGenerator::FitToBar(Blank& p) const
+void FinderGenerator::FitToBar(PatternCounts& p) const
 {
-    while (AboveOne(TrimFraction(p))) {
+    const std::vector<double>& length = m_kinds.length;
+    std::vector<size_t> held;
+    while (AboveOne(p.Fraction(nullptr))) {
         // Prefer the shortest part whose removal alone makes the pattern fit;
         // failing that, give up one of the longest and look again.
+        held.clear();
+        p.Held().ForEach([&](size_t i) {
+            if (p.Count(i) > 0)
+                held.push_back(i);
+        });
         long fitting = -1;
         long longest = -1;
-        for (size_t i = 0; i < p.pieces.size(); ++i) {
-            Piece& piece = p.pieces[i];
-            if (piece.quantity <= 0)
-                continue;
-            if (longest < 0 || piece.length > p.pieces[longest].length)
+        for (size_t i : held) {
+            if (longest < 0 || length[i] > length[longest])
                 longest = static_cast<long>(i);
-            --piece.quantity;
-            const bool fits = !AboveOne(TrimFraction(p));
-            ++piece.quantity;
-            if (fits && (fitting < 0 || piece.length < p.pieces[fitting].length))
+            p.SetCount(i, p.Count(i) - 1);
+            const bool fits = !AboveOne(p.Fraction(nullptr));
+            p.SetCount(i, p.Count(i) + 1);
+            if (fits && (fitting < 0 || length[i] < length[fitting]))
                 fitting = static_cast<long>(i);
         }
         const long take = fitting >= 0 ? fitting : longest;
         if (take < 0)
             return;  // nothing left to take: a bar shorter than its own trim
-        --p.pieces[take].quantity;
+        p.SetCount(static_cast<size_t>(take), p.Count(static_cast<size_t>(take)) - 1);
     }
 }
 
-double FinderGenerator::Score(Blank& p) const
+double FinderGenerator::Score(PatternCounts& p) const
 {
-    p.ratio = TrimFraction(p);
+    p.ratio = p.Fraction(nullptr);
     if (AboveOne(p.ratio)) {
         FitToBar(p);
-        p.ratio = TrimFraction(p);
+        p.ratio = p.Fraction(nullptr);
     }
-    p.badness = fitness->Badness(p);
-    p.fitness = fitness->Fitness(p);
-    p.UpdateSignature(false);
+    m_scorer.Score(p);
+    p.Sign();
     return p.badness;
 }
 
-namespace {
-
-// Adds one part at the first entry, walking cyclically from a random start,
-// that is below its bound and no longer than the free length c.
-template <class BoundOf>
-void AddOnePart(Blank& p, double& c, const BoundOf& boundOf)
+void FinderGenerator::AddOnePart(PatternCounts& p, double& c) const
 {
-    const long size = static_cast<long>(p.pieces.size());
-    const long start = RandomBelow(size - 1);
+    const size_t size = p.Size();
+    const size_t start = static_cast<size_t>(RandomBelow(static_cast<long>(size) - 1));
     if (c < -Tolerance)
         return;
-    for (long step = 0; step < size; ++step) {
-        const long i = (start + step) % size;
-        Piece& piece = p.pieces[i];
-        if (piece.quantity < boundOf(i) && (piece.length < c || NumEqual(piece.length, c))) {
-            ++piece.quantity;
-            c -= piece.length;
-            return;
+    size_t found = size;
+    if (m_kinds.ascending) {
+        // Along a list of rising lengths the first open kind of the walk is
+        // the one to take, when it is short enough; if it is not, no kind up
+        // to the end of the list is, and the walk goes on from the front.
+        const auto fits = [&](size_t i) {
+            const double length = m_kinds.length[i];
+            return length < c || CUTTING::NumEqualInline(length, c);
+        };
+        size_t i = p.Open().Next(start, size);
+        if (i < size && fits(i)) {
+            found = i;
+        } else {
+            i = p.Open().Next(0, start);
+            if (i < start && fits(i))
+                found = i;
         }
+    } else {
+        for (size_t step = 0; step < size; ++step) {
+            const size_t i = (start + step) % size;
+            const double length = m_kinds.length[i];
+            if (p.Open().Test(i) && (length < c || NumEqual(length, c))) {
+                found = i;
+                break;
+            }
+        }
+    }
+    if (found < size) {
+        p.SetCount(found, p.Count(found) + 1);
+        c -= m_kinds.length[found];
     }
 }
 
-} // namespace
-
-bool FinderGenerator::Perturb(Blank& p) const
+bool FinderGenerator::Perturb(PatternCounts& p) const
 {
     (void)std::rand();
     double c = 0.0;
-    p.ratio = TrimFraction(p, &c);
+    p.ratio = p.Fraction(&c);
     const double c0 = c;
-    const long size = static_cast<long>(p.pieces.size());
+    const size_t size = p.Size();
     if (size == 0)
         return false;
-    const auto boundOf = [this](long i) { return Bound(static_cast<size_t>(i)); };
     // The budget counts part lengths only; the kerf of a new cut shows when the
     // caller works out the ratio again.
     for (int pass = 0; pass < PerturbPasses && !(c < -Tolerance); ++pass) {
         if (pass > 0) {
-            const long start = RandomBelow(size - 1);
-            for (long step = 0; step < size; ++step) {
-                Piece& piece = p.pieces[(start + step) % size];
-                if (piece.quantity > 0) {
-                    piece.quantity = std::max(piece.quantity - 1, 0L);
-                    c += piece.length;
-                    break;
-                }
+            // The first kind holding a part, walking cyclically from a random start.
+            const size_t start = static_cast<size_t>(RandomBelow(static_cast<long>(size) - 1));
+            size_t i = p.Held().Next(start, size);
+            while (i < size && p.Count(i) <= 0)
+                i = p.Held().Next(i + 1, size);
+            if (i >= size) {
+                i = p.Held().Next(0, start);
+                while (i < start && p.Count(i) <= 0)
+                    i = p.Held().Next(i + 1, start);
+                if (i >= start)
+                    i = size;
+            }
+            if (i < size) {
+                p.SetCount(i, std::max(p.Count(i) - 1, 0L));
+                c += m_kinds.length[i];
             }
         }
-        AddOnePart(p, c, boundOf);
+        AddOnePart(p, c);
     }
     return c != c0;
 }
 
-bool FinderGenerator::Repair(Blank& p) const
+bool FinderGenerator::Repair(PatternCounts& p) const
 {
     (void)std::rand();
     double c = 0.0;
-    p.ratio = TrimFraction(p, &c);
-    const long size = static_cast<long>(p.pieces.size());
+    p.ratio = p.Fraction(&c);
+    const size_t size = p.Size();
     if (size == 0)
         return c != 0.0;
-    const auto boundOf = [this](long i) { return Bound(static_cast<size_t>(i)); };
-    for (int pass = 0; pass < RepairPasses && c < -Tolerance; ++pass) {
-        const long start = RandomBelow(size - 1);
-        for (long step = 0; step < size; ++step) {
-            Piece& piece = p.pieces[(start + step) % size];
-            while (c < -Tolerance && piece.quantity >= 1) {
-                --piece.quantity;
-                c += piece.length;
-            }
+    const auto takeFrom = [&](size_t i) {
+        while (c < -Tolerance && p.Count(i) >= 1) {
+            p.SetCount(i, p.Count(i) - 1);
+            c += m_kinds.length[i];
         }
-        AddOnePart(p, c, boundOf);
+    };
+    for (int pass = 0; pass < RepairPasses && c < -Tolerance; ++pass) {
+        // Parts are taken from the kinds held, walking cyclically from a random
+        // start, until the pattern fits; kinds without parts give nothing.
+        const size_t start = static_cast<size_t>(RandomBelow(static_cast<long>(size) - 1));
+        for (size_t i = p.Held().Next(start, size); i < size && c < -Tolerance; i = p.Held().Next(i + 1, size))
+            takeFrom(i);
+        for (size_t i = p.Held().Next(0, start); i < start && c < -Tolerance; i = p.Held().Next(i + 1, start))
+            takeFrom(i);
+        AddOnePart(p, c);
     }
     return c != 0.0;
 }
 
-double FinderGenerator::SeedPattern(Blank& p, long kind) const
+double FinderGenerator::SeedPattern(PatternCounts& p, long kind) const
 {
     p.fitness = 0.0;
-    if (p.pieces.empty())
+    if (p.Size() == 0)
         return 0.0;
-    p.ClearCounts();
+    p.Clear();
     double f = 0.0;
-    if (kind >= 0 && kind < static_cast<long>(p.pieces.size())) {
-        Piece& piece = p.pieces[kind];
+    if (kind >= 0 && kind < static_cast<long>(p.Size())) {
+        const size_t k = static_cast<size_t>(kind);
         while (f < 1.0 && !NumEqual(f, 1.0)) {
-            if (piece.quantity >= Bound(static_cast<size_t>(kind)))
+            if (p.Count(k) >= m_kinds.bound[k])
                 break;
-            ++piece.quantity;
-            f = TrimFraction(p);
+            p.SetCount(k, p.Count(k) + 1);
+            f = p.Fraction(nullptr);
         }
     }
     if (AboveOne(f))
@@ -304,9 +362,9 @@ double FinderGenerator::SeedPattern(Blank& p, long kind) const
     return Score(p);
 }
 
-double FinderGenerator::Mutate(Blank& p, bool repairFirst) const
+double FinderGenerator::Mutate(PatternCounts& p, bool repairFirst) const
 {
-    if (IsNearZero(p.length) || p.pieces.empty())
+    if (IsNearZero(m_kinds.barLength) || p.Size() == 0)
         return 0.0;
     const bool full = NumEqual(p.ratio, 1.0);
     if (!repairFirst) {
@@ -314,7 +372,7 @@ double FinderGenerator::Mutate(Blank& p, bool repairFirst) const
             return p.fitness;
     } else if (full || p.ratio > 1.0) {
         Repair(p);
-        p.ratio = TrimFraction(p);
+        p.ratio = p.Fraction(nullptr);
     }
     // Swaps can go on changing the free length without ever filling the bar,
     // so the rounds are counted.
@@ -322,93 +380,142 @@ double FinderGenerator::Mutate(Blank& p, bool repairFirst) const
     for (long round = 0; p.ratio < 1.0 && round < limit; ++round) {
         if (!Perturb(p))
             break;
-        p.ratio = TrimFraction(p);
+        p.ratio = p.Fraction(nullptr);
     }
     if (p.ratio - 1.0 >= Tolerance)
         Repair(p);
     return Score(p);
 }
 
+template <class Op>
+auto FinderGenerator::OnBlank(Blank& b, const Op& op) const
+{
+    Prepare();
+    PatternCounts p;
+    p.Reset(m_kinds);
+    const size_t n = std::min(p.Size(), b.pieces.size());
+    for (size_t i = 0; i < n; ++i)
+        p.SetCount(i, b.pieces[i].quantity);
+    p.ratio = b.ratio;
+    p.badness = b.badness;
+    p.fitness = b.fitness;
+    p.signature = b.signature;
+    const auto result = op(p);
+    for (size_t i = 0; i < n; ++i)
+        b.pieces[i].quantity = p.Count(i);
+    b.ratio = p.ratio;
+    b.badness = p.badness;
+    b.fitness = p.fitness;
+    b.signature = p.signature;
+    return result;
+}
+
+double FinderGenerator::SeedPattern(Blank& p, long kind) const
+{
+    if (p.pieces.empty()) {
+        p.fitness = 0.0;
+        return 0.0;
+    }
+    return OnBlank(p, [&](PatternCounts& counts) { return SeedPattern(counts, kind); });
+}
+
+double FinderGenerator::Mutate(Blank& p, bool repairFirst) const
+{
+    if (IsNearZero(p.length) || p.pieces.empty())
+        return 0.0;
+    return OnBlank(p, [&](PatternCounts& counts) { return Mutate(counts, repairFirst); });
+}
+
+bool FinderGenerator::Perturb(Blank& p) const
+{
+    return OnBlank(p, [&](PatternCounts& counts) { return Perturb(counts); });
+}
+
+bool FinderGenerator::Repair(Blank& p) const
+{
+    return OnBlank(p, [&](PatternCounts& counts) { return Repair(counts); });
+}
+
 long FinderGenerator::BuildFixedSet()
 {
-    const size_t n = bar.pieces.size();
+    Prepare();
+    const size_t n = m_kinds.Size();
+    m_fixedIds = m_kinds.id;
     UniquePool fixedPool(fixedSet);
-    Blank p = bar;
-    p.ClearCounts();
+    PatternCounts p;
+    p.Reset(m_kinds);
 
     for (size_t i = 0; i < n; ++i) {
         if (Stopped())
             return 0;
-        // Scored in place and copied only when it joins the set.
-        p.pieces[i].quantity = Bound(i);
+        p.SetCount(i, m_kinds.bound[i]);
         Score(p);
         fixedPool.Add(p);
-        p.ClearCounts();
+        p.Clear();
     }
 
     if (diversity != 1) {
         for (size_t i = 0; i < n; ++i) {
-            for (long c = 1; c < Bound(i); ++c) {
+            for (long c = 1; c < m_kinds.bound[i]; ++c) {
                 if (Stopped())
                     return 0;
                 for (size_t j = 0; j < n; ++j) {
                     if (j == i)
                         continue;
-                    p.ClearCounts();
-                    p.pieces[i].quantity = c;
-                    if (CUTTING::AddCount(static_cast<long>(j), p, Bound(j))) {
-                        Score(p);
-                        if (diversity != 0 || p.ratio >= PairRatio)
-                            fixedPool.Add(p);
+                    p.Clear();
+                    p.SetCount(i, c);
+                    // Parts of kind j, one at a time while the bar (trim included)
+                    // holds them, as AddCount does on a Blank.
+                    if (p.Fraction(nullptr) > 1.0)
+                        continue;
+                    for (long added = 0; added < m_kinds.bound[j]; ++added) {
+                        p.SetCount(j, std::max(p.Count(j) + 1, 0L));
+                        if (p.Fraction(nullptr) > 1.0) {
+                            p.SetCount(j, std::max(p.Count(j) - 1, 0L));
+                            break;
+                        }
                     }
+                    Score(p);
+                    if (diversity != 0 || p.ratio >= PairRatio)
+                        fixedPool.Add(p);
                 }
             }
         }
     }
-    return Stopped() ? 0 : fixedSet.Count();
+    return Stopped() ? 0 : static_cast<long>(fixedSet.size());
 }
 
 long FinderGenerator::BuildBaseSet()
 {
-    if (!fixedSet.patterns.empty()) {
-        // Keep the patterns the shrinking demand still allows. Patterns are heavy
-        // to copy, so the set is rebuilt only when some must go.
-        std::vector<char> keep(fixedSet.patterns.size(), 0);
+    Prepare();
+    if (!fixedSet.empty()) {
+        // Keep the patterns the shrinking demand still allows; a set built for
+        // another demand list cannot be read against these bounds at all.
+        const bool sameKinds = m_fixedIds == m_kinds.id;
         size_t kept = 0;
-        for (size_t i = 0; i < fixedSet.patterns.size(); ++i) {
+        for (size_t i = 0; i < fixedSet.size(); ++i) {
             if (Stopped())
                 break;
-            const Blank& pattern = fixedSet.patterns[i];
-            // A pattern from another demand list cannot be read against these bounds.
-            bool sameKinds = pattern.pieces.size() == bar.pieces.size();
-            for (size_t j = 0; sameKinds && j < bar.pieces.size(); ++j)
-                sameKinds = pattern.pieces[j].id == bar.pieces[j].id;
-            if (sameKinds && CUTTING::FitsCounts(pattern.pieces, bounds)) {
-                keep[i] = 1;
+            if (sameKinds && fixedSet[i].Within(m_kinds.bound)) {
+                if (kept != i)
+                    fixedSet[kept] = std::move(fixedSet[i]);
                 ++kept;
             }
         }
-        if (kept < fixedSet.patterns.size()) {
-            std::vector<Blank> filtered;
-            filtered.reserve(kept);
-            for (size_t i = 0; i < fixedSet.patterns.size(); ++i)
-                if (keep[i])
-                    filtered.push_back(fixedSet.patterns[i]);
-            fixedSet.patterns.swap(filtered);
-        }
+        fixedSet.resize(kept);
     }
-    if (fixedSet.patterns.empty())
+    if (fixedSet.empty())
         BuildFixedSet();
 
     // The best few in best-fitness order, by a bounded stable insertion over
-    // positions: the order compares with a tolerance, and copying the whole set
-    // to sort it would cost more than the search itself.
-    const std::vector<Blank>& all = fixedSet.patterns;
+    // positions: the order compares with a tolerance, and sorting the whole
+    // set would cost more than the search itself.
+    const std::vector<KeptPattern>& all = fixedSet;
     std::vector<size_t> best;
     best.reserve(BaseKept + 1);
     for (size_t i = 0; i < all.size(); ++i) {
         size_t at = best.size();
-        while (at > 0 && CUTTING::PatternBefore(CUTTING::OrderBestFitness, all[i], all[best[at - 1]]))
+        while (at > 0 && CUTTING::BestFitnessBefore(all[i], all[best[at - 1]]))
             --at;
         if (at >= static_cast<size_t>(BaseKept))
             continue;
@@ -416,11 +523,11 @@ long FinderGenerator::BuildBaseSet()
         if (best.size() > static_cast<size_t>(BaseKept))
             best.pop_back();
     }
-    PatternPool& base = pools[0];
-    base.patterns.clear();
+    std::vector<KeptPattern>& base = pools[0];
+    base.clear();
     for (size_t i : best)
-        base.patterns.push_back(all[i]);
-    baseCount = fixedSet.Count();
+        base.push_back(all[i]);
+    baseCount = static_cast<long>(fixedSet.size());
     return baseCount;
 }
 
@@ -429,26 +536,29 @@ void FinderGenerator::MutateBest(long k, double minFit)
     const long n = baseCount;
     if (n == 0 || diversity == 1 || k < 1 || k > MaxWorkers)
         return;
+    Prepare();
     SeedWorker(0, k);
     UniquePool pool(pools[k]);
     const double rmin = n > EliteCount ? EliteRatio : 0.0;
+    PatternCounts p;
+    p.Reset(m_kinds);
     // The first quarter of the fixed set in the order it was built or filtered.
-    const long last = std::min(n / 4, fixedSet.Count());
+    const long last = std::min(n / 4, static_cast<long>(fixedSet.size()));
     for (long g = 0; g < last; ++g) {
         if (Stopped())
             break;
-        Blank p = fixedSet.patterns[g];
+        p.Load(fixedSet[static_cast<size_t>(g)]);
         for (int twice = 0; twice < 2; ++twice) {
             Mutate(p, false);
             if (diversity != 0) {
-                if (CUTTING::CountKinds(p) <= diversity)
+                if (p.KindCount() <= diversity)
                     pool.Add(p);
             } else if (rmin < p.ratio && minFit <= p.fitness) {
                 pool.Add(p);
             }
         }
     }
-    CUTTING::SortPatterns(CUTTING::OrderBestQuality, pools[k].patterns);
+    SortByQuality(pools[k]);
 }
 
 void FinderGenerator::SeedAndMutate(long k, double minFit)
@@ -456,17 +566,19 @@ void FinderGenerator::SeedAndMutate(long k, double minFit)
     const long n = static_cast<long>(bar.pieces.size());
     if (diversity == 1 || n == 0 || k < 1 || k > MaxWorkers)
         return;
+    Prepare();
     SeedWorker(1, k);
     UniquePool pool(pools[k]);
     const long quota = population / 4;
     const long seeds = population / 3;
-    Blank p = bar;
+    PatternCounts p;
+    p.Reset(m_kinds);
     for (long t = 0; t < seeds; ++t) {
         if (Stopped())
             break;
         const double badness = SeedPattern(p, t % n);
         if (diversity != 0) {
-            if (CUTTING::CountKinds(p) <= diversity)
+            if (p.KindCount() <= diversity)
                 pool.Add(p);
             continue;
         }
@@ -482,7 +594,7 @@ void FinderGenerator::SeedAndMutate(long k, double minFit)
         if (pool.Count() >= quota)
             break;
     }
-    CUTTING::SortPatterns(CUTTING::OrderBestQuality, pools[k].patterns);
+    SortByQuality(pools[k]);
 }
 
 bool FinderGenerator::Run(const FitnessFunction* function, const DProps& options, const StopFlag* stopFlag)
@@ -498,21 +610,26 @@ bool FinderGenerator::Run(const FitnessFunction* function, const DProps& options
     results.SetLimit(std::max(ResultFloor, 3 * kinds));
 
     fitness = function;
-    for (PatternPool& pool : pools)
-        pool.Clear();
+    Prepare();
+    for (std::vector<KeptPattern>& pool : pools)
+        pool.clear();
     ++runCount;
 
     baseCount = 0;
     BuildBaseSet();
     if (Stopped())
         return false;
-    const double minFit = baseCount > EliteCount ? pools[0].patterns[EliteCount].fitness : 0.0;
+    const double minFit = baseCount > EliteCount ? pools[0][EliteCount].fitness : 0.0;
 
     // Each worker index writes its own pool only and reads shared state that
     // nobody writes during the region, so no lock is needed. An exception must
     // not leave a parallel region: a worker that fails keeps what it has.
     const int workers = static_cast<int>(threads);
-#pragma omp parallel for schedule(static)
+    // The runtime's threads beyond the worker count would get no index from the
+    // static schedule and only spin at the barrier; the others get the indices
+    // they would get anyway.
+    const int team = std::max(1, std::min(workers, omp_get_max_threads()));
+#pragma omp parallel for schedule(static) num_threads(team)
     for (int k = 1; k <= workers; ++k) {
         try {
             MutateBest(k, minFit);
@@ -523,7 +640,7 @@ bool FinderGenerator::Run(const FitnessFunction* function, const DProps& options
     const long long total = PooledCount();
     population = static_cast<long>(std::min<long long>(std::max<long long>(PopulationFloor, total * 3 / 2), LONG_MAX));
 
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(static) num_threads(team)
     for (int k = 1; k <= workers; ++k) {
         try {
             SeedAndMutate(k, minFit);
@@ -531,25 +648,34 @@ bool FinderGenerator::Run(const FitnessFunction* function, const DProps& options
         }
     }
 
+    // The best of each pool, each signature once and no empty pattern, ranked
+    // and trimmed to the limit; only those become Blanks.
     results.Clear();
-    UniquePool selected(results);
-    for (const PatternPool& pool : pools) {
+    std::vector<const KeptPattern*> selected;
+    std::unordered_set<std::string> seen;
+    for (const std::vector<KeptPattern>& pool : pools) {
         if (Stopped())
             break;
-        const long taken = std::min(TakenPerPool, pool.Count());
-        for (long i = 0; i < taken; ++i)
-            selected.Add(pool.patterns[i]);
+        const size_t taken = std::min(static_cast<size_t>(TakenPerPool), pool.size());
+        for (size_t i = 0; i < taken; ++i)
+            if (pool[i].Total() > 0 && seen.insert(pool[i].signature).second)
+                selected.push_back(&pool[i]);
     }
     if (Stopped())
         return false;
 
     if (traceLevel > 1)
-        TraceRecordF(trace, "Fixed set: %ld; Extended set: %ld; Population: %ld; Selected: %ld", fixedSet.Count(),
-                     PooledCount(), population, results.Count());
+        TraceRecordF(trace, "Fixed set: %ld; Extended set: %ld; Population: %ld; Selected: %ld",
+                     static_cast<long>(fixedSet.size()), PooledCount(), population,
+                     static_cast<long>(selected.size()));
 
-    results.SortAndTrim();
+    SortByFitness(selected);
+    if (results.limit > 0 && static_cast<long>(selected.size()) > results.limit)
+        selected.resize(static_cast<size_t>(results.limit));
     if (Stopped())
         return false;
-    CUTTING::SortPatterns(CUTTING::OrderBestFitness, results.patterns);
+    SortByFitness(selected);
+    for (const KeptPattern* p : selected)
+        results.patterns.push_back(CUTTING::ToBlank(*p, bar));
     return true;
 }

@@ -6,6 +6,7 @@
 #include "engine/Cutting.h"
 #include "engine/Finder.h"
 #include "engine/Fitness.h"
+#include "engine/PatternCounts.h"
 #include "engine/PatternPool.h"
 #include "foundation/DProps.h"
 
@@ -20,13 +21,14 @@ public:
 
     // Random seeds a worker of the second stage may draw, set by Run.
     long population = 0;
-    // Patterns of one or two kinds. It survives from one Run to the next, kept
-    // while the shrinking demand still allows its patterns, rebuilt once none is.
-    CUTTING::PatternPool fixedSet;
+    // Patterns of one or two kinds, counted against the kinds it was built for.
+    // It survives from one Run to the next, kept while the shrinking demand
+    // still allows its patterns, rebuilt once none is.
+    std::vector<CUTTING::KeptPattern> fixedSet;
     // Worker k writes pools[k] only; no pool has a limit. Pool 0 holds the best
-    // of the base population (a copy of the fixed set) in best-fitness order: as
-    // many as the proposals and the fitness bar for mutants read.
-    CUTTING::PatternPool pools[PoolCount];
+    // of the base population (the fixed set) in best-fitness order: as many as
+    // the proposals and the fitness bar for mutants read.
+    std::vector<CUTTING::KeptPattern> pools[PoolCount];
     // Size of the base population, which pool 0 holds the best of.
     long baseCount = 0;
     // Number of worker pools, 1 .. MaxWorkers (the option "threads").
@@ -60,28 +62,52 @@ public:
     // Pattern changes on a copy of the template (pieces parallel to the
     // bounds). Each keeps every count within its bound, and the scoring ones
     // (SeedPattern, Mutate) leave the pattern within its bar, trim included.
+    // The finder works on counted patterns; these forms on a Blank serve tests
+    // and callers that hold one, after Init and with `fitness` set.
     double SeedPattern(CUTTING::Blank& p, long kind) const;
     double Mutate(CUTTING::Blank& p, bool repairFirst) const;
     bool Perturb(CUTTING::Blank& p) const;
     bool Repair(CUTTING::Blank& p) const;
 
+    double SeedPattern(CUTTING::PatternCounts& p, long kind) const;
+    double Mutate(CUTTING::PatternCounts& p, bool repairFirst) const;
+    bool Perturb(CUTTING::PatternCounts& p) const;
+    bool Repair(CUTTING::PatternCounts& p) const;
+
     // Most Perturb rounds of one Mutate, for the pattern's bounds.
     long MutateRoundLimit() const;
+
+    // A pool, or the fixed set, as Blanks made from the template bar.
+    std::vector<CUTTING::Blank> Patterns(const std::vector<CUTTING::KeptPattern>& pool) const;
 
     // The base population and the worker pools together.
     long PooledCount() const;
 
 private:
     bool Stopped() const;
-    long Bound(size_t i) const;
     // Sets ratio, badness, fitness and the signature; returns the badness.
-    double Score(CUTTING::Blank& p) const;
+    double Score(CUTTING::PatternCounts& p) const;
     // Takes parts away until the pattern fits its bar with the trim.
-    void FitToBar(CUTTING::Blank& p) const;
+    void FitToBar(CUTTING::PatternCounts& p) const;
+    // Adds one part at the first kind, walking cyclically from a random
+    // start, that is below its bound and no longer than the free length c.
+    void AddOnePart(CUTTING::PatternCounts& p, double& c) const;
     // Seeds the calling thread's generator for worker k of a stage when a fixed
     // seed is set.
     void SeedWorker(long stage, long k) const;
+    // Runs a counted form on a Blank parallel to the template.
+    template <class Op>
+    auto OnBlank(CUTTING::Blank& b, const Op& op) const;
+    // Makes the kind table and the scorer follow the template, the bounds and
+    // the fitness function.
+    void Prepare() const;
 
     // Runs so far, mixed into a fixed seed so that steps do not repeat.
     unsigned long runCount = 0;
+    // The template's kinds as the counted patterns see them, and the kind ids
+    // the fixed set was built against.
+    mutable CUTTING::KindTable m_kinds;
+    std::vector<long> m_fixedIds;
+    mutable CUTTING::CountsScorer m_scorer;
+    mutable const FitnessFunction* m_scorerFor = nullptr;
 };

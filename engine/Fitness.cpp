@@ -9,20 +9,6 @@ using CUTTING::Blank;
 using CUTTING::Layout;
 using CUTTING::Piece;
 
-namespace {
-
-// One badness term within 0..cap. The logarithm of 0 (a perfect fit) is -inf
-// and of a negative value NaN: both add nothing.
-double ClampTerm(double value, double cap)
-{
-    if (!(value > 0.0))
-        return 0.0;
-    const double top = cap > 0.0 ? cap : 0.0;
-    return value > top ? top : value;
-}
-
-} // namespace
-
 MFunction::~MFunction() = default;
 
 double MFcLog10::Inverse(double x) const
@@ -64,43 +50,15 @@ double FFBasic::LayoutScore(const Layout&) const
 
 double FFBasic::Badness(const Blank& pattern) const
 {
-    double badness = 0.0;
-    double used = 0.0;
-    if (wasteCurve) {
-        double unit = ratioUnit;
-        if (IsNearZero(unit))
-            unit = pattern.knife;
-        if (IsNearZero(unit))
-            unit = 1.0;
-        used = CUTTING::UsedFraction(pattern.pieces, pattern, nullptr, true);
-        const double leftover = SafeDivide(pattern.length * (1.0 - used), unit);
-        badness = ClampTerm(wasteCurve->Apply(leftover * leftover), cap);
-    }
-    // Length changes only matter once the bar is mostly used; a half-empty bar
-    // is judged by its leftover alone.
-    if (cutsCurve && used > 0.5) {
-        const long changes = CUTTING::LengthChanges(pattern, pattern.pieces);
-        if (changes > 0)
-            badness += ClampTerm(cutsCurve->Apply((changes + 1) * shift), cap);
-    }
-    return finalCurve ? finalCurve->Apply(badness) : badness;
+    return BadnessOf(CUTTING::EachPiece{pattern.pieces}, pattern.length, pattern.knife, pattern.indent);
 }
 
 double FFBasic::Fitness(const Blank& pattern) const
 {
-    // Compared against 1 + tolerance rather than by the difference: 1.0000001 - 1
-    // comes out a hair above 1e-7 in doubles, yet such a pattern fits.
-    if (pattern.ratio > 1.0 + Tolerance)
-        return 0.0;
-    double fitness = 1.0 - SafeDivide(pattern.badness, cap);
-    if (mode) {
+    return FitnessOf(pattern.ratio, pattern.badness, [&](const auto& f) {
         for (const Piece& piece : pattern.pieces)
-            if (piece.quantity != 0)
-                fitness *= piece.weight;
-    }
-    if (!(fitness > 0.0))
-        return 0.0;
-    return fitness > 1.0 ? 1.0 : fitness;
+            f(piece.quantity, piece.weight);
+    });
 }
 
 double FFBasic::Yield(Layout& layout) const

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/Cutting.h"
+#include "engine/Pattern.h"
 #include "foundation/DProps.h"
 
 #include <windows.h>
@@ -59,4 +60,67 @@ public:
     double Fitness(const CUTTING::Blank& pattern) const override;
     double Yield(CUTTING::Layout& layout) const override;
     double Badness(const CUTTING::Blank& pattern) const override;
+
+    // Badness and Fitness of a pattern handed out entry by entry, in pattern
+    // order: each(f) calls f(count, length) for BadnessOf and f(count, part
+    // weight) for FitnessOf. The finders score patterns kept as counts through
+    // these, without building a Blank; Badness and Fitness use them too.
+    template <class ForEach>
+    double BadnessOf(const ForEach& each, double length, double knife, double indent) const;
+    template <class ForEachWeight>
+    double FitnessOf(double ratio, double badness, const ForEachWeight& weights) const;
+
+    // One badness term within 0..cap. The logarithm of 0 (a perfect fit) is
+    // -inf and of a negative value NaN: both add nothing.
+    static double ClampTerm(double value, double cap)
+    {
+        if (!(value > 0.0))
+            return 0.0;
+        const double top = cap > 0.0 ? cap : 0.0;
+        return value > top ? top : value;
+    }
 };
+
+template <class ForEach>
+double FFBasic::BadnessOf(const ForEach& each, double length, double knife, double indent) const
+{
+    double badness = 0.0;
+    double used = 0.0;
+    if (wasteCurve) {
+        double unit = ratioUnit;
+        if (IsNearZero(unit))
+            unit = knife;
+        if (IsNearZero(unit))
+            unit = 1.0;
+        used = CUTTING::UsedFractionOf(each, length, knife, indent, nullptr, true);
+        const double leftover = SafeDivide(length * (1.0 - used), unit);
+        badness = ClampTerm(wasteCurve->Apply(leftover * leftover), cap);
+    }
+    // Length changes only matter once the bar is mostly used; a half-empty bar
+    // is judged by its leftover alone.
+    if (cutsCurve && used > 0.5) {
+        const long changes = CUTTING::LengthChangesOf(each, length);
+        if (changes > 0)
+            badness += ClampTerm(cutsCurve->Apply((changes + 1) * shift), cap);
+    }
+    return finalCurve ? finalCurve->Apply(badness) : badness;
+}
+
+template <class ForEachWeight>
+double FFBasic::FitnessOf(double ratio, double badness, const ForEachWeight& weights) const
+{
+    // Compared against 1 + tolerance rather than by the difference: 1.0000001 - 1
+    // comes out a hair above 1e-7 in doubles, yet such a pattern fits.
+    if (ratio > 1.0 + Tolerance)
+        return 0.0;
+    double fitness = 1.0 - SafeDivide(badness, cap);
+    if (mode) {
+        weights([&](long count, double weight) {
+            if (count != 0)
+                fitness *= weight;
+        });
+    }
+    if (!(fitness > 0.0))
+        return 0.0;
+    return fitness > 1.0 ? 1.0 : fitness;
+}

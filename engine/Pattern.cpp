@@ -10,35 +10,7 @@ namespace CUTTING {
 
 double UsedFraction(const std::vector<Piece>& pieces, const Blank& blank, double* remainder, bool withTrim)
 {
-    const double L = blank.length;
-    const double K = blank.knife;
-    double used = 0.0;
-    double lastLength = 0.0;
-    for (const Piece& p : pieces) {
-        const long q = p.quantity;
-        if (q == 0)
-            continue;
-        if (!IsNearZero(used))
-            used += K;  // the cut that separates this group from the previous one
-        used += q * p.length + (q - 1) * K;
-        lastLength = p.length;
-    }
-
-    const double left = L - used;
-    if (IsNearZero(left)) {
-        // An exact fill needs neither the final cut nor the trim.
-        if (remainder)
-            *remainder = 0.0;
-        return 1.0;
-    }
-    double r = left;
-    if (!IsNearZero(lastLength)) {
-        used += K;
-        r = left - K;
-    }
-    if (remainder)
-        *remainder = r;
-    return withTrim ? SafeDivide(used, L - blank.indent) : SafeDivide(used, L);
+    return UsedFractionOf(EachPiece{pieces}, blank.length, blank.knife, blank.indent, remainder, withTrim);
 }
 
 long FitCount(const Blank& blank, const Piece& piece)
@@ -95,18 +67,9 @@ uint64_t CombinationBounds(std::vector<long>& counts, const Blank& blank, const 
 
 long LengthChanges(const Blank& blank, const std::vector<Piece>& pieces)
 {
-    if (IsNearZero(blank.length) || pieces.empty())
+    if (pieces.empty())
         return 0;
-    long changes = 0;
-    double previous = 0.0;
-    for (const Piece& p : pieces) {
-        if (p.quantity == 0)
-            continue;
-        if (!NumEqual(p.length, previous))
-            ++changes;
-        previous = p.length;
-    }
-    return changes;
+    return LengthChangesOf(EachPiece{pieces}, blank.length);
 }
 
 bool AddCount(long position, Blank& blank, long n)

@@ -4,12 +4,88 @@
 // parts fill the bar exactly, and the edge trim kept free once at the end of the bar.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
 #include "engine/Cutting.h"
 
 namespace CUTTING {
+
+// IsNearZero and NumEqual for the innermost loops, where a call per part kind
+// costs more than the test itself: the very same comparisons.
+inline bool NearZeroInline(double x)
+{
+    return std::fabs(x) < Tolerance;
+}
+
+inline bool NumEqualInline(double a, double b)
+{
+    return std::fabs(a - b) < Tolerance;
+}
+
+// The cutting rule over a pattern's entries, handed out in pattern order as
+// (count, length) by forEach. Every form of a pattern shares it, so that the
+// sums are made in one order and come out the same to the last bit.
+template <class ForEach>
+double UsedFractionOf(const ForEach& forEach, double L, double K, double I, double* remainder, bool withTrim)
+{
+    double used = 0.0;
+    double lastLength = 0.0;
+    forEach([&](long q, double length) {
+        if (q == 0)
+            return;
+        if (!NearZeroInline(used))
+            used += K;  // the cut that separates this group from the previous one
+        used += q * length + (q - 1) * K;
+        lastLength = length;
+    });
+
+    const double left = L - used;
+    if (IsNearZero(left)) {
+        // An exact fill needs neither the final cut nor the trim.
+        if (remainder)
+            *remainder = 0.0;
+        return 1.0;
+    }
+    double r = left;
+    if (!IsNearZero(lastLength)) {
+        used += K;
+        r = left - K;
+    }
+    if (remainder)
+        *remainder = r;
+    return withTrim ? SafeDivide(used, L - I) : SafeDivide(used, L);
+}
+
+// Length changes along the entries (counted ones only), as LengthChanges.
+template <class ForEach>
+long LengthChangesOf(const ForEach& forEach, double L)
+{
+    if (IsNearZero(L))
+        return 0;
+    long changes = 0;
+    double previous = 0.0;
+    forEach([&](long q, double length) {
+        if (q == 0)
+            return;
+        if (!NumEqualInline(length, previous))
+            ++changes;
+        previous = length;
+    });
+    return changes;
+}
+
+// Hands out a list of pieces as (count, length) in list order.
+struct EachPiece {
+    const std::vector<Piece>& pieces;
+    template <class F>
+    void operator()(const F& f) const
+    {
+        for (const Piece& p : pieces)
+            f(p.quantity, p.length);
+    }
+};
 
 // Used fraction of the blank's bar for the pattern `pieces` (count per bar in each
 // quantity). The remainder (negative when the parts do not fit) goes to *remainder

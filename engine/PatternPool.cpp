@@ -9,27 +9,9 @@ namespace CUTTING {
 
 namespace {
 
-bool BestFitnessBefore(const Blank& a, const Blank& b)
-{
-    if (!NumEqual(a.fitness, b.fitness) || IsNearZero(a.fitness))
-        return a.fitness > b.fitness;
-    return a.signature.size() < b.signature.size();
-}
-
 bool LeastUsedBefore(const Blank& a, const Blank& b)
 {
     return std::fabs(a.ratio) < std::fabs(b.ratio);
-}
-
-bool BestQualityBefore(const Blank& a, const Blank& b)
-{
-    if (!NumEqual(a.fitness, b.fitness))
-        return a.fitness > b.fitness;
-    if (!NumEqual(a.badness, b.badness))
-        return a.badness < b.badness;
-    if (!IsNearZero(a.badness) && a.signature.size() != b.signature.size())
-        return a.signature.size() < b.signature.size();
-    return std::fabs(a.ratio - 1.0) < std::fabs(b.ratio - 1.0);
 }
 
 bool LongestBarBefore(const Blank& a, const Blank& b)
@@ -48,30 +30,6 @@ bool ByStockBefore(const Blank& a, const Blank& b, bool fullOrder)
     return DProps::GetLong(a.props, "remains") < DProps::GetLong(b.props, "remains");
 }
 
-// Stable top-down merge sort of positions. An element from the right half only
-// overtakes one from the left when it is strictly before it, so a comparator that
-// is no strict weak order (tolerances are not transitive) still yields a
-// permutation of the list, reproducibly, and never reads out of bounds.
-template <class Before>
-void MergeSortPositions(std::vector<size_t>& pos, std::vector<size_t>& tmp, size_t lo, size_t hi,
-                        const Before& before)
-{
-    if (hi - lo < 2)
-        return;
-    const size_t mid = lo + (hi - lo) / 2;
-    MergeSortPositions(pos, tmp, lo, mid, before);
-    MergeSortPositions(pos, tmp, mid, hi, before);
-    size_t i = lo, j = mid, k = lo;
-    while (i < mid && j < hi)
-        tmp[k++] = before(pos[j], pos[i]) ? pos[j++] : pos[i++];
-    while (i < mid)
-        tmp[k++] = pos[i++];
-    while (j < hi)
-        tmp[k++] = pos[j++];
-    for (k = lo; k < hi; ++k)
-        pos[k] = tmp[k];
-}
-
 // Patterns are heavy, so positions are sorted and the records are then moved
 // once into their new order. The order compares positions.
 template <class PositionBefore>
@@ -79,10 +37,7 @@ void StableSortPositions(std::vector<Blank>& list, const PositionBefore& before)
 {
     if (list.size() < 2)
         return;
-    std::vector<size_t> pos(list.size()), tmp(list.size());
-    for (size_t i = 0; i < pos.size(); ++i)
-        pos[i] = i;
-    MergeSortPositions(pos, tmp, 0, pos.size(), before);
+    const std::vector<size_t> pos = SortedPositions(list.size(), before);
     bool moved = false;
     for (size_t i = 0; i < pos.size() && !moved; ++i)
         moved = pos[i] != i;
@@ -132,17 +87,36 @@ bool PropertyOrder::operator()(const Blank& a, const Blank& b) const
     return descending ? va > vb : va < vb;
 }
 
-void SortByProperty(const PropertyOrder& order, std::vector<Blank>& list)
+void SortPositionsByProperty(const PropertyOrder& order, const std::vector<Blank>& list,
+                             std::vector<size_t>& positions)
 {
     // Each bag's text is read once: the comparisons see the very numbers the
     // order would read, without parsing them again at every step.
-    std::vector<double> values(list.size());
-    for (size_t i = 0; i < list.size(); ++i)
-        values[i] = DProps::GetDouble(list[i].props, order.key.c_str());
+    std::vector<double> values(positions.size());
+    for (size_t i = 0; i < positions.size(); ++i)
+        values[i] = DProps::GetDouble(list[positions[i]].props, order.key.c_str());
     const bool descending = order.descending;
-    StableSortPositions(list, [&](size_t x, size_t y) {
+    const std::vector<size_t> sorted = SortedPositions(positions.size(), [&](size_t x, size_t y) {
         return descending ? values[x] > values[y] : values[x] < values[y];
     });
+    std::vector<size_t> reordered;
+    reordered.reserve(positions.size());
+    for (size_t i : sorted)
+        reordered.push_back(positions[i]);
+    positions.swap(reordered);
+}
+
+void SortByProperty(const PropertyOrder& order, std::vector<Blank>& list)
+{
+    std::vector<size_t> positions(list.size());
+    for (size_t i = 0; i < positions.size(); ++i)
+        positions[i] = i;
+    SortPositionsByProperty(order, list, positions);
+    std::vector<Blank> sorted;
+    sorted.reserve(list.size());
+    for (size_t i : positions)
+        sorted.push_back(std::move(list[i]));
+    list.swap(sorted);
 }
 
 // ---- PatternPool ------------------------------------------------------------------

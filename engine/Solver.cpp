@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 
 #include <windows.h>
@@ -258,7 +259,12 @@ bool Solver::MainLoop(DProps& options, Layout& layout)
                 p.props.SetString("blank.remnants", remnants);
                 p.props.SetDouble("blank.length", s.length, "%.5f");
             }
-            PatternPool::AddAll(finder->results, cand);
+            // The proposals are read once, here, so they move rather than copy;
+            // the candidates have no limit and no order, so nothing is dropped.
+            std::vector<Blank>& proposals = finder->results.patterns;
+            cand.patterns.insert(cand.patterns.end(), std::make_move_iterator(proposals.begin()),
+                                 std::make_move_iterator(proposals.end()));
+            proposals.clear();
         }
         if (IsStopped())
             break;

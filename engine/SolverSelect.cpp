@@ -30,10 +30,10 @@ double AsStored(double x)
     return atof(text.c_str());
 }
 
-void TraceCandidates(TraceRecord& trace, const std::vector<Blank>& list)
+void TraceCandidates(TraceRecord& trace, const std::vector<Blank>& all, const std::vector<size_t>& list)
 {
     for (size_t i = 0; i < list.size(); ++i) {
-        const Blank& c = list[i];
+        const Blank& c = all[list[i]];
         TraceRecordF(trace, "#%02ld %20s fitness %f weight %f fitness.weight %f", static_cast<long>(i + 1),
                      TextShorten(c.signature.c_str()).c_str(), c.fitness, Stat(c.props, "weight"),
                      Stat(c.props, "fitness.weight"));
@@ -89,9 +89,18 @@ long Solver::SelectPattern(Layout& B, PatternPool& cand, std::vector<Layout>& N,
 
     PieceWeights(B.pieces);
     const std::vector<double> demandWeights = DemandWeights(B.pieces);
-    for (size_t i = 0; i < cand.patterns.size(); ++i) {
-        Blank& c = cand.patterns[i];
-        c.UpdateSignature(true);
+    // Only the chosen candidate leaves the selection, so only it is given the
+    // full statistics (below); the others get what the filters and the orders
+    // read: the fitness as its bag text, the weights and the cost.
+    std::vector<Blank>& all = cand.patterns;
+    std::vector<int> baseCounts(all.size());
+    for (size_t i = 0; i < all.size(); ++i) {
+        Blank& c = all[i];
+        baseCounts[i] = c.props.Count();
+        if (trace >= 3)
+            c.UpdateSignature(true);
+        else
+            c.UpdateSignature(false).props.SetDouble("fitness", c.fitness, "%.5f");
         PatternWeight(c, demandWeights);
         if (trace >= 3)
             TraceRecordF(m_trace,
@@ -102,51 +111,70 @@ long Solver::SelectPattern(Layout& B, PatternPool& cand, std::vector<Layout>& N,
                          Stat(c.props, "fitness.weight"));
     }
 
-    // The filters compare rounded bag texts with unrounded thresholds and could
-    // drop everything; the best candidate always stays.
-    std::vector<Blank>& list = cand.patterns;
-    const Blank best = list.front();
-    FilterByProperty("fitness", tc, true, list);
+    // The filters and orders work on positions in the pool; the candidates
+    // themselves move once, at the end. The filters compare rounded bag texts
+    // with unrounded thresholds and could drop everything; the best candidate
+    // always stays.
+    std::vector<size_t> list(all.size());
+    for (size_t i = 0; i < list.size(); ++i)
+        list[i] = i;
+    const size_t best = list.front();
+    list = FilterPositionsByProperty("fitness", tc, true, all, list);
     if (list.empty())
         list.push_back(best);
     if (trace >= 2) {
         TraceRecordF(m_trace, "Filtered %ld items with fitness %f (TC %f)", static_cast<long>(list.size()), t, tc);
-        TraceCandidates(m_trace, list);
+        TraceCandidates(m_trace, all, list);
     }
 
     if (!byCost && list.size() > 5) {
-        SortByProperty(PropertyOrder(true, "weight"), list);
-        tc = t * Stat(list.front().props, "weight");
-        const Blank heaviest = list.front();
-        FilterByProperty("weight", tc, true, list);
+        SortPositionsByProperty(PropertyOrder(true, "weight"), all, list);
+        tc = t * Stat(all[list.front()].props, "weight");
+        const size_t heaviest = list.front();
+        list = FilterPositionsByProperty("weight", tc, true, all, list);
         if (list.empty())
             list.push_back(heaviest);
     }
 
-    for (Blank& c : list)
-        PatternCost(c);
+    for (size_t i : list)
+        PatternCost(all[i]);
     if (byCost)
-        SortByProperty(PropertyOrder(false, "cost"), list);
+        SortPositionsByProperty(PropertyOrder(false, "cost"), all, list);
     else if (mode == 2)
-        SortByProperty(PropertyOrder(true, "fitness.weight"), list);
+        SortPositionsByProperty(PropertyOrder(true, "fitness.weight"), all, list);
     else
-        SortByProperty(PropertyOrder(true, "weight"), list);
+        SortPositionsByProperty(PropertyOrder(true, "weight"), all, list);
 
     if (trace >= 1) {
         TraceRecordF(m_trace, "%s", std::string(59, '=').c_str());
         TraceRecordF(m_trace, "Selected %ld items (weight threshold %f)", static_cast<long>(list.size()), tc);
-        TraceCandidates(m_trace, list);
+        TraceCandidates(m_trace, all, list);
     }
+
+    // The chosen candidate is weighed again from its bag as it came, the full
+    // way, so that it carries every statistic in the order it always had.
+    const size_t first = list.front();
+    Blank chosen = std::move(all[first]);
+    while (chosen.props.Count() > baseCounts[first])
+        chosen.props.RemoveAt(chosen.props.Count() - 1);
+    chosen.UpdateSignature(true);
+    PatternWeight(chosen, demandWeights);
+    PatternCost(chosen);
 
     // A pattern without parts would be "applied" as often as there are bars;
     // it places nothing, so it is not applied at all.
-    Blank chosen = list.front();
     if (BarPartCount(chosen) > 0)
         ApplyPattern(B, chosen);
     B.state = 2;
     Refresh(B, false);
     N.push_back(B);
-    list.erase(list.begin());
+
+    // The pool keeps the other candidates that passed, in the final order.
+    std::vector<Blank> rest;
+    rest.reserve(list.size() - 1);
+    for (size_t i = 1; i < list.size(); ++i)
+        rest.push_back(std::move(all[list[i]]));
+    all.swap(rest);
     return 2;
 }
 

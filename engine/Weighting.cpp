@@ -71,15 +71,27 @@ double PatternCost(Blank& pattern)
     return cost;
 }
 
+std::vector<size_t> FilterPositionsByProperty(const char* key, double threshold, bool keepAtLeast,
+                                              const std::vector<Blank>& list, const std::vector<size_t>& positions)
+{
+    std::vector<size_t> kept;
+    kept.reserve(positions.size());
+    for (size_t i : positions) {
+        const double value = DProps::GetDouble(list[i].props, key);
+        if (keepAtLeast ? !(value < threshold) : !(value > threshold))
+            kept.push_back(i);
+    }
+    return kept;
+}
+
 long FilterByProperty(const char* key, double threshold, bool keepAtLeast, std::vector<Blank>& patterns)
 {
+    std::vector<size_t> all(patterns.size());
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = i;
     std::vector<Blank> kept;
-    kept.reserve(patterns.size());
-    for (Blank& pattern : patterns) {
-        const double value = DProps::GetDouble(pattern.props, key);
-        if (keepAtLeast ? !(value < threshold) : !(value > threshold))
-            kept.push_back(std::move(pattern));
-    }
+    for (size_t i : FilterPositionsByProperty(key, threshold, keepAtLeast, patterns, all))
+        kept.push_back(std::move(patterns[i]));
     patterns = std::move(kept);
     return static_cast<long>(patterns.size());
 }

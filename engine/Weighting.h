@@ -33,5 +33,9 @@ double PatternCost(Blank& pattern);
 // (keepAtLeast) or not above it; a missing property reads as 0. Returns how many
 // were kept.
 long FilterByProperty(const char* key, double threshold, bool keepAtLeast, std::vector<Blank>& patterns);
+// The same over positions of a list: of the given positions, those whose
+// pattern passes, in their order.
+std::vector<size_t> FilterPositionsByProperty(const char* key, double threshold, bool keepAtLeast,
+                                              const std::vector<Blank>& list, const std::vector<size_t>& positions);
 
 } // namespace CUTTING

@@ -1,6 +1,7 @@
 #include "foundation/Helper.h"
 
 #include "foundation/DProps.h"
+#include "foundation/FileProbe.h"
 #include "foundation/StrUtil.h"
 
 #include <shlwapi.h>
@@ -49,8 +50,6 @@ namespace {
 
 bool IsEmpty(const char* text) { return !text || !*text; }
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
 // The parts of a path by the runtime's _splitpath rules: a drive is a letter
 // and ":", the folder runs to the last separator, the extension from the last
 // "." of what follows.
@@ -68,7 +67,7 @@ PathParts Split(const std::string& path)
     }
     size_t lastSeparator = std::string::npos;
     for (size_t i = start; i < path.size(); ++i)
-        if (IsSeparator(path[i]))
+        if (IsPathSeparator(path[i]))
             lastSeparator = i;
     size_t nameStart = start;
     if (lastSeparator != std::string::npos) {
@@ -102,14 +101,12 @@ std::string ProbeText(const char* path)
     std::string text(path);
     if (text.compare(0, schemeLength, scheme) == 0)
         text.erase(0, schemeLength);
-    if (!text.empty() && IsSeparator(text.back()))
+    if (!text.empty() && IsPathSeparator(text.back()))
         text.pop_back();
     return text;
 }
 
-bool IsUnc(const std::string& path) { return path.compare(0, 2, "\\\\") == 0; }
-
-// What FindFirstFileA says of a probe text.
+// What a probe of CheckFile found.
 struct Probe {
     int type = 0;               // 0 nothing, 1 file, 2 folder
     bool root = false;          // a drive root, known without a find
@@ -117,20 +114,6 @@ struct Probe {
     std::string found;          // the text that was found
     WIN32_FIND_DATAA data{};
 };
-
-int TypeOf(const WIN32_FIND_DATAA& data)
-{
-    return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 2 : 1;
-}
-
-bool Find(const std::string& text, WIN32_FIND_DATAA& data)
-{
-    HANDLE find = FindFirstFileA(text.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(find);
-    return true;
-}
 
 Probe ProbePath(const char* path)
 {
@@ -140,23 +123,13 @@ Probe ProbePath(const char* path)
     std::string text = ProbeText(path);
     if (text.size() + 1 >= static_cast<size_t>(LongPathLimit)) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    } else if (Find(text, probe.data)) {
-        probe.type = TypeOf(probe.data);
-        probe.found = text;
-        return probe;
-    } else if (!IsUnc(text)) {
-        if (PathIsRootA((text + "\\").c_str())) {
-            probe.type = 2;
-            probe.root = true;
-            probe.found = text;
-            return probe;
-        }
     } else {
-        std::string listing = text + "\\*";
-        if (Find(listing, probe.data)) {
-            probe.type = TypeOf(probe.data);
-            probe.uncListing = true;
-            probe.found = listing;
+        const PathFound found = ProbeFoundPath(text, probe.data);
+        probe.type = ProbedType(found, probe.data);
+        if (probe.type != 0) {
+            probe.root = found == PathFound::DriveRoot;
+            probe.uncListing = found == PathFound::UncListing;
+            probe.found = probe.uncListing ? text + "\\*" : text;
             return probe;
         }
     }
@@ -480,20 +453,14 @@ char* ReadWholeFile(const char* fileName, uint32_t* length)
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsOpen())
         return nullptr;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 || size.QuadPart >= 0x100000000LL)
+    const uint32_t bytes = static_cast<uint32_t>(ReadableFileSize(file.Get(), 0x100000000ULL));
+    if (bytes == 0)
         return nullptr;
-    const uint32_t bytes = static_cast<uint32_t>(size.QuadPart);
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[bytes + static_cast<size_t>(16)]);
     if (!buffer)
         return nullptr;
-    uint32_t done = 0;
-    while (done < bytes) {
-        DWORD read = 0;
-        if (!ReadFile(file.Get(), buffer.get() + done, bytes - done, &read, nullptr) || read == 0)
-            return nullptr;
-        done += read;
-    }
+    if (ReadFileBytes(file.Get(), buffer.get(), bytes) != bytes)
+        return nullptr;
     memset(buffer.get() + bytes, 0, 16);
     if (length)
         *length = bytes;

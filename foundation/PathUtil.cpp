@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "foundation/DLock.h"
+#include "foundation/FileProbe.h"
 #include "foundation/Helper.h"
 #include "foundation/StrUtil.h"
 
@@ -24,8 +25,6 @@ bool IsBlank(const char* text)
     std::string trimmed = StrFromText(text);
     return StrTrim(trimmed).empty();
 }
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 // Closes a file or find handle when it goes out of scope.
 struct HandleCloser {
@@ -65,25 +64,17 @@ long FileRead(const char* path, UMemory& buffer, long maxBytes)
                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
     if (!file)
         return 0;
-    LARGE_INTEGER size{};
     // The buffer counts its bytes in 32 bits; larger files are not read.
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.QuadPart > INT32_MAX)
+    const uint64_t size = ReadableFileSize(file.get(), static_cast<uint64_t>(INT32_MAX) + 1);
+    if (size == 0)
         return 0;
-    long count = static_cast<long>(size.QuadPart);
+    long count = static_cast<long>(size);
     if (maxBytes > 0 && maxBytes < count)
         count = maxBytes;
     std::unique_ptr<char[]> bytes(AllocZeroed(static_cast<size_t>(count)));
     if (!bytes)
         return 0;
-    long done = 0;
-    while (done < count) {
-        DWORD read = 0;
-        if (!ReadFile(file.get(), bytes.get() + done, static_cast<DWORD>(count - done), &read,
-                      nullptr) ||
-            read == 0)
-            break;
-        done += static_cast<long>(read);
-    }
+    const long done = static_cast<long>(ReadFileBytes(file.get(), bytes.get(), static_cast<uint64_t>(count)));
     buffer.Free();
     if (buffer.Append(count, bytes.get()) == 0)
         return 0;
@@ -194,7 +185,7 @@ bool JoinText(const char* folder, const char* name, std::string& out)
     if (path.empty() && file.empty())
         return false;
     if (!file.empty()) {
-        if (!path.empty() && !IsSeparator(path.back()))
+        if (!path.empty() && !IsPathSeparator(path.back()))
             path += '\\';
         path += file;
     }
@@ -210,7 +201,7 @@ std::string Normalized(const char* text)
     std::string path = StrFromText(text);
     if (StrTrim(path).empty())
         return path;
-    while (!path.empty() && IsSeparator(path.back()))
+    while (!path.empty() && IsPathSeparator(path.back()))
         path.pop_back();
     for (char& c : path)
         if (c == '/')
@@ -340,24 +331,6 @@ bool PathName(const char* path, UString* base, UString* extension)
 
 namespace {
 
-template <class FindData>
-int TypeOf(const FindData& data)
-{
-    return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 2 : 1;
-}
-
-bool FindOne(const std::string& path, WIN32_FIND_DATAW& data)
-{
-    FindHolder find(ValidOrNull(FindFirstFileW(WidePath(path.c_str()).Get(), &data)));
-    return find != nullptr;
-}
-
-bool FindOne(const std::string& path, WIN32_FIND_DATAA& data)
-{
-    FindHolder find(ValidOrNull(FindFirstFileA(path.c_str(), &data)));
-    return find != nullptr;
-}
-
 // What PathExists says of a path (joined, without one trailing separator),
 // through the wide or the narrow calls by the kind of find data.
 template <class FindData>
@@ -366,15 +339,11 @@ int Probe(const char* folder, const char* name, FindData& data)
     std::string path;
     if (!JoinText(folder, name, path))
         return 0;
-    if (!path.empty() && IsSeparator(path.back()))
+    if (!path.empty() && IsPathSeparator(path.back()))
         path.pop_back();
     if (path.empty())
         return 0;
-    if (FindOne(path, data))
-        return TypeOf(data);
-    if (path.compare(0, 2, "\\\\") == 0)
-        return FindOne(path + "\\*", data) ? TypeOf(data) : 0;
-    return PathIsRootA((path + "\\").c_str()) ? 2 : 0;
+    return ProbedType(ProbeFoundPath(path, data), data);
 }
 
 // Calls visit(path, data) for every entry of folder that matches pattern,

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "appsvc/OXRApp.h"
 #include "controls/ICPanel.h"
 #include "dialogs/DlgFrame.h"
 #include "foundation/DProps.h"
@@ -30,7 +31,7 @@ constexpr long kPanelInfo = 204;
 // edge: a black line one pixel wide at x = client width - 1.
 void PanelPaintRightEdge(HWND panel, HDC dc);
 
-class WinPanel : public ICPanel {
+class WinPanel : public ICPanel, public DAppEventReceiver {
 public:
     // section: the panel's locale section.
     WinPanel(long templateId, CDialog* parent, HWND owner, const char* section);
@@ -39,7 +40,7 @@ public:
     // An application event, forwarded by the main window in the order of
     // the panels; sender is the object that raised it, or none. Each panel
     // acts on its own codes and ignores the rest.
-    virtual void OnAppEvent(long code, const void* sender) { (void)code, (void)sender; }
+    void OnAppEvent(long code, const void* sender) override { (void)code, (void)sender; }
 
     const std::string& GetLanguage() const { return m_language; }
     const DProps& GetLocale() const { return m_locale; }

@@ -11,9 +11,6 @@
 #include "dialogs/DlgEditSolution.h"
 #include "panels/PanelIds.h"
 
-long WinSolution::s_minWidth = 0;
-long WinSolution::s_minHeight = 448;
-
 namespace {
 
 struct PanelButton {
@@ -105,8 +102,8 @@ BOOL WinSolution::OnInitDialog()
     WinGetRectInParent(GetDlgItem(IDC_PROJECT_MATERIALS), &list);
     WinGetRectInParent(GetDlgItem(IDC_PROJECT_EXPORT), &exportButton);
     m_margin = list.left;
-    s_minWidth = list.right + m_margin;
-    s_minHeight = exportButton.bottom + m_margin;
+    PanelMinimumSizes::projectWidth = list.right + m_margin;
+    PanelMinimumSizes::projectHeight = exportButton.bottom + m_margin;
 
     UpdateProjectFields();
     for (int id : {IDC_PROJECT_NAME, IDC_PROJECT_DESC})

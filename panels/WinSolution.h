@@ -43,11 +43,6 @@ public:
     long GetRememberedRow() const { return m_remembered; }
     bool IsReady() const { return m_ready; }
 
-    // The sizes the main window may not go below, published at the panel's
-    // first initialisation (height 448 until then).
-    static long s_minWidth;
-    static long s_minHeight;
-
 protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;

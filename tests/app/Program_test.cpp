@@ -203,7 +203,7 @@ TEST_F(ProgramTest, CleanOutLogAsksAndStartsTheLogAgainWithTheSystemInformation)
     app.Command(32771);
     ASSERT_TRUE(app.AnswerFileDialog("Open Project", project));
     ASSERT_TRUE(WaitFor([&] { return app.Title() == "KORVA Bravik  " + project; }));
-    ASSERT_NE(std::string::npos, ReadFile(DataPath("Bravik.log")).find("Project loaded "));
+    ASSERT_TRUE(WaitFor([&] { return ReadFile(DataPath("Bravik.log")).find("Project loaded ") != std::string::npos; }));
 
     app.Command(32799);
     HWND box = app.WaitForBox("Are you sure you want to delete log file?");

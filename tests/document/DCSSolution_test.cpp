@@ -112,6 +112,34 @@ TEST_F(Solution, RemovingKeepsTheCurrentIndexInsideTheList)
     EXPECT_FALSE(doc.RemoveMaterial(-1));
 }
 
+// The windows that hear an event read the list of materials: a material
+// that goes while the list changes must not make them read it half changed.
+TEST_F(Solution, MaterialsGoWithoutRaisingEvents)
+{
+    ThreeMaterials();
+    const size_t before = app.Events().size();
+    EXPECT_TRUE(doc.RemoveMaterial(1));
+    EXPECT_EQ(before, app.Events().size());
+    doc.Reset();
+    EXPECT_EQ(before, app.Events().size());
+    EXPECT_EQ(0, doc.GetCount(false));
+}
+
+// Ticking a material on or off is a change of the project; ticking it back
+// undoes it.
+TEST_F(Solution, TheActiveFlagCountsAsAChange)
+{
+    ThreeMaterials();
+    doc.UpdateFingerprint(true);
+    for (long i = 0; i < 3; ++i)
+        doc.GetProject(i, false)->UpdateFingerprint(true);
+    ASSERT_FALSE(doc.IsModified());
+    ASSERT_TRUE(doc.SetActive(0, false));
+    EXPECT_TRUE(doc.IsModified());
+    ASSERT_TRUE(doc.SetActive(0, true));
+    EXPECT_FALSE(doc.IsModified());
+}
+
 TEST_F(Solution, ModifiedFollowsEditsAndTheirUndoing)
 {
     ASSERT_TRUE(doc.New("Plan A", "", "Steel"));

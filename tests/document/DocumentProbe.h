@@ -35,8 +35,8 @@ struct DocumentProbe {
     // Forgets both baselines, as a material that never took one.
     static void DropBaselines(DCSProject& m)
     {
-        m.m_propsCrc = 0;
-        m.m_resultsCrc = 0;
+        m.m_propsTracker.Forget();
+        m.m_resultsTracker.Forget();
     }
 
     // ---- A project -----------------------------------------------------------------

@@ -114,10 +114,11 @@ DProps Options(long threads, long diversity = 0, long trace = 0)
     return options;
 }
 
-std::vector<std::string> Signatures(const std::vector<Blank>& patterns)
+template <class Pattern>
+std::vector<std::string> Signatures(const std::vector<Pattern>& patterns)
 {
     std::vector<std::string> list;
-    for (const Blank& p : patterns)
+    for (const Pattern& p : patterns)
         list.push_back(p.signature);
     return list;
 }
@@ -219,7 +220,7 @@ TEST_P(FinderGeneratorSound, EveryProposalFitsItsBarAndTheDemand)
     // The base population and the worker pools obey the same rules as the
     // proposals drawn from them.
     for (long k = 0; k < FinderGenerator::PoolCount; ++k)
-        for (const Blank& p : finder.pools[k].patterns)
+        for (const Blank& p : finder.Patterns(finder.pools[k]))
             ExpectSoundPattern(problem, p, c.diversity);
     EXPECT_GE(finder.population, 2000);
 }
@@ -305,8 +306,8 @@ TEST(FinderGenerator, WorkerCountIsClampedToOneToEight)
         EXPECT_EQ(finder.threads, c.threads) << "option " << c.option;
         // Only the pools of the workers in use receive anything.
         for (long k = c.threads + 1; k < FinderGenerator::PoolCount; ++k)
-            EXPECT_TRUE(finder.pools[k].patterns.empty()) << "pool " << k;
-        EXPECT_FALSE(finder.pools[c.threads].patterns.empty());
+            EXPECT_TRUE(finder.pools[k].empty()) << "pool " << k;
+        EXPECT_FALSE(finder.pools[c.threads].empty());
     }
 }
 
@@ -340,8 +341,8 @@ TEST(FinderGenerator, DiversityOneProposesTheSingleKindPatternsOnly)
     FinderGenerator finder;
     ASSERT_TRUE(RunOnce(finder, problem, fitness.function, Options(4, 1)));
     for (long k = 1; k < FinderGenerator::PoolCount; ++k)
-        EXPECT_TRUE(finder.pools[k].patterns.empty());
-    EXPECT_EQ(finder.fixedSet.Count(), static_cast<long>(problem.bar.pieces.size()));
+        EXPECT_TRUE(finder.pools[k].empty());
+    EXPECT_EQ(finder.fixedSet.size(), problem.bar.pieces.size());
     std::set<std::string> expected;
     for (size_t i = 0; i < problem.bar.pieces.size(); ++i) {
         Blank single = problem.bar;
@@ -364,7 +365,7 @@ TEST(FinderGenerator, LimitedDiversityKeepsPoorPairsInTheFixedSet)
     for (long diversity : {0L, 2L}) {
         FinderGenerator finder;
         ASSERT_TRUE(RunOnce(finder, problem, fitness.function, Options(2, diversity)));
-        const std::vector<std::string> fixed = Signatures(finder.fixedSet.patterns);
+        const std::vector<std::string> fixed = Signatures(finder.fixedSet);
         const bool hasPair = std::find(fixed.begin(), fixed.end(), "1#a1-b1-") != fixed.end();
         EXPECT_EQ(hasPair, diversity == 2) << "diversity " << diversity;
         EXPECT_NE(std::find(fixed.begin(), fixed.end(), "1#a2-"), fixed.end());
@@ -383,7 +384,7 @@ TEST(FinderGenerator, FixedSetIsFilteredByTheNewBoundsAndRebuiltWhenNoneFits)
     Fitness fitness;
     FinderGenerator finder;
     ASSERT_TRUE(RunOnce(finder, problem, fitness.function, Options(2)));
-    const std::vector<std::string> built = Signatures(finder.fixedSet.patterns);
+    const std::vector<std::string> built = Signatures(finder.fixedSet);
     EXPECT_EQ(built, (std::vector<std::string>{"1#a3-", "1#b2-", "1#a1-b1-", "1#a2-b1-"}));
 
     // One of each left: only 300 + 400 still fits the demand.
@@ -391,17 +392,152 @@ TEST(FinderGenerator, FixedSetIsFilteredByTheNewBoundsAndRebuiltWhenNoneFits)
     problem.bar.pieces[1].quantity = 1;
     problem.combinations = CUTTING::CombinationBounds(problem.bounds, problem.bar, problem.bar.pieces);
     ASSERT_TRUE(RunOnce(finder, problem, fitness.function, Options(2)));
-    EXPECT_EQ(Signatures(finder.fixedSet.patterns), (std::vector<std::string>{"1#a1-b1-"}));
+    EXPECT_EQ(Signatures(finder.fixedSet), (std::vector<std::string>{"1#a1-b1-"}));
 
     // Only a 400 left: no kept pattern fits, so the set is built again.
     problem.bar.pieces[0].quantity = 0;
     problem.combinations = CUTTING::CombinationBounds(problem.bounds, problem.bar, problem.bar.pieces);
     ASSERT_TRUE(RunOnce(finder, problem, fitness.function, Options(2)));
-    EXPECT_EQ(Signatures(finder.fixedSet.patterns), (std::vector<std::string>{"1#b1-"}));
+    EXPECT_EQ(Signatures(finder.fixedSet), (std::vector<std::string>{"1#b1-"}));
     EXPECT_EQ(Signatures(finder.results.patterns), (std::vector<std::string>{"1#b1-"}));
 }
 
 // ---- Mutation and repair ------------------------------------------------------------
+
+namespace {
+
+// The pattern changes written plainly on a Blank, walking every entry, to hold
+// the finder's counted forms against: the same draws must make the same changes.
+long Draw(long m)
+{
+    return m >= 2 ? std::rand() % m : 0;
+}
+
+void PlainAddOne(Blank& p, const std::vector<long>& bounds, double& c)
+{
+    const long size = static_cast<long>(p.pieces.size());
+    const long start = Draw(size - 1);
+    if (c < -Tolerance)
+        return;
+    for (long step = 0; step < size; ++step) {
+        Piece& piece = p.pieces[(start + step) % size];
+        const long bound = std::max(bounds[(start + step) % size], 0L);
+        if (piece.quantity < bound && (piece.length < c || NumEqual(piece.length, c))) {
+            ++piece.quantity;
+            c -= piece.length;
+            return;
+        }
+    }
+}
+
+bool PlainPerturb(Blank& p, const std::vector<long>& bounds)
+{
+    (void)std::rand();
+    double c = 0.0;
+    CUTTING::UsedFraction(p.pieces, p, &c, true);
+    const double c0 = c;
+    const long size = static_cast<long>(p.pieces.size());
+    for (int pass = 0; pass < 3 && !(c < -Tolerance); ++pass) {
+        if (pass > 0) {
+            const long start = Draw(size - 1);
+            for (long step = 0; step < size; ++step) {
+                Piece& piece = p.pieces[(start + step) % size];
+                if (piece.quantity > 0) {
+                    --piece.quantity;
+                    c += piece.length;
+                    break;
+                }
+            }
+        }
+        PlainAddOne(p, bounds, c);
+    }
+    return c != c0;
+}
+
+bool PlainRepair(Blank& p, const std::vector<long>& bounds)
+{
+    (void)std::rand();
+    double c = 0.0;
+    CUTTING::UsedFraction(p.pieces, p, &c, true);
+    const long size = static_cast<long>(p.pieces.size());
+    for (int pass = 0; pass < 10 && c < -Tolerance; ++pass) {
+        const long start = Draw(size - 1);
+        for (long step = 0; step < size; ++step) {
+            Piece& piece = p.pieces[(start + step) % size];
+            while (c < -Tolerance && piece.quantity >= 1) {
+                --piece.quantity;
+                c += piece.length;
+            }
+        }
+        PlainAddOne(p, bounds, c);
+    }
+    return c != 0.0;
+}
+
+std::vector<long> Counts(const Blank& p)
+{
+    std::vector<long> counts;
+    for (const Piece& piece : p.pieces)
+        counts.push_back(piece.quantity);
+    return counts;
+}
+
+} // namespace
+
+TEST(FinderGenerator, CountedChangesMatchThePlainWalkDrawForDraw)
+{
+    // Lengths rising (as the solver hands them over) and in no order; kinds
+    // whose demand is met (bound 0); patterns that fit and that overfill.
+    Fitness fitness;
+    std::srand(4242);
+    for (int round = 0; round < 200; ++round) {
+        SCOPED_TRACE(round);
+        Instance instance{"walk", 1000.0 + std::rand() % 500, static_cast<double>(std::rand() % 4),
+                          static_cast<double>(std::rand() % 3 * 10), {}};
+        const long kinds = 2 + std::rand() % 70;
+        for (long i = 0; i < kinds; ++i)
+            instance.parts.push_back({20.0 + std::rand() % 600 + (std::rand() % 4) * 0.25, std::rand() % 4});
+        if (round % 2 == 0)
+            std::sort(instance.parts.begin(), instance.parts.end());
+        const Problem problem = Make(instance);
+        FinderGenerator finder;
+        Prepare(finder, problem, fitness.function);
+
+        Blank start = problem.bar;
+        for (size_t i = 0; i < start.pieces.size(); ++i)
+            start.pieces[i].quantity = problem.bounds[i] > 0 ? std::rand() % (problem.bounds[i] + 2) : 0;
+        const unsigned seed = static_cast<unsigned>(std::rand());
+
+        for (int repair = 0; repair < 2; ++repair) {
+            Blank counted = start, plain = start;
+            std::srand(seed);
+            const bool countedChanged = repair ? finder.Repair(counted) : finder.Perturb(counted);
+            const int countedNext = std::rand();
+            std::srand(seed);
+            const bool plainChanged = repair ? PlainRepair(plain, problem.bounds) : PlainPerturb(plain, problem.bounds);
+            const int plainNext = std::rand();
+            EXPECT_EQ(Counts(counted), Counts(plain)) << (repair ? "repair" : "perturb");
+            EXPECT_EQ(countedChanged, plainChanged);
+            EXPECT_EQ(countedNext, plainNext) << "a different number of draws";
+        }
+
+        // Scoring the counts gives what scoring the Blank gives.
+        Blank seeded = problem.bar;
+        finder.SeedPattern(seeded, round % kinds);
+        finder.Mutate(seeded, true);
+        Blank check = seeded;
+        check.ratio = CUTTING::UsedFraction(check.pieces, check, nullptr, true);
+        check.badness = fitness.function.Badness(check);
+        check.fitness = fitness.function.Fitness(check);
+        check.UpdateSignature(false);
+        EXPECT_EQ(seeded.ratio, check.ratio);
+        EXPECT_EQ(seeded.badness, check.badness);
+        EXPECT_EQ(seeded.fitness, check.fitness);
+        EXPECT_EQ(seeded.signature, check.signature);
+    }
+    std::srand(1);
+}
+
 
 TEST(FinderGenerator, MutationEndsWhenSwapsNeverFillTheBar)
 {
@@ -475,26 +611,26 @@ TEST(FinderGenerator, LargeBasePopulationSetsABarForMutants)
     Prepare(finder, problem, fitness.function);
     ASSERT_GT(finder.BuildBaseSet(), 50);
     // Pool 0 holds the 51 best of the base population, in best-fitness order.
-    const std::vector<Blank>& best = finder.pools[0].patterns;
+    const std::vector<Blank> best = finder.Patterns(finder.pools[0]);
     ASSERT_EQ(best.size(), 51u);
     for (size_t i = 1; i < best.size(); ++i)
         EXPECT_FALSE(CUTTING::PatternBefore(CUTTING::OrderBestFitness, best[i], best[i - 1]));
     const std::vector<std::string> bestSignatures = Signatures(best);
-    for (const Blank& p : finder.fixedSet.patterns) {
+    for (const Blank& p : finder.Patterns(finder.fixedSet)) {
         if (std::find(bestSignatures.begin(), bestSignatures.end(), p.signature) == bestSignatures.end()) {
             EXPECT_FALSE(CUTTING::PatternBefore(CUTTING::OrderBestFitness, p, best.back())) << p.signature;
         }
     }
     const double minFit = best[50].fitness;
     finder.MutateBest(1, minFit);
-    ASSERT_FALSE(finder.pools[1].patterns.empty());
-    for (const Blank& p : finder.pools[1].patterns) {
+    const std::vector<Blank> mutants = finder.Patterns(finder.pools[1]);
+    ASSERT_FALSE(mutants.empty());
+    for (const Blank& p : mutants) {
         EXPECT_GT(p.ratio, 0.7);
         EXPECT_GE(p.fitness, minFit);
     }
-    for (size_t i = 1; i < finder.pools[1].patterns.size(); ++i)
-        EXPECT_FALSE(CUTTING::PatternBefore(CUTTING::OrderBestQuality, finder.pools[1].patterns[i],
-                                            finder.pools[1].patterns[i - 1]));
+    for (size_t i = 1; i < mutants.size(); ++i)
+        EXPECT_FALSE(CUTTING::PatternBefore(CUTTING::OrderBestQuality, mutants[i], mutants[i - 1]));
 }
 
 // ---- Reproducible runs with a fixed seed ----------------------------------------------
@@ -510,7 +646,7 @@ TEST(FinderGenerator, FixedSeedGivesTheSameProposalsOnOneThread)
     ASSERT_TRUE(RunOnce(second, problem, fitness.function, Options(4)));
     EXPECT_EQ(Signatures(first.results.patterns), Signatures(second.results.patterns));
     for (long k = 0; k < FinderGenerator::PoolCount; ++k)
-        EXPECT_EQ(Signatures(first.pools[k].patterns), Signatures(second.pools[k].patterns)) << "pool " << k;
+        EXPECT_EQ(Signatures(first.pools[k]), Signatures(second.pools[k])) << "pool " << k;
 }
 
 TEST(FinderGenerator, FixedSeedGivesTheSameProposalsWhateverTheTeamSize)
@@ -532,7 +668,7 @@ TEST(FinderGenerator, FixedSeedGivesTheSameProposalsWhateverTheTeamSize)
     }
     EXPECT_EQ(Signatures(alone.results.patterns), Signatures(team.results.patterns));
     for (long k = 1; k < FinderGenerator::PoolCount; ++k)
-        EXPECT_EQ(Signatures(alone.pools[k].patterns), Signatures(team.pools[k].patterns)) << "pool " << k;
+        EXPECT_EQ(Signatures(alone.pools[k]), Signatures(team.pools[k])) << "pool " << k;
 }
 
 // ---- Stop requests ------------------------------------------------------------------
@@ -622,10 +758,10 @@ TEST_F(FinderGeneratorTrace, SummaryLineFromLevelTwo)
               4)
         << sent[0];
     EXPECT_EQ(sent[0].substr(sent[0].size() - 2), "\r\n");
-    EXPECT_EQ(fixed, finder.fixedSet.Count());
-    long pooled = finder.fixedSet.Count();
+    EXPECT_EQ(fixed, static_cast<long>(finder.fixedSet.size()));
+    long pooled = static_cast<long>(finder.fixedSet.size());
     for (long k = 1; k < FinderGenerator::PoolCount; ++k)
-        pooled += finder.pools[k].Count();
+        pooled += static_cast<long>(finder.pools[k].size());
     EXPECT_EQ(extended, pooled);
     EXPECT_EQ(population, finder.population);
     EXPECT_GE(selected, finder.results.Count());

@@ -9,6 +9,10 @@
 #include "panels/WinSolution.h"
 #include "support/UiTestApp.h"
 
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
 class PanelHost : public RecordingMainWindow {
 public:
     ~PanelHost() override
@@ -85,4 +89,50 @@ protected:
         Layout();
         return 0;
     }
+};
+
+// Dispatches what waits in the thread's queue (posted selection checks).
+inline void Pump()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+// A test with the panels standing in a main window over an empty project.
+class PanelTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        App().m_document.Reset();
+        App().m_automation = 0;
+        ASSERT_TRUE(host.Open());
+        ASSERT_NE(nullptr, host.header);
+        ASSERT_NE(nullptr, host.project);
+        ASSERT_NE(nullptr, host.info);
+    }
+    void TearDown() override
+    {
+        App().m_document.Reset();
+        App().m_automation = 0;
+    }
+    // A project of the named materials as if read from its file, opened as
+    // the application does (event 2); the events so far are forgotten.
+    void OpenProject(std::initializer_list<const char*> materials)
+    {
+        DCSSolution& document = App().m_document;
+        auto it = materials.begin();
+        ASSERT_TRUE(document.New("Garage", "Shelves", *it));
+        for (++it; it != materials.end(); ++it)
+            ASSERT_TRUE(document.AddMaterial(*it, nullptr));
+        document.UpdateFingerprint(true);
+        App().OnAppEvent(kEventProjectOpened, 0);
+        Pump();
+        host.events.clear();
+        host.panelTabs.clear();
+    }
+
+    PanelHost host;
 };

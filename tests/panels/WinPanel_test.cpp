@@ -15,19 +15,7 @@
 
 namespace {
 
-class PanelFrame : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        App().m_document.Reset();
-        ASSERT_TRUE(host.Open());
-        ASSERT_NE(nullptr, host.header);
-        ASSERT_NE(nullptr, host.project);
-        ASSERT_NE(nullptr, host.info);
-    }
-    void TearDown() override { App().m_document.Reset(); }
-    PanelHost host;
-};
+class PanelFrame : public PanelTest {};
 
 } // namespace
 

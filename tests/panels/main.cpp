@@ -1,7 +1,6 @@
-#include "support/TestLocale.h"
 #include "support/UiTestApp.h"
 
 int main(int argc, char** argv)
 {
-    return RunUiTests(argc, argv, kTestLocaleExtra);
+    return RunUiTests(argc, argv);
 }

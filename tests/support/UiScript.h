@@ -30,8 +30,8 @@ public:
         m_steps.push_back({std::move(ready), std::move(action), what ? what : "step"});
         return *this;
     }
-    // Waits for a visible top-level window of this thread with that caption,
-    // then acts on it.
+    // Waits for a visible, enabled top-level window of this thread with that
+    // caption (a window under a modal one is disabled), then acts on it.
     UiScript& OnWindow(const std::string& caption, std::function<void(HWND)> action)
     {
         auto found = std::make_shared<HWND>(nullptr);
@@ -59,8 +59,7 @@ public:
     // Empty, or what the script was waiting for when its bound ran out.
     const std::string& Failure() const { return m_failure; }
 
-    // A visible top-level window of this thread whose caption is the text;
-    // the empty text takes any enabled dialog box.
+    // A visible, enabled top-level window of this thread whose caption is the text.
     static HWND FindThreadWindow(const std::string& caption)
     {
         struct Search {
@@ -71,7 +70,7 @@ public:
             GetCurrentThreadId(),
             [](HWND window, LPARAM data) -> BOOL {
                 auto* s = reinterpret_cast<Search*>(data);
-                if (!IsWindowVisible(window))
+                if (!IsWindowVisible(window) || !IsWindowEnabled(window))
                     return TRUE;
                 char text[512] = "";
                 GetWindowTextA(window, text, sizeof(text));

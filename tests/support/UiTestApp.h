@@ -122,12 +122,12 @@ protected:
 };
 
 // The main of a window test program: the application object with the
-// embedded locale ("TESTLOCALE") and the extra sections, then every test.
-inline int RunUiTests(int argc, char** argv, const char* extraLocale)
+// program's English locale (embedded as "TESTLOCALE"), then every test.
+inline int RunUiTests(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     OXRApp app;
-    if (!SetUpUiApp(app, "TESTLOCALE", extraLocale))
+    if (!SetUpUiApp(app, "TESTLOCALE"))
         return 2;
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,114 @@
+// The application's material commands: choosing, removing, refreshing and
+// counting materials, and showing the project's warnings.
+#include "appsvc/OXRApp.h"
+
+#include "DialogFixture.h"
+
+#include <commctrl.h>
+#include "dialogs/DialogIds.h"
+
+namespace {
+
+class MaterialCommands : public DialogTest {
+protected:
+    void SetUp() override
+    {
+        DialogTest::SetUp();
+        ASSERT_TRUE(App().m_document.New("P", "", "Steel"));
+        ASSERT_TRUE(App().m_document.AddMaterial("Pine", nullptr));
+        App().m_document.UpdateFingerprint(true);
+        main.events.clear();
+    }
+};
+
+} // namespace
+
+TEST_F(MaterialCommands, SelectingRaisesEvent15EvenForTheCurrentMaterial)
+{
+    EXPECT_EQ(0, App().SelectMaterial(0));
+    EXPECT_EQ(1, App().SelectMaterial(1));
+    EXPECT_EQ(1, App().m_document.GetCurrent());
+    EXPECT_EQ((std::vector<long>{kEventCurrentMaterialChanged, kEventCurrentMaterialChanged}), main.Codes());
+    main.events.clear();
+    EXPECT_EQ(-1, App().SelectMaterial(2));
+    EXPECT_EQ(-1, App().SelectMaterial(-1));
+    EXPECT_TRUE(main.events.empty());
+    EXPECT_EQ(1, App().m_document.GetCurrent());
+    EXPECT_EQ(0, App().m_busyCount);
+}
+
+TEST_F(MaterialCommands, RemovingAsksAndOnlyYesRemoves)
+{
+    std::string question;
+    UiScript no;
+    no.OnWindow("KORVA Bravik", [&](HWND box) {
+        question = UiScript::StaticTexts(box);
+        PostMessageA(box, WM_COMMAND, IDNO, 0);
+    });
+    no.Start();
+    EXPECT_FALSE(App().DeleteMaterial(-1));
+    EXPECT_EQ("", no.Failure());
+    EXPECT_EQ("Delete the material \"Steel\"?", question);
+    EXPECT_EQ(2, App().m_document.GetCount(false));
+    EXPECT_TRUE(main.events.empty());
+
+    App().m_document.SetCurrent(1);
+    UiScript yes;
+    yes.OnWindow("KORVA Bravik", [](HWND box) { PostMessageA(box, WM_COMMAND, IDYES, 0); });
+    yes.Start();
+    EXPECT_TRUE(App().DeleteMaterial(-1));
+    EXPECT_EQ(1, App().m_document.GetCount(false));
+    EXPECT_EQ(0, App().m_document.GetCurrent());
+    EXPECT_EQ((std::vector<long>{kEventMaterialsChanged, kEventCurrentMaterialChanged}), main.Codes());
+}
+
+TEST_F(MaterialCommands, InAutomationRemovingAsksNobody)
+{
+    App().m_automation = 1;
+    EXPECT_TRUE(App().DeleteMaterial(-1));
+    EXPECT_EQ(1, App().m_document.GetCount(false));
+    App().m_document.Reset();
+    EXPECT_FALSE(App().DeleteMaterial(-1));
+}
+
+TEST_F(MaterialCommands, NoMaterialIsReadyBeforeItHasAnAppliedSolution)
+{
+    EXPECT_EQ(0, App().CountReadyMaterials());
+    App().m_document.Reset();
+    EXPECT_EQ(0, App().CountReadyMaterials());
+}
+
+TEST_F(MaterialCommands, ResettingTheCurrentMaterialTakesAnEditIntoTheTitle)
+{
+    DCSProject* current = App().m_document.GetProject(-1, false);
+    const int updates = main.fileMenuUpdates;
+    current->SetProperty("comment", "edited");
+    App().ResetCurrentMaterial();
+    EXPECT_TRUE(App().m_document.IsModified());
+    EXPECT_GT(main.fileMenuUpdates, updates);
+    char title[256] = "";
+    GetWindowTextA(main.m_hWnd, title, sizeof(title));
+    EXPECT_NE(nullptr, strstr(title, " *")) << title;
+}
+
+TEST_F(MaterialCommands, TheWarningsAreAskedForOrShown)
+{
+    EXPECT_TRUE(App().ShowSolutionMessages(true));
+    std::vector<std::string> rows;
+    UiScript script;
+    script.OnWindow("Messages", [&](HWND d) {
+        HWND list = GetDlgItem(d, IDC_MESSAGES_LIST);
+        for (int r = 0; r < ListView_GetItemCount(list); ++r) {
+            char text[256] = "";
+            ListView_GetItemText(list, r, 0, text, sizeof(text));
+            rows.push_back(text);
+        }
+        PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
+    });
+    script.Start();
+    EXPECT_TRUE(App().ShowSolutionMessages(false));
+    EXPECT_EQ((std::vector<std::string>{"Steel", "Steel", "Pine", "Pine"}), rows);
+    App().m_document.Reset();
+    EXPECT_FALSE(App().ShowSolutionMessages(true));
+    EXPECT_FALSE(App().ShowSolutionMessages(false));
+}

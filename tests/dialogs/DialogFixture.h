@@ -1,0 +1,38 @@
+// What the dialogs' tests share: a main window for the dialogs to belong to
+// and the open project they look at.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/UiScript.h"
+#include "support/UiTestApp.h"
+
+inline std::string ItemText(HWND dialog, int id)
+{
+    char text[4096] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof(text));
+    return text;
+}
+
+inline bool ItemEnabled(HWND dialog, int id)
+{
+    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
+}
+
+class DialogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        App().m_document.Reset();
+        App().m_automation = 0;
+        ASSERT_TRUE(main.Open());
+    }
+    void TearDown() override
+    {
+        App().m_document.Reset();
+        App().m_automation = 0;
+    }
+    RecordingMainWindow main;
+};

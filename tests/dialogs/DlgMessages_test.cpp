@@ -1,0 +1,109 @@
+// The warnings list: one row per warning across the materials, the place
+// with its words filled in and the status text of its code.
+#include "dialogs/DlgMessages.h"
+
+#include <commctrl.h>
+
+#include "DialogFixture.h"
+#include "dialogs/DialogIds.h"
+
+namespace {
+
+DProps Warnings(const char* material, std::vector<std::pair<const char*, const char*>> entries)
+{
+    DProps bag;
+    bag.Name(material);
+    for (auto& e : entries)
+        bag.Set(e.first, e.second);
+    return bag;
+}
+
+std::vector<std::string> Rows(const std::vector<DlgMessages::Row>& rows)
+{
+    std::vector<std::string> texts;
+    for (const auto& r : rows)
+        texts.push_back(r.material + "|" + r.place + "|" + r.message);
+    return texts;
+}
+
+class MessagesList : public DialogTest {};
+
+} // namespace
+
+TEST(WarningRows, EveryEntryOfEveryBagIsARowWithItsWordsAndText)
+{
+    const std::vector<DProps> bags = {
+        Warnings("Steel", {{"36", "${blanks.list}"}, {"102", "${project}"}}),
+        Warnings("Pine", {{"43", "${piece} #3 (2500)"}, {"999", "no reference here"}, {"0", "done"}}),
+    };
+    EXPECT_EQ((std::vector<std::string>{
+                  "Steel|Stock list|Add stocks information",
+                  "Steel|Project|Material is not specified",
+                  "Pine|Part #3 (2500)|Part cannot be placed in any stock",
+                  "Pine|no reference here|Error",
+                  "Pine|done|Calculations done",
+              }),
+              Rows(DlgMessages::BuildRows(bags)));
+}
+
+TEST_F(MessagesList, EmptyBagsAndListsAreRefused)
+{
+    DlgMessages dialog(&main);
+    EXPECT_FALSE(dialog.AddMessage(DProps()));
+    EXPECT_FALSE(dialog.SetMessages({}));
+    EXPECT_TRUE(dialog.GetMessages().empty());
+    EXPECT_TRUE(dialog.AddMessage(Warnings("Steel", {{"36", "x"}})));
+    EXPECT_EQ(1u, dialog.GetMessages().size());
+}
+
+TEST_F(MessagesList, TheDialogListsTheRowsUnderTheLocalesColumnTitles)
+{
+    DlgMessages dialog(&main);
+    dialog.SetMessages({Warnings("Steel", {{"36", "${blanks.list}"}, {"37", "${pieces.list}"}}),
+                        Warnings("Pine", {{"41", "${order}"}})});
+    std::vector<std::string> titles, rows;
+    UiScript script;
+    script.OnWindow("Messages", [&](HWND d) {
+        HWND list = GetDlgItem(d, IDC_MESSAGES_LIST);
+        HWND header = ListView_GetHeader(list);
+        for (int c = 0; c < Header_GetItemCount(header); ++c) {
+            char text[128] = "";
+            HDITEMA item = {};
+            item.mask = HDI_TEXT;
+            item.pszText = text;
+            item.cchTextMax = sizeof(text);
+            SendMessageA(header, HDM_GETITEMA, c, reinterpret_cast<LPARAM>(&item));
+            titles.push_back(text);
+        }
+        for (int r = 0; r < ListView_GetItemCount(list); ++r) {
+            char cells[3][256] = {};
+            for (int c = 0; c < 3; ++c)
+                ListView_GetItemText(list, r, c, cells[c], sizeof(cells[c]));
+            rows.push_back(std::string(cells[0]) + "|" + cells[1] + "|" + cells[2]);
+        }
+        EXPECT_EQ("Close", ItemText(d, IDCANCEL));
+        PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
+    });
+    script.Start();
+    EXPECT_EQ(0, dialog.DoModal());
+    EXPECT_EQ("", script.Failure());
+    EXPECT_EQ((std::vector<std::string>{"Material", "Data", "Message"}), titles);
+    EXPECT_EQ((std::vector<std::string>{"Steel|Stock list|Add stocks information",
+                                        "Steel|Parts list|Add parts information",
+                                        "Pine|Order|Not enough material"}),
+              rows);
+}
+
+TEST_F(MessagesList, ATitleParameterReplacesTheCaption)
+{
+    DlgMessages dialog(&main);
+    DProps params;
+    params.Set("title", "Before calculating");
+    dialog.CopyParams(params);
+    dialog.SetMessages({Warnings("Steel", {{"36", "x"}})});
+    UiScript script;
+    script.OnWindow("Before calculating", [](HWND d) { PostMessageA(d, WM_COMMAND, IDOK, 0); });
+    script.Start();
+    EXPECT_EQ(IDOK, dialog.DoModal());
+    EXPECT_EQ("", script.Failure());
+}

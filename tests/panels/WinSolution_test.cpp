@@ -1,0 +1,258 @@
+// The project panel: filling from the document, enable states, the check box
+// as the material's "active" flag, selection kept and made current, the
+// name dialog, the commands that open dialogs, and the events it acts on.
+#include "panels/WinSolution.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include "PanelHost.h"
+#include "controls/ICList.h"
+#include "controls/ICTab.h"
+#include "dialogs/DialogIds.h"
+#include "panels/PanelIds.h"
+#include "support/UiScript.h"
+
+namespace {
+
+class ProjectPanel : public PanelTest {
+protected:
+    void SetUp() override
+    {
+        PanelTest::SetUp();
+        list = host.project->GetList();
+        ASSERT_NE(nullptr, list);
+    }
+    bool Enabled(int id) { return IsWindowEnabled(host.project->GetDlgItem(id)) != FALSE; }
+    HWND ListWindow() { return list->GetHwnd(); }
+    std::string RowText(int row)
+    {
+        char text[256] = "";
+        ListView_GetItemText(ListWindow(), row, 0, text, sizeof(text));
+        return text;
+    }
+    void SetChecked(int row, bool on)
+    {
+        ListView_SetItemState(ListWindow(), row, INDEXTOSTATEIMAGEMASK(on ? 2 : 1), LVIS_STATEIMAGEMASK);
+        Pump();
+    }
+
+    ICList* list = nullptr;
+};
+
+} // namespace
+
+TEST_F(ProjectPanel, WithoutMaterialsEveryControlIsDisabledAndTheEditButtonHidden)
+{
+    for (int id : {IDC_PROJECT_ADD, IDC_PROJECT_REMOVE, IDC_PROJECT_CALC, IDC_PROJECT_MATERIALS,
+                   IDC_PROJECT_MESSAGES, IDC_PROJECT_NAME})
+        EXPECT_FALSE(Enabled(id)) << id;
+    EXPECT_FALSE(IsWindowVisible(host.project->GetDlgItem(IDC_PROJECT_EDIT)));
+    OpenProject({"Steel"});
+    for (int id : {IDC_PROJECT_ADD, IDC_PROJECT_REMOVE, IDC_PROJECT_CALC, IDC_PROJECT_MATERIALS,
+                   IDC_PROJECT_NAME, IDC_PROJECT_MESSAGES})
+        EXPECT_TRUE(Enabled(id)) << id;
+    EXPECT_TRUE(IsWindowVisible(host.project->GetDlgItem(IDC_PROJECT_EDIT)));
+    // Nothing is calculated yet: no report, no export.
+    EXPECT_FALSE(Enabled(IDC_PROJECT_REPORT));
+    EXPECT_FALSE(Enabled(IDC_PROJECT_EXPORT));
+    // Closing the project takes it all back.
+    App().m_document.Reset();
+    App().OnAppEvent(kEventProjectClosed, 0);
+    EXPECT_EQ(0, ListView_GetItemCount(ListWindow()));
+    EXPECT_FALSE(Enabled(IDC_PROJECT_ADD));
+    EXPECT_FALSE(IsWindowVisible(host.project->GetDlgItem(IDC_PROJECT_EDIT)));
+}
+
+TEST_F(ProjectPanel, TheListShowsEveryMaterialWithItsActiveFlagAndTheCurrentOneSelected)
+{
+    OpenProject({"Steel", "Pine", "Oak"});
+    App().m_document.SetActive(1, false);
+    App().m_document.SetCurrent(2);
+    host.project->FillMaterials();
+    ASSERT_EQ(3, ListView_GetItemCount(ListWindow()));
+    EXPECT_EQ("Steel", RowText(0));
+    EXPECT_EQ("Oak", RowText(2));
+    EXPECT_EQ("Pine", list->GetRowAttribute(1, "material"));
+    EXPECT_TRUE(list->IsRowChecked(0));
+    EXPECT_FALSE(list->IsRowChecked(1));
+    EXPECT_EQ(2, ListGetSelected(ListWindow()));
+    char name[256] = "";
+    GetWindowTextA(host.project->GetDlgItem(IDC_PROJECT_NAME), name, sizeof(name));
+    EXPECT_STREQ("Garage", name);
+    GetWindowTextA(host.project->GetDlgItem(IDC_PROJECT_DESC), name, sizeof(name));
+    EXPECT_STREQ("Shelves", name);
+}
+
+TEST_F(ProjectPanel, TogglingACheckBoxMarksTheProjectModifiedWithoutAnEvent)
+{
+    OpenProject({"Steel", "Pine"});
+    ASSERT_FALSE(App().m_document.IsModified());
+    const long current = App().m_document.GetCurrent();
+    SetChecked(1, false);
+    EXPECT_EQ("0", App().m_document.GetProject(1, false)->GetProperty("active"));
+    EXPECT_TRUE(App().m_document.IsModified());
+    EXPECT_EQ(current, App().m_document.GetCurrent());
+    EXPECT_TRUE(host.events.empty());
+    // The title and the File menu were told.
+    EXPECT_GT(host.fileMenuUpdates, 0);
+    char title[256] = "";
+    GetWindowTextA(host.m_hWnd, title, sizeof(title));
+    EXPECT_NE(nullptr, strstr(title, " *")) << title;
+    // Ticked again: back as it was saved.
+    SetChecked(1, true);
+    EXPECT_EQ("1", App().m_document.GetProject(1, false)->GetProperty("active"));
+    EXPECT_FALSE(App().m_document.IsModified());
+}
+
+TEST_F(ProjectPanel, ClickingANewRowMakesItCurrentAndRaisesEvent15)
+{
+    OpenProject({"Steel", "Pine"});
+    ListSelect(ListWindow(), 1, -1, 1);
+    Pump();
+    EXPECT_EQ(1, App().m_document.GetCurrent());
+    EXPECT_EQ(1, host.project->GetRememberedRow());
+    EXPECT_EQ(std::vector<long>{kEventCurrentMaterialChanged}, host.Codes());
+    EXPECT_TRUE(Enabled(IDC_PROJECT_REMOVE));
+}
+
+TEST_F(ProjectPanel, ALostSelectionComesBackAndIsMadeCurrentAgain)
+{
+    OpenProject({"Steel", "Pine"});
+    ListSelect(ListWindow(), 1, -1, 1);
+    Pump();
+    host.events.clear();
+    // Clicking below the rows clears the selection.
+    ListView_SetItemState(ListWindow(), -1, 0, LVIS_SELECTED);
+    Pump();
+    EXPECT_EQ(1, ListGetSelected(ListWindow()));
+    EXPECT_EQ(1, App().m_document.GetCurrent());
+    ASSERT_FALSE(host.events.empty());
+    EXPECT_EQ(kEventCurrentMaterialChanged, host.events.back().code);
+}
+
+TEST_F(ProjectPanel, ItsOwnNotificationsOnlyAreTakenForASelectionChange)
+{
+    OpenProject({"Steel", "Pine"});
+    // The dialog manager's DM_SETDEFID is WM_USER + 1: it is no selection change.
+    SendMessageA(host.project->m_hWnd, WM_USER + 1, 0, 0);
+    Pump();
+    EXPECT_TRUE(host.events.empty());
+}
+
+TEST_F(ProjectPanel, RemoveAsksAndYesRemovesRefreshesAndRaisesTheEventsInOrder)
+{
+    OpenProject({"Steel", "Pine"});
+    std::string question;
+    UiScript script;
+    script.OnWindow("KORVA Bravik", [&](HWND box) {
+        question = UiScript::StaticTexts(box);
+        PostMessageA(box, WM_COMMAND, IDNO, 0);
+    });
+    script.Start();
+    SendMessageA(host.project->GetDlgItem(IDC_PROJECT_REMOVE), BM_CLICK, 0, 0);
+    EXPECT_EQ("", script.Failure());
+    EXPECT_EQ("Delete the material \"Steel\"?", question);
+    EXPECT_EQ(2, App().m_document.GetCount(false));
+    EXPECT_TRUE(host.events.empty());
+
+    UiScript yes;
+    yes.OnWindow("KORVA Bravik", [&](HWND box) { PostMessageA(box, WM_COMMAND, IDYES, 0); });
+    yes.Start();
+    SendMessageA(host.project->GetDlgItem(IDC_PROJECT_REMOVE), BM_CLICK, 0, 0);
+    Pump();
+    EXPECT_EQ("", yes.Failure());
+    ASSERT_EQ(1, App().m_document.GetCount(false));
+    EXPECT_EQ("Pine", RowText(0));
+    EXPECT_EQ(1, ListView_GetItemCount(ListWindow()));
+    std::vector<long> codes = host.Codes();
+    ASSERT_GE(codes.size(), 2u);
+    EXPECT_EQ(kEventMaterialsChanged, codes[0]);
+    EXPECT_EQ(kEventCurrentMaterialChanged, codes[1]);
+    // The header went back to the source page.
+    EXPECT_EQ(0, host.header->GetTabs()->GetSelected());
+}
+
+TEST_F(ProjectPanel, AddAsksForANameAndListsTheNewMaterialAsCurrent)
+{
+    OpenProject({"Steel"});
+    UiScript script;
+    script.OnWindow("New Material", [](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_MATERIAL_EDIT, "  Pine  ");
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    script.Start();
+    SendMessageA(host.project->GetDlgItem(IDC_PROJECT_ADD), BM_CLICK, 0, 0);
+    Pump();
+    EXPECT_EQ("", script.Failure());
+    ASSERT_EQ(2, ListView_GetItemCount(ListWindow()));
+    EXPECT_EQ("Pine", RowText(1));
+    EXPECT_EQ(1, App().m_document.GetCurrent());
+    EXPECT_EQ(1, ListGetSelected(ListWindow()));
+    EXPECT_TRUE(list->IsRowChecked(1));
+}
+
+TEST_F(ProjectPanel, EditingTheNameMarksTheProjectModifiedAndRefreshesNoPage)
+{
+    OpenProject({"Steel"});
+    UiScript script;
+    script.OnWindow("Edit Project", [](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_NAME_EDIT, "  Workshop  ");
+        SetDlgItemTextA(dialog, IDC_DESC_EDIT, "");
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    script.Start();
+    SendMessageA(host.project->GetDlgItem(IDC_PROJECT_EDIT), BM_CLICK, 0, 0);
+    Pump();
+    EXPECT_EQ("", script.Failure());
+    EXPECT_EQ("Workshop", App().m_document.GetName());
+    EXPECT_EQ("", App().m_document.GetDesc());
+    EXPECT_TRUE(App().m_document.IsModified());
+    EXPECT_TRUE(host.events.empty());
+    char name[256] = "";
+    GetWindowTextA(host.project->GetDlgItem(IDC_PROJECT_NAME), name, sizeof(name));
+    EXPECT_STREQ("Workshop", name);
+}
+
+TEST_F(ProjectPanel, MessagesListsTheWarningsOfEveryMaterial)
+{
+    OpenProject({"Steel"});
+    ASSERT_TRUE(Enabled(IDC_PROJECT_MESSAGES));
+    std::vector<std::string> rows;
+    UiScript script;
+    script.OnWindow("Messages", [&](HWND dialog) {
+        HWND list = GetDlgItem(dialog, IDC_MESSAGES_LIST);
+        for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+            char text[3][256] = {};
+            for (int column = 0; column < 3; ++column)
+                ListView_GetItemText(list, row, column, text[column], sizeof(text[column]));
+            rows.push_back(std::string(text[0]) + "|" + text[1] + "|" + text[2]);
+        }
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    script.Start();
+    SendMessageA(host.project->GetDlgItem(IDC_PROJECT_MESSAGES), BM_CLICK, 0, 0);
+    EXPECT_EQ("", script.Failure());
+    EXPECT_EQ((std::vector<std::string>{"Steel|Stock list|Add stocks information",
+                                        "Steel|Parts list|Add parts information"}),
+              rows);
+}
+
+TEST_F(ProjectPanel, TheListTakesTheRestOfTheHeightAboveThreeRowsOfButtons)
+{
+    OpenProject({"Steel"});
+    RECT client;
+    GetClientRect(host.m_hWnd, &client);
+    SetWindowPos(host.m_hWnd, nullptr, 0, 0, 700, 600, SWP_NOMOVE | SWP_NOZORDER);
+    Pump();
+    RECT panel, exportButton, add, listRect;
+    GetClientRect(host.project->m_hWnd, &panel);
+    WinGetRectInParent(host.project->GetDlgItem(IDC_PROJECT_EXPORT), &exportButton);
+    WinGetRectInParent(host.project->GetDlgItem(IDC_PROJECT_ADD), &add);
+    WinGetRectInParent(ListWindow(), &listRect);
+    const long half = listRect.left / 2;
+    EXPECT_EQ(panel.bottom - half, exportButton.bottom);
+    EXPECT_EQ(add.top - half, listRect.bottom);
+    EXPECT_LT(add.bottom, exportButton.top);
+}
