@@ -676,6 +676,9 @@ void WinProject::OnAppEvent(long code, const void* sender)
     case kEventCurrentMaterialChanged:
         EnableAll(true);
         SetMaterial(CurrentMaterial());
+        // A material shown already is not shown again: the buttons that
+        // depend on it get their states back here.
+        UpdateTitles();
         break;
     case kEventMaterialEdited:
         if (m_material)

@@ -20,7 +20,7 @@
 #include "foundation/TestFiles.h"
 #include "support/UiScript.h"
 
-#include "DialogDriving.h"
+#include "support/DialogDriving.h"
 
 namespace {
 

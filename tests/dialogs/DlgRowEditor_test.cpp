@@ -20,7 +20,7 @@
 #include "support/UiScript.h"
 #include "support/UiTestApp.h"
 
-#include "DialogDriving.h"
+#include "support/DialogDriving.h"
 
 namespace {
 
