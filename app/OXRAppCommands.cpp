@@ -17,6 +17,7 @@
 #include "foundation/Helper.h"
 #include "foundation/PathUtil.h"
 #include "foundation/StrUtil.h"
+#include "reports/OXRLayout.h"
 
 namespace {
 
@@ -386,5 +387,6 @@ void OXRApp::Exit(int exitCode, bool destroyWindows)
         if (HWND main = GetMainHwnd())
             ::DestroyWindow(main);
     }
+    OXRLayout::ClearRegistry();
     PostQuitMessage(exitCode);
 }

@@ -165,16 +165,7 @@ BOOL OXRApp::StartUp()
     if (m_settings.Save(false) == 0 && m_settings.IsDirty() && !propertiesPath.IsEmpty())
         m_log.Write(m_settings.GetErrorText().GetText(), nullptr, "ERR >> ");
 
-    // "excluded" is a list of quoted names: a comma inside a name's quotes
-    // does not split it.
-    m_excludedPrinters.clear();
-    {
-        std::string excluded = m_settings.Get("excluded", "").GetText();
-        std::string item;
-        for (long n = 0; StrToken(excluded, item, n, ",", true, true); ++n)
-            m_excludedPrinters.push_back(UString(item.c_str()));
-        UStringList::Unquote(&m_excludedPrinters);
-    }
+    LoadExcludedPrinters();
 
     InstallResources();
 

@@ -230,6 +230,16 @@ void OXRApp::CleanTempFolder()
         PathDeleteTree(m_tempFolder.GetText(), false);
 }
 
+void OXRApp::LoadExcludedPrinters()
+{
+    m_excludedPrinters.clear();
+    std::string excluded = m_settings.Get("excluded", "").GetText();
+    std::string item;
+    for (long n = 0; StrToken(excluded, item, n, ",", true, true); ++n)
+        m_excludedPrinters.push_back(UString(item.c_str()));
+    UStringList::Unquote(&m_excludedPrinters);
+}
+
 // ---- System information and the command line --------------------------------------------
 
 void OXRApp::LogSystemInfo()

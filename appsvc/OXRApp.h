@@ -175,6 +175,10 @@ public:
     // The same from a list of arguments (the program's name left out).
     void ParseArguments(int count, const wchar_t* const* arguments);
 
+    // The excluded printers from the setting "excluded": names in double
+    // quotes joined by ", "; a comma inside a name's quotes does not split it.
+    void LoadExcludedPrinters();
+
     // ---- Locale, fonts, colours, number formats (appsvc/) ------------------------------
     void LoadLocale(const char* language);
     std::string GetGlobalText(const char* key, const char* def);

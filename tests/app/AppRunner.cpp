@@ -73,7 +73,12 @@ std::string ProgramPath()
 
 bool AppRun::Start(const std::string& arguments)
 {
-    std::string command = "\"" + ProgramPath() + "\"";
+    return StartProgram(ProgramPath(), arguments);
+}
+
+bool AppRun::StartProgram(const std::string& program, const std::string& arguments)
+{
+    std::string command = "\"" + program + "\"";
     if (!arguments.empty())
         command += " " + arguments;
     STARTUPINFOA startup = {};

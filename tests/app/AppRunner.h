@@ -72,6 +72,8 @@ public:
     // Starts the program with the arguments and waits until its main window
     // shows. False when it did not.
     bool Start(const std::string& arguments = std::string());
+    // The same for a copy of the program at another place.
+    bool StartProgram(const std::string& program, const std::string& arguments);
     // The exit code once the process has ended within ms; STILL_ACTIVE otherwise.
     DWORD WaitExit(DWORD ms = 20000);
     bool IsRunning() const;

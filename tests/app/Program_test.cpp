@@ -99,6 +99,38 @@ TEST_F(ProgramTest, EnterAndTabInTheMainWindowChangeNothing)
     EXPECT_EQ(0u, app.WaitExit());
 }
 
+TEST_F(ProgramTest, ALocaleFileBesideTheProgramGivesTheMenuTexts)
+{
+    // A copy of the program, so the locale file lies beside it alone.
+    const std::string program = Path("Bravik.exe");
+    ASSERT_TRUE(CopyFileA(ProgramPath().c_str(), program.c_str(), FALSE));
+    std::ofstream(Path("Bravik.en_US.ini"), std::ios::binary)
+        << "[menu]\r\nfile=&Project\r\nfile.open=&Load...\r\nfile.save=\r\nhelp.about=About &Us\r\n"
+        << "[globals]\r\nproject.open=Load a project\r\n";
+    {
+        AppRun app;
+        ASSERT_TRUE(app.StartProgram(program, ""));
+        EXPECT_EQ((Texts{"&Project >", "&Help >"}), app.MenuTexts(""));
+        const Texts file = app.MenuTexts("0");
+        ASSERT_EQ(11u, file.size());
+        EXPECT_EQ("&Load...", file[1]);
+        // An empty text leaves the item as the menu resource has it.
+        EXPECT_EQ("&Save (grayed)", file[3]);
+        EXPECT_EQ("Save &As... (grayed)", file[4]);
+        EXPECT_EQ("About &Us", app.MenuTexts("1").at(4));
+        // The file dialog takes its title from the same locale.
+        app.Command(32771);
+        EXPECT_TRUE(app.AnswerFileDialog("Load a project", Path("none.brvk")));
+        app.Kill();
+    }
+    // Without a "menu" section the texts stay those of the menu resource.
+    std::ofstream(Path("Bravik.en_US.ini"), std::ios::binary) << "[globals]\r\nof=of\r\n";
+    AppRun app;
+    ASSERT_TRUE(app.StartProgram(program, ""));
+    EXPECT_EQ((Texts{"&File >", "&Help >"}), app.MenuTexts(""));
+    EXPECT_EQ("&Open...", app.MenuTexts("0").at(1));
+}
+
 // ---- Projects and the recent list -------------------------------------------------------------
 
 TEST_F(ProgramTest, AProjectOnTheCommandLineIsOpenedAndRemembered)

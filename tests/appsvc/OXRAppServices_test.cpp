@@ -177,6 +177,19 @@ TEST_F(AppServices, TheCommandLineKeepsTheFirstPlainArgumentAndTheLastOption)
     EXPECT_EQ("c.brvk", std::string(app.m_commandLine.Get("file").GetText()));
 }
 
+TEST_F(AppServices, AnExcludedPrinterWithACommaInItsNameStaysOneName)
+{
+    app.m_settings.Set("excluded", "\"Office, 2nd floor\", \"PDF\",Plain");
+    app.LoadExcludedPrinters();
+    std::vector<std::string> names;
+    for (const UString& name : app.m_excludedPrinters)
+        names.push_back(name.GetText());
+    EXPECT_EQ((std::vector<std::string>{"Office, 2nd floor", "PDF", "Plain"}), names);
+    app.m_settings.Set("excluded", "");
+    app.LoadExcludedPrinters();
+    EXPECT_TRUE(app.m_excludedPrinters.empty());
+}
+
 TEST_F(AppServices, TemporaryNamesAndTheBusyCount)
 {
     app.m_tempFolder = "C:\\t";

@@ -116,10 +116,11 @@ TEST(CalculationPlan, PassesFollowTheLevelAndTheMeanKerf)
 
         const std::string label = std::string("level ") + c.level + ", kerfs " + std::to_string(c.kerfs.size());
         EXPECT_EQ(c.passes, DProps::GetLong(material.GetPasses(), "passes")) << label;
-        ASSERT_EQ(static_cast<size_t>(c.passes), material.GetPassOptions().size()) << label;
+        const PropsList sets = material.GetPassOptions();
+        ASSERT_EQ(static_cast<size_t>(c.passes), sets.size()) << label;
         const char* modes[] = {"0", "2", "0", "2"};
-        for (size_t i = 0; i < material.GetPassOptions().size(); ++i) {
-            const DProps& set = material.GetPassOptions()[i];
+        for (size_t i = 0; i < sets.size(); ++i) {
+            const DProps& set = sets[i];
             EXPECT_EQ(modes[i], Val(set, "mode")) << label << " set " << i + 1;
             EXPECT_EQ(i < 2 ? "0." : c.shift, Val(set, "shift")) << label << " set " << i + 1;
             EXPECT_EQ(i < 2 ? "0." : c.ratio, Val(set, "ratio")) << label << " set " << i + 1;
@@ -457,6 +458,41 @@ TEST_F(CalculationTest, PayloadIsPassesTimesPartsTimesRowCounts)
     material->PlanPasses();
     material->UpdatePayload();
     EXPECT_EQ("180", Val(material->GetProperties(), "payload"));   // 2 x 15 x 3 x 2
+}
+
+// A payload asked for from another thread (as the supervisor's) while the
+// material calculates waits for the outcome; a stop drops it with the rest.
+DWORD WINAPI UpdatePayloadOn(LPVOID material)
+{
+    static_cast<DCSProject*>(material)->UpdatePayload();
+    return 0;
+}
+
+TEST_F(CalculationTest, APayloadComputedWhileRunningWaitsForTheOutcome)
+{
+    AddOrder(*material, {{"6000", "1"}}, {{"1000", "5"}});
+    PassScript blocking;
+    blocking.block = true;
+    material->script = {blocking};
+    ASSERT_TRUE(material->Calculate(window.Handle()));
+    ASSERT_TRUE(WaitForBlockedPass(1));
+
+    HANDLE other = CreateThread(nullptr, 0, UpdatePayloadOn, material.get(), 0, nullptr);
+    ASSERT_NE(nullptr, other);
+    // The computation runs on this thread, so it needs this thread's messages.
+    ASSERT_TRUE(PumpUntil([&] { return WaitForSingleObject(other, 0) == WAIT_OBJECT_0; }));
+    CloseHandle(other);
+    EXPECT_EQ(10, material->GetPayload());   // 2 passes x 5 parts x 1 part row x 1 stock row
+    EXPECT_EQ("<absent>", Val(material->GetProperties(), "payload"));
+
+    material->StopAndWait();
+    EXPECT_EQ(0, WaitForEnd());
+    EXPECT_EQ("<absent>", Val(material->GetProperties(), "payload"));
+    EXPECT_EQ(0, material->GetPayload());
+
+    // Without a calculation the payload is the property at once.
+    material->UpdatePayload();
+    EXPECT_EQ("10", Val(material->GetProperties(), "payload"));
 }
 
 // ---- The real solver --------------------------------------------------------------------------

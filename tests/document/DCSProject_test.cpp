@@ -282,14 +282,16 @@ TEST_F(DCSProjectChanges, CopiesShareNothing)
     EXPECT_EQ(1u, assigned.GetBlankRows().size());
 }
 
-TEST(DCSProjectRecord, DestructionResetsAndAnnouncesTheSolutionsGone)
+// A material goes while the project's list of materials changes, and the
+// windows that hear an event read that list: it goes without a word.
+TEST(DCSProjectRecord, DestructionRaisesNoEvent)
 {
     TestAppServices app;
     {
         DCSProject material;
         app.ClearEvents();
     }
-    EXPECT_EQ(1, app.CountEvents(13));
+    EXPECT_TRUE(app.Events().empty());
 }
 
 }  // namespace
@@ -323,6 +325,85 @@ TEST(DCSProjectRecord, ACopyTakesTheEndedThreadsResultButNotItsHandle)
     ASSERT_TRUE(material.Start());
     material.DThread::StopAndWait();
     EXPECT_FALSE(material.IsRunning());
+}
+
+}  // namespace
+
+namespace {
+
+// ---- Operations that keep the record whole ----------------------------------------------
+
+TEST_F(DCSProjectChanges, EveryRowOperationEndsInTotalsFingerprintAndWarnings)
+{
+    struct Case {
+        const char* what;
+        bool (*change)(DCSProject&);
+        long pieces;        // "pieces.quantity" afterwards
+        bool numbers;       // IsChanged(2) afterwards
+    };
+    const Case cases[] = {
+        {"add", [](DCSProject& m) {
+             DProps row = MakeRow({{"length", "300"}, {"quantity", "2"}, {"material", "Steel"}});
+             return m.AddRow(RowsPieces, row);
+         }, 6, true},
+        {"update", [](DCSProject& m) {
+             DProps row = MakeRow({{"uid", DProps::GetString(m.GetPieceRows()[0], "uid").c_str()}, {"quantity", "9"}});
+             return m.UpdateRow(RowsPieces, row);
+         }, 9, true},
+        {"set values", [](DCSProject& m) {
+             return m.SetRowValues(RowsPieces, DProps::GetString(m.GetPieceRows()[0], "uid").c_str(),
+                                   MakeRow({{"quantity", "7"}}));
+         }, 7, true},
+        {"delete", [](DCSProject& m) { return m.DeleteRow(RowsPieces, DProps(m.GetPieceRows()[0])); }, 0, true},
+        {"replace", [](DCSProject& m) {
+             return m.ReplaceRows(RowsPieces, "Steel",
+                                  {MakeRow({{"material", "Steel"}, {"length", "200"}, {"quantity", "11"}})});
+         }, 11, true},
+        {"move nowhere", [](DCSProject& m) { return !m.MoveRow(RowsPieces, DProps(m.GetPieceRows()[0])); }, 4, false},
+    };
+    for (const Case& c : cases) {
+        DCSProject m = material;
+        EXPECT_TRUE(c.change(m)) << c.what;
+        EXPECT_EQ(c.pieces, DProps::GetLong(m.GetTotals(), "pieces.quantity")) << c.what;
+        EXPECT_EQ(c.numbers, m.IsChanged(2)) << c.what;
+        // The order check of the material ran again: without part rows, an error.
+        EXPECT_EQ(m.GetPieceRows().empty() ? 1 : 0, m.GetCheckResult()) << c.what;
+        EXPECT_EQ(m.GetPieceRows().empty(), m.GetWarnings().IndexOf("37") >= 0) << c.what;
+    }
+}
+
+TEST_F(DCSProjectChanges, SetPropertyTracksTheChangeAndRenamesThroughSetMaterial)
+{
+    EXPECT_TRUE(material.SetProperty("diversity", "2"));
+    EXPECT_EQ("2", material.GetProperty("diversity"));
+    EXPECT_TRUE(material.IsChanged(4));
+    EXPECT_EQ("fallback", material.GetProperty("absent", "fallback"));
+
+    EXPECT_TRUE(material.SetProperty("material", "Oak"));
+    EXPECT_EQ("Oak", Val(material.GetBlankRows()[0], "material"));
+    EXPECT_FALSE(material.SetProperty("material", "a-->b"));
+    EXPECT_EQ("Oak", material.GetProperty("material"));
+    EXPECT_FALSE(material.SetProperty("", "x"));
+}
+
+TEST_F(DCSProjectChanges, AnEditedLayoutIsTakenOverAsTheLayoutEditorSavesIt)
+{
+    SetLayout({MakePattern(1, 1, {CUTTING::Piece(1, 500, 4)})});
+    material.ApplySolution(-1);
+    const std::string calculation = material.GetProperty("calculation", "none");
+    CUTTING::Layout edited = material.GetLayout();
+    edited.cuttings[0].pieces[0].quantity = 3;   // one part taken off the bar by hand
+    app.ClearEvents();
+
+    material.ApplyEditedLayout(edited);
+    EXPECT_EQ(1, app.CountEvents(13));
+    ASSERT_EQ(1u, material.GetCuttingRows().size());
+    EXPECT_EQ("1#a3-", Val(material.GetCuttingRows()[0], "signature"));
+    // Rebuilt from the rows: the part taken off is unplaced and charged to its row.
+    EXPECT_EQ(1, CUTTING::SumPieceQuantities(material.GetLayout().orphans));
+    EXPECT_EQ("1", Val(material.GetPieceRows()[0], "orphans"));
+    EXPECT_NE(calculation, material.GetProperty("calculation"));
+    EXPECT_EQ(8u, material.GetProperty("calculation").size());
 }
 
 }  // namespace
