@@ -149,6 +149,18 @@ RECT ChildRect(HWND window)
     return rect;
 }
 
+void LayoutWithoutRedraw(HWND window, const std::function<void()>& layout)
+{
+    const bool visible = window && ::IsWindowVisible(window);
+    if (visible)
+        ::SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+    layout();
+    if (visible) {
+        ::SendMessageA(window, WM_SETREDRAW, TRUE, 0);
+        ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+    }
+}
+
 COLORREF FieldStateColour(long state)
 {
     switch (state) {
@@ -445,10 +457,7 @@ LRESULT DlgFrame::OnSizeMsg(WPARAM wParam, LPARAM lParam)
         return result;
     if (m_placement)
         m_placement->placement.OnSize(m_hWnd, static_cast<UINT>(wParam));
-    ::SendMessageA(m_hWnd, WM_SETREDRAW, FALSE, 0);
-    LayoutControls();
-    ::SendMessageA(m_hWnd, WM_SETREDRAW, TRUE, 0);
-    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+    LayoutWithoutRedraw(m_hWnd, [this] { LayoutControls(); });
     return result;
 }
 

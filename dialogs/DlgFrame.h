@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -92,6 +93,11 @@ struct ButtonText {
     const char* def;
     const char* hint;
 };
+
+// Runs the layout with the window's painting suspended. Only a visible
+// window is suspended: turning the painting of a hidden window back on
+// would show it.
+void LayoutWithoutRedraw(HWND window, const std::function<void()>& layout);
 
 // The text colours of a field label by the field's state ("0", "1", "2").
 COLORREF FieldStateColour(long state);

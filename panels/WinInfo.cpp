@@ -141,10 +141,7 @@ void WinInfo::OnAppEvent(long code, const void*)
 LRESULT WinInfo::OnSizeMsg(WPARAM, LPARAM)
 {
     LRESULT result = Default();
-    ::SendMessageA(m_hWnd, WM_SETREDRAW, FALSE, 0);
-    LayoutControls();
-    ::SendMessageA(m_hWnd, WM_SETREDRAW, TRUE, 0);
-    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    LayoutWithoutRedraw(m_hWnd, [this] { LayoutControls(); });
     return result;
 }
 

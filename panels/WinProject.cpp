@@ -699,10 +699,8 @@ LRESULT WinProject::OnSizeMsg(WPARAM, LPARAM)
     LRESULT result = Default();
     if (!GetDlgItem(kStockList))
         return result;
-    ::SendMessageA(m_hWnd, WM_SETREDRAW, FALSE, 0);
-    LayoutControls();
-    ::SendMessageA(m_hWnd, WM_SETREDRAW, TRUE, 0);
-    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    // A hidden page must stay hidden: its painting is suspended only while visible.
+    LayoutWithoutRedraw(m_hWnd, [this] { LayoutControls(); });
     return result;
 }
 

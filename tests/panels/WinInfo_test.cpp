@@ -112,6 +112,17 @@ TEST_F(InfoPage, ALongNoteSurvivesSaveAndReopenByteForByte)
     EXPECT_EQ(note, TextOf(IDC_INFO_NOTES));
 }
 
+TEST_F(InfoPage, AHiddenPageStaysHiddenWhenItIsResized)
+{
+    ShowWindow(host.info->m_hWnd, SW_HIDE);
+    SetWindowPos(host.m_hWnd, nullptr, 0, 0, 950, 700, SWP_NOMOVE | SWP_NOZORDER);
+    Pump();
+    EXPECT_FALSE(IsWindowVisible(host.info->m_hWnd));
+    RECT notes;
+    GetClientRect(host.info->m_hWnd, &notes);
+    EXPECT_GT(notes.right, 0);
+}
+
 TEST_F(InfoPage, TheBoxesFollowTheWidthAndTheNotesTheHeight)
 {
     SetWindowPos(host.m_hWnd, nullptr, 0, 0, 900, 640, SWP_NOMOVE | SWP_NOZORDER);
