@@ -228,6 +228,57 @@ std::string CheckStoredCuttings(const DCSStorage& order, const PropsList& cuttin
     return std::string();
 }
 
+// Stored numbers carry five decimals; the rebuilt ones are computed the same
+// way, so they agree far closer than this.
+bool SameStoredNumber(double stored, double rebuilt)
+{
+    return std::fabs(stored - rebuilt) <= 1e-3 + 1e-9 * std::fabs(stored);
+}
+
+// Why the layout rebuilt from the stored cutting rows is not the solution
+// that was saved, or the empty text when it is. The cutting rows name part
+// rows by their number: once a part row was removed or moved, or a length
+// changed, the same rows rebuild other patterns (or stop at a row that holds
+// no part), and the results would silently change at every save.
+std::string CheckRebuiltLayout(const CUTTING::Layout& layout, const PropsList& summary, const PropsList& cuttings)
+{
+    std::string why;
+    for (size_t i = 0; i < cuttings.size(); ++i) {
+        const DProps& row = cuttings[i];
+        long stockId = 0;
+        std::vector<CUTTING::SignatureEntry> entries;
+        CUTTING::ReadSignature(DProps::GetString(row, "signature", ""), &stockId, &entries);
+        long long stored = 0;
+        for (const CUTTING::SignatureEntry& e : entries)
+            if (e.count > 0)
+                stored += e.count;
+        if (stored == 0)
+            return StrFormat(why, "cutting row %ld holds no part", static_cast<long>(i + 1));
+        if (i >= layout.cuttings.size())
+            return StrFormat(why, "cutting row %ld could not be rebuilt", static_cast<long>(i + 1));
+        const CUTTING::Blank& pattern = layout.cuttings[i];
+        long long rebuilt = 0;
+        for (const CUTTING::Piece& piece : pattern.pieces)
+            rebuilt += piece.quantity;
+        if (rebuilt != stored)
+            return StrFormat(why, "cutting row %ld names parts the order does not hold", static_cast<long>(i + 1));
+        if (row.IndexOf("remains") >= 0 &&
+            !SameStoredNumber(DProps::GetDouble(row, "remains"), DProps::GetDouble(pattern.props, "remains")))
+            return StrFormat(why, "cutting row %ld no longer fits the lengths of the order", static_cast<long>(i + 1));
+    }
+    if (layout.cuttings.size() != cuttings.size())
+        return "the cutting rows could not all be rebuilt";
+    for (const DProps& row : summary) {
+        if (DProps::GetString(row, "type", "") != "summary")
+            continue;
+        for (const char* key : {"used", "pieces", "output", "used.len"})
+            if (row.IndexOf(key) >= 0 &&
+                !SameStoredNumber(DProps::GetDouble(row, key), DProps::GetDouble(layout.props, key)))
+                return StrFormat(why, "the summary's \"%s\" does not match the cutting rows", key);
+    }
+    return std::string();
+}
+
 std::string EndMarkerOf(const std::string& name)
 {
     return "<!--" + name + ":block-->";
@@ -398,6 +449,17 @@ bool DCSProject::ReadSolutions(const DSettings* document, std::string* dropped)
 
     BuildCuttingParts();
     RestoreLayout();
+    // What the rows rebuild must be what was saved: otherwise the order
+    // stays, and the results go with a note rather than change silently.
+    const std::string misfit = CheckRebuiltLayout(m_layout, m_summary, m_cuttings);
+    if (!misfit.empty()) {
+        m_summary.clear();
+        m_cuttings.clear();
+        m_cuttingParts.clear();
+        RestoreLayout();
+        if (dropped)
+            *dropped = misfit;
+    }
     BuildCuttings();
     BuildRemnants(m_remnants);
     UpdateFingerprint(false);

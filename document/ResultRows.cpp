@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
+#include <unordered_map>
+#include <utility>
 
 #include "document/AppEvents.h"
 #include "document/DAppServices.h"
@@ -21,14 +24,85 @@ std::string LongText(long long value)
     return StrFormat(text, "%lld", value);
 }
 
-// The first row whose "name" is the letter; null when none.
-const DProps* RowNamed(const PropsList& rows, const std::string& letter)
+// The part rows by the codes that signatures name them with: a row's letter
+// (its "name", the first row of a name) or, for rows past the letters,
+// "(id)" (the first row of that id). Looked up for every part of every bar,
+// so both are kept in hash maps.
+class PartRows {
+public:
+    explicit PartRows(const PropsList& rows) : m_rows(rows)
+    {
+        for (size_t i = 0; i < rows.size(); ++i) {
+            m_byName.emplace(DProps::GetString(rows[i], "name", ""), i);
+            m_byId.emplace(DProps::GetLong(rows[i], "id"), i);
+        }
+    }
+    // Null when no row answers to the code.
+    const DProps* Find(const std::string& code) const
+    {
+        if (code.size() > 2 && code[0] == '(' && code.back() == ')') {
+            const auto found = m_byId.find(std::strtol(code.c_str() + 1, nullptr, 10));
+            return found == m_byId.end() ? nullptr : &m_rows[found->second];
+        }
+        const auto found = m_byName.find(code);
+        return found == m_byName.end() ? nullptr : &m_rows[found->second];
+    }
+
+private:
+    const PropsList& m_rows;
+    std::unordered_map<std::string, size_t> m_byName;
+    std::unordered_map<long, size_t> m_byId;
+};
+
+// The code a signature names a part row by: its letter while letters last,
+// then its id in parentheses, which the letter "*" could not tell apart.
+std::string PartCode(const DProps& row)
 {
-    for (const DProps& row : rows)
-        if (DProps::GetString(row, "name", "") == letter)
-            return &row;
-    return nullptr;
+    const long id = DProps::GetLong(row, "id");
+    return id >= 1 ? CUTTING::PieceCode(id) : DProps::GetString(row, "name", "");
 }
+
+// The rows of a list whose length is a given one (within the tolerance), in
+// list order, for taking rows one after another: a row once given up (spent
+// or emptied) is never wanted again, so each length keeps its place in its
+// own list and the rows are walked once in all.
+class RowsByLength {
+public:
+    explicit RowsByLength(const PropsList& rows)
+    {
+        m_sorted.reserve(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i)
+            m_sorted.emplace_back(DProps::GetDouble(rows[i], "length"), i);
+        std::sort(m_sorted.begin(), m_sorted.end());
+    }
+    // The first row of that length for which wanted is true; -1 when none.
+    template <class Wanted>
+    long First(double length, Wanted wanted)
+    {
+        auto at = m_queues.find(length);
+        if (at == m_queues.end()) {
+            Queue queue;
+            auto it = std::lower_bound(m_sorted.begin(), m_sorted.end(), std::make_pair(length - Tolerance, size_t(0)));
+            for (; it != m_sorted.end() && it->first < length + Tolerance; ++it)
+                if (NumEqual(it->first, length))
+                    queue.rows.push_back(it->second);
+            std::sort(queue.rows.begin(), queue.rows.end());
+            at = m_queues.emplace(length, std::move(queue)).first;
+        }
+        Queue& queue = at->second;
+        while (queue.next < queue.rows.size() && !wanted(queue.rows[queue.next]))
+            ++queue.next;
+        return queue.next < queue.rows.size() ? static_cast<long>(queue.rows[queue.next]) : -1;
+    }
+
+private:
+    struct Queue {
+        std::vector<size_t> rows;
+        size_t next = 0;
+    };
+    std::vector<std::pair<double, size_t>> m_sorted;
+    std::unordered_map<double, Queue> m_queues;
+};
 
 // One entry of an assignment text: "#3 Door x 4".
 std::string PartRowEntry(const std::string& no, const DProps& row, long long count)
@@ -164,6 +238,12 @@ void DCSProject::BuildCuttings()
     // from as few rows as possible.
     PropsList work = m_order.m_pieces;
     DCSStorage::SortByThenById(work, "quantity", "long");
+    RowsByLength workByLength(work);
+    std::vector<long long> left(work.size());
+    std::vector<char> spent(work.size(), 0);
+    for (size_t i = 0; i < work.size(); ++i)
+        left[i] = DProps::GetLong(work[i], "quantity");
+    const PartRows partRows(m_order.m_pieces);
 
     const std::string no = GetAppServices()->GetLocaleText("globals", "no", "#");
     const std::string separator = GetAppServices()->GetListSeparator("list.separator");
@@ -177,10 +257,10 @@ void DCSProject::BuildCuttings()
         StableSortTolerant(parts, [sort](const CUTTING::Piece& a, const CUTTING::Piece& b) {
             return PartBefore(sort, a, b);
         });
-        std::string signature(1, static_cast<char>('0' + pattern.id));
+        std::string signature = CUTTING::StockCode(pattern.id);
         signature += "#";
         for (const CUTTING::Piece& piece : parts)
-            signature += RowLetter(piece.id - 1) + LongText(piece.quantity) + "-";
+            signature += CUTTING::PieceCode(piece.id) + LongText(piece.quantity) + "-";
 
         // The parts are charged to the rows in the pattern's own order; a
         // part that no row can take leaves the whole assignment unknown.
@@ -192,24 +272,22 @@ void DCSProject::BuildCuttings()
                 continue;
             long long need = static_cast<long long>(piece.quantity) * pattern.quantity;
             while (need > 0) {
-                auto row = std::find_if(work.begin(), work.end(), [&piece](const DProps& r) {
-                    return NumEqual(DProps::GetDouble(r, "length"), piece.length);
-                });
-                if (row == work.end()) {
+                const long row = workByLength.First(piece.length, [&spent](size_t i) { return !spent[i]; });
+                if (row < 0) {
                     complete = false;
                     break;
                 }
-                const long long q = DProps::GetLong(*row, "quantity");
+                const long long q = left[static_cast<size_t>(row)];
                 if (!first)
                     output += "; ";
                 first = false;
                 if (need < q) {
-                    output += PartRowEntry(no, *row, need);
-                    row->Set("quantity", LongText(q - need).c_str());
+                    output += PartRowEntry(no, work[static_cast<size_t>(row)], need);
+                    left[static_cast<size_t>(row)] = q - need;
                     need = 0;
                 } else {
-                    output += PartRowEntry(no, *row, q);
-                    work.erase(row);
+                    output += PartRowEntry(no, work[static_cast<size_t>(row)], q);
+                    spent[static_cast<size_t>(row)] = 1;
                     need -= q;
                 }
             }
@@ -233,7 +311,7 @@ void DCSProject::BuildCuttings()
         PiecesFromSignature(signature.c_str(), letters, scratch);
         std::string layout;
         for (size_t i = 0; i < letters.size(); ++i) {
-            const DProps* part = RowNamed(m_order.m_pieces, letters[i]);
+            const DProps* part = partRows.Find(letters[i]);
             if (!part)
                 break;
             if (i > 0)
@@ -274,7 +352,12 @@ void DCSProject::BuildCuttingParts()
     if (m_cuttings.empty())
         return;
     m_cuttingParts.clear();
-    PropsList work = m_order.m_pieces;
+    const PropsList& pieces = m_order.m_pieces;
+    const PartRows partRows(pieces);
+    RowsByLength piecesByLength(pieces);
+    std::vector<long> left(pieces.size());
+    for (size_t i = 0; i < pieces.size(); ++i)
+        left[i] = DProps::GetLong(pieces[i], "quantity");
 
     // A bar receives at least one part when it receives any, so more bars in
     // all than parts demanded can only come from damaged rows: the count is
@@ -292,7 +375,7 @@ void DCSProject::BuildCuttingParts()
         barsLeft -= std::max(0LL, copies);
         std::vector<double> lengths;
         for (const std::string& letter : letters) {
-            const DProps* part = RowNamed(work, letter);
+            const DProps* part = partRows.Find(letter);
             if (!part)
                 break;
             lengths.push_back(DProps::GetDouble(*part, "length"));
@@ -300,13 +383,11 @@ void DCSProject::BuildCuttingParts()
         for (long long bar = 0; bar < copies; ++bar) {
             std::string signature = "1#";
             for (double length : lengths) {
-                auto receiver = std::find_if(work.begin(), work.end(), [length](const DProps& r) {
-                    return DProps::GetLong(r, "quantity") != 0 && NumEqual(DProps::GetDouble(r, "length"), length);
-                });
-                if (receiver == work.end())
+                const long receiver = piecesByLength.First(length, [&left](size_t r) { return left[r] != 0; });
+                if (receiver < 0)
                     break;
-                signature += DProps::GetString(*receiver, "name", "") + "1-";
-                receiver->Set("quantity", LongText(DProps::GetLong(*receiver, "quantity") - 1).c_str());
+                signature += PartCode(pieces[static_cast<size_t>(receiver)]) + "1-";
+                --left[static_cast<size_t>(receiver)];
             }
             if (!bars.empty() && DProps::GetString(bars.back(), "signature", "") == signature) {
                 bars.back().Set("copies", LongText(DProps::GetLong(bars.back(), "copies") + 1).c_str());
@@ -332,7 +413,7 @@ void DCSProject::BuildCuttingParts()
             signature += run.letter + LongText(run.count) + "-";
         std::string layout, output;
         for (size_t g = 0; g < runs.size(); ++g) {
-            const DProps* part = RowNamed(m_order.m_pieces, runs[g].letter);
+            const DProps* part = partRows.Find(runs[g].letter);
             if (!part)
                 break;
             if (g > 0) {
@@ -381,9 +462,10 @@ long DCSProject::DescribeSignature(DProps& bag, const char* signature, std::vect
         return 0;
     DProps scratch;
     const long count = PiecesFromSignature(signature, out, scratch);
+    const PartRows partRows(m_order.m_pieces);
     std::vector<std::string> lengths;
     for (const std::string& letter : out) {
-        const DProps* part = RowNamed(m_order.m_pieces, letter);
+        const DProps* part = partRows.Find(letter);
         if (!part)
             continue;
         const char* length = part->Get("length");

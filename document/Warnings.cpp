@@ -54,11 +54,18 @@ long DCSProject::PiecesFromSignature(const char* signature, std::vector<std::str
     long long total = 0;
     size_t i = 0;
     while (i < body.size()) {
-        const std::string letter(1, body[i]);
-        size_t end = body.find('-', i + 1);
+        // A part is named by its letter, or past the letters by "(id)".
+        size_t codeEnd = i + 1;
+        if (body[i] == '(') {
+            const size_t close = body.find(')', i);
+            if (close != std::string::npos)
+                codeEnd = close + 1;
+        }
+        const std::string letter = body.substr(i, codeEnd - i);
+        size_t end = body.find('-', codeEnd);
         if (end == std::string::npos)
             end = body.size();
-        const long count = TextToLong(body.substr(i + 1, end - i - 1));
+        const long count = TextToLong(body.substr(codeEnd, end - codeEnd));
         total += count;
         for (long k = 0; k < count && static_cast<long long>(out.size()) < limit; ++k)
             out.push_back(letter);

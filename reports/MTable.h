@@ -76,6 +76,8 @@ public:
     const TCell& BaseCell() const { return m_base; }
     const RECT& GetRect() const { return m_rect; }
     const UPairList& Style() const { return m_style; }
+    // Painters mark a styled table for HTML ("class", "width").
+    UPairList& Style() { return m_style; }
     bool HasColumns() const { return m_hasColumns; }
     int ColumnCount() const { return static_cast<int>(m_widths.size()); }
 

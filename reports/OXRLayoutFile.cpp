@@ -8,12 +8,17 @@
 #include "appsvc/OXRApp.h"
 #include "foundation/PathUtil.h"
 #include "foundation/StrUtil.h"
+#include "reports/OXRLayoutSolution.h"
 
 namespace {
 
 std::map<std::string, OXRLayout::Factory>& LayoutClasses()
 {
-    static std::map<std::string, OXRLayout::Factory> classes;
+    // The classes this library brings are known from the start; others are added.
+    static std::map<std::string, OXRLayout::Factory> classes = {
+        {OXRLayoutSolution::kClassName, &OXRLayoutSolution::Make},
+        {OXRLayoutBaseCutting::kClassName, &OXRLayoutBaseCutting::Make},
+    };
     return classes;
 }
 

@@ -193,6 +193,52 @@ bool AppRun::AnswerFileDialog(const std::string& title, const std::string& path)
     return !IsWindow(dialog) || !IsWindowVisible(dialog);
 }
 
+namespace {
+
+struct FindPanel {
+    int controlId;
+    HWND found;
+};
+
+BOOL CALLBACK FindPanelProc(HWND window, LPARAM lParam)
+{
+    auto* f = reinterpret_cast<FindPanel*>(lParam);
+    if (GetDlgItem(window, f->controlId) && ClassOf(window) == "#32770") {
+        f->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+bool AppRun::RenameProject(const std::string& name) const
+{
+    const int editButton = 1157;
+    const int nameEdit = 1087;
+    FindPanel panel = {editButton, nullptr};
+    EnumChildWindows(m_main, FindPanelProc, reinterpret_cast<LPARAM>(&panel));
+    if (!panel.found)
+        return false;
+    PostMessageA(panel.found, WM_COMMAND, MAKEWPARAM(editButton, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(panel.found, editButton)));
+    HWND dialog = nullptr;
+    WaitFor([&] {
+        for (HWND window : Popups())
+            if (ClassOf(window) == "#32770" && GetDlgItem(window, nameEdit))
+                dialog = window;
+        return dialog != nullptr;
+    });
+    if (!dialog)
+        return false;
+    SendMessageA(GetDlgItem(dialog, nameEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    Press(dialog, IDOK);
+    return WaitFor([&] {
+        const std::string title = Title();
+        return title.size() >= 2 && title.compare(title.size() - 2, 2, " *") == 0;
+    });
+}
+
 std::vector<std::pair<std::string, std::string>> AppRun::ReadMenu() const
 {
     std::vector<std::pair<std::string, std::string>> items;

@@ -96,6 +96,11 @@ public:
     // answering Yes when it asks whether to replace a file.
     bool AnswerFileDialog(const std::string& title, const std::string& path) const;
 
+    // Renames the project in its dialog from the project panel, the user's
+    // way of changing a project. False when the title did not come to end
+    // in " *".
+    bool RenameProject(const std::string& name) const;
+
     // The main window's menu, read from inside the program: one entry per
     // item in order, keyed by its position path ("0" the File menu, "0.8"
     // its ninth item), as "id|text" ("-" for a separator; " >" after a

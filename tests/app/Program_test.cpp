@@ -208,6 +208,7 @@ TEST_F(ProgramTest, ASaveThatCannotWriteSaysSoAndKeepsThePreviousFile)
     AppRun app;
     ASSERT_TRUE(app.Start("\"" + project + "\""));
     ASSERT_TRUE(WaitFor([&] { return app.Title() == "KORVA Bravik  " + project; }));
+    ASSERT_TRUE(app.RenameProject("Hall roof"));
     // Held open without sharing, the file can be neither replaced nor written.
     HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
@@ -217,12 +218,52 @@ TEST_F(ProgramTest, ASaveThatCannotWriteSaysSoAndKeepsThePreviousFile)
     ASSERT_NE(nullptr, box);
     AppRun::Press(box, IDOK);
     CloseHandle(held);
-    EXPECT_EQ("KORVA Bravik  " + project, app.Title());
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    EXPECT_EQ("KORVA Bravik  " + project + " *", app.Title());
+    // The project is still modified: Save is offered.
+    EXPECT_EQ("&Save", app.MenuTexts("0").at(3));
     EXPECT_EQ(before, ReadFile(target));
     EXPECT_EQ(Path("source"), Setting("history"));
+    app.Kill();
+    EXPECT_TRUE(WaitFor([&] {
+        return ReadFile(DataPath("Bravik.log")).find("ERR >> Cannot save the project") != std::string::npos;
+    }));
+}
+
+TEST_F(ProgramTest, AModifiedProjectIsNotLeftWithoutConsent)
+{
+    const std::string project = MakeProject("source.brvk");
+    const std::string before = ReadFile(project);
+    AppRun app;
+    ASSERT_TRUE(app.Start("\"" + project + "\""));
+    ASSERT_TRUE(WaitFor([&] { return app.Title() == "KORVA Bravik  " + project; }));
+    ASSERT_TRUE(app.RenameProject("Hall roof"));
+    EXPECT_EQ("&Save", app.MenuTexts("0").at(3));
+
+    // Exit asks; No keeps the program running with the project as it was.
     app.Command(32775);
+    HWND box = app.WaitForBox("Project has been changed.\r\nContinue anyway?");
+    ASSERT_NE(nullptr, box);
+    AppRun::Press(box, IDNO);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    EXPECT_EQ(STILL_ACTIVE, app.WaitExit(500));
+    EXPECT_EQ("KORVA Bravik  " + project + " *", app.Title());
+
+    // So does Open, which then changes nothing either.
+    app.Command(32771);
+    box = app.WaitForBox("Project has been changed.");
+    ASSERT_NE(nullptr, box);
+    AppRun::Press(box, IDNO);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    EXPECT_EQ("KORVA Bravik  " + project + " *", app.Title());
+
+    // Yes leaves the project unsaved and ends the program.
+    app.Command(32775);
+    box = app.WaitForBox("Project has been changed.");
+    ASSERT_NE(nullptr, box);
+    AppRun::Press(box, IDYES);
     EXPECT_EQ(0u, app.WaitExit());
-    EXPECT_NE(std::string::npos, ReadFile(DataPath("Bravik.log")).find("ERR >> Cannot save the project"));
+    EXPECT_EQ(before, ReadFile(project));
 }
 
 // ---- The log -------------------------------------------------------------------------------------

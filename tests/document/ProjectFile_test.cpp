@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -629,6 +630,129 @@ TEST_F(ProjectFile, StoredResultsWrittenWithACommaReadWithTheReadersSeparator)
             EXPECT_DOUBLE_EQ(x, DProps::GetDouble(back.GetSummaryRows()[r], saved.GetSummaryRows()[r].GetKeyAt(i)));
         }
     EXPECT_GT(fractions, 0u);
+}
+
+TEST_F(ProjectFile, ResultsOfPartRowsPastTheLettersComeBack)
+{
+    // Row letters run out after 125 rows; later rows all share the letter
+    // "*". Their parts used to be written under it and lost on reading.
+    ASSERT_TRUE(doc.New("P", "", "M"));
+    DCSProject& m = *doc.GetProject(0, false);
+    m.AppendRows({RowOf({{"length", "6000"}, {"quantity", "0"}})}, 1);
+    PropsList parts;
+    for (int i = 1; i <= 130; ++i)
+        parts.push_back(RowOf({{"length", std::to_string(100 + 10 * i).c_str()}, {"quantity", "4"},
+                               {"label", ("L" + std::to_string(i)).c_str()}}));
+    m.AppendRows(parts, 2);
+    ApplyPatterns(m, {{1, 2, {{128, 1}, {129, 2}}}, {1, 1, {{3, 1}, {130, 2}}}});
+    ASSERT_EQ(2u, m.GetCuttingRows().size());
+    const std::string path = Path("many.brvk");
+    ASSERT_TRUE(doc.Save(path.c_str()));
+    EXPECT_NE(std::string::npos, ReadBytes(path).find("\"signature\": \"1#(128)1-(129)2-\""));
+
+    DCSSolution loaded;
+    ASSERT_TRUE(loaded.Load(path.c_str()));
+    EXPECT_TRUE(loaded.GetFileNotes().empty());
+    const DCSProject& back = *loaded.GetProject(0, false);
+    ExpectSameRows(m.GetCuttingRows(), back.GetCuttingRows(), "cuttings");
+    ExpectSameRows(m.GetCuttingPartRows(), back.GetCuttingPartRows(), "cutting parts");
+    ExpectSameBag(m.GetLayout().props, back.GetLayout().props, {"status", "signature"}, "statistics");
+    ASSERT_EQ(2u, back.GetLayout().cuttings.size());
+    long placed = 0;
+    for (const CUTTING::Blank& pattern : back.GetLayout().cuttings)
+        for (const CUTTING::Piece& piece : pattern.pieces)
+            placed += piece.quantity * pattern.quantity;
+    EXPECT_EQ(2 * 3 + 1 * 3, placed);
+    // The texts name the rows past the letters by their numbers.
+    const std::string output = DProps::GetString(back.GetCuttingRows().at(0), "output");
+    EXPECT_EQ("#128 L128 x 2; #129 L129 x 4", output);
+    const std::string group = DProps::GetString(back.GetCuttingPartRows().at(0), "output");
+    EXPECT_NE(std::string::npos, group.find("#129 L129 x 2")) << group;
+}
+
+// The first line of the Steel block that begins with key and "=", or npos.
+size_t SteelLine(const std::string& bytes, const std::string& key)
+{
+    return bytes.find("\r\n" + key + "=", bytes.find("<!--block:Steel-->"));
+}
+
+std::string LineAt(const std::string& bytes, size_t at)
+{
+    return bytes.substr(at + 2, bytes.find("\r\n", at + 2) - at - 2);
+}
+
+TEST_F(ProjectFile, StoredResultsThatNoLongerFitTheirOrderAreDroppedWithANote)
+{
+    // The cutting rows name part rows by number: once the rows changed, the
+    // same cutting rows rebuild other patterns, or stop early, and every
+    // save changed the results again without a word.
+    MakeProject();
+    const std::string path = Path("misfit.brvk");
+    ASSERT_TRUE(doc.Save(path.c_str()));
+    const std::string good = ReadBytes(path);
+    ASSERT_NE(std::string::npos, SteelLine(good, "p003"));
+
+    auto removeFirstPart = [](std::string b) {
+        const size_t at = SteelLine(b, "p001");
+        return b.erase(at, LineAt(b, at).size() + 2);
+    };
+    auto swapFirstParts = [](std::string b) {
+        const size_t one = SteelLine(b, "p001");
+        const size_t two = SteelLine(b, "p002");
+        const std::string first = LineAt(b, one).substr(5);
+        const std::string second = LineAt(b, two).substr(5);
+        b.replace(two + 7, second.size(), first);
+        return b.replace(one + 7, first.size(), second);
+    };
+    auto shortenFirstPart = [](std::string b) {
+        const size_t at = b.find("\"length\": \"1500\"", SteelLine(b, "p001"));
+        return b.replace(at, 16, "\"length\": \"1400\"");
+    };
+    auto emptyFirstPattern = [](std::string b) {
+        const size_t at = b.find("\"signature\": \"", SteelLine(b, "c001"));
+        const size_t end = b.find('"', at + 14);
+        return b.replace(at + 14, end - at - 14, "1#");
+    };
+    const struct {
+        const char* what;
+        std::function<std::string(std::string)> change;
+    } cases[] = {
+        {"a part row removed", removeFirstPart},
+        {"two part rows moved", swapFirstParts},
+        {"a part length changed", shortenFirstPart},
+        {"a pattern without parts", emptyFirstPattern},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string bytes = c.change(good);
+        ASSERT_NE(good, bytes);
+        WriteBytes(path, bytes);
+        DCSSolution loaded;
+        ASSERT_TRUE(loaded.Load(path.c_str()));
+        ASSERT_EQ(1u, loaded.GetFileNotes().size());
+        EXPECT_EQ(0u, loaded.GetFileNotes()[0].find("material \"Steel\": results dropped")) << loaded.GetFileNotes()[0];
+        const DCSProject& steel = *loaded.GetProject(0, false);
+        EXPECT_TRUE(steel.GetCuttingRows().empty());
+        EXPECT_TRUE(steel.GetCuttingPartRows().empty());
+        EXPECT_TRUE(steel.GetSummaryRows().empty());
+        EXPECT_TRUE(steel.GetLayout().cuttings.empty());
+        EXPECT_FALSE(steel.GetPieceRows().empty());  // the order stays
+        EXPECT_FALSE(loaded.GetProject(1, false)->GetPieceRows().empty());
+
+        // Saved again, the file holds the order alone and reads without a note.
+        ASSERT_TRUE(loaded.Save(path.c_str()));
+        DCSSolution again;
+        ASSERT_TRUE(again.Load(path.c_str()));
+        EXPECT_TRUE(again.GetFileNotes().empty());
+        EXPECT_EQ(steel.GetPieceRows().size(), again.GetProject(0, false)->GetPieceRows().size());
+    }
+
+    // Untouched, the results come back.
+    WriteBytes(path, good);
+    DCSSolution loaded;
+    ASSERT_TRUE(loaded.Load(path.c_str()));
+    EXPECT_TRUE(loaded.GetFileNotes().empty());
+    EXPECT_EQ(2u, loaded.GetProject(0, false)->GetCuttingRows().size());
 }
 
 // ---- Files that are not what they should be --------------------------------------------

@@ -22,6 +22,9 @@ TEST(PiecesFromSignature, ExpandsTheGroupsAfterTheHash)
         {"1#a-b2", 2, {"b", "b"}, "2"},
         {"1#a2-b-3", 2, {"a", "a"}, "2"},
         {"1#a-2-", 0, {}, "0"},
+        // Rows past the letters are named by their ids.
+        {"(300)#(126)2-a1-", 3, {"(126)", "(126)", "a"}, "3"},
+        {"1#(1200)1-", 1, {"(1200)"}, "1"},
     };
     for (const auto& c : cases) {
         Texts letters = {"old"};
