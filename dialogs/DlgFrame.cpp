@@ -387,9 +387,10 @@ std::string DlgFrame::StoreField(int editId) const
     return NormalizeValue(text.c_str(), GetField(editId));
 }
 
-void DlgFrame::UsePlacement(DlgClassPlacement* placement, long margin)
+void DlgFrame::UsePlacement(DlgClassPlacement* placement, long margin, const char* settingKey)
 {
     m_placement = placement;
+    m_placementSetting = placement && settingKey ? settingKey : "";
     m_minimumSize = true;
     RECT window = {0, 0, 0, 0};
     ::GetWindowRect(m_hWnd, &window);
@@ -419,7 +420,8 @@ const CMessageMap* DlgFrame::GetMessageMap() const
                                                    .On(WM_CTLCOLORSTATIC, &DlgFrame::OnCtlColorStatic)
                                                    .On(WM_SIZE, &DlgFrame::OnSizeMsg)
                                                    .On(WM_SIZING, &DlgFrame::OnSizingMsg)
-                                                   .On(WM_CHECK_SELECTION, &DlgFrame::OnCheckSelection);
+                                                   .On(WM_CHECK_SELECTION, &DlgFrame::OnCheckSelection)
+                                                   .On(WM_WINDOWPOSCHANGED, &DlgFrame::OnWindowPosChangedMsg);
     return &map;
 }
 
@@ -481,6 +483,18 @@ LRESULT DlgFrame::OnSizingMsg(WPARAM wParam, LPARAM lParam)
     }
     Default();
     return TRUE;
+}
+
+LRESULT DlgFrame::OnWindowPosChangedMsg(WPARAM, LPARAM lParam)
+{
+    LRESULT result = Default();
+    const WINDOWPOS* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+    OXRApp* app = GetApp();
+    if (m_placement && !m_placementSetting.empty() && pos && !(pos->flags & SWP_NOMOVE) && app) {
+        m_placement->placement.OnMove(m_hWnd);
+        app->m_settings.Set(m_placementSetting.c_str(), m_placement->placement.ToText().c_str(), true);
+    }
+    return result;
 }
 
 LRESULT DlgFrame::OnCheckSelection(WPARAM wParam, LPARAM)

@@ -194,8 +194,10 @@ protected:
     virtual void UpdateButtons() {}
 
     // Dialogs that keep their placement and limit their size name the class's
-    // record; the frame then measures (margin as given) and applies it.
-    void UsePlacement(DlgClassPlacement* placement, long margin);
+    // record; the frame then measures (margin as given) and applies it. With
+    // a setting key every move is also stored in that setting at once (the
+    // stored text is not read back: a run starts where the system puts it).
+    void UsePlacement(DlgClassPlacement* placement, long margin, const char* settingKey = nullptr);
     // Dialogs that only keep the minimum size rule.
     void UseMinimumSize(long margin);
     long GetMargin() const;
@@ -212,6 +214,7 @@ protected:
     LRESULT OnSizeMsg(WPARAM wParam, LPARAM lParam);
     LRESULT OnSizingMsg(WPARAM wParam, LPARAM lParam);
     LRESULT OnCheckSelection(WPARAM wParam, LPARAM lParam);
+    LRESULT OnWindowPosChangedMsg(WPARAM wParam, LPARAM lParam);
 
     std::string m_section;
     UINT m_iconId = 0;
@@ -227,6 +230,7 @@ private:
     std::map<long, long> m_labelField;   // label id -> edit id
     std::map<long, COLORREF> m_colours;  // static id -> text colour
     DlgClassPlacement* m_placement = nullptr;
+    std::string m_placementSetting;
     bool m_minimumSize = false;
     long m_ownMinWidth = 0;
     long m_ownMargin = 0;

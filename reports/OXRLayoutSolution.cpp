@@ -3,6 +3,7 @@
 // general table, the material block and the notes.
 #include "reports/OXRLayoutSolution.h"
 
+#include <climits>
 #include <cmath>
 #include <string>
 
@@ -208,6 +209,8 @@ bool OXRLayoutSolution::DrawTable(const char* item, OXRRenderContext& ctx, int m
         return PaintGeneral(ctx);
     if (name == "table.material")
         return PaintMaterial(ctx);
+    if (name == "table.blanks")
+        return PaintBlanks(ctx);
     if (name == "table.notes")
         return PaintNotes(ctx);
     return false;
@@ -561,5 +564,130 @@ bool OXRLayoutBaseCutting::PaintGeneral(OXRRenderContext& ctx)
         return false;
     }
     DrawAt(table, ctx, true);
+    return false;
+}
+
+// ---- Stock table ---------------------------------------------------------------------------
+
+namespace {
+
+const DProps* RowWith(const PropsList& rows, const char* key, const std::string& value)
+{
+    for (const DProps& row : rows)
+        if (row.IndexOf(key) >= 0 && DProps::GetString(row, key, "") == value)
+            return &row;
+    return nullptr;
+}
+
+} // namespace
+
+int OXRLayoutSolution::FillBlanks(MTable& table, OXRRenderContext& ctx, int first, int maxRows, bool pageCheck,
+                                  bool& full)
+{
+    full = false;
+    UPairList overrides;
+    MakeOverrides(*this, overrides, true, m_headColor);
+    LoadTableStyle(*this, table, "table.blanks", overrides);
+    static const struct {
+        const char* key;
+        int unit;
+    } kColumns[] = {{"Blank", -1}, {"Length", 0}, {"Used", 1},     {"Pieces", 1},
+                    {"Waste", -1}, {"Shifts", -1}, {"Remnants", 0}, {"Cost", 2}};
+    for (const auto& column : kColumns)
+        table.AddHeader(0, TextCell(HeaderText(*this, column.key, column.unit).GetText(), true));
+    UString title = LocaleText(Params().Get("table.blanks.name").GetText(), "Blanks");
+    if (first != 0)
+        title.Append(" ").Append(LocaleText("continued", "(continued)").GetText());
+    table.SetBaseCell(TitleCell(*this, title, "h2"));
+
+    const bool drawing = ctx.kind == OXRRenderContext::kDraw && ctx.draw;
+    const std::string no = App().GetGlobalText("no", "");
+    const bool remnants = std::fabs(StrToDouble(m_material->GetProperty("remnants", "").c_str())) >= 1e-7;
+    const long spacing = table.Style().GetInherited("spacing").ToLong();
+    int added = 0;
+    for (int i = first; added < maxRows; ++i) {
+        const std::string id = StrFromLong(i + 1);
+        const DProps* summary = RowWith(m_material->GetSummaryRows(), "blank", id);
+        const DProps* stock = RowWith(m_material->GetBlankRows(), "id", id);
+        if (!summary || !stock)
+            break;
+        if (drawing && m_rowHeight == 0) {
+            table.Measure(ctx.draw);
+            m_rowHeight = -Height(table.GetRect());
+        }
+        const std::string comment = DProps::GetString(*stock, "comment", "");
+        const std::string label = comment.empty() ? no + id : no + id + " " + comment;
+        table.AddRow(0, TextCell(label.c_str(), true));
+        const std::string length = DProps::GetString(*stock, "length", "");
+        table.AddRow(0, TextCell(length.empty() ? "-" : FormatLengthText(length.c_str(), false).c_str(), false));
+        const std::string used = SummaryValue(*summary, "used", "0");
+        table.AddRow(0, TextCell(used.c_str(), false));
+        if (used == "0") {
+            for (int k = 0; k < 5; ++k)
+                table.AddRow(0, TextCell("-", false));
+        } else {
+            table.AddRow(0, TextCell(SummaryValue(*summary, "pieces", "-").c_str(), false));
+            table.AddRow(0, TextCell(WasteText(*summary).c_str(), false));
+            table.AddRow(0, TextCell(SummaryValue(*summary, "shifts", "-").c_str(), false));
+            table.AddRow(0, TextCell(remnants ? FormatLengthText(SummaryValue(*summary, "remnants", "0").c_str(), false).c_str()
+                                              : "-",
+                                     false));
+            const std::string cost = SummaryValue(*summary, "cost.sum", "-");
+            table.AddRow(0, TextCell(cost == "-" ? "-" : FormatCostText(cost.c_str(), false).c_str(), false));
+        }
+        ++added;
+        if (!drawing)
+            continue;
+        table.Measure(ctx.draw);
+        const int height = Height(table.GetRect());
+        if (m_rowHeight <= 0)
+            m_rowHeight += height + static_cast<int>(spacing);
+        if (pageCheck && ctx.y + height > Height(ctx.draw->GetRect()) - 1.5 * m_rowHeight) {
+            full = true;
+            break;
+        }
+    }
+    return added;
+}
+
+bool OXRLayoutSolution::PaintBlanks(OXRRenderContext& ctx)
+{
+    if (!m_material || !m_material->HasCuttings())
+        return false;
+    const int first = m_blanksResume;
+    MTable table;
+    bool full = false;
+    if (ctx.kind == OXRRenderContext::kHtml) {
+        m_blanksResume += FillBlanks(table, ctx, first, INT_MAX, false, full);
+        FormatHtml(table, ctx, true);
+        return true;
+    }
+    if (!ctx.draw)
+        return false;
+    int rows = FillBlanks(table, ctx, first, INT_MAX, true, full);
+    if (!table.HasColumns())
+        return false;
+    RECT area = {0, 0, 0, 0};
+    // A table that declines keeps its rows for the next page: fewer rows are
+    // tried first, and a table first on its page draws at least one row, so
+    // no row is lost and every page makes progress.
+    while (table.Draw(ctx.draw, ctx.x, ctx.y, &area, false)) {
+        if (rows <= 1) {
+            if (!IsFirstOnPage())
+                return true;
+            rows = FillBlanks(table, ctx, first, 1, false, full);
+            table.Draw(ctx.draw, ctx.x, ctx.y, &area, true);
+            full = true;
+            break;
+        }
+        rows = FillBlanks(table, ctx, first, rows - 1, false, full);
+        full = true;
+    }
+    m_blanksResume = first + rows;
+    if (full && RowWith(m_material->GetSummaryRows(), "blank", StrFromLong(m_blanksResume + 1)) &&
+        RowWith(m_material->GetBlankRows(), "id", StrFromLong(m_blanksResume + 1)))
+        return true;
+    ctx.y += Height(table.GetRect());
+    Join(ctx.rect, area);
     return false;
 }

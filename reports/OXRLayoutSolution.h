@@ -32,6 +32,7 @@ public:
     bool PaintGeneral(OXRRenderContext& ctx);
     bool PaintMaterial(OXRRenderContext& ctx);
     bool PaintNotes(OXRRenderContext& ctx);
+    bool PaintBlanks(OXRRenderContext& ctx);
 
     int GetHeaderColor() const { return m_headColor; }
     int GetWalkIndex() const { return m_walk; }
@@ -50,6 +51,13 @@ protected:
     bool DrawMaterialHeader(OXRRenderContext& ctx);
     // Clears every progress field a report pass starts without.
     void ResetProgress();
+    // The stock table from row first on, at most maxRows rows; with pageCheck
+    // it stops after the row that reaches the page's lower limit (full set).
+    int FillBlanks(MTable& table, OXRRenderContext& ctx, int first, int maxRows, bool pageCheck, bool& full);
+    int RowHeight() const { return m_rowHeight; }
+public:
+    int GetRowHeight() const { return m_rowHeight; }
+protected:
 
     int m_headColor = 0;
     int m_walk = 0;

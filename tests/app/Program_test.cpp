@@ -289,7 +289,11 @@ TEST_F(ProgramTest, CleanOutLogAsksAndStartsTheLogAgainWithTheSystemInformation)
     box = app.WaitForBox("Are you sure you want to delete log file?");
     ASSERT_NE(nullptr, box);
     AppRun::Press(box, IDYES);
-    EXPECT_TRUE(WaitFor([&] { return ReadFile(DataPath("Bravik.log")).find("Project loaded ") == std::string::npos; }));
+    // The log is emptied first and its system line written after: wait for both.
+    EXPECT_TRUE(WaitFor([&] {
+        const std::string text = ReadFile(DataPath("Bravik.log"));
+        return text.find("Project loaded ") == std::string::npos && text.find(" ; System=") != std::string::npos;
+    }));
     const std::string log = ReadFile(DataPath("Bravik.log"));
     EXPECT_EQ(1, std::count(log.begin(), log.end(), '\n')) << log;
     EXPECT_NE(std::string::npos, log.find(" Build=1.2.20.1 ; System=")) << log;

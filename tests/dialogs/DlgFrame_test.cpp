@@ -231,6 +231,31 @@ TEST(FramePlacement, ASecondOpeningTakesThePlaceOfTheFirst)
     EXPECT_EQ(moved.bottom - moved.top, now.bottom - now.top);
 }
 
+TEST(FramePlacement, AMoveIsStoredInTheDialogsSettingAtOnce)
+{
+    DlgClassPlacement placement;
+    class Editor : public FieldsDialog {
+    public:
+        explicit Editor(DlgClassPlacement* p) : m_record(p) {}
+        BOOL OnInitDialog() override
+        {
+            FieldsDialog::OnInitDialog();
+            UsePlacement(m_record, 10, "position.test");
+            return TRUE;
+        }
+        DlgClassPlacement* m_record;
+    } editor(&placement);
+    ASSERT_TRUE(editor.Create(IDD_FIELDS));
+    ShowWindow(editor.m_hWnd, SW_SHOW);
+    SetWindowPos(editor.m_hWnd, nullptr, 70, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    RECT window;
+    GetWindowRect(editor.m_hWnd, &window);
+    char expected[96];
+    snprintf(expected, sizeof(expected), "%ld,%ld,%ld,%ld,%ld", window.left, window.top, window.right,
+             window.bottom, placement.placement.state);
+    EXPECT_STREQ(expected, App().m_settings.Get("position.test", "").GetText());
+}
+
 TEST(FrameModal, EscapeAndTheCloseBoxGiveTheOpenerZero)
 {
     for (UINT message : {0u, 1u}) {

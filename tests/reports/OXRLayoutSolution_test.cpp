@@ -237,3 +237,95 @@ TEST_F(SolutionReport, BaseCuttingGeneralTableShowsTheLayoutsMaterialOnlyInMono)
     EXPECT_EQ(html.find("Oak"), std::string::npos);
     EXPECT_EQ(html.find("square tube</td>"), std::string::npos);
 }
+
+namespace {
+
+// count stock rows of 6000 with the comments S1, S2, ..., each cutting one
+// bar of one 100 part; with unusedLast the last stock row cuts nothing.
+void FillStock(DCSProject& material, int count, bool unusedLast)
+{
+    PropsList stock;
+    for (int i = 1; i <= count; ++i)
+        stock.push_back(RowOf({{"length", "6000"}, {"quantity", "1"}, {"comment", ("S" + std::to_string(i)).c_str()}}));
+    material.AppendRows(stock, 1);
+    material.AppendRows({RowOf({{"length", "100"}, {"quantity", std::to_string(count).c_str()}})}, 2);
+    std::vector<PatternSpec> patterns;
+    for (int i = 1; i <= count - (unusedLast ? 1 : 0); ++i)
+        patterns.push_back({i, 1, {{1, 1}}});
+    ApplyPatterns(material, patterns);
+}
+
+std::vector<std::string> StockLines(std::vector<std::string> lines, const char* height)
+{
+    for (std::string& line : lines)
+        if (line.rfind("draw.size.y=", 0) == 0)
+            line = std::string("draw.size.y=") + height;
+    lines.push_back("table.blanks.mode=2");
+    lines.push_back("table.blanks.name=title.blanks");
+    lines.push_back("table.blanks.columns=394,200,220,200,200,180,200,200");
+    lines.push_back("table.blanks.offset.x=180");
+    lines.push_back("table.blanks.offset.y=-1");
+    return lines;
+}
+
+} // namespace
+
+TEST_F(SolutionReport, StockTableShowsUnusedStockWithZeroAndDashes)
+{
+    FillStock(*Material(), 2, true);
+    Material()->SetProperty("remnants", "0");
+    OXRLayout* layout = Make(StockLines(Lines("solution.cuttings", "table.general,table.blanks"), "2970"));
+    ASSERT_NE(layout, nullptr);
+    const std::string html = Html(layout);
+    const size_t general = html.find("General Information");
+    const size_t stock = html.find(">Blanks<");
+    ASSERT_NE(general, std::string::npos);
+    ASSERT_NE(stock, std::string::npos) << html;
+    EXPECT_LT(general, stock);
+    const size_t unused = html.find("S2", stock);
+    ASSERT_NE(unused, std::string::npos);
+    const std::string row = html.substr(unused, html.find("</tr>", unused) - unused);
+    EXPECT_NE(row.find(">0<"), std::string::npos) << row;
+    EXPECT_EQ(Count(row, ">-<"), 5u) << row;
+    EXPECT_EQ(html.find("(continued)"), std::string::npos);
+}
+
+TEST_F(SolutionReport, AStockTableOverShortPagesShowsEveryRowOnceAboveTheFoot)
+{
+    FillStock(*Material(), 40, false);
+    OXRLayoutSolution* layout = dynamic_cast<OXRLayoutSolution*>(
+        Make(StockLines(Lines("solution.cuttings", "table.general,table.blanks"), "800")));
+    ASSERT_NE(layout, nullptr);
+    std::vector<EmfContent> pages = DrawPass(layout);
+    ASSERT_GE(pages.size(), 2u);
+    ASSERT_LT(pages.size(), 50u);
+    for (int i = 1; i <= 40; ++i) {
+        const std::wstring id = L"S" + std::to_wstring(i);
+        int seen = 0;
+        for (const EmfContent& page : pages)
+            seen += page.Has(id) ? 1 : 0;
+        EXPECT_EQ(seen, 1) << i;
+    }
+    for (size_t p = 0; p < pages.size(); ++p) {
+        EXPECT_EQ(pages[p].All().find(L"Blanks (continued)") != std::wstring::npos, p > 0) << p;
+        for (const EmfText& t : pages[p].texts)
+            if (t.text.size() > 1 && t.text[0] == L'S')
+                EXPECT_LT(t.y, 800 - 100) << p;
+    }
+    EXPECT_GT(layout->GetRowHeight(), 0);
+}
+
+TEST_F(SolutionReport, AStockTableFirstOnAPageTooShortForOneRowStillMovesOn)
+{
+    FillStock(*Material(), 3, false);
+    OXRLayout* layout = Make(StockLines(Lines("solution.cuttings", "table.blanks"), "330"));
+    ASSERT_NE(layout, nullptr);
+    std::vector<EmfContent> pages = DrawPass(layout);
+    EXPECT_LT(pages.size(), 50u);
+    for (int i = 1; i <= 3; ++i) {
+        int seen = 0;
+        for (const EmfContent& page : pages)
+            seen += page.Has(L"S" + std::to_wstring(i)) ? 1 : 0;
+        EXPECT_EQ(seen, 1) << i;
+    }
+}
