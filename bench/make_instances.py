@@ -16,7 +16,8 @@ In the form with several stock lengths ("stock M KERF TRIM", M lines of
 "length quantity cost" with quantity 0 for unlimited, the number of part kinds
 and one "length quantity" line per kind):
   data/check/c<NN>.txt  mixed stock, limited stock, kerf, trim and costs, to
-                        check that a change leaves the seeded results as they were.
+                        check that a change leaves the seeded results as they were;
+                        c13 to c16 with lengths and kerfs that have decimals.
 """
 import os
 import random
@@ -44,7 +45,7 @@ def write_stock(path, kerf, trim, stock, lengths):
             f.write("%d %d %g\n" % (length, quantity, cost))
         f.write("%d\n" % len(kinds))
         for length in sorted(kinds, reverse=True):
-            f.write("%d %d\n" % (length, kinds[length]))
+            f.write("%g %d\n" % (length, kinds[length]))
 
 
 def uniform(rng, n):
@@ -128,6 +129,13 @@ def main():
     for i in range(1, 13):
         kerf, trim, stock, lengths = check(rng, i)
         write_stock(os.path.join(out, "check", "c%02d.txt" % i), kerf, trim, stock, lengths)
+
+    # Lengths and kerfs with decimals, whose sums depend on their order.
+    rng = random.Random(SEED + 4)
+    for i in range(13, 17):
+        kerf, trim, stock, lengths = check(rng, i)
+        lengths = [length + rng.choice([0, 0.1, 0.25, 0.3, 0.7]) for length in lengths]
+        write_stock(os.path.join(out, "check", "c%02d.txt" % i), kerf + 0.2 * (i % 2), trim, stock, lengths)
 
 
 if __name__ == "__main__":

@@ -246,36 +246,35 @@ void FinderGenerator::AddOnePart(PatternCounts& p, double& c) const
     const size_t start = static_cast<size_t>(RandomBelow(static_cast<long>(size) - 1));
     if (c < -Tolerance)
         return;
-    size_t found = size;
-    if (m_kinds.ascending) {
-        // Along a list of rising lengths the first open kind of the walk is
-        // the one to take, when it is short enough; if it is not, no kind up
-        // to the end of the list is, and the walk goes on from the front.
-        const auto fits = [&](size_t i) {
-            const double length = m_kinds.length[i];
-            return length < c || CUTTING::NumEqualInline(length, c);
-        };
-        size_t i = p.Open().Next(start, size);
-        if (i < size && fits(i)) {
-            found = i;
-        } else {
-            i = p.Open().Next(0, start);
-            if (i < start && fits(i))
-                found = i;
-        }
-    } else {
-        for (size_t step = 0; step < size; ++step) {
-            const size_t i = (start + step) % size;
-            const double length = m_kinds.length[i];
-            if (p.Open().Test(i) && (length < c || NumEqual(length, c))) {
-                found = i;
-                break;
-            }
-        }
+    if (!m_kinds.ascending) {
+        AddOnePartAnyOrder(p, c, start);
+        return;
     }
-    if (found < size) {
-        p.SetCount(found, p.Count(found) + 1);
-        c -= m_kinds.length[found];
+    // Along a list of rising lengths the first open kind of the walk is the
+    // one to take, when it is short enough; if it is not, no kind up to the
+    // end of the list is, and the walk goes on from the front.
+    const double* length = m_kinds.length.data();
+    size_t i = p.Open().Next(start, size);
+    if (i >= size || !(length[i] < c || CUTTING::NumEqualInline(length[i], c))) {
+        i = p.Open().Next(0, start);
+        if (i >= start || !(length[i] < c || CUTTING::NumEqualInline(length[i], c)))
+            return;
+    }
+    p.SetCount(i, p.Count(i) + 1);
+    c -= length[i];
+}
+
+void FinderGenerator::AddOnePartAnyOrder(PatternCounts& p, double& c, size_t start) const
+{
+    const size_t size = p.Size();
+    for (size_t step = 0; step < size; ++step) {
+        const size_t i = (start + step) % size;
+        const double length = m_kinds.length[i];
+        if (p.Open().Test(i) && (length < c || NumEqual(length, c))) {
+            p.SetCount(i, p.Count(i) + 1);
+            c -= length;
+            return;
+        }
     }
 }
 

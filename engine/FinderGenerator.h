@@ -92,6 +92,8 @@ private:
     // Adds one part at the first kind, walking cyclically from a random
     // start, that is below its bound and no longer than the free length c.
     void AddOnePart(CUTTING::PatternCounts& p, double& c) const;
+    // The same walk, from start, over kinds in no particular order of length.
+    void AddOnePartAnyOrder(CUTTING::PatternCounts& p, double& c, size_t start) const;
     // Seeds the calling thread's generator for worker k of a stage when a fixed
     // seed is set.
     void SeedWorker(long stage, long k) const;

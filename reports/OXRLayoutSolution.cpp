@@ -526,6 +526,8 @@ bool OXRLayoutBaseCutting::DrawTable(const char* item, OXRRenderContext& ctx, in
     const std::string name = item ? item : "";
     if (name == "table.general")
         return PaintGeneral(ctx);
+    if (name == "table.blanks")
+        return PaintBlanks(ctx);
     return false;
 }
 
@@ -581,28 +583,53 @@ const DProps* RowWith(const PropsList& rows, const char* key, const std::string&
 
 } // namespace
 
-int OXRLayoutSolution::FillBlanks(MTable& table, OXRRenderContext& ctx, int first, int maxRows, bool pageCheck,
-                                  bool& full)
+namespace {
+
+// What a stock table is drawn with: the layout, its progress fields, and
+// which of the two classes' forms it takes.
+struct StockTable {
+    OXRLayout& layout;
+    DCSProject* material;
+    int headColor;
+    int& rowHeight;
+    int& resume;
+    bool base;
+};
+
+// The stock table from row first on, at most maxRows rows; with pageCheck
+// it stops after the row that reaches the page's lower limit (full set).
+int FillBlanks(StockTable& st, MTable& table, OXRRenderContext& ctx, int first, int maxRows, bool pageCheck,
+               bool& full)
 {
+    OXRLayout& layout = st.layout;
+    DCSProject* m_material = st.material;
+    int& m_rowHeight = st.rowHeight;
     full = false;
     UPairList overrides;
-    MakeOverrides(*this, overrides, true, m_headColor);
-    LoadTableStyle(*this, table, "table.blanks", overrides);
+    const bool html = ctx.kind == OXRRenderContext::kHtml;
+    // The base layout's HTML tables are always plain.
+    MakeOverrides(layout, overrides, !(st.base && html), st.headColor);
+    if (st.base && html)
+        overrides.Set("mono", "1");
+    LoadTableStyle(layout, table, "table.blanks", overrides);
     static const struct {
         const char* key;
         int unit;
     } kColumns[] = {{"Blank", -1}, {"Length", 0}, {"Used", 1},     {"Pieces", 1},
                     {"Waste", -1}, {"Shifts", -1}, {"Remnants", 0}, {"Cost", 2}};
     for (const auto& column : kColumns)
-        table.AddHeader(0, TextCell(HeaderText(*this, column.key, column.unit).GetText(), true));
-    UString title = LocaleText(Params().Get("table.blanks.name").GetText(), "Blanks");
+        table.AddHeader(0, st.base ? TextCell(layout.LocaleText(column.key, column.key).GetText(), false)
+                                   : TextCell(HeaderText(layout, column.key, column.unit).GetText(), true));
+    UString title = layout.LocaleText(layout.Params().Get("table.blanks.name").GetText(), "Blanks");
     if (first != 0)
-        title.Append(" ").Append(LocaleText("continued", "(continued)").GetText());
-    table.SetBaseCell(TitleCell(*this, title, "h2"));
+        title.Append(" ").Append(layout.LocaleText("continued", "(continued)").GetText());
+    table.SetBaseCell(TitleCell(layout, title, "h2"));
 
     const bool drawing = ctx.kind == OXRRenderContext::kDraw && ctx.draw;
     const std::string no = App().GetGlobalText("no", "");
-    const bool remnants = std::fabs(StrToDouble(m_material->GetProperty("remnants", "").c_str())) >= 1e-7;
+    const std::string option = m_material->GetProperty("remnants", "");
+    const bool remnants =
+        st.base ? StrToLong(option.c_str()) != 0 : std::fabs(StrToDouble(option.c_str())) >= 1e-7;
     const long spacing = table.Style().GetInherited("spacing").ToLong();
     int added = 0;
     for (int i = first; added < maxRows; ++i) {
@@ -616,10 +643,15 @@ int OXRLayoutSolution::FillBlanks(MTable& table, OXRRenderContext& ctx, int firs
             m_rowHeight = -Height(table.GetRect());
         }
         const std::string comment = DProps::GetString(*stock, "comment", "");
-        const std::string label = comment.empty() ? no + id : no + id + " " + comment;
+        std::string label = comment.empty() ? no + id : no + id + " " + comment;
+        if (st.base)
+            label = comment.empty() ? "#" + id : "#" + id + ": " + comment;
         table.AddRow(0, TextCell(label.c_str(), true));
         const std::string length = DProps::GetString(*stock, "length", "");
-        table.AddRow(0, TextCell(length.empty() ? "-" : FormatLengthText(length.c_str(), false).c_str(), false));
+        if (st.base)
+            table.AddRow(0, TextCell(length.c_str(), false));
+        else
+            table.AddRow(0, TextCell(length.empty() ? "-" : FormatLengthText(length.c_str(), false).c_str(), false));
         const std::string used = SummaryValue(*summary, "used", "0");
         table.AddRow(0, TextCell(used.c_str(), false));
         if (used == "0") {
@@ -632,7 +664,7 @@ int OXRLayoutSolution::FillBlanks(MTable& table, OXRRenderContext& ctx, int firs
             table.AddRow(0, TextCell(remnants ? FormatLengthText(SummaryValue(*summary, "remnants", "0").c_str(), false).c_str()
                                               : "-",
                                      false));
-            const std::string cost = SummaryValue(*summary, "cost.sum", "-");
+            const std::string cost = SummaryValue(*summary, st.base ? "cost.ppu" : "cost.sum", "-");
             table.AddRow(0, TextCell(cost == "-" ? "-" : FormatCostText(cost.c_str(), false).c_str(), false));
         }
         ++added;
@@ -650,21 +682,21 @@ int OXRLayoutSolution::FillBlanks(MTable& table, OXRRenderContext& ctx, int firs
     return added;
 }
 
-bool OXRLayoutSolution::PaintBlanks(OXRRenderContext& ctx)
+bool PaintStockTable(StockTable st, OXRRenderContext& ctx, bool firstOnPage)
 {
-    if (!m_material || !m_material->HasCuttings())
-        return false;
+    DCSProject* m_material = st.material;
+    int& m_blanksResume = st.resume;
     const int first = m_blanksResume;
     MTable table;
     bool full = false;
     if (ctx.kind == OXRRenderContext::kHtml) {
-        m_blanksResume += FillBlanks(table, ctx, first, INT_MAX, false, full);
+        m_blanksResume += FillBlanks(st, table, ctx, first, INT_MAX, false, full);
         FormatHtml(table, ctx, true);
         return true;
     }
     if (!ctx.draw)
         return false;
-    int rows = FillBlanks(table, ctx, first, INT_MAX, true, full);
+    int rows = FillBlanks(st, table, ctx, first, INT_MAX, true, full);
     if (!table.HasColumns())
         return false;
     RECT area = {0, 0, 0, 0};
@@ -673,14 +705,14 @@ bool OXRLayoutSolution::PaintBlanks(OXRRenderContext& ctx)
     // no row is lost and every page makes progress.
     while (table.Draw(ctx.draw, ctx.x, ctx.y, &area, false)) {
         if (rows <= 1) {
-            if (!IsFirstOnPage())
+            if (!firstOnPage)
                 return true;
-            rows = FillBlanks(table, ctx, first, 1, false, full);
+            rows = FillBlanks(st, table, ctx, first, 1, false, full);
             table.Draw(ctx.draw, ctx.x, ctx.y, &area, true);
             full = true;
             break;
         }
-        rows = FillBlanks(table, ctx, first, rows - 1, false, full);
+        rows = FillBlanks(st, table, ctx, first, rows - 1, false, full);
         full = true;
     }
     m_blanksResume = first + rows;
@@ -690,4 +722,22 @@ bool OXRLayoutSolution::PaintBlanks(OXRRenderContext& ctx)
     ctx.y += Height(table.GetRect());
     Join(ctx.rect, area);
     return false;
+}
+
+} // namespace
+
+bool OXRLayoutSolution::PaintBlanks(OXRRenderContext& ctx)
+{
+    if (!m_material || !m_material->HasCuttings())
+        return false;
+    return PaintStockTable({*this, m_material, m_headColor, m_rowHeight, m_blanksResume, false}, ctx,
+                           IsFirstOnPage());
+}
+
+bool OXRLayoutBaseCutting::PaintBlanks(OXRRenderContext& ctx)
+{
+    if (!m_material)
+        return false;
+    return PaintStockTable({*this, m_material, m_headColor, m_rowHeight, m_blanksResume, true}, ctx,
+                           IsFirstOnPage());
 }

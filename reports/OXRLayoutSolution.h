@@ -51,10 +51,6 @@ protected:
     bool DrawMaterialHeader(OXRRenderContext& ctx);
     // Clears every progress field a report pass starts without.
     void ResetProgress();
-    // The stock table from row first on, at most maxRows rows; with pageCheck
-    // it stops after the row that reaches the page's lower limit (full set).
-    int FillBlanks(MTable& table, OXRRenderContext& ctx, int first, int maxRows, bool pageCheck, bool& full);
-    int RowHeight() const { return m_rowHeight; }
 public:
     int GetRowHeight() const { return m_rowHeight; }
 protected:
@@ -82,6 +78,7 @@ public:
     bool DrawTable(const char* item, OXRRenderContext& ctx, int mode) override;
 
     bool PaintGeneral(OXRRenderContext& ctx);
+    bool PaintBlanks(OXRRenderContext& ctx);
 
     int GetHeaderColor() const { return m_headColor; }
 

@@ -329,3 +329,18 @@ TEST_F(SolutionReport, AStockTableFirstOnAPageTooShortForOneRowStillMovesOn)
         EXPECT_EQ(seen, 1) << i;
     }
 }
+
+TEST_F(SolutionReport, BaseCuttingStockTableNumbersRowsWithAHashAndIsPlainInHtml)
+{
+    FillStock(*Material(), 2, true);
+    OXRLayout* layout = Make(StockLines(Lines("base.cuttings", "table.general,table.blanks"), "2970"));
+    ASSERT_NE(layout, nullptr);
+    const std::string html = Html(layout);
+    EXPECT_NE(html.find(">#1:"), std::string::npos) << html;
+    EXPECT_NE(html.find(">6000<"), std::string::npos);
+    EXPECT_EQ(html.find("#86CDEA"), std::string::npos);
+    const size_t unused = html.find("S2");
+    ASSERT_NE(unused, std::string::npos);
+    const std::string row = html.substr(unused, html.find("</tr>", unused) - unused);
+    EXPECT_EQ(Count(row, ">-<"), 5u) << row;
+}
