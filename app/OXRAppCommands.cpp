@@ -330,32 +330,6 @@ void OXRApp::CleanOutLog()
     m_log.WriteRaw(SystemInfoLine().GetText(), true);
 }
 
-void OXRApp::OpenDocument(const char* path, bool textFallback)
-{
-    DProps info;
-    std::string full = Helper::GetFileInfo(path, &info);
-    if (full.empty())
-        return;
-    std::string quoted = "\"" + full + "\"";
-    if (DProps::GetLong(info, "type") == 2) {
-        Helper::ShellOpen("", quoted.c_str());
-        return;
-    }
-    char program[MAX_PATH] = "";
-    if (reinterpret_cast<INT_PTR>(FindExecutableA(full.c_str(), nullptr, program)) <= 32) {
-        program[0] = 0;
-        if (textFallback) {
-            UString temp = MakeTempFileName(nullptr, "txt");
-            if (FileWrite(temp.GetText(), "", 0)) {
-                if (reinterpret_cast<INT_PTR>(FindExecutableA(temp.GetText(), nullptr, program)) <= 32)
-                    program[0] = 0;
-                FileDelete(temp.GetText(), true);
-            }
-        }
-    }
-    Helper::ShellOpen(program, quoted.c_str());
-}
-
 std::string OXRApp::MailSupport()
 {
     std::string link;

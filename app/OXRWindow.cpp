@@ -3,6 +3,7 @@
 #include "controls/ICPanel.h"
 #include "panels/WinControls.h"
 #include "panels/WinInfo.h"
+#include "panels/WinProject.h"
 #include "panels/WinSolution.h"
 
 Placement OXRWindow::s_placement;
@@ -114,6 +115,11 @@ BOOL OXRWindow::OnInitDialog()
     // skipped by every step below.
     m_header = ICPanel::CreateAsChild(new WinControls(this));
     m_project = ICPanel::CreateAsChild(new WinSolution(this));
+    auto* source = new WinProject();
+    if (source->Create(kPanelSource, this))
+        m_sourcePage = source;
+    else
+        delete source;
     auto* info = new WinInfo();
     if (info->Create(kPanelInfo, this))
         m_infoPage = info;

@@ -1,8 +1,13 @@
 // The application event broadcast, the application's message boxes, the main
-// window's title, the File menu's recent projects and the menu bar.
+// window's title, the File menu's recent projects and the menu bar, and the
+// opening of a file or folder with the system's program for it.
 #include "appsvc/OXRApp.h"
 
+#include <shellapi.h>
+
 #include "controls/WinUtil.h"
+#include "foundation/Helper.h"
+#include "foundation/PathUtil.h"
 #include "foundation/StrUtil.h"
 
 void OXRApp::OnAppEvent(long code, long argument, const void* sender)
@@ -113,4 +118,30 @@ void OXRApp::BuildRecentMenu()
     if (m_recent.Count() == 0)
         flags |= MF_GRAYED;
     InsertMenuA(file, kFileMenuRecent, flags, reinterpret_cast<UINT_PTR>(m_recentMenu), text.c_str());
+}
+
+void OXRApp::OpenDocument(const char* path, bool textFallback)
+{
+    DProps info;
+    std::string full = Helper::GetFileInfo(path, &info);
+    if (full.empty())
+        return;
+    std::string quoted = "\"" + full + "\"";
+    if (DProps::GetLong(info, "type") == 2) {
+        Helper::ShellOpen("", quoted.c_str());
+        return;
+    }
+    char program[MAX_PATH] = "";
+    if (reinterpret_cast<INT_PTR>(FindExecutableA(full.c_str(), nullptr, program)) <= 32) {
+        program[0] = 0;
+        if (textFallback) {
+            UString temp = MakeTempFileName(nullptr, "txt");
+            if (FileWrite(temp.GetText(), "", 0)) {
+                if (reinterpret_cast<INT_PTR>(FindExecutableA(temp.GetText(), nullptr, program)) <= 32)
+                    program[0] = 0;
+                FileDelete(temp.GetText(), true);
+            }
+        }
+    }
+    Helper::ShellOpen(program, quoted.c_str());
 }

@@ -214,6 +214,9 @@ public:
     void UpdateTitle(bool plain);
     void RefreshMenuBar();
     void BuildRecentMenu();
+    // Opens a folder in the system's file browser, or a file with the program
+    // its type has (with textFallback: else the one of ".txt" files).
+    void OpenDocument(const char* path, bool textFallback);
     void BeginBusy();
     void EndBusy();
     // The main window's handle, null while there is none.
@@ -249,7 +252,6 @@ public:
     bool OpenProject(const char* path);
     bool SaveProject(const char* path, bool asNewFile);
     bool ShowRecentProjectsMenu();
-    void OpenDocument(const char* path, bool textFallback);
     std::string MailSupport();
     UString OpenWebPage(const char* page, bool withLanguageFolder);
     void CleanOutLog();

@@ -61,6 +61,18 @@ void ICList::DeleteAllItems()
         SendMessageW(m_hWnd, LVM_DELETEALLITEMS, 0, 0);
 }
 
+void ICList::DeleteAllRows()
+{
+    DeleteAllItems();
+    for (auto it = m_attributes.begin(); it != m_attributes.end();) {
+        if (it->first.first != 0)
+            it = m_attributes.erase(it);
+        else
+            ++it;
+    }
+    m_rowCount = 0;
+}
+
 long ICList::SelectRow(long row)
 {
     if (!HasWindow())

@@ -31,6 +31,9 @@ public:
     void Clear();
     // Removes the list view's rows (the bags stay until Clear).
     void DeleteAllItems();
+    // Removes the rows and their cells' bags; the columns and their bags
+    // stay. A list refilled again and again keeps no bags of rows gone.
+    void DeleteAllRows();
     // Selects, focuses and shows the row alone; the row or -1.
     long SelectRow(long row);
     // Appends a column; the bag, when given, becomes the column's. False

@@ -141,6 +141,14 @@ long FitLastColumn(HWND list, std::vector<long>& widths)
     return rest;
 }
 
+RECT ChildRect(HWND window)
+{
+    RECT rect = {0, 0, 0, 0};
+    if (window)
+        WinGetRectInParent(window, &rect);
+    return rect;
+}
+
 void LayoutWithoutRedraw(HWND window, const std::function<void()>& layout)
 {
     const bool visible = window && ::IsWindowVisible(window);
@@ -305,6 +313,14 @@ ICButton* DlgFrame::WrapButton(int id, const std::string& caption, const std::st
     button->SetCaption(caption.c_str());
     Own(button);
     return button;
+}
+
+void DlgFrame::WrapButtons(const std::vector<ButtonText>& buttons, const char* styleKey)
+{
+    for (const ButtonText& b : buttons) {
+        SetFont(b.id, styleKey);
+        WrapButton(b.id, Text(b.key, b.def), Hint(b.key, b.hint));
+    }
 }
 
 ICList* DlgFrame::WrapList(int id)

@@ -81,6 +81,19 @@ std::vector<long> SetupListColumns(ICList& list, const DProps& locale, const std
 // leave of the usable width; the widths are updated. The last column's width.
 long FitLastColumn(HWND list, std::vector<long>& widths);
 
+// The rectangle of a child window in its parent's client coordinates; empty
+// for no window.
+RECT ChildRect(HWND window);
+
+// A push button's caption and hint: the locale key, its default text and
+// the default hint.
+struct ButtonText {
+    int id;
+    const char* key;
+    const char* def;
+    const char* hint;
+};
+
 // Runs the layout with the window's painting suspended. Only a visible
 // window is suspended: turning the painting of a hidden window back on
 // would show it.
@@ -161,6 +174,9 @@ protected:
     // picture stays the one its template caption names.
     ICButton* WrapButton(int id, const std::string& caption, const std::string& hint);
     ICList* WrapList(int id);
+    // Each button in the font of the style key, then wrapped with its
+    // locale caption and hint.
+    void WrapButtons(const std::vector<ButtonText>& buttons, const char* styleKey);
     // Registers a wrapped control in the control bag (the bag deletes it).
     void Own(ICControl* control);
 

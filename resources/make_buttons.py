@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the pictures of the panels' buttons (24 x 24 bitmaps whose top-left
-pixel is the colour left out when drawn) and the dialogs' icon (resource 214).
+"""Draws the pictures of the panels' and dialogs' buttons (24 x 24 bitmaps
+whose top-left pixel is the colour left out when drawn) and the dialogs'
+icons (resources 214, 225 and 226).
 
 The pictures are made from a few shapes at build time, so the repository
 carries no binary picture. Usage:
@@ -170,6 +171,57 @@ def draw_messages(c):
     c.rect(11, 12, 13, 14, RED)
 
 
+def rows(c, x0, y0, x1, count):
+    """A small table: one bar per row, its number cell darker."""
+    for i in range(count):
+        y = y0 + i * 4
+        c.rect(x0, y, x1, y + 3, STEEL_LIGHT)
+        c.rect(x0, y, x0 + 3, y + 3, STEEL)
+
+
+def arrow_vertical(c, x, top, bottom, colour, up):
+    c.rect(x - 2, top + (6 if up else 0), x + 2, bottom - (0 if up else 6), colour)
+    for i in range(7):
+        y = top + i if up else bottom - 1 - i
+        c.rect(x - i, y, x + i, y + 1, colour)
+
+
+def draw_update(c):
+    rows(c, 2, 3, 16, 4)
+    c.line(8, 16, 12, 20, GREEN, 3)
+    c.line(12, 20, 21, 9, GREEN, 3)
+
+
+def draw_move_up(c):
+    arrow_vertical(c, 12, 3, 21, STEEL, True)
+
+
+def draw_move_down(c):
+    arrow_vertical(c, 12, 3, 21, STEEL, False)
+
+
+def draw_insert(c):
+    rows(c, 11, 2, 22, 5)
+    c.rect(11, 10, 22, 13, GREEN)
+    arrow_right(c, 1, 9, 11, GREEN)
+
+
+def draw_paste(c):
+    c.rect(3, 4, 17, 21, AMBER)
+    c.frame(3, 4, 17, 21, INK)
+    c.rect(7, 2, 13, 6, STEEL)
+    c.page(10, 9, 21, 22)
+    for y in (12, 15, 18):
+        c.rect(12, y, 19, y + 1, STEEL_LIGHT)
+
+
+def draw_rename(c):
+    c.rect(1, 8, 23, 16, PAPER)
+    c.frame(1, 8, 23, 16, INK)
+    c.rect(4, 11, 12, 13, INK)
+    c.rect(15, 9, 16, 15, INK)
+
+
 BITMAPS = {
     "BOPEN24.bmp": draw_open,
     "BNEW24.bmp": draw_new,
@@ -184,8 +236,45 @@ BITMAPS = {
     "BEXPORT24.bmp": draw_export,
     "BIMPORT24.bmp": draw_import,
     "BMSG24.bmp": draw_messages,
+    "BUPD24.bmp": draw_update,
+    "BMOVEUP24.bmp": draw_move_up,
+    "BMOVEDN24.bmp": draw_move_down,
+    "BINS24.bmp": draw_insert,
+    "BPASTE24.bmp": draw_paste,
+    "BRENAME24.bmp": draw_rename,
 }
 ICON = "ICON214.ico"
+
+
+def import_icon():
+    """The import dialog's icon: rows coming into a table."""
+    c = Canvas(24, PAPER)
+    c.rect(0, 0, 24, 24, (0xE4, 0xEC, 0xF4))
+    draw_import(c)
+    return c
+
+
+def export_icon():
+    """The export dialog's icon: rows going out of a table."""
+    c = Canvas(24, PAPER)
+    c.rect(0, 0, 24, 24, (0xE4, 0xEC, 0xF4))
+    draw_export(c)
+    return c
+
+
+# Icons drawn at 24 pixels and scaled to each size.
+SCALED_ICONS = {
+    "ICON225.ico": import_icon,
+    "ICON226.ico": export_icon,
+}
+
+
+def scaled(canvas, size):
+    c = Canvas(size, PAPER)
+    for y in range(size):
+        for x in range(size):
+            c.pixels[y][x] = canvas.pixels[y * canvas.size // size][x * canvas.size // size]
+    return c
 
 
 def bmp_bytes(canvas):
@@ -232,8 +321,11 @@ def ico_entry(canvas):
     return header + data + mask
 
 
-def write_ico(path):
-    images = [ico_entry(icon_image(32)), ico_entry(icon_image(16))]
+def write_ico(path, draw=None):
+    if draw:
+        images = [ico_entry(scaled(draw(), 32)), ico_entry(scaled(draw(), 16))]
+    else:
+        images = [ico_entry(icon_image(32)), ico_entry(icon_image(16))]
     sizes = [32, 16]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
@@ -248,7 +340,7 @@ def write_ico(path):
 
 def main(argv):
     if len(argv) == 2 and argv[1] == "--list":
-        for name in list(BITMAPS) + [ICON]:
+        for name in list(BITMAPS) + [ICON] + list(SCALED_ICONS):
             print(name)
         return 0
     if len(argv) != 2:
@@ -261,6 +353,8 @@ def main(argv):
         draw(canvas)
         write_bmp(os.path.join(folder, name), canvas)
     write_ico(os.path.join(folder, ICON))
+    for name, draw in SCALED_ICONS.items():
+        write_ico(os.path.join(folder, name), draw)
     return 0
 
 

@@ -279,6 +279,24 @@ TEST_F(ICListTest, SelectRowClearAndDeleteAllItems)
     EXPECT_EQ(0, SendMessageW(view, LVM_GETITEMCOUNT, 0, 0));
 }
 
+TEST_F(ICListTest, DeleteAllRowsKeepsTheColumnsAndForgetsTheRows)
+{
+    DProps uid = Bag("uid", "41");
+    ASSERT_TRUE(list->SetCell(0, 0, "one", &uid));
+    ASSERT_EQ(0, list->FindRow("uid", "41", false));
+
+    list->DeleteAllRows();
+    EXPECT_EQ(0, SendMessageW(view, LVM_GETITEMCOUNT, 0, 0));
+    EXPECT_EQ(0, list->GetRowCount());
+    EXPECT_EQ(3, list->GetColumnCount());
+    EXPECT_EQ("Length in mm", list->GetColumnAttribute(1, "hint"));
+
+    // A refilled row has its own bag, not one left over.
+    ASSERT_TRUE(list->SetCell(0, 0, "two", nullptr));
+    EXPECT_EQ("", list->GetRowAttribute(0, "uid"));
+    EXPECT_EQ(-1, list->FindRow("uid", "41", false));
+}
+
 TEST(ICListDetached, OperationsOnADetachedListChangeNothing)
 {
     ICList list(nullptr);

@@ -1,11 +1,12 @@
-// A main window that hosts the header bar, the project panel and the
-// description page as the program's main window does: it answers their
+// A main window that hosts the header bar, the project panel, the source
+// data page and the description page as the program's main window does: it answers their
 // size queries, lays them out, and hands every event to them in order with
 // its sender.
 #pragma once
 
 #include "panels/WinControls.h"
 #include "panels/WinInfo.h"
+#include "panels/WinProject.h"
 #include "panels/WinSolution.h"
 #include "support/UiTestApp.h"
 
@@ -19,6 +20,7 @@ public:
     {
         delete header;
         delete project;
+        delete source;
         delete info;
     }
 
@@ -27,6 +29,9 @@ public:
         RecordingMainWindow::OnInitDialog();
         header = static_cast<WinControls*>(ICPanel::CreateAsChild(new WinControls(this)));
         project = static_cast<WinSolution*>(ICPanel::CreateAsChild(new WinSolution(this)));
+        source = new WinProject();
+        if (!source->Create(kPanelSource, this))
+            return FALSE;
         info = new WinInfo();
         if (!info->Create(kPanelInfo, this))
             return FALSE;
@@ -37,7 +42,7 @@ public:
 
     void Layout()
     {
-        if (!header || !project || !info)
+        if (!header || !project || !info || !source)
             return;
         header->Reposition(false);
         project->Reposition(false);
@@ -46,17 +51,25 @@ public:
         const long x = WinPackedWidth(project->GetClientSize());
         const long y = WinPackedHeight(header->GetPreferredSize()) + 1;
         ::SetWindowPos(info->m_hWnd, nullptr, x, y, client.right - x, client.bottom - y, SWP_NOZORDER);
+        ::SetWindowPos(source->m_hWnd, nullptr, x, y, client.right - x, client.bottom - y, SWP_NOZORDER);
+    }
+    // The source data page in front of the description page.
+    void ShowSource()
+    {
+        ::ShowWindow(info->m_hWnd, SW_HIDE);
+        ::ShowWindow(source->m_hWnd, SW_SHOW);
     }
 
     WinControls* header = nullptr;
     WinSolution* project = nullptr;
+    WinProject* source = nullptr;
     WinInfo* info = nullptr;
 
 protected:
     void Forward(long code, long, const void* sender) override
     {
         for (WinPanel* panel : {static_cast<WinPanel*>(header), static_cast<WinPanel*>(project),
-                                static_cast<WinPanel*>(info)})
+                                static_cast<WinPanel*>(source), static_cast<WinPanel*>(info)})
             if (panel && panel->IsWindow())
                 panel->OnAppEvent(code, sender);
     }

@@ -1,0 +1,51 @@
+// The import dialog: text typed, pasted, or loaded from a file or the
+// clipboard, read into records under the field order and separator the user
+// chooses, shown at once in the result list. OK hands the records and the
+// formatting to the caller.
+#pragma once
+
+#include <string>
+
+#include "dialogs/DlgDelimited.h"
+
+class DlgImport : public DlgDelimited {
+public:
+    enum : int {
+        kOutputCaption = 1111,
+        kFormatCaption = 1112,
+        kSourceCaption = 1113,
+        kNote = 1128,
+        kOpenFile = 1066,
+        kClipboard = 1067,
+        kCompact = 1109,
+    };
+
+    explicit DlgImport(CWnd* parent);
+
+    // The descriptor (as the export dialog's, plus "compact") and a text to
+    // start with; keys of "format" that are no field become the empty
+    // field. True.
+    bool Setup(const DProps& descriptor, const std::string& startText);
+
+    // The import dialog's detection: the candidates, then one field per line
+    // when the text has more than three line breaks.
+    std::string DetectSeparator(const std::string& text) const;
+
+protected:
+    BOOL OnInitDialog() override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void UpdateButtons() override;
+    void LayoutControls() override;
+    void Reparse() override;
+
+private:
+    void FillControls();
+    void LoadFile();
+    void LoadClipboard();
+    // A text from outside into the source box, then its separator.
+    void TakeText(std::string text, const std::string& separator);
+
+    std::string m_source;
+    bool m_settingText = false;
+};

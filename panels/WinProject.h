@@ -1,0 +1,104 @@
+// The "Source Data" page: the current material's name and description, its
+// warnings, and the lists of its stock rows and part rows, each with Edit
+// (the stock and part editors), Import and Export (delimited text). The
+// titles, enable states and validity colours follow the material.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "document/DCSStorage.h"
+#include "panels/WinPanel.h"
+
+class DCSProject;
+class ICList;
+class ICStatic;
+
+class WinProject : public WinPanel {
+public:
+    enum : int {
+        kStockTitle = 1046,
+        kPartTitle = 1047,
+        kStockList = 1048,
+        kPartList = 1049,
+        kDescLabel = 1053,
+        kNameLabel = 1085,
+        kDesc = 1087,
+        kStockEdit = 1088,
+        kName = 1089,
+        kPartEdit = 1090,
+        kPartImport = 1091,
+        kPartExport = 1092,
+        kStockImport = 1093,
+        kStockExport = 1094,
+        kMessages = 1095,
+        kRename = 1153,
+    };
+    // Text colours of a field's label by its state.
+    static constexpr COLORREF kValidColour = 0x180000;
+    static constexpr COLORREF kWarningColour = 0x52CC;
+    static constexpr COLORREF kInvalidColour = 0x180078;
+
+    WinProject();
+
+    BOOL OnInitDialog() override;
+    void ApplyLocale() override;
+    void LayoutControls() override;
+    void OnAppEvent(long code, const void* sender) override;
+
+    // Shows a material (none: empties the page); a material already shown
+    // changes nothing.
+    void SetMaterial(DCSProject* material);
+    void Clear();
+    void FillFields();
+    // Both lists again, their selections kept.
+    void FillLists();
+    void UpdateTitles();
+    void ValidateField(int id, bool redraw);
+
+    // The Edit buttons: the stock editor (RowsBlanks) or the part editor.
+    // fromDoubleClick: the column under the mouse picks the editor's field.
+    void EditRows(long kind, bool fromDoubleClick);
+    void RenameMaterial();
+    // Rows of the kind read from delimited text and appended; true when rows were appended.
+    bool ImportRows(long kind);
+    void ExportRows(long kind);
+
+    DCSProject* GetMaterial() const { return m_material; }
+    const std::string& GetSelectedUid(long kind) const { return kind == RowsBlanks ? m_stockUid : m_partUid; }
+    // The state of a field ("valid": 0, 1, 2), -1 without descriptor.
+    long GetFieldState(int id) const;
+    // The text colour a label is drawn in.
+    COLORREF GetLabelColour(int labelId) const;
+
+    // The descriptors of the import (forImport) or export of a kind, as the
+    // page hands them to the dialogs.
+    DProps ImportDescriptor(long kind);
+    DProps ExportDescriptor(long kind);
+
+protected:
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    const CMessageMap* GetMessageMap() const override;
+    LRESULT OnSizeMsg(WPARAM wParam, LPARAM lParam);
+
+private:
+    void FillList(long kind);
+    void EnableAll(bool enable);
+    void RedrawLabels();
+    void RedrawLabel(int labelId);
+    ICList* ListOf(long kind) const;
+    std::string FieldTitle(const char* key, const char* def) const;
+
+    DCSProject* m_material = nullptr;
+    std::string m_shownName;
+    std::string m_stockUid;
+    std::string m_partUid;
+    std::map<int, DProps> m_fields;
+    ICList* m_stockList = nullptr;
+    ICList* m_partList = nullptr;
+    std::vector<long> m_stockWidths;
+    std::vector<long> m_partWidths;
+    long m_margin = 0;
+};
