@@ -3,12 +3,14 @@
 #include "engine/FinderGenerator.h"
 #include "engine/LayoutStats.h"
 #include "engine/Pattern.h"
+#include "engine/Weighting.h"
 #include "TraceCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -521,6 +523,61 @@ TEST_F(SolverSelect, ByCostTheCheapestPerUnitWinsOtherwiseTheHeaviest)
         ASSERT_EQ(n.size(), 1u);
         ASSERT_EQ(n[0].cuttings.size(), 1u);
         EXPECT_EQ(n[0].cuttings[0].signature, optimize[0] == '1' ? "1#c2-" : "1#a2-c1-") << optimize;
+    }
+}
+
+TEST_F(SolverSelect, TheChosenCuttingCarriesEveryStatisticInItsOrder)
+{
+    // The selection weighs all candidates but writes the full statistics only
+    // into the one it chooses: that one must come out exactly as if every step
+    // had been taken on it, keys in the same order, texts the same.
+    const std::vector<std::vector<long>> counts = {{2, 0, 1, 0}, {0, 0, 0, 1}, {0, 0, 1, 0},
+                                                   {0, 1, 0, 0}, {0, 0, 0, 2}, {1, 0, 0, 0}, {0, 1, 1, 1}};
+    for (long trace : {0L, 3L}) {
+        for (const char* mode : {"0", "2"}) {
+            PatternPool cand;
+            for (const std::vector<long>& c : counts)
+                cand.Add(Candidate(c, 0.7 + 0.03 * c[1]), false, false);
+            DProps options;
+            options.Set("mode", mode);
+            options.SetLong("trace", trace);
+            Layout start = b;
+            std::vector<Layout> n;
+            ASSERT_EQ(solver.SelectPattern(start, cand, n, options), 2);
+            ASSERT_EQ(n.size(), 1u);
+            ASSERT_EQ(n[0].cuttings.size(), 1u);
+            const Blank& cut = n[0].cuttings[0];
+
+            // The same candidate, taken through every step by hand.
+            long chosen = -1;
+            for (size_t i = 0; i < counts.size(); ++i) {
+                Blank probe = Candidate(counts[i], 0.7 + 0.03 * counts[i][1]);
+                probe.UpdateSignature(false);
+                Blank applied = probe;
+                applied.pieces.erase(std::remove_if(applied.pieces.begin(), applied.pieces.end(),
+                                                    [](const Piece& p) { return p.quantity == 0; }),
+                                     applied.pieces.end());
+                applied.UpdateSignature(false);
+                if (applied.signature == cut.signature)
+                    chosen = static_cast<long>(i);
+            }
+            ASSERT_GE(chosen, 0) << cut.signature;
+            Layout weighed = b;
+            PieceWeights(weighed.pieces);
+            Blank expected = Candidate(counts[chosen], 0.7 + 0.03 * counts[chosen][1]);
+            expected.UpdateSignature(true);
+            PatternWeight(expected, weighed.pieces);
+            PatternCost(expected);
+
+            SCOPED_TRACE(std::string("mode ") + mode + " trace " + std::to_string(trace));
+            ASSERT_EQ(cut.props.Count(), expected.props.Count());
+            for (int i = 0; i < expected.props.Count(); ++i) {
+                EXPECT_STREQ(cut.props.GetKeyAt(i), expected.props.GetKeyAt(i));
+                EXPECT_STREQ(cut.props.GetValueAt(i), expected.props.GetValueAt(i)) << expected.props.GetKeyAt(i);
+            }
+            EXPECT_EQ(cut.ratio, expected.ratio);
+            EXPECT_EQ(cut.cmu, expected.cmu);
+        }
     }
 }
 
