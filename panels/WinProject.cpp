@@ -50,10 +50,7 @@ const std::vector<CellSource> kPartCells = {{"id", Shown::Stored},
                                             {"label", Shown::Stored},
                                             {"comment", Shown::Stored}};
 
-struct FieldText {
-    const char* key;
-    const char* def;
-};
+using FieldText = WinProject::FieldText;
 const std::vector<FieldText> kImportStockFields = {{"length", "Length"}, {"quantity", "Quantity"},
                                                    {"knife", "Knife"},   {"indent", "Indent+"},
                                                    {"cost", "Cost"},     {"comment", "Comment"}};
@@ -563,10 +560,12 @@ std::string WinProject::FieldTitle(const char* key, const char* def) const
     return Text(key, def);
 }
 
-DProps WinProject::ImportDescriptor(long kind)
+// The import and export dialogs take the same descriptor: the offered
+// fields with their titles and the choices remembered under the prefix.
+// Only import remembers "compact".
+DProps WinProject::RowsDescriptor(const std::vector<FieldText>& fields, const char* prefix, bool stock,
+                                  bool compact, const char* columns, const char* titleKey)
 {
-    const bool stock = kind == RowsBlanks;
-    const std::vector<FieldText>& fields = stock ? kImportStockFields : kImportPartFields;
     std::vector<std::string> keys;
     std::vector<std::string> titles;
     for (const FieldText& f : fields) {
@@ -575,21 +574,30 @@ DProps WinProject::ImportDescriptor(long kind)
     }
     titles.push_back(FieldTitle("\\empty", "\\Empty field"));
     const std::string fieldList = StrJoin(keys, ";");
-    const char* prefix = stock ? "import.blanks." : "import.pieces.";
     DProps d;
     d.Set("format.separator", ";");
     d.Set("record.separator", "\r\n");
     d.Set("field.separator", SettingOf((std::string(prefix) + "separator").c_str(), ";").c_str());
     d.Set("file", stock ? "stocks.txt" : "parts.txt");
-    d.Set("compact", SettingOf((std::string(prefix) + "compact").c_str(), "1").c_str());
+    if (compact)
+        d.Set("compact", SettingOf((std::string(prefix) + "compact").c_str(), "1").c_str());
     d.Set("titles", StrJoin(titles, ";").c_str());
     d.Set("fields", fieldList.c_str());
     d.Set("format", SettingOf((std::string(prefix) + "format").c_str(), fieldList.c_str()).c_str());
-    d.Set("columns", stock ? "140;140;140;140;140;320" : "160;160;160;420");
-    const std::string title = Text(stock ? "blank.imp.title" : "piece.imp.title", "");
+    d.Set("columns", columns);
+    const std::string title = Text(titleKey, "");
     if (!title.empty())
         d.Set("title", title.c_str());
     return d;
+}
+
+DProps WinProject::ImportDescriptor(long kind)
+{
+    const bool stock = kind == RowsBlanks;
+    return RowsDescriptor(stock ? kImportStockFields : kImportPartFields,
+                          stock ? "import.blanks." : "import.pieces.", stock, true,
+                          stock ? "140;140;140;140;140;320" : "160;160;160;420",
+                          stock ? "blank.imp.title" : "piece.imp.title");
 }
 
 DProps WinProject::ExportDescriptor(long kind)
@@ -598,28 +606,9 @@ DProps WinProject::ExportDescriptor(long kind)
     std::vector<FieldText> fields = {{"id", "ID"}};
     const std::vector<FieldText>& more = stock ? kImportStockFields : kImportPartFields;
     fields.insert(fields.end(), more.begin(), more.end());
-    std::vector<std::string> keys;
-    std::vector<std::string> titles;
-    for (const FieldText& f : fields) {
-        keys.push_back(f.key);
-        titles.push_back(FieldTitle(f.key, f.def));
-    }
-    titles.push_back(FieldTitle("\\empty", "\\Empty field"));
-    const std::string fieldList = StrJoin(keys, ";");
-    const char* prefix = stock ? "export.blanks." : "export.pieces.";
-    DProps d;
-    d.Set("format.separator", ";");
-    d.Set("record.separator", "\r\n");
-    d.Set("field.separator", SettingOf((std::string(prefix) + "separator").c_str(), ";").c_str());
-    d.Set("file", stock ? "stocks.txt" : "parts.txt");
-    d.Set("titles", StrJoin(titles, ";").c_str());
-    d.Set("fields", fieldList.c_str());
-    d.Set("format", SettingOf((std::string(prefix) + "format").c_str(), fieldList.c_str()).c_str());
-    d.Set("columns", stock ? "60;140;140;140;140;140;320" : "60;120;120;120;600");
-    const std::string title = Text(stock ? "blank.exp.title" : "piece.exp.title", "");
-    if (!title.empty())
-        d.Set("title", title.c_str());
-    return d;
+    return RowsDescriptor(fields, stock ? "export.blanks." : "export.pieces.", stock, false,
+                          stock ? "60;140;140;140;140;140;320" : "60;120;120;120;600",
+                          stock ? "blank.exp.title" : "piece.exp.title");
 }
 
 bool WinProject::ImportRows(long kind)

@@ -76,6 +76,11 @@ public:
     // page hands them to the dialogs.
     DProps ImportDescriptor(long kind);
     DProps ExportDescriptor(long kind);
+    // A field offered to the import and export dialogs, with its default title.
+    struct FieldText {
+        const char* key;
+        const char* def;
+    };
 
 protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
@@ -90,6 +95,8 @@ private:
     void RedrawLabel(int labelId);
     ICList* ListOf(long kind) const;
     std::string FieldTitle(const char* key, const char* def) const;
+    DProps RowsDescriptor(const std::vector<FieldText>& fields, const char* prefix, bool stock, bool compact,
+                          const char* columns, const char* titleKey);
 
     DCSProject* m_material = nullptr;
     std::string m_shownName;
