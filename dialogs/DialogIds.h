@@ -5,6 +5,8 @@
 
 #define IDD_ABOUTBOX 100
 #define IDD_EDITSOLUTION_NEW 166
+#define IDD_PROGRESS 181
+#define IDD_SOLUTIONS 192
 #define IDD_MESSAGES 194
 #define IDD_MATERIAL 213
 #define IDD_EDITSOLUTION 225
@@ -32,3 +34,12 @@
 
 // Warnings list
 #define IDC_MESSAGES_LIST 1124
+
+// Calculation progress (the Break button is id 3)
+#define IDC_PROGRESS_BREAK 3
+#define IDC_PROGRESS_BAR 1096
+#define IDC_PROGRESS_STATUS 1097
+
+// Choice of solution
+#define IDC_SOLUTIONS_LABEL 1046
+#define IDC_SOLUTIONS_LIST 1048

@@ -59,18 +59,20 @@ public:
     // Empty, or what the script was waiting for when its bound ran out.
     const std::string& Failure() const { return m_failure; }
 
-    // A visible, enabled top-level window of this thread whose caption is the text.
-    static HWND FindThreadWindow(const std::string& caption)
+    // A visible, enabled top-level window of this thread whose caption is the
+    // text; with shownOnly false also a hidden or disabled one.
+    static HWND FindThreadWindow(const std::string& caption, bool shownOnly = true)
     {
         struct Search {
             const std::string* caption;
+            bool shownOnly;
             HWND found;
-        } search{&caption, nullptr};
+        } search{&caption, shownOnly, nullptr};
         EnumThreadWindows(
             GetCurrentThreadId(),
             [](HWND window, LPARAM data) -> BOOL {
                 auto* s = reinterpret_cast<Search*>(data);
-                if (!IsWindowVisible(window) || !IsWindowEnabled(window))
+                if (s->shownOnly && (!IsWindowVisible(window) || !IsWindowEnabled(window)))
                     return TRUE;
                 char text[512] = "";
                 GetWindowTextA(window, text, sizeof(text));
