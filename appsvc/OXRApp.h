@@ -239,6 +239,11 @@ public:
     // (dialogs/) The warnings of every material: with testOnly whether there
     // are any, else shown in the warnings list (true when it was shown).
     bool ShowSolutionMessages(bool testOnly);
+    // (dialogs/) Calculates every active material under the progress dialog;
+    // unless stopped, each applies its best solution and the warnings of the
+    // active materials are shown (not in automation mode). False, with a
+    // notice, when no material is active.
+    bool Calculate();
 
     // ---- Commands, start-up and shutdown (app/) --------------------------------------------
     BOOL StartUp();

@@ -301,6 +301,9 @@ BOOL WinSolution::OnCommand(WPARAM wParam, LPARAM lParam)
         case IDC_PROJECT_REMOVE:
             app.DeleteMaterial(-1);
             break;
+        case IDC_PROJECT_CALC:
+            app.Calculate();
+            break;
         case IDC_PROJECT_EXPORT:
             ShowExportMenu();
             break;

@@ -239,6 +239,24 @@ TEST_F(ProjectPanel, MessagesListsTheWarningsOfEveryMaterial)
               rows);
 }
 
+TEST_F(ProjectPanel, CalculateRunsEveryActiveMaterialAndListsTheirFindings)
+{
+    OpenProject({"Steel"});
+    ASSERT_TRUE(Enabled(IDC_PROJECT_CALC));
+    bool progressShown = false, messagesShown = false;
+    UiScript script;
+    script.OnWindow("Processing cutting...", [&](HWND) { progressShown = true; });
+    script.OnWindow("Messages", [&](HWND dialog) {
+        messagesShown = true;
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    script.Start();
+    SendMessageA(host.project->GetDlgItem(IDC_PROJECT_CALC), BM_CLICK, 0, 0);
+    EXPECT_EQ("", script.Failure());
+    EXPECT_TRUE(progressShown);
+    EXPECT_TRUE(messagesShown);
+}
+
 TEST_F(ProjectPanel, TheListTakesTheRestOfTheHeightAboveThreeRowsOfButtons)
 {
     OpenProject({"Steel"});
