@@ -194,6 +194,20 @@ TEST_F(ProgressDialogs, ABrokenTaskStillReportsItsEndAndClosesWith0)
     EXPECT_EQ(0, App().m_busyCount);
 }
 
+TEST_F(ProgressDialogs, MinimisingTheDialogMinimisesTheMainWindow)
+{
+    SmallOrder(Material(0));
+    DlgProgress dialog(&main);
+    bool mainMinimised = false;
+    UiScript script;
+    script.OnWindow(kTitle, [&](HWND d) { ShowWindow(d, SW_MINIMIZE); });
+    script.Then([&] { return IsIconic(main.m_hWnd) != FALSE; }, [&] { mainMinimised = true; }, "main minimised");
+    script.Start();
+    EXPECT_EQ(1, dialog.DoModal());
+    EXPECT_EQ("", script.Failure());
+    EXPECT_TRUE(mainMinimised);
+}
+
 TEST_F(ProgressDialogs, ATaskThatDoesNotStartEndsAtOnceWith0)
 {
     SmallOrder(Material(0));
