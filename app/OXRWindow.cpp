@@ -3,6 +3,7 @@
 #include "controls/ICPanel.h"
 #include "panels/WinControls.h"
 #include "panels/WinInfo.h"
+#include "panels/WinProcess.h"
 #include "panels/WinProject.h"
 #include "panels/WinSolution.h"
 
@@ -120,6 +121,11 @@ BOOL OXRWindow::OnInitDialog()
         m_sourcePage = source;
     else
         delete source;
+    auto* results = new WinProcess();
+    if (results->Create(kPanelResults, this))
+        m_resultsPage = results;
+    else
+        delete results;
     auto* info = new WinInfo();
     if (info->Create(kPanelInfo, this))
         m_infoPage = info;

@@ -161,6 +161,21 @@ void LayoutWithoutRedraw(HWND window, const std::function<void()>& layout)
     }
 }
 
+UINT PopupMenuAtCursor(HWND owner, const std::vector<PopupItem>& items)
+{
+    HMENU menu = ::CreatePopupMenu();
+    if (!menu)
+        return 0;
+    for (const PopupItem& item : items)
+        ::AppendMenuA(menu, MF_STRING | (item.enabled ? 0 : MF_GRAYED), item.id, item.text.c_str());
+    POINT cursor = {0, 0};
+    ::GetCursorPos(&cursor);
+    const UINT chosen = static_cast<UINT>(
+        ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN, cursor.x, cursor.y, 0, owner, nullptr));
+    ::DestroyMenu(menu);
+    return chosen;
+}
+
 COLORREF FieldStateColour(long state)
 {
     switch (state) {
@@ -475,11 +490,11 @@ LRESULT DlgFrame::OnSizingMsg(WPARAM wParam, LPARAM lParam)
         else
             rect->right = rect->left + minWidth;
     }
-    if (rect->bottom - rect->top < MinTrackHeight) {
+    if (rect->bottom - rect->top < m_ownMinHeight) {
         if (wParam == WMSZ_TOP || wParam == WMSZ_TOPLEFT || wParam == WMSZ_TOPRIGHT)
-            rect->top = rect->bottom - MinTrackHeight;
+            rect->top = rect->bottom - m_ownMinHeight;
         else
-            rect->bottom = rect->top + MinTrackHeight;
+            rect->bottom = rect->top + m_ownMinHeight;
     }
     Default();
     return TRUE;

@@ -99,6 +99,16 @@ struct ButtonText {
 // would show it.
 void LayoutWithoutRedraw(HWND window, const std::function<void()>& layout);
 
+// One item of a popup menu: its command id, its text and whether it can be chosen.
+struct PopupItem {
+    UINT id;
+    std::string text;
+    bool enabled;
+};
+// A popup menu of the items at the mouse cursor, owned by the window; the
+// chosen item's id, 0 when none was chosen. A disabled item is greyed.
+UINT PopupMenuAtCursor(HWND owner, const std::vector<PopupItem>& items);
+
 // The text colours of a field label by the field's state ("0", "1", "2").
 COLORREF FieldStateColour(long state);
 
@@ -200,6 +210,8 @@ protected:
     void UsePlacement(DlgClassPlacement* placement, long margin, const char* settingKey = nullptr);
     // Dialogs that only keep the minimum size rule.
     void UseMinimumSize(long margin);
+    // The lowest height the dialog can be given, MinTrackHeight unless set.
+    void SetMinimumHeight(long height) { m_ownMinHeight = height; }
     long GetMargin() const;
     // Lays the controls out again after a size change.
     virtual void LayoutControls() {}
@@ -233,5 +245,6 @@ private:
     std::string m_placementSetting;
     bool m_minimumSize = false;
     long m_ownMinWidth = 0;
+    long m_ownMinHeight = MinTrackHeight;
     long m_ownMargin = 0;
 };

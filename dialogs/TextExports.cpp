@@ -24,8 +24,15 @@ struct ExportKindInfo {
     const char* captionKey;
 };
 
-const ExportKindInfo& InfoOf(TextExportKind kind)
+const ExportKindInfo& InfoOf(TextExportKind kind, TextExportScope scope = TextExportProject)
 {
+    static const ExportKindInfo materialCuttings = {
+        {"id", "blank.id", "material", "blank.length", "copies", "formatting"},
+        {"ID", "Blank", "Material", "Length", "Copies", "Formatting"},
+        {"60", "150", "150", "150", "100", "600"},
+        "export.cuttings.separator", "export.cuttings.fields", "cuttings.txt", "export.cutting.title"};
+    if (scope == TextExportMaterial && kind == TextExportCuttings)
+        return materialCuttings;
     static const ExportKindInfo kinds[] = {
         {{"id", "material", "blank.id", "blank.length", "copies", "formatting"},
          {"ID", "Material", "Blank", "Length", "Copies", "Formatting"},
@@ -139,9 +146,26 @@ PropsList BuildExportRecords(TextExportKind kind, DCSSolution& document)
     return records;
 }
 
-DProps BuildExportDescriptor(TextExportKind kind, const DProps& globals, const DAppSettings& settings)
+PropsList BuildMaterialExportRecords(TextExportKind kind, DCSProject& material)
 {
-    const ExportKindInfo& info = InfoOf(kind);
+    PropsList records;
+    AppendExportRecords(kind, material, records);
+    if (kind == TextExportCuttings) {
+        // The page shows the stock length the user's way.
+        for (DProps& record : records) {
+            const DProps* stock = material.FindBlankRow(std::atol(DProps::GetString(record, "blank.id", "").c_str()));
+            if (stock)
+                record.SetString("blank.length",
+                                 FormatLengthText(DProps::GetString(*stock, "length", "").c_str(), false));
+        }
+    }
+    return records;
+}
+
+DProps BuildExportDescriptor(TextExportKind kind, const DProps& globals, const DAppSettings& settings,
+                             TextExportScope scope)
+{
+    const ExportKindInfo& info = InfoOf(kind, scope);
     std::vector<std::string> fields, titles, widths;
     for (size_t k = 0; k < info.fields.size(); ++k) {
         fields.push_back(info.fields[k]);

@@ -19,14 +19,26 @@ enum TextExportKind {
     TextExportOrphans = 2,    // one record per part row with unplaced pieces
 };
 
+// Whose results an export covers: the active materials of the project (the
+// application's exports) or the one material the results page shows, whose
+// cuttings list the stock before the material and format the stock length.
+enum TextExportScope {
+    TextExportProject = 0,
+    TextExportMaterial = 1,
+};
+
 // Appends the records of one material to out; their "id" continues the
 // numbering of the records already there. Returns the number appended.
 long AppendExportRecords(TextExportKind kind, DCSProject& material, PropsList& out);
 // The records of every active material of the document, numbered 1, 2, ...
 PropsList BuildExportRecords(TextExportKind kind, DCSSolution& document);
-// The export dialog's descriptor: titles from the locale section "globals"
-// (given as globals), separator and field order from the settings.
-DProps BuildExportDescriptor(TextExportKind kind, const DProps& globals, const DAppSettings& settings);
+// The records of the one material the results page shows, numbered 1, 2, ...
+PropsList BuildMaterialExportRecords(TextExportKind kind, DCSProject& material);
+// The export dialog's descriptor: titles from a locale section (the
+// application's "globals", the results page's own section), separator and
+// field order from the settings.
+DProps BuildExportDescriptor(TextExportKind kind, const DProps& globals, const DAppSettings& settings,
+                             TextExportScope scope = TextExportProject);
 // What the dialog chose, kept for the next export of the kind.
 void StoreExportChoices(TextExportKind kind, const DProps& chosen, DAppSettings& settings);
 

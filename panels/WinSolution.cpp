@@ -361,28 +361,10 @@ WinSolution::ExportItem WinSolution::ShowExportMenu()
 {
     OXRApp& app = App();
     DCSSolution& document = Document();
-    HMENU menu = ::CreatePopupMenu();
-    if (!menu)
-        return ExportNone;
-    struct Item {
-        ExportItem id;
-        const char* key;
-        const char* text;
-        bool enabled;
-    };
-    const Item items[] = {
-        {ExportCuttings, "export.cutting", "Export cuttings", document.HasResults()},
-        {ExportRemnants, "export.remnants", "Export remnants", document.HasRemnants()},
-        {ExportOrphans, "export.orphans", "Export free parts", document.HasOrphans()},
-    };
-    for (const Item& item : items)
-        ::AppendMenuA(menu, MF_STRING | (item.enabled ? 0 : MF_GRAYED), item.id,
-                      app.GetGlobalText(item.key, item.text).c_str());
-    POINT cursor = {0, 0};
-    ::GetCursorPos(&cursor);
-    const UINT chosen = static_cast<UINT>(
-        ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN, cursor.x, cursor.y, 0, m_hWnd, nullptr));
-    ::DestroyMenu(menu);
+    const UINT chosen = PopupMenuAtCursor(
+        m_hWnd, {{ExportCuttings, app.GetGlobalText("export.cutting", "Export cuttings"), document.HasResults()},
+                 {ExportRemnants, app.GetGlobalText("export.remnants", "Export remnants"), document.HasRemnants()},
+                 {ExportOrphans, app.GetGlobalText("export.orphans", "Export free parts"), document.HasOrphans()}});
     return chosen >= ExportCuttings && chosen <= ExportOrphans ? static_cast<ExportItem>(chosen) : ExportNone;
 }
 

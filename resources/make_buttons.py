@@ -222,6 +222,23 @@ def draw_rename(c):
     c.rect(15, 9, 16, 15, INK)
 
 
+# The results page's Clear and the layout editor's + and -.
+def draw_clear(c):
+    c.page(4, 2, 18, 22)
+    for y in (7, 10, 13):
+        c.rect(7, y, 15, y + 1, STEEL_LIGHT)
+    c.line(12, 12, 21, 21, RED, 2)
+    c.line(21, 12, 12, 21, RED, 2)
+
+
+def draw_plus(c):
+    plus(c, 12, 12, 7, GREEN)
+
+
+def draw_minus(c):
+    c.rect(5, 11, 20, 14, RED)
+
+
 BITMAPS = {
     "BOPEN24.bmp": draw_open,
     "BNEW24.bmp": draw_new,
@@ -242,6 +259,9 @@ BITMAPS = {
     "BINS24.bmp": draw_insert,
     "BPASTE24.bmp": draw_paste,
     "BRENAME24.bmp": draw_rename,
+    "BCLEAR24.bmp": draw_clear,
+    "BPLUS24.bmp": draw_plus,
+    "BMINUS24.bmp": draw_minus,
 }
 ICON = "ICON214.ico"
 

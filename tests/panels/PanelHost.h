@@ -1,11 +1,12 @@
 // A main window that hosts the header bar, the project panel, the source
-// data page and the description page as the program's main window does: it answers their
-// size queries, lays them out, and hands every event to them in order with
-// its sender.
+// data page, the results page and the description page as the program's
+// main window does: it answers their size queries, lays them out, and hands
+// every event to them in order with its sender.
 #pragma once
 
 #include "panels/WinControls.h"
 #include "panels/WinInfo.h"
+#include "panels/WinProcess.h"
 #include "panels/WinProject.h"
 #include "panels/WinSolution.h"
 #include "support/UiTestApp.h"
@@ -21,6 +22,7 @@ public:
         delete header;
         delete project;
         delete source;
+        delete results;
         delete info;
     }
 
@@ -32,6 +34,9 @@ public:
         source = new WinProject();
         if (!source->Create(kPanelSource, this))
             return FALSE;
+        results = new WinProcess();
+        if (!results->Create(kPanelResults, this))
+            return FALSE;
         info = new WinInfo();
         if (!info->Create(kPanelInfo, this))
             return FALSE;
@@ -42,7 +47,7 @@ public:
 
     void Layout()
     {
-        if (!header || !project || !info || !source)
+        if (!header || !project || !info || !source || !results)
             return;
         header->Reposition(false);
         project->Reposition(false);
@@ -52,6 +57,14 @@ public:
         const long y = WinPackedHeight(header->GetPreferredSize()) + 1;
         ::SetWindowPos(info->m_hWnd, nullptr, x, y, client.right - x, client.bottom - y, SWP_NOZORDER);
         ::SetWindowPos(source->m_hWnd, nullptr, x, y, client.right - x, client.bottom - y, SWP_NOZORDER);
+        ::SetWindowPos(results->m_hWnd, nullptr, x, y, client.right - x, client.bottom - y, SWP_NOZORDER);
+    }
+    // The results page in front of the others.
+    void ShowResults()
+    {
+        ::ShowWindow(info->m_hWnd, SW_HIDE);
+        ::ShowWindow(source->m_hWnd, SW_HIDE);
+        ::ShowWindow(results->m_hWnd, SW_SHOW);
     }
     // The source data page in front of the description page.
     void ShowSource()
@@ -63,13 +76,15 @@ public:
     WinControls* header = nullptr;
     WinSolution* project = nullptr;
     WinProject* source = nullptr;
+    WinProcess* results = nullptr;
     WinInfo* info = nullptr;
 
 protected:
     void Forward(long code, long, const void* sender) override
     {
         for (WinPanel* panel : {static_cast<WinPanel*>(header), static_cast<WinPanel*>(project),
-                                static_cast<WinPanel*>(source), static_cast<WinPanel*>(info)})
+                                static_cast<WinPanel*>(source), static_cast<WinPanel*>(results),
+                                static_cast<WinPanel*>(info)})
             if (panel && panel->IsWindow())
                 panel->OnAppEvent(code, sender);
     }
