@@ -244,6 +244,14 @@ public:
     // active materials are shown (not in automation mode). False, with a
     // notice, when no material is active.
     bool Calculate();
+    // (dialogs/) The cuttings, the usable offcuts or the unplaced parts of
+    // every active material through the export dialog, the choices kept for
+    // the next time. True when there was nothing to export or the user left
+    // with OK; false when cancelled. A script waits for nobody: it writes the
+    // text with the stored choices into the export's file beside the project.
+    bool ExportCuttings();
+    bool ExportRemnants();
+    bool ExportOrphans();
 
     // ---- Commands, start-up and shutdown (app/) --------------------------------------------
     BOOL StartUp();

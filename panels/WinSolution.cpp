@@ -305,7 +305,19 @@ BOOL WinSolution::OnCommand(WPARAM wParam, LPARAM lParam)
             app.Calculate();
             break;
         case IDC_PROJECT_EXPORT:
-            ShowExportMenu();
+            switch (ShowExportMenu()) {
+            case ExportCuttings:
+                app.ExportCuttings();
+                break;
+            case ExportRemnants:
+                app.ExportRemnants();
+                break;
+            case ExportOrphans:
+                app.ExportOrphans();
+                break;
+            default:
+                break;
+            }
             break;
         case IDC_PROJECT_MESSAGES:
             app.ShowSolutionMessages(false);

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
+#include <utility>
+
+#include "foundation/DProps.h"
 
 #include "support/UiScript.h"
 #include "support/UiTestApp.h"
@@ -14,6 +18,15 @@ inline std::string ItemText(HWND dialog, int id)
     char text[4096] = "";
     GetDlgItemTextA(dialog, id, text, sizeof(text));
     return text;
+}
+
+// A record of the given keys and values.
+inline DProps Row(std::initializer_list<std::pair<const char*, const char*>> entries)
+{
+    DProps row;
+    for (const auto& e : entries)
+        row.Set(e.first, e.second);
+    return row;
 }
 
 inline bool ItemEnabled(HWND dialog, int id)

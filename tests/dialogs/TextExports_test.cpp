@@ -15,14 +15,6 @@
 
 namespace {
 
-DProps Row(std::initializer_list<std::pair<const char*, const char*>> entries)
-{
-    DProps row;
-    for (const auto& e : entries)
-        row.Set(e.first, e.second);
-    return row;
-}
-
 // A cutting row as the result rows hold them.
 DProps Cutting(const char* blank, const char* copies, const char* remains)
 {
