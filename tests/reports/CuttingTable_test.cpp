@@ -405,3 +405,69 @@ TEST_F(CuttingReport, BaseDetailedTableNumbersStockWithAHashAndShowsNoUnits)
     EXPECT_NE(html.find(">Cut at<"), std::string::npos);
     EXPECT_EQ(html.find(", mm"), std::string::npos);
 }
+
+// The layouts and the English texts the program ships.
+class ShippedCuttingReport : public CuttingReport {
+protected:
+    void SetUp() override
+    {
+        CuttingReport::SetUp();
+        UMemory locale;
+        ASSERT_TRUE(app.LoadResourceData("LOCALE", kEmbeddedLocale, locale));
+        app.m_locale.Parse(locale.GetData());
+        app.LoadLocale("en_US");
+        app.m_globals.Set("no", "#");
+        app.m_globals.Set("length.units", "");
+        app.m_globals.Set("pieces.units", "");
+        // Stock 3 of 6000 cut into two parts of 1200 and one of 800.
+        Material()->AppendRows({RowOf({{"length", "5000"}, {"quantity", "1"}}), RowOf({{"length", "4000"}, {"quantity", "1"}}),
+                                RowOf({{"length", "6000"}, {"quantity", "3"}, {"knife", "5"}})},
+                               1);
+        Material()->AppendRows({RowOf({{"length", "1200"}, {"quantity", "6"}}), RowOf({{"length", "800"}, {"quantity", "3"}})}, 2);
+        Material()->SetProperty("sort", "1");
+        ApplyPatterns(*Material(), {{3, 3, {{1, 2}, {2, 1}}}});
+    }
+
+    std::string Shipped(const char* file)
+    {
+        UMemory text;
+        EXPECT_TRUE(app.LoadResourceData("INSTALL", file, text));
+        WriteBytes(dataFolder + "\\DATA\\cut.sol.scl", text.GetData());
+        EXPECT_TRUE(OXRLayout::LoadAll(nullptr));
+        OXRLayout* layout = OXRLayout::Registry().GetValueAt(0);
+        UPairList extra;
+        extra.Set("projects", "1");
+        layout->Init(&extra);
+        return Html(layout, Material());
+    }
+};
+
+TEST_F(ShippedCuttingReport, FullLayoutTitlesEachPatternAndLabelsItsGrid)
+{
+    const std::string html = Shipped("FULL.SOL.SCL");
+    for (const char* text : {">Layout 1<", ">Stock<", ">Copies<", ">Parts<", ">Offcut<", ">Kerf<",
+                             ">Parts: Part x Quantity (for all copies)<", ">#3 (6000)<", ">3 (9)<", ">Cut at<",
+                             ">Piece<"})
+        EXPECT_NE(html.find(text), std::string::npos) << text;
+    EXPECT_NE(html.find(">" + FormatLengthText("2405", false) + "<"), std::string::npos);
+    EXPECT_NE(html.find(">" + FormatLengthText("3210", false) + "<"), std::string::npos);
+}
+
+TEST_F(ShippedCuttingReport, ListLayoutShowsThePartLengthsOfEachPattern)
+{
+    const std::string html = Shipped("LIST.SOL.SCL");
+    const std::string sep = App().GetListSeparator("list.separator");
+    const std::string l1200 = FormatLengthText("1200", false);
+    for (const std::string& text :
+         {std::string(">Layouts<"), std::string(">No<"), std::string(">Parts: Length<"),
+          ">#3 (" + FormatLengthText("6000", false) + ")<", ">" + l1200 + sep + l1200 + sep + FormatLengthText("800", false) + "<"})
+        EXPECT_NE(html.find(text), std::string::npos) << text << html;
+}
+
+TEST_F(ShippedCuttingReport, BaseLayoutShowsTheCompactTable)
+{
+    const std::string html = Shipped("BASE.SOL.SCL");
+    for (const char* text : {">Layouts<", ">Parts: Length x Quantity<", ">Parts: Part x Quantity<", ">Offcut<"})
+        EXPECT_NE(html.find(text), std::string::npos) << text;
+    EXPECT_EQ(html.find(">Cut at<"), std::string::npos);
+}
