@@ -14,7 +14,7 @@
 #include "foundation/TextBlocks.h"
 #include "reports/ScaleNumberList.h"
 
-namespace {
+namespace ReportTables {
 
 int Height(const RECT& r) { return r.bottom - r.top; }
 
@@ -26,6 +26,12 @@ void Join(RECT& target, const RECT& area)
     else if (UnionRect(&joined, &target, &area))
         target = joined;
 }
+
+} // namespace ReportTables
+
+using namespace ReportTables;
+
+namespace {
 
 std::string Value(const DCSProject* material, const char* key)
 {
@@ -165,7 +171,6 @@ bool DrawAt(MTable& table, OXRRenderContext& ctx, bool force)
 
 } // namespace ReportTables
 
-using namespace ReportTables;
 
 // ---- Construction and the material -----------------------------------------------------
 
@@ -201,7 +206,6 @@ void OXRLayoutSolution::ResetProgress()
 
 bool OXRLayoutSolution::DrawTable(const char* item, OXRRenderContext& ctx, int mode)
 {
-    (void)mode;
     m_headColor = HeadColor(*this);
     SetRectEmpty(&ctx.rect);
     const std::string name = item ? item : "";
@@ -211,6 +215,8 @@ bool OXRLayoutSolution::DrawTable(const char* item, OXRRenderContext& ctx, int m
         return PaintMaterial(ctx);
     if (name == "table.blanks")
         return PaintBlanks(ctx);
+    if (name == "table.cutting")
+        return PaintCutting(ctx, mode);
     if (name == "table.notes")
         return PaintNotes(ctx);
     return false;
@@ -528,6 +534,8 @@ bool OXRLayoutBaseCutting::DrawTable(const char* item, OXRRenderContext& ctx, in
         return PaintGeneral(ctx);
     if (name == "table.blanks")
         return PaintBlanks(ctx);
+    if (name == "table.cutting")
+        return PaintCutting(ctx);
     return false;
 }
 

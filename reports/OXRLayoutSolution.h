@@ -33,6 +33,11 @@ public:
     bool PaintMaterial(OXRRenderContext& ctx);
     bool PaintNotes(OXRRenderContext& ctx);
     bool PaintBlanks(OXRRenderContext& ctx);
+    // The cutting table in the form "table.cutting.mode" names; once a
+    // material's patterns are all shown the layout takes the next active one.
+    bool PaintCutting(OXRRenderContext& ctx, int mode);
+    bool PaintCuttingList(OXRRenderContext& ctx);
+    bool PaintCuttingCompact(OXRRenderContext& ctx);
 
     int GetHeaderColor() const { return m_headColor; }
     int GetWalkIndex() const { return m_walk; }
@@ -51,6 +56,8 @@ protected:
     bool DrawMaterialHeader(OXRRenderContext& ctx);
     // Clears every progress field a report pass starts without.
     void ResetProgress();
+    // The next active material, its tables from their first rows.
+    void WalkOn();
 public:
     int GetRowHeight() const { return m_rowHeight; }
 protected:
@@ -79,6 +86,9 @@ public:
 
     bool PaintGeneral(OXRRenderContext& ctx);
     bool PaintBlanks(OXRRenderContext& ctx);
+    // The detailed cutting table, or the list when "table.cutting.mode" is "2".
+    bool PaintCutting(OXRRenderContext& ctx);
+    bool PaintCuttingList(OXRRenderContext& ctx);
 
     int GetHeaderColor() const { return m_headColor; }
 
@@ -110,6 +120,9 @@ UString HeaderText(const OXRLayout& layout, const char* key, int unitKind);
 TCell TextCell(const char* text, bool split);
 // The table written as HTML into the context, with the style list's classes.
 void FormatHtml(MTable& table, OXRRenderContext& ctx, bool rowClasses);
+int Height(const RECT& r);
+// target grows to take in area (an empty target becomes area).
+void Join(RECT& target, const RECT& area);
 // Draws the table at the context's place; true when it did not fit. A drawn
 // table moves the context's y down and joins its rectangle.
 bool DrawAt(MTable& table, OXRRenderContext& ctx, bool force);

@@ -1,0 +1,473 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "LayoutFixture.h"
+#include "document/DCSProject.h"
+#include "reports/OXRLayoutSolution.h"
+#include "tests/document/SolvedMaterial.h"
+
+namespace {
+
+constexpr int kPageWidth = 2100;
+
+size_t Count(const std::string& text, const std::string& what)
+{
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size()))
+        ++n;
+    return n;
+}
+
+std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+int Seen(const std::vector<EmfContent>& pages, const std::wstring& text)
+{
+    int seen = 0;
+    for (const EmfContent& page : pages)
+        for (const EmfText& t : page.texts)
+            seen += t.text == text ? 1 : 0;
+    return seen;
+}
+
+// count patterns, each one bar of stock row k (6000) with parts
+// parts of 100 each; with distinct, pattern k cuts parts of 100 + k, so no
+// two bars are alike.
+void FillPatterns(DCSProject& material, int count, int parts, bool distinct = false)
+{
+    PropsList stock;
+    for (int i = 1; i <= count; ++i)
+        stock.push_back(RowOf({{"length", "6000"}, {"quantity", "1"}}));
+    material.AppendRows(stock, 1);
+    PropsList pieces;
+    for (int i = 1; i <= (distinct ? count : 1); ++i)
+        pieces.push_back(RowOf({{"length", std::to_string(distinct ? 100 + i : 100).c_str()},
+                                {"quantity", std::to_string(distinct ? parts : count * parts).c_str()}}));
+    material.AppendRows(pieces, 2);
+    std::vector<PatternSpec> patterns;
+    for (int i = 1; i <= count; ++i)
+        patterns.push_back({i, 1, {{distinct ? i : 1, parts}}});
+    ApplyPatterns(material, patterns);
+}
+
+} // namespace
+
+class CuttingReport : public LayoutTest {
+protected:
+    void SetUp() override
+    {
+        LayoutTest::SetUp();
+        app.m_globals.Set("no", "#");
+    }
+
+    std::vector<std::string> Lines(const std::string& className, const std::string& order, int height, int mode,
+                                   const std::string& columns)
+    {
+        return {"name=Cut",
+                "class=" + className,
+                "draw.size.x=2100",
+                "draw.size.y=" + std::to_string(height),
+                "draw.offset.x=180",
+                "draw.offset.y=100",
+                "draw.spacing=40",
+                "draw.width=1820",
+                "draw.order=" + order,
+                "draw.group.project=(table.material,table.blanks,table.cutting)${projects}",
+                "table.general.mode=3",
+                "table.general.columns=500,200,200,200,200,200,300",
+                "table.general.offset.y=-1",
+                "table.material.mode=2",
+                "table.material.offset.y=-1",
+                "table.blanks.mode=2",
+                "table.blanks.columns=394,200,220,200,200,180,200,200",
+                "table.blanks.offset.y=-1",
+                "table.cutting.mode=" + std::to_string(mode),
+                "table.cutting.name=title.cutting",
+                "table.cutting.columns=" + columns,
+                "table.cutting.offset.x=180",
+                "table.cutting.offset.y=-1"};
+    }
+
+    std::vector<std::string> Detailed(const std::string& order, int height, const std::string& cls = "solution.cuttings")
+    {
+        return Lines(cls, order, height, 1, "194,200,200,200,160,160,686");
+    }
+
+    OXRLayout* Make(const std::vector<std::string>& lines, bool whole = false, const char* projects = "1")
+    {
+        WriteLayout(dataFolder + "\\DATA\\cut.sol.scl", lines);
+        if (!OXRLayout::LoadAll(nullptr))
+            return nullptr;
+        OXRLayout* layout = OXRLayout::Registry().GetValueAt(0);
+        UPairList extra;
+        extra.Set("projects", projects);
+        layout->Init(&extra);
+        layout->SetWholeProject(whole);
+        return layout;
+    }
+
+    std::string Html(OXRLayout* layout, DCSProject* first)
+    {
+        layout->SetProject(first);
+        UString out;
+        DProps options;
+        layout->WriteHtml(out, &options);
+        return out.ToStdString();
+    }
+
+    std::vector<EmfContent> DrawPass(OXRLayout* layout, DCSProject* first, int height)
+    {
+        layout->SetProject(first);
+        std::vector<EmfContent> pages;
+        for (int index = 0; index < 200; ++index) {
+            EmfRecorder emf(kPageWidth, height, true);
+            const bool more = layout->DrawPage(emf.dc(), index, false);
+            pages.push_back(emf.Finish());
+            if (!more)
+                break;
+        }
+        return pages;
+    }
+
+    static std::string Length(double value) { return FormatLengthText(StrFormatStatic("%f", value).c_str(), false); }
+};
+
+TEST_F(CuttingReport, GridPositionsCountTheKerfOfEveryCutBefore)
+{
+    Material()->AppendRows({RowOf({{"length", "6000"}, {"quantity", "1"}, {"knife", "4"}})}, 1);
+    Material()->AppendRows({RowOf({{"length", "1000"}, {"quantity", "1"}}), RowOf({{"length", "500"}, {"quantity", "2"}})},
+                           2);
+    Material()->SetProperty("sort", "1");
+    ApplyPatterns(*Material(), {{1, 1, {{1, 1}, {2, 2}}}});
+    OXRLayout* layout = Make(Detailed("table.general,table.cutting", 2970));
+    ASSERT_NE(layout, nullptr);
+    const std::string html = Html(layout, Material());
+    const size_t cut = html.find(">Cut at<");
+    const size_t piece = html.find(">Piece<");
+    ASSERT_NE(cut, std::string::npos) << html;
+    ASSERT_NE(piece, std::string::npos);
+    const std::string cuts = html.substr(cut, piece - cut);
+    const size_t a = cuts.find(">" + Length(1000) + "<");
+    const size_t b = cuts.find(">" + Length(1504) + "<");
+    const size_t c = cuts.find(">" + Length(2008) + "<");
+    ASSERT_NE(a, std::string::npos) << cuts;
+    ASSERT_NE(b, std::string::npos) << cuts;
+    ASSERT_NE(c, std::string::npos) << cuts;
+    EXPECT_LT(a, b);
+    EXPECT_LT(b, c);
+    const std::string parts = html.substr(piece, html.find("</table>", piece) - piece);
+    EXPECT_EQ(Count(parts, ">" + Length(500) + "<"), 2u) << parts;
+    EXPECT_EQ(Count(parts, ">" + Length(1000) + "<"), 1u);
+    // The summary: stock with its stored length, kerf formatted, no "(continued)" in HTML.
+    EXPECT_NE(html.find(">#1 (6000)<"), std::string::npos);
+    EXPECT_NE(html.find(">Cutting 1<"), std::string::npos);
+    EXPECT_NE(html.find(">" + FormatLengthText("4", false) + "<"), std::string::npos);
+    EXPECT_EQ(html.find("(continued)"), std::string::npos);
+}
+
+TEST_F(CuttingReport, SummaryShowsPerBarCountsWithTheirTotalsAndUnitsInTheTitles)
+{
+    app.m_globals.Set("length.units", "mm");
+    app.m_globals.Set("pieces.units", "pcs");
+    FillSolved(*Material());
+    OXRLayout* layout = Make(Detailed("table.general,table.cutting", 2970));
+    ASSERT_NE(layout, nullptr);
+    const std::string html = Html(layout, Material());
+    // Pattern 1: two bars of four parts; pattern 2 one bar of four parts.
+    EXPECT_NE(html.find(">4 (8)<"), std::string::npos) << html;
+    EXPECT_NE(html.find(">Pieces, pcs<"), std::string::npos);
+    EXPECT_NE(html.find(">Remains, mm<"), std::string::npos);
+    EXPECT_NE(html.find(">Knife, mm<"), std::string::npos);
+    EXPECT_NE(html.find(">Cut at, mm<"), std::string::npos);
+    EXPECT_NE(html.find(">Piece, mm<"), std::string::npos);
+    EXPECT_EQ(html.find("Copies, "), std::string::npos);
+    EXPECT_EQ(Count(html, "<br/>"), 2u + 2u);
+}
+
+TEST_F(CuttingReport, EveryPatternAppearsOnceOverShortPages)
+{
+    FillPatterns(*Material(), 30, 11);
+    OXRLayout* layout = Make(Detailed("table.general,table.cutting", 800));
+    ASSERT_NE(layout, nullptr);
+    const std::vector<EmfContent> pages = DrawPass(layout, Material(), 800);
+    ASSERT_GE(pages.size(), 3u);
+    ASSERT_LT(pages.size(), 200u);
+    for (int i = 1; i <= 30; ++i) {
+        EXPECT_EQ(Seen(pages, L"#" + std::to_wstring(i) + L" (6000)"), 1) << i;
+        EXPECT_EQ(Seen(pages, L"Cutting " + std::to_wstring(i)), 1) << i;
+    }
+    for (const EmfContent& page : pages)
+        for (const EmfText& t : page.texts) {
+            if (t.text == L"Cut at" || t.text == L"Piece") {
+                EXPECT_LT(t.y, 800);
+            }
+        }
+}
+
+TEST_F(CuttingReport, WithoutAStockTableTheGridIsCutInWholePairsOfRows)
+{
+    FillPatterns(*Material(), 1, 200);
+    OXRLayoutSolution* layout =
+        dynamic_cast<OXRLayoutSolution*>(Make(Detailed("table.general,table.cutting", 800)));
+    ASSERT_NE(layout, nullptr);
+    const std::vector<EmfContent> pages = DrawPass(layout, Material(), 800);
+    EXPECT_EQ(layout->GetRowHeight(), 0);
+    ASSERT_GE(pages.size(), 3u);
+    ASSERT_LT(pages.size(), 200u);
+    int pairs = 0;
+    for (size_t p = 0; p < pages.size(); ++p) {
+        const int cuts = Seen({pages[p]}, L"Cut at");
+        EXPECT_EQ(cuts, Seen({pages[p]}, L"Piece")) << p;
+        EXPECT_GT(cuts, 0) << p;
+        EXPECT_EQ(pages[p].Has(L"Cutting 1 (continued)"), p > 0) << p;
+        pairs += cuts;
+    }
+    EXPECT_EQ(pairs, 25);
+    // Positions go on from page to page: every one from the second part on is shown once.
+    // (200 is the count of parts in the general table as well.)
+    for (int k = 3; k <= 200; ++k)
+        EXPECT_EQ(Seen(pages, Wide(Length(k * 100.0))), 1) << k;
+}
+
+TEST_F(CuttingReport, AfterAStockTableTheGridStillEndsAndShowsEveryPart)
+{
+    FillPatterns(*Material(), 2, 120);
+    OXRLayoutSolution* layout =
+        dynamic_cast<OXRLayoutSolution*>(Make(Detailed("table.general,table.blanks,table.cutting", 800)));
+    ASSERT_NE(layout, nullptr);
+    const std::vector<EmfContent> pages = DrawPass(layout, Material(), 800);
+    EXPECT_GT(layout->GetRowHeight(), 0);
+    ASSERT_LT(pages.size(), 200u);
+    int pairs = 0;
+    for (const EmfContent& page : pages) {
+        EXPECT_EQ(Seen({page}, L"Cut at"), Seen({page}, L"Piece"));
+        pairs += Seen({page}, L"Cut at");
+    }
+    EXPECT_EQ(pairs, 2 * 15);
+    EXPECT_EQ(Seen(pages, Wide(Length(12000))), 2);
+}
+
+TEST_F(CuttingReport, APatternTallerThanThePageEndsDrawnOnEveryPage)
+{
+    FillPatterns(*Material(), 3, 20);
+    // Not even the summary table fits below the title: each page still
+    // places something, and the report ends.
+    OXRLayout* layout = Make(Detailed("table.cutting", 200));
+    ASSERT_NE(layout, nullptr);
+    const std::vector<EmfContent> pages = DrawPass(layout, Material(), 200);
+    ASSERT_LT(pages.size(), 200u);
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_GE(Seen(pages, L"#" + std::to_wstring(i) + L" (6000)"), 1) << i;
+    EXPECT_EQ(Seen(pages, Wide(Length(2000))), 3);
+    for (const EmfContent& page : pages)
+        EXPECT_TRUE(page.All().find(L"(6000)") != std::wstring::npos || page.Has(L"Cut at")) << page.All().c_str();
+}
+
+TEST_F(CuttingReport, WholeProjectShowsEachActiveMaterialOnceInDocumentOrder)
+{
+    app.m_document.AddMaterial("Oak", "");
+    app.m_document.AddMaterial("Pine", "");
+    app.m_document.AddMaterial("Birch", "");
+    for (long k = 0; k < 4; ++k)
+        FillPatterns(*app.m_document.GetProject(k, false), 4, 12);
+    app.m_document.SetActive(1, false);
+    for (int mode : {1, 2, 3}) {
+        const std::string columns = mode == 1 ? "194,200,200,200,160,160,686" : "60,200,130,160,627,627";
+        OXRLayout* layout =
+            Make(Lines("solution.cuttings", "table.general,draw.group.project", 800, mode, columns), true, "3");
+        ASSERT_NE(layout, nullptr);
+        DCSProject* first = app.m_document.GetProject(0, true);
+        const std::string html = Html(layout, first);
+        const size_t steel = html.find("<h3>Material Steel 40x40 (square tube)</h3>");
+        const size_t pine = html.find("<h3>Material Pine</h3>");
+        const size_t birch = html.find("<h3>Material Birch</h3>");
+        ASSERT_NE(steel, std::string::npos) << mode;
+        ASSERT_NE(pine, std::string::npos) << mode;
+        ASSERT_NE(birch, std::string::npos) << mode;
+        EXPECT_LT(steel, pine);
+        EXPECT_LT(pine, birch);
+        EXPECT_EQ(Count(html, "<h3>"), 3u);
+        EXPECT_EQ(html.find("Oak"), std::string::npos);
+
+        const std::vector<EmfContent> pages = DrawPass(layout, first, 800);
+        ASSERT_LT(pages.size(), 200u);
+        std::vector<std::wstring> order;
+        for (const EmfContent& page : pages)
+            for (const EmfText& t : page.texts)
+                if (t.text.rfind(L"Material ", 0) == 0)
+                    order.push_back(t.text);
+        ASSERT_EQ(order.size(), 3u) << mode;
+        EXPECT_EQ(order[0], L"Material Steel 40x40 (square tube)");
+        EXPECT_EQ(order[1], L"Material Pine");
+        EXPECT_EQ(order[2], L"Material Birch");
+    }
+}
+
+TEST_F(CuttingReport, AMaterialWithoutResultIsPassedOver)
+{
+    app.m_document.AddMaterial("Pine", "");
+    FillPatterns(*app.m_document.GetProject(1, false), 2, 3);
+    OXRLayout* layout = Make(Detailed("table.general,draw.group.project", 2970), true, "2");
+    ASSERT_NE(layout, nullptr);
+    const std::string html = Html(layout, app.m_document.GetProject(0, true));
+    const size_t pine = html.find("<h3>Material Pine</h3>");
+    ASSERT_NE(pine, std::string::npos) << html;
+    EXPECT_EQ(html.find("Cutting 1"), html.find("Cutting 1", pine));
+}
+
+TEST_F(CuttingReport, ListShowsOneRowPerPatternWithItsPartLengths)
+{
+    app.m_globals.Set("length.units", "mm");
+    FillSolved(*Material());
+    OXRLayout* layout = Make(Lines("solution.cuttings", "table.general,table.cutting", 2970, 2, "60,200,140,140,1270"));
+    ASSERT_NE(layout, nullptr);
+    const std::string html = Html(layout, Material());
+    for (const char* header : {">No<", ">Blank<", ">Copies<", ">Remains, mm<", ">Formatting<"})
+        EXPECT_NE(html.find(header), std::string::npos) << header << html;
+    EXPECT_NE(html.find(">Cutting<"), std::string::npos);
+    EXPECT_NE(html.find(">#1 (" + FormatLengthText("6000", false) + ")<"), std::string::npos);
+    const std::string sep = App().GetListSeparator("list.separator");
+    const std::string l1500 = FormatLengthText("1500", false), l1000 = FormatLengthText("1000", false);
+    EXPECT_NE(html.find(l1000 + sep + l1000 + sep + l1500 + sep + l1500), std::string::npos) << html;
+    const std::string l700 = FormatLengthText("700", false);
+    EXPECT_NE(html.find(l700 + sep + l700 + sep + l1000 + sep + l1000), std::string::npos);
+    EXPECT_EQ(html.find("(continued)"), std::string::npos);
+}
+
+TEST_F(CuttingReport, CompactShowsEveryBarWithItsStoredTexts)
+{
+    FillSolved(*Material());
+    OXRLayout* layout =
+        Make(Lines("solution.cuttings", "table.general,table.cutting", 2970, 3, "60,200,130,160,627,627"));
+    ASSERT_NE(layout, nullptr);
+    const std::string html = Html(layout, Material());
+    for (const char* header : {">No<", ">Blank<", ">Copies<", ">Remains<", ">FormattingQ<", ">Output<"})
+        EXPECT_NE(html.find(header), std::string::npos) << header;
+    const PropsList& bars = Material()->GetCuttingPartRows();
+    ASSERT_FALSE(bars.empty());
+    const size_t table = html.find(">Cutting<");
+    ASSERT_NE(table, std::string::npos);
+    const std::string rows = html.substr(table);
+    EXPECT_EQ(Count(rows, "<tr"), bars.size() + 1);
+    UString layoutText(DProps::GetString(bars[0], "layout", "").c_str());
+    ASSERT_TRUE(layoutText.HasText(true));
+    // Split into words: each word stands in the cell.
+    const std::string word = layoutText.ToStdString().substr(0, layoutText.ToStdString().find(' '));
+    EXPECT_NE(rows.find(word), std::string::npos) << word;
+}
+
+TEST_F(CuttingReport, ListsOverShortPagesShowEveryRowOnce)
+{
+    FillPatterns(*Material(), 40, 2, true);
+    for (int mode : {2, 3}) {
+        OXRLayout* layout = Make(Lines("solution.cuttings", "table.general,table.cutting", 800, mode,
+                                       "60,200,130,160,627,627"));
+        ASSERT_NE(layout, nullptr);
+        const std::vector<EmfContent> pages = DrawPass(layout, Material(), 800);
+        ASSERT_GE(pages.size(), 2u) << pages[0].All().c_str();
+        ASSERT_LT(pages.size(), 200u);
+        for (int i = 1; i <= 40; ++i)
+            EXPECT_EQ(Seen(pages, L"#" + std::to_wstring(i) + L" (" + Wide(FormatLengthText("6000", false)) + L")"), 1)
+                << mode << " " << i;
+        for (size_t p = 0; p < pages.size(); ++p)
+            EXPECT_EQ(pages[p].Has(L"Cutting (continued)"), p > 0) << p;
+    }
+}
+
+TEST_F(CuttingReport, BaseListShowsTheStockFormattedAndWholePartLengths)
+{
+    Material()->AppendRows({RowOf({{"length", "1200.75"}, {"quantity", "1"}})}, 1);
+    Material()->AppendRows({RowOf({{"length", "600.25"}, {"quantity", "2"}})}, 2);
+    ApplyPatterns(*Material(), {{1, 1, {{1, 2}}}});
+    OXRLayout* layout = Make(Lines("base.cuttings", "table.general,table.cutting", 2970, 2, "60,200,140,1270"));
+    ASSERT_NE(layout, nullptr);
+    const std::string html = Html(layout, Material());
+    EXPECT_NE(html.find(">1 (" + FormatLengthText("1200.75", false) + ")<"), std::string::npos) << html;
+    const std::string sep = App().GetListSeparator("list.separator");
+    EXPECT_NE(html.find(">600" + sep + "600<"), std::string::npos) << html;
+    EXPECT_EQ(html.find(">Remains"), std::string::npos);
+    EXPECT_EQ(html.find("#86CDEA"), std::string::npos);
+}
+
+TEST_F(CuttingReport, BaseDetailedTableNumbersStockWithAHashAndShowsNoUnits)
+{
+    app.m_globals.Set("length.units", "mm");
+    FillSolved(*Material());
+    OXRLayout* layout = Make(Detailed("table.general,table.cutting", 2970, "base.cuttings"));
+    ASSERT_NE(layout, nullptr);
+    const std::string html = Html(layout, Material());
+    EXPECT_NE(html.find(">#1 (6000)<"), std::string::npos) << html;
+    EXPECT_NE(html.find(">Cutting 1<"), std::string::npos);
+    EXPECT_NE(html.find(">Output<"), std::string::npos);
+    EXPECT_NE(html.find(">Cut at<"), std::string::npos);
+    EXPECT_EQ(html.find(", mm"), std::string::npos);
+}
+
+// The layouts and the English texts the program ships.
+class ShippedCuttingReport : public CuttingReport {
+protected:
+    void SetUp() override
+    {
+        CuttingReport::SetUp();
+        UMemory locale;
+        ASSERT_TRUE(app.LoadResourceData("LOCALE", kEmbeddedLocale, locale));
+        app.m_locale.Parse(locale.GetData());
+        app.LoadLocale("en_US");
+        app.m_globals.Set("no", "#");
+        app.m_globals.Set("length.units", "");
+        app.m_globals.Set("pieces.units", "");
+        // Stock 3 of 6000 cut into two parts of 1200 and one of 800.
+        Material()->AppendRows({RowOf({{"length", "5000"}, {"quantity", "1"}}), RowOf({{"length", "4000"}, {"quantity", "1"}}),
+                                RowOf({{"length", "6000"}, {"quantity", "3"}, {"knife", "5"}})},
+                               1);
+        Material()->AppendRows({RowOf({{"length", "1200"}, {"quantity", "6"}}), RowOf({{"length", "800"}, {"quantity", "3"}})}, 2);
+        Material()->SetProperty("sort", "1");
+        ApplyPatterns(*Material(), {{3, 3, {{1, 2}, {2, 1}}}});
+    }
+
+    std::string Shipped(const char* file)
+    {
+        UMemory text;
+        EXPECT_TRUE(app.LoadResourceData("INSTALL", file, text));
+        WriteBytes(dataFolder + "\\DATA\\cut.sol.scl", text.GetData());
+        EXPECT_TRUE(OXRLayout::LoadAll(nullptr));
+        OXRLayout* layout = OXRLayout::Registry().GetValueAt(0);
+        UPairList extra;
+        extra.Set("projects", "1");
+        layout->Init(&extra);
+        return Html(layout, Material());
+    }
+};
+
+TEST_F(ShippedCuttingReport, FullLayoutTitlesEachPatternAndLabelsItsGrid)
+{
+    const std::string html = Shipped("FULL.SOL.SCL");
+    for (const char* text : {">Layout 1<", ">Stock<", ">Copies<", ">Parts<", ">Offcut<", ">Kerf<",
+                             ">Parts: Part x Quantity (for all copies)<", ">#3 (6000)<", ">3 (9)<", ">Cut at<",
+                             ">Piece<"})
+        EXPECT_NE(html.find(text), std::string::npos) << text;
+    EXPECT_NE(html.find(">" + FormatLengthText("2405", false) + "<"), std::string::npos);
+    EXPECT_NE(html.find(">" + FormatLengthText("3210", false) + "<"), std::string::npos);
+}
+
+TEST_F(ShippedCuttingReport, ListLayoutShowsThePartLengthsOfEachPattern)
+{
+    const std::string html = Shipped("LIST.SOL.SCL");
+    const std::string sep = App().GetListSeparator("list.separator");
+    const std::string l1200 = FormatLengthText("1200", false);
+    for (const std::string& text :
+         {std::string(">Layouts<"), std::string(">No<"), std::string(">Parts: Length<"),
+          ">#3 (" + FormatLengthText("6000", false) + ")<", ">" + l1200 + sep + l1200 + sep + FormatLengthText("800", false) + "<"})
+        EXPECT_NE(html.find(text), std::string::npos) << text << html;
+}
+
+TEST_F(ShippedCuttingReport, BaseLayoutShowsTheCompactTable)
+{
+    const std::string html = Shipped("BASE.SOL.SCL");
+    for (const char* text : {">Layouts<", ">Parts: Length x Quantity<", ">Parts: Part x Quantity<", ">Offcut<"})
+        EXPECT_NE(html.find(text), std::string::npos) << text;
+    EXPECT_EQ(html.find(">Cut at<"), std::string::npos);
+}
