@@ -450,3 +450,37 @@ TEST_F(ResultsPage, CancellingTheEditorChangesNothing)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ResultsPage, TheExportMenuRunsTheChosenExportOfTheShownMaterial)
+{
+    ShowSolved();
+    App().m_settings.Set("export.remnants.separator", ";");
+    App().m_settings.Set("export.remnants.fields", "id;length;quantity");
+    std::string output;
+    UiScript script;
+    script.Then([] { return OpenPopupMenu() != nullptr; }, [] { ChooseMenuItem(OpenPopupMenu(), 2); },
+                "the export menu");
+    script.OnWindow("Export", [&](HWND window) {
+        char text[4096] = "";
+        GetDlgItemTextA(window, DlgDelimited::kText, text, sizeof(text));
+        output = text;
+        SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    });
+    script.Start();
+    Click(IDC_RESULTS_EXPORT);
+    EXPECT_EQ("", script.Failure());
+    // Both patterns leave an offcut above 500, each with its bars.
+    std::string expected;
+    const PropsList& rows = material->GetCuttingRows();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const std::string remains = DProps::GetString(rows[i], "remains", "");
+        ASSERT_GT(atof(remains.c_str()), 500.0);
+        expected += std::to_string(i + 1) + ";" + FormatLengthText(remains.c_str(), false) + ";" +
+                    DProps::GetString(rows[i], "copies", "") + "\r\n";
+    }
+    EXPECT_EQ(expected, output);
+}
+
+} // namespace

@@ -13,6 +13,8 @@
 #include "dialogs/DialogIds.h"
 #include "panels/PanelIds.h"
 #include "support/UiScript.h"
+#include "dialogs/DlgDelimited.h"
+#include "tests/document/SolvedMaterial.h"
 
 namespace {
 
@@ -255,6 +257,35 @@ TEST_F(ProjectPanel, CalculateRunsEveryActiveMaterialAndListsTheirFindings)
     EXPECT_EQ("", script.Failure());
     EXPECT_TRUE(progressShown);
     EXPECT_TRUE(messagesShown);
+}
+
+TEST_F(ProjectPanel, TheExportMenuExportsTheUnplacedPartsOfTheActiveMaterials)
+{
+    OpenProject({"Steel", "Pine"});
+    for (long i = 0; i < 2; ++i) {
+        DCSProject* material = App().m_document.GetProject(i, false);
+        FillSolved(*material);
+        material->ComputeOrphans();
+    }
+    host.project->UpdateEnableStates();
+    ASSERT_TRUE(Enabled(IDC_PROJECT_EXPORT));
+    App().m_settings.Set("export.orphans.separator", ";");
+    App().m_settings.Set("export.orphans.format", "id;material;length;quantity");
+    std::string output;
+    UiScript script;
+    script.Then([] { return OpenPopupMenu() != nullptr; }, [] { ChooseMenuItem(OpenPopupMenu(), 3); },
+                "the export menu");
+    script.OnWindow("Export", [&](HWND window) {
+        char text[4096] = "";
+        GetDlgItemTextA(window, DlgDelimited::kText, text, sizeof(text));
+        output = text;
+        SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    });
+    script.Start();
+    SendMessageA(host.project->GetDlgItem(IDC_PROJECT_EXPORT), BM_CLICK, 0, 0);
+    EXPECT_EQ("", script.Failure());
+    // One 700 of each material is left over, numbered across the materials.
+    EXPECT_EQ("1;Steel;700;1\r\n2;Pine;700;1\r\n", output);
 }
 
 TEST_F(ProjectPanel, TheListTakesTheRestOfTheHeightAboveThreeRowsOfButtons)
