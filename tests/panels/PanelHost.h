@@ -9,6 +9,8 @@
 #include "panels/WinProcess.h"
 #include "panels/WinProject.h"
 #include "panels/WinSolution.h"
+#include "dialogs/DlgDelimited.h"
+#include "support/UiScript.h"
 #include "support/UiTestApp.h"
 
 #include <gtest/gtest.h>
@@ -154,6 +156,18 @@ inline void ChooseMenuItem(HWND menu, int n)
     for (int i = 0; i < n; ++i)
         PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+// A step of the script: the export dialog's output text read into output,
+// then the dialog closed.
+inline void ReadExportAndClose(UiScript& script, std::string& output)
+{
+    script.OnWindow("Export", [&output](HWND window) {
+        char text[4096] = "";
+        GetDlgItemTextA(window, DlgDelimited::kText, text, sizeof(text));
+        output = text;
+        SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    });
 }
 
 // A test with the panels standing in a main window over an empty project.

@@ -350,12 +350,7 @@ TEST_F(ResultsPage, TheCuttingsExportListsTheStockBeforeTheMaterialWithItsLength
     App().m_settings.Set("export.cuttings.fields", "id;blank.id;material;blank.length;copies");
     std::string output;
     UiScript script;
-    script.OnWindow("Export", [&](HWND window) {
-        char text[4096] = "";
-        GetDlgItemTextA(window, DlgDelimited::kText, text, sizeof(text));
-        output = text;
-        SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
-    });
+    ReadExportAndClose(script, output);
     script.Start();
     Click(IDC_RESULTS_EXPORT_CUTTINGS);
     EXPECT_EQ("", script.Failure());
@@ -462,12 +457,7 @@ TEST_F(ResultsPage, TheExportMenuRunsTheChosenExportOfTheShownMaterial)
     UiScript script;
     script.Then([] { return OpenPopupMenu() != nullptr; }, [] { ChooseMenuItem(OpenPopupMenu(), 2); },
                 "the export menu");
-    script.OnWindow("Export", [&](HWND window) {
-        char text[4096] = "";
-        GetDlgItemTextA(window, DlgDelimited::kText, text, sizeof(text));
-        output = text;
-        SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
-    });
+    ReadExportAndClose(script, output);
     script.Start();
     Click(IDC_RESULTS_EXPORT);
     EXPECT_EQ("", script.Failure());

@@ -275,12 +275,7 @@ TEST_F(ProjectPanel, TheExportMenuExportsTheUnplacedPartsOfTheActiveMaterials)
     UiScript script;
     script.Then([] { return OpenPopupMenu() != nullptr; }, [] { ChooseMenuItem(OpenPopupMenu(), 3); },
                 "the export menu");
-    script.OnWindow("Export", [&](HWND window) {
-        char text[4096] = "";
-        GetDlgItemTextA(window, DlgDelimited::kText, text, sizeof(text));
-        output = text;
-        SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
-    });
+    ReadExportAndClose(script, output);
     script.Start();
     SendMessageA(host.project->GetDlgItem(IDC_PROJECT_EXPORT), BM_CLICK, 0, 0);
     EXPECT_EQ("", script.Failure());
