@@ -89,6 +89,58 @@ TEST_F(LayoutEditor, ACompleteSolutionListsEveryPartFreeWithZeroAndCanBeSaved)
     EXPECT_EQ(before.cuttings[0].pieces[0].quantity, material->GetLayout().cuttings[0].pieces[0].quantity);
 }
 
+TEST_F(LayoutEditor, ANewPatternTakesAFreePartAtOnceAndItsCopiesStopAtTheStocksBars)
+{
+    // Two bars of 6000 in stock; one holds two parts of 1000, two are free.
+    material->AppendRows({RowOf({{"length", "6000"}, {"quantity", "2"}})}, 1);
+    material->AppendRows({RowOf({{"length", "1000"}, {"quantity", "4"}})}, 2);
+    ApplyPatterns(*material, {{1, 1, {{1, 2}}}});
+
+    DlgLayout dialog;
+    ASSERT_TRUE(dialog.SetCurrentLayout(DProps()));
+    HWND editor = nullptr;
+    auto click = [&](int id) { SendMessageA(editor, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); };
+    auto freeCount = [&](int row) { return CellOf(GetDlgItem(editor, IDC_LAYOUT_FREE), row, 1); };
+    UiScript script;
+    script.OnWindow("Edit Layout", [&](HWND window) {
+        editor = window;
+        EXPECT_EQ("2", freeCount(0));
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_LAYOUT_ADD, BN_CLICKED), 0);
+    });
+    script.ChooseFromMenu(1);
+    script.Then([&] { return ListView_GetItemCount(GetDlgItem(editor, IDC_LAYOUT_PATTERNS)) == 2; },
+                [&] {
+                    HWND patterns = GetDlgItem(editor, IDC_LAYOUT_PATTERNS);
+                    EXPECT_EQ(1, ListGetSelected(patterns));
+                    EXPECT_EQ("0", CellOf(patterns, 1, 2));
+                    // An empty pattern without copies can go again.
+                    EXPECT_TRUE(ItemEnabled(editor, IDC_LAYOUT_REMOVE));
+                    // A free part fits at once: nothing is taken while it has no copies.
+                    ASSERT_TRUE(ItemEnabled(editor, IDC_LAYOUT_FREE_PLUS));
+                    click(IDC_LAYOUT_FREE_PLUS);
+                    EXPECT_EQ("2", freeCount(0));
+                    // The copies row of its one part: a copy takes one free part.
+                    ListSelect(GetDlgItem(editor, IDC_LAYOUT_PARTS), 1, 0, 1);
+                },
+                "the new pattern");
+    script.Then([&] { return ItemEnabled(editor, IDC_LAYOUT_PLUS); },
+                [&] {
+                    click(IDC_LAYOUT_PLUS);
+                    EXPECT_EQ("1", freeCount(0));
+                    EXPECT_EQ("1", CellOf(GetDlgItem(editor, IDC_LAYOUT_PATTERNS), 1, 2));
+                    // Both bars of the stock are used: no third copy, though a part is free.
+                    EXPECT_FALSE(ItemEnabled(editor, IDC_LAYOUT_PLUS));
+                    EXPECT_FALSE(ItemEnabled(editor, IDOK));
+                    EXPECT_FALSE(ItemEnabled(editor, IDC_LAYOUT_REMOVE));
+                    SendMessageA(editor, WM_COMMAND, IDCANCEL, 0);
+                },
+                "+ on the copies");
+    script.Start();
+    EXPECT_EQ(DlgFrame::Cancelled, dialog.DoModal());
+    EXPECT_EQ("", script.Failure());
+    EXPECT_EQ(1u, material->GetLayout().cuttings.size());
+}
+
 TEST_F(LayoutEditor, WithoutACurrentMaterialThereIsNothingToEdit)
 {
     App().m_document.Reset();

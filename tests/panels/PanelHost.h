@@ -131,33 +131,6 @@ inline void Pump()
     }
 }
 
-// The popup menu of this thread while it is open, null when none is.
-inline HWND OpenPopupMenu()
-{
-    HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL {
-            char cls[16] = "";
-            GetClassNameA(window, cls, sizeof(cls));
-            if (strcmp(cls, "#32768") == 0 && IsWindowVisible(window)) {
-                *reinterpret_cast<HWND*>(data) = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-// Chooses the n-th item (from 1) of the open popup menu with the keyboard.
-inline void ChooseMenuItem(HWND menu, int n)
-{
-    for (int i = 0; i < n; ++i)
-        PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
-    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
-}
-
 // A step of the script: the export dialog's output text read into output,
 // then the dialog closed.
 inline void ReadExportAndClose(UiScript& script, std::string& output)

@@ -455,8 +455,7 @@ TEST_F(ResultsPage, TheExportMenuRunsTheChosenExportOfTheShownMaterial)
     App().m_settings.Set("export.remnants.fields", "id;length;quantity");
     std::string output;
     UiScript script;
-    script.Then([] { return OpenPopupMenu() != nullptr; }, [] { ChooseMenuItem(OpenPopupMenu(), 2); },
-                "the export menu");
+    script.ChooseFromMenu(2);
     ReadExportAndClose(script, output);
     script.Start();
     Click(IDC_RESULTS_EXPORT);

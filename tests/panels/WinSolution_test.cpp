@@ -273,8 +273,7 @@ TEST_F(ProjectPanel, TheExportMenuExportsTheUnplacedPartsOfTheActiveMaterials)
     App().m_settings.Set("export.orphans.format", "id;material;length;quantity");
     std::string output;
     UiScript script;
-    script.Then([] { return OpenPopupMenu() != nullptr; }, [] { ChooseMenuItem(OpenPopupMenu(), 3); },
-                "the export menu");
+    script.ChooseFromMenu(3);
     ReadExportAndClose(script, output);
     script.Start();
     SendMessageA(host.project->GetDlgItem(IDC_PROJECT_EXPORT), BM_CLICK, 0, 0);

@@ -39,6 +39,20 @@ public:
                     [found, action] { action(*found); }, caption.c_str());
     }
 
+    // Waits for a popup menu of this thread and chooses its n-th item (from
+    // 1) with the keyboard, as a user would.
+    UiScript& ChooseFromMenu(int item)
+    {
+        return Then([] { return OpenPopupMenu() != nullptr; },
+                    [item] {
+                        HWND menu = OpenPopupMenu();
+                        for (int i = 0; i < item; ++i)
+                            PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+                        PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+                    },
+                    "a popup menu");
+    }
+
     // Starts polling; the script runs while some message loop pumps.
     void Start()
     {
@@ -84,6 +98,25 @@ public:
             },
             reinterpret_cast<LPARAM>(&search));
         return search.found;
+    }
+
+    // The popup menu of this thread while one is open, null when none is.
+    static HWND OpenPopupMenu()
+    {
+        HWND found = nullptr;
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND window, LPARAM data) -> BOOL {
+                char cls[16] = "";
+                GetClassNameA(window, cls, sizeof(cls));
+                if (strcmp(cls, "#32768") == 0 && IsWindowVisible(window)) {
+                    *reinterpret_cast<HWND*>(data) = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        return found;
     }
 
     // The static texts of a message box or dialog, joined by "\n".
