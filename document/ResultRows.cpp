@@ -141,6 +141,9 @@ void DCSProject::ApplySolution(long index)
     if (const CUTTING::Layout* chosen = m_solutions.GetAt(index)) {
         m_layout = *chosen;
         m_solutions.Clear();
+        // The part rows carry the unplaced parts of the last pass run; the
+        // chosen solution may have placed more or fewer of them.
+        ComputeOrphans();
     }
 
     m_summary.clear();

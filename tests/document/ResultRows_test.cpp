@@ -251,6 +251,30 @@ TEST_F(ResultRows, ApplyingTakesTheRankedSolutionAndDropsTheAlternatives)
     EXPECT_TRUE(material.IsChanged(2));
 }
 
+TEST_F(ResultRows, ApplyingAChosenSolutionChargesItsOwnUnplacedPartsToThePartRows)
+{
+    CUTTING::Layout complete, incomplete;
+    complete.cuttings.push_back(MakePattern(1, 3, {CUTTING::Piece(1, 500, 3), CUTTING::Piece(3, 300, 1)}));
+    complete.orphans = {CUTTING::Piece(1, 500, 0), CUTTING::Piece(3, 300, 0)};
+    incomplete.cuttings.push_back(MakePattern(1, 2, {CUTTING::Piece(1, 500, 3)}));
+    incomplete.orphans = {CUTTING::Piece(1, 500, 3), CUTTING::Piece(3, 300, 3)};
+    complete.pieces = incomplete.pieces = {CUTTING::Piece(1, 500, 9), CUTTING::Piece(3, 300, 3)};
+    // As a calculation leaves the rows: charged with its last pass's layout.
+    DocumentProbe::Layout(material) = incomplete;
+    material.ComputeOrphans();
+    ASSERT_EQ(6, material.GetOrphans(""));
+
+    DocumentProbe::Solutions(material).Add(complete);
+    DocumentProbe::Solutions(material).Add(incomplete);
+    material.ApplySolution(0);
+    EXPECT_EQ(0, material.GetOrphans(""));
+    EXPECT_EQ("<absent>", Val(material.GetWarnings(), "44"));
+
+    DocumentProbe::Solutions(material).Add(incomplete);
+    material.ApplySolution(0);
+    EXPECT_EQ(6, material.GetOrphans(""));
+}
+
 TEST_F(ResultRows, ApplyingOutsideTheListKeepsItAndTheCurrentLayout)
 {
     ApplyOnePattern();
