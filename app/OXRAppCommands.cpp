@@ -122,7 +122,11 @@ void OXRApp::OnMenuCommand(UINT id)
         about.DoModal();
         break;
     }
-    // Options opens its dialog, which arrives with the dialogs.
+    case kCmdOptions:
+        // The printer list is not rebuilt yet when the exclusions change:
+        // its refresh arrives with the printer thread.
+        ShowOptions(nullptr);
+        break;
     default:
         break;
     }

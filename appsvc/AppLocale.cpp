@@ -93,8 +93,8 @@ long Clamp(long value, long low, long high)
     return value < low ? low : (value > high ? high : value);
 }
 
-// The euro sign in the code page the program runs in: its byte differs from
-// one code page to the next (0x80 in 1252, 0x88 in 1251).
+} // namespace
+
 std::string EuroSign()
 {
     const wchar_t euro[] = {0x20AC, 0};
@@ -105,6 +105,8 @@ std::string EuroSign()
         return "EUR";
     return bytes;
 }
+
+namespace {
 
 std::string CostLabel(long index)
 {
@@ -286,12 +288,15 @@ void OXRApp::LoadNumberFormats()
     auto setLong = [this](const char* key, long value) { m_globals.SetLong(key, value); };
 
     const long decimal = setting("decimal.separator", 2);
+    // The settings dialog names the system's separator whichever one is chosen.
+    m_systemDecimal = ".";
+    char buffer[16] = "";
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, sizeof(buffer)) > 0)
+        m_systemDecimal = buffer;
     std::string separator = ".";
     if (decimal == 0) {
         setlocale(LC_NUMERIC, ".OCP");
-        char buffer[16] = "";
-        if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, sizeof(buffer)) > 0)
-            separator = buffer;
+        separator = m_systemDecimal;
     } else if (decimal == 1) {
         setlocale(LC_NUMERIC, "C");
     } else {

@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -252,6 +253,11 @@ public:
     bool ExportCuttings();
     bool ExportRemnants();
     bool ExportOrphans();
+    // (dialogs/) The settings dialog; accepted, the formats and the printer
+    // exclusions are saved, the number formats derived again and event 21
+    // raised, even when nothing changed. refreshPrinters rebuilds the
+    // printer list when the exclusions changed (the printers live above).
+    void ShowOptions(const std::function<void(HWND)>& refreshPrinters);
 
     // ---- Commands, start-up and shutdown (app/) --------------------------------------------
     BOOL StartUp();
@@ -296,6 +302,8 @@ public:
     HMENU m_recentMenu = nullptr;
     DSettings m_locale;
     DProps m_globals;
+    // The system's decimal separator, read whenever the number formats are.
+    std::string m_systemDecimal = ".";
     std::string m_language;
     uint8_t m_lastModified = 0;
     DCSSolution m_document;
@@ -328,6 +336,11 @@ OXRApp& App();
 // above 0 (the application's count; a count of its own without one).
 void BeginBusyCursor();
 void EndBusyCursor();
+
+// The euro sign in the code page the program runs in: its byte differs from
+// one code page to the next (0x80 in 1252, 0x88 in 1251); "EUR" where the
+// code page has none.
+std::string EuroSign();
 
 // Number texts (empty reads 0) formatted as a length or a cost the user's way.
 std::string FormatLengthText(const char* text, bool withUnits);

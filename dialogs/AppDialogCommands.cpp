@@ -1,8 +1,9 @@
 // The application's commands that open a dialog of this library: adding a
-// material and showing the project's warnings.
+// material, showing the project's warnings and the settings.
 #include "appsvc/OXRApp.h"
 #include "dialogs/DlgMaterial.h"
 #include "dialogs/DlgMessages.h"
+#include "dialogs/DlgSettings.h"
 
 bool OXRApp::AddMaterial()
 {
@@ -33,4 +34,37 @@ bool OXRApp::ShowSolutionMessages(bool testOnly)
     dialog.SetMessages(warnings);
     dialog.DoModal();
     return true;
+}
+
+void OXRApp::ShowOptions(const std::function<void(HWND)>& refreshPrinters)
+{
+    DlgSettings dialog(m_mainWindow, refreshPrinters);
+    DProps params;
+    auto take = [this, &params](const char* key, const char* from, const char* def) {
+        params.Set(key, DProps::GetString(m_globals, from, def).c_str());
+    };
+    take("decimal", "decimal.separator.index", "");
+    take("list.separator", "list.separator.index", "");
+    take("pieces.units", "pieces.units.index", "0");
+    take("length.units", "length.units.index", "");
+    take("length.digits", "length.digits", "");
+    take("length.zeroes", "length.zeroes", "");
+    take("cost.units", "cost.units.index", "");
+    take("cost.digits", "cost.digits", "");
+    take("cost.zeroes", "cost.zeroes", "");
+    dialog.CopyParams(params);
+    if (dialog.DoModal() != DlgFrame::Accepted)
+        return;
+
+    BeginBusy();
+    const DProps& chosen = dialog.Params();
+    m_settings.Set("decimal.separator", DProps::GetString(chosen, "decimal", "").c_str());
+    for (const char* key : {"list.separator", "pieces.units", "length.units", "length.digits", "length.zeroes",
+                            "cost.units", "cost.digits", "cost.zeroes"})
+        m_settings.Set(key, DProps::GetString(chosen, key, "").c_str());
+    m_settings.Set("excluded", dialog.GetExclusionText().c_str());
+    m_settings.Save(true);
+    LoadNumberFormats();
+    EndBusy();
+    OnAppEvent(kEventSettingsChanged, 0);
 }
