@@ -36,6 +36,17 @@ LRESULT OXRApp::OnAutomationMessage(WPARAM wParam, LPARAM lParam, UINT message)
         Exit(static_cast<int>(wParam), false);
         return 0;
     }
-    (void)lParam;
+    if (message == DAutomation::kMsgExecute) {
+        auto* record = reinterpret_cast<DProps*>(wParam);
+        auto* options = reinterpret_cast<DProps*>(lParam);
+        if (!record || !options)
+            return 0;
+        return ExecuteCommand(record, options);
+    }
+    if (message == DAutomation::kMsgBreak) {
+        DProps record;
+        record.Set("\\command", "$break");
+        return ExecuteCommand(&record, reinterpret_cast<DProps*>(lParam));
+    }
     return 0;
 }
