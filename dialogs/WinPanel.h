@@ -2,7 +2,9 @@
 // that reads its texts and hover hints from one locale section, takes its
 // fonts by name from the application's font map, keeps its wrapped controls
 // in a control bag, lays out its lists by column tables, draws native
-// labels on its own background and hears the application's events.
+// labels on its own background and hears the application's events. The
+// report window's toolbar stands on it too, which is why it lives here,
+// below the reports and the panels.
 #pragma once
 
 #include <windows.h>
@@ -74,6 +76,9 @@ protected:
 
     const CMessageMap* GetMessageMap() const override;
     LRESULT OnCtlColorStaticMsg(WPARAM wParam, LPARAM lParam);
+    // The same for a page with a coloured note: that control's text takes
+    // the colour.
+    LRESULT CtlColorWithNote(WPARAM wParam, LPARAM lParam, int noteId, COLORREF colour);
 
     std::string m_section;
     std::string m_language;

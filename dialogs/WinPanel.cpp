@@ -1,4 +1,4 @@
-#include "panels/WinPanel.h"
+#include "dialogs/WinPanel.h"
 
 #include <cstdio>
 
@@ -120,4 +120,13 @@ LRESULT WinPanel::OnCtlColorStaticMsg(WPARAM wParam, LPARAM)
     HDC dc = reinterpret_cast<HDC>(wParam);
     ::SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(BackBrush());
+}
+
+LRESULT WinPanel::CtlColorWithNote(WPARAM wParam, LPARAM lParam, int noteId, COLORREF colour)
+{
+    const LRESULT brush = OnCtlColorStaticMsg(wParam, lParam);
+    HWND control = reinterpret_cast<HWND>(lParam);
+    if (control && ::GetDlgCtrlID(control) == noteId)
+        ::SetTextColor(reinterpret_cast<HDC>(wParam), colour);
+    return brush;
 }
