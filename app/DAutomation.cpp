@@ -14,6 +14,8 @@ const UINT DAutomation::kMsgCloseApp = RegisterWindowMessageA("DAutomation.CLOSE
 namespace {
 
 const char* const kExitAction = "$exit";
+// The name a comment line of [commands] reads as.
+const char* const kCommentCommand = ";";
 
 // The key's value when the bag has the key, else def; the bag's lock guards
 // the look-up, because the UI thread may be writing the command's result.
@@ -167,9 +169,10 @@ bool DAutomation::Step()
             }
             Wait(500, 1);
         }
-    } else if (DProps::GetLong(command, "\\res", -1) != 0) {
+    } else if (DProps::GetLong(command, "\\res", -1) != 0 && name != kCommentCommand) {
         // A finished command that failed, or never wrote its result, does
-        // not stop the script; the exit code tells of it.
+        // not stop the script; the exit code tells of it. A comment line of
+        // the script is run as a command too, but asks for no answer.
         m_failed = true;
     }
 
