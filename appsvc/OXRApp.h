@@ -247,11 +247,12 @@ public:
     // (dialogs/) The cuttings, the usable offcuts or the unplaced parts of
     // every active material through the export dialog, the choices kept for
     // the next time. True when there was nothing to export or the user left
-    // with OK; false when cancelled. A script waits for nobody: it writes the
-    // text with the stored choices into the export's file beside the project.
-    bool ExportCuttings();
-    bool ExportRemnants();
-    bool ExportOrphans();
+    // with OK; false when cancelled. With a file named, or in a script, which
+    // waits for nobody, the text is written with the stored choices into that
+    // file; a script that names none exports nothing (false).
+    bool ExportCuttings(const char* file = nullptr);
+    bool ExportRemnants(const char* file = nullptr);
+    bool ExportOrphans(const char* file = nullptr);
 
     // ---- Printers (reports/) ---------------------------------------------------------------
     // Lists the installed printers again, skipping the excluded ones: the
@@ -290,6 +291,11 @@ public:
     void CleanOutLog();
     void InstallResources();
     void Exit(int exitCode, bool destroyWindows);
+    // One command of an automation script (record: "\command", its
+    // parameters, "\res"; options: the script's), outcome in "\res": "0"
+    // done, "1" refused or failed. 1 for a calculation of the current
+    // material that goes on (the results page completes the record), else 0.
+    long ExecuteCommand(DProps* record, DProps* options);
 
     // ---- Fields, in the order of the application's design ----------------------------------
     OXRWindowBase* m_mainWindow = nullptr;

@@ -5,27 +5,14 @@
 #include "dialogs/DlgExport.h"
 #include "dialogs/TextExports.h"
 #include "foundation/Helper.h"
+#include "foundation/StrUtil.h"
 
 namespace {
 
-// The folder of the open project's file, the data folder when it has none.
-std::string ExportFolder(OXRApp& app)
-{
-    const std::string file = app.m_document.GetFile();
-    const size_t slash = file.find_last_of("\\/");
-    if (slash != std::string::npos)
-        return file.substr(0, slash);
-    return app.MakeDataPath("").ToStdString();
-}
-
-// Nobody can answer a dialog during a script: the text is written with the
+// Nobody answers a dialog for a named file: the text is written with the
 // stored choices, and the log tells where.
-bool WriteUnattended(OXRApp& app, const DProps& descriptor, const PropsList& records)
+bool WriteUnattended(OXRApp& app, const DProps& descriptor, const PropsList& records, const std::string& path)
 {
-    std::string folder = ExportFolder(app);
-    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/')
-        folder += '\\';
-    const std::string path = folder + DProps::GetString(descriptor, "file", "export.txt");
     const std::string text = ExportRecordsText(descriptor, records);
     DProps result;
     if (Helper::WriteTextFile(path.c_str(), text.c_str(), &result) <= 0 && !text.empty()) {
@@ -36,16 +23,26 @@ bool WriteUnattended(OXRApp& app, const DProps& descriptor, const PropsList& rec
     return true;
 }
 
-bool RunExport(OXRApp& app, TextExportKind kind)
+bool RunExport(OXRApp& app, TextExportKind kind, const char* file)
 {
+    const std::string path = StrFromText(file);
+    // A script cannot be asked where the file goes, and a file of a name it
+    // did not choose would be found by nobody.
+    if (path.empty() && app.m_automation) {
+        ULog::WriteText(&app.m_log, "No file named for the export: nothing exported", "ERR >> ");
+        return false;
+    }
     const PropsList records = BuildExportRecords(kind, app.m_document);
-    if (records.empty())
+    if (records.empty()) {
+        if (!path.empty())
+            ULog::WriteText(&app.m_log, ("Nothing to export into " + path).c_str());
         return true;
+    }
     DProps globals;
     app.GetLocaleSection("globals", globals);
     const DProps descriptor = BuildExportDescriptor(kind, globals, app.m_settings);
-    if (app.m_automation)
-        return WriteUnattended(app, descriptor, records);
+    if (!path.empty())
+        return WriteUnattended(app, descriptor, records, path);
 
     DlgExport dialog(app.m_mainWindow);
     if (!dialog.Setup(descriptor, records) || dialog.DoModal() == DlgFrame::Cancelled)
@@ -56,17 +53,17 @@ bool RunExport(OXRApp& app, TextExportKind kind)
 
 } // namespace
 
-bool OXRApp::ExportCuttings()
+bool OXRApp::ExportCuttings(const char* file)
 {
-    return RunExport(*this, TextExportCuttings);
+    return RunExport(*this, TextExportCuttings, file);
 }
 
-bool OXRApp::ExportRemnants()
+bool OXRApp::ExportRemnants(const char* file)
 {
-    return RunExport(*this, TextExportRemnants);
+    return RunExport(*this, TextExportRemnants, file);
 }
 
-bool OXRApp::ExportOrphans()
+bool OXRApp::ExportOrphans(const char* file)
 {
-    return RunExport(*this, TextExportOrphans);
+    return RunExport(*this, TextExportOrphans, file);
 }

@@ -79,6 +79,25 @@ bool ReadText(const char* path, std::string& text)
     return true;
 }
 
+// A line without the separator cannot give the fields the format asks for:
+// its whole text would land in the first field and "-" in the others, rows
+// that look imported but hold nothing of what was meant. One field per line
+// (the separator is the line break itself) reads the text as one run.
+bool SplitsIntoFields(const std::string& text, const std::string& separator, const std::string& recordSeparator,
+                      size_t keys)
+{
+    const std::string lineBreak = recordSeparator.empty() ? "\r\n" : recordSeparator;
+    if (keys < 2 || (!separator.empty() && separator[0] == lineBreak[0]))
+        return true;
+    if (separator.empty())
+        return false;
+    std::vector<std::string> lines;
+    StrSplit(text, lines, lineBreak.c_str(), true);
+    return std::all_of(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.empty() || line.find(separator[0]) != std::string::npos;
+    });
+}
+
 } // namespace
 
 std::vector<std::string> ImportSeparators()
@@ -159,6 +178,8 @@ bool ImportRecords(DData& table, DProps& params)
     }
     separator = separator.substr(0, 1);
     params.Set("field.separator", separator.c_str());
+    if (!SplitsIntoFields(text, separator, recordSeparator, DData::FormatKeys(params).size()))
+        return false;
 
     return DData::Import(params, table, text, true) > 0;
 }

@@ -35,7 +35,8 @@ std::vector<std::string> ExportSeparators();
 // written on another system reads line by line. When detection finds no
 // separator and the format has more than one key, the candidate that occurs
 // equally often (at least once) in every examined line is taken; when there
-// is none the import fails rather than put whole lines into the first field.
+// is none the import fails rather than put whole lines into the first field;
+// so does a format of two or more keys when a line lacks the separator.
 bool ImportRecords(DData& table, DProps& params);
 
 // The first candidate that occurs at least twice in every line up to the

@@ -1,6 +1,6 @@
 // The application's exports of the active materials' results: what reaches
-// the export dialog, what OK and Close keep, and a script that cannot answer
-// a dialog.
+// the export dialog, what OK and Close keep, and a file named by the caller
+// or a script, neither of which waits for a dialog.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -104,18 +104,30 @@ TEST_F(AppExports, NothingToExportIsNoFailureAndShowsNothing)
     EXPECT_EQ(nullptr, UiScript::FindThreadWindow("Export", false));
 }
 
-TEST_F(AppExports, AScriptWritesTheStoredChoicesIntoTheExportFile)
+TEST_F(AppExports, ANamedFileTakesTheStoredChoicesWithoutADialog)
+{
+    const std::string path = App().MakeDataPath("remnants.txt").ToStdString();
+    for (uint8_t automation : {0, 1}) {
+        App().m_automation = automation;
+        std::remove(path.c_str());
+        EXPECT_TRUE(App().ExportRemnants(path.c_str()));
+        std::ifstream file(path, std::ios::binary);
+        std::stringstream text;
+        text << file.rdbuf();
+        EXPECT_EQ("1;" + FormatLengthText("500.5", false) + ";3\r\n", text.str()) << int(automation);
+        EXPECT_EQ(nullptr, UiScript::FindThreadWindow("Export", false));
+    }
+    std::remove(path.c_str());
+}
+
+TEST_F(AppExports, AScriptThatNamesNoFileExportsNothing)
 {
     App().m_automation = 1;
-    const std::string path = App().MakeDataPath("remnants.txt").ToStdString();
-    std::remove(path.c_str());
-    EXPECT_TRUE(App().ExportRemnants());
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    EXPECT_EQ("1;" + FormatLengthText("500.5", false) + ";3\r\n", text.str());
-    file.close();
-    std::remove(path.c_str());
+    const std::string besideProject = App().MakeDataPath("remnants.txt").ToStdString();
+    std::remove(besideProject.c_str());
+    EXPECT_FALSE(App().ExportRemnants());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(besideProject.c_str()));
+    EXPECT_EQ(nullptr, UiScript::FindThreadWindow("Export", false));
 }
 
 } // namespace

@@ -115,6 +115,11 @@ TEST_F(ImportRecordsTest, ParsesTextUnderTheGivenOrDetectedSeparator)
         // Several keys and no way to tell the columns apart: no import.
         {"undecidable", "1000\r\n1500 2", nullptr, "length;quantity", false, "", {}},
         {"ragged", "1;2\r\n3;4;5", nullptr, "a;b;c", false, "", {}},
+        // A separator that the lines do not hold cannot split them as asked.
+        {"given but absent", "1000;2\r\n1500;4", ",", "length;quantity", false, ",", {}},
+        {"absent from one line", "1000;2\r\n1500", ";", "length;quantity", false, ";", {}},
+        {"one field per line", "1000\r\n2\r\n1500\r\n4", "\r", "length;quantity", true, "\r",
+         {{{"length", "1000"}, {"quantity", "2"}}, {{"length", "1500"}, {"quantity", "4"}}}},
         // Text written with bare line feeds reads line by line.
         {"line feeds", "6000;10;3\n4000;5;3\n", nullptr, "length;quantity;knife", true, ";",
          {{{"length", "6000"}, {"quantity", "10"}, {"knife", "3"}},

@@ -1,0 +1,370 @@
+// The commands of an automation script, run on the UI thread as if the user
+// had given them. Each one reports its outcome in the record's "\res"; only
+// the calculation of the current material goes on after the runner's send
+// returns, and the results page completes its record.
+#include "appsvc/OXRApp.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/OXRWindow.h"
+#include "dialogs/DelimitedImport.h"
+#include "foundation/DData.h"
+#include "foundation/StrUtil.h"
+#include "panels/PanelIds.h"
+
+namespace {
+
+// What a command did: a finished command writes "0" or "1"; some leave the
+// record as it came; one goes on after the send.
+enum class Outcome { Succeeded, Failed, Unwritten, Started };
+
+Outcome Result(bool ok)
+{
+    return ok ? Outcome::Succeeded : Outcome::Failed;
+}
+
+struct Command {
+    OXRApp& app;
+    DProps& record;
+    DProps* options;
+    DCSProject* material;   // the current material, null when none
+
+    std::string Param(const char* key) const { return DProps::GetString(record, key, ""); }
+    bool Has(const char* key) const { return record.IndexOf(key) >= 0; }
+    // The panels renew their lists of materials.
+    void MaterialsChanged() const
+    {
+        if (HWND main = app.GetMainHwnd())
+            ::SendMessageA(main, WM_USER, kEventMaterialsChanged, 0);
+    }
+};
+
+// ---- Project ------------------------------------------------------------------------------
+
+// Nobody can answer the open dialog during a script: without a file the
+// command fails and the open project stays.
+Outcome ProjectOpen(Command& c)
+{
+    const std::string file = c.Param("file");
+    if (file.empty()) {
+        ULog::WriteText(&c.app.m_log, "project.open: no file named", "ERR >> ");
+        return Outcome::Failed;
+    }
+    return Result(c.app.OpenProject(file.c_str()));
+}
+
+Outcome ProjectExit(Command& c)
+{
+    return Result(c.app.CloseProject());
+}
+
+// Nor the save dialog: a project that has no file of its own needs one named.
+Outcome ProjectSave(Command& c)
+{
+    const std::string file = c.Param("file");
+    if (file.empty() && c.app.m_document.GetFile().empty()) {
+        ULog::WriteText(&c.app.m_log, "project.save: no file named and the project has none", "ERR >> ");
+        return Outcome::Failed;
+    }
+    return Result(c.app.SaveProject(file.empty() ? nullptr : file.c_str(), false));
+}
+
+// "pos" is a list of positions from 1, read up to its first empty field; 0
+// (or anything that reads as 0) stands for the current material.
+Outcome SetActive(Command& c, bool active)
+{
+    std::vector<std::string> fields;
+    StrSplit(c.Param("pos"), fields, ",");
+    bool changed = false;
+    for (const std::string& field : fields) {
+        if (field.empty())
+            break;
+        // Only -1 names the current material: a negative position is none.
+        const long index = atoi(field.c_str()) - 1;
+        if (index >= -1 && c.app.m_document.SetActive(index, active))
+            changed = true;
+    }
+    if (changed)
+        c.MaterialsChanged();
+    return Result(changed);
+}
+
+Outcome MaterialSelect(Command& c)
+{
+    return SetActive(c, true);
+}
+
+Outcome MaterialDeselect(Command& c)
+{
+    return SetActive(c, false);
+}
+
+Outcome MaterialActivate(Command& c)
+{
+    if (!c.Has("pos"))
+        return Outcome::Failed;
+    if (c.app.SelectMaterial(DProps::GetLong(c.record, "pos", 0) - 1) < 0)
+        return Outcome::Failed;
+    c.MaterialsChanged();
+    return Outcome::Succeeded;
+}
+
+Outcome ProjectCalculate(Command& c)
+{
+    return Result(c.app.Calculate());
+}
+
+// The remnants export, as scripts have always had it under this name, into
+// the file the command names.
+Outcome ProjectExport(Command& c)
+{
+    const std::string file = c.Param("file");
+    if (file.empty()) {
+        ULog::WriteText(&c.app.m_log, "project.export.cuttings: no file named for the export", "ERR >> ");
+        return Outcome::Failed;
+    }
+    return Result(c.app.ExportRemnants(file.c_str()));
+}
+
+Outcome MaterialAdd(Command& c)
+{
+    const std::string name = c.Param("name");
+    const std::string desc = c.Param("desc");
+    if (!c.app.m_document.AddMaterial(name.c_str(), desc.c_str()))
+        return Outcome::Failed;
+    // Current through the application, so the pages show it: the next
+    // command may calculate it.
+    c.app.SelectMaterial(c.app.m_document.GetCount(false) - 1);
+    c.MaterialsChanged();
+    return Outcome::Succeeded;
+}
+
+Outcome MaterialDelete(Command& c)
+{
+    long index = -1;
+    const std::string name = c.Param("name");
+    if (!name.empty()) {
+        if (!c.app.m_document.FindMaterial(name.c_str(), &index))
+            return Outcome::Failed;
+    } else {
+        index = DProps::GetLong(c.record, "pos", 0) - 1;
+        // Only -1 names the current material: a negative position is no material.
+        if (index < -1)
+            return Outcome::Failed;
+    }
+    if (!c.app.DeleteMaterial(index))
+        return Outcome::Failed;
+    c.MaterialsChanged();
+    return Outcome::Succeeded;
+}
+
+// ---- The current material ------------------------------------------------------------------
+
+// The order changed behind the pages' back: recounted, fingerprinted and
+// checked again, and results that no longer fit the numbers are dropped,
+// as after an edit on the source data page.
+void RowsChanged(Command& c)
+{
+    c.app.ResetCurrentMaterial();
+    if (c.material->IsChanged(2))
+        c.material->ClearSolutions();
+}
+
+// A rename goes through the same check as a name typed in a dialog: a name
+// the project file cannot give back, or another material's name, would
+// lose a material at the next save.
+bool NameFits(Command& c, const char* name)
+{
+    if (!DCSSolution::MaterialNameFitsFile(name))
+        return false;
+    DCSProject* holder = c.app.m_document.FindMaterial(name);
+    return !holder || holder == c.material;
+}
+
+Outcome MaterialProps(Command& c)
+{
+    std::vector<std::pair<std::string, std::string>> values;
+    {
+        DAutoLock guard(&c.record.GetLock());
+        for (int i = 0; i < c.record.Count(); ++i) {
+            const char* key = c.record.GetKeyAt(i);
+            if (key && *key && *key != '\\')
+                values.emplace_back(key, StrFromText(c.record.GetValueAt(i)));
+        }
+    }
+    bool set = false;
+    for (const auto& value : values) {
+        if (_stricmp(value.first.c_str(), "material") == 0 && !NameFits(c, value.second.c_str())) {
+            ULog::WriteText(&c.app.m_log, ("material.props: the name \"" + value.second + "\" cannot be used").c_str(),
+                            "ERR >> ");
+            continue;
+        }
+        if (c.material->SetProperty(value.first.c_str(), value.second.c_str()))
+            set = true;
+    }
+    if (set)
+        c.app.ResetCurrentMaterial();
+    return Result(set);
+}
+
+Outcome StockAdd(Command& c)
+{
+    if (!c.material->ImportBlankRow(c.record))
+        return Outcome::Failed;
+    RowsChanged(c);
+    return Outcome::Succeeded;
+}
+
+Outcome PartAdd(Command& c)
+{
+    if (!c.material->ImportPieceRow(c.record))
+        return Outcome::Failed;
+    RowsChanged(c);
+    return Outcome::Succeeded;
+}
+
+Outcome StockDelete(Command& c)
+{
+    if (!c.material->DeleteBlankRow(DProps::GetLong(c.record, "pos", 0)))
+        return Outcome::Failed;
+    RowsChanged(c);
+    return Outcome::Succeeded;
+}
+
+Outcome PartDelete(Command& c)
+{
+    if (!c.material->DeletePieceRow(DProps::GetLong(c.record, "pos", 0)))
+        return Outcome::Failed;
+    RowsChanged(c);
+    return Outcome::Succeeded;
+}
+
+// An order with errors is refused at once; otherwise the results page
+// calculates and completes the record when it is done.
+Outcome MaterialCalculate(Command& c)
+{
+    if (c.material->UpdateWarnings() & 1)
+        return Outcome::Failed;
+    OXRWindow* window = dynamic_cast<OXRWindow*>(c.app.m_mainWindow);
+    c.app.m_automationRequest = &c.record;
+    c.app.m_automationOptions = c.options;
+    ::PostMessageA(window->m_resultsPage->m_hWnd, WM_COMMAND, IDC_RESULTS_CALC, 0);
+    return Outcome::Started;
+}
+
+// Rows of a delimited text, all or none: a text that gives no row the
+// material takes adds nothing.
+Outcome ImportRows(Command& c, bool stock)
+{
+    DData table;
+    bool imported = ImportRecords(table, c.record);
+    if (imported) {
+        long added = 0;
+        for (const DProps& row : table.Records()) {
+            if (stock ? c.material->ImportBlankRow(row) : c.material->ImportPieceRow(row))
+                ++added;
+        }
+        imported = added > 0;
+        if (added > 0)
+            RowsChanged(c);
+    }
+    c.app.OnAppEvent(kEventProjectDataChanged, 0);
+    return Result(imported);
+}
+
+Outcome StocksImport(Command& c)
+{
+    return ImportRows(c, true);
+}
+
+Outcome PartsImport(Command& c)
+{
+    return ImportRows(c, false);
+}
+
+// ---- The runner's break -----------------------------------------------------------------------
+
+Outcome Break(Command& c)
+{
+    if (c.app.m_automationRequest)
+        c.app.OnAppEvent(kEventAutomationBreak, 0);
+    return Outcome::Unwritten;
+}
+
+struct CommandEntry {
+    const char* name;
+    Outcome (*run)(Command&);
+    bool needsMaterial;
+};
+
+const CommandEntry kCommands[] = {
+    {"project.open", ProjectOpen, false},
+    {"project.exit", ProjectExit, false},
+    {"project.save", ProjectSave, false},
+    {"project.material.select", MaterialSelect, false},
+    {"project.material.deselect", MaterialDeselect, false},
+    {"project.material.activate", MaterialActivate, false},
+    {"project.calculate", ProjectCalculate, false},
+    {"project.export.cuttings", ProjectExport, false},
+    {"project.material.add", MaterialAdd, false},
+    {"project.material.del", MaterialDelete, false},
+    {"material.props", MaterialProps, true},
+    {"material.stock.add", StockAdd, true},
+    {"material.stock.del", StockDelete, true},
+    {"material.part.add", PartAdd, true},
+    {"material.part.del", PartDelete, true},
+    {"material.calculate", MaterialCalculate, true},
+    {"material.stocks.import", StocksImport, true},
+    {"material.parts.import", PartsImport, true},
+    {"$break", Break, false},
+};
+
+// The main window with its results page: every command but opening a
+// project needs it.
+bool HasResultsPage(OXRApp& app)
+{
+    OXRWindow* window = dynamic_cast<OXRWindow*>(app.m_mainWindow);
+    return window && app.GetMainHwnd() && window->m_resultsPage && ::IsWindow(window->m_resultsPage->m_hWnd);
+}
+
+} // namespace
+
+long OXRApp::ExecuteCommand(DProps* record, DProps* options)
+{
+    if (!record)
+        return 0;
+    const std::string name = DProps::GetString(record, "\\command", "");
+    Command command{*this, *record, options, m_document.GetProject(-1, false)};
+    m_automation = DProps::GetLong(options, "gui", 0) == 0 ? 1 : 0;
+
+    const CommandEntry* entry = nullptr;
+    for (const CommandEntry& e : kCommands) {
+        if (_stricmp(e.name, name.c_str()) == 0) {
+            entry = &e;
+            break;
+        }
+    }
+    if (!entry)
+        return 0;
+    if (entry->run != ProjectOpen && !HasResultsPage(*this))
+        return 0;
+    if (entry->needsMaterial && !command.material)
+        return 0;
+
+    switch (entry->run(command)) {
+    case Outcome::Succeeded:
+        record->Set("\\res", "0");
+        return 0;
+    case Outcome::Failed:
+        record->Set("\\res", "1");
+        return 0;
+    case Outcome::Started:
+        return 1;
+    case Outcome::Unwritten:
+        break;
+    }
+    return 0;
+}

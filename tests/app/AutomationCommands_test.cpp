@@ -1,0 +1,492 @@
+// The commands of an automation script, run inside this process on the
+// program's own main window: each command record in, its "\res", the
+// project and the files it wrote out.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/OXRWindow.h"
+#include "appsvc/OXRApp.h"
+#include "foundation/PathUtil.h"
+#include "support/DialogDriving.h"
+#include "tests/dialogs/CalculationOrders.h"
+#include "tests/document/CalculationFixture.h"
+#include "tests/document/DocumentProbe.h"
+
+#include "../foundation/TestFiles.h"
+
+namespace {
+
+using Params = std::initializer_list<std::pair<const char*, const char*>>;
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+class AutomationCommands : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_window = new OXRWindow();
+        ASSERT_TRUE(s_window->Create(kMainWindowTemplate, nullptr));
+    }
+    static void TearDownTestSuite()
+    {
+        App().m_mainWindow = nullptr;
+        App().m_pMainWnd = nullptr;
+        if (s_window && s_window->IsWindow())
+            ::DestroyWindow(s_window->m_hWnd);
+        delete s_window;
+        s_window = nullptr;
+    }
+
+    void SetUp() override
+    {
+        App().m_mainWindow = s_window;
+        App().m_pMainWnd = s_window;
+        App().m_document.Reset();
+        App().m_automation = 1;
+        char temp[MAX_PATH] = "";
+        GetTempPathA(MAX_PATH, temp);
+        m_files = std::string(temp) + "bravik_commands_test";
+        RemoveTree(m_files);
+        ASSERT_TRUE(CreateDirectoryA(m_files.c_str(), nullptr));
+        App().m_log.Open(Path("Bravik.log").c_str(), true);
+    }
+    void TearDown() override
+    {
+        App().m_log.Close();
+        App().m_document.Reset();
+        App().m_automationRequest = nullptr;
+        App().m_automationOptions = nullptr;
+        App().m_automation = 0;
+        App().m_mainWindow = s_window;
+        App().m_pMainWnd = s_window;
+        RemoveTree(m_files);
+    }
+
+    std::string Path(const std::string& name) const { return m_files + "\\" + name; }
+
+    // One command as the runner hands it over: the parameters, "\command"
+    // and "\res" -1.
+    static DProps Record(const char* name, Params params = {})
+    {
+        DProps record;
+        for (const auto& p : params)
+            record.Set(p.first, p.second);
+        record.Set("\\command", name);
+        record.Set("\\res", "-1");
+        return record;
+    }
+    // The executor's answer goes to result.
+    DProps Run(const char* name, Params params = {})
+    {
+        DProps record = Record(name, params);
+        result = App().ExecuteCommand(&record, &options);
+        return record;
+    }
+    // The "\res" of one command.
+    std::string Res(const char* name, Params params = {}) { return DProps::GetString(Run(name, params), "\\res", ""); }
+
+    // A project of the given materials, each with a small order, as the
+    // document makes it; the first one current.
+    void MakeProject(std::initializer_list<const char*> materials)
+    {
+        ASSERT_TRUE(App().m_document.New("P", "", *materials.begin()));
+        for (auto it = materials.begin() + 1; it != materials.end(); ++it)
+            ASSERT_TRUE(App().m_document.AddMaterial(*it, nullptr));
+        for (long i = 0; i < App().m_document.GetCount(false); ++i)
+            SmallOrder(Material(i));
+        App().m_document.UpdateFingerprint(true);
+        Opened();
+    }
+    // The pages show the project as after opening it.
+    static void Opened()
+    {
+        App().OnAppEvent(kEventProjectOpened, 0);
+        App().OnAppEvent(kEventCurrentMaterialChanged, 0);
+    }
+    DCSProject& Material(long index) { return *App().m_document.GetProject(index, false); }
+    std::string Name(long index) { return Material(index).GetProperty("material"); }
+    bool Active(long index) { return Material(index).GetProperty("active", "1") != "0"; }
+    std::string Log() { return ReadFile(Path("Bravik.log")); }
+
+    DProps options;
+    long result = -1;
+    std::string m_files;
+    static inline OXRWindow* s_window = nullptr;
+};
+
+// ---- The dispatcher ----------------------------------------------------------------------------
+
+TEST_F(AutomationCommands, NamesAreReadWithoutRegardToCaseAndUnknownOnesDoNothing)
+{
+    MakeProject({"Steel"});
+    EXPECT_EQ("0", Res("PROJECT.SAVE", {{"file", Path("a.brvk").c_str()}}));
+    EXPECT_EQ(0, result);
+    EXPECT_EQ(1, PathExistsA(Path("a.brvk").c_str()));
+    for (const char* name : {"project.fly", "", ";"}) {
+        EXPECT_EQ("-1", Res(name)) << name;
+        EXPECT_EQ(0, result);
+    }
+}
+
+TEST_F(AutomationCommands, TheOptionGuiDecidesTheAutomationFlagBeforeEveryCommand)
+{
+    const struct {
+        const char* gui;   // null: absent
+        uint8_t flag;
+    } cases[] = {{nullptr, 1}, {"", 1}, {"0", 1}, {"1", 0}, {"2", 0}};
+    for (const auto& c : cases) {
+        options.Clear();
+        if (c.gui)
+            options.Set("gui", c.gui);
+        App().m_automation = c.flag ? 0 : 1;
+        Run("no.such.command");
+        EXPECT_EQ(c.flag, App().m_automation) << (c.gui ? c.gui : "absent");
+    }
+}
+
+TEST_F(AutomationCommands, WithoutTheMainWindowOnlyProjectOpenRuns)
+{
+    MakeProject({"Steel"});
+    ASSERT_TRUE(App().m_document.Save(Path("a.brvk").c_str()));
+    App().m_mainWindow = nullptr;
+    App().m_pMainWnd = nullptr;
+    EXPECT_EQ("-1", Res("project.material.add", {{"name", "Pine"}}));
+    EXPECT_EQ(1, App().m_document.GetCount(false));
+    EXPECT_EQ("0", Res("project.open", {{"file", Path("a.brvk").c_str()}}));
+}
+
+TEST_F(AutomationCommands, MaterialCommandsWithoutACurrentMaterialLeaveTheResultPending)
+{
+    for (const char* name : {"material.props", "material.stock.add", "material.stock.del", "material.part.add",
+                             "material.part.del", "material.calculate", "material.stocks.import",
+                             "material.parts.import"}) {
+        EXPECT_EQ("-1", Res(name, {{"pos", "1"}, {"length", "100"}, {"quantity", "1"}, {"text", "1"}})) << name;
+        EXPECT_EQ(0, result) << name;
+    }
+    EXPECT_EQ(nullptr, App().m_automationRequest);
+}
+
+// ---- Projects ------------------------------------------------------------------------------------
+
+TEST_F(AutomationCommands, ProjectOpenReadsTheNamedFileAndNeverAsksForOne)
+{
+    MakeProject({"Steel", "Pine"});
+    ASSERT_TRUE(App().m_document.Save(Path("two.brvk").c_str()));
+    App().m_document.Reset();
+    VisibleDialogWatch watch(s_window->m_hWnd);
+    EXPECT_EQ("0", Res("project.open", {{"file", Path("two.brvk").c_str()}}));
+    EXPECT_EQ(2, App().m_document.GetCount(false));
+
+    // No file: no open dialog; the open project stays.
+    EXPECT_EQ("1", Res("project.open"));
+    EXPECT_EQ(2, App().m_document.GetCount(false));
+    EXPECT_NE(std::string::npos, Log().find("project.open: no file named"));
+    EXPECT_EQ("1", Res("project.open", {{"file", Path("missing.brvk").c_str()}}));
+    EXPECT_TRUE(watch.Seen().empty());
+}
+
+TEST_F(AutomationCommands, AModifiedProjectIsNeitherClosedNorReplaced)
+{
+    MakeProject({"Steel"});
+    ASSERT_TRUE(App().m_document.Save(Path("a.brvk").c_str()));
+    ASSERT_TRUE(Material(0).SetProperty("comment", "edited"));
+    ASSERT_TRUE(App().m_document.IsModified());
+    EXPECT_EQ("1", Res("project.exit"));
+    EXPECT_EQ("1", Res("project.open", {{"file", Path("a.brvk").c_str()}}));
+    EXPECT_EQ("edited", Material(0).GetProperty("comment"));
+
+    EXPECT_EQ("0", Res("project.save"));
+    EXPECT_EQ("0", Res("project.exit"));
+    EXPECT_EQ(0, App().m_document.GetCount(false));
+}
+
+TEST_F(AutomationCommands, ProjectSaveWritesTheNamedFileOrTheProjectsOwn)
+{
+    MakeProject({"Steel"});
+    VisibleDialogWatch watch(s_window->m_hWnd);
+    // A project without a file of its own and no file named: no save dialog.
+    EXPECT_EQ("1", Res("project.save"));
+    EXPECT_TRUE(watch.Seen().empty());
+
+    EXPECT_EQ("0", Res("project.save", {{"file", Path("first").c_str()}}));
+    EXPECT_EQ(1, PathExistsA(Path("first.brvk").c_str()));
+    ASSERT_TRUE(Material(0).SetProperty("comment", "later"));
+    EXPECT_EQ("0", Res("project.save"));
+    EXPECT_NE(std::string::npos, ReadFile(Path("first.brvk")).find("later"));
+    EXPECT_FALSE(App().m_document.IsModified());
+}
+
+// ---- Materials of the project ----------------------------------------------------------------------
+
+TEST_F(AutomationCommands, SelectAndDeselectTakePositionsUpToTheFirstEmptyOne)
+{
+    const struct {
+        const char* command;
+        const char* pos;
+        const char* res;
+        std::vector<bool> active;   // of the three materials afterwards
+    } cases[] = {
+        {"project.material.deselect", "1,3", "0", {false, true, false}},
+        {"project.material.deselect", "1,,3", "0", {false, true, true}},
+        {"project.material.deselect", "0", "0", {false, true, true}},   // the current material
+        {"project.material.deselect", "4", "1", {true, true, true}},
+        {"project.material.deselect", "-1", "1", {true, true, true}},
+        {"project.material.deselect", "", "1", {true, true, true}},
+        {"project.material.select", "2,9", "0", {true, true, true}},
+    };
+    for (const auto& c : cases) {
+        MakeProject({"A", "B", "C"});
+        if (strcmp(c.command, "project.material.select") == 0) {
+            ASSERT_TRUE(App().m_document.SetActive(1, false));
+        }
+        EXPECT_EQ(c.res, Res(c.command, {{"pos", c.pos}})) << c.command << " " << c.pos;
+        EXPECT_EQ(c.active, (std::vector<bool>{Active(0), Active(1), Active(2)})) << c.command << " " << c.pos;
+    }
+}
+
+TEST_F(AutomationCommands, ActivateMakesTheMaterialAtThePositionCurrent)
+{
+    MakeProject({"A", "B"});
+    EXPECT_EQ("0", Res("project.material.activate", {{"pos", "2"}}));
+    EXPECT_EQ(1, App().m_document.GetCurrent());
+    EXPECT_EQ("1", Res("project.material.activate", {{"pos", "3"}}));
+    EXPECT_EQ("1", Res("project.material.activate", {{"pos", "0"}}));
+    EXPECT_EQ("1", Res("project.material.activate"));
+    EXPECT_EQ(1, App().m_document.GetCurrent());
+}
+
+TEST_F(AutomationCommands, AddTakesANewNameAndMakesTheMaterialCurrent)
+{
+    MakeProject({"Steel"});
+    EXPECT_EQ("0", Res("project.material.add", {{"name", "Pine"}, {"desc", "soft"}}));
+    EXPECT_EQ(2, App().m_document.GetCount(false));
+    EXPECT_EQ(1, App().m_document.GetCurrent());
+    EXPECT_EQ("soft", Material(1).GetProperty("desc"));
+    for (const char* name : {"", "Steel", "a-->b"})
+        EXPECT_EQ("1", Res("project.material.add", {{"name", name}})) << name;
+    EXPECT_EQ(2, App().m_document.GetCount(false));
+}
+
+TEST_F(AutomationCommands, DeleteTakesTheNamedMaterialElseThePositionElseTheCurrentOne)
+{
+    MakeProject({"A", "B", "C", "D"});
+    App().m_document.SetCurrent(3);
+    EXPECT_EQ("1", Res("project.material.del", {{"name", "Nobody"}}));
+    EXPECT_EQ("1", Res("project.material.del", {{"pos", "9"}}));
+    EXPECT_EQ("1", Res("project.material.del", {{"pos", "-2"}}));
+    EXPECT_EQ(4, App().m_document.GetCount(false));
+
+    EXPECT_EQ("0", Res("project.material.del", {{"name", "B"}, {"pos", "1"}}));
+    EXPECT_EQ("0", Res("project.material.del", {{"pos", "1"}}));
+    EXPECT_EQ("0", Res("project.material.del"));   // the current one, D
+    ASSERT_EQ(1, App().m_document.GetCount(false));
+    EXPECT_EQ("C", Name(0));
+}
+
+// ---- Calculation and export ------------------------------------------------------------------------
+
+TEST_F(AutomationCommands, ProjectCalculateAppliesTheBestSolutionsWithoutAWindow)
+{
+    MakeProject({"Steel", "Pine"});
+    ASSERT_TRUE(App().m_document.SetActive(1, false));
+    VisibleDialogWatch watch(s_window->m_hWnd);
+    EXPECT_EQ("0", Res("project.calculate"));
+    EXPECT_TRUE(Material(0).HasCuttings());
+    EXPECT_FALSE(Material(1).HasCuttings());
+    EXPECT_TRUE(watch.Seen().empty());
+
+    ASSERT_TRUE(App().m_document.SetActive(0, false));
+    EXPECT_EQ("1", Res("project.calculate"));
+}
+
+TEST_F(AutomationCommands, TheCuttingsExportWritesTheRemnantsIntoTheNamedFile)
+{
+    MakeProject({"Steel"});
+    Material(0).SetProperty("remnants", "500");
+    DocumentProbe::Cuttings(Material(0)) = {
+        Record("", {{"blank", "1"}, {"copies", "3"}, {"remains", "700"}, {"signature", "1#a1-"}})};
+    App().m_settings.Set("export.remnants.separator", ";");
+    App().m_settings.Set("export.remnants.fields", "length;quantity");
+    VisibleDialogWatch watch(s_window->m_hWnd);
+    EXPECT_EQ("0", Res("project.export.cuttings", {{"file", Path("out.txt").c_str()}}));
+    EXPECT_EQ(FormatLengthText("700", false) + ";3\r\n", ReadFile(Path("out.txt")));
+
+    // No file named: nothing written anywhere, and the log says why.
+    EXPECT_EQ("1", Res("project.export.cuttings"));
+    EXPECT_NE(std::string::npos, Log().find("project.export.cuttings: no file named"));
+    App().m_automation = 0;
+    options.Set("gui", "1");
+    EXPECT_EQ("1", Res("project.export.cuttings"));
+    EXPECT_TRUE(watch.Seen().empty());
+}
+
+TEST_F(AutomationCommands, MaterialCalculateGoesOnAndTheResultsPageCompletesTheRecord)
+{
+    MakeProject({"Steel"});
+    DProps record = Record("material.calculate");
+    ASSERT_EQ(1, App().ExecuteCommand(&record, &options));
+    EXPECT_EQ(&record, App().m_automationRequest);
+    EXPECT_EQ(&options, App().m_automationOptions);
+    EXPECT_EQ("-1", DProps::GetString(record, "\\res", ""));
+    ASSERT_TRUE(PumpUntil([&] { return DProps::GetString(record, "\\res", "") != "-1"; }));
+    EXPECT_EQ("0", DProps::GetString(record, "\\res", ""));
+    EXPECT_TRUE(Material(0).HasCuttings());
+    EXPECT_EQ(nullptr, App().m_automationRequest);
+}
+
+TEST_F(AutomationCommands, AnOrderWithErrorsIsRefusedAtOnce)
+{
+    ASSERT_TRUE(App().m_document.New("P", "", "Steel"));
+    SmallOrder(Material(0), true, false);   // no stock: code 36
+    EXPECT_EQ("1", Res("material.calculate"));
+    EXPECT_EQ(0, result);
+    EXPECT_EQ(nullptr, App().m_automationRequest);
+}
+
+// The runner's break after a time-out, sent while the calculation runs.
+DProps* g_breakOptions = nullptr;
+void CALLBACK SendBreak(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    DProps record;
+    record.Set("\\command", "$break");
+    record.Set("\\res", "-1");
+    EXPECT_EQ(0, App().ExecuteCommand(&record, g_breakOptions));
+    EXPECT_EQ("-1", DProps::GetString(record, "\\res", ""));
+}
+
+TEST_F(AutomationCommands, ABreakStopsTheCalculationAndTheRecordEndsWith1)
+{
+    ASSERT_TRUE(App().m_document.New("P", "", "Steel"));
+    LargeOrder(Material(0));
+    Opened();
+    // Without a pending request a break does nothing.
+    EXPECT_EQ("-1", Res("$break"));
+
+    DProps record = Record("material.calculate");
+    ASSERT_EQ(1, App().ExecuteCommand(&record, &options));
+    g_breakOptions = &options;
+    SetTimer(nullptr, 0, 300, &SendBreak);
+    ASSERT_TRUE(PumpUntil([&] { return DProps::GetString(record, "\\res", "") != "-1"; }));
+    EXPECT_EQ("1", DProps::GetString(record, "\\res", ""));
+    EXPECT_FALSE(Material(0).HasCuttings());
+    EXPECT_EQ(nullptr, App().m_automationRequest);
+}
+
+// ---- The current material ----------------------------------------------------------------------------
+
+TEST_F(AutomationCommands, PropsSetsEveryParameterButTheRunnersOwn)
+{
+    MakeProject({"Steel", "Pine"});
+    EXPECT_EQ("0", Res("material.props", {{"comment", "night shift"}, {"remnants", "250"}}));
+    EXPECT_EQ("night shift", Material(0).GetProperty("comment"));
+    EXPECT_EQ("250", Material(0).GetProperty("remnants"));
+    EXPECT_EQ("", Material(0).GetProperty("\\command"));
+    EXPECT_EQ("", Material(0).GetProperty("\\res"));
+    EXPECT_TRUE(App().m_document.IsModified());
+    EXPECT_EQ("1", Res("material.props"));
+}
+
+TEST_F(AutomationCommands, PropsRenamesOnlyToANameTheProjectFileKeeps)
+{
+    MakeProject({"Steel", "Pine"});
+    for (const char* name : {"a-->b", "#solution", "", " Steel2", "two\r\nlines", "Pine"}) {
+        EXPECT_EQ("1", Res("material.props", {{"material", name}})) << name;
+        EXPECT_EQ("Steel", Name(0)) << name;
+    }
+    EXPECT_NE(std::string::npos, Log().find("material.props: the name \"a-->b\" cannot be used"));
+    // The other keys still go in.
+    EXPECT_EQ("0", Res("material.props", {{"material", "a-->b"}, {"desc", "kept"}}));
+    EXPECT_EQ("kept", Material(0).GetProperty("desc"));
+    EXPECT_EQ("0", Res("material.props", {{"material", "Oak"}}));
+    EXPECT_EQ("Oak", Name(0));
+    // Its rows follow the new name, and the project reads back whole.
+    ASSERT_TRUE(App().m_document.Save(Path("renamed.brvk").c_str()));
+    ASSERT_TRUE(App().m_document.Load(Path("renamed.brvk").c_str()));
+    EXPECT_EQ(2, App().m_document.GetCount(false));
+    EXPECT_EQ("Oak", Name(0));
+}
+
+TEST_F(AutomationCommands, RowsAreAddedAndRemovedAndTheOrderRecounted)
+{
+    ASSERT_TRUE(App().m_document.New("P", "", "Steel"));
+    EXPECT_EQ("0", Res("material.stock.add", {{"length", "6000"}}));
+    EXPECT_EQ("0", Res("material.stock.add", {{"length", "7500"}, {"quantity", "2"}, {"cost", "3"}}));
+    EXPECT_EQ("1", Res("material.stock.add", {{"quantity", "2"}}));
+    EXPECT_EQ("0", Res("material.part.add", {{"length", "1500"}, {"quantity", "4"}, {"material", "Other"}}));
+    EXPECT_EQ("1", Res("material.part.add", {{"length", "1500"}}));
+    const PropsList& stock = Material(0).GetBlankRows();
+    ASSERT_EQ(2u, stock.size());
+    EXPECT_EQ("0", DProps::GetString(stock[0], "quantity", ""));
+    EXPECT_EQ("1.00000", DProps::GetString(stock[0], "cost", ""));
+    ASSERT_EQ(1u, Material(0).GetPieceRows().size());
+    EXPECT_EQ("Steel", DProps::GetString(Material(0).GetPieceRows()[0], "material", ""));
+    EXPECT_EQ(2, DProps::GetLong(Material(0).GetTotals(), "blanks.items"));
+    EXPECT_EQ(0, Material(0).GetCheckResult() & 1);
+
+    for (const char* pos : {"0", "3", ""})
+        EXPECT_EQ("1", Res("material.stock.del", {{"pos", pos}})) << pos;
+    EXPECT_EQ("0", Res("material.stock.del", {{"pos", "1"}}));
+    ASSERT_EQ(1u, Material(0).GetBlankRows().size());
+    EXPECT_EQ("7500", DProps::GetString(Material(0).GetBlankRows()[0], "length", ""));
+    EXPECT_EQ(1, DProps::GetLong(Material(0).GetTotals(), "blanks.items"));
+    EXPECT_EQ("1", Res("material.part.del", {{"pos", "2"}}));
+    EXPECT_EQ("0", Res("material.part.del", {{"pos", "1"}}));
+    EXPECT_TRUE(Material(0).GetPieceRows().empty());
+    // Without parts the order check finds an error again.
+    EXPECT_EQ(1, Material(0).GetCheckResult() & 1);
+}
+
+TEST_F(AutomationCommands, ChangedRowsDropResultsThatNoLongerFit)
+{
+    MakeProject({"Steel"});
+    ASSERT_EQ("0", Res("project.calculate"));
+    ASSERT_TRUE(Material(0).HasCuttings());
+    EXPECT_EQ("0", Res("material.part.add", {{"length", "900"}, {"quantity", "2"}}));
+    EXPECT_FALSE(Material(0).HasCuttings());
+}
+
+TEST_F(AutomationCommands, ImportsAppendRowsSplitAsAsked)
+{
+    ASSERT_TRUE(App().m_document.New("P", "", "Steel"));
+    EXPECT_EQ("0", Res("material.stocks.import", {{"text", "6000;2\r\n7500;1"}, {"format", "length;quantity"}}));
+    EXPECT_EQ(2u, Material(0).GetBlankRows().size());
+    WriteBytes(Path("parts.csv"), "1500,4\r\n900,2\r\n");
+    WriteBytes(Path("parts.fmt"), "length;quantity");
+    EXPECT_EQ("0", Res("material.parts.import", {{"file", Path("parts.csv").c_str()},
+                                                 {"format.file", Path("parts.fmt").c_str()}}));
+    ASSERT_EQ(2u, Material(0).GetPieceRows().size());
+    EXPECT_EQ("900", DProps::GetString(Material(0).GetPieceRows()[1], "length", ""));
+    EXPECT_EQ(6, DProps::GetLong(Material(0).GetTotals(), "pieces.quantity"));
+
+    const struct {
+        const char* name;
+        Params params;
+    } refused[] = {
+        // A separator the lines do not hold would give whole lines as lengths.
+        {"separator absent", {{"text", "1200;2\r\n800;1"}, {"field.separator", ","}, {"format", "length;quantity"}}},
+        {"no text", {{"format", "length;quantity"}}},
+        {"missing file", {{"file", Path("none.csv").c_str()}, {"format", "length;quantity"}}},
+        {"no quantity", {{"text", "1200\r\n800"}, {"format", "length"}}},
+    };
+    for (const auto& c : refused) {
+        EXPECT_EQ("1", Res("material.parts.import", c.params)) << c.name;
+        EXPECT_EQ(2u, Material(0).GetPieceRows().size()) << c.name;
+    }
+}
+
+} // namespace
