@@ -69,27 +69,21 @@ struct Cutting {
     int headColor;
     int& cursor;
     int& continued;
-    // The solution layout's grid progress; none in the base form, whose
-    // grids start from the first part on every call.
+    // Where a grid cut over pages goes on.
     int* partsDone;
     double* cutPosition;
     int rowHeight;
     bool base;
+    // The solution form fits the grid's rows to the page; the base form
+    // moves a whole grid to the next page and cuts only one taller than a page.
+    bool fitRows;
 };
-
-void Overrides(const Cutting& c, bool html, UPairList& overrides)
-{
-    // The base layout's HTML tables are always plain.
-    const bool plain = c.base && html;
-    MakeOverrides(c.layout, overrides, !plain, c.headColor);
-    if (plain)
-        overrides.Set("mono", "1");
-}
 
 void Style(const Cutting& c, MTable& table, bool html, const char* widths, const char* font)
 {
     UPairList overrides;
-    Overrides(c, html, overrides);
+    // The base layout's HTML tables are always plain.
+    TableOverrides(c.layout, overrides, c.headColor, c.base && html);
     const std::string scaled = ScaleNumberList(widths, c.layout.GetDrawScale());
     table.LoadStyle(overrides, scaled.c_str(), c.layout.GetFont(font));
 }
@@ -222,17 +216,20 @@ enum class Grid { kDone, kMore, kNoRoom };
 Grid DrawGrid(Cutting& c, OXRRenderContext& ctx, const std::vector<std::string>& lengths, double kerf,
               bool continuing, bool force)
 {
-    const int done = c.partsDone ? *c.partsDone : 0;
-    const double start = c.cutPosition ? *c.cutPosition : 0.0;
+    const int done = *c.partsDone;
+    const double start = *c.cutPosition;
     const int left = static_cast<int>(lengths.size()) - done;
     if (left <= 0)
         return Grid::kDone;
     int groups = Groups(left);
-    if (c.partsDone) {
+    auto pairsThatFit = [&]() {
         const int rowHeight = c.rowHeight > 0 ? c.rowHeight : OwnRowHeight(c, ctx.draw);
         const int rows = std::max(0, (Height(ctx.draw->GetRect()) - ctx.y) / rowHeight);
-        groups = std::min(groups, rows / 2);
-    }
+        return rows / 2;
+    };
+    bool cutting = c.fitRows;
+    if (cutting)
+        groups = std::min(groups, pairsThatFit());
     RECT area = {0, 0, 0, 0};
     double position = start;
     int shown = 0;
@@ -247,7 +244,14 @@ Grid DrawGrid(Cutting& c, OXRRenderContext& ctx, const std::vector<std::string>&
         shown = FillGrid(c, table, false, lengths, done, groups, kerf, continuing, position);
         if (!table.Draw(ctx.draw, ctx.x, ctx.y, &area, false))
             break;
-        if (groups > 1 && c.partsDone) {
+        if (!cutting && force) {
+            // A grid taller than the page it starts: cut after the pairs
+            // of rows that fit rather than draw below the page's edge.
+            cutting = true;
+            groups = std::min(groups - 1, pairsThatFit());
+            continue;
+        }
+        if (groups > 1 && cutting) {
             --groups;
             continue;
         }
@@ -262,8 +266,6 @@ Grid DrawGrid(Cutting& c, OXRRenderContext& ctx, const std::vector<std::string>&
         area.bottom += spacing;
         Join(ctx.rect, area);
     }
-    if (!c.partsDone)
-        return Grid::kDone;
     *c.partsDone += shown;
     // A part without a part row ends the pattern's grid there.
     if (*c.partsDone < static_cast<int>(lengths.size())) {
@@ -336,10 +338,8 @@ bool PaintDetailed(Cutting& c, OXRRenderContext& ctx, bool firstOnPage)
             }
             drawn = true;
         }
-        if (c.partsDone)
-            *c.partsDone = 0;
-        if (c.cutPosition)
-            *c.cutPosition = 0.0;
+        *c.partsDone = 0;
+        *c.cutPosition = 0.0;
         continuing = false;
         c.continued = 0;
         ++c.cursor;
@@ -367,10 +367,7 @@ const PropsList& TableRows(const RowsTable& t)
 void SetUpRows(const RowsTable& t, MTable& table, bool html)
 {
     UPairList overrides;
-    const bool plain = t.form == Form::kBaseList && html;
-    MakeOverrides(t.layout, overrides, !plain, t.headColor);
-    if (plain)
-        overrides.Set("mono", "1");
+    TableOverrides(t.layout, overrides, t.headColor, t.form == Form::kBaseList && html);
     LoadTableStyle(t.layout, table, "table.cutting", overrides);
 
     static const struct {
@@ -537,7 +534,7 @@ bool OXRLayoutSolution::PaintCutting(OXRRenderContext& ctx, int mode)
         return more;
     }
     Cutting c{*this, m_material, m_headColor, m_cuttingCursor, m_patternContinued, &m_partsDone, &m_cutPosition,
-              m_rowHeight, false};
+              m_rowHeight, false, true};
     if (PaintDetailed(c, ctx, IsFirstOnPage()))
         return true;
     WalkOn();
@@ -566,8 +563,8 @@ bool OXRLayoutBaseCutting::PaintCutting(OXRRenderContext& ctx)
         return false;
     if (Params().Get("table.cutting.mode").ToStdString() == "2")
         return PaintCuttingList(ctx);
-    Cutting c{*this, m_material, m_headColor, m_cuttingCursor, m_patternContinued, nullptr, nullptr,
-              m_rowHeight, true};
+    Cutting c{*this, m_material, m_headColor, m_cuttingCursor, m_patternContinued, &m_partsDone, &m_cutPosition,
+              m_rowHeight, true, false};
     return PaintDetailed(c, ctx, IsFirstOnPage());
 }
 

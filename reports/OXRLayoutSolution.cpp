@@ -3,8 +3,10 @@
 // general table, the material block and the notes.
 #include "reports/OXRLayoutSolution.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "appsvc/OXRApp.h"
@@ -110,6 +112,13 @@ void MakeOverrides(const OXRLayout& layout, UPairList& overrides, bool withHead,
         overrides.Set("color.head", StrFromLong(headColor != 0 ? headColor : kDefaultHeadColor).c_str());
 }
 
+void TableOverrides(const OXRLayout& layout, UPairList& overrides, int headColor, bool plain)
+{
+    MakeOverrides(layout, overrides, !plain, headColor);
+    if (plain)
+        overrides.Set("mono", "1");
+}
+
 bool LoadTableStyle(OXRLayout& layout, MTable& table, const char* item, const UPairList& overrides)
 {
     const std::string widths = ScaleNumberList(
@@ -191,6 +200,7 @@ void OXRLayoutSolution::SetProject(DCSProject* material)
     m_blanksResume = 0;
     m_partsDone = 0;
     m_cutPosition = 0.0;
+    m_notesResume = 0;
 }
 
 void OXRLayoutSolution::ResetProgress()
@@ -202,6 +212,7 @@ void OXRLayoutSolution::ResetProgress()
     m_partsDone = 0;
     m_rowHeight = 0;
     m_cutPosition = 0.0;
+    m_notesResume = 0;
 }
 
 bool OXRLayoutSolution::DrawTable(const char* item, OXRRenderContext& ctx, int mode)
@@ -215,6 +226,8 @@ bool OXRLayoutSolution::DrawTable(const char* item, OXRRenderContext& ctx, int m
         return PaintMaterial(ctx);
     if (name == "table.blanks")
         return PaintBlanks(ctx);
+    if (name == "table.pieces")
+        return PaintPieces(ctx, mode);
     if (name == "table.cutting")
         return PaintCutting(ctx, mode);
     if (name == "table.notes")
@@ -492,26 +505,103 @@ bool OXRLayoutSolution::PaintMaterial(OXRRenderContext& ctx)
     return false;
 }
 
+namespace {
+
+// A run that only separates words: a page of notes does not begin with it.
+bool IsSeparator(const TText& run)
+{
+    const char* text = run.GetA();
+    return !text || *text == '\0' || std::strcmp(text, " ") == 0 || *text == '\r' || *text == '\n';
+}
+
+} // namespace
+
+void OXRLayoutSolution::FillNotes(MTable& table, const TCell& notes, size_t first, size_t count)
+{
+    UPairList overrides;
+    MakeOverrides(*this, overrides, false, 0);
+    LoadTableStyle(*this, table, "table.notes", overrides);
+    UString title = LocaleText("Notes", "Notes");
+    if (first != 0)
+        title.Append(" ").Append(LocaleText("continued", "(continued)").GetText());
+    table.SetBaseCell(TitleCell(*this, title, "h3"));
+    TCell cell;
+    if (first == 0 && count >= notes.GetRuns().size()) {
+        cell = notes;
+    } else {
+        cell.Clear();
+        for (size_t i = first; i < first + count && i < notes.GetRuns().size(); ++i)
+            cell.AddText(notes.GetRuns()[i], false);
+    }
+    if (!IsMono())
+        cell.SetAttr("color.back", StrFromLong(0xF2FFFF).c_str());
+    table.AddRow(0, cell);
+}
+
 bool OXRLayoutSolution::PaintNotes(OXRRenderContext& ctx)
 {
     const std::string notes = Value(m_material, "notes");
     if (!m_material || StrToLong(Value(m_material, "notes.active").c_str()) == 0 || !HasText(notes))
         return false;
-    UPairList overrides;
-    MakeOverrides(*this, overrides, false, 0);
+    const TCell words = TextCell(notes.c_str(), true);
+    const size_t total = words.GetRuns().size();
     MTable table;
-    LoadTableStyle(*this, table, "table.notes", overrides);
-    table.SetBaseCell(TitleCell(*this, LocaleText("Notes", "Notes"), "h3"));
-    TCell cell = TextCell(notes.c_str(), true);
-    if (!IsMono())
-        cell.SetAttr("color.back", StrFromLong(0xF2FFFF).c_str());
-    table.AddRow(0, cell);
-
     if (ctx.kind == OXRRenderContext::kHtml) {
+        FillNotes(table, words, 0, total);
         FormatHtml(table, ctx, true);
         return false;
     }
-    return DrawAt(table, ctx, false);
+    if (!ctx.draw)
+        return false;
+    size_t first = std::min(static_cast<size_t>(m_notesResume), total);
+    if (first == 0) {
+        FillNotes(table, words, 0, total);
+        if (!DrawAt(table, ctx, false))
+            return false;
+        // Notes taller than the rest of the page start the next one.
+        if (!IsFirstOnPage())
+            return true;
+    }
+    // Notes taller than a whole page are cut after the last line that fits,
+    // and the next page goes on from the word after it.
+    while (first > 0 && first < total && IsSeparator(words.GetRuns()[first]))
+        ++first;
+    const size_t left = total - first;
+    if (left == 0) {
+        m_notesResume = 0;
+        return false;
+    }
+    const int bottom = Height(ctx.draw->GetRect());
+    auto fits = [&](size_t count) {
+        MTable probe;
+        FillNotes(probe, words, first, count);
+        probe.Measure(ctx.draw);
+        return probe.HasColumns() && ctx.y + Height(probe.GetRect()) <= bottom;
+    };
+    size_t lo = 0;
+    size_t hi = left;
+    while (lo < hi) {
+        const size_t mid = lo + (hi - lo + 1) / 2;
+        if (fits(mid))
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    if (lo == 0 && !IsFirstOnPage())
+        return true;
+    const size_t count = std::max<size_t>(lo, 1);
+    FillNotes(table, words, first, count);
+    RECT area = {0, 0, 0, 0};
+    table.Draw(ctx.draw, ctx.x, ctx.y, &area, true);
+    if (table.HasColumns()) {
+        ctx.y += Height(table.GetRect());
+        Join(ctx.rect, area);
+    }
+    m_notesResume = static_cast<int>(first + count);
+    if (first + count < total && table.HasColumns())
+        return true;
+    m_notesResume = 0;
+    return false;
 }
 
 // ---- The base-cutting layout ---------------------------------------------------------------
@@ -534,6 +624,8 @@ bool OXRLayoutBaseCutting::DrawTable(const char* item, OXRRenderContext& ctx, in
         return PaintGeneral(ctx);
     if (name == "table.blanks")
         return PaintBlanks(ctx);
+    if (name == "table.pieces")
+        return PaintPieces(ctx);
     if (name == "table.cutting")
         return PaintCutting(ctx);
     return false;
@@ -548,12 +640,12 @@ bool OXRLayoutBaseCutting::PaintGeneral(OXRRenderContext& ctx)
     m_piecesResume = 0;
     m_blanksResume = 0;
     m_rowHeight = 0;
+    m_partsDone = 0;
+    m_cutPosition = 0.0;
 
     UPairList overrides;
     // The HTML table is always plain: no header colour over the mono scheme.
-    MakeOverrides(*this, overrides, ctx.kind != OXRRenderContext::kHtml, m_headColor);
-    if (ctx.kind == OXRRenderContext::kHtml)
-        overrides.Set("mono", "1");
+    TableOverrides(*this, overrides, m_headColor, ctx.kind == OXRRenderContext::kHtml);
     MTable table;
     LoadTableStyle(*this, table, "table.general", overrides);
     for (const char* key : {"Material", "Blanks", "Pieces", "Waste", "Shifts", "Remnants", "Cost"})
@@ -616,9 +708,7 @@ int FillBlanks(StockTable& st, MTable& table, OXRRenderContext& ctx, int first, 
     UPairList overrides;
     const bool html = ctx.kind == OXRRenderContext::kHtml;
     // The base layout's HTML tables are always plain.
-    MakeOverrides(layout, overrides, !(st.base && html), st.headColor);
-    if (st.base && html)
-        overrides.Set("mono", "1");
+    TableOverrides(layout, overrides, st.headColor, st.base && html);
     LoadTableStyle(layout, table, "table.blanks", overrides);
     static const struct {
         const char* key;

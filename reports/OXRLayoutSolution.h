@@ -33,6 +33,9 @@ public:
     bool PaintMaterial(OXRRenderContext& ctx);
     bool PaintNotes(OXRRenderContext& ctx);
     bool PaintBlanks(OXRRenderContext& ctx);
+    // The parts table: two parts to a table row, three in mode 2 (the list).
+    bool PaintPieces(OXRRenderContext& ctx, int mode);
+    bool PaintPiecesList(OXRRenderContext& ctx);
     // The cutting table in the form "table.cutting.mode" names; once a
     // material's patterns are all shown the layout takes the next active one.
     bool PaintCutting(OXRRenderContext& ctx, int mode);
@@ -58,6 +61,8 @@ protected:
     void ResetProgress();
     // The next active material, its tables from their first rows.
     void WalkOn();
+    // The notes table holding count runs of the notes from run first on.
+    void FillNotes(MTable& table, const TCell& notes, size_t first, size_t count);
 public:
     int GetRowHeight() const { return m_rowHeight; }
 protected:
@@ -71,6 +76,8 @@ protected:
     int m_partsDone = 0;
     double m_cutPosition = 0.0;
     int m_rowHeight = 0;
+    // Runs of the notes already shown when they go on over pages.
+    int m_notesResume = 0;
 };
 
 class OXRLayoutBaseCutting : public OXRLayout {
@@ -86,6 +93,7 @@ public:
 
     bool PaintGeneral(OXRRenderContext& ctx);
     bool PaintBlanks(OXRRenderContext& ctx);
+    bool PaintPieces(OXRRenderContext& ctx);
     // The detailed cutting table, or the list when "table.cutting.mode" is "2".
     bool PaintCutting(OXRRenderContext& ctx);
     bool PaintCuttingList(OXRRenderContext& ctx);
@@ -99,6 +107,9 @@ protected:
     int m_piecesResume = 0;
     int m_blanksResume = 0;
     int m_rowHeight = 0;
+    // A pattern grid taller than a page goes on from here on the next.
+    int m_partsDone = 0;
+    double m_cutPosition = 0.0;
 };
 
 // Shared by the painters of both classes.
@@ -109,6 +120,9 @@ constexpr int kDefaultHeadColor = 0xEACD86;
 
 // "scale", then "mono" = "1" in mono mode, else (when withHead) "color.head".
 void MakeOverrides(const OXRLayout& layout, UPairList& overrides, bool withHead, int headColor);
+// The overrides of a table with a header colour; plain (the base layout's
+// HTML tables) gives the mono scheme instead.
+void TableOverrides(const OXRLayout& layout, UPairList& overrides, int headColor, bool plain);
 // Styles the table: the overrides, "<item>.columns" x draw scale, the font "normal".
 bool LoadTableStyle(OXRLayout& layout, MTable& table, const char* item, const UPairList& overrides);
 // A title cell of one run in the font.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/DCSProject.h"
+#include "tests/document/AppliedLayout.h"
 #include "tests/document/DocumentProbe.h"
 #include "engine/LayoutStats.h"
 
@@ -33,29 +34,9 @@ inline void ApplyPatterns(DCSProject& material, const std::vector<PatternSpec>& 
     CUTTING::Layout layout = material.GetLayout();
     material.BuildStockAndDemand(layout);
     layout.cuttings.clear();
-    for (const PatternSpec& spec : specs) {
-        const long at = CUTTING::FindBlankById(layout.blanks, spec.stock);
-        ASSERT_GE(at, 0);
-        CUTTING::Blank pattern = layout.blanks[static_cast<size_t>(at)];
-        pattern.quantity = spec.bars;
-        for (const auto& p : spec.parts) {
-            const long kind = CUTTING::FindPieceById(layout.pieces, p.first);
-            ASSERT_GE(kind, 0);
-            pattern.pieces.push_back(CUTTING::Piece(p.first, layout.pieces[static_cast<size_t>(kind)].length, p.second));
-        }
-        pattern.props.SetLong("blank", spec.stock);
-        pattern.props.SetString("blank.cost", DProps::GetString(pattern.props, "cost", ""));
-        pattern.UpdateSignature(true);
-        layout.cuttings.push_back(pattern);
-    }
-    CUTTING::RemainingPieces(layout.orphans, layout, nullptr);
-    DProps options;
-    options.SetString("remnants", DProps::GetString(material.GetProperties(), "remnants", ""));
-    CUTTING::ComputeSummary(options, layout);
-    layout.props.Set("status", "");
-    material.SetLayout(layout);
-    material.SetProperty("cost", DProps::GetString(layout.props, "cost", "").c_str());
-    material.ApplySolution(-1);
+    for (const PatternSpec& spec : specs)
+        ASSERT_TRUE(AddPattern(layout, spec.stock, spec.bars, spec.parts));
+    ApplyLayout(material, layout);
 }
 
 // Stock 6000 (kerf 3, cost 12.5) and 4000, parts of 1500, 1000 and 700.

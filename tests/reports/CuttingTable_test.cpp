@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "LayoutFixture.h"
+#include "ReportPass.h"
 #include "document/DCSProject.h"
 #include "reports/OXRLayoutSolution.h"
 #include "tests/document/SolvedMaterial.h"
@@ -13,25 +14,6 @@
 namespace {
 
 constexpr int kPageWidth = 2100;
-
-size_t Count(const std::string& text, const std::string& what)
-{
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size()))
-        ++n;
-    return n;
-}
-
-std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
-int Seen(const std::vector<EmfContent>& pages, const std::wstring& text)
-{
-    int seen = 0;
-    for (const EmfContent& page : pages)
-        for (const EmfText& t : page.texts)
-            seen += t.text == text ? 1 : 0;
-    return seen;
-}
 
 // count patterns, each one bar of stock row k (6000) with parts
 // parts of 100 each; with distinct, pattern k cuts parts of 100 + k, so no
@@ -120,16 +102,7 @@ protected:
 
     std::vector<EmfContent> DrawPass(OXRLayout* layout, DCSProject* first, int height)
     {
-        layout->SetProject(first);
-        std::vector<EmfContent> pages;
-        for (int index = 0; index < 200; ++index) {
-            EmfRecorder emf(kPageWidth, height, true);
-            const bool more = layout->DrawPage(emf.dc(), index, false);
-            pages.push_back(emf.Finish());
-            if (!more)
-                break;
-        }
-        return pages;
+        return DrawPages(layout, first, kPageWidth, height);
     }
 
     static std::string Length(double value) { return FormatLengthText(StrFormatStatic("%f", value).c_str(), false); }
@@ -230,6 +203,30 @@ TEST_F(CuttingReport, WithoutAStockTableTheGridIsCutInWholePairsOfRows)
     // (200 is the count of parts in the general table as well.)
     for (int k = 3; k <= 200; ++k)
         EXPECT_EQ(Seen(pages, Wide(Length(k * 100.0))), 1) << k;
+}
+
+TEST_F(CuttingReport, BaseGridTallerThanAPageGoesOnOverPages)
+{
+    FillPatterns(*Material(), 1, 200);
+    OXRLayout* layout = Make(Detailed("table.general,table.cutting", 800, "base.cuttings"));
+    ASSERT_NE(layout, nullptr);
+    const std::vector<EmfContent> pages = DrawPass(layout, Material(), 800);
+    ASSERT_GE(pages.size(), 3u);
+    ASSERT_LT(pages.size(), 200u);
+    int pairs = 0;
+    for (size_t p = 0; p < pages.size(); ++p) {
+        EXPECT_EQ(Seen({pages[p]}, L"Cut at"), Seen({pages[p]}, L"Piece")) << p;
+        pairs += Seen({pages[p]}, L"Cut at");
+        for (const EmfText& t : pages[p].texts)
+            if (t.text == L"Cut at" || t.text == L"Piece") {
+                EXPECT_LT(t.y, 700) << p;
+            }
+    }
+    EXPECT_EQ(pairs, 25);
+    // Positions go on from page to page.
+    for (int k = 3; k <= 200; ++k)
+        EXPECT_EQ(Seen(pages, Wide(Length(k * 100.0))), 1) << k;
+    EXPECT_EQ(Seen(pages, L"Cutting 1"), 1);
 }
 
 TEST_F(CuttingReport, AfterAStockTableTheGridStillEndsAndShowsEveryPart)
@@ -412,13 +409,7 @@ protected:
     void SetUp() override
     {
         CuttingReport::SetUp();
-        UMemory locale;
-        ASSERT_TRUE(app.LoadResourceData("LOCALE", kEmbeddedLocale, locale));
-        app.m_locale.Parse(locale.GetData());
-        app.LoadLocale("en_US");
-        app.m_globals.Set("no", "#");
-        app.m_globals.Set("length.units", "");
-        app.m_globals.Set("pieces.units", "");
+        UseShippedLocale();
         // Stock 3 of 6000 cut into two parts of 1200 and one of 800.
         Material()->AppendRows({RowOf({{"length", "5000"}, {"quantity", "1"}}), RowOf({{"length", "4000"}, {"quantity", "1"}}),
                                 RowOf({{"length", "6000"}, {"quantity", "3"}, {"knife", "5"}})},

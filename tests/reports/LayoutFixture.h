@@ -176,6 +176,19 @@ protected:
 
     std::string LogText() { return ReadBytes(logPath); }
 
+    // The English texts the program carries, "#" as the number mark and no
+    // unit labels.
+    void UseShippedLocale()
+    {
+        UMemory locale;
+        ASSERT_TRUE(app.LoadResourceData("LOCALE", kEmbeddedLocale, locale));
+        app.m_locale.Parse(locale.GetData());
+        app.LoadLocale("en_US");
+        app.m_globals.Set("no", "#");
+        for (const char* units : {"length.units", "pieces.units", "cost.units"})
+            app.m_globals.Set(units, "");
+    }
+
     OXRApp app;
     std::string dataFolder;
     std::string programFolder;
