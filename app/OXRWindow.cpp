@@ -3,6 +3,7 @@
 #include "controls/ICPanel.h"
 #include "panels/WinControls.h"
 #include "panels/WinInfo.h"
+#include "panels/WinOptions.h"
 #include "panels/WinProcess.h"
 #include "panels/WinProject.h"
 #include "panels/WinSolution.h"
@@ -112,8 +113,8 @@ BOOL OXRWindow::OnInitDialog()
     m_hint = ICHint::Create(m_hWnd, &m_hintSettings);
 
     // The header bar and the project panel live inside the main window; the
-    // pages are dialogs of their own on it. The pages still to come are
-    // skipped by every step below.
+    // pages are dialogs of their own on it. A page that could not be made
+    // is skipped by every step below.
     m_header = ICPanel::CreateAsChild(new WinControls(this));
     m_project = ICPanel::CreateAsChild(new WinSolution(this));
     auto* source = new WinProject();
@@ -126,6 +127,11 @@ BOOL OXRWindow::OnInitDialog()
         m_resultsPage = results;
     else
         delete results;
+    auto* options = new WinOptions();
+    if (options->Create(kPanelOptions, this))
+        m_optionsPage = options;
+    else
+        delete options;
     auto* info = new WinInfo();
     if (info->Create(kPanelInfo, this))
         m_infoPage = info;
