@@ -289,6 +289,9 @@ public:
     BOOL StartUp();
     static const CMessageMap* CommandMap();
     void StartAutomation();
+    // The runner's requests through the main window: a command to run, a
+    // break of the running calculation, and the close at the script's end.
+    LRESULT OnAutomationMessage(WPARAM wParam, LPARAM lParam, UINT message);
     void OnMenuCommand(UINT id);
     void OnRecentProject(UINT id);
     void OnHelp();
