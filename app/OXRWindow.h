@@ -11,7 +11,7 @@
 #include "controls/ICHint.h"
 #include "controls/WinUtil.h"
 #include "panels/PanelIds.h"
-#include "panels/WinPanel.h"
+#include "dialogs/WinPanel.h"
 
 class ICPanel;
 

@@ -4,7 +4,7 @@
 // main window; the bar keeps its enable states in step with the document.
 #pragma once
 
-#include "panels/WinPanel.h"
+#include "dialogs/WinPanel.h"
 
 class ICTab;
 

@@ -4,7 +4,7 @@
 // at once.
 #pragma once
 
-#include "panels/WinPanel.h"
+#include "dialogs/WinPanel.h"
 
 class DCSProject;
 

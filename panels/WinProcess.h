@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "dialogs/TextExports.h"
-#include "panels/WinPanel.h"
+#include "dialogs/WinPanel.h"
 
 class DCSProject;
 class DlgProgress;

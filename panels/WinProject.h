@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "document/DCSStorage.h"
-#include "panels/WinPanel.h"
+#include "dialogs/WinPanel.h"
 
 class DCSProject;
 class ICList;

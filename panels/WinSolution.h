@@ -5,7 +5,7 @@
 // and export the active materials and show the project's warnings.
 #pragma once
 
-#include "panels/WinPanel.h"
+#include "dialogs/WinPanel.h"
 
 class ICList;
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the pictures of the panels' and dialogs' buttons (24 x 24 bitmaps
-whose top-left pixel is the colour left out when drawn) and the dialogs'
+"""Draws the pictures of the panels' and dialogs' buttons (24 x 24 bitmaps,
+32 x 32 for names ending in 32, whose top-left pixel is the colour left out
+when drawn) and the dialogs'
 icons (resources 214, 225 and 226).
 
 The pictures are made from a few shapes at build time, so the repository
@@ -239,6 +240,59 @@ def draw_minus(c):
     c.rect(5, 11, 20, 14, RED)
 
 
+# The report window's toolbar: Print, and the 32-pixel view buttons.
+def draw_print(c):
+    c.page(6, 2, 18, 10)
+    c.rect(2, 9, 22, 18, STEEL)
+    c.frame(2, 9, 22, 18, INK)
+    c.rect(17, 11, 20, 13, GREEN)
+    c.page(6, 15, 18, 22)
+    for y in (17, 19):
+        c.rect(8, y, 16, y + 1, STEEL_LIGHT)
+
+
+def small_page(c, x0, y0, x1, y1):
+    c.page(x0, y0, x1, y1)
+    for y in range(y0 + 4, y1 - 3, 3):
+        c.rect(x0 + 3, y, x1 - 3, y + 1, STEEL_LIGHT)
+
+
+def draw_fit_window(c):
+    c.frame(2, 2, 30, 30, STEEL)
+    small_page(c, 10, 6, 23, 26)
+    for x, y, dx, dy in ((4, 4, 1, 1), (27, 4, -1, 1), (4, 27, 1, -1), (27, 27, -1, -1)):
+        c.line(x, y, x + 4 * dx, y + 4 * dy, CUT, 2)
+
+
+def draw_fit_width(c):
+    small_page(c, 6, 6, 26, 30)
+    c.line(2, 3, 29, 3, CUT, 2)
+    c.line(2, 3, 6, 0, CUT, 2)
+    c.line(2, 3, 6, 6, CUT, 1)
+    c.line(29, 3, 25, 0, CUT, 2)
+    c.line(29, 3, 25, 6, CUT, 1)
+
+
+def page_arrow(c, forward):
+    small_page(c, 4, 3, 22, 29)
+    tip, back = (29, 15) if forward else (1, 17)
+    for i in range(9):
+        x = tip - i if forward else tip + i
+        c.rect(x, 16 - i, x + 1, 17 + i, GREEN)
+    if forward:
+        c.rect(13, 13, 21, 20, GREEN)
+    else:
+        c.rect(10, 13, 18, 20, GREEN)
+
+
+def draw_page_previous(c):
+    page_arrow(c, False)
+
+
+def draw_page_next(c):
+    page_arrow(c, True)
+
+
 BITMAPS = {
     "BOPEN24.bmp": draw_open,
     "BNEW24.bmp": draw_new,
@@ -262,6 +316,11 @@ BITMAPS = {
     "BCLEAR24.bmp": draw_clear,
     "BPLUS24.bmp": draw_plus,
     "BMINUS24.bmp": draw_minus,
+    "BPRINT24.bmp": draw_print,
+    "BFITW32.bmp": draw_fit_window,
+    "BFITH32.bmp": draw_fit_width,
+    "BPAGEP32.bmp": draw_page_previous,
+    "BPAGEN32.bmp": draw_page_next,
 }
 ICON = "ICON214.ico"
 
@@ -369,7 +428,7 @@ def main(argv):
     folder = argv[1]
     os.makedirs(folder, exist_ok=True)
     for name, draw in BITMAPS.items():
-        canvas = Canvas(24)
+        canvas = Canvas(32 if name.endswith("32.bmp") else 24)
         draw(canvas)
         write_bmp(os.path.join(folder, name), canvas)
     write_ico(os.path.join(folder, ICON))

@@ -1,7 +1,7 @@
 // The panel frame as the three panels of this library share it: locale
 // copies and language markers, the control bag, the native labels' colours,
 // Enter and Escape, and events passed with their sender.
-#include "panels/WinPanel.h"
+#include "dialogs/WinPanel.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,9 @@
 // that reads its texts and hover hints from one locale section, takes its
 // fonts by name from the application's font map, keeps its wrapped controls
 // in a control bag, lays out its lists by column tables, draws native
-// labels on its own background and hears the application's events.
+// labels on its own background and hears the application's events. The
+// report window's toolbar stands on it too, which is why it lives here,
+// below the reports and the panels.
 #pragma once
 
 #include <windows.h>

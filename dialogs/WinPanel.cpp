@@ -1,4 +1,4 @@
-#include "panels/WinPanel.h"
+#include "dialogs/WinPanel.h"
 
 #include <cstdio>
 
