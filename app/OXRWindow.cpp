@@ -1,8 +1,11 @@
 #include "app/OXRWindow.h"
 
+#include "app/DAutomation.h"
+
 #include "controls/ICPanel.h"
 #include "panels/WinControls.h"
 #include "panels/WinInfo.h"
+#include "panels/WinOptions.h"
 #include "panels/WinProcess.h"
 #include "panels/WinProject.h"
 #include "panels/WinSolution.h"
@@ -92,7 +95,10 @@ const CMessageMap* OXRWindow::GetMessageMap() const
             .On(WM_QUERY_HEADER_SIZE, &OXRWindow::OnQueryHeaderSize)
             .On(WM_QUERY_WORK_AREA, &OXRWindow::OnQueryWorkArea)
             .On(WM_USER, &OXRWindow::OnUserEvent)
-            .On(WM_SETTINGCHANGE, &OXRWindow::OnSettingChange);
+            .On(WM_SETTINGCHANGE, &OXRWindow::OnSettingChange)
+            .On(DAutomation::kMsgExecute, &OXRWindow::OnAutomation)
+            .On(DAutomation::kMsgBreak, &OXRWindow::OnAutomation)
+            .On(DAutomation::kMsgCloseApp, &OXRWindow::OnAutomation);
     return &map;
 }
 
@@ -112,8 +118,8 @@ BOOL OXRWindow::OnInitDialog()
     m_hint = ICHint::Create(m_hWnd, &m_hintSettings);
 
     // The header bar and the project panel live inside the main window; the
-    // pages are dialogs of their own on it. The pages still to come are
-    // skipped by every step below.
+    // pages are dialogs of their own on it. A page that could not be made
+    // is skipped by every step below.
     m_header = ICPanel::CreateAsChild(new WinControls(this));
     m_project = ICPanel::CreateAsChild(new WinSolution(this));
     auto* source = new WinProject();
@@ -126,6 +132,11 @@ BOOL OXRWindow::OnInitDialog()
         m_resultsPage = results;
     else
         delete results;
+    auto* options = new WinOptions();
+    if (options->Create(kPanelOptions, this))
+        m_optionsPage = options;
+    else
+        delete options;
     auto* info = new WinInfo();
     if (info->Create(kPanelInfo, this))
         m_infoPage = info;
@@ -454,4 +465,9 @@ void OXRWindow::OnSize(UINT type, int width, int height)
 void OXRWindow::StorePlacement()
 {
     App().m_settings.Set("position", s_placement.ToText().c_str(), true);
+}
+
+LRESULT OXRWindow::OnAutomation(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return App().OnAutomationMessage(wParam, lParam, message);
 }

@@ -121,3 +121,12 @@ LRESULT WinPanel::OnCtlColorStaticMsg(WPARAM wParam, LPARAM)
     ::SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(BackBrush());
 }
+
+LRESULT WinPanel::CtlColorWithNote(WPARAM wParam, LPARAM lParam, int noteId, COLORREF colour)
+{
+    const LRESULT brush = OnCtlColorStaticMsg(wParam, lParam);
+    HWND control = reinterpret_cast<HWND>(lParam);
+    if (control && ::GetDlgCtrlID(control) == noteId)
+        ::SetTextColor(reinterpret_cast<HDC>(wParam), colour);
+    return brush;
+}

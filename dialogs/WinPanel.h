@@ -76,6 +76,9 @@ protected:
 
     const CMessageMap* GetMessageMap() const override;
     LRESULT OnCtlColorStaticMsg(WPARAM wParam, LPARAM lParam);
+    // The same for a page with a coloured note: that control's text takes
+    // the colour.
+    LRESULT CtlColorWithNote(WPARAM wParam, LPARAM lParam, int noteId, COLORREF colour);
 
     std::string m_section;
     std::string m_language;

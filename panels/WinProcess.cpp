@@ -717,9 +717,5 @@ LRESULT WinProcess::OnVScrollMsg(WPARAM wParam, LPARAM)
 
 LRESULT WinProcess::OnCtlColorMsg(WPARAM wParam, LPARAM lParam)
 {
-    const LRESULT brush = OnCtlColorStaticMsg(wParam, lParam);
-    HWND control = reinterpret_cast<HWND>(lParam);
-    if (control && ::GetDlgCtrlID(control) == IDC_RESULTS_NOTE)
-        ::SetTextColor(reinterpret_cast<HDC>(wParam), kNoteColour);
-    return brush;
+    return CtlColorWithNote(wParam, lParam, IDC_RESULTS_NOTE, kNoteColour);
 }

@@ -1,11 +1,12 @@
 // A main window that hosts the header bar, the project panel, the source
-// data page, the results page and the description page as the program's
+// data page, the results page, the options page and the description page as the program's
 // main window does: it answers their size queries, lays them out, and hands
 // every event to them in order with its sender.
 #pragma once
 
 #include "panels/WinControls.h"
 #include "panels/WinInfo.h"
+#include "panels/WinOptions.h"
 #include "panels/WinProcess.h"
 #include "panels/WinProject.h"
 #include "panels/WinSolution.h"
@@ -25,6 +26,7 @@ public:
         delete project;
         delete source;
         delete results;
+        delete options;
         delete info;
     }
 
@@ -39,6 +41,9 @@ public:
         results = new WinProcess();
         if (!results->Create(kPanelResults, this))
             return FALSE;
+        options = new WinOptions();
+        if (!options->Create(kPanelOptions, this))
+            return FALSE;
         info = new WinInfo();
         if (!info->Create(kPanelInfo, this))
             return FALSE;
@@ -49,7 +54,7 @@ public:
 
     void Layout()
     {
-        if (!header || !project || !info || !source || !results)
+        if (!header || !project || !info || !source || !results || !options)
             return;
         header->Reposition(false);
         project->Reposition(false);
@@ -60,6 +65,7 @@ public:
         ::SetWindowPos(info->m_hWnd, nullptr, x, y, client.right - x, client.bottom - y, SWP_NOZORDER);
         ::SetWindowPos(source->m_hWnd, nullptr, x, y, client.right - x, client.bottom - y, SWP_NOZORDER);
         ::SetWindowPos(results->m_hWnd, nullptr, x, y, client.right - x, client.bottom - y, SWP_NOZORDER);
+        ::SetWindowPos(options->m_hWnd, nullptr, x, y, client.right - x, client.bottom - y, SWP_NOZORDER);
     }
     // The results page in front of the others.
     void ShowResults()
@@ -67,6 +73,14 @@ public:
         ::ShowWindow(info->m_hWnd, SW_HIDE);
         ::ShowWindow(source->m_hWnd, SW_HIDE);
         ::ShowWindow(results->m_hWnd, SW_SHOW);
+    }
+    // The options page in front of the others.
+    void ShowOptions()
+    {
+        ::ShowWindow(info->m_hWnd, SW_HIDE);
+        ::ShowWindow(source->m_hWnd, SW_HIDE);
+        ::ShowWindow(results->m_hWnd, SW_HIDE);
+        ::ShowWindow(options->m_hWnd, SW_SHOW);
     }
     // The source data page in front of the description page.
     void ShowSource()
@@ -79,6 +93,7 @@ public:
     WinSolution* project = nullptr;
     WinProject* source = nullptr;
     WinProcess* results = nullptr;
+    WinOptions* options = nullptr;
     WinInfo* info = nullptr;
 
 protected:
@@ -86,7 +101,7 @@ protected:
     {
         for (WinPanel* panel : {static_cast<WinPanel*>(header), static_cast<WinPanel*>(project),
                                 static_cast<WinPanel*>(source), static_cast<WinPanel*>(results),
-                                static_cast<WinPanel*>(info)})
+                                static_cast<WinPanel*>(options), static_cast<WinPanel*>(info)})
             if (panel && panel->IsWindow())
                 panel->OnAppEvent(code, sender);
     }
