@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "panels/WinPanel.h"
+#include "dialogs/WinPanel.h"
 
 class DCSProject;
 
