@@ -222,11 +222,3 @@ BOOL OXRApp::StartUp()
     EndBusy();
     return TRUE;
 }
-
-void OXRApp::StartAutomation()
-{
-    // The script runner arrives with automation; until then a script cannot
-    // be run, and the program ends as it does for a script it cannot load.
-    m_log.Write("Cannot run the automation script ", m_automationScript.GetText(), "ERR >> ");
-    Exit(0, true);
-}

@@ -1,5 +1,7 @@
 #include "app/OXRWindow.h"
 
+#include "app/DAutomation.h"
+
 #include "controls/ICPanel.h"
 #include "panels/WinControls.h"
 #include "panels/WinInfo.h"
@@ -93,7 +95,10 @@ const CMessageMap* OXRWindow::GetMessageMap() const
             .On(WM_QUERY_HEADER_SIZE, &OXRWindow::OnQueryHeaderSize)
             .On(WM_QUERY_WORK_AREA, &OXRWindow::OnQueryWorkArea)
             .On(WM_USER, &OXRWindow::OnUserEvent)
-            .On(WM_SETTINGCHANGE, &OXRWindow::OnSettingChange);
+            .On(WM_SETTINGCHANGE, &OXRWindow::OnSettingChange)
+            .On(DAutomation::kMsgExecute, &OXRWindow::OnAutomation)
+            .On(DAutomation::kMsgBreak, &OXRWindow::OnAutomation)
+            .On(DAutomation::kMsgCloseApp, &OXRWindow::OnAutomation);
     return &map;
 }
 
@@ -460,4 +465,9 @@ void OXRWindow::OnSize(UINT type, int width, int height)
 void OXRWindow::StorePlacement()
 {
     App().m_settings.Set("position", s_placement.ToText().c_str(), true);
+}
+
+LRESULT OXRWindow::OnAutomation(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return App().OnAutomationMessage(wParam, lParam, message);
 }

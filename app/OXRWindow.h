@@ -75,6 +75,8 @@ private:
     LRESULT OnQueryWorkArea(WPARAM wParam, LPARAM lParam);
     LRESULT OnUserEvent(WPARAM wParam, LPARAM lParam);
     LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
+    // The script runner's messages, handed to the application.
+    LRESULT OnAutomation(UINT message, WPARAM wParam, LPARAM lParam);
 
     void OnSize(UINT type, int width, int height);
     void StorePlacement();

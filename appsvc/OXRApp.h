@@ -254,10 +254,24 @@ public:
     bool ExportRemnants(const char* file = nullptr);
     bool ExportOrphans(const char* file = nullptr);
 
+    // ---- Reports (reports/) -----------------------------------------------------------------
+    // Loads the layouts, selects the stored one and builds the report of the
+    // current material or of every active one; true when a page was built.
+    bool LoadReportLayouts(bool currentOnly);
+    // The layout at that registry position (0 when out of range) for the
+    // open report, built anew; stored as "report.layout"; event 10.
+    void SelectReportLayout(long index);
+    // Colour scheme 0 to 2 (else false): the report is built anew when it
+    // changes; stored as "report.colors"; event 10.
+    bool SelectReportColors(long scheme);
+
     // ---- Commands, start-up and shutdown (app/) --------------------------------------------
     BOOL StartUp();
     static const CMessageMap* CommandMap();
     void StartAutomation();
+    // The runner's requests through the main window: a command to run, a
+    // break of the running calculation, and the close at the script's end.
+    LRESULT OnAutomationMessage(WPARAM wParam, LPARAM lParam, UINT message);
     void OnMenuCommand(UINT id);
     void OnRecentProject(UINT id);
     void OnHelp();

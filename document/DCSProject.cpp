@@ -342,19 +342,28 @@ bool DCSProject::HasRemnants() const
 
 // ---- Change tracking ---------------------------------------------------------------
 
+void DCSProject::ComputeFingerprints(uint32_t& props, uint32_t& results) const
+{
+    std::string propsText;
+    for (const FingerprintKey& k : kFingerprintKeys)
+        propsText += DProps::GetString(m_props, k.key, k.missing);
+    std::string resultsText = "cuttings";
+    for (const DProps& row : m_cuttings) {
+        resultsText += DProps::GetString(row, "signature", "");
+        resultsText += DProps::GetString(row, "copies", "");
+        resultsText += DProps::GetString(row, "blank", "");
+    }
+    props = Crc32(propsText.c_str());
+    results = Crc32(resultsText.c_str());
+}
+
 void DCSProject::UpdateFingerprint(bool newBaseline)
 {
-    std::string props;
-    for (const FingerprintKey& k : kFingerprintKeys)
-        props += DProps::GetString(m_props, k.key, k.missing);
-    std::string results = "cuttings";
-    for (const DProps& row : m_cuttings) {
-        results += DProps::GetString(row, "signature", "");
-        results += DProps::GetString(row, "copies", "");
-        results += DProps::GetString(row, "blank", "");
-    }
-    m_propsTracker.Update(Crc32(props.c_str()), newBaseline);
-    m_resultsTracker.Update(Crc32(results.c_str()), newBaseline);
+    uint32_t props = 0;
+    uint32_t results = 0;
+    ComputeFingerprints(props, results);
+    m_propsTracker.Update(props, newBaseline);
+    m_resultsTracker.Update(results, newBaseline);
 }
 
 bool DCSProject::IsChanged(long mask) const

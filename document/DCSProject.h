@@ -116,6 +116,9 @@ public:
     bool HasCuttings() const;
     bool HasRemnants() const;
     void UpdateFingerprint(bool newBaseline);
+    // The fingerprints of the options and texts and of the cutting rows as
+    // they are now.
+    void ComputeFingerprints(uint32_t& props, uint32_t& results) const;
     // mask 1: anything changed; 2: the numbers behind the results or the
     // results; 4: the options, texts or rows. True when any asked-for bit holds.
     bool IsChanged(long mask) const;
@@ -220,6 +223,7 @@ public:
     const DProps& GetWarnings();
     long GetOrphans(const char* id) const;
     std::string QuantityText(const char* id, bool totalOnly) const;
+    // Names what a report of the material shows, as the material is now.
     std::string GetContentId() const;
     bool ImportBlankRow(const DProps& values);
     bool ImportPieceRow(const DProps& values);

@@ -143,10 +143,16 @@ std::string DCSProject::QuantityText(const char* id, bool totalOnly) const
 
 std::string DCSProject::GetContentId() const
 {
+    // The options and the result rows as they are now, not as last saved:
+    // an option such as "sort" rebuilds the rows without a new baseline, and
+    // a report of the rebuilt rows must not pass for one of the old.
+    uint32_t props = 0;
+    uint32_t results = 0;
+    ComputeFingerprints(props, results);
     std::string text = m_order.GetContentId();
     char hex[32];
-    text += FormatHex64(8, m_propsTracker.Baseline(), hex, sizeof hex);
-    text += FormatHex64(8, m_resultsTracker.Baseline(), hex, sizeof hex);
+    text += FormatHex64(8, props, hex, sizeof hex);
+    text += FormatHex64(8, results, hex, sizeof hex);
     text += DProps::GetString(m_props, "desc", "");
     text += DProps::GetString(m_props, "comment", "");
     text += DProps::GetString(m_props, "comment.active", "0");

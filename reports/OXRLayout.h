@@ -66,6 +66,9 @@ public:
     // Removes and deletes every registered layout.
     static void ClearRegistry();
     static OXRLayoutRegistry& Registry();
+    // Counts every emptying of the registry (ClearRegistry, LoadAll): a
+    // layout pointer taken at one count is freed at the next.
+    static unsigned long RegistryGeneration();
     // Files whose "class" is exactly className become layouts made by
     // factory; a file of a class nobody added is not registered.
     static void AddLayoutClass(const char* className, Factory factory);
@@ -139,6 +142,9 @@ public:
     DCSProject* GetProject() const { return m_material; }
     const DProps& LocaleSection() const { return m_locale; }
     int GetCursor() const { return m_cursor; }
+    // The next page drawn is the report's first again: a pass that was cut
+    // short leaves the cursor inside the draw order.
+    void RestartPages() { m_cursor = 0; }
     int GetPageIndex() const { return m_pageIndex; }
     bool IsFirstOnPage() const { return m_firstOnPage; }
     bool IsMono() const { return m_mono; }

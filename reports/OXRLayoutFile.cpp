@@ -24,6 +24,8 @@ std::map<std::string, OXRLayout::Factory>& LayoutClasses()
 
 bool IsBlank(const UString& text) { return !text.HasText(true); }
 
+unsigned long g_registryGeneration = 0;
+
 // Registers the layouts of one folder; a later file of a name replaces the
 // earlier one, as does a later folder's.
 void LoadFolder(const char* folder)
@@ -78,9 +80,11 @@ void OXRLayout::RemoveLayoutClass(const char* className)
         LayoutClasses().erase(className);
 }
 
+unsigned long OXRLayout::RegistryGeneration() { return g_registryGeneration; }
+
 bool OXRLayout::LoadAll(const char* folder, UStringList* searched)
 {
-    Registry().Clear();
+    ClearRegistry();
     UString first(folder);
     if (first.IsEmpty())
         first = App().MakeDataPath("DATA");
@@ -97,7 +101,11 @@ bool OXRLayout::LoadAll(const char* folder, UStringList* searched)
     return Registry().size() > 0;
 }
 
-void OXRLayout::ClearRegistry() { Registry().Clear(); }
+void OXRLayout::ClearRegistry()
+{
+    ++g_registryGeneration;
+    Registry().Clear();
+}
 
 bool OXRLayout::Load(const char* path)
 {

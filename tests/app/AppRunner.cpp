@@ -76,7 +76,10 @@ bool AppRun::Start(const std::string& arguments)
     return StartProgram(ProgramPath(), arguments);
 }
 
-bool AppRun::StartProgram(const std::string& program, const std::string& arguments)
+namespace {
+
+bool CreateProgramProcess(const std::string& program, const std::string& arguments,
+                          PROCESS_INFORMATION& process)
 {
     std::string command = "\"" + program + "\"";
     if (!arguments.empty())
@@ -85,8 +88,20 @@ bool AppRun::StartProgram(const std::string& program, const std::string& argumen
     startup.cb = sizeof(startup);
     std::vector<char> line(command.begin(), command.end());
     line.push_back(0);
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &m_process))
+    return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process) != FALSE;
+}
+
+} // namespace
+
+bool AppRun::Launch(const std::string& arguments)
+{
+    return CreateProgramProcess(ProgramPath(), arguments, m_process);
+}
+
+bool AppRun::StartProgram(const std::string& program, const std::string& arguments)
+{
+    if (!CreateProgramProcess(program, arguments, m_process))
         return false;
     FindMain f = {m_process.dwProcessId, nullptr};
     WaitFor([&] {

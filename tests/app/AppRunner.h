@@ -74,6 +74,8 @@ public:
     bool Start(const std::string& arguments = std::string());
     // The same for a copy of the program at another place.
     bool StartProgram(const std::string& program, const std::string& arguments);
+    // Starts the program without waiting for a window (a script shows none).
+    bool Launch(const std::string& arguments);
     // The exit code once the process has ended within ms; STILL_ACTIVE otherwise.
     DWORD WaitExit(DWORD ms = 20000);
     bool IsRunning() const;

@@ -1,0 +1,110 @@
+// The application's report commands: loading the layouts and starting the
+// report, choosing its layout and its colours.
+#include <string>
+
+#include "appsvc/OXRApp.h"
+#include "document/AppEvents.h"
+#include "foundation/DParser.h"
+#include "foundation/StrUtil.h"
+#include "reports/OXRLayout.h"
+#include "reports/OXRReport.h"
+
+namespace {
+
+// The name of the registered layout at position index, out of range the first.
+UString LayoutNameAt(long index)
+{
+    OXRLayoutRegistry& registry = OXRLayout::Registry();
+    const long count = static_cast<long>(registry.size());
+    if (index < 0 || index >= count)
+        index = 0;
+    OXRLayout* layout = count > 0 ? registry.GetValueAt(index) : nullptr;
+    return layout ? layout->GetName() : UString();
+}
+
+} // namespace
+
+bool ReportBuildFailure()
+{
+    OXRApp& app = App();
+    const UString message = AppReport().GetErrorText();
+    if (!message.HasText(true))
+        return false;
+    DProps variables;
+    variables.Set("error.message", message.GetText());
+    std::string text =
+        ExpandVariables(app.GetMessageText("report.error", "Cannot build the report.\\r\\n${error.message}").c_str(),
+                        variables);
+    StrReplaceAll(text, "\\r\\n", "\r\n");
+    app.ReportError(text.c_str(), app.GetMessageText("report.title", "Report").c_str(), true);
+    return true;
+}
+
+bool OXRApp::LoadReportLayouts(bool currentOnly)
+{
+    OXRReport& report = AppReport();
+    const UString shipped = MakeProgramPath("DATA");
+    if (!OXRLayout::LoadAll(MakeDataPath("DATA").GetText())) {
+        UString text;
+        text.Format("No layout files found in %s", shipped.GetText());
+        ShowMessage(nullptr, nullptr, text.GetText(), MB_ICONWARNING, IDOK);
+        return false;
+    }
+    report.SetWholeProject(!currentOnly);
+    const UString colors = m_settings.Get("report.colors");
+    const long scheme = colors.ToLong();
+    if (scheme != report.GetColorMode())
+        report.SetColorMode(static_cast<int>(scheme));
+    report.SelectLayout(LayoutNameAt(m_settings.Get("report.layout").ToLong()).GetText(), false);
+    if (!report.GetLayout()) {
+        UString text;
+        text.Format("No layout specified (%s)", shipped.GetText());
+        ShowMessage(nullptr, nullptr, text.GetText(), MB_ICONWARNING, IDOK);
+        return false;
+    }
+    report.SetMaterial(currentOnly ? m_document.GetProject(-1, false) : nullptr);
+    report.SetErrorCode(0);
+    report.Build();
+    // A new report window starts at the first page, also with pages from the cache.
+    report.SetCurrentPage(0);
+    return report.GetPageCount() > 0;
+}
+
+void OXRApp::SelectReportLayout(long index)
+{
+    if (index < 0 || index >= static_cast<long>(OXRLayout::Registry().size()))
+        index = 0;
+    BeginBusy();
+    OXRReport& report = AppReport();
+    const bool built = report.SelectLayout(LayoutNameAt(index).GetText(), true);
+    m_settings.Set("report.layout", StrFromLong(index).c_str(), true);
+    OnAppEvent(kEventReportLayoutChanged, 0);
+    if (m_mainWindow && ::IsWindow(m_mainWindow->m_hWnd)) {
+        m_mainWindow->UpdateFileMenu();
+        ::RedrawWindow(m_mainWindow->m_hWnd, nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+    }
+    EndBusy();
+    if (built)
+        ReportBuildFailure();
+}
+
+bool OXRApp::SelectReportColors(long scheme)
+{
+    if (scheme < OXRReport::kColorAuto || scheme > OXRReport::kColorMono)
+        return false;
+    BeginBusy();
+    OXRReport& report = AppReport();
+    bool rebuilt = false;
+    if (scheme != report.GetColorMode()) {
+        report.SetColorMode(static_cast<int>(scheme));
+        report.Build();
+        rebuilt = true;
+    }
+    m_settings.Set("report.colors", StrFromLong(scheme).c_str(), true);
+    OnAppEvent(kEventReportLayoutChanged, 0);
+    EndBusy();
+    if (rebuilt)
+        ReportBuildFailure();
+    return true;
+}

@@ -1,0 +1,527 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "LayoutFixture.h"
+#include "document/AppEvents.h"
+#include "document/DCSProject.h"
+#include "foundation/PathUtil.h"
+#include "reports/OXRReport.h"
+#include "support/PrintQueue.h"
+#include "tests/document/SolvedMaterial.h"
+
+namespace {
+
+// The numbered-rows layout, counting the pages it draws.
+class CountingLayout : public RowsLayout {
+public:
+    static inline int pagesDrawn = 0;
+
+    static OXRLayout* Make(const OXRLayout& loaded)
+    {
+        CountingLayout* layout = new CountingLayout;
+        layout->CopyFrom(loaded);
+        return layout;
+    }
+    bool DrawPage(HDC dc, int pageIndex, bool mono) override
+    {
+        ++pagesDrawn;
+        return RowsLayout::DrawPage(dc, pageIndex, mono);
+    }
+};
+
+// A table that never completes: every page says that another follows.
+class EndlessLayout : public OXRLayout {
+public:
+    static OXRLayout* Make(const OXRLayout& loaded)
+    {
+        EndlessLayout* layout = new EndlessLayout;
+        layout->CopyFrom(loaded);
+        return layout;
+    }
+    bool DrawTable(const char* item, OXRRenderContext& ctx, int mode) override
+    {
+        (void)item;
+        (void)mode;
+        SetRectEmpty(&ctx.rect);
+        return true;
+    }
+};
+
+std::string Installed(const char* name)
+{
+    UMemory buffer;
+    if (!App().LoadResourceData("INSTALL", name, buffer) || !buffer.GetData())
+        return std::string();
+    return std::string(static_cast<const char*>(buffer.GetData()));
+}
+
+} // namespace
+
+class ReportTest : public LayoutTest {
+protected:
+    void SetUp() override
+    {
+        LayoutTest::SetUp();
+        tempFolder = Path("temp");
+        CreateDirectoryA(tempFolder.c_str(), nullptr);
+        app.m_tempFolder = tempFolder.c_str();
+        app.m_automation = 1;
+        OXRLayout::AddLayoutClass("test.count", &CountingLayout::Make);
+        OXRLayout::AddLayoutClass("test.endless", &EndlessLayout::Make);
+        CountingLayout::pagesDrawn = 0;
+    }
+
+    void TearDown() override
+    {
+        report.reset();
+        OXRLayout::RemoveLayoutClass("test.count");
+        OXRLayout::RemoveLayoutClass("test.endless");
+        LayoutTest::TearDown();
+    }
+
+    // Three pages of numbered rows, one table on each, of the counting class.
+    std::vector<std::string> ThreePageLines()
+    {
+        std::vector<std::string> lines = PageLines("table.a,pagebreak,table.b,pagebreak,table.c", {});
+        lines[1] = "class=test.count";
+        for (const char* item : {"table.a", "table.b", "table.c"})
+            for (const std::string& line : {std::string(item) + ".mode=1", std::string(item) + ".rows=3",
+                                            std::string(item) + ".columns=900,600",
+                                            std::string(item) + ".offset.x=180", std::string(item) + ".offset.y=-1"})
+                lines.push_back(line);
+        return lines;
+    }
+
+    void ThreePageLayout()
+    {
+        WriteLayout(dataFolder + "\\DATA\\three.sol.scl", ThreePageLines());
+        ASSERT_TRUE(OXRLayout::LoadAll(nullptr));
+    }
+
+    OXRReport& Report()
+    {
+        if (!report)
+            report.reset(new OXRReport);
+        return *report;
+    }
+
+    // The report of the three-page layout for the current material.
+    OXRReport& ThreePageReport()
+    {
+        ThreePageLayout();
+        OXRReport& r = Report();
+        r.SetMaterial(Material());
+        EXPECT_TRUE(r.SelectLayout("Test", true));
+        return r;
+    }
+
+    std::vector<std::string> TempFiles() { return Listing(tempFolder); }
+
+    std::string tempFolder;
+    std::unique_ptr<OXRReport> report;
+};
+
+// ---- Building and the cache --------------------------------------------------------------
+
+TEST_F(ReportTest, TheExampleProjectBuildsWithTheShippedLayout)
+{
+    FillSolved(*Material());
+    WriteBytes(dataFolder + "\\DATA\\FULL.SOL.SCL", Installed("FULL.SOL.SCL"));
+    ASSERT_TRUE(OXRLayout::LoadAll(nullptr));
+    OXRReport& r = Report();
+    r.SetMaterial(Material());
+    ASSERT_TRUE(r.SelectLayout("Full", true));
+    ASSERT_GE(r.GetPageCount(), 1);
+    EXPECT_EQ(0, r.GetErrorCode());
+    EXPECT_EQ(0, r.GetCurrentPage());
+    const RECT& page = r.GetPageRect();
+    EXPECT_EQ(2100, page.right);
+    EXPECT_EQ(2970, page.bottom);
+    for (const UString& file : r.GetPageFiles())
+        EXPECT_EQ(1, PathExistsA(file.GetText())) << file.GetText();
+    HBITMAP bitmap = r.GetPageBitmap(-1);
+    ASSERT_NE(nullptr, bitmap);
+    BITMAP info = {};
+    GetObjectA(bitmap, sizeof info, &info);
+    EXPECT_EQ(2100, info.bmWidth);
+    EXPECT_EQ(2970, info.bmHeight);
+    EXPECT_EQ(nullptr, r.GetPageBitmap(r.GetPageCount()));
+    ASSERT_EQ(1u, r.GetPageCache().size());
+    EXPECT_EQ(r.MakeCacheKey(false).ToStdString(), r.GetPageCache()[0].Name());
+}
+
+TEST_F(ReportTest, TheCacheKeyNamesContentLayoutColoursAndNumberFormats)
+{
+    ThreePageLayout();
+    OXRReport& r = Report();
+    EXPECT_EQ("", r.MakeCacheKey(false).ToStdString());
+    r.SetMaterial(Material());
+    ASSERT_TRUE(r.SelectLayout("Test", false));
+    app.m_globals.Set("globals.crc32", "ABC123");
+    const std::string id = Material()->GetContentId();
+    EXPECT_EQ(id + ".Test.COLOR.ABC123", r.MakeCacheKey(false).ToStdString());
+    EXPECT_EQ(id + ".Test.MONO.ABC123", r.MakeCacheKey(true).ToStdString());
+    r.SetMaterial(nullptr);
+    EXPECT_EQ(app.m_document.GetContentId() + ".Test.COLOR.ABC123", r.MakeCacheKey(false).ToStdString());
+}
+
+TEST_F(ReportTest, BuildingTwiceDrawsOnce)
+{
+    OXRReport& r = ThreePageReport();
+    ASSERT_EQ(3, r.GetPageCount());
+    // Two passes of three pages each.
+    EXPECT_EQ(6, CountingLayout::pagesDrawn);
+    const std::vector<UString> first = r.GetPageFiles();
+    r.Build();
+    EXPECT_EQ(6, CountingLayout::pagesDrawn);
+    EXPECT_EQ(first, r.GetPageFiles());
+    EXPECT_EQ(1u, r.GetPageCache().size());
+    EXPECT_EQ(3u, TempFiles().size());
+}
+
+TEST_F(ReportTest, ColourChoicesBuildOnlyWhatWasNotBuiltBefore)
+{
+    OXRReport& r = ThreePageReport();
+    const struct {
+        int mode;
+        int drawnAfter;
+    } steps[] = {
+        {OXRReport::kColorColor, 6},  // automatic and colour both draw in colour
+        {OXRReport::kColorMono, 12},  // monochrome is new
+        {OXRReport::kColorAuto, 12},  // back to the colour pages
+        {OXRReport::kColorMono, 12},  // and to the monochrome ones
+    };
+    for (const auto& step : steps) {
+        ASSERT_TRUE(r.SetColorMode(step.mode));
+        r.Build();
+        EXPECT_EQ(step.drawnAfter, CountingLayout::pagesDrawn) << "mode " << step.mode;
+        EXPECT_EQ(3, r.GetPageCount());
+    }
+    EXPECT_FALSE(r.SetColorMode(3));
+    EXPECT_EQ(OXRReport::kColorMono, r.GetColorMode());
+}
+
+TEST_F(ReportTest, ANumberFormatChangeBuildsAnew)
+{
+    OXRReport& r = ThreePageReport();
+    app.m_settings.Set("length.digits", "1");
+    app.LoadNumberFormats();
+    r.Build();
+    const int drawn = CountingLayout::pagesDrawn;
+    app.m_settings.Set("length.digits", "3");
+    app.LoadNumberFormats();
+    r.Build();
+    EXPECT_EQ(drawn + 6, CountingLayout::pagesDrawn);
+}
+
+TEST_F(ReportTest, AnOptionThatRebuildsTheRowsIsNotAnsweredFromTheOldPages)
+{
+    FillSolved(*Material());
+    OXRReport& r = ThreePageReport();
+    const int drawn = CountingLayout::pagesDrawn;
+    // The option changes what the result rows hold, but nothing was saved:
+    // the stored fingerprints stay as they were.
+    for (const char* key : {"sort", "remnants", "diversity"}) {
+        const std::string before = r.MakeCacheKey(false).ToStdString();
+        ASSERT_TRUE(Material()->SetProperty(key, "1"));
+        EXPECT_NE(before, r.MakeCacheKey(false).ToStdString()) << key;
+    }
+    r.Build();
+    EXPECT_EQ(drawn + 6, CountingLayout::pagesDrawn);
+}
+
+TEST_F(ReportTest, CachedPagesRemovedUnderTheReportAreBuiltAgain)
+{
+    OXRReport& r = ThreePageReport();
+    DeleteFileA(r.GetPageFiles()[1].GetText());
+    r.Build();
+    EXPECT_EQ(12, CountingLayout::pagesDrawn);
+    ASSERT_EQ(3, r.GetPageCount());
+    for (const UString& file : r.GetPageFiles())
+        EXPECT_EQ(1, PathExistsA(file.GetText()));
+    EXPECT_EQ(1u, r.GetPageCache().size());
+}
+
+TEST_F(ReportTest, ALayoutThatNeverEndsIsStoppedAndLeavesNoShorterReport)
+{
+    std::vector<std::string> lines = PageLines("table.a", {"table.a.mode=1"});
+    lines[1] = "class=test.endless";
+    lines[2] = "draw.size.x=210";
+    lines[3] = "draw.size.y=297";
+    WriteLayout(dataFolder + "\\DATA\\endless.sol.scl", lines);
+    ASSERT_TRUE(OXRLayout::LoadAll(nullptr));
+    OXRReport& r = Report();
+    r.SetMaterial(Material());
+    ASSERT_TRUE(r.SelectLayout("Test", true));
+    EXPECT_EQ(0, r.GetPageCount());
+    EXPECT_NE(0, r.GetErrorCode());
+    EXPECT_NE("", r.GetErrorText().ToStdString());
+    EXPECT_TRUE(r.GetPageCache().empty());
+    EXPECT_TRUE(TempFiles().empty());
+    EXPECT_EQ(0, r.GetLayout()->GetCursor());
+    EXPECT_NE(std::string::npos, LogText().find("ERR >> ")) << LogText();
+}
+
+TEST_F(ReportTest, FiftyPagesAreNotCut)
+{
+    std::vector<std::string> lines = PageLines("table.a", {"table.a.mode=1"});
+    std::string order = "table.a";
+    for (int i = 0; i < 49; ++i)
+        order += ",pagebreak";
+    lines[8] = "draw.order=" + order;
+    lines[1] = "class=test.count";
+    // Small pages: fifty A4 bitmaps would fill the disk for nothing.
+    lines[2] = "draw.size.x=210";
+    lines[3] = "draw.size.y=297";
+    WriteLayout(dataFolder + "\\DATA\\fifty.sol.scl", lines);
+    ASSERT_TRUE(OXRLayout::LoadAll(nullptr));
+    OXRReport& r = Report();
+    r.SetMaterial(Material());
+    ASSERT_TRUE(r.SelectLayout("Test", true));
+    EXPECT_EQ(50, r.GetPageCount());
+    EXPECT_EQ(0, r.GetErrorCode());
+}
+
+TEST_F(ReportTest, TheLayoutIsDroppedWhenTheRegistryIsClearedOrReloaded)
+{
+    OXRReport& r = ThreePageReport();
+    ASSERT_NE(nullptr, r.GetLayout());
+    OXRLayout::ClearRegistry();
+    EXPECT_EQ(nullptr, r.GetLayout());
+    r.Build();  // nothing to draw with, and nothing freed is touched
+    EXPECT_EQ(6, CountingLayout::pagesDrawn);
+    EXPECT_EQ("", r.MakeCacheKey(false).ToStdString());
+
+    ASSERT_TRUE(OXRLayout::LoadAll(nullptr));
+    EXPECT_EQ(nullptr, r.GetLayout());
+    DProps props;
+    props.Set("file", Path("report.html").c_str());
+    EXPECT_FALSE(r.SaveHtml(props));
+    EXPECT_EQ(-2, DProps::GetLong(props, "error"));
+    ASSERT_TRUE(r.SelectLayout("Test", false));
+    EXPECT_NE(nullptr, r.GetLayout());
+}
+
+TEST_F(ReportTest, AnUnknownLayoutNameSelectsNothing)
+{
+    ThreePageLayout();
+    OXRReport& r = Report();
+    EXPECT_FALSE(r.SelectLayout("", true));
+    EXPECT_FALSE(r.SelectLayout(nullptr, true));
+    EXPECT_FALSE(r.SelectLayout("Missing", true));
+    EXPECT_EQ(nullptr, r.GetLayout());
+    EXPECT_EQ(0, r.GetPageCount());
+}
+
+TEST_F(ReportTest, TheDestructorDeletesEveryCachedPage)
+{
+    OXRReport& r = ThreePageReport();
+    r.SetColorMode(OXRReport::kColorMono);
+    r.Build();
+    EXPECT_EQ(6u, TempFiles().size());
+    report.reset();
+    EXPECT_TRUE(TempFiles().empty());
+}
+
+// ---- Paging ------------------------------------------------------------------------------------
+
+TEST_F(ReportTest, StepPageStaysWithinThePagesAndTellsTheWindows)
+{
+    OXRReport& r = ThreePageReport();
+    EXPECT_EQ(0, r.StepPage(false));
+    EXPECT_EQ(1, r.StepPage(true));
+    EXPECT_EQ(2, r.StepPage(true));
+    EXPECT_EQ(2, r.StepPage(true));
+    EXPECT_EQ(1, r.StepPage(false));
+    EXPECT_NE(nullptr, r.GetPageBitmap(-1));
+    EXPECT_NE(nullptr, r.GetPageBitmap(2));
+    EXPECT_EQ(nullptr, r.GetPageBitmap(3));
+    EXPECT_EQ(nullptr, r.GetPageBitmap(-2));
+}
+
+TEST_F(ReportTest, AOnePageReportStepsNowhere)
+{
+    std::vector<std::string> lines = PageLines("table.a", {"table.a.mode=1", "table.a.rows=2",
+                                                           "table.a.columns=900,600", "table.a.offset.x=180",
+                                                           "table.a.offset.y=-1"});
+    WriteLayout(dataFolder + "\\DATA\\one.sol.scl", lines);
+    ASSERT_TRUE(OXRLayout::LoadAll(nullptr));
+    OXRReport& r = Report();
+    r.SetMaterial(Material());
+    ASSERT_TRUE(r.SelectLayout("Test", true));
+    ASSERT_EQ(1, r.GetPageCount());
+    EXPECT_EQ(0, r.StepPage(true));
+    EXPECT_EQ(0, r.StepPage(false));
+}
+
+// ---- HTML ----------------------------------------------------------------------------------------
+
+TEST_F(ReportTest, SaveHtmlWritesTheMarkAndTheHead)
+{
+    OXRReport& r = ThreePageReport();
+    DProps props;
+    const std::string file = Path("report.html");
+    props.Set("file", file.c_str());
+    ASSERT_TRUE(r.SaveHtml(props));
+    const std::string text = ReadBytes(file);
+    const std::string head = "\xEF\xBB\xBF<!DOCTYPE html>\r\n<html><head>\r\n<style>" + Installed("STYLE.TXT") +
+                             "</style>\r\n" + Installed("META.TXT") + "</head>\r\n<body>\r\n";
+    ASSERT_FALSE(Installed("STYLE.TXT").empty());
+    EXPECT_EQ(head, text.substr(0, head.size()));
+    EXPECT_NE(std::string::npos, text.find("table.c row 3"));
+    EXPECT_EQ("\r\n</body></html>\r\n", text.substr(text.size() - 18));
+}
+
+TEST_F(ReportTest, SaveHtmlOfAMonochromeReportFromTheCacheUsesTheMonochromeSheet)
+{
+    OXRReport& r = ThreePageReport();
+    r.SetColorMode(OXRReport::kColorMono);
+    r.Build();
+    r.SetColorMode(OXRReport::kColorAuto);
+    r.Build();  // from the cache: nothing drawn in colour since
+    DProps props;
+    props.Set("file", Path("report.html").c_str());
+    ASSERT_TRUE(r.SaveHtml(props));
+    EXPECT_NE(std::string::npos, ReadBytes(Path("report.html")).find(Installed("STYLE.TXT")));
+}
+
+TEST_F(ReportTest, SaveHtmlFailuresSayWhy)
+{
+    OXRReport& r = ThreePageReport();
+    DProps empty;
+    empty.Set("file", "");
+    EXPECT_FALSE(r.SaveHtml(empty));
+    EXPECT_EQ(-1, DProps::GetLong(empty, "error"));
+
+    const std::string file = Path("kept.html");
+    WriteBytes(file, "old");
+    DProps unwritable;
+    unwritable.Set("file", Path("missing\\folder\\report.html").c_str());
+    EXPECT_FALSE(r.SaveHtml(unwritable));
+    EXPECT_GT(DProps::GetLong(unwritable, "error"), 0);
+
+    // No material to report on: the layout writes nothing.
+    r.SetMaterial(nullptr);
+    app.m_document.SetActive(0, false);
+    DProps props;
+    props.Set("file", file.c_str());
+    EXPECT_FALSE(r.SaveHtml(props));
+    EXPECT_EQ(-3, DProps::GetLong(props, "error"));
+    EXPECT_EQ("old", ReadBytes(file));
+}
+
+// ---- The application's report commands ---------------------------------------------------------
+
+namespace {
+
+// The report window as the application's broadcast reaches it.
+class EventLog : public DAppReportWindow {
+public:
+    void OnAppEvent(long code) override { codes.push_back(code); }
+    std::vector<long> codes;
+};
+
+} // namespace
+
+class ReportCommands : public ReportTest {
+protected:
+    void SetUp() override
+    {
+        ReportTest::SetUp();
+        app.m_report = MakeAppOwned(new OXRReport);
+        app.m_reportWindow = &events;
+        app.m_settings.Set("report.colors", "0");
+    }
+    void TearDown() override
+    {
+        app.m_reportWindow = nullptr;
+        app.m_report.reset();
+        ReportTest::TearDown();
+    }
+
+    // Layouts "A", "B" (three pages each) and "C" in the data folder.
+    void ThreeLayouts()
+    {
+        for (const char* name : {"A", "B", "C"}) {
+            std::vector<std::string> lines = ThreePageLines();
+            lines[0] = std::string("name=") + name;
+            WriteLayout(dataFolder + "\\DATA\\" + name + ".sol.scl", lines);
+        }
+    }
+
+    EventLog events;
+};
+
+TEST_F(ReportCommands, LoadReportLayoutsBuildsTheStoredLayoutForTheCurrentMaterial)
+{
+    ThreeLayouts();
+    app.m_settings.Set("report.layout", "1");
+    app.m_settings.Set("report.colors", "2");
+    ASSERT_TRUE(app.LoadReportLayouts(true));
+    OXRReport& r = AppReport();
+    ASSERT_NE(nullptr, r.GetLayout());
+    EXPECT_EQ("B", r.GetLayout()->GetName().ToStdString());
+    EXPECT_EQ(Material(), r.GetMaterial());
+    EXPECT_FALSE(r.IsWholeProject());
+    EXPECT_EQ(OXRReport::kColorMono, r.GetColorMode());
+    EXPECT_EQ(3, r.GetPageCount());
+
+    // A stored position past the registry starts with the first layout; a
+    // colour value out of range leaves the report's.
+    app.m_settings.Set("report.layout", "7");
+    app.m_settings.Set("report.colors", "5");
+    ASSERT_TRUE(app.LoadReportLayouts(false));
+    EXPECT_EQ("A", r.GetLayout()->GetName().ToStdString());
+    EXPECT_EQ(nullptr, r.GetMaterial());
+    EXPECT_TRUE(r.IsWholeProject());
+    EXPECT_TRUE(r.GetLayout()->IsWholeProject());
+    EXPECT_EQ(OXRReport::kColorMono, r.GetColorMode());
+}
+
+TEST_F(ReportCommands, LoadReportLayoutsWithoutLayoutFilesFails)
+{
+    EXPECT_FALSE(app.LoadReportLayouts(true));
+    EXPECT_EQ(0, AppReport().GetPageCount());
+}
+
+TEST_F(ReportCommands, SelectReportLayoutBuildsTheChosenOneAndStoresItsPosition)
+{
+    ThreeLayouts();
+    ASSERT_TRUE(app.LoadReportLayouts(true));
+    OXRReport& r = AppReport();
+    r.StepPage(true);
+    events.codes.clear();
+    app.SelectReportLayout(2);
+    EXPECT_EQ("C", r.GetLayout()->GetName().ToStdString());
+    EXPECT_EQ(0, r.GetCurrentPage());
+    EXPECT_EQ("2", app.m_settings.Get("report.layout").ToStdString());
+    EXPECT_EQ((std::vector<long>{kEventReportPageChanged, kEventReportLayoutChanged}), events.codes);
+    app.SelectReportLayout(3);
+    EXPECT_EQ("A", r.GetLayout()->GetName().ToStdString());
+    EXPECT_EQ("0", app.m_settings.Get("report.layout").ToStdString());
+    EXPECT_EQ(0, app.m_busyCount);
+}
+
+TEST_F(ReportCommands, SelectReportColorsRebuildsOnlyOnAChange)
+{
+    ThreeLayouts();
+    ASSERT_TRUE(app.LoadReportLayouts(true));
+    const int drawn = CountingLayout::pagesDrawn;
+    events.codes.clear();
+    EXPECT_FALSE(app.SelectReportColors(3));
+    EXPECT_EQ("0", app.m_settings.Get("report.colors").ToStdString());
+    EXPECT_TRUE(events.codes.empty());
+
+    EXPECT_TRUE(app.SelectReportColors(2));
+    EXPECT_EQ(drawn + 6, CountingLayout::pagesDrawn);
+    EXPECT_TRUE(app.SelectReportColors(2));
+    EXPECT_EQ(drawn + 6, CountingLayout::pagesDrawn);
+    EXPECT_EQ("2", app.m_settings.Get("report.colors").ToStdString());
+    EXPECT_EQ((std::vector<long>{kEventReportLayoutChanged, kEventReportLayoutChanged}), events.codes);
+    EXPECT_EQ(OXRReport::kColorMono, AppReport().GetColorMode());
+    EXPECT_EQ(0, app.m_busyCount);
+}
