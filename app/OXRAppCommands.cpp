@@ -123,9 +123,7 @@ void OXRApp::OnMenuCommand(UINT id)
         break;
     }
     case kCmdOptions:
-        // The printer list is not rebuilt yet when the exclusions change:
-        // its refresh arrives with the printer thread.
-        ShowOptions(nullptr);
+        ShowOptions([this](HWND status) { RefreshPrinters(status); });
         break;
     default:
         break;

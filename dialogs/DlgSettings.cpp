@@ -147,8 +147,12 @@ BOOL DlgSettings::OnInitDialog()
           "Uncheck printer you do not want to be included in 'CHOOSE PRINTER' list. Excluding printer can "
           "speed up loading, but this printer becomes unavailable.");
 
-    m_exclusionText = JoinExclusions(App().m_excludedPrinters);
-    FillPrinterList();
+    {
+        // The printer thread of the start may still be filling the lists.
+        DAutoLock guard(App().GetPrinterLock());
+        m_exclusionText = JoinExclusions(App().m_excludedPrinters);
+        FillPrinterList();
+    }
 
     WinCenter(::GetParent(m_hWnd), m_hWnd);
     UpdateOkButton();
@@ -296,7 +300,11 @@ BOOL DlgSettings::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
 void DlgSettings::OnOK()
 {
     OXRApp& app = App();
-    const std::string accepted = CollectUncheckedPrinters(app.m_excludedPrinters);
+    std::string accepted;
+    {
+        DAutoLock guard(app.GetPrinterLock());
+        accepted = CollectUncheckedPrinters(app.m_excludedPrinters);
+    }
     if (accepted != m_exclusionText) {
         m_exclusionText = accepted;
         DlgStartup banner(this);
