@@ -432,6 +432,26 @@ TEST_F(ReportWindow, CannotBeMadeSmallerThanTheToolbarOrFourHundredPixels)
     EXPECT_EQ(DlgReports::MinHeight, sized.bottom - sized.top);
 }
 
+TEST_F(ReportWindow, TheStoredPlacementIsWhereTheNextRunOpensIt)
+{
+    AddSolvedMaterial(3);
+    app.m_settings.Set("position.reports", "40,30,860,600,0");
+    RECT opened = {0, 0, 0, 0};
+    UiScript script;
+    script.Then(Open, [&] {
+        GetWindowRect(Window()->m_hWnd, &opened);
+        SetWindowPos(Window()->m_hWnd, nullptr, 60, 50, 900, 640, SWP_NOZORDER);
+        Close();
+    });
+    RunReport(true, script);
+
+    EXPECT_EQ(40, opened.left);
+    EXPECT_EQ(30, opened.top);
+    EXPECT_EQ(860, opened.right);
+    EXPECT_EQ(600, opened.bottom);
+    EXPECT_EQ("60,50,960,690,0", std::string(app.m_settings.Get("position.reports", "").GetText()));
+}
+
 TEST_F(ReportWindow, FitButtonsAndADoubleClickSwitchBetweenWholePageAndWidth)
 {
     AddSolvedMaterial(3);
