@@ -14,6 +14,7 @@
 #include "foundation/Helper.h"
 #include "foundation/PathUtil.h"
 #include "foundation/StrUtil.h"
+#include "reports/DEnumPrinters.h"
 
 OXRApp::Upper OXRApp::ExecutableHalf()
 {
@@ -174,8 +175,10 @@ BOOL OXRApp::StartUp()
     LoadNumberFormats();
 
     DlgStartup::SendStatus(banner.get(), "Enumerating printers...");
-    // The printer list is filled by its own thread, which arrives with the
-    // report printing.
+    // A printer driver may take long or hang: the list is filled beside the
+    // UI thread, which learns of it through event 19.
+    m_printerThread.reset(new DEnumPrinters());
+    m_printerThread->Start(0);
 
     OXRWindow* window = new OXRWindow();
     m_mainWindow = window;

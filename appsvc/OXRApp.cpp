@@ -110,7 +110,10 @@ OXRApp::~OXRApp()
 
 BOOL OXRApp::InitInstance()
 {
-    return m_upper.startUp ? (this->*m_upper.startUp)() : TRUE;
+    m_starting = true;
+    const BOOL started = m_upper.startUp ? (this->*m_upper.startUp)() : TRUE;
+    m_starting = false;
+    return started;
 }
 
 const CMessageMap* OXRApp::GetMessageMap() const

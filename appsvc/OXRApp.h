@@ -258,6 +258,26 @@ public:
     bool ExportRemnants(const char* file = nullptr);
     bool ExportOrphans(const char* file = nullptr);
 
+    // ---- Printers (reports/) ---------------------------------------------------------------
+    // Lists the installed printers again, skipping the excluded ones: the
+    // printer names, the current printer (kept from the setting "printer"
+    // while it is still there) and the excluded printers (names of printers
+    // gone are dropped). status: a window showing the printer being
+    // contacted, or null; stopper: the printer thread, whose stop request
+    // ends the refresh between printers. Any thread; always true.
+    bool RefreshPrinters(HWND status, DThread* stopper = nullptr);
+    // The named printer becomes current, with the letters given, when the
+    // printer names hold it (ignoring case), else there is none; null changes
+    // nothing. The setting "printer" is saved; returns the current printer.
+    UString SelectPrinter(const char* name);
+    // The lock of the printer names, the current printer, the excluded
+    // printers and the settings: the printer thread changes them beside the
+    // UI thread, so every reader and writer holds it (DAutoLock).
+    Locker* GetPrinterLock() const { return m_settings.GetLock(); }
+    // True while InitInstance runs: events for windows that do not exist
+    // yet wait until it has ended.
+    bool IsStarting() const { return m_starting; }
+
     // ---- Reports (reports/) -----------------------------------------------------------------
     // Loads the layouts, selects the stored one and builds the report of the
     // current material or of every active one; true when a page was built.
@@ -340,6 +360,7 @@ private:
     UMemory m_localeBuffer;
     // The thread that built the object: the UI thread.
     DWORD m_uiThread = 0;
+    bool m_starting = false;
 };
 
 // The one application object, null when there is none.

@@ -32,6 +32,11 @@ long TextToLong(const std::string& text)
 
 const DProps* PieceRowById(const PropsList& rows, long id)
 {
+    // The storage numbers its rows in order, so row id - 1 is nearly always
+    // the one: a report asks this of every part row.
+    if (id >= 1 && static_cast<size_t>(id) <= rows.size() &&
+        DProps::GetLong(rows[static_cast<size_t>(id - 1)], "id") == id)
+        return &rows[static_cast<size_t>(id - 1)];
     for (const DProps& row : rows)
         if (DProps::GetLong(row, "id") == id)
             return &row;

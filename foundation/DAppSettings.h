@@ -42,6 +42,9 @@ public:
     UString GetErrorText() const;
     // A copy of the entries in file order.
     UPairList GetEntries() const;
+    // The lock every operation holds; the application guards its printer
+    // lists with it too, so that a change of both is one step.
+    Locker* GetLock() const { return &m_lock; }
     // Mid grey: the main window paints with it, the report view gets it.
     COLORREF GetColor() const { return m_color; }
 

@@ -216,15 +216,25 @@ void DThread::ReapThread()
     m_thread = nullptr;
 }
 
-void DThread::WaitForEnd(HANDLE thread)
+bool DThread::WaitForEnd(HANDLE thread, DWORD timeoutMs)
 {
     bool quit = false;
     WPARAM quitCode = 0;
+    const DWORD start = GetTickCount();
+    DWORD woken = WAIT_TIMEOUT;
     for (;;) {
-        DWORD woken = MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_ALLINPUT,
-                                                  MWMO_INPUTAVAILABLE);
+        DWORD left = INFINITE;
+        if (timeoutMs != INFINITE) {
+            const DWORD spent = GetTickCount() - start;
+            if (spent >= timeoutMs) {
+                woken = WaitForSingleObject(thread, 0);
+                break;
+            }
+            left = timeoutMs - spent;
+        }
+        woken = MsgWaitForMultipleObjectsEx(1, &thread, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (woken != WAIT_OBJECT_0 + 1)
-            break; // the thread ended, or the handle is no good
+            break; // the thread ended, the time is up, or the handle is no good
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
@@ -238,6 +248,7 @@ void DThread::WaitForEnd(HANDLE thread)
     }
     if (quit)
         PostQuitMessage(static_cast<int>(quitCode));
+    return woken == WAIT_OBJECT_0;
 }
 
 void DThread::PumpMessage(bool throttle)

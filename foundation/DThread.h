@@ -69,8 +69,9 @@ public:
     void Terminate();
 
     // Waits until thread has ended, serving the calling thread's window
-    // messages (and handing a WM_QUIT met meanwhile back to its queue).
-    static void WaitForEnd(HANDLE thread);
+    // messages (and handing a WM_QUIT met meanwhile back to its queue), for
+    // at most timeoutMs. True when the thread ended within it.
+    static bool WaitForEnd(HANDLE thread, DWORD timeoutMs = INFINITE);
 
 protected:
     // The thread's handle, owned by this object: closed by whoever waits for

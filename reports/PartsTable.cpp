@@ -189,6 +189,16 @@ bool PaintParts(PartsTable t, OXRRenderContext& ctx, bool firstOnPage)
             avail = std::max(avail, 1);
         }
         rows = std::min(avail, rows);
+    } else if (rows > 1) {
+        // No stock table measured a row yet: the table takes the whole list
+        // when it fits, and never more rows than one row's height allows.
+        MTable one;
+        Fill(t, one, false, 1, placed, ended);
+        one.Measure(ctx.draw);
+        const int rowHeight =
+            Height(one.Data().rect) + static_cast<int>(one.Style().GetInherited("spacing").ToLong());
+        if (rowHeight > 0)
+            rows = std::min(rows, std::max(1, (Height(ctx.draw->GetRect()) - ctx.y) / rowHeight));
     }
 
     Fill(t, table, false, rows, placed, ended);

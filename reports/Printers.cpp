@@ -1,0 +1,452 @@
+#include "reports/Printers.h"
+
+#include <winspool.h>
+#include <commdlg.h>
+// GDI+ needs the COM declarations that the lean windows.h leaves out.
+#include <objidl.h>
+#include <propidl.h>
+#include <gdiplus.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "appsvc/OXRApp.h"
+#include "foundation/DThread.h"
+#include "foundation/StrUtil.h"
+
+namespace {
+
+// The module's lists and the lock that keeps two enumerations (the printer
+// thread's and one from the settings dialog) from filling them at once. They
+// are never destroyed: a printer thread left hung at shutdown may still hold
+// the lock or touch the lists while the process ends.
+struct PrinterModule {
+    DLock lock;
+    std::vector<PrinterInfo> records;
+    UStringList names;
+};
+
+PrinterModule& Module()
+{
+    static PrinterModule* module = new PrinterModule();
+    return *module;
+}
+
+PrinterQuery g_query = {&QueryPrinterInfo, 20000};
+
+std::string TextFromWide(const wchar_t* wide)
+{
+    std::string text;
+    if (wide) {
+        if (char* ansi = WideToText(nullptr, 0, wide)) {
+            text = ansi;
+            free(ansi);
+        }
+    }
+    return text;
+}
+
+std::wstring WideFromText(const char* text)
+{
+    std::wstring wide;
+    if (text) {
+        if (wchar_t* w = TextToWide(nullptr, text, 0)) {
+            wide = w;
+            free(w);
+        }
+    }
+    return wide;
+}
+
+// One printer's query on a thread of its own. The state is shared between
+// the enumeration and the query thread, so that a query given up on writes
+// into its own copy, never into a record that is gone.
+struct QueryState {
+    PrinterInfo record;
+    DWORD (*query)(PrinterInfo&) = nullptr;
+};
+
+DWORD WINAPI QueryThread(LPVOID parameter)
+{
+    std::unique_ptr<std::shared_ptr<QueryState>> state(static_cast<std::shared_ptr<QueryState>*>(parameter));
+    try {
+        return (*state)->query((*state)->record);
+    } catch (...) {
+        return 0;
+    }
+}
+
+void ShowStatus(HWND status, const char* text)
+{
+    if (!status)
+        return;
+    SetWindowTextA(status, text);
+    UpdateWindow(status);
+}
+
+// The paper or bin names of a driver with their numbers: count entries of
+// width characters each beside count WORD numbers.
+void ReadCapabilityNames(const std::wstring& name, const std::wstring& port, WORD namesCap, WORD numbersCap,
+                         size_t width, UPairList& out)
+{
+    const int count = DeviceCapabilitiesW(name.c_str(), port.c_str(), namesCap, nullptr, nullptr);
+    if (count <= 0)
+        return;
+    std::vector<wchar_t> names(static_cast<size_t>(count) * width + 1, L'\0');
+    if (DeviceCapabilitiesW(name.c_str(), port.c_str(), namesCap, names.data(), nullptr) <= 0)
+        return;
+    std::vector<WORD> numbers(static_cast<size_t>(count), 0);
+    const int numbered = DeviceCapabilitiesW(name.c_str(), port.c_str(), numbersCap,
+                                             reinterpret_cast<wchar_t*>(numbers.data()), nullptr);
+    for (int i = 0; i < count; ++i) {
+        // Each name is a fixed field, terminated only when shorter.
+        std::wstring field(&names[static_cast<size_t>(i) * width], width);
+        field.resize(wcsnlen(field.c_str(), width));
+        const std::string text = TextFromWide(field.c_str());
+        if (text.empty())
+            continue;
+        UString number(static_cast<long>(i < numbered ? numbers[static_cast<size_t>(i)] : 0));
+        out.Set(number.GetText(), text.c_str(), false);
+    }
+}
+
+// The paper and the bin stay the driver's choice for the new orientation.
+// DEVMODEA or DEVMODEW.
+template <class DeviceMode>
+void SetOrientation(DeviceMode* mode, bool portrait)
+{
+    mode->dmOrientation = portrait ? DMORIENT_PORTRAIT : DMORIENT_LANDSCAPE;
+    mode->dmFields |= DM_ORIENTATION;
+    mode->dmFields &= ~static_cast<DWORD>(DM_PAPERSIZE | DM_DEFAULTSOURCE);
+}
+
+} // namespace
+
+// ---- Enumeration ---------------------------------------------------------------------------
+
+void StoreExcludedPrinters(const UStringList& excluded)
+{
+    // Quoted, so that a name holding a comma reads back whole.
+    App().m_settings.Set("excluded", UStringList::Join(&excluded, true, ", ").GetText(), true);
+}
+
+long EnumeratePrinters(HWND status, UStringList& excluded, DThread* stopper)
+{
+    if (status && !IsWindow(status))
+        status = nullptr;
+    PrinterModule& module = Module();
+    DAutoLock enumerating(&module.lock);
+    module.records.clear();
+    module.names.clear();
+
+    const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+    DWORD needed = 0, count = 0;
+    EnumPrintersW(flags, nullptr, 4, nullptr, 0, &needed, &count);
+    if (needed == 0)
+        return 0;
+    std::vector<BYTE> buffer(needed);
+    if (!EnumPrintersW(flags, nullptr, 4, buffer.data(), needed, &needed, &count))
+        return 0;
+    const auto* entries = reinterpret_cast<const PRINTER_INFO_4W*>(buffer.data());
+
+    OXRApp& app = App();
+    Locker* printerLock = app.GetPrinterLock();
+    long recorded = 0;
+    for (DWORD i = 0; i < count; ++i) {
+        if (stopper && stopper->IsCancelled())
+            break;
+        auto state = std::make_shared<QueryState>();
+        state->query = g_query.query;
+        state->record.name = TextFromWide(entries[i].pPrinterName).c_str();
+        const UString name = state->record.name;
+        const UString server = TextFromWide(entries[i].pServerName).c_str();
+
+        module.names.push_back(name);
+        {
+            UString line;
+            line.Format("Enumerating printers: %s", name.GetText());
+            app.m_log.Write(line.GetText());
+        }
+        if (status) {
+            UString text;
+            text.Format("Connecting with %s", name.GetText());
+            if (server.HasText(true)) {
+                text += " (";
+                text += server.GetText();
+                text += ")";
+            }
+            text += "...";
+            ShowStatus(status, text.GetText());
+        }
+
+        bool isExcluded;
+        {
+            DAutoLock guard(printerLock);
+            isExcluded = UStringList::Find(name.GetText(), &excluded, false) >= 0;
+            if (!isExcluded) {
+                // Before the driver is asked anything: should it hang or
+                // bring the process down, the printer is skipped from then on.
+                excluded.push_back(name);
+                StoreExcludedPrinters(excluded);
+            }
+        }
+        if (isExcluded) {
+            UString line = "Printer excluded: ";
+            line += name.GetText();
+            app.m_log.Write(line.GetText(), nullptr, "");
+            ShowStatus(status, line.GetText());
+            continue;
+        }
+
+        bool answered = false;
+        auto* handed = new std::shared_ptr<QueryState>(state);
+        HANDLE thread = CreateThread(nullptr, 0, &QueryThread, handed, 0, nullptr);
+        if (!thread) {
+            delete handed;
+        } else {
+            // Window messages keep flowing meanwhile, so the settings
+            // dialog's window stays alive while it refreshes the list.
+            answered = DThread::WaitForEnd(thread, g_query.boundMs);
+            CloseHandle(thread);
+        }
+        // A stop asked meanwhile means the program is ending: the application
+        // may already be going, so nothing of it is touched any more.
+        if (stopper && stopper->IsCancelled())
+            break;
+        if (!answered) {
+            // Given up on: the query thread is left to itself and the printer
+            // stays on the stored exclusion list.
+            app.m_log.Write("Cannot get info for printer: ", name.GetText(), "ERR >> ");
+            continue;
+        }
+        ++recorded;
+        module.records.push_back(state->record);
+        DAutoLock guard(printerLock);
+        const long at = UStringList::Find(name.GetText(), &excluded, false);
+        if (at >= 0)
+            UStringList::RemoveAt(&excluded, at);
+        StoreExcludedPrinters(excluded);
+    }
+    return recorded;
+}
+
+const std::vector<PrinterInfo>& EnumeratedPrinters()
+{
+    return Module().records;
+}
+
+const UStringList& EnumeratedPrinterNames()
+{
+    return Module().names;
+}
+
+Locker* PrinterEnumerationLock()
+{
+    return &Module().lock;
+}
+
+DWORD QueryPrinterInfo(PrinterInfo& record)
+{
+    std::wstring name = WideFromText(record.name.GetText());
+    HANDLE printer = nullptr;
+    if (!OpenPrinterW(&name[0], &printer, nullptr) || !printer)
+        return 0;
+
+    const std::wstring server = WideFromText(record.server.GetText());
+    DWORD needed = 0, count = 0;
+    wchar_t* serverName = server.empty() ? nullptr : const_cast<wchar_t*>(server.c_str());
+    EnumPrintersW(PRINTER_ENUM_NAME, serverName, 2, nullptr, 0, &needed, &count);
+    if (needed > 0) {
+        std::vector<BYTE> buffer(needed);
+        if (EnumPrintersW(PRINTER_ENUM_NAME, serverName, 2, buffer.data(), needed, &needed, &count)) {
+            const auto* entries = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+            for (DWORD i = 0; i < count; ++i) {
+                if (entries[i].pPrinterName && lstrcmpiW(entries[i].pPrinterName, name.c_str()) == 0) {
+                    record.port = TextFromWide(entries[i].pPortName).c_str();
+                    break;
+                }
+            }
+        }
+    }
+
+    if (record.port.HasText(true)) {
+        const std::wstring port = WideFromText(record.port.GetText());
+        DocumentPropertiesW(nullptr, printer, &name[0], nullptr, nullptr, 0);
+        ReadCapabilityNames(name, port, DC_BINNAMES, DC_BINS, 24, record.binNames);
+        ReadCapabilityNames(name, port, DC_PAPERNAMES, DC_PAPERS, 64, record.paperNames);
+    }
+    ClosePrinter(printer);
+    return 1;
+}
+
+PrinterQuery GetPrinterQuery()
+{
+    return g_query;
+}
+
+void SetPrinterQuery(const PrinterQuery& query)
+{
+    g_query = query;
+}
+
+// ---- Printer device context ------------------------------------------------------------------
+
+PrinterDC::~PrinterDC()
+{
+    Close();
+}
+
+void PrinterDC::Release()
+{
+    if (m_dc) {
+        DeleteDC(m_dc);
+        m_dc = nullptr;
+    }
+    if (m_printer) {
+        ClosePrinter(m_printer);
+        m_printer = nullptr;
+    }
+    if (m_devMode) {
+        GlobalFree(m_devMode);
+        m_devMode = nullptr;
+    }
+}
+
+void PrinterDC::Close()
+{
+    Release();
+    m_name = "";
+}
+
+bool PrinterDC::Open(const char* name, bool portrait)
+{
+    Release();
+    if (name)
+        m_name = name;
+
+    if (!m_name.IsEmpty()) {
+        if (!OpenPrinterA(const_cast<char*>(m_name.GetText()), &m_printer, nullptr) || !m_printer) {
+            m_printer = nullptr;
+            return false;
+        }
+        m_dc = CreateDCA("WINSPOOL", m_name.GetText(), nullptr, nullptr);
+        const LONG size = DocumentPropertiesA(nullptr, m_printer, const_cast<char*>(m_name.GetText()), nullptr,
+                                              nullptr, 0);
+        if (m_dc && size > 0) {
+            m_devMode = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, static_cast<SIZE_T>(size));
+            auto* mode = static_cast<DEVMODEA*>(m_devMode);
+            if (mode && DocumentPropertiesA(nullptr, m_printer, const_cast<char*>(m_name.GetText()), mode, nullptr,
+                                            DM_OUT_BUFFER) == IDOK) {
+                SetOrientation(mode, portrait);
+                ResetDCA(m_dc, mode);
+            }
+        }
+    } else {
+        PRINTDLGW dialog = {};
+        dialog.lStructSize = sizeof dialog;
+        // The report window is modal: the dialog belongs to the window in front.
+        dialog.hwndOwner = GetActiveWindow();
+        dialog.Flags = PD_RETURNDC | PD_NOPAGENUMS | PD_NOSELECTION | PD_HIDEPRINTTOFILE |
+                       PD_USEDEVMODECOPIESANDCOLLATE;
+        if (PrintDlgW(&dialog) && dialog.hDC) {
+            m_dc = dialog.hDC;
+            m_devMode = dialog.hDevMode;
+            dialog.hDevMode = nullptr;
+            if (auto* mode = static_cast<DEVMODEW*>(m_devMode ? GlobalLock(m_devMode) : nullptr)) {
+                SetOrientation(mode, portrait);
+                ResetDCW(m_dc, mode);
+                GlobalUnlock(m_devMode);
+            }
+        } else if (dialog.hDC) {
+            DeleteDC(dialog.hDC);
+        }
+        if (dialog.hDevMode)
+            GlobalFree(dialog.hDevMode);
+        if (dialog.hDevNames)
+            GlobalFree(dialog.hDevNames);
+    }
+
+    if (!m_dc) {
+        Release();
+        return false;
+    }
+    // The report maps a page onto the printable area keeping its
+    // proportions; its y axis runs downward like the page bitmaps'.
+    SetMapMode(m_dc, MM_ISOTROPIC);
+    SIZE viewport = {};
+    GetViewportExtEx(m_dc, &viewport);
+    SetViewportExtEx(m_dc, viewport.cx, viewport.cy < 0 ? -viewport.cy : viewport.cy, nullptr);
+    return true;
+}
+
+// ---- Image files -----------------------------------------------------------------------------
+
+int FindImageEncoder(const wchar_t* mimeType, CLSID* encoder)
+{
+    UINT count = 0, size = 0;
+    if (Gdiplus::DllExports::GdipGetImageEncodersSize(&count, &size) != Gdiplus::Ok || count == 0 || size == 0)
+        return -1;
+    std::vector<BYTE> buffer(size);
+    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    if (Gdiplus::DllExports::GdipGetImageEncoders(count, size, codecs) != Gdiplus::Ok)
+        return -1;
+    for (UINT i = 0; i < count; ++i) {
+        if (codecs[i].MimeType && mimeType && wcscmp(codecs[i].MimeType, mimeType) == 0) {
+            if (encoder)
+                *encoder = codecs[i].Clsid;
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+bool ConvertImageFile(const char* format, const char* source, const char* destination, const UPairList* options)
+{
+    static const char* const formats[] = {"bmp", "jpeg", "gif", "tiff", "png"};
+    const char* known = nullptr;
+    for (const char* f : formats) {
+        if (format && lstrcmpiA(format, f) == 0)
+            known = f;
+    }
+    if (!known || !source || !destination)
+        return false;
+    const std::wstring mime = L"image/" + WideFromText(known);
+
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok)
+        return false;
+    bool saved = false;
+    Gdiplus::GpImage* image = nullptr;
+    CLSID encoder = {};
+    if (Gdiplus::DllExports::GdipLoadImageFromFile(WideFromText(source).c_str(), &image) == Gdiplus::Ok &&
+        image && FindImageEncoder(mime.c_str(), &encoder) >= 0) {
+        const std::wstring target = WideFromText(destination);
+        UString quality;
+        if (options && strcmp(known, "jpeg") == 0)
+            quality = options->Get("quality");
+        if (!quality.IsEmpty()) {
+            // The encoder's quality parameter: 1d5be4b5-fa4a-452d-9cdd-5db35105e7eb.
+            static const GUID kEncoderQuality = {0x1d5be4b5, 0xfa4a, 0x452d,
+                                                 {0x9c, 0xdd, 0x5d, 0xb3, 0x51, 0x05, 0xe7, 0xeb}};
+            ULONG value = static_cast<ULONG>(atol(quality.GetText()));
+            Gdiplus::EncoderParameters parameters = {};
+            parameters.Count = 1;
+            parameters.Parameter[0].Guid = kEncoderQuality;
+            parameters.Parameter[0].NumberOfValues = 1;
+            parameters.Parameter[0].Type = Gdiplus::EncoderParameterValueTypeLong;
+            parameters.Parameter[0].Value = &value;
+            saved = Gdiplus::DllExports::GdipSaveImageToFile(image, target.c_str(), &encoder, &parameters) ==
+                    Gdiplus::Ok;
+        } else {
+            saved = Gdiplus::DllExports::GdipSaveImageToFile(image, target.c_str(), &encoder, nullptr) ==
+                    Gdiplus::Ok;
+        }
+    }
+    if (image)
+        Gdiplus::DllExports::GdipDisposeImage(image);
+    Gdiplus::GdiplusShutdown(token);
+    return saved;
+}

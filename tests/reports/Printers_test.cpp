@@ -1,0 +1,373 @@
+// The printers the test environment really has (the CUPS queue "PDF"), the
+// application's printer list around them, printer device contexts and the
+// conversion of page bitmaps into image files.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "appsvc/OXRApp.h"
+#include "controls/UDraw.h"
+#include "reports/DEnumPrinters.h"
+#include "reports/Printers.h"
+#include "support/PrintQueue.h"
+#include "tests/foundation/TestFiles.h"
+
+namespace {
+
+bool Has(const std::vector<std::string>& names, const std::string& name)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+std::vector<std::string> RecordNames()
+{
+    std::vector<std::string> names;
+    for (const PrinterInfo& record : EnumeratedPrinters())
+        names.push_back(record.name.GetText());
+    return names;
+}
+
+std::vector<std::string> Texts(const UStringList& list)
+{
+    std::vector<std::string> texts;
+    for (const UString& item : list)
+        texts.push_back(item.GetText());
+    return texts;
+}
+
+// Serves window messages until done says so, for at most ms.
+template <class Done>
+bool PumpUntil(Done done, DWORD ms)
+{
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms;) {
+        if (done())
+            return true;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return done();
+}
+
+class Printers : public TempFolderTest {
+protected:
+    Printers() : TempFolderTest("printers") {}
+
+    void SetUp() override
+    {
+        TempFolderTest::SetUp();
+        ASSERT_TRUE(Has(PrintQueue::Printers(), "PDF"))
+            << "the test environment has no print queue \"PDF\": run the tests through scripts/test";
+        settingsPath = Path("Bravik.properties");
+        app.m_settings.Load(settingsPath.c_str());
+        logPath = Path("Bravik.log");
+        app.m_log.Open(logPath.c_str(), true);
+    }
+    void TearDown() override
+    {
+        app.m_log.Close();
+        TempFolderTest::TearDown();
+    }
+
+    // A setting as the file on disk holds it.
+    std::string Stored(const char* key)
+    {
+        DAppSettings stored;
+        stored.Load(settingsPath.c_str());
+        return stored.Get(key, "<none>").GetText();
+    }
+
+    OXRApp app;
+    std::string settingsPath;
+    std::string logPath;
+};
+
+} // namespace
+
+// ---- Enumeration ---------------------------------------------------------------------------
+
+TEST_F(Printers, TheQueueIsListedWithWhatItsDriverNames)
+{
+    UStringList excluded;
+    const long count = EnumeratePrinters(nullptr, excluded);
+
+    EXPECT_EQ(static_cast<long>(EnumeratedPrinters().size()), count);
+    ASSERT_TRUE(Has(RecordNames(), "PDF"));
+    EXPECT_TRUE(Has(Texts(EnumeratedPrinterNames()), "PDF"));
+    for (const PrinterInfo& record : EnumeratedPrinters()) {
+        if (std::string(record.name.GetText()) != "PDF")
+            continue;
+        EXPECT_TRUE(record.port.HasText(true));
+        EXPECT_GT(record.paperNames.Count(), 0);
+    }
+    // Every printer answered: none stays excluded.
+    EXPECT_TRUE(excluded.empty());
+    EXPECT_EQ("", Stored("excluded"));
+    EXPECT_NE(std::string::npos, ReadBytes(logPath).find("Enumerating printers: PDF"));
+}
+
+TEST_F(Printers, AnExclusionDifferingOnlyInCaseSkipsThePrinter)
+{
+    HWND status = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 200, 20, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, status);
+    UStringList excluded;
+    excluded.push_back("pdf");
+
+    EnumeratePrinters(status, excluded);
+
+    EXPECT_FALSE(Has(RecordNames(), "PDF"));
+    EXPECT_TRUE(Has(Texts(EnumeratedPrinterNames()), "PDF")) << "the names found include excluded printers";
+    EXPECT_EQ(std::vector<std::string>{"pdf"}, Texts(excluded));
+    const std::string log = ReadBytes(logPath);
+    const size_t at = log.find("Printer excluded: PDF");
+    ASSERT_NE(std::string::npos, at) << log;
+    const size_t lineStart = log.rfind('\n', at) == std::string::npos ? 0 : log.rfind('\n', at);
+    EXPECT_EQ(std::string::npos, log.substr(lineStart, at - lineStart).find("ERR")) << log;
+    char text[128] = {};
+    GetWindowTextA(status, text, sizeof text);
+    // The window shows the last printer's state.
+    if (PrintQueue::Printers().back() == "PDF") {
+        EXPECT_STREQ("Printer excluded: PDF", text);
+    }
+    DestroyWindow(status);
+}
+
+namespace {
+
+HANDLE g_release = nullptr;
+HWND g_witness = nullptr;
+
+// A driver that never answers: it only tells the test window it has started.
+DWORD HangingQuery(PrinterInfo& record)
+{
+    if (std::string(record.name.GetText()) == "PDF") {
+        PostMessageA(g_witness, WM_APP, 0, 0);
+        WaitForSingleObject(g_release, INFINITE);
+    }
+    return 1;
+}
+
+} // namespace
+
+TEST_F(Printers, AQueryThatNeverAnswersIsGivenUpAndThePrinterStaysExcluded)
+{
+    g_release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_witness = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, g_witness);
+    static bool served;
+    served = false;
+    SetWindowLongPtrA(g_witness, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+                          if (m == WM_APP) {
+                              served = true;
+                              return 0;
+                          }
+                          return DefWindowProcA(w, m, wp, lp);
+                      }));
+    const PrinterQuery saved = GetPrinterQuery();
+    SetPrinterQuery({&HangingQuery, 1500});
+
+    UStringList excluded;
+    const DWORD start = GetTickCount();
+    EnumeratePrinters(nullptr, excluded);
+    const DWORD spent = GetTickCount() - start;
+    SetPrinterQuery(saved);
+    // The wait served this thread's messages while the driver hung.
+    const bool servedDuringWait = served;
+    SetEvent(g_release);
+
+    EXPECT_TRUE(servedDuringWait);
+    EXPECT_LT(spent, 10000u);
+    EXPECT_FALSE(Has(RecordNames(), "PDF"));
+    EXPECT_TRUE(Has(Texts(excluded), "PDF"));
+    EXPECT_NE(std::string::npos, Stored("excluded").find("\"PDF\"")) << Stored("excluded");
+    EXPECT_NE(std::string::npos, ReadBytes(logPath).find("ERR >> Cannot get info for printer: PDF"));
+    DestroyWindow(g_witness);
+    CloseHandle(g_release);
+}
+
+// ---- The application's printer list ------------------------------------------------------------
+
+TEST_F(Printers, TheStoredPrinterStaysOnlyWhileItIsInstalled)
+{
+    struct Case {
+        const char* stored;
+        const char* current;
+    } cases[] = {
+        {"PDF", "PDF"},
+        {"pdf", "pdf"},   // accepted with its own letters
+        {"Gone since yesterday", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        app.m_settings.Set("printer", c.stored, true);
+        EXPECT_TRUE(app.RefreshPrinters(nullptr));
+        EXPECT_GE(app.m_printerNames.IndexOf("PDF"), 0);
+        EXPECT_STREQ("Printer", app.m_printerNames.Get("PDF").GetText());
+        EXPECT_STREQ(c.current, app.m_currentPrinter.GetText());
+        EXPECT_EQ(c.current, Stored("printer"));
+    }
+}
+
+TEST_F(Printers, WithEveryPrinterExcludedTheListIsEmptyAndExclusionsOfRemovedPrintersGo)
+{
+    for (const std::string& name : PrintQueue::Printers())
+        app.m_excludedPrinters.push_back(name.c_str());
+    app.m_excludedPrinters.push_back("Removed last week");
+    app.m_settings.Set("printer", "PDF", true);
+
+    app.RefreshPrinters(nullptr);
+
+    EXPECT_TRUE(app.m_printerNames.IsEmpty());
+    EXPECT_STREQ("", app.m_currentPrinter.GetText());
+    EXPECT_EQ("", Stored("printer"));
+    EXPECT_EQ(PrintQueue::Printers(), Texts(app.m_excludedPrinters));
+    const std::string stored = Stored("excluded");
+    EXPECT_EQ(std::string::npos, stored.find("Removed last week"));
+    EXPECT_NE(std::string::npos, stored.find("\"PDF\"")) << stored;
+    // The setting reads back as the list it was written from.
+    app.m_excludedPrinters.clear();
+    app.m_settings.Load(settingsPath.c_str());
+    app.LoadExcludedPrinters();
+    EXPECT_EQ(PrintQueue::Printers(), Texts(app.m_excludedPrinters));
+}
+
+namespace {
+
+// What the report window hears, and on which thread.
+class EventRecorder : public DAppReportWindow {
+public:
+    void OnAppEvent(long code) override
+    {
+        codes.push_back(code);
+        thread = GetCurrentThreadId();
+        listed = App().m_printerNames.IndexOf("PDF") >= 0;
+    }
+    std::vector<long> codes;
+    DWORD thread = 0;
+    bool listed = false;
+};
+
+} // namespace
+
+TEST_F(Printers, ThePrinterThreadFillsTheListAndTellsTheUiThread)
+{
+    EventRecorder recorder;
+    app.m_reportWindow = &recorder;
+    {
+        DEnumPrinters thread;
+        ASSERT_TRUE(thread.Start(0));
+        EXPECT_TRUE(PumpUntil([&] { return !recorder.codes.empty(); }, 60000));
+        PumpUntil([&] { return !thread.IsRunning(); }, 10000);
+    }
+    app.m_reportWindow = nullptr;
+
+    EXPECT_EQ(std::vector<long>{kEventPrintersEnumerated}, recorder.codes);
+    EXPECT_EQ(GetCurrentThreadId(), recorder.thread);
+    EXPECT_TRUE(recorder.listed) << "the event follows the filled list";
+}
+
+// ---- Printer device contexts -----------------------------------------------------------------
+
+TEST_F(Printers, APrinterDeviceContextTakesTheOrientationAsked)
+{
+    PrinterDC printer;
+    ASSERT_TRUE(printer.Open("PDF", true));
+    ASSERT_NE(nullptr, printer.GetDC());
+    EXPECT_EQ(MM_ISOTROPIC, GetMapMode(printer.GetDC()));
+    SIZE viewport = {};
+    GetViewportExtEx(printer.GetDC(), &viewport);
+    EXPECT_GT(viewport.cy, 0) << "the y axis runs downward";
+    EXPECT_LT(GetDeviceCaps(printer.GetDC(), HORZRES), GetDeviceCaps(printer.GetDC(), VERTRES));
+
+    ASSERT_TRUE(printer.Open(nullptr, false)) << "no name keeps the printer";
+    EXPECT_STREQ("PDF", printer.GetName().GetText());
+    EXPECT_GT(GetDeviceCaps(printer.GetDC(), HORZRES), GetDeviceCaps(printer.GetDC(), VERTRES));
+
+    printer.Close();
+    EXPECT_EQ(nullptr, printer.GetDC());
+    EXPECT_STREQ("", printer.GetName().GetText());
+    EXPECT_FALSE(printer.Open("No such printer", true));
+    EXPECT_EQ(nullptr, printer.GetDC());
+}
+
+TEST_F(Printers, APageDrawnOnTheDeviceContextArrivesInThePdf)
+{
+    ASSERT_FALSE(PrintQueue::Folder().empty()) << "BRAVIK_PDF_DIR is not set: run the tests through scripts/test";
+    PrinterDC printer;
+    ASSERT_TRUE(printer.Open("PDF", false));
+    HDC dc = printer.GetDC();
+    SetWindowExtEx(dc, 2970, 2100, nullptr);
+    const std::string token = "bravikprinterdc" + std::to_string(GetTickCount());
+    DOCINFOA doc = {};
+    doc.cbSize = sizeof doc;
+    doc.lpszDocName = token.c_str();
+    ASSERT_GT(StartDocA(dc, &doc), 0);
+    ASSERT_GT(StartPage(dc), 0);
+    HFONT font = CreateFontA(-80, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial");
+    HGDIOBJ old = SelectObject(dc, font);
+    TextOutA(dc, 200, 200, "Bar 6000 cut 1990", 17);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ASSERT_GT(EndPage(dc), 0);
+    ASSERT_GT(EndDoc(dc), 0);
+    printer.Close();
+
+    const std::string pdf = PrintQueue::WaitForPdf(token);
+    ASSERT_FALSE(pdf.empty());
+    EXPECT_NE(std::string::npos, PrintQueue::PdfText(pdf).find("Bar 6000 cut 1990"));
+    DeleteFileA(pdf.c_str());
+}
+
+// ---- Image files -------------------------------------------------------------------------------
+
+TEST_F(Printers, PageBitmapsConvertIntoTheNamedFormats)
+{
+    const std::string source = Path("page.bmp");
+    {
+        HDC screen = GetDC(nullptr);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, 60, 40);
+        ReleaseDC(nullptr, screen);
+        ASSERT_TRUE(BitmapSave(bitmap, source.c_str()));
+        DeleteObject(bitmap);
+    }
+    UPairList emptyQuality;
+    emptyQuality.Set("quality", "");
+    UPairList quality50;
+    quality50.Set("quality", "50");
+    struct Case {
+        const char* format;
+        const UPairList* options;
+        bool converted;
+        std::string magic;
+    } cases[] = {
+        {"png", nullptr, true, "\x89PNG"},
+        {"JPEG", nullptr, true, "\xFF\xD8"},
+        {"jpeg", &emptyQuality, true, "\xFF\xD8"},
+        {"jpeg", &quality50, true, "\xFF\xD8"},
+        {"bmp", nullptr, true, "BM"},
+        {"gif", nullptr, true, "GIF"},
+        {"tiff", nullptr, true, ""},
+        {"jpg", nullptr, false, ""},   // the caller maps it to "jpeg"
+        {"webp", nullptr, false, ""},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        const std::string target = Path("out" + std::to_string(n++) + ".img");
+        EXPECT_EQ(c.converted, ConvertImageFile(c.format, source.c_str(), target.c_str(), c.options));
+        const std::string bytes = ReadBytes(target);
+        if (!c.converted)
+            EXPECT_EQ("<missing>", bytes);
+        else
+            EXPECT_EQ(c.magic, bytes.substr(0, c.magic.size()));
+    }
+    EXPECT_FALSE(ConvertImageFile("png", Path("missing.bmp").c_str(), Path("missing.png").c_str(), nullptr));
+}
