@@ -11,9 +11,12 @@
 
 #include "app/OXRWindow.h"
 #include "dialogs/DelimitedImport.h"
+#include "foundation/Helper.h"
+#include "foundation/ULog.h"
 #include "foundation/DData.h"
 #include "foundation/StrUtil.h"
 #include "panels/PanelIds.h"
+#include "reports/OXRReport.h"
 
 namespace {
 
@@ -285,6 +288,43 @@ Outcome PartsImport(Command& c)
     return ImportRows(c, false);
 }
 
+// ---- Reports ---------------------------------------------------------------------------------------
+
+Outcome ProjectReportBuild(Command& c)
+{
+    return Result(c.app.LoadReportLayouts(false));
+}
+
+Outcome MaterialReportBuild(Command& c)
+{
+    return Result(c.app.LoadReportLayouts(true));
+}
+
+// HTML for "html" (or a file ending in .htm or .html without a format),
+// page images of the file's own format otherwise.
+Outcome ReportSave(Command& c)
+{
+    const std::string file = c.Param("file");
+    std::string format = c.Param("format");
+    if (format.empty()) {
+        char extension[Helper::PathBufferSize] = "";
+        Helper::SplitPath(file.c_str(), nullptr, nullptr, extension);
+        format = extension;
+        if (_stricmp(extension, "htm") == 0)
+            format = "html";
+    }
+    const bool html = _stricmp(format.c_str(), "html") == 0;
+    OXRReport& report = AppReport();
+    const bool saved = html ? report.SaveHtml(c.record) : report.SaveImages(c.record);
+    if (saved && DProps::GetLong(c.record, "open", 0) == 1) {
+        // The file's own program shows it; a browser opens an HTML file by
+        // its path as well as by a file address.
+        const std::string full = Helper::GetFileInfo(file.c_str(), nullptr);
+        c.app.OpenDocument(full.c_str(), false);
+    }
+    return Result(saved);
+}
+
 // ---- The runner's break -----------------------------------------------------------------------
 
 Outcome Break(Command& c)
@@ -319,6 +359,9 @@ const CommandEntry kCommands[] = {
     {"material.calculate", MaterialCalculate, true},
     {"material.stocks.import", StocksImport, true},
     {"material.parts.import", PartsImport, true},
+    {"project.report.build", ProjectReportBuild, false},
+    {"material.report.build", MaterialReportBuild, true},
+    {"material.report.save", ReportSave, true},
     {"$break", Break, false},
 };
 

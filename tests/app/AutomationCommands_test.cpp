@@ -14,7 +14,10 @@
 
 #include "app/OXRWindow.h"
 #include "appsvc/OXRApp.h"
+#include "foundation/Helper.h"
 #include "foundation/PathUtil.h"
+#include "reports/OXRLayout.h"
+#include "reports/OXRReport.h"
 #include "support/DialogDriving.h"
 #include "tests/dialogs/CalculationOrders.h"
 #include "tests/document/CalculationFixture.h"
@@ -487,6 +490,91 @@ TEST_F(AutomationCommands, ImportsAppendRowsSplitAsAsked)
         EXPECT_EQ("1", Res("material.parts.import", c.params)) << c.name;
         EXPECT_EQ(2u, Material(0).GetPieceRows().size()) << c.name;
     }
+}
+
+// ---- Reports ------------------------------------------------------------------------------------------
+
+// The shell's open calls, recorded instead of made.
+struct RecordingCalls : Helper::SystemCalls {
+    BOOL Execute(SHELLEXECUTEINFOA* info) override
+    {
+        opened.push_back(std::string(info->lpFile ? info->lpFile : "") + "|" +
+                         (info->lpParameters ? info->lpParameters : ""));
+        return TRUE;
+    }
+    std::vector<std::string> opened;
+};
+
+class AutomationReports : public AutomationCommands {
+protected:
+    void SetUp() override
+    {
+        AutomationCommands::SetUp();
+        App().m_dataFolder = m_files.c_str();
+        App().m_tempFolder = Path("temp").c_str();
+        ASSERT_TRUE(CreateDirectoryA(Path("temp").c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryA(Path("DATA").c_str(), nullptr));
+        for (const char* name : {"FULL.SOL.SCL", "STYLE.TXT", "STYLE.MONO.TXT", "META.TXT"}) {
+            UMemory bytes;
+            ASSERT_TRUE(App().LoadResourceData("INSTALL", name, bytes)) << name;
+            WriteBytes(Path(std::string("DATA\\") + name), bytes.GetData());
+        }
+        MakeProject({"Steel", "Pine"});
+        ASSERT_EQ("0", Res("project.calculate"));
+    }
+    void TearDown() override
+    {
+        OXRLayout::ClearRegistry();
+        if (App().m_report)
+            App().m_report->DeleteCachedFiles();
+        App().m_dataFolder = "";
+        App().m_tempFolder = "";
+        AutomationCommands::TearDown();
+    }
+};
+
+TEST_F(AutomationReports, BuildMakesThePagesOfTheMaterialOrOfTheWholeProject)
+{
+    EXPECT_EQ("0", Res("material.report.build"));
+    EXPECT_GE(AppReport().GetPageCount(), 1);
+    EXPECT_EQ(&Material(0), AppReport().GetMaterial());
+    EXPECT_EQ("0", Res("project.report.build"));
+    EXPECT_TRUE(AppReport().IsWholeProject());
+    EXPECT_EQ(nullptr, AppReport().GetMaterial());
+
+    // Without a layout file nothing is built, and no box waits.
+    RemoveTree(Path("DATA"));
+    VisibleDialogWatch watch(s_window->m_hWnd);
+    EXPECT_EQ("1", Res("material.report.build"));
+    EXPECT_EQ("1", Res("project.report.build"));
+    EXPECT_TRUE(watch.Seen().empty());
+}
+
+TEST_F(AutomationReports, SaveWritesHtmlForHtmlNamesOrTheFormatHtml)
+{
+    ASSERT_EQ("0", Res("material.report.build"));
+    for (const char* name : {"r.htm", "r.html", "R.HTM"}) {
+        EXPECT_EQ("0", Res("material.report.save", {{"file", Path(name).c_str()}})) << name;
+        EXPECT_EQ(0u, ReadFile(Path(name)).find("\xEF\xBB\xBF<!DOCTYPE html>")) << name;
+    }
+    EXPECT_EQ("0", Res("material.report.save", {{"file", Path("page.txt").c_str()}, {"format", "html"}}));
+    EXPECT_EQ(0u, ReadFile(Path("page.txt")).find("\xEF\xBB\xBF<!DOCTYPE html>"));
+
+    EXPECT_EQ("1", Res("material.report.save", {{"file", Path("r.xyz").c_str()}}));
+    EXPECT_EQ("1", Res("material.report.save"));
+}
+
+TEST_F(AutomationReports, SaveOpensTheFileOnlyWhenAsked)
+{
+    ASSERT_EQ("0", Res("material.report.build"));
+    RecordingCalls calls;
+    Helper::SystemCalls* previous = Helper::SetSystemCalls(&calls);
+    EXPECT_EQ("0", Res("material.report.save", {{"file", Path("quiet.htm").c_str()}}));
+    EXPECT_TRUE(calls.opened.empty());
+    EXPECT_EQ("0", Res("material.report.save", {{"file", Path("shown.htm").c_str()}, {"open", "1"}}));
+    Helper::SetSystemCalls(previous);
+    ASSERT_EQ(1u, calls.opened.size());
+    EXPECT_NE(std::string::npos, calls.opened[0].find(Path("shown.htm"))) << calls.opened[0];
 }
 
 } // namespace
