@@ -260,7 +260,8 @@ public:
     // while it is still there) and the excluded printers (names of printers
     // gone are dropped). status: a window showing the printer being
     // contacted, or null; stopper: the printer thread, whose stop request
-    // ends the refresh between printers. Any thread; always true.
+    // ends the refresh between printers. Any thread, but not while holding
+    // the printer lock (another refresh may be waiting for it); always true.
     bool RefreshPrinters(HWND status, DThread* stopper = nullptr);
     // The named printer becomes current, with the letters given, when the
     // printer names hold it (ignoring case), else there is none; null changes
