@@ -740,3 +740,21 @@ TEST_F(ReportTest, PrintingNeedsPagesAndAPrinter)
     ASSERT_TRUE(r.SelectLayout("Test", true));
     EXPECT_FALSE(r.Print("No such printer"));
 }
+
+TEST_F(ReportCommands, AFailedRebuildIsReportedWithItsError)
+{
+    ThreeLayouts();
+    std::vector<std::string> lines = PageLines("table.a", {"table.a.mode=1"});
+    lines[0] = "name=Endless";
+    lines[1] = "class=test.endless";
+    lines[2] = "draw.size.x=210";
+    lines[3] = "draw.size.y=297";
+    WriteLayout(dataFolder + "\\DATA\\endless.sol.scl", lines);
+    ASSERT_TRUE(app.LoadReportLayouts(true));
+    EXPECT_EQ(std::string::npos, LogText().find("Cannot build the report"));
+    app.SelectReportLayout(3);  // "Endless" sorts after "A", "B" and "C"
+    EXPECT_EQ(0, AppReport().GetPageCount());
+    const std::string error = AppReport().GetErrorText().ToStdString();
+    ASSERT_NE("", error);
+    EXPECT_NE(std::string::npos, LogText().find("ERR >> Cannot build the report.\r\n" + error)) << LogText();
+}
