@@ -234,6 +234,10 @@ public:
     void ResetCurrentMaterial();
     // (appsvc/) Active materials that have an applied solution.
     long CountReadyMaterials();
+    // (reports/) Builds the report of the current material (currentOnly) or
+    // of every active one and shows it in the report window, which exists
+    // while this runs; a warning when there is nothing to report on.
+    void BuildReport(bool currentOnly);
     // (dialogs/) Asks for a name and adds the material, which becomes current.
     bool AddMaterial();
     // (dialogs/) The warnings of every material: with testOnly whether there
