@@ -11,6 +11,7 @@
 
 #include "app/OXRWindow.h"
 #include "dialogs/DelimitedImport.h"
+#include "foundation/DLock.h"
 #include "foundation/Helper.h"
 #include "foundation/ULog.h"
 #include "foundation/DData.h"
@@ -325,6 +326,45 @@ Outcome ReportSave(Command& c)
     return Result(saved);
 }
 
+// The printer list fills on its own thread after start-up: a script that
+// prints at once gives it a few seconds.
+void AwaitPrinters(OXRApp& app)
+{
+    const uint64_t start = TimeNowMs();
+    for (;;) {
+        {
+            DAutoLock guard(app.GetPrinterLock());
+            if (!app.m_printerNames.IsEmpty())
+                return;
+        }
+        if (TimeNowMs() - start >= 5000)
+            return;
+        PumpMessageAndYield();
+    }
+}
+
+// On the printer at "printer.index" of the list, else the one named by
+// "printer"; never on one the user would have to choose.
+Outcome ReportPrint(Command& c)
+{
+    AwaitPrinters(c.app);
+    std::string name;
+    if (c.Has("printer.index")) {
+        const long index = DProps::GetLong(c.record, "printer.index", -1);
+        DAutoLock guard(c.app.GetPrinterLock());
+        if (index >= 0 && index < c.app.m_printerNames.Count())
+            name = c.app.m_printerNames.KeyAt(index).ToStdString();
+    }
+    if (name.empty())
+        name = c.Param("printer");
+    StrTrim(name);
+    if (name.empty()) {
+        ULog::WriteText(&c.app.m_log, "material.report.print: no printer named", "ERR >> ");
+        return Outcome::Failed;
+    }
+    return Result(AppReport().Print(name.c_str()));
+}
+
 // ---- The runner's break -----------------------------------------------------------------------
 
 Outcome Break(Command& c)
@@ -362,6 +402,7 @@ const CommandEntry kCommands[] = {
     {"project.report.build", ProjectReportBuild, false},
     {"material.report.build", MaterialReportBuild, true},
     {"material.report.save", ReportSave, true},
+    {"material.report.print", ReportPrint, true},
     {"$break", Break, false},
 };
 

@@ -234,6 +234,10 @@ public:
     void ResetCurrentMaterial();
     // (appsvc/) Active materials that have an applied solution.
     long CountReadyMaterials();
+    // (reports/) Builds the report of the current material (currentOnly) or
+    // of every active one and shows it in the report window, which exists
+    // while this runs; a warning when there is nothing to report on.
+    void BuildReport(bool currentOnly);
     // (dialogs/) Asks for a name and adds the material, which becomes current.
     bool AddMaterial();
     // (dialogs/) The warnings of every material: with testOnly whether there
@@ -260,7 +264,8 @@ public:
     // while it is still there) and the excluded printers (names of printers
     // gone are dropped). status: a window showing the printer being
     // contacted, or null; stopper: the printer thread, whose stop request
-    // ends the refresh between printers. Any thread; always true.
+    // ends the refresh between printers. Any thread, but not while holding
+    // the printer lock (another refresh may be waiting for it); always true.
     bool RefreshPrinters(HWND status, DThread* stopper = nullptr);
     // The named printer becomes current, with the letters given, when the
     // printer names hold it (ignoring case), else there is none; null changes

@@ -425,6 +425,9 @@ BOOL WinProcess::OnCommand(WPARAM wParam, LPARAM lParam)
     case IDC_RESULTS_CALC:
         Calculate();
         break;
+    case IDC_RESULTS_REPORT:
+        App().BuildReport(true);
+        break;
     case IDC_RESULTS_CLEAR:
         if (m_material)
             m_material->ClearSolutions();

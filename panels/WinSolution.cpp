@@ -304,6 +304,9 @@ BOOL WinSolution::OnCommand(WPARAM wParam, LPARAM lParam)
         case IDC_PROJECT_CALC:
             app.Calculate();
             break;
+        case IDC_PROJECT_REPORT:
+            app.BuildReport(false);
+            break;
         case IDC_PROJECT_EXPORT:
             switch (ShowExportMenu()) {
             case ExportCuttings:

@@ -1,16 +1,161 @@
 // The report on paper and as image files.
 #include "reports/OXRReport.h"
 
-// Printing and image output come with the printer device context and the
-// image conversion; until then they refuse.
+#include <cctype>
+#include <string>
+
+#include "appsvc/OXRApp.h"
+#include "foundation/PathUtil.h"
+#include "foundation/StrUtil.h"
+#include "foundation/ULog.h"
+#include "foundation/UPairList.h"
+#include "reports/OXRLayout.h"
+#include "reports/Printers.h"
+
+namespace {
+
+// The wait cursor for as long as the guard lives.
+class BusyCursor {
+public:
+    BusyCursor() { BeginBusyCursor(); }
+    ~BusyCursor() { EndBusyCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+// The image format an extension names: "jpg" is "jpeg", "tif" is "tiff";
+// empty when no image format of ours has it.
+std::string ImageFormatOf(const char* extension)
+{
+    std::string format = extension ? extension : "";
+    for (char& c : format)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (format == "jpg")
+        format = "jpeg";
+    else if (format == "tif")
+        format = "tiff";
+    for (const char* known : {"bmp", "jpeg", "gif", "tiff", "png"})
+        if (format == known)
+            return format;
+    return std::string();
+}
+
+// Converts a page file into destination. The image is written beside the
+// destination first and put in its place only when complete, so a failure
+// leaves the file that was there as it was.
+bool SavePageImage(const std::string& format, const char* page, const UString& destination,
+                   const UPairList& options)
+{
+    UString folder;
+    PathSplit(destination.GetText(), &folder, nullptr, nullptr);
+    char partial[MAX_PATH] = {};
+    if (!GetTempFileNameA(folder.IsEmpty() ? "." : folder.GetText(), "brv", 0, partial))
+        return false;
+    const bool converted = ConvertImageFile(format.c_str(), page, partial, &options) &&
+                           MoveFileExA(partial, destination.GetText(), MOVEFILE_REPLACE_EXISTING);
+    if (!converted)
+        FileDelete(partial, true);
+    return converted;
+}
+
+} // namespace
+
 bool OXRReport::Print(const char* printerName)
 {
-    (void)printerName;
-    return false;
+    if (m_pageFiles.empty())
+        return false;
+    OXRLayout* layout = GetLayout();
+    if (!layout)
+        return false;
+    BusyCursor busy;
+    // Paper is monochrome unless colour was asked for.
+    const bool mono = m_colorMode != kColorColor;
+    const RECT page = LayoutPageRect(layout);
+    PrinterDC printer;
+    if (!printer.Open(printerName ? printerName : "", page.right < page.bottom))
+        return false;
+    HDC dc = printer.GetDC();
+
+    const UString title = layout->GetTitle();
+    SIZE viewport = {};
+    GetViewportExtEx(dc, &viewport);
+    SetMapMode(dc, MM_ISOTROPIC);
+    SetWindowExtEx(dc, page.right, page.bottom, nullptr);
+    SetViewportExtEx(dc, viewport.cx, viewport.cy, nullptr);
+
+    DOCINFOA doc = {};
+    doc.cbSize = sizeof doc;
+    doc.lpszDocName = title.GetText();
+    if (StartDocA(dc, &doc) <= 0)
+        return false;
+    PrepareLayout(layout);
+    layout->RestartPages();
+    // Page numbers count the pages of the report as built, whatever the
+    // layout drew last (a report from the cache draws nothing).
+    layout->Params().Set("pages", StrFromLong(GetPageCount()).c_str());
+    bool ok = true;
+    for (int index = 0; index < GetPageCount() && ok; ++index) {
+        if (StartPage(dc) <= 0) {
+            ok = false;
+            break;
+        }
+        const bool more = layout->DrawPage(dc, index, mono);
+        ok = EndPage(dc) > 0;
+        // A report that ends early must not start over on the next sheet.
+        if (!more)
+            break;
+    }
+    if (ok)
+        ok = EndDoc(dc) > 0;
+    else
+        AbortDoc(dc);
+    layout->RestartPages();
+    return ok;
 }
 
 bool OXRReport::SaveImages(DProps& properties)
 {
-    (void)properties;
-    return false;
+    const UString target(DProps::GetString(properties, "file", "").c_str());
+    if (!target.HasText(true))
+        return false;
+    UString folder;
+    UString extension;
+    UString base;
+    PathSplit(target.GetText(), &folder, nullptr, &extension);
+    PathName(target.GetText(), &base, nullptr);
+    const std::string format = ImageFormatOf(extension.GetText());
+
+    UPairList options;
+    const std::string quality = DProps::GetString(properties, "quality", "");
+    options.Set("quality", UString(quality.c_str()).HasText(true) ? quality.c_str() : kDefaultQuality);
+
+    long saved = 0;
+    bool failed = false;
+    for (int k = 1; k <= GetPageCount(); ++k) {
+        UString destination = target;
+        if (k > 1) {
+            UString name;
+            name.Format("%s.page%ld.%s", base.GetText(), static_cast<long>(k), extension.GetText());
+            PathJoin(destination, folder.GetText(), name.GetText());
+        }
+        const char* page = m_pageFiles[static_cast<size_t>(k - 1)].GetText();
+        if (!format.empty() && SavePageImage(format, page, destination, options)) {
+            ++saved;
+            properties.Set(StrFormatStatic("file.%ld", saved).c_str(), destination.GetText());
+            UString text;
+            if (GetPageCount() == 1)
+                text.Format("Report saved to file %s", destination.GetText());
+            else
+                text.Format("Page %ld of the Report saved to file %s", static_cast<long>(k), destination.GetText());
+            ULog::WriteText(&App().m_log, text.GetText());
+        } else {
+            properties.SetLong("error", -1);
+            ULog::WriteText(&App().m_log, "Cannot save report file", "ERR >> ");
+            failed = true;
+        }
+    }
+    if (failed)
+        return false;
+    properties.Set("path", folder.GetText());
+    return saved > 0;
 }

@@ -7,6 +7,7 @@
 #include <propidl.h>
 #include <gdiplus.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -75,6 +76,29 @@ DWORD WINAPI QueryThread(LPVOID parameter)
         return (*state)->query((*state)->record);
     } catch (...) {
         return 0;
+    }
+}
+
+// Waits for a query thread within the bound, serving window messages
+// meanwhile, so the settings dialog's window stays alive while it refreshes
+// the list. Once the program asks the printer thread to stop, the query gets
+// a short while more: an answer within it still takes the printer off the
+// stored exclusion list (a quick exit must not exclude a sound printer),
+// while the program's own wait for the thread has not run out.
+bool WaitForQuery(HANDLE thread, DThread* stopper)
+{
+    const DWORD kAfterStopMs = 2000;
+    const DWORD start = GetTickCount();
+    DWORD limit = g_query.boundMs;
+    for (;;) {
+        const DWORD spent = GetTickCount() - start;
+        if (spent >= limit)
+            return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+        const DWORD slice = stopper ? std::min<DWORD>(limit - spent, 100) : limit - spent;
+        if (DThread::WaitForEnd(thread, slice))
+            return true;
+        if (stopper && stopper->IsCancelled())
+            limit = std::min(limit, GetTickCount() - start + kAfterStopMs);
     }
 }
 
@@ -206,16 +230,14 @@ long EnumeratePrinters(HWND status, UStringList& excluded, DThread* stopper)
         if (!thread) {
             delete handed;
         } else {
-            // Window messages keep flowing meanwhile, so the settings
-            // dialog's window stays alive while it refreshes the list.
-            answered = DThread::WaitForEnd(thread, g_query.boundMs);
+            answered = WaitForQuery(thread, stopper);
             CloseHandle(thread);
         }
-        // A stop asked meanwhile means the program is ending: the application
-        // may already be going, so nothing of it is touched any more.
-        if (stopper && stopper->IsCancelled())
-            break;
         if (!answered) {
+            // A stop asked meanwhile means the program is ending: the
+            // application may already be going, so nothing of it is touched.
+            if (stopper && stopper->IsCancelled())
+                break;
             // Given up on: the query thread is left to itself and the printer
             // stays on the stored exclusion list.
             app.m_log.Write("Cannot get info for printer: ", name.GetText(), "ERR >> ");

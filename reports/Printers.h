@@ -35,8 +35,9 @@ struct PrinterInfo {
 // left behind. Callers on the UI thread keep their window messages served.
 // status: a window whose text shows the printer being contacted, or null.
 // excluded: the application's exclusion list (names compared ignoring case),
-// changed only under the application's printer lock. stopper: between
-// printers, a stop asked of it ends the enumeration early.
+// changed only under the application's printer lock. stopper: a stop asked
+// of it ends the enumeration after the printer being queried, whose query
+// then gets a short while more to answer.
 long EnumeratePrinters(HWND status, UStringList& excluded, DThread* stopper = nullptr);
 // The records and every name found of the last enumeration. Read them
 // while holding the enumeration lock across the enumeration and the reading,

@@ -577,4 +577,27 @@ TEST_F(AutomationReports, SaveOpensTheFileOnlyWhenAsked)
     EXPECT_NE(std::string::npos, calls.opened[0].find(Path("shown.htm"))) << calls.opened[0];
 }
 
+TEST_F(AutomationReports, PrintNeverLeavesThePrinterToTheUser)
+{
+    ASSERT_EQ("0", Res("material.report.build"));
+    App().RefreshPrinters(nullptr);
+    const std::string beyond = std::to_string(App().m_printerNames.Count());
+    VisibleDialogWatch watch(s_window->m_hWnd);
+    const struct {
+        const char* name;
+        Params params;
+    } cases[] = {
+        {"no printer", {}},
+        {"blank name", {{"printer", "  "}}},
+        {"index beyond the list", {{"printer.index", beyond.c_str()}}},
+        {"negative index", {{"printer.index", "-1"}, {"printer", ""}}},
+    };
+    for (const auto& c : cases) {
+        App().m_log.Open(Path("Bravik.log").c_str(), true);
+        EXPECT_EQ("1", Res("material.report.print", c.params)) << c.name;
+        EXPECT_NE(std::string::npos, Log().find("material.report.print: no printer named")) << c.name;
+    }
+    EXPECT_TRUE(watch.Seen().empty());
+}
+
 } // namespace

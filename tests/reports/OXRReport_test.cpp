@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "LayoutFixture.h"
@@ -524,4 +526,180 @@ TEST_F(ReportCommands, SelectReportColorsRebuildsOnlyOnAChange)
     EXPECT_EQ((std::vector<long>{kEventReportLayoutChanged, kEventReportLayoutChanged}), events.codes);
     EXPECT_EQ(OXRReport::kColorMono, AppReport().GetColorMode());
     EXPECT_EQ(0, app.m_busyCount);
+}
+
+// ---- Image files ----------------------------------------------------------------------------------
+
+namespace {
+
+// Width and height from a PNG file's header; 0, 0 when it is none.
+std::pair<long, long> PngSize(const std::string& bytes)
+{
+    if (bytes.size() < 24 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0)
+        return {0, 0};
+    auto big = [&](size_t at) {
+        long v = 0;
+        for (size_t i = 0; i < 4; ++i)
+            v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+        return v;
+    };
+    return {big(16), big(20)};
+}
+
+std::vector<std::string> SortedListing(const std::string& folder)
+{
+    std::vector<std::string> names = Listing(folder);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// What the fixture's folder holds besides the given files.
+std::vector<std::string> RootWith(std::vector<std::string> files)
+{
+    for (const char* own : {"data", "program", "temp", "test.log"})
+        files.push_back(own);
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+} // namespace
+
+TEST_F(ReportTest, SaveImagesWritesOnePngPerPageNamedAfterTheTarget)
+{
+    OXRReport& r = ThreePageReport();
+    DProps props;
+    props.Set("file", Path("plan.png").c_str());
+    ASSERT_TRUE(r.SaveImages(props));
+    const std::string names[] = {"plan.png", "plan.page2.png", "plan.page3.png"};
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(std::make_pair(2100L, 2970L), PngSize(ReadBytes(Path(names[k])))) << names[k];
+        EXPECT_EQ(Path(names[k]), DProps::GetString(props, ("file." + std::to_string(k + 1)).c_str(), ""));
+    }
+    EXPECT_EQ(root, DProps::GetString(props, "path", ""));
+    EXPECT_EQ(-1, props.IndexOf("error"));
+    EXPECT_NE(std::string::npos, LogText().find("Page 3 of the Report saved to file " + Path(names[2])));
+    // Nothing else is left beside them.
+    EXPECT_EQ(RootWith({"plan.png", "plan.page2.png", "plan.page3.png"}), SortedListing(root));
+}
+
+TEST_F(ReportTest, SaveImagesTakesTheFormatFromTheExtensionInAnyCase)
+{
+    OXRReport& r = ThreePageReport();
+    const struct {
+        const char* target;
+        const char* second;
+        std::string magic;
+    } cases[] = {
+        {"plan.JPG", "plan.page2.JPG", "\xFF\xD8"},
+        {"plan.jpeg", "plan.page2.jpeg", "\xFF\xD8"},
+        {"plan.tif", "plan.page2.tif", std::string("II*\0", 4)},
+        {"plan.Bmp", "plan.page2.Bmp", "BM"},
+        {"plan.gif", "plan.page2.gif", "GIF8"},
+    };
+    for (const auto& c : cases) {
+        DProps props;
+        props.Set("file", Path(c.target).c_str());
+        EXPECT_TRUE(r.SaveImages(props)) << c.target;
+        for (const char* name : {c.target, c.second}) {
+            const std::string bytes = ReadBytes(Path(name));
+            EXPECT_EQ(c.magic, bytes.substr(0, c.magic.size())) << name;
+        }
+    }
+}
+
+TEST_F(ReportTest, SaveImagesOfAnUnknownFormatFailsAndKeepsTheFile)
+{
+    OXRReport& r = ThreePageReport();
+    const std::string target = Path("plan.xyz");
+    WriteBytes(target, "kept");
+    DProps props;
+    props.Set("file", target.c_str());
+    EXPECT_FALSE(r.SaveImages(props));
+    EXPECT_EQ(-1, DProps::GetLong(props, "error"));
+    EXPECT_EQ(-1, props.IndexOf("path"));
+    EXPECT_EQ(-1, props.IndexOf("file.1"));
+    EXPECT_EQ("kept", ReadBytes(target));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(Path("plan.page2.xyz").c_str()));
+    EXPECT_NE(std::string::npos, LogText().find("ERR >> Cannot save report file"));
+
+    DProps none;
+    none.Set("file", " ");
+    EXPECT_FALSE(r.SaveImages(none));
+}
+
+TEST_F(ReportTest, APageThatCannotBeSavedLeavesItsOldFileAndTheOthersAreSaved)
+{
+    OXRReport& r = ThreePageReport();
+    WriteBytes(Path("plan.png"), "old 1");
+    WriteBytes(Path("plan.page2.png"), "old 2");
+    DeleteFileA(r.GetPageFiles()[1].GetText());
+    DProps props;
+    props.Set("file", Path("plan.png").c_str());
+    EXPECT_FALSE(r.SaveImages(props));
+    EXPECT_EQ(-1, DProps::GetLong(props, "error"));
+    EXPECT_EQ(-1, props.IndexOf("path"));
+    EXPECT_EQ(std::make_pair(2100L, 2970L), PngSize(ReadBytes(Path("plan.png"))));
+    EXPECT_EQ("old 2", ReadBytes(Path("plan.page2.png")));
+    EXPECT_EQ(std::make_pair(2100L, 2970L), PngSize(ReadBytes(Path("plan.page3.png"))));
+    EXPECT_EQ(Path("plan.page3.png"), DProps::GetString(props, "file.2", ""));
+    EXPECT_EQ(RootWith({"plan.png", "plan.page2.png", "plan.page3.png"}), SortedListing(root));
+}
+
+// ---- Printing --------------------------------------------------------------------------------------
+
+TEST_F(ReportTest, PrintingOnThePdfQueueGivesEveryPageWithItsTexts)
+{
+    const auto printers = PrintQueue::Printers();
+    ASSERT_NE(printers.end(), std::find(printers.begin(), printers.end(), std::string("PDF")))
+        << "the test environment has no print queue \"PDF\": run the tests through scripts/test";
+    ASSERT_FALSE(PrintQueue::Folder().empty()) << "BRAVIK_PDF_DIR is not set: run the tests through scripts/test";
+    const std::string token = "bravikreport" + std::to_string(GetTickCount());
+    Material()->SetProperty("name", token.c_str());
+    // The queue's PDF keeps the text of some faces only: the substitute of
+    // the default face carries no character map.
+    std::vector<std::string> lines = ThreePageLines();
+    lines.push_back("font.normal=Arial,12");
+    WriteLayout(dataFolder + "\\DATA\\three.sol.scl", lines);
+    ASSERT_TRUE(OXRLayout::LoadAll(nullptr));
+    OXRReport& r = Report();
+    r.SetMaterial(Material());
+    ASSERT_TRUE(r.SelectLayout("Test", true));
+    EXPECT_TRUE(r.Print("PDF"));
+    const std::string pdf = PrintQueue::WaitForPdf(token);
+    ASSERT_FALSE(pdf.empty()) << "no PDF named after \"" << token << "\" arrived";
+    EXPECT_EQ(3, PrintQueue::PdfPages(pdf));
+    const std::string text = PrintQueue::PdfText(pdf);
+    for (const char* line : {"table.a row 1", "table.b row 2", "table.c row 3", "Page 1 of 3", "Page 3 of 3"})
+        EXPECT_NE(std::string::npos, text.find(line)) << line << "\n" << text;
+    EXPECT_NE(std::string::npos, text.find(token));
+    DeleteFileA(pdf.c_str());
+    EXPECT_EQ(0, r.GetLayout()->GetCursor());
+}
+
+TEST_F(ReportTest, PrintingNeedsPagesAndAPrinter)
+{
+    ThreePageLayout();
+    OXRReport& r = Report();
+    EXPECT_FALSE(r.Print("PDF"));  // nothing built
+    r.SetMaterial(Material());
+    ASSERT_TRUE(r.SelectLayout("Test", true));
+    EXPECT_FALSE(r.Print("No such printer"));
+}
+
+TEST_F(ReportCommands, AFailedRebuildIsReportedWithItsError)
+{
+    ThreeLayouts();
+    std::vector<std::string> lines = PageLines("table.a", {"table.a.mode=1"});
+    lines[0] = "name=Endless";
+    lines[1] = "class=test.endless";
+    lines[2] = "draw.size.x=210";
+    lines[3] = "draw.size.y=297";
+    WriteLayout(dataFolder + "\\DATA\\endless.sol.scl", lines);
+    ASSERT_TRUE(app.LoadReportLayouts(true));
+    EXPECT_EQ(std::string::npos, LogText().find("Cannot build the report"));
+    app.SelectReportLayout(3);  // "Endless" sorts after "A", "B" and "C"
+    EXPECT_EQ(0, AppReport().GetPageCount());
+    const std::string error = AppReport().GetErrorText().ToStdString();
+    ASSERT_NE("", error);
+    EXPECT_NE(std::string::npos, LogText().find("ERR >> Cannot build the report.\r\n" + error)) << LogText();
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -191,6 +192,43 @@ TEST_F(Printers, AQueryThatNeverAnswersIsGivenUpAndThePrinterStaysExcluded)
     EXPECT_NE(std::string::npos, ReadBytes(logPath).find("ERR >> Cannot get info for printer: PDF"));
     DestroyWindow(g_witness);
     CloseHandle(g_release);
+}
+
+namespace {
+
+// The printer thread as the enumeration sees it: asked to stop at will.
+class Stopper : public DThread {
+public:
+    bool IsCancelled() override { return stop; }
+    std::atomic<bool> stop{false};
+};
+
+Stopper* g_stopper = nullptr;
+
+// The program ends while a sound driver is being asked.
+DWORD StoppedWhileAsked(PrinterInfo& record)
+{
+    g_stopper->stop = true;
+    Sleep(300);
+    return QueryPrinterInfo(record);
+}
+
+} // namespace
+
+TEST_F(Printers, AStopWhileASoundPrinterIsAskedDoesNotLeaveItExcluded)
+{
+    Stopper stopper;
+    g_stopper = &stopper;
+    const PrinterQuery saved = GetPrinterQuery();
+    SetPrinterQuery({&StoppedWhileAsked, 20000});
+    UStringList excluded;
+    EnumeratePrinters(nullptr, excluded, &stopper);
+    SetPrinterQuery(saved);
+    g_stopper = nullptr;
+
+    EXPECT_EQ(1u, EnumeratedPrinters().size()) << "the enumeration ends after the printer being asked";
+    EXPECT_TRUE(excluded.empty());
+    EXPECT_EQ("", Stored("excluded"));
 }
 
 // ---- The application's printer list ------------------------------------------------------------
