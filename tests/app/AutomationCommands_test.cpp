@@ -19,6 +19,7 @@
 #include "reports/OXRLayout.h"
 #include "reports/OXRReport.h"
 #include "support/DialogDriving.h"
+#include "support/PrintQueue.h"
 #include "tests/dialogs/CalculationOrders.h"
 #include "tests/document/CalculationFixture.h"
 #include "tests/document/DocumentProbe.h"
@@ -562,6 +563,30 @@ TEST_F(AutomationReports, SaveWritesHtmlForHtmlNamesOrTheFormatHtml)
 
     EXPECT_EQ("1", Res("material.report.save", {{"file", Path("r.xyz").c_str()}}));
     EXPECT_EQ("1", Res("material.report.save"));
+}
+
+TEST_F(AutomationReports, SaveWritesOneImagePerPageForOtherNames)
+{
+    ASSERT_EQ("0", Res("project.report.build"));
+    const DProps saved = Run("material.report.save", {{"file", Path("r.png").c_str()}});
+    EXPECT_EQ("0", DProps::GetString(saved, "\\res", ""));
+    EXPECT_EQ(0u, ReadFile(Path("r.png")).find("\x89PNG"));
+    EXPECT_EQ(Path("r.png"), DProps::GetString(saved, "file.1", ""));
+    for (int page = 2; page <= AppReport().GetPageCount(); ++page)
+        EXPECT_EQ(1, PathExistsA(Path("r.page" + std::to_string(page) + ".png").c_str())) << page;
+
+}
+
+TEST_F(AutomationReports, PrintGoesToThePrinterNamedOrListed)
+{
+    ASSERT_FALSE(PrintQueue::Folder().empty()) << "BRAVIK_PDF_DIR is not set: run the tests through scripts/test";
+    ASSERT_EQ("0", Res("material.report.build"));
+    App().RefreshPrinters(nullptr);
+    const long index = App().m_printerNames.IndexOf("PDF", false);
+    ASSERT_GE(index, 0);
+    EXPECT_EQ("0", Res("material.report.print", {{"printer.index", std::to_string(index).c_str()}}));
+    EXPECT_FALSE(PrintQueue::WaitForPdf("").empty());
+    EXPECT_EQ("0", Res("material.report.print", {{"printer.index", "99"}, {"printer", " PDF "}}));
 }
 
 TEST_F(AutomationReports, SaveOpensTheFileOnlyWhenAsked)

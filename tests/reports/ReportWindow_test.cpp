@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -22,6 +23,7 @@
 #include "reports/OXRReport.h"
 #include "reports/ReportIds.h"
 #include "support/DialogDriving.h"
+#include "support/PrintQueue.h"
 #include "support/UiScript.h"
 #include "support/UiTestApp.h"
 #include "tests/document/SolvedMaterial.h"
@@ -64,6 +66,20 @@ void Choose(HWND panel, int id, long index)
     HWND list = GetDlgItem(panel, id);
     SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     SendMessageA(panel, WM_COMMAND, MAKEWPARAM(id, CBN_SELENDOK), reinterpret_cast<LPARAM>(list));
+}
+
+std::vector<std::string> PdfFiles(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*.pdf").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
 }
 
 std::string Indicator(long page, long count)
@@ -410,6 +426,33 @@ TEST_F(ReportWindow, PrintersFoundWhileTheWindowIsOpenFillTheEmptyList)
     EXPECT_EQ((std::vector<std::string>{" PDF", " Office"}), entries);
     EXPECT_TRUE(print);
     EXPECT_EQ("PDF", std::string(app.m_currentPrinter.GetText()));
+}
+
+TEST_F(ReportWindow, PrintSendsEveryPageToTheCurrentPrinter)
+{
+    const std::string folder = PrintQueue::Folder();
+    ASSERT_FALSE(folder.empty()) << "BRAVIK_PDF_DIR is not set: run the tests through scripts/test";
+    AddSolvedMaterial(3);
+    app.m_printerNames.Set("PDF", "Printer");
+    const std::vector<std::string> before = PdfFiles(folder);
+    long pages = 0;
+    UiScript script;
+    script.Then(Open, [&] {
+        pages = AppReport().GetPageCount();
+        Click(Toolbar(), IDC_REPORTS_PRINT);
+        Close();
+    });
+    RunReport(true, script);
+
+    // The queue names its files by job: the new one is this report's.
+    std::string pdf;
+    for (DWORD start = GetTickCount(); pdf.empty() && GetTickCount() - start < 60000; Sleep(200))
+        for (const std::string& name : PdfFiles(folder))
+            if (std::find(before.begin(), before.end(), name) == before.end())
+                pdf = folder + "\\" + name;
+    ASSERT_FALSE(pdf.empty()) << "no new PDF arrived in " << folder;
+    EXPECT_EQ(pages, PrintQueue::PdfPages(pdf));
+    DeleteFileA(pdf.c_str());
 }
 
 TEST_F(ReportWindow, CannotBeMadeSmallerThanTheToolbarOrFourHundredPixels)
