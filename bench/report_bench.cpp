@@ -206,7 +206,7 @@ int main(int argc, char** argv)
             start = Clock::now();
             layout->Init(&extra);
             layout->SetProject(material);
-            UString html;
+            std::string html;
             DProps options;
             layout->WriteHtml(html, &options);
             const double htmlSeconds = SecondsSince(start);
@@ -216,7 +216,7 @@ int main(int argc, char** argv)
             const int pages = DrawAllPages(*layout, material);
             const double pageSeconds = SecondsSince(start);
             std::printf("%-5s html %8.1f kB in %7.2f s   pages %6d in %7.2f s\n", name.c_str(),
-                        html.GetLength() / 1024.0, htmlSeconds, pages, pageSeconds);
+                        html.size() / 1024.0, htmlSeconds, pages, pageSeconds);
             std::fflush(stdout);
         }
         OXRLayout::ClearRegistry();

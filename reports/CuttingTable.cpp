@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "appsvc/OXRApp.h"
@@ -142,16 +143,33 @@ std::string GridLabel(const Cutting& c, const char* key, const char* def)
     return label;
 }
 
+// Part lengths by part name, built once per table: a pattern row looks up
+// each of its parts, and a material may have thousands of part rows. The
+// first row of a name wins, as a search from the top would find it.
+using PartLengthIndex = std::unordered_map<std::string, std::string>;
+
+PartLengthIndex IndexPartLengths(const DCSProject& material)
+{
+    PartLengthIndex index;
+    const PropsList& rows = material.GetPieceRows();
+    index.reserve(rows.size());
+    for (const DProps& row : rows)
+        if (row.IndexOf("name") >= 0)
+            index.emplace(DProps::GetString(row, "name", ""), DProps::GetString(row, "length", ""));
+    return index;
+}
+
 // The parts of the pattern that have a part row, in cutting order: their
 // lengths up to the first name without one.
-std::vector<std::string> PartLengths(const DCSProject& material, const std::vector<std::string>& names)
+std::vector<std::string> PartLengths(const PartLengthIndex& index, const std::vector<std::string>& names)
 {
     std::vector<std::string> lengths;
+    lengths.reserve(names.size());
     for (const std::string& name : names) {
-        const DProps* part = FindRow(material.GetPieceRows(), "name", name);
-        if (!part)
+        const auto part = index.find(name);
+        if (part == index.end())
             break;
-        lengths.push_back(DProps::GetString(*part, "length", ""));
+        lengths.push_back(part->second);
     }
     return lengths;
 }
@@ -283,6 +301,7 @@ bool PaintDetailed(Cutting& c, OXRRenderContext& ctx, bool firstOnPage)
     if (!html && !ctx.draw)
         return false;
     const PropsList& rows = c.material->GetCuttingRows();
+    const PartLengthIndex parts = IndexPartLengths(*c.material);
     bool continuing = c.continued != 0;
     c.continued = 0;
     // Something of this table stands on the page already.
@@ -299,7 +318,7 @@ bool PaintDetailed(Cutting& c, OXRRenderContext& ctx, bool firstOnPage)
         if (names.empty())
             break;
         const double kerf = StrToDouble(DProps::GetString(*stock, "knife", "").c_str());
-        const std::vector<std::string> lengths = PartLengths(*c.material, names);
+        const std::vector<std::string> lengths = PartLengths(parts, names);
 
         if (html) {
             MTable summary;
@@ -309,7 +328,7 @@ bool PaintDetailed(Cutting& c, OXRRenderContext& ctx, bool firstOnPage)
             double position = 0.0;
             FillGrid(c, grid, true, lengths, 0, Groups(static_cast<int>(lengths.size())), kerf, false, position);
             FormatHtml(grid, ctx, true);
-            ctx.html.Append("<br/>");
+            ctx.html.append("<br/>");
         } else {
             if (!continuing) {
                 MTable summary;
@@ -357,6 +376,8 @@ struct RowsTable {
     int headColor;
     int& cursor;
     Form form;
+    // Filled by PaintRows for the forms that list the parts.
+    const PartLengthIndex* parts = nullptr;
 };
 
 const PropsList& TableRows(const RowsTable& t)
@@ -426,7 +447,7 @@ bool AddPatternRow(const RowsTable& t, MTable& table, int index)
     }
     const std::string separator = App().GetListSeparator("list.separator");
     std::string parts;
-    const std::vector<std::string> lengths = PartLengths(*t.material, names);
+    const std::vector<std::string> lengths = PartLengths(*t.parts, names);
     for (size_t i = 0; i < lengths.size(); ++i) {
         std::string entry = FormatLengthText(lengths[i].c_str(), false);
         // The base list shows whole lengths: 1200.5 reads 1200.
@@ -445,6 +466,10 @@ bool AddPatternRow(const RowsTable& t, MTable& table, int index)
 bool PaintRows(RowsTable t, OXRRenderContext& ctx, bool firstOnPage)
 {
     const int total = static_cast<int>(TableRows(t).size());
+    PartLengthIndex parts;
+    if (t.form != Form::kCompact)
+        parts = IndexPartLengths(*t.material);
+    t.parts = &parts;
     MTable table;
     if (ctx.kind == OXRRenderContext::kHtml) {
         SetUpRows(t, table, true);

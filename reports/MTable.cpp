@@ -395,21 +395,21 @@ void MTable::DrawRow(RowGroup& group, UDraw* ctx, int x, int y, int row)
     }
 }
 
-void MTable::Format(UString& out, DProps& options)
+void MTable::Format(std::string& out, DProps& options)
 {
     if (DProps::GetString(options, "format", "") != "html")
         return;
-    UString text;
+    std::string text;
     if (m_base.HasRuns()) {
         options.Set("tag", "b");
         options.Set("type", "plain");
         m_base.WriteHtml(text, options);
     }
-    text.Append("\r\n<table");
+    text.append("\r\n<table");
     const UString cls = m_style.Get("class");
     if (!cls.IsEmpty())
-        text.Append(Attr("class", cls.GetText()).GetText());
-    text.Append(">");
+        text.append(Attr("class", cls.GetText()).GetText());
+    text.append(">");
     if (!m_header.cells.empty()) {
         options.Set("tag", "");
         options.Set("type", "header");
@@ -420,24 +420,24 @@ void MTable::Format(UString& out, DProps& options)
         options.Set("type", "table");
         FormatGroup(text, m_data, options);
     }
-    text.Append("</table>");
+    text.append("</table>");
     if (!m_notes.cells.empty()) {
-        text.Append("<i><div style=\"font-size: 80%;\">");
+        text.append("<i><div style=\"font-size: 80%;\">");
         options.Set("tag", "");
         options.Set("type", "plain");
         FormatGroup(text, m_notes, options);
-        text.Append("</div></i>");
+        text.append("</div></i>");
     }
-    out.Append(text.GetText());
+    out += text;
 }
 
-void MTable::FormatGroup(UString& out, RowGroup& group, DProps& options)
+void MTable::FormatGroup(std::string& out, RowGroup& group, DProps& options)
 {
     if (DProps::GetString(options, "format", "") != "html")
         return;
     const std::string type = DProps::GetString(options, "type", "");
     const size_t columns = group.widths.size();
-    UString text;
+    std::string text;
     if (type == "header" || type == "table") {
         const bool pct = group.attrs.GetInherited("width") == UString("%");
         std::vector<long> shares(group.widths.begin(), group.widths.end());
@@ -445,25 +445,25 @@ void MTable::FormatGroup(UString& out, RowGroup& group, DProps& options)
             MakePercentages(shares);
         const int rows = RowsPerColumn(group);
         for (int r = 0; r < rows; ++r) {
-            text.Append("\r\n<tr");
+            text.append("\r\n<tr");
             const UString cls = group.attrs.GetInherited(r % 2 ? "class.row-1" : "class.row-2");
             if (!cls.IsEmpty())
-                text.Append(Attr("class", cls.GetText()).GetText());
-            text.Append(">");
+                text.append(Attr("class", cls.GetText()).GetText());
+            text.append(">");
             const size_t first = static_cast<size_t>(r) * columns;
             const size_t end = std::min(first + columns, group.cells.size());
             for (size_t k = first; k < end; ++k) {
                 const TCell& cell = group.cells[k];
                 if (cell.GetAttr("type") == UString("none"))
                     continue;
-                text.Append("<td");
+                text.append("<td");
                 for (const char* name : {"class", "rowspan", "colspan"}) {
                     const UString value = cell.GetAttr(name);
                     if (!value.IsEmpty())
-                        text.Append(Attr(name, value.GetText()).GetText());
+                        text.append(Attr(name, value.GetText()).GetText());
                 }
                 if (cell.GetAttr("halign") == UString("1"))
-                    text.Append(Attr("align", "center").GetText());
+                    text.append(Attr("align", "center").GetText());
                 const size_t column = k - first;
                 if (group.widths[column] > 0) {
                     UString width = cell.GetAttr("width");
@@ -471,26 +471,26 @@ void MTable::FormatGroup(UString& out, RowGroup& group, DProps& options)
                         width = StrFromLong(pct ? shares[column] : group.widths[column]).c_str();
                     if (pct)
                         width.Append("%");
-                    text.Append(Attr("width", width.GetText()).GetText());
+                    text.append(Attr("width", width.GetText()).GetText());
                 }
                 if (!cell.GetAttr("color.back").IsEmpty()) {
                     const COLORREF colour =
                         NumParseColor(cell.GetInherited("color.back").GetText(), kWhite);
-                    text.Append(Attr("bgcolor", ColorToHtml(colour).c_str()).GetText());
+                    text.append(Attr("bgcolor", ColorToHtml(colour).c_str()).GetText());
                 }
-                text.Append(">");
+                text.append(">");
                 if (type == "header")
-                    text.Append("<b>");
+                    text.append("<b>");
                 cell.WriteHtml(text, options);
                 if (type == "header")
-                    text.Append("</b>");
-                text.Append("</td>");
+                    text.append("</b>");
+                text.append("</td>");
             }
-            text.Append("</tr>\r\n");
+            text.append("</tr>\r\n");
         }
     } else if (type == "plain") {
         for (const TCell& cell : group.cells)
             cell.WriteHtml(text, options);
     }
-    out.Append(text.GetText());
+    out += text;
 }

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "controls/UDraw.h"
@@ -48,7 +49,7 @@ public:
     virtual bool LoadStyle(const UPairList& overrides, const char* widths, HFONT font);
     // Appends the table (title, header, data, notes) as HTML when the
     // options' "format" is "html"; the options keep the last "tag" and "type".
-    virtual void Format(UString& out, DProps& options);
+    virtual void Format(std::string& out, DProps& options);
     // Lays the cells out; the table rectangle gets the whole size.
     virtual void Measure(UDraw* ctx);
     // Draws the table with its top-left at (x, y). True means that it does
@@ -87,7 +88,7 @@ private:
     bool MeasureGroup(RowGroup& group, UDraw* ctx);
     RECT MeasureRow(RowGroup& group, UDraw* ctx, int row, int y);
     void DrawRow(RowGroup& group, UDraw* ctx, int x, int y, int row);
-    void FormatGroup(UString& out, RowGroup& group, DProps& options);
+    void FormatGroup(std::string& out, RowGroup& group, DProps& options);
     int StyleInt(const char* key) const;
 
     TCell m_base;

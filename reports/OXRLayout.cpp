@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <string>
 
 #include "appsvc/OXRApp.h"
@@ -405,7 +406,7 @@ bool OXRLayout::DrawTableDirect(const char* item, RECT* out, UDraw* surface, int
     return false;
 }
 
-bool OXRLayout::WriteHtml(UString& out, const DProps* options)
+bool OXRLayout::WriteHtml(std::string& out, const DProps* options)
 {
     if (!m_material)
         return false;
@@ -419,51 +420,60 @@ bool OXRLayout::WriteHtml(UString& out, const DProps* options)
     if (options)
         ctx.options.CopyFrom(options);
 
-    UString text("<!DOCTYPE html>\r\n<html><head>");
-    const UString style = InstalledText(m_mono ? "STYLE.MONO.TXT" : "STYLE.TXT");
-    if (!style.IsEmpty())
-        text.Append("\r\n<style>").Append(style.GetText()).Append("</style>\r\n");
-    const UString meta = InstalledText("META.TXT");
-    text.Append(meta.IsEmpty() ? "<meta charset=\"utf-8\" />" : meta.GetText());
-    text.Append("</head>\r\n<body>\r\n");
+    // A report of many parts runs to megabytes; running out of memory on the
+    // way must fail the whole report, never hand back a part of it.
+    try {
+        std::string text("<!DOCTYPE html>\r\n<html><head>");
+        const UString style = InstalledText(m_mono ? "STYLE.MONO.TXT" : "STYLE.TXT");
+        if (!style.IsEmpty())
+            text.append("\r\n<style>").append(style.GetText()).append("</style>\r\n");
+        const UString meta = InstalledText("META.TXT");
+        text.append(meta.IsEmpty() ? "<meta charset=\"utf-8\" />" : meta.GetText());
+        text.append("</head>\r\n<body>\r\n");
 
-    UString title;
-    UString comment;
-    if (m_wholeProject) {
-        const std::string name = App().m_document.GetName();
-        title = name.empty() ? LocaleText("title", "Cutting") : UString(name.c_str());
-        comment = App().m_document.GetDesc().c_str();
-    } else {
-        title.Format("%s %s", LocaleText("Material", "Material").GetText(),
-                     MaterialValue(m_material, "material").c_str());
-        const std::string desc = MaterialValue(m_material, "desc");
-        if (UString(desc.c_str()).HasText(true))
-            title.Append(StrFormatStatic(" (%s)", desc.c_str()).c_str());
-        comment = MaterialValue(m_material, "comment").c_str();
-    }
-    m_title = title;
-    if (!IsBlank(title)) {
-        // Names come from project files: they are text, never markup.
-        HtmlEscape(title);
-        text.Append("<h2>").Append(title.GetText()).Append("</h2>\r\n");
-    }
-    if (!IsBlank(comment)) {
-        HtmlEscape(comment);
-        text.Append("<h3>").Append(comment.GetText()).Append("</h3>\r\n");
-    }
+        UString title;
+        UString comment;
+        if (m_wholeProject) {
+            const std::string name = App().m_document.GetName();
+            title = name.empty() ? LocaleText("title", "Cutting") : UString(name.c_str());
+            comment = App().m_document.GetDesc().c_str();
+        } else {
+            title.Format("%s %s", LocaleText("Material", "Material").GetText(),
+                         MaterialValue(m_material, "material").c_str());
+            const std::string desc = MaterialValue(m_material, "desc");
+            if (UString(desc.c_str()).HasText(true))
+                title.Append(StrFormatStatic(" (%s)", desc.c_str()).c_str());
+            comment = MaterialValue(m_material, "comment").c_str();
+        }
+        m_title = title;
+        if (!IsBlank(title)) {
+            // Names come from project files: they are text, never markup.
+            HtmlEscape(title);
+            text.append("<h2>").append(title.GetText()).append("</h2>\r\n");
+        }
+        if (!IsBlank(comment)) {
+            HtmlEscape(comment);
+            text.append("<h3>").append(comment.GetText()).append("</h3>\r\n");
+        }
 
-    for (const UString& item : m_items) {
-        if (item == UString("pagebreak") || !StartsWith(item, "table"))
-            continue;
-        const long mode = m_params.Get(MakeItemKey(item.GetText(), "mode").GetText()).ToLong();
-        if (mode == 0)
-            continue;
-        DrawTable(item.GetText(), ctx, static_cast<int>(mode));
-        ctx.html.Append("<br/>");
+        for (const UString& item : m_items) {
+            if (item == UString("pagebreak") || !StartsWith(item, "table"))
+                continue;
+            const long mode = m_params.Get(MakeItemKey(item.GetText(), "mode").GetText()).ToLong();
+            if (mode == 0)
+                continue;
+            DrawTable(item.GetText(), ctx, static_cast<int>(mode));
+            ctx.html.append("<br/>");
+        }
+        m_cursor = 0;
+        m_params.Set("pages", "1");
+        text.append(ctx.html).append("\r\n</body></html>\r\n");
+        out.append(text);
+    } catch (const std::exception&) {
+        // Out of memory, or longer than a string can be.
+        m_cursor = 0;
+        ULog::WriteText(&App().m_log, "The HTML report does not fit in memory", "WRN >> ");
+        return false;
     }
-    m_cursor = 0;
-    m_params.Set("pages", "1");
-    text.Append(ctx.html.GetText()).Append("\r\n</body></html>\r\n");
-    out.Append(text.GetText());
     return true;
 }

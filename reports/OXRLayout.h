@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "controls/UDraw.h"
@@ -33,8 +34,9 @@ struct OXRRenderContext {
     // Top-left of the item in page pixels.
     int x = 0;
     int y = 0;
-    // What the painters append to (HTML kind).
-    UString html;
+    // What the painters append to (HTML kind); a whole report may outgrow
+    // the program's own string type.
+    std::string html;
     // On return: the area the item occupied, empty when nothing was drawn.
     RECT rect = {0, 0, 0, 0};
     // For HTML: "format" = "html" and the options given to WriteHtml.
@@ -99,7 +101,9 @@ public:
     virtual bool DrawPage(HDC dc, int pageIndex, bool mono);
     // Appends the whole report as one HTML document. The options' "mono",
     // when present, chooses the colour scheme; otherwise the last one stays.
-    virtual bool WriteHtml(UString& out, const DProps* options);
+    // False, with out unchanged, when there is no material or the text does
+    // not fit in memory.
+    virtual bool WriteHtml(std::string& out, const DProps* options);
     // A header variant for the layout classes; the page painter never calls it.
     virtual bool DrawHeader(OXRRenderContext& ctx, LPARAM unused);
     // The title line and the logo; the base draws the material's title.

@@ -479,11 +479,11 @@ bool OXRLayoutSolution::PaintMaterial(OXRRenderContext& ctx)
     if (ctx.kind == OXRRenderContext::kHtml) {
         UString escaped(text);
         HtmlEscape(escaped);
-        ctx.html.Append("<h3>").Append(escaped.GetText()).Append("</h3>\r\n");
+        ctx.html.append("<h3>").append(escaped.GetText()).append("</h3>\r\n");
         if (withComment) {
             UString note(comment.c_str());
             HtmlEscape(note);
-            ctx.html.Append(note.GetText()).Append("<br/><br/>\r\n");
+            ctx.html.append(note.GetText()).append("<br/><br/>\r\n");
         }
         return false;
     }

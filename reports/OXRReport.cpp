@@ -2,6 +2,7 @@
 // with their cache, paging, and the HTML file.
 #include "reports/OXRReport.h"
 
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -428,7 +429,7 @@ bool OXRReport::SaveHtml(DProps& properties)
     // drew nothing, so the layout may still hold another build's scheme.
     if (properties.IndexOf("mono") < 0)
         layout->SetMono(m_colorMode == kColorMono);
-    UString text;
+    std::string text;
     if (!layout->WriteHtml(text, &properties)) {
         properties.SetLong("error", -3);
         return false;
@@ -436,7 +437,15 @@ bool OXRReport::SaveHtml(DProps& properties)
     DProps options;
     options.Set("encoding", "utf-8");
     options.CopyFrom(&properties);
-    if (Helper::WriteTextFile(file.c_str(), text.GetText(), &options) == 0) {
+    long written = 0;
+    try {
+        written = Helper::WriteTextFile(file.c_str(), text.c_str(), &options);
+    } catch (const std::exception&) {
+        // No memory for the converted copy: nothing was written.
+        properties.SetLong("error", -3);
+        return false;
+    }
+    if (written == 0) {
         const long error = DProps::GetLong(options, "error");
         properties.SetLong("error", error);
         UString trace;

@@ -443,12 +443,12 @@ bool TCell::Draw(UDraw* ctx, int x, int y, HFONT font)
     return true;
 }
 
-void TCell::WriteHtml(UString& out, const DProps& options) const
+void TCell::WriteHtml(std::string& out, const DProps& options) const
 {
     const std::string format = DProps::GetString(options, "format", "");
     if (format == "text") {
         for (const TText& run : m_runs)
-            out.Append(run.GetA());
+            out.append(run.GetA());
         return;
     }
     if (format != "html")
@@ -458,32 +458,32 @@ void TCell::WriteHtml(UString& out, const DProps& options) const
     const UString back = m_attrs.Get("color.back");
     for (const TText& run : m_runs) {
         if (!tag.empty()) {
-            out.Append("<").Append(tag.c_str());
+            out.append("<").append(tag.c_str());
             if (!cls.IsEmpty())
-                out.Append(" class=\"").Append(cls.GetText()).Append("\"");
+                out.append(" class=\"").append(cls.GetText()).append("\"");
             if (!back.IsEmpty()) {
                 const std::string colour =
                     ColorToHtml(NumParseColor(back.GetText(), RGB(255, 255, 255)));
-                out.Append(" bgcolor=\"").Append(colour.c_str()).Append("\"");
+                out.append(" bgcolor=\"").append(colour.c_str()).append("\"");
             }
-            out.Append(">");
+            out.append(">");
         }
         const bool sup = (run.GetFlags() & TText::kSuperscript) != 0;
         const bool sub = !sup && (run.GetFlags() & TText::kSubscript) != 0;
         if (sup)
-            out.Append("<sup>");
+            out.append("<sup>");
         else if (sub)
-            out.Append("<sub>");
+            out.append("<sub>");
         if (*run.GetA()) {
             UString text(run.GetA());
             HtmlEscape(text);
-            out.Append(text.GetText());
+            out.append(text.GetText());
         }
         if (sup)
-            out.Append("</sup>");
+            out.append("</sup>");
         else if (sub)
-            out.Append("</sub>");
+            out.append("</sub>");
         if (!tag.empty())
-            out.Append("</").Append(tag.c_str()).Append(">");
+            out.append("</").append(tag.c_str()).append(">");
     }
 }

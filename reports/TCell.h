@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "controls/UDraw.h"
@@ -92,7 +93,7 @@ public:
     virtual bool Measure(UDraw* ctx, RECT* out, HFONT font);
     // Appends the runs as HTML ("format" "html", each run in the element
     // named by "tag") or as plain text ("format" "text").
-    virtual void WriteHtml(UString& out, const DProps& options) const;
+    virtual void WriteHtml(std::string& out, const DProps& options) const;
 
     int GetWidth() const { return m_width; }
     void SetWidth(int width) { m_width = width; }

@@ -94,10 +94,10 @@ protected:
     std::string Html(OXRLayout* layout, DCSProject* first)
     {
         layout->SetProject(first);
-        UString out;
+        std::string out;
         DProps options;
         layout->WriteHtml(out, &options);
-        return out.ToStdString();
+        return out;
     }
 
     std::vector<EmfContent> DrawPass(OXRLayout* layout, DCSProject* first, int height)

@@ -27,9 +27,9 @@ std::string Html(MTable& table)
 {
     DProps options;
     options.Set("format", "html");
-    UString out;
+    std::string out;
     table.Format(out, options);
-    return out.GetText();
+    return out;
 }
 
 size_t CountOf(const std::string& text, const std::string& what)
@@ -432,9 +432,9 @@ TEST(MTableHtml, TheWholeTableInOrder)
     table.AddNote(-1, TCell("note"));
     DProps options;
     options.Set("format", "html");
-    UString out("before");
+    std::string out("before");
     table.Format(out, options);
-    EXPECT_STREQ(out.GetText(),
+    EXPECT_STREQ(out.c_str(),
                  "before<b>Parts &amp; &lt;stock&gt;</b>\r\n<table>"
                  "\r\n<tr><td width=\"100\" bgcolor=\"#86CDEA\"><b>L</b></td>"
                  "<td class=\"center\" align=\"center\" width=\"100\" bgcolor=\"#86CDEA\"><b>N</b></td></tr>\r\n"
@@ -451,8 +451,8 @@ TEST(MTableHtml, OnlyTheHtmlFormatWritesAndAnEmptyTableStillHasItsElement)
     table.SetBaseCell(TCell("T"));
     DProps options;
     options.Set("format", "text");
-    UString out;
+    std::string out;
     table.Format(out, options);
-    EXPECT_STREQ(out.GetText(), "");
+    EXPECT_STREQ(out.c_str(), "");
     EXPECT_EQ(Html(table), "<b>T</b>\r\n<table></table>");
 }

@@ -226,9 +226,9 @@ TEST_F(PagePainter, WithoutMaterialOrDeviceNothingIsDrawn)
     EmfRecorder emf(kPageWidth, kPageHeight, true);
     EXPECT_FALSE(layout->DrawPage(emf.dc(), 0, false));
     EXPECT_TRUE(emf.Finish().texts.empty());
-    UString html;
+    std::string html;
     EXPECT_FALSE(layout->WriteHtml(html, nullptr));
-    EXPECT_STREQ(html.GetText(), "");
+    EXPECT_STREQ(html.c_str(), "");
 }
 
 TEST_F(PagePainter, TheCommentIsDrawnInTheContentColumn)
@@ -255,9 +255,9 @@ TEST_F(HtmlWriter, TheWholeReportIsOneDocumentWithoutPageBreaks)
     RowsLayout* layout = Layout("table.a,pagebreak,table.b,table.off",
                                 Join({Table("table.a", 70), Table("table.b", 2), Table("table.off", 2, 0)}));
     ASSERT_NE(layout, nullptr);
-    UString out("kept|");
+    std::string out("kept|");
     ASSERT_TRUE(layout->WriteHtml(out, nullptr));
-    const std::string html = out.GetText();
+    const std::string html = out;
     EXPECT_EQ(html.find("kept|<!DOCTYPE html>\r\n<html><head>\r\n<style>"), 0u) << html.substr(0, 200);
     EXPECT_NE(html.find("<meta charset=\"utf-8\" />"), std::string::npos);
     EXPECT_NE(html.find("<meta http-equiv=\"pragma\""), std::string::npos);
@@ -280,9 +280,9 @@ TEST_F(HtmlWriter, TitleAndCommentAreEscaped)
     ASSERT_TRUE(Material()->SetProperty("material", "Flat <10> & co"));
     ASSERT_TRUE(Material()->SetProperty("desc", ""));
     ASSERT_TRUE(Material()->SetProperty("comment", "a < b\r\nnext"));
-    UString out;
+    std::string out;
     ASSERT_TRUE(layout->WriteHtml(out, nullptr));
-    const std::string html = out.GetText();
+    const std::string html = out;
     EXPECT_NE(html.find("<h2>Material Flat &lt;10&gt; &amp; co</h2>"), std::string::npos) << html;
     EXPECT_NE(html.find("<h3>a &lt; b<br>next</h3>"), std::string::npos) << html;
     EXPECT_STREQ(layout->GetTitle().GetText(), "Material Flat <10> & co");
@@ -295,16 +295,14 @@ TEST_F(HtmlWriter, AWholeProjectReportIsTitledByTheProject)
     layout->SetWholeProject(true);
     app.m_document.SetName("Workshop & Sons");
     app.m_document.SetDesc("Spring order");
-    UString out;
+    std::string out;
     ASSERT_TRUE(layout->WriteHtml(out, nullptr));
-    EXPECT_NE(std::string(out.GetText()).find("<h2>Workshop &amp; Sons</h2>\r\n<h3>Spring order</h3>"),
-              std::string::npos)
-        << out.GetText();
+    EXPECT_NE(out.find("<h2>Workshop &amp; Sons</h2>\r\n<h3>Spring order</h3>"), std::string::npos) << out;
     app.m_document.SetName("");
     app.m_document.SetDesc("");
-    UString unnamed;
+    std::string unnamed;
     layout->WriteHtml(unnamed, nullptr);
-    EXPECT_NE(std::string(unnamed.GetText()).find("<h2>Cutting plan</h2>"), std::string::npos);
+    EXPECT_NE(unnamed.find("<h2>Cutting plan</h2>"), std::string::npos);
 }
 
 TEST_F(HtmlWriter, TheColourSchemeIsTheOneAskedFor)
@@ -316,9 +314,9 @@ TEST_F(HtmlWriter, TheColourSchemeIsTheOneAskedFor)
         DProps options;
         if (mono)
             options.Set("mono", mono);
-        UString out;
+        std::string out;
         layout->WriteHtml(out, &options);
-        return std::string(out.GetText());
+        return out;
     };
     // The last page was drawn in black and white; the HTML asks for colour.
     DrawPass(layout, true);

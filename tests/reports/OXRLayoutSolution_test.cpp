@@ -70,10 +70,10 @@ protected:
 
     std::string Html(OXRLayout* layout)
     {
-        UString out;
+        std::string out;
         DProps options;
         layout->WriteHtml(out, &options);
-        return out.ToStdString();
+        return out;
     }
 
     std::vector<EmfContent> DrawPass(OXRLayout* layout)

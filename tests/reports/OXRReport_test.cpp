@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -389,6 +390,60 @@ TEST_F(ReportTest, SaveHtmlOfAMonochromeReportFromTheCacheUsesTheMonochromeSheet
     props.Set("file", Path("report.html").c_str());
     ASSERT_TRUE(r.SaveHtml(props));
     EXPECT_NE(std::string::npos, ReadBytes(Path("report.html")).find(Installed("STYLE.TXT")));
+}
+
+TEST_F(ReportTest, SaveHtmlOfAReportOverAMegabyteKeepsEveryPattern)
+{
+    // Pattern k cuts four parts of one of a hundred kinds (kind j is 100 + j
+    // long) from stock row k: the detailed cutting table runs past a megabyte.
+    constexpr int kPatterns = 1300;
+    constexpr int kKinds = 100;
+    PropsList stock;
+    PropsList pieces;
+    std::vector<PatternSpec> patterns;
+    for (int k = 1; k <= kPatterns; ++k) {
+        stock.push_back(RowOf({{"length", "6000"}, {"quantity", "1"}}));
+        patterns.push_back({k, 1, {{(k - 1) % kKinds + 1, 4}}});
+    }
+    for (int j = 1; j <= kKinds; ++j)
+        pieces.push_back(RowOf({{"length", std::to_string(100 + j).c_str()},
+                                {"quantity", std::to_string(4 * kPatterns / kKinds).c_str()}}));
+    Material()->AppendRows(stock, 1);
+    Material()->AppendRows(pieces, 2);
+    ApplyPatterns(*Material(), patterns);
+    WriteLayout(dataFolder + "\\DATA\\big.sol.scl",
+                {"name=Big", "class=solution.cuttings", "draw.size.x=2100", "draw.size.y=2970",
+                 "draw.offset.x=180", "draw.offset.y=100", "draw.width=1820", "draw.order=table.cutting",
+                 "table.cutting.mode=1", "table.cutting.name=title.cutting",
+                 "table.cutting.columns=194,200,200,200,160,160,686", "table.cutting.offset.y=-1"});
+    ASSERT_TRUE(OXRLayout::LoadAll(nullptr));
+    OXRReport& r = Report();
+    r.SetMaterial(Material());
+    ASSERT_TRUE(r.SelectLayout("Big", false));
+
+    const std::string file = Path("big.html");
+    DProps props;
+    props.Set("file", file.c_str());
+    ASSERT_TRUE(r.SaveHtml(props));
+    const std::string text = ReadBytes(file);
+    ASSERT_GT(text.size(), 0x100000u);
+    EXPECT_EQ(0u, text.find("\xEF\xBB\xBF<!DOCTYPE html>"));
+    EXPECT_EQ("\r\n</body></html>\r\n", text.substr(text.size() - 18));
+    // Every pattern has its section, whose grid shows the length of its part
+    // kind; the sections may come in another order than the patterns.
+    std::set<std::string> shown;
+    for (int k = 1; k <= kPatterns; ++k) {
+        const size_t at = text.find(">Cutting " + std::to_string(k) + "<");
+        ASSERT_NE(std::string::npos, at) << k;
+        const size_t label = text.find(">Piece<", at);
+        ASSERT_NE(std::string::npos, label) << k;
+        const size_t cell = text.find(">", text.find("<td", label)) + 1;
+        shown.insert(text.substr(cell, text.find("</td>", cell) - cell));
+    }
+    std::set<std::string> lengths;
+    for (int j = 1; j <= kKinds; ++j)
+        lengths.insert(FormatLengthText(std::to_string(100 + j).c_str(), false));
+    EXPECT_EQ(lengths, shown);
 }
 
 TEST_F(ReportTest, SaveHtmlFailuresSayWhy)

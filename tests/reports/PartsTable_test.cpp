@@ -87,10 +87,10 @@ protected:
     std::string Html(OXRLayout* layout)
     {
         layout->SetProject(Material());
-        UString out;
+        std::string out;
         DProps options;
         layout->WriteHtml(out, &options);
-        const std::string html = out.ToStdString();
+        const std::string& html = out;
         // The parts table alone: from its title on.
         const size_t title = html.find("<br/><b>Parts</b>");
         return title == std::string::npos ? std::string() : html.substr(title);

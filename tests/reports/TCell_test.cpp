@@ -44,9 +44,9 @@ UString Html(const TCell& cell, const char* tag, const char* format = "html")
     DProps options;
     options.Set("format", format);
     options.Set("tag", tag);
-    UString out;
+    std::string out;
     cell.WriteHtml(out, options);
-    return out;
+    return UString(out.c_str());
 }
 
 } // namespace
