@@ -236,8 +236,13 @@ bool OXRLayout::DrawPage(HDC dc, int pageIndex, bool mono)
         if (mode != 0) {
             const UString keyX = MakeItemKey(item.GetText(), "offset.x");
             const UString keyY = MakeItemKey(item.GetText(), "offset.y");
-            int x = Scale(working.Expand(working.Get(keyX.GetText()).GetText(), false, false).ToLong());
-            int y = Scale(working.Expand(working.Get(keyY.GetText()).GetText(), false, false).ToLong());
+            // The item's place as the file gives it, references to items
+            // placed before it resolved from this page's copy. Read from the
+            // copy itself, an item repeated by a group (each material's
+            // tables in a report of several) would find the place recorded
+            // for its first showing and be drawn over it.
+            int x = Scale(working.Expand(m_params.Get(keyX.GetText()).GetText(), false, false).ToLong());
+            int y = Scale(working.Expand(m_params.Get(keyY.GetText()).GetText(), false, false).ToLong());
             if (x < 0)
                 x = flowX;
             if (y < 0)

@@ -731,6 +731,96 @@ TEST_F(ReportTest, PrintingOnThePdfQueueGivesEveryPageWithItsTexts)
     EXPECT_EQ(0, r.GetLayout()->GetCursor());
 }
 
+namespace {
+
+// One word of a printed page as pdftotext -bbox places it.
+struct PdfWord {
+    int page = 0;
+    double y = 0.0;
+    std::string text;
+};
+
+std::vector<PdfWord> PdfWords(const std::string& pdf)
+{
+    const std::string html = PrintQueue::Poppler("pdftotext", pdf, "-bbox");
+    std::vector<PdfWord> words;
+    int page = -1;
+    for (size_t at = 0;;) {
+        const size_t pageAt = html.find("<page ", at);
+        const size_t wordAt = html.find("<word ", at);
+        if (wordAt == std::string::npos)
+            break;
+        if (pageAt < wordAt) {
+            ++page;
+            at = pageAt + 1;
+            continue;
+        }
+        const size_t yAt = html.find("yMin=\"", wordAt);
+        const size_t open = html.find('>', wordAt);
+        const size_t close = html.find("</word>", open);
+        if (yAt == std::string::npos || open == std::string::npos || close == std::string::npos)
+            break;
+        words.push_back({page, atof(html.c_str() + yAt + 6), html.substr(open + 1, close - open - 1)});
+        at = close;
+    }
+    return words;
+}
+
+} // namespace
+
+TEST_F(ReportTest, APrintedReportOfSeveralMaterialsGoesOnBelowEachMaterial)
+{
+    const auto printers = PrintQueue::Printers();
+    ASSERT_NE(printers.end(), std::find(printers.begin(), printers.end(), std::string("PDF")))
+        << "the test environment has no print queue \"PDF\": run the tests through scripts/test";
+    ASSERT_FALSE(PrintQueue::Folder().empty()) << "BRAVIK_PDF_DIR is not set: run the tests through scripts/test";
+    const std::string token = "bravikmaterials" + std::to_string(GetTickCount());
+    UseShippedLocale();
+    app.m_document.SetName(token.c_str());
+    Material()->SetProperty("material", "Alu");
+    Material()->SetProperty("desc", "");
+    app.m_document.AddMaterial("Brass", "");
+    app.m_document.AddMaterial("Copper", "");
+    for (long k = 0; k < 3; ++k)
+        FillSolved(*app.m_document.GetProject(k, false));
+    // The shipped layout in faces whose text the queue's PDF keeps.
+    WriteBytes(dataFolder + "\\DATA\\FULL.SOL.SCL",
+               Installed("FULL.SOL.SCL") + "\r\nfont.normal=Arial,12\r\nfont.h1=Arial,17\r\nfont.h2=Arial,15\r\n"
+                                           "calc=Arial,12\r\n");
+    ASSERT_TRUE(OXRLayout::LoadAll(nullptr));
+    OXRReport& r = Report();
+    r.SetWholeProject(true);
+    ASSERT_TRUE(r.SelectLayout("Full", true));
+    ASSERT_GE(r.GetPageCount(), 2);
+    EXPECT_TRUE(r.Print("PDF"));
+    const std::string pdf = PrintQueue::WaitForPdf(token);
+    ASSERT_FALSE(pdf.empty()) << "no PDF named after \"" << token << "\" arrived";
+    const std::vector<PdfWord> words = PdfWords(pdf);
+    DeleteFileA(pdf.c_str());
+
+    // The material lines and the stock tables' titles, where they were printed.
+    std::vector<std::pair<int, double>> lines;
+    std::vector<std::pair<int, double>> stocks;
+    for (size_t i = 0; i + 1 < words.size(); ++i) {
+        const std::string& next = words[i + 1].text;
+        if (words[i].text == "Material" && (next == "Alu" || next == "Brass" || next == "Copper")) {
+            EXPECT_EQ(next, lines.empty() ? "Alu" : lines.size() == 1 ? "Brass" : "Copper");
+            lines.push_back({words[i].page, words[i].y});
+        }
+        if (words[i].text == "Stocks")
+            stocks.push_back({words[i].page, words[i].y});
+    }
+    ASSERT_EQ(3u, lines.size());
+    ASSERT_EQ(3u, stocks.size());
+    // Each material's section starts below the end of the previous one.
+    for (size_t k = 0; k < 3; ++k) {
+        EXPECT_LT(lines[k], stocks[k]) << k;
+        if (k > 0) {
+            EXPECT_LT(stocks[k - 1], lines[k]) << k;
+        }
+    }
+}
+
 TEST_F(ReportTest, PrintingNeedsPagesAndAPrinter)
 {
     ThreePageLayout();
