@@ -3,6 +3,7 @@
 #include "AppRunner.h"
 
 #include "../foundation/TestFiles.h"
+#include "support/OtherProcess.h"
 #include "support/PrintQueue.h"
 
 #include <shlobj.h>
@@ -58,33 +59,6 @@ TEST_F(ProgramTest, TheExclusionOfAPrinterThatIsGoneIsDroppedAtStart)
 
 namespace {
 
-// A process that has ended, as the guard of a query names its owner.
-struct EndedProcess {
-    unsigned long id = 0;
-    unsigned long long started = 0;
-};
-
-EndedProcess EndOneProcess()
-{
-    char self[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string command = std::string("\"") + self + "\" --gtest_list_tests --gtest_filter=None";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    EndedProcess ended;
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return ended;
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(pi.hProcess, &created, &exited, &kernel, &user);
-    WaitForSingleObject(pi.hProcess, 20000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    ended.id = pi.dwProcessId;
-    ended.started = (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
-    return ended;
-}
-
 // The guard files in the data folder.
 int GuardFiles()
 {
@@ -100,19 +74,25 @@ int GuardFiles()
     return count;
 }
 
+// Starts the program after an instance that has ended left the guard of its
+// query of the printer "PDF", with the extra lines.
+bool StartAfterAnEndedQuery(AppRun& app, const std::string& extra)
+{
+    const OtherProcess ended = OtherProcess::Start(false);
+    if (ended.id == 0)
+        return false;
+    StoreSettings(DataFolder() + "\\Bravik.printer." + std::to_string(ended.id) + ".guard",
+                  ended.GuardText("PDF", extra));
+    return app.Start();
+}
+
 } // namespace
 
 TEST_F(ProgramTest, AGuardLeftByAnInstanceThatWasEndedDoesNotExcludeThePrinter)
 {
-    const EndedProcess ended = EndOneProcess();
-    ASSERT_NE(0u, ended.id);
     // The instance was ended (from outside) while it asked for the printer.
-    StoreSettings(DataPath("Bravik.printer." + std::to_string(ended.id) + ".guard"),
-                  "printer=PDF\r\nprocess=" + std::to_string(ended.id) + "\r\nstarted=" +
-                      std::to_string(ended.started) + "\r\nat=2024.05.06 07:08:09\r\n");
-
     AppRun app;
-    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(StartAfterAnEndedQuery(app, ""));
     const std::string log = DataPath("Bravik.log");
     EXPECT_TRUE(WaitFor([&] {
         return ReadBytes(log).find("Enumerating printers: PDF") != std::string::npos && GuardFiles() == 0;
@@ -131,14 +111,8 @@ TEST_F(ProgramTest, AGuardLeftByAnInstanceThatWasEndedDoesNotExcludeThePrinter)
 
 TEST_F(ProgramTest, AGuardOfAQueryThatCrashedTheProgramExcludesThePrinter)
 {
-    const EndedProcess ended = EndOneProcess();
-    ASSERT_NE(0u, ended.id);
-    StoreSettings(DataPath("Bravik.printer." + std::to_string(ended.id) + ".guard"),
-                  "printer=PDF\r\nprocess=" + std::to_string(ended.id) + "\r\nstarted=" +
-                      std::to_string(ended.started) + "\r\nat=2024.05.06 07:08:09\r\n\r\ncrashed=1\r\n");
-
     AppRun app;
-    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(StartAfterAnEndedQuery(app, "\r\ncrashed=1\r\n"));
     const std::string log = DataPath("Bravik.log");
     EXPECT_TRUE(WaitFor([&] { return ReadBytes(log).find("Printer excluded: PDF") != std::string::npos; }));
     if (PrintQueue::Printers().size() == 1) {

@@ -15,6 +15,7 @@
 #include "reports/DEnumPrinters.h"
 #include "reports/PrinterGuard.h"
 #include "reports/Printers.h"
+#include "support/OtherProcess.h"
 #include "support/PrintQueue.h"
 #include "tests/foundation/TestFiles.h"
 
@@ -267,39 +268,6 @@ DWORD LookingQuery(PrinterInfo& record)
     return QueryPrinterInfo(record);
 }
 
-// A process of ours, ended or still running, as a guard names it.
-struct OtherProcess {
-    unsigned long id = 0;
-    unsigned long long started = 0;
-    HANDLE handle = nullptr;
-};
-
-OtherProcess StartOther(bool keepRunning)
-{
-    char self[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string command = std::string("\"") + self + "\" --gtest_list_tests --gtest_filter=None";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    OtherProcess other;
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, keepRunning ? CREATE_SUSPENDED : 0,
-                        nullptr, nullptr, &si, &pi))
-        return other;
-    CloseHandle(pi.hThread);
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(pi.hProcess, &created, &exited, &kernel, &user);
-    other.id = pi.dwProcessId;
-    other.started = (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
-    other.handle = pi.hProcess;
-    if (!keepRunning) {
-        WaitForSingleObject(pi.hProcess, 20000);
-        CloseHandle(pi.hProcess);
-        other.handle = nullptr;
-    }
-    return other;
-}
-
 } // namespace
 
 TEST_F(Printers, WhileADriverIsAskedOnlyAGuardOfThisProcessNamesThePrinter)
@@ -328,7 +296,7 @@ TEST_F(Printers, WhileADriverIsAskedOnlyAGuardOfThisProcessNamesThePrinter)
 
 TEST_F(Printers, AGuardOfAnEndedProcessExcludesThePrinterOnlyWhenItsQueryEndedIt)
 {
-    const OtherProcess ended = StartOther(false);
+    const OtherProcess ended = OtherProcess::Start(false);
     ASSERT_NE(0u, ended.id);
     const struct {
         const char* extra;
@@ -342,8 +310,7 @@ TEST_F(Printers, AGuardOfAnEndedProcessExcludesThePrinterOnlyWhenItsQueryEndedIt
     const std::string guard = PrinterQueryGuard::FileOf(root.c_str(), ended.id).GetText();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.logged);
-        WriteBytes(guard, "printer=PDF\r\nprocess=" + std::to_string(ended.id) + "\r\nstarted=" +
-                              std::to_string(ended.started) + "\r\nat=2024.01.01 10:00:00\r\n" + c.extra);
+        WriteBytes(guard, ended.GuardText("PDF", c.extra));
         const size_t logged = ReadBytes(logPath).size();
         UStringList excluded;
         EnumeratePrinters(nullptr, excluded);
@@ -358,11 +325,9 @@ TEST_F(Printers, AGuardOfAnEndedProcessExcludesThePrinterOnlyWhenItsQueryEndedIt
 
 TEST_F(Printers, AfterAnEndDuringItsQueryThePrintersNextGuardSaysSo)
 {
-    const OtherProcess ended = StartOther(false);
+    const OtherProcess ended = OtherProcess::Start(false);
     ASSERT_NE(0u, ended.id);
-    WriteBytes(PrinterQueryGuard::FileOf(root.c_str(), ended.id).GetText(),
-               "printer=PDF\r\nprocess=" + std::to_string(ended.id) + "\r\nstarted=" + std::to_string(ended.started) +
-                   "\r\n");
+    WriteBytes(PrinterQueryGuard::FileOf(root.c_str(), ended.id).GetText(), ended.GuardText("PDF"));
     g_settingsPath = settingsPath;
     g_guardPath = PrinterQueryGuard::FileOf(root.c_str(), GetCurrentProcessId()).GetText();
     const PrinterQuery saved = GetPrinterQuery();
@@ -385,11 +350,10 @@ TEST_F(Printers, AfterAnEndDuringItsQueryThePrintersNextGuardSaysSo)
 
 TEST_F(Printers, AGuardOfAProcessThatStillRunsIsLeftAlone)
 {
-    OtherProcess running = StartOther(true);
+    OtherProcess running = OtherProcess::Start(true);
     ASSERT_NE(nullptr, running.handle);
     const std::string guard = PrinterQueryGuard::FileOf(root.c_str(), running.id).GetText();
-    const std::string text = "printer=PDF\r\nprocess=" + std::to_string(running.id) + "\r\nstarted=" +
-                             std::to_string(running.started) + "\r\ncrashed=1\r\n";
+    const std::string text = running.GuardText("PDF", "crashed=1\r\n");
     WriteBytes(guard, text);
     UStringList excluded;
     EnumeratePrinters(nullptr, excluded);
@@ -399,12 +363,11 @@ TEST_F(Printers, AGuardOfAProcessThatStillRunsIsLeftAlone)
 
     // The same id, begun at another time: the process that wrote the guard
     // has ended and another has the id now.
-    WriteBytes(guard, "printer=PDF\r\nprocess=" + std::to_string(running.id) + "\r\nstarted=" +
-                          std::to_string(running.started + 1) + "\r\ncrashed=1\r\n");
+    OtherProcess later = running;
+    ++later.started;
+    WriteBytes(guard, later.GuardText("PDF", "crashed=1\r\n"));
     EnumeratePrinters(nullptr, excluded);
-    TerminateProcess(running.handle, 0);
-    WaitForSingleObject(running.handle, 20000);
-    CloseHandle(running.handle);
+    running.End();
     EXPECT_EQ("<missing>", ReadBytes(guard));
     EXPECT_EQ(std::vector<std::string>{"PDF"}, Texts(excluded));
 }
