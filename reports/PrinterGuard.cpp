@@ -149,7 +149,9 @@ bool PrinterQueryGuard::Review(const char* folder, UStringList& excluded)
         FileLoadPairs(file.GetText(), guard);
         const unsigned long processId = std::strtoul(guard.Get("process").GetText(), nullptr, 10);
         const unsigned long long started = std::strtoull(guard.Get("started").GetText(), nullptr, 10);
-        if (processId == GetCurrentProcessId() || OwnerRuns(processId, started))
+        // This process's own guard among them, too, is the guard of a
+        // running process; an ended one that had the same id is not.
+        if (OwnerRuns(processId, started))
             continue;
         // Of two instances that start together, the one that takes the file
         // away acts on it.
