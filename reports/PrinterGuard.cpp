@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "appsvc/OXRApp.h"
 #include "foundation/PathUtil.h"
