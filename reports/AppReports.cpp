@@ -22,6 +22,21 @@ UString LayoutNameAt(long index)
     return layout ? layout->GetName() : UString();
 }
 
+// The layout folders as a warning names them: the data folder's and the
+// program's, in the order they are read.
+UString LayoutFolders()
+{
+    const UStringList folders = OXRLayout::Folders(App().MakeDataPath("DATA").GetText());
+    return UStringList::Join(&folders, false, "; ");
+}
+
+void WarnNoLayout(const char* format)
+{
+    UString text;
+    text.Format(format, LayoutFolders().GetText());
+    App().ShowMessage(nullptr, nullptr, text.GetText(), MB_ICONWARNING, IDOK);
+}
+
 } // namespace
 
 bool ReportBuildFailure()
@@ -43,11 +58,8 @@ bool ReportBuildFailure()
 bool OXRApp::LoadReportLayouts(bool currentOnly)
 {
     OXRReport& report = AppReport();
-    const UString shipped = MakeProgramPath("DATA");
     if (!OXRLayout::LoadAll(MakeDataPath("DATA").GetText())) {
-        UString text;
-        text.Format("No layout files found in %s", shipped.GetText());
-        ShowMessage(nullptr, nullptr, text.GetText(), MB_ICONWARNING, IDOK);
+        WarnNoLayout("No layout files found in %s");
         return false;
     }
     report.SetWholeProject(!currentOnly);
@@ -57,9 +69,7 @@ bool OXRApp::LoadReportLayouts(bool currentOnly)
         report.SetColorMode(static_cast<int>(scheme));
     report.SelectLayout(LayoutNameAt(m_settings.Get("report.layout").ToLong()).GetText(), false);
     if (!report.GetLayout()) {
-        UString text;
-        text.Format("No layout specified (%s)", shipped.GetText());
-        ShowMessage(nullptr, nullptr, text.GetText(), MB_ICONWARNING, IDOK);
+        WarnNoLayout("No layout specified (%s)");
         return false;
     }
     report.SetMaterial(currentOnly ? m_document.GetProject(-1, false) : nullptr);
@@ -87,6 +97,8 @@ void OXRApp::SelectReportLayout(long index)
     EndBusy();
     if (built)
         ReportBuildFailure();
+    else
+        WarnNoLayout("No layout specified (%s)");
 }
 
 bool OXRApp::SelectReportColors(long scheme)

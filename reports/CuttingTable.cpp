@@ -143,19 +143,27 @@ std::string GridLabel(const Cutting& c, const char* key, const char* def)
     return label;
 }
 
-// Part lengths by part name, built once per table: a pattern row looks up
-// each of its parts, and a material may have thousands of part rows. The
-// first row of a name wins, as a search from the top would find it.
+// Part lengths by the code a signature names a part with, built once per
+// table: a pattern row looks up each of its parts, and a material may have
+// thousands of part rows. A code is the row's letter while letters last;
+// past them every row carries the letter "*", so the signature names the
+// row by its id in parentheses, "(126)". The first row of a code wins, as a
+// search from the top would find it.
 using PartLengthIndex = std::unordered_map<std::string, std::string>;
 
 PartLengthIndex IndexPartLengths(const DCSProject& material)
 {
     PartLengthIndex index;
     const PropsList& rows = material.GetPieceRows();
-    index.reserve(rows.size());
-    for (const DProps& row : rows)
+    index.reserve(rows.size() * 2);
+    for (const DProps& row : rows) {
+        const std::string length = DProps::GetString(row, "length", "");
         if (row.IndexOf("name") >= 0)
-            index.emplace(DProps::GetString(row, "name", ""), DProps::GetString(row, "length", ""));
+            index.emplace(DProps::GetString(row, "name", ""), length);
+        const long id = DProps::GetLong(row, "id");
+        if (id >= 1)
+            index.emplace(StrFormatStatic("(%ld)", id), length);
+    }
     return index;
 }
 
@@ -237,8 +245,16 @@ Grid DrawGrid(Cutting& c, OXRRenderContext& ctx, const std::vector<std::string>&
     const int done = *c.partsDone;
     const double start = *c.cutPosition;
     const int left = static_cast<int>(lengths.size()) - done;
-    if (left <= 0)
+    const int spacing = static_cast<int>(c.layout.ParamLong("draw.spacing"));
+    if (left <= 0) {
+        // No part of the pattern has a part row: there is no grid, but the
+        // gap below the pattern stays, so the next pattern's title keeps
+        // its distance from this one's table.
+        ctx.y += spacing;
+        if (!IsRectEmpty(&ctx.rect))
+            ctx.rect.bottom = std::max<LONG>(ctx.rect.bottom, ctx.y);
         return Grid::kDone;
+    }
     int groups = Groups(left);
     auto pairsThatFit = [&]() {
         const int rowHeight = c.rowHeight > 0 ? c.rowHeight : OwnRowHeight(c, ctx.draw);
@@ -278,7 +294,6 @@ Grid DrawGrid(Cutting& c, OXRRenderContext& ctx, const std::vector<std::string>&
         table.Draw(ctx.draw, ctx.x, ctx.y, &area, true);
         break;
     }
-    const int spacing = static_cast<int>(c.layout.ParamLong("draw.spacing"));
     if (table.HasColumns()) {
         ctx.y += Height(table.GetRect()) + spacing;
         area.bottom += spacing;

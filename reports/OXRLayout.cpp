@@ -173,6 +173,51 @@ bool OXRLayout::Init(const UPairList* extra)
     return true;
 }
 
+UString OXRLayout::PageProblem() const
+{
+    UString problem;
+    for (const char* key : {"draw.size.x", "draw.size.y"}) {
+        if (m_params.IndexOf(key) < 0)
+            problem.Format("%s is missing", key);
+        else if (Scale(ParamLong(key)) <= 0)
+            problem.Format("%s=%s gives no page", key, m_params.Get(key).GetText());
+        if (!problem.IsEmpty())
+            return problem;
+    }
+    const long width = Scale(ParamLong("draw.size.x"));
+    const long height = Scale(ParamLong("draw.size.y"));
+    // The page as the painter lays it out: the flow starts at the margins,
+    // and the top margin stays free at the foot of the page too.
+    const long left = Scale(ParamLong("draw.offset.x"));
+    const long top = Scale(ParamLong("draw.offset.y"));
+    const long bottom = height - ParamLong("draw.offset.y");
+    if (left < 0 || left >= width)
+        problem.Format("draw.offset.x=%s lies past the page of draw.size.x=%s",
+                       m_params.Get("draw.offset.x").GetText(), m_params.Get("draw.size.x").GetText());
+    else if (top < 0 || top >= bottom)
+        problem.Format("draw.offset.y=%s leaves no room on a page of draw.size.y=%s",
+                       m_params.Get("draw.offset.y").GetText(), m_params.Get("draw.size.y").GetText());
+    if (!problem.IsEmpty())
+        return problem;
+    // An item placed where the page has ended is never drawn; one that
+    // follows the flow (a negative place) or another item's place is.
+    for (const UString& item : m_items) {
+        if (m_params.Get(MakeItemKey(item.GetText(), "mode").GetText()).ToLong() == 0)
+            continue;
+        for (const bool across : {true, false}) {
+            const UString key = MakeItemKey(item.GetText(), across ? "offset.x" : "offset.y");
+            const UString value = m_params.Get(key.GetText());
+            const long place = Scale(m_params.Expand(value.GetText(), false, false).ToLong());
+            if (place >= (across ? width : bottom)) {
+                problem.Format("%s=%s lies past the page of draw.size.%s=%s", key.GetText(), value.GetText(),
+                               across ? "x" : "y", m_params.Get(across ? "draw.size.x" : "draw.size.y").GetText());
+                return problem;
+            }
+        }
+    }
+    return problem;
+}
+
 void OXRLayout::Reset()
 {
     m_fonts.Clear();
@@ -236,8 +281,13 @@ bool OXRLayout::DrawPage(HDC dc, int pageIndex, bool mono)
         if (mode != 0) {
             const UString keyX = MakeItemKey(item.GetText(), "offset.x");
             const UString keyY = MakeItemKey(item.GetText(), "offset.y");
-            int x = Scale(working.Expand(working.Get(keyX.GetText()).GetText(), false, false).ToLong());
-            int y = Scale(working.Expand(working.Get(keyY.GetText()).GetText(), false, false).ToLong());
+            // The item's place as the file gives it, references to items
+            // placed before it resolved from this page's copy. Read from the
+            // copy itself, an item repeated by a group (each material's
+            // tables in a report of several) would find the place recorded
+            // for its first showing and be drawn over it.
+            int x = Scale(working.Expand(m_params.Get(keyX.GetText()).GetText(), false, false).ToLong());
+            int y = Scale(working.Expand(m_params.Get(keyY.GetText()).GetText(), false, false).ToLong());
             if (x < 0)
                 x = flowX;
             if (y < 0)

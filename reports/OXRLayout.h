@@ -65,6 +65,8 @@ public:
     // a layout is registered afterwards. searched, when given, gets the
     // folders that were looked in.
     static bool LoadAll(const char* folder, UStringList* searched = nullptr);
+    // The folders LoadAll looks in for folder, in its order.
+    static UStringList Folders(const char* folder);
     // Removes and deletes every registered layout.
     static void ClearRegistry();
     static OXRLayoutRegistry& Registry();
@@ -124,6 +126,11 @@ public:
     virtual void ParseDrawOrder();
     // Reads the locale texts again when the language changed.
     virtual void ReloadLocale();
+
+    // Why the pages of the initialised layout cannot be drawn, naming the
+    // key and its value: no page size, margins that leave no room on the
+    // page, an item placed past the page. Empty when they can.
+    UString PageProblem() const;
 
     // ---- Helpers for the painters ---------------------------------------------------
 

@@ -82,22 +82,30 @@ void OXRLayout::RemoveLayoutClass(const char* className)
 
 unsigned long OXRLayout::RegistryGeneration() { return g_registryGeneration; }
 
-bool OXRLayout::LoadAll(const char* folder, UStringList* searched)
+UStringList OXRLayout::Folders(const char* folder)
 {
-    ClearRegistry();
     UString first(folder);
     if (first.IsEmpty())
         first = App().MakeDataPath("DATA");
     const UString second = App().MakeProgramPath("");
+    UStringList folders;
     for (const UString& place : {first, second}) {
         // Without a data or program folder there is nothing to look in: an
         // empty name would list the current folder instead.
-        if (IsBlank(place))
-            continue;
-        if (searched)
-            searched->push_back(place);
-        LoadFolder(place.GetText());
+        if (!IsBlank(place))
+            folders.push_back(place);
     }
+    return folders;
+}
+
+bool OXRLayout::LoadAll(const char* folder, UStringList* searched)
+{
+    ClearRegistry();
+    const UStringList folders = Folders(folder);
+    for (const UString& place : folders)
+        LoadFolder(place.GetText());
+    if (searched)
+        searched->insert(searched->end(), folders.begin(), folders.end());
     return Registry().size() > 0;
 }
 

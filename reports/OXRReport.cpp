@@ -224,6 +224,20 @@ bool OXRReport::SelectLayout(const char* name, bool build)
     if (!m_layout)
         return false;
     m_layout->Init(nullptr);
+    // A page that cannot hold anything would build blank pages as a report
+    // that succeeded: the layout is refused, and nothing of the report it
+    // replaces stays on show.
+    const UString problem = m_layout->PageProblem();
+    if (!problem.IsEmpty()) {
+        UString text;
+        text.Format("Layout file %s cannot be drawn: %s", m_layout->GetPath().GetText(), problem.GetText());
+        LogError(text.GetText());
+        m_layout = nullptr;
+        m_pageFiles.clear();
+        m_currentPage = 0;
+        DeletePageBitmap();
+        return false;
+    }
     m_layout->SetWholeProject(m_wholeProject);
     if (build) {
         Build();

@@ -15,7 +15,9 @@
 
 #include "appsvc/OXRApp.h"
 #include "foundation/DThread.h"
+#include "foundation/PathUtil.h"
 #include "foundation/StrUtil.h"
+#include "reports/PrinterGuard.h"
 
 namespace {
 
@@ -36,6 +38,14 @@ PrinterModule& Module()
 }
 
 PrinterQuery g_query = {&QueryPrinterInfo, 20000};
+
+// The guards of the printer queries lie beside the settings they protect.
+UString GuardFolder()
+{
+    UString folder;
+    PathSplit(App().m_settings.GetPath().GetText(), &folder, nullptr, nullptr);
+    return folder;
+}
 
 std::string TextFromWide(const wchar_t* wide)
 {
@@ -82,9 +92,8 @@ DWORD WINAPI QueryThread(LPVOID parameter)
 // Waits for a query thread within the bound, serving window messages
 // meanwhile, so the settings dialog's window stays alive while it refreshes
 // the list. Once the program asks the printer thread to stop, the query gets
-// a short while more: an answer within it still takes the printer off the
-// stored exclusion list (a quick exit must not exclude a sound printer),
-// while the program's own wait for the thread has not run out.
+// a short while more to answer, well within the program's own wait for the
+// thread.
 bool WaitForQuery(HANDLE thread, DThread* stopper)
 {
     const DWORD kAfterStopMs = 2000;
@@ -177,6 +186,12 @@ long EnumeratePrinters(HWND status, UStringList& excluded, DThread* stopper)
 
     OXRApp& app = App();
     Locker* printerLock = app.GetPrinterLock();
+    const UString guards = GuardFolder();
+    {
+        DAutoLock guard(printerLock);
+        if (PrinterQueryGuard::Review(guards.GetText(), excluded))
+            StoreExcludedPrinters(excluded);
+    }
     long recorded = 0;
     for (DWORD i = 0; i < count; ++i) {
         if (stopper && stopper->IsCancelled())
@@ -209,12 +224,6 @@ long EnumeratePrinters(HWND status, UStringList& excluded, DThread* stopper)
         {
             DAutoLock guard(printerLock);
             isExcluded = UStringList::Find(name.GetText(), &excluded, false) >= 0;
-            if (!isExcluded) {
-                // Before the driver is asked anything: should it hang or
-                // bring the process down, the printer is skipped from then on.
-                excluded.push_back(name);
-                StoreExcludedPrinters(excluded);
-            }
         }
         if (isExcluded) {
             UString line = "Printer excluded: ";
@@ -224,6 +233,9 @@ long EnumeratePrinters(HWND status, UStringList& excluded, DThread* stopper)
             continue;
         }
 
+        // Before the driver is asked anything: should it bring the process
+        // down, the next start finds the guard and skips the printer.
+        PrinterQueryGuard queryGuard(guards.GetText(), name);
         bool answered = false;
         auto* handed = new std::shared_ptr<QueryState>(state);
         HANDLE thread = CreateThread(nullptr, 0, &QueryThread, handed, 0, nullptr);
@@ -235,21 +247,23 @@ long EnumeratePrinters(HWND status, UStringList& excluded, DThread* stopper)
         }
         if (!answered) {
             // A stop asked meanwhile means the program is ending: the
-            // application may already be going, so nothing of it is touched.
+            // application may already be going, so nothing of it is touched,
+            // and the query did not bring the program down.
             if (stopper && stopper->IsCancelled())
                 break;
             // Given up on: the query thread is left to itself and the printer
-            // stays on the stored exclusion list.
+            // is excluded from then on.
             app.m_log.Write("Cannot get info for printer: ", name.GetText(), "ERR >> ");
+            DAutoLock guard(printerLock);
+            if (UStringList::Find(name.GetText(), &excluded, false) < 0) {
+                excluded.push_back(name);
+                StoreExcludedPrinters(excluded);
+            }
             continue;
         }
+        queryGuard.Answered();
         ++recorded;
         module.records.push_back(state->record);
-        DAutoLock guard(printerLock);
-        const long at = UStringList::Find(name.GetText(), &excluded, false);
-        if (at >= 0)
-            UStringList::RemoveAt(&excluded, at);
-        StoreExcludedPrinters(excluded);
     }
     return recorded;
 }

@@ -27,12 +27,13 @@ struct PrinterInfo {
 };
 
 // Fills the module's printer records (excluded printers skipped) and its list
-// of every printer name found; returns the number of printers recorded. A
-// printer is put on the exclusion list, and the setting "excluded" stored,
-// before its driver is queried and taken off only after the query ended, so
-// a driver that hangs or brings the process down stays excluded from then on.
-// A query that does not end within its bound counts as failed; its thread is
-// left behind. Callers on the UI thread keep their window messages served.
+// of every printer name found; returns the number of printers recorded. While
+// a printer's driver is queried a guard beside the settings names it (see
+// PrinterQueryGuard): a driver that brings the process down is excluded at
+// the next enumeration, which first takes over the guards of processes that
+// ended. A query that does not end within its bound counts as failed: its
+// thread is left behind and the printer is excluded, the setting "excluded"
+// stored. Callers on the UI thread keep their window messages served.
 // status: a window whose text shows the printer being contacted, or null.
 // excluded: the application's exclusion list (names compared ignoring case),
 // changed only under the application's printer lock. stopper: a stop asked

@@ -462,3 +462,134 @@ TEST_F(ShippedCuttingReport, BaseLayoutShowsTheCompactTable)
         EXPECT_NE(html.find(text), std::string::npos) << text;
     EXPECT_EQ(html.find(">Cut at<"), std::string::npos);
 }
+
+// ---- Part kinds past the row letters ---------------------------------------------------------
+
+namespace {
+
+constexpr int kKinds = 200;
+constexpr int kKindsPerPattern = 7;
+constexpr double kKerf = 3.0;
+
+// Part kind k (1-based) is 20 + k long: lengths grow with the row id.
+double KindLength(int kind) { return 20.0 + kind; }
+
+// kKinds part kinds cut kKindsPerPattern to a bar in row order, one part of
+// each: the patterns about kind 125 hold parts on both sides of the last
+// row letter, and those after it only parts past it. The kinds of each pattern.
+std::vector<std::vector<int>> FillManyKinds(DCSProject& material)
+{
+    material.AppendRows({RowOf({{"length", "6000"}, {"quantity", "100"}, {"knife", "3"}})}, 1);
+    PropsList pieces;
+    for (int k = 1; k <= kKinds; ++k)
+        pieces.push_back(RowOf({{"length", StrFromLong(static_cast<long>(KindLength(k))).c_str()}, {"quantity", "1"}}));
+    material.AppendRows(pieces, 2);
+    // Shortest first, so a pattern cuts its kinds in row order.
+    material.SetProperty("sort", "0");
+    std::vector<std::vector<int>> kinds;
+    std::vector<PatternSpec> patterns;
+    for (int first = 1; first <= kKinds; first += kKindsPerPattern) {
+        std::vector<int> these;
+        PatternSpec spec{1, 1, {}};
+        for (int k = first; k < first + kKindsPerPattern && k <= kKinds; ++k) {
+            these.push_back(k);
+            spec.parts.push_back({k, 1});
+        }
+        kinds.push_back(these);
+        patterns.push_back(spec);
+    }
+    ApplyPatterns(material, patterns);
+    return kinds;
+}
+
+// Where each part of the pattern ends on the bar, the kerf of every cut before it counted.
+std::vector<std::string> ExpectedCuts(const std::vector<int>& kinds)
+{
+    std::vector<std::string> cuts;
+    double position = 0.0;
+    for (int kind : kinds) {
+        position += KindLength(kind);
+        cuts.push_back(FormatLengthText(StrFormatStatic("%f", position).c_str(), false));
+        position += kKerf;
+    }
+    return cuts;
+}
+
+// The texts of every grid's cut row in report order: what stands between
+// each "Cut at" and the "Piece" after it.
+std::vector<std::vector<std::string>> CutRows(const std::vector<std::string>& texts)
+{
+    std::vector<std::vector<std::string>> rows;
+    bool inRow = false;
+    for (const std::string& text : texts) {
+        if (text == "Cut at") {
+            rows.emplace_back();
+            inRow = true;
+        } else if (text == "Piece") {
+            inRow = false;
+        } else if (inRow) {
+            rows.back().push_back(text);
+        }
+    }
+    return rows;
+}
+
+// The texts of the HTML's cells in order, blank ones left out.
+std::vector<std::string> HtmlTexts(const std::string& html)
+{
+    std::vector<std::string> texts;
+    for (size_t open = html.find('>'); open != std::string::npos; open = html.find('>', open + 1)) {
+        const size_t close = html.find('<', open + 1);
+        if (close == std::string::npos)
+            break;
+        std::string text = html.substr(open + 1, close - open - 1);
+        if (StrTrim(text).empty() || text == "&nbsp;")
+            continue;
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+std::vector<std::string> DrawnTexts(const std::vector<EmfContent>& pages)
+{
+    std::vector<std::string> texts;
+    for (const EmfContent& page : pages)
+        for (const EmfText& t : page.texts)
+            texts.emplace_back(t.text.begin(), t.text.end());
+    return texts;
+}
+
+} // namespace
+
+TEST_F(CuttingReport, GridsPastTheRowLettersShowEveryPartOfTheirPattern)
+{
+    const std::vector<std::vector<int>> kinds = FillManyKinds(*Material());
+    ASSERT_EQ(DProps::GetString(Material()->GetPieceRows()[130], "name", ""), "*");
+    OXRLayout* layout = Make(Detailed("table.general,table.cutting", 2970));
+    ASSERT_NE(layout, nullptr);
+
+    const std::vector<std::vector<std::string>> html = CutRows(HtmlTexts(Html(layout, Material())));
+    const std::vector<std::vector<std::string>> paper = CutRows(DrawnTexts(DrawPass(layout, Material(), 2970)));
+    ASSERT_EQ(html.size(), kinds.size());
+    ASSERT_EQ(paper.size(), kinds.size());
+    for (size_t p = 0; p < kinds.size(); ++p) {
+        EXPECT_EQ(html[p], ExpectedCuts(kinds[p])) << "pattern " << p + 1;
+        EXPECT_EQ(paper[p], ExpectedCuts(kinds[p])) << "pattern " << p + 1;
+    }
+}
+
+TEST_F(CuttingReport, ListRowsPastTheRowLettersShowEveryPartLength)
+{
+    const std::vector<std::vector<int>> kinds = FillManyKinds(*Material());
+    OXRLayout* layout = Make(Lines("solution.cuttings", "table.general,table.cutting", 2970, 2, "60,200,140,140,1270"));
+    ASSERT_NE(layout, nullptr);
+    const std::string html = Html(layout, Material());
+    const std::string separator = App().GetListSeparator("list.separator");
+    for (const std::vector<int>& pattern : kinds) {
+        std::string lengths;
+        for (int kind : pattern)
+            lengths += (lengths.empty() ? "" : separator) +
+                       FormatLengthText(StrFromLong(static_cast<long>(KindLength(kind))).c_str(), false);
+        EXPECT_NE(html.find(">" + lengths + "<"), std::string::npos) << lengths;
+    }
+}

@@ -201,6 +201,29 @@ TEST_F(PagePainter, TheFlowStartsBelowTheTitleAndMovesDownByEachItem)
     EXPECT_EQ(a->x, b->x);
 }
 
+TEST_F(PagePainter, EachRepetitionOfAGroupGoesBelowThePreviousOneOverPages)
+{
+    // Three repetitions (a report of three materials), the third not
+    // fitting on the first page.
+    RowsLayout* layout = Layout("table.a,draw.group.m", Join({{"draw.group.m=(table.m,table.n)${projects}",
+                                                               "projects=3"},
+                                                              Table("table.a", 1), Table("table.m", 30),
+                                                              Table("table.n", 2)}));
+    ASSERT_NE(layout, nullptr);
+    std::vector<EmfContent> pages = DrawReport(layout);
+    ASSERT_EQ(pages.size(), 2u);
+    // Every title in drawing order stands below the one drawn before it on its page.
+    std::vector<std::pair<size_t, int>> places;
+    for (size_t p = 0; p < pages.size(); ++p)
+        for (const EmfText& t : pages[p].texts)
+            if (t.text == L"table.m" || t.text == L"table.n" || t.text == L"table.m (continued)")
+                places.push_back({p, t.y});
+    ASSERT_GE(places.size(), 6u);
+    for (size_t i = 1; i < places.size(); ++i)
+        EXPECT_LT(places[i - 1], places[i]) << i;
+    EXPECT_EQ(CountPrefix(pages[0], L"table.m row ") + CountPrefix(pages[1], L"table.m row "), 90);
+}
+
 TEST_F(PagePainter, TheLogoStandsAtTheRightEndOfTheTitleLine)
 {
     app.m_logo = CreateBitmap(196, 32, 1, 1, nullptr);

@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
@@ -14,6 +17,7 @@
 #include "foundation/PathUtil.h"
 #include "reports/OXRReport.h"
 #include "support/PrintQueue.h"
+#include "support/UiScript.h"
 #include "tests/document/SolvedMaterial.h"
 
 namespace {
@@ -583,6 +587,124 @@ TEST_F(ReportCommands, SelectReportColorsRebuildsOnlyOnAChange)
     EXPECT_EQ(0, app.m_busyCount);
 }
 
+namespace {
+
+// The lines with the entry of key replaced by value; without value the entry goes.
+std::vector<std::string> WithEntry(std::vector<std::string> lines, const std::string& key, const char* value)
+{
+    for (auto line = lines.begin(); line != lines.end(); ++line) {
+        if (line->compare(0, key.size() + 1, key + "=") != 0)
+            continue;
+        if (value)
+            *line = key + "=" + value;
+        else
+            lines.erase(line);
+        return lines;
+    }
+    if (value)
+        lines.push_back(key + "=" + value);
+    return lines;
+}
+
+} // namespace
+
+TEST_F(ReportCommands, ALayoutWhosePagesCannotBeDrawnIsRefusedAndLogged)
+{
+    const struct {
+        const char* key;
+        const char* value;  // none: the entry is left out
+        const char* logged;
+    } cases[] = {
+        {"draw.size.x", nullptr, "draw.size.x is missing"},
+        {"draw.size.y", "0", "draw.size.y=0 gives no page"},
+        {"draw.size.x", "wide", "draw.size.x=wide gives no page"},
+        {"draw.offset.y", "1500", "draw.offset.y=1500 leaves no room on a page of draw.size.y=2970"},
+        {"draw.offset.y", "-5", "draw.offset.y=-5 leaves no room on a page of draw.size.y=2970"},
+        {"draw.offset.x", "2100", "draw.offset.x=2100 lies past the page of draw.size.x=2100"},
+        {"draw.offset.x", "-20", "draw.offset.x=-20 lies past the page of draw.size.x=2100"},
+        // The foot margin (100) ends the page at 2870.
+        {"table.b.offset.y", "2870", "table.b.offset.y=2870 lies past the page of draw.size.y=2970"},
+        {"table.c.offset.x", "2500", "table.c.offset.x=2500 lies past the page of draw.size.x=2100"},
+    };
+    const std::string path = dataFolder + "\\DATA\\bad.sol.scl";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + "=" + (c.value ? c.value : "(none)"));
+        WriteLayout(path, WithEntry(ThreePageLines(), c.key, c.value));
+        const size_t logged = LogText().size();
+        EXPECT_FALSE(app.LoadReportLayouts(false));
+        EXPECT_EQ(nullptr, AppReport().GetLayout());
+        EXPECT_EQ(0, AppReport().GetPageCount());
+        EXPECT_NE(std::string::npos,
+                  LogText().find("ERR >> Layout file " + path + " cannot be drawn: " + c.logged, logged))
+            << LogText().substr(logged);
+    }
+    // The page as it was is drawn.
+    WriteLayout(path, ThreePageLines());
+    EXPECT_TRUE(app.LoadReportLayouts(false));
+    EXPECT_EQ(3, AppReport().GetPageCount());
+}
+
+TEST_F(ReportCommands, ChoosingALayoutThatCannotBeDrawnLeavesNoPagesOnShow)
+{
+    ThreeLayouts();
+    WriteLayout(dataFolder + "\\DATA\\D.sol.scl",
+                WithEntry(WithEntry(ThreePageLines(), "name", "D"), "draw.size.y", "0"));
+    ASSERT_TRUE(app.LoadReportLayouts(true));
+    ASSERT_EQ(3, AppReport().GetPageCount());
+    app.SelectReportLayout(3);
+    EXPECT_EQ(nullptr, AppReport().GetLayout());
+    EXPECT_EQ(0, AppReport().GetPageCount());
+    EXPECT_EQ(nullptr, AppReport().GetPageBitmap(-1));
+    EXPECT_NE(std::string::npos, LogText().find("D.sol.scl cannot be drawn: draw.size.y=0 gives no page"));
+}
+
+namespace {
+
+// The text of the first message box this thread shows while the action
+// runs; the box is answered with OK.
+std::string BoxShownBy(const std::function<void()>& action)
+{
+    auto text = std::make_shared<std::string>();
+    auto box = std::make_shared<HWND>(nullptr);
+    UiScript script;
+    script.Then(
+        [box] {
+            EnumThreadWindows(
+                GetCurrentThreadId(),
+                [](HWND window, LPARAM data) -> BOOL {
+                    char cls[16] = "";
+                    GetClassNameA(window, cls, sizeof cls);
+                    if (strcmp(cls, "#32770") != 0 || !IsWindowVisible(window))
+                        return TRUE;
+                    *reinterpret_cast<HWND*>(data) = window;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(box.get()));
+            return *box != nullptr;
+        },
+        [box, text] {
+            *text = UiScript::StaticTexts(*box);
+            PostMessageA(*box, WM_COMMAND, IDOK, 0);
+        },
+        "a message box");
+    script.Start();
+    action();
+    script.Stop();
+    return *text;
+}
+
+} // namespace
+
+TEST_F(ReportCommands, WithoutLayoutsTheWarningNamesTheFoldersThatWereSearched)
+{
+    app.m_automation = 0;
+    const std::string text = BoxShownBy([this] { EXPECT_FALSE(app.LoadReportLayouts(true)); });
+    app.m_automation = 1;
+    const std::string programFolderPath = App().MakeProgramPath("").ToStdString();
+    EXPECT_EQ("No layout files found in " + dataFolder + "\\DATA; " + programFolderPath, text);
+    EXPECT_EQ(std::string::npos, text.find(programFolder + "\\DATA")) << text;
+}
+
 // ---- Image files ----------------------------------------------------------------------------------
 
 namespace {
@@ -729,6 +851,96 @@ TEST_F(ReportTest, PrintingOnThePdfQueueGivesEveryPageWithItsTexts)
     EXPECT_NE(std::string::npos, text.find(token));
     DeleteFileA(pdf.c_str());
     EXPECT_EQ(0, r.GetLayout()->GetCursor());
+}
+
+namespace {
+
+// One word of a printed page as pdftotext -bbox places it.
+struct PdfWord {
+    int page = 0;
+    double y = 0.0;
+    std::string text;
+};
+
+std::vector<PdfWord> PdfWords(const std::string& pdf)
+{
+    const std::string html = PrintQueue::Poppler("pdftotext", pdf, "-bbox");
+    std::vector<PdfWord> words;
+    int page = -1;
+    for (size_t at = 0;;) {
+        const size_t pageAt = html.find("<page ", at);
+        const size_t wordAt = html.find("<word ", at);
+        if (wordAt == std::string::npos)
+            break;
+        if (pageAt < wordAt) {
+            ++page;
+            at = pageAt + 1;
+            continue;
+        }
+        const size_t yAt = html.find("yMin=\"", wordAt);
+        const size_t open = html.find('>', wordAt);
+        const size_t close = html.find("</word>", open);
+        if (yAt == std::string::npos || open == std::string::npos || close == std::string::npos)
+            break;
+        words.push_back({page, atof(html.c_str() + yAt + 6), html.substr(open + 1, close - open - 1)});
+        at = close;
+    }
+    return words;
+}
+
+} // namespace
+
+TEST_F(ReportTest, APrintedReportOfSeveralMaterialsGoesOnBelowEachMaterial)
+{
+    const auto printers = PrintQueue::Printers();
+    ASSERT_NE(printers.end(), std::find(printers.begin(), printers.end(), std::string("PDF")))
+        << "the test environment has no print queue \"PDF\": run the tests through scripts/test";
+    ASSERT_FALSE(PrintQueue::Folder().empty()) << "BRAVIK_PDF_DIR is not set: run the tests through scripts/test";
+    const std::string token = "bravikmaterials" + std::to_string(GetTickCount());
+    UseShippedLocale();
+    app.m_document.SetName(token.c_str());
+    Material()->SetProperty("material", "Alu");
+    Material()->SetProperty("desc", "");
+    app.m_document.AddMaterial("Brass", "");
+    app.m_document.AddMaterial("Copper", "");
+    for (long k = 0; k < 3; ++k)
+        FillSolved(*app.m_document.GetProject(k, false));
+    // The shipped layout in faces whose text the queue's PDF keeps.
+    WriteBytes(dataFolder + "\\DATA\\FULL.SOL.SCL",
+               Installed("FULL.SOL.SCL") + "\r\nfont.normal=Arial,12\r\nfont.h1=Arial,17\r\nfont.h2=Arial,15\r\n"
+                                           "calc=Arial,12\r\n");
+    ASSERT_TRUE(OXRLayout::LoadAll(nullptr));
+    OXRReport& r = Report();
+    r.SetWholeProject(true);
+    ASSERT_TRUE(r.SelectLayout("Full", true));
+    ASSERT_GE(r.GetPageCount(), 2);
+    EXPECT_TRUE(r.Print("PDF"));
+    const std::string pdf = PrintQueue::WaitForPdf(token);
+    ASSERT_FALSE(pdf.empty()) << "no PDF named after \"" << token << "\" arrived";
+    const std::vector<PdfWord> words = PdfWords(pdf);
+    DeleteFileA(pdf.c_str());
+
+    // The material lines and the stock tables' titles, where they were printed.
+    std::vector<std::pair<int, double>> lines;
+    std::vector<std::pair<int, double>> stocks;
+    for (size_t i = 0; i + 1 < words.size(); ++i) {
+        const std::string& next = words[i + 1].text;
+        if (words[i].text == "Material" && (next == "Alu" || next == "Brass" || next == "Copper")) {
+            EXPECT_EQ(next, lines.empty() ? "Alu" : lines.size() == 1 ? "Brass" : "Copper");
+            lines.push_back({words[i].page, words[i].y});
+        }
+        if (words[i].text == "Stocks")
+            stocks.push_back({words[i].page, words[i].y});
+    }
+    ASSERT_EQ(3u, lines.size());
+    ASSERT_EQ(3u, stocks.size());
+    // Each material's section starts below the end of the previous one.
+    for (size_t k = 0; k < 3; ++k) {
+        EXPECT_LT(lines[k], stocks[k]) << k;
+        if (k > 0) {
+            EXPECT_LT(stocks[k - 1], lines[k]) << k;
+        }
+    }
 }
 
 TEST_F(ReportTest, PrintingNeedsPagesAndAPrinter)

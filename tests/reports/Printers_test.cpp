@@ -13,7 +13,9 @@
 #include "appsvc/OXRApp.h"
 #include "controls/UDraw.h"
 #include "reports/DEnumPrinters.h"
+#include "reports/PrinterGuard.h"
 #include "reports/Printers.h"
+#include "support/OtherProcess.h"
 #include "support/PrintQueue.h"
 #include "tests/foundation/TestFiles.h"
 
@@ -38,6 +40,16 @@ std::vector<std::string> Texts(const UStringList& list)
     for (const UString& item : list)
         texts.push_back(item.GetText());
     return texts;
+}
+
+// The names of the guard files in the folder.
+std::vector<std::string> Guards(const std::string& folder)
+{
+    std::vector<std::string> guards;
+    for (const std::string& name : Listing(folder))
+        if (name.compare(0, 15, "Bravik.printer.") == 0)
+            guards.push_back(name);
+    return guards;
 }
 
 // Serves window messages until done says so, for at most ms.
@@ -108,9 +120,9 @@ TEST_F(Printers, TheQueueIsListedWithWhatItsDriverNames)
         EXPECT_TRUE(record.port.HasText(true));
         EXPECT_GT(record.paperNames.Count(), 0);
     }
-    // Every printer answered: none stays excluded.
+    // Every printer answered: none is excluded.
     EXPECT_TRUE(excluded.empty());
-    EXPECT_EQ("", Stored("excluded"));
+    EXPECT_EQ(std::string::npos, Stored("excluded").find("PDF"));
     EXPECT_NE(std::string::npos, ReadBytes(logPath).find("Enumerating printers: PDF"));
 }
 
@@ -228,7 +240,181 @@ TEST_F(Printers, AStopWhileASoundPrinterIsAskedDoesNotLeaveItExcluded)
 
     EXPECT_EQ(1u, EnumeratedPrinters().size()) << "the enumeration ends after the printer being asked";
     EXPECT_TRUE(excluded.empty());
-    EXPECT_EQ("", Stored("excluded"));
+    EXPECT_EQ(std::string::npos, Stored("excluded").find("PDF"));
+    EXPECT_TRUE(Guards(root).empty());
+}
+
+// ---- The crash guard ------------------------------------------------------------------------
+
+namespace {
+
+// What a query saw of the files while the driver was being asked.
+struct SeenWhileAsked {
+    std::string excluded;
+    std::string guard;
+};
+SeenWhileAsked* g_seen = nullptr;
+std::string g_settingsPath;
+std::string g_guardPath;
+
+DWORD LookingQuery(PrinterInfo& record)
+{
+    if (std::string(record.name.GetText()) == "PDF" && g_seen) {
+        DAppSettings stored;
+        stored.Load(g_settingsPath.c_str());
+        g_seen->excluded = stored.Get("excluded", "<none>").GetText();
+        g_seen->guard = ReadBytes(g_guardPath);
+    }
+    return QueryPrinterInfo(record);
+}
+
+} // namespace
+
+TEST_F(Printers, WhileADriverIsAskedOnlyAGuardOfThisProcessNamesThePrinter)
+{
+    SeenWhileAsked seen;
+    g_seen = &seen;
+    g_settingsPath = settingsPath;
+    g_guardPath = PrinterQueryGuard::FileOf(root.c_str(), GetCurrentProcessId()).GetText();
+    const PrinterQuery saved = GetPrinterQuery();
+    SetPrinterQuery({&LookingQuery, 20000});
+    UStringList excluded;
+    EnumeratePrinters(nullptr, excluded);
+    SetPrinterQuery(saved);
+    g_seen = nullptr;
+
+    // Another instance saving its settings meanwhile cannot keep an exclusion.
+    EXPECT_EQ(std::string::npos, seen.excluded.find("PDF")) << seen.excluded;
+    EXPECT_NE(std::string::npos, seen.guard.find("printer=PDF\r\n")) << seen.guard;
+    EXPECT_NE(std::string::npos, seen.guard.find("process=" + std::to_string(GetCurrentProcessId()) + "\r\n"));
+    EXPECT_EQ(std::string::npos, seen.guard.find("earlier=")) << seen.guard;
+    // The guard does not outlive the query.
+    EXPECT_EQ("<missing>", ReadBytes(g_guardPath));
+    EXPECT_TRUE(Has(RecordNames(), "PDF"));
+    EXPECT_TRUE(excluded.empty());
+}
+
+TEST_F(Printers, AGuardOfAnEndedProcessExcludesThePrinterOnlyWhenItsQueryEndedIt)
+{
+    const OtherProcess ended = OtherProcess::Start(false);
+    ASSERT_NE(0u, ended.id);
+    const struct {
+        const char* extra;
+        bool excluded;
+        const char* logged;
+    } cases[] = {
+        {"", false, "WRN >> The program ended while printer PDF was being queried: it is queried again"},
+        {"crashed=1\r\n", true, "WRN >> Printer PDF brought the program down while it was being queried: it is excluded"},
+        {"earlier=1\r\n", true, "WRN >> The program ended twice while printer PDF was being queried: it is excluded"},
+    };
+    const std::string guard = PrinterQueryGuard::FileOf(root.c_str(), ended.id).GetText();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.logged);
+        WriteBytes(guard, ended.GuardText("PDF", c.extra));
+        const size_t logged = ReadBytes(logPath).size();
+        UStringList excluded;
+        EnumeratePrinters(nullptr, excluded);
+        EXPECT_EQ(c.excluded, Has(Texts(excluded), "PDF"));
+        EXPECT_EQ(c.excluded, Stored("excluded").find("\"PDF\"") != std::string::npos) << Stored("excluded");
+        EXPECT_EQ(!c.excluded, Has(RecordNames(), "PDF"));
+        EXPECT_NE(std::string::npos, ReadBytes(logPath).find(c.logged, logged)) << ReadBytes(logPath).substr(logged);
+        EXPECT_EQ("<missing>", ReadBytes(guard));
+        app.m_settings.Set("excluded", "", true);
+    }
+}
+
+TEST_F(Printers, AfterAnEndDuringItsQueryThePrintersNextGuardSaysSo)
+{
+    const OtherProcess ended = OtherProcess::Start(false);
+    ASSERT_NE(0u, ended.id);
+    WriteBytes(PrinterQueryGuard::FileOf(root.c_str(), ended.id).GetText(), ended.GuardText("PDF"));
+    g_settingsPath = settingsPath;
+    g_guardPath = PrinterQueryGuard::FileOf(root.c_str(), GetCurrentProcessId()).GetText();
+    const PrinterQuery saved = GetPrinterQuery();
+    SetPrinterQuery({&LookingQuery, 20000});
+    // Asked again, and answered this time: the query after that starts afresh.
+    SeenWhileAsked again;
+    SeenWhileAsked afterwards;
+    UStringList excluded;
+    g_seen = &again;
+    EnumeratePrinters(nullptr, excluded);
+    g_seen = &afterwards;
+    EnumeratePrinters(nullptr, excluded);
+    SetPrinterQuery(saved);
+    g_seen = nullptr;
+    EXPECT_NE(std::string::npos, again.guard.find("earlier=1\r\n")) << again.guard;
+    EXPECT_NE(std::string::npos, afterwards.guard.find("printer=PDF\r\n")) << afterwards.guard;
+    EXPECT_EQ(std::string::npos, afterwards.guard.find("earlier=1")) << afterwards.guard;
+    EXPECT_TRUE(excluded.empty());
+}
+
+TEST_F(Printers, AGuardOfAProcessThatStillRunsIsLeftAlone)
+{
+    OtherProcess running = OtherProcess::Start(true);
+    ASSERT_NE(nullptr, running.handle);
+    const std::string guard = PrinterQueryGuard::FileOf(root.c_str(), running.id).GetText();
+    const std::string text = running.GuardText("PDF", "crashed=1\r\n");
+    WriteBytes(guard, text);
+    UStringList excluded;
+    EnumeratePrinters(nullptr, excluded);
+    EXPECT_EQ(text, ReadBytes(guard));
+    EXPECT_TRUE(excluded.empty());
+    EXPECT_TRUE(Has(RecordNames(), "PDF"));
+
+    // The same id, begun at another time: the process that wrote the guard
+    // has ended and another has the id now.
+    OtherProcess later = running;
+    ++later.started;
+    WriteBytes(guard, later.GuardText("PDF", "crashed=1\r\n"));
+    EnumeratePrinters(nullptr, excluded);
+    running.End();
+    EXPECT_EQ("<missing>", ReadBytes(guard));
+    EXPECT_EQ(std::vector<std::string>{"PDF"}, Texts(excluded));
+}
+
+namespace {
+
+DWORD CrashingQuery(PrinterInfo& record)
+{
+    if (std::string(record.name.GetText()) == "PDF")
+        *static_cast<volatile int*>(nullptr) = 1;
+    return QueryPrinterInfo(record);
+}
+
+} // namespace
+
+TEST_F(Printers, ADriverThatCrashesTheProgramIsExcludedAtTheNextStart)
+{
+    // The settings of this test, for the process that crashes (which runs
+    // this test again up to here, and keeps the folder it was given).
+    char given[MAX_PATH] = "";
+    if (GetEnvironmentVariableA("BRAVIK_TEST_SETTINGS", given, MAX_PATH) == 0)
+        SetEnvironmentVariableA("BRAVIK_TEST_SETTINGS", settingsPath.c_str());
+    EXPECT_DEATH(
+        {
+            char path[MAX_PATH] = "";
+            GetEnvironmentVariableA("BRAVIK_TEST_SETTINGS", path, MAX_PATH);
+            app.m_settings.Load(path);
+            // The crash ends the process at once, without a debugger
+            // (the guard's filter goes first and hands on to this one).
+            SetUnhandledExceptionFilter([](EXCEPTION_POINTERS*) -> LONG { return EXCEPTION_EXECUTE_HANDLER; });
+            SetPrinterQuery({&CrashingQuery, 20000});
+            UStringList excluded;
+            EnumeratePrinters(nullptr, excluded);
+        },
+        "");
+    SetEnvironmentVariableA("BRAVIK_TEST_SETTINGS", nullptr);
+    const std::vector<std::string> guards = Guards(root);
+    ASSERT_EQ(1u, guards.size());
+    EXPECT_NE(std::string::npos, ReadBytes(Path(guards[0])).find("crashed=1")) << ReadBytes(Path(guards[0]));
+    EXPECT_EQ(std::string::npos, Stored("excluded").find("PDF")) << "the exclusion waits for the next start";
+
+    UStringList excluded;
+    EnumeratePrinters(nullptr, excluded);
+    EXPECT_EQ(std::vector<std::string>{"PDF"}, Texts(excluded));
+    EXPECT_EQ("\"PDF\"", Stored("excluded"));
+    EXPECT_FALSE(Has(RecordNames(), "PDF"));
+    EXPECT_TRUE(Guards(root).empty());
 }
 
 // ---- The application's printer list ------------------------------------------------------------
