@@ -35,9 +35,19 @@ struct Command {
     DProps& record;
     DProps* options;
     DCSProject* material;   // the current material, null when none
+    // Why the command failed, when the command itself can tell.
+    std::string reason;
 
     std::string Param(const char* key) const { return DProps::GetString(record, key, ""); }
     bool Has(const char* key) const { return record.IndexOf(key) >= 0; }
+    Outcome Fail(const std::string& why)
+    {
+        reason = why;
+        return Outcome::Failed;
+    }
+    // Nobody can answer a dialog unless the script asked for a user
+    // interface (the option "gui").
+    bool MayAsk() const { return app.m_automation == 0; }
     // The panels renew their lists of materials.
     void MaterialsChanged() const
     {
@@ -48,32 +58,40 @@ struct Command {
 
 // ---- Project ------------------------------------------------------------------------------
 
-// Nobody can answer the open dialog during a script: without a file the
-// command fails and the open project stays.
+const char* const kUnsavedChanges = "the open project has changes that are not saved";
+
+// Without a file the open dialog asks, when the script has a user to ask;
+// otherwise the command fails and the open project stays.
 Outcome ProjectOpen(Command& c)
 {
     const std::string file = c.Param("file");
-    if (file.empty()) {
-        ULog::WriteText(&c.app.m_log, "project.open: no file named", "ERR >> ");
-        return Outcome::Failed;
-    }
-    return Result(c.app.OpenProject(file.c_str()));
+    if (file.empty() && !c.MayAsk())
+        return c.Fail("no file named (only with the option \"gui\" does a dialog ask for one)");
+    if (c.app.OpenProject(file.empty() ? nullptr : file.c_str()))
+        return Outcome::Succeeded;
+    if (c.app.m_document.IsModified())
+        return c.Fail(kUnsavedChanges);
+    // A missing or unreadable file has told its reason in a message.
+    return file.empty() ? c.Fail("no project was chosen") : Outcome::Failed;
 }
 
 Outcome ProjectExit(Command& c)
 {
-    return Result(c.app.CloseProject());
+    return c.app.CloseProject() ? Outcome::Succeeded : c.Fail(kUnsavedChanges);
 }
 
-// Nor the save dialog: a project that has no file of its own needs one named.
+// A project that has no file of its own needs one named, or a user who
+// chooses one in the save dialog.
 Outcome ProjectSave(Command& c)
 {
     const std::string file = c.Param("file");
-    if (file.empty() && c.app.m_document.GetFile().empty()) {
-        ULog::WriteText(&c.app.m_log, "project.save: no file named and the project has none", "ERR >> ");
-        return Outcome::Failed;
-    }
-    return Result(c.app.SaveProject(file.empty() ? nullptr : file.c_str(), false));
+    const bool unnamed = file.empty() && c.app.m_document.GetFile().empty();
+    if (unnamed && !c.MayAsk())
+        return c.Fail("no file named and the project has none (only with the option \"gui\" does a dialog ask for "
+                      "one)");
+    if (c.app.SaveProject(file.empty() ? nullptr : file.c_str(), false))
+        return Outcome::Succeeded;
+    return unnamed && c.app.m_document.GetFile().empty() ? c.Fail("no file was chosen") : Outcome::Failed;
 }
 
 // "pos" is a list of positions from 1, read up to its first empty field; 0
@@ -91,9 +109,10 @@ Outcome SetActive(Command& c, bool active)
         if (index >= -1 && c.app.m_document.SetActive(index, active))
             changed = true;
     }
-    if (changed)
-        c.MaterialsChanged();
-    return Result(changed);
+    if (!changed)
+        return c.Fail("no material changed at the positions \"" + c.Param("pos") + "\"");
+    c.MaterialsChanged();
+    return Outcome::Succeeded;
 }
 
 Outcome MaterialSelect(Command& c)
@@ -109,9 +128,9 @@ Outcome MaterialDeselect(Command& c)
 Outcome MaterialActivate(Command& c)
 {
     if (!c.Has("pos"))
-        return Outcome::Failed;
+        return c.Fail("no \"pos\" named");
     if (c.app.SelectMaterial(DProps::GetLong(c.record, "pos", 0) - 1) < 0)
-        return Outcome::Failed;
+        return c.Fail("no material at position \"" + c.Param("pos") + "\"");
     c.MaterialsChanged();
     return Outcome::Succeeded;
 }
@@ -126,19 +145,21 @@ Outcome ProjectCalculate(Command& c)
 Outcome ProjectExport(Command& c)
 {
     const std::string file = c.Param("file");
-    if (file.empty()) {
-        ULog::WriteText(&c.app.m_log, "project.export.cuttings: no file named for the export", "ERR >> ");
-        return Outcome::Failed;
-    }
-    return Result(c.app.ExportRemnants(file.c_str()));
+    if (file.empty())
+        return c.Fail("no file named for the export");
+    return c.app.ExportRemnants(file.c_str()) ? Outcome::Succeeded : c.Fail("cannot write the export to " + file);
 }
 
 Outcome MaterialAdd(Command& c)
 {
     const std::string name = c.Param("name");
     const std::string desc = c.Param("desc");
+    if (name.empty())
+        return c.Fail("no \"name\" given");
+    if (c.app.m_document.FindMaterial(name.c_str()))
+        return c.Fail("a material named \"" + name + "\" is there already");
     if (!c.app.m_document.AddMaterial(name.c_str(), desc.c_str()))
-        return Outcome::Failed;
+        return c.Fail("the name \"" + name + "\" cannot be kept in a project file");
     // Current through the application, so the pages show it: the next
     // command may calculate it.
     c.app.SelectMaterial(c.app.m_document.GetCount(false) - 1);
@@ -152,15 +173,15 @@ Outcome MaterialDelete(Command& c)
     const std::string name = c.Param("name");
     if (!name.empty()) {
         if (!c.app.m_document.FindMaterial(name.c_str(), &index))
-            return Outcome::Failed;
+            return c.Fail("no material named \"" + name + "\"");
     } else {
         index = DProps::GetLong(c.record, "pos", 0) - 1;
         // Only -1 names the current material: a negative position is no material.
-        if (index < -1)
-            return Outcome::Failed;
+        if (index < -1 || !c.app.m_document.GetProject(index, false))
+            return c.Fail("no material at position \"" + c.Param("pos") + "\"");
     }
     if (!c.app.DeleteMaterial(index))
-        return Outcome::Failed;
+        return c.Fail("the material was not deleted");
     c.MaterialsChanged();
     return Outcome::Succeeded;
 }
@@ -202,22 +223,23 @@ Outcome MaterialProps(Command& c)
     bool set = false;
     for (const auto& value : values) {
         if (_stricmp(value.first.c_str(), "material") == 0 && !NameFits(c, value.second.c_str())) {
-            ULog::WriteText(&c.app.m_log, ("material.props: the name \"" + value.second + "\" cannot be used").c_str(),
-                            "ERR >> ");
+            c.reason = "the name \"" + value.second + "\" cannot be used";
+            ULog::WriteText(&c.app.m_log, ("material.props: " + c.reason).c_str(), "ERR >> ");
             continue;
         }
         if (c.material->SetProperty(value.first.c_str(), value.second.c_str()))
             set = true;
     }
-    if (set)
-        c.app.ResetCurrentMaterial();
-    return Result(set);
+    if (!set)
+        return c.Fail(c.reason.empty() ? std::string("no property was given") : c.reason);
+    c.app.ResetCurrentMaterial();
+    return Outcome::Succeeded;
 }
 
 Outcome StockAdd(Command& c)
 {
     if (!c.material->ImportBlankRow(c.record))
-        return Outcome::Failed;
+        return c.Fail("a stock row needs a \"length\"");
     RowsChanged(c);
     return Outcome::Succeeded;
 }
@@ -225,7 +247,7 @@ Outcome StockAdd(Command& c)
 Outcome PartAdd(Command& c)
 {
     if (!c.material->ImportPieceRow(c.record))
-        return Outcome::Failed;
+        return c.Fail("a part row needs a \"length\" and a \"quantity\"");
     RowsChanged(c);
     return Outcome::Succeeded;
 }
@@ -233,7 +255,7 @@ Outcome PartAdd(Command& c)
 Outcome StockDelete(Command& c)
 {
     if (!c.material->DeleteBlankRow(DProps::GetLong(c.record, "pos", 0)))
-        return Outcome::Failed;
+        return c.Fail("the material has no stock row at position \"" + c.Param("pos") + "\"");
     RowsChanged(c);
     return Outcome::Succeeded;
 }
@@ -241,7 +263,7 @@ Outcome StockDelete(Command& c)
 Outcome PartDelete(Command& c)
 {
     if (!c.material->DeletePieceRow(DProps::GetLong(c.record, "pos", 0)))
-        return Outcome::Failed;
+        return c.Fail("the material has no part row at position \"" + c.Param("pos") + "\"");
     RowsChanged(c);
     return Outcome::Succeeded;
 }
@@ -250,8 +272,18 @@ Outcome PartDelete(Command& c)
 // calculates and completes the record when it is done.
 Outcome MaterialCalculate(Command& c)
 {
-    if (c.material->UpdateWarnings() & 1)
-        return Outcome::Failed;
+    if (c.material->UpdateWarnings() & 1) {
+        // The findings as the warnings list would show them, one text each.
+        std::string findings;
+        const DProps& warnings = c.material->GetWarnings();
+        for (int i = 0; i < warnings.Count(); ++i) {
+            const std::string text = c.app.GetStatusText(atol(StrFromText(warnings.GetKeyAt(i)).c_str()));
+            if (findings.find(text) != std::string::npos)
+                continue;
+            findings += (findings.empty() ? "" : "; ") + text;
+        }
+        return c.Fail("the order has errors: " + findings);
+    }
     OXRWindow* window = dynamic_cast<OXRWindow*>(c.app.m_mainWindow);
     c.app.m_automationRequest = &c.record;
     c.app.m_automationOptions = c.options;
@@ -291,14 +323,52 @@ Outcome PartsImport(Command& c)
 
 // ---- Reports ---------------------------------------------------------------------------------------
 
+// A report that cannot be built has said why in a message, unless it
+// merely came out without pages.
+Outcome ReportBuild(Command& c, bool currentOnly)
+{
+    if (c.app.LoadReportLayouts(currentOnly))
+        return Outcome::Succeeded;
+    return AppReport().GetPageCount() == 0 ? c.Fail("the report has no pages") : Outcome::Failed;
+}
+
 Outcome ProjectReportBuild(Command& c)
 {
-    return Result(c.app.LoadReportLayouts(false));
+    return ReportBuild(c, false);
 }
 
 Outcome MaterialReportBuild(Command& c)
 {
-    return Result(c.app.LoadReportLayouts(true));
+    return ReportBuild(c, true);
+}
+
+// The system's sentence for an error number, with the number.
+std::string SystemErrorText(DWORD error)
+{
+    char buffer[1024] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, buffer,
+                   sizeof buffer, nullptr);
+    std::string text = buffer;
+    StrTrim(text);
+    return StrFormatStatic("%s (error %lu)", text.c_str(), static_cast<unsigned long>(error));
+}
+
+// Why the report was not saved, from what the report wrote into the record.
+std::string ReportSaveFailure(Command& c, const std::string& file, const std::string& format, bool html)
+{
+    if (file.empty())
+        return "no \"file\" named";
+    OXRReport& report = AppReport();
+    if (!report.GetLayout() || report.GetPageCount() == 0)
+        return "no report has been built";
+    const long error = DProps::GetLong(c.record, "error", 0);
+    if (html && error > 0)
+        return "cannot write " + file + ": " + SystemErrorText(static_cast<DWORD>(error));
+    if (html)
+        return "the report cannot be written as HTML";
+    if (error == -1)
+        return "\"" + format + "\" is no format a report is saved in";
+    return "cannot write the pages to " + file;
 }
 
 // HTML for "html" (or a file ending in .htm or .html without a format),
@@ -316,14 +386,17 @@ Outcome ReportSave(Command& c)
     }
     const bool html = _stricmp(format.c_str(), "html") == 0;
     OXRReport& report = AppReport();
-    const bool saved = html ? report.SaveHtml(c.record) : report.SaveImages(c.record);
-    if (saved && DProps::GetLong(c.record, "open", 0) == 1) {
+    if (!(html ? report.SaveHtml(c.record) : report.SaveImages(c.record)))
+        return c.Fail(ReportSaveFailure(c, file, format, html));
+    if (DProps::GetLong(c.record, "open", 0) == 1) {
         // The file's own program shows it; a browser opens an HTML file by
-        // its path as well as by a file address.
+        // its path as well as by a file address. A file no program takes
+        // stays unopened: the shell's box about it would wait for a person
+        // the script may not have.
         const std::string full = Helper::GetFileInfo(file.c_str(), nullptr);
-        c.app.OpenDocument(full.c_str(), false);
+        c.app.OpenDocument(full.c_str(), false, true);
     }
-    return Result(saved);
+    return Outcome::Succeeded;
 }
 
 // The printer list fills on its own thread after start-up: a script that
@@ -358,19 +431,23 @@ Outcome ReportPrint(Command& c)
     if (name.empty())
         name = c.Param("printer");
     StrTrim(name);
-    if (name.empty()) {
-        ULog::WriteText(&c.app.m_log, "material.report.print: no printer named", "ERR >> ");
-        return Outcome::Failed;
-    }
-    return Result(AppReport().Print(name.c_str()));
+    if (name.empty())
+        return c.Fail("no printer named");
+    if (AppReport().GetPageCount() == 0)
+        return c.Fail("no report has been built");
+    if (!AppReport().Print(name.c_str()))
+        return c.Fail("cannot print on \"" + name + "\"");
+    return Outcome::Succeeded;
 }
 
 // ---- The runner's break -----------------------------------------------------------------------
 
 Outcome Break(Command& c)
 {
-    if (c.app.m_automationRequest)
+    if (c.app.m_automationRequest) {
+        c.app.m_automationRequest->Set("\\error", "stopped when its time was up");
         c.app.OnAppEvent(kEventAutomationBreak, 0);
+    }
     return Outcome::Unwritten;
 }
 
@@ -414,6 +491,33 @@ bool HasResultsPage(OXRApp& app)
     return window && app.GetMainHwnd() && window->m_resultsPage && ::IsWindow(window->m_resultsPage->m_hWnd);
 }
 
+// The texts of the message boxes a command shows or answers silently, kept
+// while it runs: they tell why it failed when the command cannot.
+class MessageCollector {
+public:
+    explicit MessageCollector(OXRApp& app) : m_app(app), m_previous(app.m_commandMessages)
+    {
+        m_app.m_commandMessages = &m_texts;
+    }
+    ~MessageCollector() { m_app.m_commandMessages = m_previous; }
+    MessageCollector(const MessageCollector&) = delete;
+    MessageCollector& operator=(const MessageCollector&) = delete;
+
+    std::string Joined() const
+    {
+        std::string joined;
+        for (const std::string& text : m_texts)
+            joined += (joined.empty() ? "" : " | ") + text;
+        StrReplaceAll(joined, "\r\n", " ");
+        return joined;
+    }
+
+private:
+    OXRApp& m_app;
+    std::vector<std::string>* m_previous;
+    std::vector<std::string> m_texts;
+};
+
 } // namespace
 
 long OXRApp::ExecuteCommand(DProps* record, DProps* options)
@@ -421,7 +525,7 @@ long OXRApp::ExecuteCommand(DProps* record, DProps* options)
     if (!record)
         return 0;
     const std::string name = DProps::GetString(record, "\\command", "");
-    Command command{*this, *record, options, m_document.GetProject(-1, false)};
+    Command command{*this, *record, options, m_document.GetProject(-1, false), {}};
     m_automation = DProps::GetLong(options, "gui", 0) == 0 ? 1 : 0;
 
     const CommandEntry* entry = nullptr;
@@ -431,18 +535,41 @@ long OXRApp::ExecuteCommand(DProps* record, DProps* options)
             break;
         }
     }
-    if (!entry)
+    // Nothing runs, and "\res" stays as it came; the script's log still
+    // learns why. A comment line of a script is no command and asks for no
+    // answer.
+    if (!entry) {
+        if (name != ";")
+            record->Set("\\error", ("no command is named \"" + name + "\"").c_str());
         return 0;
-    if (entry->run != ProjectOpen && !HasResultsPage(*this))
+    }
+    if (entry->run != ProjectOpen && !HasResultsPage(*this)) {
+        record->Set("\\error", "the main window is not there");
         return 0;
-    if (entry->needsMaterial && !command.material)
+    }
+    if (entry->needsMaterial && !command.material) {
+        record->Set("\\error", "the project has no current material");
         return 0;
+    }
 
-    switch (entry->run(command)) {
+    Outcome outcome;
+    std::string messages;
+    {
+        MessageCollector collector(*this);
+        outcome = entry->run(command);
+        messages = collector.Joined();
+    }
+    switch (outcome) {
     case Outcome::Succeeded:
         record->Set("\\res", "0");
         return 0;
     case Outcome::Failed:
+        if (!command.reason.empty())
+            m_log.Write((name + ": " + command.reason).c_str(), nullptr, "ERR >> ");
+        else
+            command.reason = messages;
+        if (!command.reason.empty())
+            record->Set("\\error", command.reason.c_str());
         record->Set("\\res", "1");
         return 0;
     case Outcome::Started:

@@ -1,7 +1,12 @@
 #include "app/DAutomation.h"
 
+#include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "foundation/DAuto.h"
+#include "foundation/Helper.h"
 #include "foundation/PathUtil.h"
 #include "foundation/RecordText.h"
 #include "foundation/StrUtil.h"
@@ -16,6 +21,135 @@ namespace {
 const char* const kExitAction = "$exit";
 // The name a comment line of [commands] reads as.
 const char* const kCommentCommand = ";";
+const char* const kCommandsSection = "commands";
+
+// ---- The script's text ----------------------------------------------------------------------------
+
+// Wide text into the ANSI code page; false when a character has no sign
+// there, for a path or a name changed on the way would name something else.
+bool WideToAnsi(const std::wstring& wide, std::string& text, std::string& why)
+{
+    text.clear();
+    if (wide.empty())
+        return true;
+    if (wide.find(L'\0') != std::wstring::npos) {
+        why = "it holds zero characters and is no text";
+        return false;
+    }
+    const int size = static_cast<int>(wide.size());
+    // A UTF-8 code page shows every character and takes neither the flag
+    // nor the question.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL lost = FALSE;
+    const int length = WideCharToMultiByte(CP_ACP, flags, wide.data(), size, nullptr, 0, nullptr,
+                                           utf8 ? nullptr : &lost);
+    if (length <= 0 || lost) {
+        StrFormat(why, "it holds characters that code page %u cannot show", GetACP());
+        return false;
+    }
+    text.resize(static_cast<size_t>(length));
+    WideCharToMultiByte(CP_ACP, flags, wide.data(), size, &text[0], length, nullptr, nullptr);
+    return true;
+}
+
+// The bytes of a script as the program's narrow text. Windows' own editors
+// write UTF-16 or UTF-8 behind a byte-order mark: both are converted. Bytes
+// without a mark are taken as they are, unless they hold a zero byte: then
+// they are UTF-16 without a mark or no text at all, and reading them up to
+// their first zero would run a script nobody wrote.
+bool DecodeScript(const char* bytes, size_t length, std::string& text, std::string& why)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes);
+    if (length >= 2 && ((b[0] == 0xFF && b[1] == 0xFE) || (b[0] == 0xFE && b[1] == 0xFF))) {
+        const bool bigEndian = b[0] == 0xFE;
+        if (length % 2 != 0) {
+            why = "its UTF-16 text ends in half a character";
+            return false;
+        }
+        std::wstring wide;
+        wide.reserve((length - 2) / 2);
+        for (size_t i = 2; i + 1 < length; i += 2)
+            wide += static_cast<wchar_t>(bigEndian ? (b[i] << 8) | b[i + 1] : b[i] | (b[i + 1] << 8));
+        return WideToAnsi(wide, text, why);
+    }
+    if (length >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
+        std::wstring wide;
+        if (length > 3) {
+            const int size = static_cast<int>(length - 3);
+            const int count = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes + 3, size, nullptr, 0);
+            if (count <= 0) {
+                why = "its UTF-8 text is broken";
+                return false;
+            }
+            wide.resize(static_cast<size_t>(count));
+            MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes + 3, size, &wide[0], count);
+        }
+        return WideToAnsi(wide, text, why);
+    }
+    if (memchr(bytes, 0, length) != nullptr) {
+        why = "it holds zero bytes: UTF-16 without a byte-order mark, or no text at all";
+        return false;
+    }
+    text.assign(bytes, length);
+    return true;
+}
+
+// The entry lines under every [commands] header, in order, each read by the
+// INI reader's own rules but none dropped for its name: a script is a list
+// of commands, and the same command may well come twice.
+std::vector<std::pair<std::string, std::string>> CommandLines(const std::string& text)
+{
+    std::vector<std::pair<std::string, std::string>> lines;
+    bool inCommands = false;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find_first_of("\r\n", at);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        StrTrim(line);
+        if (line.empty())
+            continue;
+        if (line[0] == '[') {
+            inCommands = StrEqual(StrBeforeAny(line.substr(1), "]"), kCommandsSection, true);
+            continue;
+        }
+        if (!inCommands)
+            continue;
+        DSettings one;
+        DProps entry;
+        if (one.Parse(line.c_str()) && one.GetSection("", entry) && entry.Count() > 0)
+            lines.emplace_back(StrFromText(entry.GetKeyAt(0)), StrFromText(entry.GetValueAt(0)));
+    }
+    return lines;
+}
+
+// The names of the script's sections, for the line that says [commands] is missing.
+std::string SectionNames(const DSettings& script)
+{
+    std::string names;
+    for (int i = 0; i < script.Count(); ++i) {
+        const std::string name = script.SectionAt(i)->Name();
+        if (name.empty())
+            continue;
+        if (!names.empty())
+            names += ", ";
+        names += "[" + name + "]";
+    }
+    return names.empty() ? std::string("none") : names;
+}
+
+// A reason as one line of the log.
+std::string OneLine(std::string text)
+{
+    StrReplaceAll(text, "\r\n", " ");
+    for (char& c : text)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    return text;
+}
 
 // The key's value when the bag has the key, else def; the bag's lock guards
 // the look-up, because the UI thread may be writing the command's result.
@@ -55,10 +189,26 @@ bool DAutomation::Load(HWND window, const char* path)
     if (logName.empty())
         logName = file.empty() ? std::string("automation.log") : file + ".log";
     m_options.Set("log", logName.c_str());
-    m_log.Open(logName.c_str(), true);
+    if (!m_log.Open(logName.c_str(), true)) {
+        // A script whose log cannot be written would run unseen: it is not
+        // run, and the application's own log says why.
+        std::string error = DProps::GetString(m_status, "error");
+        if (!error.empty())
+            error += "; ";
+        m_status.Set("error", (error + "Cannot create the log file " + logName).c_str());
+        if (m_errorState == 0)
+            m_errorState = -1;
+        return false;
+    }
 
     if (m_errorState == 0) {
         m_log.Write(("Script loaded: " + file).c_str());
+        if (!m_commandsFound) {
+            std::string line;
+            StrFormat(line, "The script has no [%s] section, so it runs nothing (its sections: %s)",
+                      kCommandsSection, SectionNames(m_script).c_str());
+            m_log.Write(line.c_str(), nullptr, "ERR >> ");
+        }
     } else {
         m_log.Write(("Cannot load script " + file).c_str());
         const std::string error = DProps::GetString(m_status, "error");
@@ -75,13 +225,20 @@ bool DAutomation::LoadScript(const char* path)
     m_commands.clear();
     m_commandIndex = 0;
     m_errorState = -1;
+    m_commandsFound = false;
     m_failed = false;
     m_failedRuns = 0;
 
-    if (!m_script.Load(file.c_str())) {
+    uint32_t length = 0;
+    DAuto<char> bytes(Helper::ReadWholeFile(file.c_str(), &length));
+    std::string text;
+    std::string why;
+    if (!bytes.IsHeld() || !DecodeScript(bytes.Get(), length, text, why) || !m_script.Parse(text.c_str())) {
         std::string error;
         StrFormat(error, PathExistsA(file.c_str()) != 1 ? "Cannot find file: %s" : "Cannot load file: %s",
                   file.c_str());
+        if (!why.empty())
+            error += ": " + why;
         m_status.Set("error", error.c_str());
         return false;
     }
@@ -92,21 +249,19 @@ bool DAutomation::LoadScript(const char* path)
     m_parser.Variables().Clear();
     m_script.GetSection("vars", m_parser.Variables());
 
-    DProps commands;
-    m_script.GetSection("commands", commands);
-    for (int i = 0; i < commands.Count(); ++i) {
-        const std::string name = StrFromText(commands.GetKeyAt(i));
-        if (name.empty())
+    for (const auto& line : CommandLines(text)) {
+        if (line.first.empty())
             continue;
         DProps record;
-        PropsFromJson(commands.GetValueAt(i), &record, JsonRaw);
+        PropsFromJson(line.second.c_str(), &record, JsonRaw);
         for (int j = 0; j < record.Count(); ++j) {
             const std::string value = m_parser.Expand(record.GetValueAt(j));
             record.SetValueAt(j, value.c_str());
         }
-        record.Set("\\command", name.c_str());
+        record.Set("\\command", line.first.c_str());
         m_commands.push_back(std::move(record));
     }
+    m_commandsFound = !m_commands.empty();
     m_errorState = 0;
     return true;
 }
@@ -169,16 +324,29 @@ bool DAutomation::Step()
             }
             Wait(500, 1);
         }
-    } else if (DProps::GetLong(command, "\\res", -1) != 0 && name != kCommentCommand) {
-        // A finished command that failed, or never wrote its result, does
-        // not stop the script; the exit code tells of it. A comment line of
-        // the script is run as a command too, but asks for no answer.
-        m_failed = true;
     }
+    // A finished command that failed, or never wrote its result, does not
+    // stop the script; the exit code tells of it. A comment line of the
+    // script is run as a command too, but asks for no answer.
+    const long outcome = answer == 1 ? result : DProps::GetLong(command, "\\res", -1);
+    const bool failed = outcome != 0 && name != kCommentCommand;
+    if (failed && answer != 1)
+        m_failed = true;
 
     std::string line;
     StrFormat(line, "Command #%ld finished, params=", static_cast<long>(m_commandIndex) + 1);
     m_log.Write((line + PropsToJson(&command)).c_str());
+    if (failed) {
+        // Whoever reads the script's log learns why, not only that.
+        std::string why = OneLine(DProps::GetString(command, "\\error"));
+        if (why.empty() && outcome == -1)
+            why = "it gave no result";
+        else if (why.empty())
+            StrFormat(why, "it ended with the result %ld", outcome);
+        StrFormat(line, "Command #%ld \"%s\" failed: %s", static_cast<long>(m_commandIndex) + 1, name.c_str(),
+                  why.c_str());
+        m_log.Write(line.c_str(), nullptr, "ERR >> ");
+    }
 
     if (result == 0) {
         ++m_commandIndex;
@@ -193,8 +361,9 @@ long DAutomation::ExitCode() const
         return kAutomationExitTimeout;
     if (m_errorState != 0 && m_errorState != 2)
         return kAutomationExitNotLoaded;
-    // Commands left over mean the script was stopped short of its end.
-    if (m_failed || m_commandIndex < static_cast<int32_t>(m_commands.size()))
+    // Commands left over mean the script was stopped short of its end; a
+    // script without its [commands] did not do what its writer meant.
+    if (m_failed || !m_commandsFound || m_commandIndex < static_cast<int32_t>(m_commands.size()))
         return kAutomationExitFailed;
     return kAutomationExitOk;
 }

@@ -18,9 +18,9 @@
 // The script's exit codes, handed to the application with the close request.
 enum AutomationExitCode : long {
     kAutomationExitOk = 0,          // every command ended with "\res" 0
-    kAutomationExitFailed = 1,      // a command failed or never answered
+    kAutomationExitFailed = 1,      // a command failed or never answered, or the script has no [commands]
     kAutomationExitTimeout = 2,     // a command ran past its time-out
-    kAutomationExitNotLoaded = 3,   // the script could not be loaded
+    kAutomationExitNotLoaded = 3,   // the script, or its log, could not be opened
 };
 
 class DAutomation : public DThread {
@@ -73,6 +73,9 @@ private:
     DParser m_parser;
     int32_t m_commandIndex = 0;
     int32_t m_errorState = -1;
+    // Whether the script has a line under a [commands] header: a script
+    // without one (a header misspelled, or missing) runs nothing, and says so.
+    bool m_commandsFound = false;
     // What the exit code rests on: a command that failed (or was never
     // answered, or never ran), and the runs of the current command that
     // ended in failure.

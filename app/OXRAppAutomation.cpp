@@ -3,13 +3,20 @@
 // over (run a command, break a calculation, close at the script's end).
 #include "appsvc/OXRApp.h"
 
+#include <string>
+
 #include "app/DAutomation.h"
+#include "foundation/StrUtil.h"
 
 void OXRApp::StartAutomation()
 {
     auto* runner = new DAutomation();
     m_automationRunner.reset(runner);
     if (!runner->Load(GetMainHwnd(), m_automationScript.GetText())) {
+        // The script's own log may be the very thing that could not be made.
+        std::string line = "Cannot load script " + StrFromText(m_automationScript.GetText()) + ": " +
+                           DProps::GetString(runner->GetStatus(), "error");
+        m_log.Write(line.c_str(), nullptr, "ERR >> ");
         Exit(kAutomationExitNotLoaded, true);
         return;
     }

@@ -104,9 +104,11 @@ BOOL OXRApp::StartUp()
     m_automationScript = "";
     if (!m_commandLine.IsEmpty()) {
         m_automationScript = m_commandLine.Get("file", true);
+        // Windows' file names ignore case, so their extensions do too: a
+        // JOB.KVAUTO is as much a script as job.kvauto.
         UString extension;
         if (!m_automationScript.IsEmpty() && PathName(m_automationScript.GetText(), nullptr, &extension) &&
-            strcmp(extension.GetText(), kAutomationExtension) == 0)
+            _stricmp(extension.GetText(), kAutomationExtension) == 0)
             m_automation = 1;
         else
             m_automationScript = "";

@@ -23,6 +23,12 @@ void OXRApp::OnAppEvent(long code, long argument, const void* sender)
     case kEventProjectDataChanged:
         UpdateTitle(false);
         break;
+    case kEventCalculationFinished:
+        // A script's calculation that applied nothing says so in its record,
+        // unless it was stopped and says that.
+        if (m_automationRequest && argument == 0 && m_automationRequest->IndexOf("\\error") < 0)
+            m_automationRequest->Set("\\error", "the calculation applied no solution");
+        break;
     case kEventStartupFinished:
         if (m_automation) {
             UString script = m_automationScript;
@@ -42,6 +48,8 @@ void OXRApp::OnAppEvent(long code, long argument, const void* sender)
 
 int OXRApp::ShowMessage(HWND owner, const char* caption, const char* text, UINT type, int silent)
 {
+    if (m_commandMessages && text && *text)
+        m_commandMessages->push_back(text);
     if (m_automation)
         return silent;
     if (!owner || !::IsWindow(owner))
@@ -120,7 +128,7 @@ void OXRApp::BuildRecentMenu()
     InsertMenuA(file, kFileMenuRecent, flags, reinterpret_cast<UINT_PTR>(m_recentMenu), text.c_str());
 }
 
-void OXRApp::OpenDocument(const char* path, bool textFallback)
+void OXRApp::OpenDocument(const char* path, bool textFallback, bool quiet)
 {
     DProps info;
     std::string full = Helper::GetFileInfo(path, &info);
@@ -128,7 +136,7 @@ void OXRApp::OpenDocument(const char* path, bool textFallback)
         return;
     std::string quoted = "\"" + full + "\"";
     if (DProps::GetLong(info, "type") == 2) {
-        Helper::ShellOpen("", quoted.c_str());
+        Helper::ShellOpen("", quoted.c_str(), quiet);
         return;
     }
     char program[MAX_PATH] = "";
@@ -143,5 +151,5 @@ void OXRApp::OpenDocument(const char* path, bool textFallback)
             }
         }
     }
-    Helper::ShellOpen(program, quoted.c_str());
+    Helper::ShellOpen(program, quoted.c_str(), quiet);
 }

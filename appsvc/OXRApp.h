@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "document/AppEvents.h"
 #include "classlib/CDialog.h"
@@ -216,8 +217,9 @@ public:
     void RefreshMenuBar();
     void BuildRecentMenu();
     // Opens a folder in the system's file browser, or a file with the program
-    // its type has (with textFallback: else the one of ".txt" files).
-    void OpenDocument(const char* path, bool textFallback);
+    // its type has (with textFallback: else the one of ".txt" files). quiet:
+    // the shell shows no box of its own when it cannot open it.
+    void OpenDocument(const char* path, bool textFallback, bool quiet = false);
     void BeginBusy();
     void EndBusy();
     // The main window's handle, null while there is none.
@@ -361,6 +363,9 @@ public:
     std::unique_ptr<DThread> m_automationRunner;
     DProps* m_automationRequest = nullptr;
     DProps* m_automationOptions = nullptr;
+    // While a script command runs: the texts of the message boxes it showed
+    // or answered silently, which tell why it failed (ShowMessage adds them).
+    std::vector<std::string>* m_commandMessages = nullptr;
     std::unique_ptr<DThread> m_printerThread;
 
 private:

@@ -263,11 +263,11 @@ std::string GetFileInfo(const char* path, DProps* info)
 
 // ---- Opening and time stamps --------------------------------------------------
 
-int ShellOpen(const char* file, const char* parameters)
+int ShellOpen(const char* file, const char* parameters, bool quiet)
 {
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | (quiet ? SEE_MASK_FLAG_NO_UI : 0);
     info.lpVerb = "open";
     info.nShow = SW_SHOWNORMAL;
     if (!IsEmpty(file)) {

@@ -49,8 +49,9 @@ std::string GetFileInfo(const char* path, DProps* info);
 
 // Opens file with its associated program (or, when file is empty, the
 // parameters text as the target). 259 when the shell started a process, -1
-// otherwise.
-int ShellOpen(const char* file, const char* parameters);
+// otherwise. quiet: the shell shows no box of its own (such as "no program
+// is associated") and only fails, for callers nobody may be watching.
+int ShellOpen(const char* file, const char* parameters, bool quiet = false);
 
 // "yyyy MMM dd HH.mm.ss" of the local time in the user's locale. The text
 // lives in a buffer of the calling thread, valid until its next call.

@@ -132,6 +132,44 @@ protected:
     static inline OXRWindow* s_window = nullptr;
 };
 
+// The shell's open calls and the file dialogs, recorded instead of made; a
+// dialog "chooses" answer, or is cancelled while answer is empty.
+struct RecordingCalls : Helper::SystemCalls {
+    BOOL Execute(SHELLEXECUTEINFOA* info) override
+    {
+        opened.push_back(std::string(info->lpFile ? info->lpFile : "") + "|" +
+                         (info->lpParameters ? info->lpParameters : ""));
+        masks.push_back(info->fMask);
+        return TRUE;
+    }
+    BOOL OpenDialog(OPENFILENAMEA* ofn) override { return Answer("open", ofn); }
+    BOOL SaveDialog(OPENFILENAMEA* ofn) override { return Answer("save", ofn); }
+    BOOL Answer(const char* kind, OPENFILENAMEA* ofn)
+    {
+        dialogs.push_back(std::string(kind) + "|" + (ofn->lpstrTitle ? ofn->lpstrTitle : ""));
+        if (answer.empty() || answer.size() >= ofn->nMaxFile)
+            return FALSE;
+        strcpy(ofn->lpstrFile, answer.c_str());
+        return TRUE;
+    }
+    std::vector<std::string> opened;
+    std::vector<DWORD> masks;
+    std::vector<std::string> dialogs;
+    std::string answer;
+};
+
+// Puts the calls in place for a scope.
+class CallsInPlace {
+public:
+    explicit CallsInPlace(Helper::SystemCalls& calls) : m_previous(Helper::SetSystemCalls(&calls)) {}
+    ~CallsInPlace() { Helper::SetSystemCalls(m_previous); }
+    CallsInPlace(const CallsInPlace&) = delete;
+    CallsInPlace& operator=(const CallsInPlace&) = delete;
+
+private:
+    Helper::SystemCalls* m_previous;
+};
+
 // ---- The dispatcher ----------------------------------------------------------------------------
 
 TEST_F(AutomationCommands, NamesAreReadWithoutRegardToCaseAndUnknownOnesDoNothing)
@@ -184,6 +222,54 @@ TEST_F(AutomationCommands, MaterialCommandsWithoutACurrentMaterialLeaveTheResult
     EXPECT_EQ(nullptr, App().m_automationRequest);
 }
 
+TEST_F(AutomationCommands, AFailedCommandSaysWhyInItsRecordAndASucceededOneDoesNot)
+{
+    MakeProject({"Steel", "Pine"});
+    const std::string two = Path("two.brvk"), gone = Path("gone.brvk"), report = Path("r.htm");
+    ASSERT_TRUE(App().m_document.Save(two.c_str()));
+    const struct {
+        const char* command;
+        Params params;
+        const char* error;   // a part of "\error"; "" none written
+    } cases[] = {
+        {"no.such.command", {}, "no command is named \"no.such.command\""},
+        {";", {}, ""},
+        {"project.material.select", {{"pos", "9"}}, "no material changed at the positions \"9\""},
+        {"project.material.activate", {}, "no \"pos\" named"},
+        {"project.material.activate", {{"pos", "7"}}, "no material at position \"7\""},
+        {"project.material.add", {{"name", "Steel"}}, "a material named \"Steel\" is there already"},
+        {"project.material.add", {{"name", "a-->b"}}, "cannot be kept in a project file"},
+        {"project.material.del", {{"pos", "5"}}, "no material at position \"5\""},
+        {"material.props", {}, "no property was given"},
+        {"material.props", {{"material", "a-->b"}}, "the name \"a-->b\" cannot be used"},
+        {"material.stock.add", {{"quantity", "2"}}, "a stock row needs a \"length\""},
+        {"material.part.del", {{"pos", "0"}}, "no part row at position \"0\""},
+        {"material.report.save", {{"file", report.c_str()}}, "no report has been built"},
+        {"material.report.print", {{"printer", "PDF"}}, "no report has been built"},
+        {"project.export.cuttings", {}, "no file named"},
+        // The reason the program gives in a message box, answered silently.
+        {"project.open", {{"file", gone.c_str()}}, "The file does not exist"},
+        {"project.open", {{"file", two.c_str()}}, ""},
+        {"project.material.deselect", {{"pos", "1,2"}}, ""},
+        {"project.calculate", {}, "Materials not selected"},
+        // A question answered silently tells nothing about a success.
+        {"project.material.del", {{"name", "Pine"}}, ""},
+        {"project.exit", {}, "changes that are not saved"},
+    };
+    for (const auto& c : cases) {
+        const DProps record = Run(c.command, c.params);
+        const std::string error = DProps::GetString(record, "\\error", "");
+        if (*c.error)
+            EXPECT_NE(std::string::npos, error.find(c.error)) << c.command << ": " << error;
+        else
+            EXPECT_EQ("", error) << c.command;
+        EXPECT_EQ(nullptr, App().m_commandMessages) << c.command;
+    }
+    App().m_document.Reset();
+    EXPECT_NE(std::string::npos,
+              DProps::GetString(Run("material.part.del", {{"pos", "1"}}), "\\error", "").find("no current material"));
+}
+
 // ---- Projects ------------------------------------------------------------------------------------
 
 TEST_F(AutomationCommands, ProjectOpenReadsTheNamedFileAndNeverAsksForOne)
@@ -216,6 +302,54 @@ TEST_F(AutomationCommands, AModifiedProjectIsNeitherClosedNorReplaced)
     EXPECT_EQ("0", Res("project.save"));
     EXPECT_EQ("0", Res("project.exit"));
     EXPECT_EQ(0, App().m_document.GetCount(false));
+}
+
+TEST_F(AutomationCommands, WithAUserInterfaceOpenAndSaveAskForTheirFiles)
+{
+    MakeProject({"Steel"});
+    ASSERT_TRUE(App().m_document.Save(Path("a.brvk").c_str()));
+    App().m_document.Reset();
+    RecordingCalls calls;
+    CallsInPlace inPlace(calls);
+    const struct {
+        const char* gui;       // null: absent
+        const char* command;
+        const char* answer;    // "": the dialog is cancelled
+        const char* dialog;    // the dialog asked for, "" none
+        const char* res;
+        const char* error;     // a part of "\error", "" none
+    } cases[] = {
+        {nullptr, "project.open", "", "", "1", "no file named"},
+        {"0", "project.open", "", "", "1", "no file named"},
+        {"1", "project.open", "", "open|Open Project", "1", "no project was chosen"},
+        {"1", "project.open", "a.brvk", "open|Open Project", "0", ""},
+        // The project has a file now: saving needs no dialog.
+        {"1", "project.save", "", "", "0", ""},
+        {"1", "project.exit", "", "", "0", ""},
+        {"1", "project.material.add", "", "", "0", ""},
+        {"0", "project.save", "", "", "1", "no file named and the project has none"},
+        {"1", "project.save", "", "save|Save Project As...", "1", "no file was chosen"},
+        {"1", "project.save", "b.brvk", "save|Save Project As...", "0", ""},
+    };
+    for (const auto& c : cases) {
+        const std::string label = std::string(c.gui ? c.gui : "absent") + " " + c.command + " " + c.answer;
+        options.Clear();
+        if (c.gui)
+            options.Set("gui", c.gui);
+        calls.dialogs.clear();
+        calls.answer = *c.answer ? Path(c.answer) : "";
+        const DProps record = Run(c.command, {{"name", "Pine"}});
+        EXPECT_EQ(c.res, DProps::GetString(record, "\\res", "")) << label;
+        EXPECT_EQ(*c.dialog ? std::vector<std::string>{c.dialog} : std::vector<std::string>{}, calls.dialogs)
+            << label;
+        const std::string error = DProps::GetString(record, "\\error", "");
+        if (*c.error)
+            EXPECT_NE(std::string::npos, error.find(c.error)) << label << ": " << error;
+        else
+            EXPECT_EQ("", error) << label;
+    }
+    EXPECT_EQ(1, PathExistsA(Path("b.brvk").c_str()));
+    EXPECT_EQ(Path("b.brvk"), App().m_document.GetFile());
 }
 
 TEST_F(AutomationCommands, ProjectSaveWritesTheNamedFileOrTheProjectsOwn)
@@ -387,6 +521,7 @@ TEST_F(AutomationCommands, ABreakStopsTheCalculationAndTheRecordEndsWith1)
     SetTimer(nullptr, 0, 300, &SendBreak);
     ASSERT_TRUE(PumpUntil([&] { return DProps::GetString(record, "\\res", "") != "-1"; }));
     EXPECT_EQ("1", DProps::GetString(record, "\\res", ""));
+    EXPECT_EQ("stopped when its time was up", DProps::GetString(record, "\\error", ""));
     EXPECT_FALSE(Material(0).HasCuttings());
     EXPECT_EQ(nullptr, App().m_automationRequest);
 }
@@ -495,17 +630,6 @@ TEST_F(AutomationCommands, ImportsAppendRowsSplitAsAsked)
 
 // ---- Reports ------------------------------------------------------------------------------------------
 
-// The shell's open calls, recorded instead of made.
-struct RecordingCalls : Helper::SystemCalls {
-    BOOL Execute(SHELLEXECUTEINFOA* info) override
-    {
-        opened.push_back(std::string(info->lpFile ? info->lpFile : "") + "|" +
-                         (info->lpParameters ? info->lpParameters : ""));
-        return TRUE;
-    }
-    std::vector<std::string> opened;
-};
-
 class AutomationReports : public AutomationCommands {
 protected:
     void SetUp() override
@@ -600,6 +724,8 @@ TEST_F(AutomationReports, SaveOpensTheFileOnlyWhenAsked)
     Helper::SetSystemCalls(previous);
     ASSERT_EQ(1u, calls.opened.size());
     EXPECT_NE(std::string::npos, calls.opened[0].find(Path("shown.htm"))) << calls.opened[0];
+    // A file no program takes must not bring up the shell's box about it.
+    EXPECT_EQ(static_cast<DWORD>(SEE_MASK_FLAG_NO_UI), calls.masks[0] & SEE_MASK_FLAG_NO_UI);
 }
 
 TEST_F(AutomationReports, PrintNeverLeavesThePrinterToTheUser)

@@ -42,6 +42,9 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         host.executed.push_back(name);
         if (action == "ok" || action == "fail") {
             command->Set("\\res", action == "ok" ? "0" : "1");
+            const std::string why = DProps::GetString(command, "why");
+            if (!why.empty())
+                command->Set("\\error", why.c_str());
             return 0;
         }
         if (action == "async.ok" || action == "async.fail" || action == "async.hang" || action == "async.flaky") {
@@ -244,19 +247,153 @@ TEST_F(Runner, ReadsTheScriptsSections)
 {
     DAutomation runner;
     const std::string log = m_folder + "\\own.log";
-    ASSERT_TRUE(runner.Load(m_window, Script("[options]\r\nlog=" + log + "\r\n[commands]\r\n; a note\r\n"
+    ASSERT_TRUE(runner.Load(m_window, Script("[options]\r\nlog=" + log + "\r\ntimeout=5\r\ntimeout=9\r\n"
+                                             "[commands]\r\n; a note\r\n"
                                              "project.save={ \"file\": \"a.brvk\" }\r\n"
+                                             "; another note\r\n"
                                              "PROJECT.SAVE={ \"file\": \"b.brvk\" }\r\n"
-                                             "project.calculate\r\n[other]\r\nx=1\r\n").c_str()));
+                                             "project.calculate\r\n[other]\r\nx=1\r\n"
+                                             "[Commands]\r\n\r\n  project.save = { \"file\": \"c.brvk\" } ; last\r\n")
+                                          .c_str()));
     EXPECT_EQ(log, runner.GetLogFile());
     EXPECT_EQ(log, DProps::GetString(runner.GetOptions(), "log"));
+    // Options stay settings: the first of a key wins.
+    EXPECT_EQ("5", DProps::GetString(runner.GetOptions(), "timeout"));
+    // Commands are a list: every line under a [commands] header, in order,
+    // read as the settings reader reads a line.
     const auto& commands = runner.GetCommands();
-    ASSERT_EQ(3u, commands.size());
-    EXPECT_EQ(";", DProps::GetString(commands[0], "\\command"));
-    EXPECT_EQ("project.save", DProps::GetString(commands[1], "\\command"));
-    EXPECT_EQ("a.brvk", DProps::GetString(commands[1], "file"));
-    EXPECT_EQ("project.calculate", DProps::GetString(commands[2], "\\command"));
-    EXPECT_EQ(1, commands[2].Count());
+    std::vector<std::string> names, files;
+    for (const DProps& command : commands) {
+        names.push_back(DProps::GetString(command, "\\command"));
+        files.push_back(DProps::GetString(command, "file"));
+    }
+    EXPECT_EQ((std::vector<std::string>{";", "project.save", ";", "PROJECT.SAVE", "project.calculate", "project.save"}),
+              names);
+    EXPECT_EQ((std::vector<std::string>{"", "a.brvk", "", "b.brvk", "", "c.brvk"}), files);
+    ASSERT_EQ(6u, commands.size());
+    EXPECT_EQ(1, commands[4].Count());
+}
+
+TEST_F(Runner, RunsACommandAsOftenAsItsLineComes)
+{
+    std::string text = "[commands]\r\n";
+    for (int i = 0; i < 198; ++i)
+        text += "material.part.add={ \"do\": \"ok\" }\r\n";
+    DAutomation runner;
+    ASSERT_TRUE(runner.Load(m_window, Script(text).c_str()));
+    Run(runner);
+    EXPECT_EQ(198u, m_host.executed.size());
+    EXPECT_EQ(kAutomationExitOk, m_host.closeCode);
+}
+
+// A script in each encoding Windows' editors write, holding a letter of
+// code page 1252 (e with acute accent, U+00E9).
+struct EncodingCase {
+    const char* name;
+    std::string bytes;
+    const char* error;   // null: loaded, else a part of the loading error
+};
+
+std::string Utf16(const std::wstring& text, bool bigEndian, bool mark)
+{
+    std::string bytes;
+    if (mark)
+        bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (wchar_t c : text) {
+        const char low = static_cast<char>(c & 0xFF), high = static_cast<char>((c >> 8) & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+const std::wstring kWideScript = L"[commands]\r\nadd={ \"name\": \"Caf\u00E9\" }\r\n";
+
+class RunnerEncodings : public Runner, public ::testing::WithParamInterface<EncodingCase> {};
+
+TEST_P(RunnerEncodings, ReadsTextInItsEncodingAndRefusesTheRest)
+{
+    const EncodingCase& c = GetParam();
+    const std::string path = m_folder + "\\job.kvauto";
+    WriteBytes(path, c.bytes);
+    DAutomation runner;
+    const bool loaded = runner.Load(m_window, path.c_str());
+    if (!c.error) {
+        ASSERT_TRUE(loaded) << DProps::GetString(runner.GetStatus(), "error");
+        ASSERT_EQ(1u, runner.GetCommands().size());
+        EXPECT_EQ("add", DProps::GetString(runner.GetCommands()[0], "\\command"));
+        EXPECT_EQ("Caf\xE9", DProps::GetString(runner.GetCommands()[0], "name"));
+        return;
+    }
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(-1, runner.GetErrorState());
+    EXPECT_TRUE(runner.GetCommands().empty());
+    const std::string error = DProps::GetString(runner.GetStatus(), "error");
+    EXPECT_EQ(0u, error.find("Cannot load file: " + path + ": ")) << error;
+    EXPECT_NE(std::string::npos, error.find(c.error)) << error;
+    EXPECT_NE(std::string::npos, LogText(runner).find("Cannot load script " + path));
+}
+
+const EncodingCase kEncodings[] = {
+    {"CodePage", "[commands]\r\nadd={ \"name\": \"Caf\xE9\" }\r\n", nullptr},
+    {"Utf8WithMark", "\xEF\xBB\xBF[commands]\r\nadd={ \"name\": \"Caf\xC3\xA9\" }\r\n", nullptr},
+    {"Utf16LittleEndianWithMark", Utf16(kWideScript, false, true), nullptr},
+    {"Utf16BigEndianWithMark", Utf16(kWideScript, true, true), nullptr},
+    {"Utf16WithoutMark", Utf16(kWideScript, false, false), "zero bytes"},
+    {"ZeroByteInText", std::string("[commands]\r\nadd\0\r\nmore\r\n", 22), "zero bytes"},
+    {"Utf16HalfACharacter", Utf16(kWideScript, false, true) + "x", "half a character"},
+    {"Utf16ZeroCharacter", Utf16(kWideScript + std::wstring(1, L'\0'), false, true), "zero characters"},
+    {"Utf8Broken", "\xEF\xBB\xBF[commands]\r\nadd={ \"name\": \"Caf\xC3\" }\r\n", "UTF-8"},
+    {"NotInTheCodePage", Utf16(L"[commands]\r\nadd={ \"name\": \"\u4E2D\" }\r\n", false, true), "code page"},
+};
+
+INSTANTIATE_TEST_SUITE_P(, RunnerEncodings, ::testing::ValuesIn(kEncodings),
+                         [](const ::testing::TestParamInfo<EncodingCase>& info) { return info.param.name; });
+
+TEST_F(Runner, AScriptWithoutCommandsSaysSoAndEndsWithOne)
+{
+    for (const char* text : {"[command]\r\nfirst={ \"do\": \"ok\" }\r\n", "[options]\r\ntimeout=1\r\n",
+                             "[commands]\r\n\r\n[vars]\r\na=1\r\n"}) {
+        m_host = Host();
+        DAutomation runner;
+        ASSERT_TRUE(runner.Load(m_window, Script(text).c_str())) << text;
+        Run(runner);
+        EXPECT_TRUE(m_host.executed.empty()) << text;
+        EXPECT_EQ(kAutomationExitFailed, m_host.closeCode) << text;
+        const std::string log = LogText(runner);
+        EXPECT_NE(std::string::npos, log.find("ERR >> The script has no [commands] section, so it runs nothing"))
+            << log;
+    }
+}
+
+TEST_F(Runner, AFailedCommandIsLoggedWithItsReason)
+{
+    DAutomation runner;
+    ASSERT_TRUE(runner.Load(m_window, Script("[commands]\r\n; a note\r\n"
+                                             "first={ \"do\": \"fail\", \"why\": \"no such row\" }\r\n"
+                                             "second={ \"do\": \"fail\" }\r\n"
+                                             "third={ \"do\": \"ok\" }\r\n"
+                                             "fourth\r\n"
+                                             "fifth={ \"do\": \"async.fail\", \"on.error\": \"again\" }\r\n")
+                                          .c_str()));
+    Run(runner);
+    const std::string log = LogText(runner);
+    EXPECT_NE(std::string::npos, log.find("ERR >> Command #2 \"first\" failed: no such row\r\n")) << log;
+    EXPECT_NE(std::string::npos, log.find("ERR >> Command #3 \"second\" failed: it ended with the result 1")) << log;
+    EXPECT_NE(std::string::npos, log.find("ERR >> Command #5 \"fourth\" failed: it gave no result")) << log;
+    EXPECT_EQ(4u, Count(log, "ERR >> Command #6 \"fifth\" failed: it ended with the result 1")) << log;
+    EXPECT_EQ(0u, Count(log, "ERR >> Command #1 ")) << log;
+    EXPECT_EQ(0u, Count(log, "ERR >> Command #4 ")) << log;
+}
+
+TEST_F(Runner, ALogThatCannotBeOpenedStopsTheScript)
+{
+    const std::string log = m_folder + "\\missing folder\\run.log";
+    const std::string path = Script("[options]\r\nlog=" + log + "\r\n[commands]\r\nfirst={ \"do\": \"ok\" }\r\n");
+    DAutomation runner;
+    EXPECT_FALSE(runner.Load(m_window, path.c_str()));
+    EXPECT_EQ(-1, runner.GetErrorState());
+    EXPECT_EQ("Cannot create the log file " + log, DProps::GetString(runner.GetStatus(), "error"));
 }
 
 struct LoadCase {

@@ -16,7 +16,7 @@ bool FileExists(const std::string& path)
 }
 
 const char* const kDone = "\"\\res\": \"0\" }";
-const char* const kFailed = "\"\\res\": \"1\" }";
+const char* const kFailed = "\"\\res\": \"1\"";
 
 TEST_F(ScriptTest, ADocumentedScriptCalculatesAndSavesAProjectWithoutAWindow)
 {
@@ -69,9 +69,12 @@ TEST_F(ScriptTest, AMissingProjectFailsItsCommandAndTheScriptGoesOn)
     EXPECT_EQ(1u, run.exitCode);
     EXPECT_FALSE(run.windowShown);
     EXPECT_NE(std::string::npos, CommandLine(run.log, 1).find(kFailed)) << CommandLine(run.log, 1);
-    // A command named twice runs once: the later line is the same command.
-    EXPECT_EQ(2u, CountOf(run.log, " finished, params="));
-    EXPECT_NE(std::string::npos, CommandLine(run.log, 2).find("project.save"));
+    EXPECT_NE(std::string::npos, run.log.find("ERR >> Command #1 \"project.open\" failed: Cannot open the project"));
+    // A command named twice runs twice, each line with its own parameters.
+    EXPECT_EQ(3u, CountOf(run.log, " finished, params="));
+    EXPECT_NE(std::string::npos, CommandLine(run.log, 2).find(kDone)) << CommandLine(run.log, 2);
+    EXPECT_NE(std::string::npos, CommandLine(run.log, 3).find("project.save"));
+    EXPECT_TRUE(FileExists(Path("after.brvk")));
     EXPECT_NE(std::string::npos, run.log.find("Script finished"));
 }
 
@@ -110,6 +113,7 @@ TEST_F(ScriptTest, ACalculationPastItsTimeOutIsBrokenAndEndsTheScriptWithTwo)
     EXPECT_FALSE(run.windowShown);
     EXPECT_NE(std::string::npos, run.log.find("Timeout for command \"material.calculate\""));
     EXPECT_NE(std::string::npos, CommandLine(run.log, 2).find(kFailed)) << CommandLine(run.log, 2);
+    EXPECT_NE(std::string::npos, run.log.find("ERR >> Command #2 \"material.calculate\" failed: stopped when its time was up"));
     EXPECT_EQ("<missing>", CommandLine(run.log, 3));
     EXPECT_FALSE(FileExists(Path("never.brvk")));
 }

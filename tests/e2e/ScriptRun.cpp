@@ -30,13 +30,15 @@ std::string ScriptTest::WriteScript(const std::string& name, const std::string& 
     return path;
 }
 
-ScriptOutcome ScriptTest::RunScript(const std::string& script, DWORD ms)
+ScriptOutcome ScriptTest::RunScript(const std::string& script, DWORD ms, const std::function<void(AppRun&)>& during)
 {
     ScriptOutcome outcome;
     AppRun run;
     if (!run.Launch("\"" + script + "\""))
         return outcome;
     const DWORD start = GetTickCount();
+    if (during)
+        during(run);
     while (run.IsRunning() && GetTickCount() - start < ms) {
         for (HWND window : run.Popups()) {
             if (outcome.windowShown || !OnScreen(window))

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "tests/app/AppRunner.h"
@@ -23,7 +24,10 @@ protected:
     std::string WriteScript(const std::string& name, const std::string& text);
     // Runs the program on the script and waits at most ms for its end
     // (killing it after that); the log is the script's own, beside it.
-    ScriptOutcome RunScript(const std::string& script, DWORD ms = 120000);
+    // during, when given, plays the user once the program has started (it
+    // must bound its own waits).
+    ScriptOutcome RunScript(const std::string& script, DWORD ms = 120000,
+                            const std::function<void(AppRun&)>& during = nullptr);
     // A project of one material "Steel" with a small order (or a large one
     // that keeps the solver busy for seconds).
     std::string MakeOrderProject(const std::string& name, bool large);

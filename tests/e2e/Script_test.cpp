@@ -30,9 +30,10 @@ TEST_F(ScriptTest, CommandsNobodyKnowsAreLoggedAndTheScriptEndsWithOne)
     EXPECT_FALSE(run.windowShown) << run.shownWindow;
     EXPECT_NE(std::string::npos, run.log.find("Script loaded: " + script));
     EXPECT_EQ("Command #1 finished, params={ \"file\": \"plan.brvk\", \"\\command\": \"no.such.command\", "
-              "\"\\res\": \"-1\" }",
+              "\"\\res\": \"-1\", \"\\error\": \"no command is named \\\"no.such.command\\\"\" }",
               CommandLine(run.log, 1).substr(0, CommandLine(run.log, 1).find_last_not_of("\r") + 1));
     EXPECT_NE(std::string::npos, CommandLine(run.log, 2).find("\"\\command\": \"another.unknown\""));
+    EXPECT_NE(std::string::npos, run.log.find("ERR >> Command #2 \"another.unknown\" failed: no command is named"));
     EXPECT_NE(std::string::npos, run.log.find("Script finished: " + script));
 }
 

@@ -520,6 +520,15 @@ TEST(HelperShell, ShellOpenHandsTheFileAndItsParametersToTheShell)
     }
 }
 
+TEST(HelperShell, AQuietOpenAsksTheShellToShowNoBoxOfItsOwn)
+{
+    FakeSystem fake;
+    Helper::ShellOpen("C:\\x\\report.nothing", nullptr, true);
+    EXPECT_EQ(static_cast<ULONG>(SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI), fake.seen.fMask);
+    Helper::ShellOpen("C:\\x\\report.nothing", nullptr, false);
+    EXPECT_EQ(static_cast<ULONG>(SEE_MASK_NOCLOSEPROCESS), fake.seen.fMask);
+}
+
 TEST(HelperShell, ShellOpenClosesTheProcessItGetsBack)
 {
     FakeSystem fake;
