@@ -294,7 +294,12 @@ bool ICButton::DrawForeground(HDC dc, const RECT* dirty)
             colour = static_cast<COLORREF>(DProps::GetLong(m_style, "color.text", 0));
         SetTextColor(dc, colour);
         if (!m_picture.IsEmpty()) {
+            // The text was measured when the caption was set; the font drawn
+            // with now can be wider, so let it run to the edge, not past the
+            // measured width.
             RECT area = m_textRect;
+            if (area.right < client.right - 2)
+                area.right = client.right - 2;
             DrawTextA(dc, m_text.c_str(), -1, &area, DT_SINGLELINE | DT_VCENTER);
         } else {
             RECT area = client;

@@ -173,7 +173,11 @@ std::string DCSProject::SummaryStatusText() const
     if (diversity != "0") {
         if (!status.empty())
             status += "; ";
-        status += "Smax=" + diversity;
+        // The cap on part lengths per bar, in words the user reads on the
+        // results page and in reports.
+        std::string cap = GetAppServices()->GetLocaleText("messages", "status.diversity", "Smax=${diversity}");
+        StrReplaceAll(cap, "${diversity}", diversity.c_str());
+        status += cap;
     }
     return status;
 }

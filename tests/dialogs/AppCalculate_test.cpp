@@ -51,7 +51,7 @@ TEST_F(CalculateAll, TheBestSolutionsAreAppliedAndTheFindingsListedAfterwards)
     script.Start();
     EXPECT_TRUE(App().Calculate());
     EXPECT_EQ("", script.Failure());
-    EXPECT_NE(rows.end(), std::find(rows.begin(), rows.end(), "Pine|Add parts information"));
+    EXPECT_NE(rows.end(), std::find(rows.begin(), rows.end(), "Pine|No parts are given"));
     EXPECT_TRUE(Material(0).HasCuttings());
     EXPECT_FALSE(Material(0).GetSummaryRows().empty());
     EXPECT_EQ(1, App().CountReadyMaterials());
@@ -80,7 +80,7 @@ TEST_F(CalculateAll, AfterABreakNothingIsAppliedNorListedButEvent14Follows)
     const std::string before = Material(0).GetContentId();
     VisibleDialogWatch watch(main.m_hWnd);
     UiScript script;
-    script.OnWindow("Processing cutting...", [](HWND d) { PostMessageA(d, WM_COMMAND, IDCANCEL, 0); });
+    script.OnWindow("Calculating...", [](HWND d) { PostMessageA(d, WM_COMMAND, IDCANCEL, 0); });
     script.Start();
     EXPECT_TRUE(App().Calculate());
     EXPECT_EQ("", script.Failure());
@@ -104,7 +104,7 @@ TEST_F(CalculateAll, WithoutAnActiveMaterialTheUserIsToldAndNothingRuns)
     script.Start();
     EXPECT_FALSE(App().Calculate());
     EXPECT_EQ("", script.Failure());
-    EXPECT_EQ("Materials not selected.\r\nPlease, select at least one material.", notice);
+    EXPECT_EQ("No material is selected.\r\nPlease select at least one material.", notice);
     EXPECT_TRUE(main.events.empty());
     EXPECT_EQ(0, Material(0).GetSolutions().Count());
 

@@ -28,7 +28,7 @@ TEST_F(AboutBox, ShowsTheProgramAndItsBuildAndSystemLines)
     EXPECT_EQ(IDOK, about.DoModal());
     EXPECT_EQ("", script.Failure());
     EXPECT_EQ("KORVA Bravik", name);
-    EXPECT_EQ("Version Info", label);
+    EXPECT_EQ("Version", label);
     EXPECT_EQ(main.m_hWnd, owner);
     const std::string build = std::string("Build ") + kBuildVersion + "\r\n";
     EXPECT_EQ(0u, block.find(build)) << block;

@@ -45,7 +45,7 @@ TEST_F(LayoutEditor, ACompleteSolutionListsEveryPartFreeWithZeroAndCanBeSaved)
     DlgLayout dialog;
     ASSERT_TRUE(dialog.SetCurrentLayout(DProps()));
     UiScript script;
-    script.OnWindow("Edit Layout", [&](HWND window) {
+    script.OnWindow("Edit Patterns", [&](HWND window) {
         HWND patterns = GetDlgItem(window, IDC_LAYOUT_PATTERNS);
         ASSERT_EQ(1, ListView_GetItemCount(patterns));
         EXPECT_EQ("1", CellOf(patterns, 0, 0));
@@ -58,12 +58,12 @@ TEST_F(LayoutEditor, ACompleteSolutionListsEveryPartFreeWithZeroAndCanBeSaved)
         EXPECT_EQ("2", CellOf(parts, 0, 1));
         EXPECT_EQ("Copies", CellOf(parts, 2, 0));
         EXPECT_EQ("2", CellOf(parts, 2, 1));
-        EXPECT_EQ("Remains", CellOf(parts, 3, 0));
+        EXPECT_EQ("Offcut", CellOf(parts, 3, 0));
         HWND free = GetDlgItem(window, IDC_LAYOUT_FREE);
         ASSERT_EQ(3, ListView_GetItemCount(free));
         EXPECT_EQ("0", CellOf(free, 0, 1));
         EXPECT_EQ("0", CellOf(free, 1, 1));
-        EXPECT_EQ("Summary", CellOf(free, 2, 0));
+        EXPECT_EQ("Total", CellOf(free, 2, 0));
         EXPECT_EQ("0", CellOf(free, 2, 1));
         EXPECT_TRUE(ItemEnabled(window, IDOK));
         // A pattern with copies and pieces cannot be removed.
@@ -102,7 +102,7 @@ TEST_F(LayoutEditor, ANewPatternTakesAFreePartAtOnceAndItsCopiesStopAtTheStocksB
     auto click = [&](int id) { SendMessageA(editor, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); };
     auto freeCount = [&](int row) { return CellOf(GetDlgItem(editor, IDC_LAYOUT_FREE), row, 1); };
     UiScript script;
-    script.OnWindow("Edit Layout", [&](HWND window) {
+    script.OnWindow("Edit Patterns", [&](HWND window) {
         editor = window;
         EXPECT_EQ("2", freeCount(0));
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_LAYOUT_ADD, BN_CLICKED), 0);

@@ -60,9 +60,9 @@ protected:
     }
 };
 
-const char* const kExists = "This material already exists.\r\nPlease, use different name.";
+const char* const kExists = "This material already exists.\r\nPlease use another name.";
 const char* const kEmpty = "Material is not specified";
-const char* const kUnfit = "A project file cannot keep this name.\r\nPlease, use different name.";
+const char* const kUnfit = "A project file cannot keep this name.\r\nPlease use another name.";
 
 } // namespace
 

@@ -37,11 +37,11 @@ TEST(WarningRows, EveryEntryOfEveryBagIsARowWithItsWordsAndText)
         Warnings("Pine", {{"43", "${piece} #3 (2500)"}, {"999", "no reference here"}, {"0", "done"}}),
     };
     EXPECT_EQ((std::vector<std::string>{
-                  "Steel|Stock list|Add stocks information",
+                  "Steel|Stock list|No stock is given",
                   "Steel|Project|Material is not specified",
-                  "Pine|Part #3 (2500)|Part cannot be placed in any stock",
+                  "Pine|Part #3 (2500)|A part is longer than every stock",
                   "Pine|no reference here|Error",
-                  "Pine|done|Calculations done",
+                  "Pine|done|Done",
               }),
               Rows(DlgMessages::BuildRows(bags)));
 }
@@ -87,10 +87,10 @@ TEST_F(MessagesList, TheDialogListsTheRowsUnderTheLocalesColumnTitles)
     script.Start();
     EXPECT_EQ(0, dialog.DoModal());
     EXPECT_EQ("", script.Failure());
-    EXPECT_EQ((std::vector<std::string>{"Material", "Data", "Message"}), titles);
-    EXPECT_EQ((std::vector<std::string>{"Steel|Stock list|Add stocks information",
-                                        "Steel|Parts list|Add parts information",
-                                        "Pine|Order|Not enough material"}),
+    EXPECT_EQ((std::vector<std::string>{"Material", "Where", "Message"}), titles);
+    EXPECT_EQ((std::vector<std::string>{"Steel|Stock list|No stock is given",
+                                        "Steel|Parts list|No parts are given",
+                                        "Pine|Order|Not enough stock"}),
               rows);
 }
 

@@ -14,7 +14,7 @@
 
 namespace {
 
-const char* const kTitle = "Processing cutting...";
+const char* const kTitle = "Calculating...";
 
 class ProgressDialogs : public DialogTest {
 protected:
@@ -53,7 +53,7 @@ TEST_F(ProgressDialogs, ASmallMaterialRunsToItsEndAndTheDialogClosesWith1)
     EXPECT_EQ(1, dialog.DoModal());
     EXPECT_EQ("", script.Failure());
     EXPECT_EQ(100, range);
-    EXPECT_EQ("Break", status);
+    EXPECT_EQ("Stop", status);
     EXPECT_TRUE(dialog.IsDone());
     EXPECT_FALSE(dialog.IsCancelled());
     EXPECT_EQ(&Material(0), dialog.GetMaterial());

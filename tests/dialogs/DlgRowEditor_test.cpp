@@ -125,7 +125,7 @@ TEST_F(RowEditorTest, InsertInAFieldAddsTheFormAsARowAndEnablesSave)
     HWND dialog = OpenBlanks(editor, {});
     EXPECT_EQ(0, Rows(dialog));
     EXPECT_FALSE(Enabled(dialog, IDOK));
-    EXPECT_EQ("No Blanks", WindowText(dialog, DlgRowEditor::kStatus));
+    EXPECT_EQ("No stock rows", WindowText(dialog, DlgRowEditor::kStatus));
     EXPECT_FALSE(Enabled(dialog, DlgRowEditor::kUpdate));
     EXPECT_FALSE(Enabled(dialog, DlgRowEditor::kDelete));
     EXPECT_FALSE(Enabled(dialog, DlgRowEditor::kMoveUp));
@@ -144,7 +144,7 @@ TEST_F(RowEditorTest, InsertInAFieldAddsTheFormAsARowAndEnablesSave)
     EXPECT_EQ("10", Cell(dialog, 0, 2));
     EXPECT_EQ(0, Selected(dialog));
     EXPECT_TRUE(Enabled(dialog, IDOK));
-    EXPECT_EQ("Blanks 1", WindowText(dialog, DlgRowEditor::kStatus));
+    EXPECT_EQ("Stock rows: 1", WindowText(dialog, DlgRowEditor::kStatus));
     // The length edit has the focus again, ready for the next row.
     EXPECT_EQ(GetDlgItem(dialog, kLength), GetFocus());
 
@@ -200,7 +200,7 @@ TEST_F(RowEditorTest, OpeningShowsTheNamedRowOrTheFirst)
         HWND dialog = OpenBlanks(editor, ThreeRows(), c.uid);
         EXPECT_EQ(c.selected, Selected(dialog)) << c.uid;
         EXPECT_EQ(c.length, WindowText(dialog, kLength)) << c.uid;
-        EXPECT_EQ("Blanks 3", WindowText(dialog, DlgRowEditor::kStatus));
+        EXPECT_EQ("Stock rows: 3", WindowText(dialog, DlgRowEditor::kStatus));
         // Rows handed over are no change.
         EXPECT_FALSE(Enabled(dialog, IDOK)) << c.uid;
     }
@@ -289,7 +289,7 @@ TEST_F(RowEditorTest, DeleteSelectsTheRowInItsPlaceOrTheNewLast)
     Click(dialog, DlgRowEditor::kDelete);
     Click(dialog, DlgRowEditor::kDelete);
     EXPECT_EQ(0, Rows(dialog));
-    EXPECT_EQ("No Blanks", WindowText(dialog, DlgRowEditor::kStatus));
+    EXPECT_EQ("No stock rows", WindowText(dialog, DlgRowEditor::kStatus));
     EXPECT_EQ("", editor.GetCurrentUid());
     EXPECT_FALSE(Enabled(dialog, DlgRowEditor::kDelete));
     EXPECT_TRUE(Enabled(dialog, IDOK));
@@ -344,8 +344,8 @@ TEST_F(RowEditorTest, ThePartEditorCountsPartsAndTakesTheMaterialsRows)
     HWND dialog = Open(editor);
     char caption[64] = "";
     GetWindowTextA(dialog, caption, sizeof(caption));
-    EXPECT_STREQ("Edit Pieces", caption);
-    EXPECT_EQ("Parts 2 (5)", WindowText(dialog, DlgRowEditor::kStatus));
+    EXPECT_STREQ("Edit Parts", caption);
+    EXPECT_EQ("Part rows: 2 (5)", WindowText(dialog, DlgRowEditor::kStatus));
     EXPECT_EQ("A", WindowText(dialog, kKnife));
 
     // A label keeps the blanks it was entered with.
@@ -364,7 +364,7 @@ TEST_F(RowEditorTest, ThePartEditorCountsPartsAndTakesTheMaterialsRows)
     Click(dialog, DlgRowEditor::kAdd);
     ASSERT_EQ(3, editor.GetRows().Count());
     EXPECT_DOUBLE_EQ(1234.56, DProps::GetDouble(editor.GetRows().Records()[2], "length"));
-    EXPECT_EQ("Parts 3 (9)", WindowText(dialog, DlgRowEditor::kStatus));
+    EXPECT_EQ("Part rows: 3 (9)", WindowText(dialog, DlgRowEditor::kStatus));
 }
 
 // ---- Ending -------------------------------------------------------------------------------------
@@ -380,7 +380,7 @@ TEST_F(RowEditorTest, SaveAndCancelEndTheModalLoopAndReleaseTheHook)
         ASSERT_TRUE(editor.SetData(params, ThreeRows()));
         HWND hookSeen = nullptr;
         UiScript script;
-        script.OnWindow("Edit Blanks", [&](HWND window) {
+        script.OnWindow("Edit Stock", [&](HWND window) {
             hookSeen = App().m_hookWindow;
             // A real key through the modal loop and the application's filter.
             HWND length = GetDlgItem(window, kLength);

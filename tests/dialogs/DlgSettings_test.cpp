@@ -124,7 +124,7 @@ protected:
     void Options(const std::function<void(HWND)>& act, const std::function<void(HWND)>& refresh = nullptr)
     {
         UiScript script;
-        script.OnWindow("Application Settings", [&](HWND dialog) {
+        script.OnWindow("Settings", [&](HWND dialog) {
             act(dialog);
             PostMessageA(dialog, WM_COMMAND, end, 0);
         });
@@ -168,7 +168,7 @@ TEST_F(SettingsDialog, ListsComeFromTheLocaleWithTheirSeparatorsWhole)
         lengthZeroes = IsDlgButtonChecked(d, IDC_SETTINGS_LENGTH_ZEROES) == BST_CHECKED;
         costZeroes = IsDlgButtonChecked(d, IDC_SETTINGS_COST_ZEROES) == BST_CHECKED;
     });
-    EXPECT_EQ("Application Settings", title);
+    EXPECT_EQ("Settings", title);
     ASSERT_EQ(7u, lists.size());
     EXPECT_EQ((std::vector<std::string>{"(space)", "; (semi-colon)", "| (vert. bar)", ", (comma)", "/ (slash)",
                                         ": (colon)"}),
@@ -235,11 +235,10 @@ TEST_F(SettingsDialog, TheDecimalNoteFollowsTheChoice)
         notes.push_back(WindowText(d, IDC_SETTINGS_DECIMAL_NOTE));
     });
     ASSERT_EQ(2u, notes.size());
-    EXPECT_EQ("The application will use system decimal separator (now it is '#'). \r\nOpen Control Panel::Regional "
-              "Settings to modify.",
+    EXPECT_EQ("Numbers use the system's decimal separator (now '#').\r\nChange it in the Control Panel's regional "
+              "settings.",
               notes[0]);
-    EXPECT_EQ("The application will use comma as decimal separator. Be careful when imporing numbers from other "
-              "sources.",
+    EXPECT_EQ("Numbers use a comma as decimal separator. Check numbers imported from other programs.",
               notes[1]);
     EXPECT_EQ("2", DProps::GetString(dialog.Params(), "decimal", ""));
 }

@@ -83,7 +83,7 @@ TEST(SolutionRows, EachColumnShowsItsStatisticTheWayTheListShowsIt)
                    {"cost", "12345.5"}, {"status", "0"}},
                   120, 0),
          true,
-         {"1", "4", "120", "12.35 %", "1500", "2", "12 345.5", "3", "Calculations done"}},
+         {"1", "4", "120", "12.35 %", "1500", "2", "12 345.5", "3", "Done"}},
         {"unplaced parts, remnants not tracked, an incomplete status",
          Solution({{"used", "7"}, {"waste", ""}, {"remnants", "800"}, {"shifts", "1"}, {"cost", "10"},
                    {"status", "42"}},
@@ -124,7 +124,7 @@ TEST_F(SolutionChoice, ListsOneRowPerSolutionWithTheFirstSelectedAndHandsBackThe
     EXPECT_EQ(0, selected);
     EXPECT_TRUE(okEnabled);
     EXPECT_EQ("1", firstId);
-    EXPECT_EQ("Calculations done", firstStatus);
+    EXPECT_EQ("Done", firstStatus);
     EXPECT_EQ(count - 1, dialog.GetChosen());
 }
 

@@ -33,7 +33,7 @@ TEST_F(HeaderBar, ButtonsTakeTheirCaptionsAndHintsFromTheLocale)
         {IDC_HEADER_CREATE, "Create", "Create a new project"},
         {IDC_HEADER_SAVE, "Save", "Save the project"},
         // An entry with an empty text: the picture alone.
-        {IDC_HEADER_RECENT, "", "List of recent project"},
+        {IDC_HEADER_RECENT, "", "Recent projects"},
         {IDC_HEADER_EXIT, "Exit", "Close the program"},
     };
     for (const Case& c : cases) {

@@ -22,8 +22,8 @@ class PanelFrame : public PanelTest {};
 TEST_F(PanelFrame, EachPanelCopiesItsSectionAndMarksItsLanguage)
 {
     EXPECT_EQ("Current Project", LocaleText(host.header->GetLocale(), "project", ""));
-    EXPECT_EQ("Project's materials", LocaleText(host.project->GetLocale(), "materials", ""));
-    EXPECT_EQ("Notes on calculations", LocaleText(host.info->GetLocale(), "notes", ""));
+    EXPECT_EQ("Materials", LocaleText(host.project->GetLocale(), "materials", ""));
+    EXPECT_EQ("Notes on the calculation", LocaleText(host.info->GetLocale(), "notes", ""));
     for (WinPanel* panel : {static_cast<WinPanel*>(host.header), static_cast<WinPanel*>(host.project),
                             static_cast<WinPanel*>(host.info)})
         EXPECT_EQ("en_US", panel->GetLanguage());

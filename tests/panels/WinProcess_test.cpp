@@ -24,7 +24,7 @@
 namespace {
 
 const char* const kSolutionsCaption = "Select Solution";
-const char* const kProgressCaption = "Processing cutting...";
+const char* const kProgressCaption = "Calculating...";
 
 std::string Cell(ICList* list, int row, int column)
 {
@@ -104,7 +104,7 @@ TEST_F(ResultsPage, AnAppliedSolutionShowsItsParametersStocksAndCuttings)
     // 3 bars, 12 of the 13 parts placed.
     const std::string unit = App().GetUnitLabel(1, "");
     const std::string suffix = unit.empty() ? "" : " " + unit;
-    EXPECT_EQ("3" + suffix, Parameter("Used stocks"));
+    EXPECT_EQ("3" + suffix, Parameter("Bars used"));
     EXPECT_EQ("12 of 13" + suffix, Parameter("Parts placed"));
     const std::string waste = Parameter("Waste");
     EXPECT_NE(std::string::npos, waste.find(" %")) << waste;
@@ -380,7 +380,7 @@ TEST_F(ResultsPage, SavingAHandEditedLayoutRebuildsTheResultsWithANewCalculation
     };
     HWND editor = nullptr;
     UiScript script;
-    script.OnWindow("Edit Layout", [&](HWND window) {
+    script.OnWindow("Edit Patterns", [&](HWND window) {
         editor = window;
         ListSelect(item(window, IDC_LAYOUT_PATTERNS), 0, 0, 1);
         ListSelect(item(window, IDC_LAYOUT_PARTS), 0, 0, 1);
@@ -436,7 +436,7 @@ TEST_F(ResultsPage, CancellingTheEditorChangesNothing)
     ShowSolved();
     const std::string id = material->GetProperty("calculation");
     UiScript script;
-    script.OnWindow("Edit Layout", [](HWND window) { SendMessageA(window, WM_COMMAND, IDCANCEL, 0); });
+    script.OnWindow("Edit Patterns", [](HWND window) { SendMessageA(window, WM_COMMAND, IDCANCEL, 0); });
     script.Start();
     Click(IDC_RESULTS_EDIT);
     EXPECT_EQ("", script.Failure());

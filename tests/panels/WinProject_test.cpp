@@ -107,8 +107,8 @@ TEST_F(SourcePage, ShowsTheCurrentMaterialsRowsTotalsAndValidity)
     ASSERT_EQ(2, Rows(WinProject::kStockList));
     EXPECT_EQ("1", Cell(WinProject::kStockList, 0, 0));
     EXPECT_EQ("0", Cell(WinProject::kStockList, 1, 2));
-    EXPECT_EQ("Blanks (2)", Title(WinProject::kStockTitle));
-    EXPECT_EQ("Pieces (2:5)", Title(WinProject::kPartTitle));
+    EXPECT_EQ("Stock (2)", Title(WinProject::kStockTitle));
+    EXPECT_EQ("Parts (2:5)", Title(WinProject::kPartTitle));
     EXPECT_TRUE(Enabled(WinProject::kStockExport));
     EXPECT_TRUE(Enabled(WinProject::kPartExport));
     EXPECT_EQ(WinProject::kValidColour, Page().GetLabelColour(WinProject::kStockTitle));
@@ -121,7 +121,7 @@ TEST_F(SourcePage, AMaterialWithoutPartsShowsTheBareTitleAndNoPartExport)
 {
     OpenSteel(false);
     EXPECT_EQ(0, Rows(WinProject::kPartList));
-    EXPECT_EQ("Pieces", Title(WinProject::kPartTitle));
+    EXPECT_EQ("Parts", Title(WinProject::kPartTitle));
     EXPECT_FALSE(Enabled(WinProject::kPartExport));
     EXPECT_EQ(WinProject::kInvalidColour, Page().GetLabelColour(WinProject::kPartTitle));
     // Without parts the material has a warning to list.
@@ -159,7 +159,7 @@ TEST_F(SourcePage, AnEditorsSavedRowsReplaceTheMaterialsRows)
 {
     DCSProject* steel = OpenSteel();
     UiScript script;
-    script.OnWindow("Edit Blanks", [](HWND editor) {
+    script.OnWindow("Edit Stock", [](HWND editor) {
         SetDlgItemTextA(editor, 1061, "2500");
         SetDlgItemTextA(editor, 1062, "4");
         HWND length = GetDlgItem(editor, 1061);
@@ -167,8 +167,8 @@ TEST_F(SourcePage, AnEditorsSavedRowsReplaceTheMaterialsRows)
         // Insert released in a field, through the application's filter.
         PostMessageA(length, WM_KEYUP, VK_INSERT, 0xC0000001);
     });
-    script.Then([] { return ListRows(UiScript::FindThreadWindow("Edit Blanks"), DlgRowEditor::kList) == 3; },
-                [] { PostMessageA(UiScript::FindThreadWindow("Edit Blanks"), WM_COMMAND, IDOK, 0); },
+    script.Then([] { return ListRows(UiScript::FindThreadWindow("Edit Stock"), DlgRowEditor::kList) == 3; },
+                [] { PostMessageA(UiScript::FindThreadWindow("Edit Stock"), WM_COMMAND, IDOK, 0); },
                 "the added row");
     script.Start();
     Press(WinProject::kStockEdit);
@@ -179,7 +179,7 @@ TEST_F(SourcePage, AnEditorsSavedRowsReplaceTheMaterialsRows)
     EXPECT_EQ(3, Rows(WinProject::kStockList));
     // The row edited last is selected.
     EXPECT_EQ(2, ListGetSelected(Item(WinProject::kStockList)));
-    EXPECT_EQ("Blanks (3)", Title(WinProject::kStockTitle));
+    EXPECT_EQ("Stock (3)", Title(WinProject::kStockTitle));
     ASSERT_FALSE(host.events.empty());
     EXPECT_EQ(kEventProjectDataChanged, host.events.back().code);
     EXPECT_EQ(&Page(), host.events.back().sender);
@@ -189,7 +189,7 @@ TEST_F(SourcePage, ACancelledEditorChangesNothingButStillReportsToTheOthers)
 {
     DCSProject* steel = OpenSteel();
     UiScript script;
-    script.OnWindow("Edit Pieces", [](HWND editor) { PostMessageA(editor, WM_COMMAND, IDCANCEL, 0); });
+    script.OnWindow("Edit Parts", [](HWND editor) { PostMessageA(editor, WM_COMMAND, IDCANCEL, 0); });
     script.Start();
     Press(WinProject::kPartEdit);
     EXPECT_EQ("", script.Failure());
@@ -212,7 +212,7 @@ TEST_F(SourcePage, ADoubleClickOnACellOpensTheEditorAtItsField)
     ListSelect(list, 1, 0, 1);
     int focused = 0;
     UiScript script;
-    script.OnWindow("Edit Blanks", [&](HWND editor) {
+    script.OnWindow("Edit Stock", [&](HWND editor) {
         focused = GetDlgCtrlID(GetFocus());
         PostMessageA(editor, WM_COMMAND, IDCANCEL, 0);
     });
@@ -258,7 +258,7 @@ TEST_F(SourcePage, ImportedPartsJoinTheMaterialAndDropItsResults)
         EXPECT_EQ("Steel", DProps::GetString(row, "material"));
     EXPECT_TRUE(steel->GetCuttingRows().empty());
     EXPECT_EQ(4, Rows(WinProject::kPartList));
-    EXPECT_EQ("Pieces (4:20)", Title(WinProject::kPartTitle));
+    EXPECT_EQ("Parts (4:20)", Title(WinProject::kPartTitle));
     std::vector<long> codes = host.Codes();
     ASSERT_GE(codes.size(), 2u);
     EXPECT_EQ(kEventSolutionsChanged, codes.front());
@@ -275,7 +275,7 @@ TEST_F(SourcePage, AnImportThatIsCancelledOrReadsNothingChangesNothing)
     DCSProject* steel = OpenSteel();
     for (bool ok : {false, true}) {
         UiScript script;
-        script.OnWindow("Import Blanks", [ok](HWND dialog) {
+        script.OnWindow("Import Stock", [ok](HWND dialog) {
             // The text is blank: OK reads no row.
             PostMessageA(dialog, WM_COMMAND, ok ? IDOK : IDCANCEL, 0);
         });
@@ -301,14 +301,14 @@ TEST_F(SourcePage, ExportedStockRowsAreWrittenInTheStoredFormat)
     App().m_settings.Set("export.blanks.separator", "|");
 
     UiScript script;
-    script.OnWindow("Export Blanks", [](HWND dialog) {
+    script.OnWindow("Export Stock", [](HWND dialog) {
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(DlgExport::kSaveFile, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, DlgExport::kSaveFile)));
     });
     script.OnWindow("File", [](HWND box) { PostMessageA(box, WM_COMMAND, IDCANCEL, 0); });
     script.Then([] { return UiScript::FindThreadWindow("File") == nullptr; },
                 [] {
-                    HWND dialog = UiScript::FindThreadWindow("Export Blanks");
+                    HWND dialog = UiScript::FindThreadWindow("Export Stock");
                     // A changed separator is kept for the next export by OK.
                     HWND combo = GetDlgItem(dialog, DlgDelimited::kSeparator);
                     SendMessageA(combo, CB_SETCURSEL, 1, 0);

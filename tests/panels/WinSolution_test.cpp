@@ -236,8 +236,8 @@ TEST_F(ProjectPanel, MessagesListsTheWarningsOfEveryMaterial)
     script.Start();
     SendMessageA(host.project->GetDlgItem(IDC_PROJECT_MESSAGES), BM_CLICK, 0, 0);
     EXPECT_EQ("", script.Failure());
-    EXPECT_EQ((std::vector<std::string>{"Steel|Stock list|Add stocks information",
-                                        "Steel|Parts list|Add parts information"}),
+    EXPECT_EQ((std::vector<std::string>{"Steel|Stock list|No stock is given",
+                                        "Steel|Parts list|No parts are given"}),
               rows);
 }
 
@@ -247,7 +247,7 @@ TEST_F(ProjectPanel, CalculateRunsEveryActiveMaterialAndListsTheirFindings)
     ASSERT_TRUE(Enabled(IDC_PROJECT_CALC));
     bool progressShown = false, messagesShown = false;
     UiScript script;
-    script.OnWindow("Processing cutting...", [&](HWND) { progressShown = true; });
+    script.OnWindow("Calculating...", [&](HWND) { progressShown = true; });
     script.OnWindow("Messages", [&](HWND dialog) {
         messagesShown = true;
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);

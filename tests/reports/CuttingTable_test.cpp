@@ -436,9 +436,9 @@ protected:
 TEST_F(ShippedCuttingReport, FullLayoutTitlesEachPatternAndLabelsItsGrid)
 {
     const std::string html = Shipped("FULL.SOL.SCL");
-    for (const char* text : {">Layout 1<", ">Stock<", ">Copies<", ">Parts<", ">Offcut<", ">Kerf<",
+    for (const char* text : {">Pattern 1<", ">Stock<", ">Copies<", ">Parts<", ">Offcut<", ">Kerf<",
                              ">Parts: Part x Quantity (for all copies)<", ">#3 (6000)<", ">3 (9)<", ">Cut at<",
-                             ">Piece<"})
+                             ">Part<"})
         EXPECT_NE(html.find(text), std::string::npos) << text;
     EXPECT_NE(html.find(">" + FormatLengthText("2405", false) + "<"), std::string::npos);
     EXPECT_NE(html.find(">" + FormatLengthText("3210", false) + "<"), std::string::npos);
@@ -450,7 +450,7 @@ TEST_F(ShippedCuttingReport, ListLayoutShowsThePartLengthsOfEachPattern)
     const std::string sep = App().GetListSeparator("list.separator");
     const std::string l1200 = FormatLengthText("1200", false);
     for (const std::string& text :
-         {std::string(">Layouts<"), std::string(">No<"), std::string(">Parts: Length<"),
+         {std::string(">Cutting patterns<"), std::string(">No<"), std::string(">Parts: Length<"),
           ">#3 (" + FormatLengthText("6000", false) + ")<", ">" + l1200 + sep + l1200 + sep + FormatLengthText("800", false) + "<"})
         EXPECT_NE(html.find(text), std::string::npos) << text << html;
 }
@@ -458,7 +458,7 @@ TEST_F(ShippedCuttingReport, ListLayoutShowsThePartLengthsOfEachPattern)
 TEST_F(ShippedCuttingReport, BaseLayoutShowsTheCompactTable)
 {
     const std::string html = Shipped("BASE.SOL.SCL");
-    for (const char* text : {">Layouts<", ">Parts: Length x Quantity<", ">Parts: Part x Quantity<", ">Offcut<"})
+    for (const char* text : {">Cutting patterns<", ">Parts: Length x Quantity<", ">Parts: Part x Quantity<", ">Offcut<"})
         EXPECT_NE(html.find(text), std::string::npos) << text;
     EXPECT_EQ(html.find(">Cut at<"), std::string::npos);
 }

@@ -223,7 +223,7 @@ TEST_F(ReportWindow, OpensWithTheLayoutsTheColourModesAndTheFirstPage)
 
     EXPECT_EQ("Reports", caption);
     EXPECT_EQ((std::vector<std::string>{" Base", " Extended", " Compact"}), layouts);
-    EXPECT_EQ((std::vector<std::string>{" Auto", " Color", " Mono"}), colours);
+    EXPECT_EQ((std::vector<std::string>{" Auto", " Colour", " Mono"}), colours);
     ASSERT_EQ(1, pages);
     EXPECT_EQ(Indicator(1, 1), indicator);
     EXPECT_FALSE(previous);
@@ -322,7 +322,7 @@ TEST_F(ReportWindow, SavingAsHtmlAppendsTheExtensionAndNamesTheFileInTheSavedBox
     Helper::SetSystemCalls(previous);
 
     const std::string saved = Path("report.html");
-    EXPECT_EQ("Choose file name", calls.title);
+    EXPECT_EQ("Save the report as", calls.title);
     EXPECT_EQ(1, Helper::CheckFile(saved.c_str()));
     EXPECT_EQ(0, Helper::CheckFile(Path("report").c_str()));
     EXPECT_EQ("File " + saved + " has been saved.", message);
@@ -539,6 +539,6 @@ TEST_F(ReportWindow, NothingToReportOnWarnsAndOpensNoWindow)
     });
     RunReport(false, script);
 
-    EXPECT_EQ("No active materials.\r\nPlease, mark at least one material as active.", text);
+    EXPECT_EQ("No material is active.\r\nPlease tick at least one material in the list.", text);
     EXPECT_FALSE(opened);
 }
