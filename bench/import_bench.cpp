@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "BenchOptions.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -36,21 +38,6 @@ struct Program {
     bool gaveUp = false;
     std::vector<double> seconds;  // per size, < 0 when not run or failed
 };
-
-std::vector<long> ReadList(const char* text)
-{
-    std::vector<long> out;
-    for (const char* p = text; *p;) {
-        char* end = nullptr;
-        const long n = std::strtol(p, &end, 10);
-        if (end == p)
-            break;
-        if (n > 0)
-            out.push_back(n);
-        p = *end == ',' ? end + 1 : end;
-    }
-    return out;
-}
 
 bool WriteFile(const std::string& path, const std::string& text)
 {

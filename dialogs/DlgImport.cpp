@@ -99,7 +99,8 @@ std::string DlgImport::RefusalOfText() const
 // mended in place.
 void DlgImport::OnOK()
 {
-    Reparse();
+    // The records are those of the last parse, which every change of the
+    // text, the separator or the format made.
     const std::string refusal = RefusalOfText();
     if (!refusal.empty()) {
         App().ShowMessage(m_hWnd, nullptr, refusal.c_str(), MB_OK | MB_ICONWARNING, IDOK);

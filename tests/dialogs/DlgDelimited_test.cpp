@@ -152,6 +152,16 @@ PropsList StockRecords(int count)
     return rows;
 }
 
+// The program's message box, answered with OK once its text is kept.
+void AnswerTheBox(UiScript& script, std::string& message)
+{
+    script.OnWindow("KORVA Bravik", [&message](HWND box) {
+        message = UiScript::StaticTexts(box);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    script.Start();
+}
+
 class DelimitedDialogTest : public TempFolderTest {
 protected:
     DelimitedDialogTest() : TempFolderTest("bravik_dlgtext_") {}
@@ -478,11 +488,7 @@ TEST_F(DelimitedDialogTest, OkRefusesALineWithoutTheSeparatorAndNamesIt)
     TypeText(window, DlgDelimited::kText, "1000;2;A\r\n1500 4\r\n800;1");
     std::string message;
     UiScript script;
-    script.OnWindow("KORVA Bravik", [&](HWND box) {
-        message = UiScript::StaticTexts(box);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-    });
-    script.Start();
+    AnswerTheBox(script, message);
     SendMessageA(window, WM_COMMAND, IDOK, 0);
     EXPECT_EQ("", script.Failure());
     EXPECT_NE(std::string::npos, message.find("line 2 (\"1500 4\") has no \";\"")) << message;
@@ -511,11 +517,7 @@ TEST_F(DelimitedDialogTest, AFileIsReadAsWrittenOrRefusedWithItsReason)
     calls.path = Path("picture.csv");
     std::string message;
     UiScript script;
-    script.OnWindow("KORVA Bravik", [&](HWND box) {
-        message = UiScript::StaticTexts(box);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-    });
-    script.Start();
+    AnswerTheBox(script, message);
     Click(window, DlgImport::kOpenFile);
     EXPECT_EQ("", script.Failure());
     EXPECT_NE(std::string::npos, message.find("picture.csv")) << message;
