@@ -291,22 +291,18 @@ Outcome MaterialCalculate(Command& c)
     return Outcome::Started;
 }
 
-// Rows of a delimited text, all or none: a text that gives no row the
-// material takes adds nothing.
+// Rows of a delimited text, all or none, appended as the source data page
+// appends what its import dialog read. Why a text was refused stands in the
+// record's "error", which the runner's log shows.
 Outcome ImportRows(Command& c, bool stock)
 {
     DData table;
-    bool imported = ImportRecords(table, c.record);
-    if (imported) {
-        long added = 0;
-        for (const DProps& row : table.Records()) {
-            if (stock ? c.material->ImportBlankRow(row) : c.material->ImportPieceRow(row))
-                ++added;
-        }
-        imported = added > 0;
-        if (added > 0)
-            RowsChanged(c);
-    }
+    const bool imported =
+        ImportRecords(table, c.record) && AppendImportedRows(*c.material, table.Records(), stock ? RowsBlanks : RowsPieces);
+    if (imported)
+        RowsChanged(c);
+    else if (c.Has("error"))
+        ULog::WriteText(&c.app.m_log, (c.Param("\\command") + ": " + c.Param("error")).c_str(), "ERR >> ");
     c.app.OnAppEvent(kEventProjectDataChanged, 0);
     return Result(imported);
 }

@@ -64,6 +64,8 @@ protected:
     // bottom when negative); the last column takes what the others leave.
     void StretchList(long bottom);
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    // A list of owner data asks for the texts of the rows it shows.
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
     // The records in the list, one column per field.
     void ShowRecords();

@@ -2,9 +2,9 @@
 
 #include "appsvc/OXRApp.h"
 #include "dialogs/DelimitedImport.h"
-#include "foundation/DAuto.h"
 #include "foundation/Helper.h"
 #include "foundation/StrUtil.h"
+#include "foundation/TextDecode.h"
 #include "resources/SourceData.h"
 
 namespace {
@@ -84,6 +84,31 @@ void DlgImport::Reparse()
     ShowRecords();
 }
 
+std::string DlgImport::RefusalOfText() const
+{
+    const std::string separator = DProps::GetString(m_params, "field.separator", "");
+    const std::string recordSeparator = DProps::GetString(m_params, "record.separator", "\r\n");
+    std::string lineText;
+    const long line = FirstUnsplitLine(m_source, separator, recordSeparator, DData::FormatKeys(m_params).size(),
+                                       &lineText);
+    return line > 0 ? UnsplitLineMessage(line, lineText, separator) : std::string();
+}
+
+// Rows half read from lines that lack the separator are refused whole, and
+// the user is told which line, so that the separator or the text can be
+// mended in place.
+void DlgImport::OnOK()
+{
+    // The records are those of the last parse, which every change of the
+    // text, the separator or the format made.
+    const std::string refusal = RefusalOfText();
+    if (!refusal.empty()) {
+        App().ShowMessage(m_hWnd, nullptr, refusal.c_str(), MB_OK | MB_ICONWARNING, IDOK);
+        return;
+    }
+    DlgDelimited::OnOK();
+}
+
 void DlgImport::UpdateButtons()
 {
     UpdateFormatButtons();
@@ -131,11 +156,17 @@ void DlgImport::LoadFile()
     const std::string path = ChooseFile(false, "", nullptr);
     if (path.empty())
         return;
-    DAuto<char> bytes(Helper::ReadWholeFile(path.c_str()));
-    if (!bytes.Get())
+    std::string text;
+    const TextDecodeResult read = ReadTextFile(path.c_str(), text);
+    if (!read.Ok() && read.error != TextDecodeError::Unreadable) {
+        App().ShowMessage(m_hWnd, nullptr, (path + "\r\n" + TextDecodeMessage(read)).c_str(),
+                          MB_OK | MB_ICONWARNING, IDOK);
+        return;
+    }
+    if (text.empty())
         return;
     const std::string extension = ExtensionOf(path);
-    TakeText(bytes.Get(), extension == "csv" ? "," : extension == "tab" ? "\t" : "");
+    TakeText(text, extension == "csv" ? "," : extension == "tab" ? "\t" : "");
 }
 
 void DlgImport::LoadClipboard()

@@ -31,8 +31,14 @@ public:
     // when the text has more than three line breaks.
     std::string DetectSeparator(const std::string& text) const;
 
+    // Why OK cannot take the text as it stands ("" when it can): a line
+    // without the chosen separator while the format asks for more than one
+    // field.
+    std::string RefusalOfText() const;
+
 protected:
     BOOL OnInitDialog() override;
+    void OnOK() override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void UpdateButtons() override;

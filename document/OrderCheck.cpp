@@ -1,8 +1,10 @@
 #include "document/OrderCheck.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
 
+#include "foundation/StrList.h"
 #include "foundation/StrUtil.h"
 
 void AddFinding(DProps& warnings, int32_t code, const std::string& value)
@@ -19,10 +21,32 @@ std::string Culprit(const DProps& row, const char* key)
     return text.empty() ? std::string("?") : text;
 }
 
+std::string BlankRef(const DProps& row)
+{
+    std::string text;
+    return StrFormat(text, "${blank} #%s (%s)", Culprit(row, "id").c_str(), Culprit(row, "name").c_str());
+}
+
 std::string PieceRef(const DProps& row)
 {
     std::string text;
     return StrFormat(text, "${piece} #%s", Culprit(row, "id").c_str());
+}
+
+// Whether every number of the row reads as the number written: imported
+// text such as "12mm" or "1,250.5" is kept as it came, so the user sees it,
+// and must stop the calculation rather than be read as 12 or 1.25. An empty
+// value is a missing one, which the checks below judge.
+bool NumbersReadAsWritten(const DProps& row, std::initializer_list<const char*> decimals, const char* integer)
+{
+    auto plain = [&row](const char* key, bool whole) {
+        const std::string text = DProps::GetString(row, key, "");
+        return text.empty() || NumIsPlain(text.c_str(), whole, ".,");
+    };
+    for (const char* key : decimals)
+        if (!plain(key, false))
+            return false;
+    return plain(integer, true);
 }
 
 } // namespace
@@ -43,15 +67,16 @@ int32_t CheckOrderRows(const PropsList& blanks, const PropsList& pieces, DProps&
             const long quantity = DProps::GetLong(row, "quantity");
             const double knife = DProps::GetDouble(row, "knife");
             const double indent = DProps::GetDouble(row, "indent");
+            if (!NumbersReadAsWritten(row, {"length", "knife", "indent", "cost"}, "quantity")) {
+                AddFinding(warnings, StatusBadParameters, BlankRef(row));
+                flags |= CheckError;
+            }
             if (quantity == 0)
                 unlimited = true;
             else
                 stockTotal += quantity * length;
             if (IsNearZero(length)) {
-                std::string value;
-                StrFormat(value, "${blank} #%s (%s)", Culprit(row, "id").c_str(),
-                          Culprit(row, "name").c_str());
-                AddFinding(warnings, StatusNoLength, value);
+                AddFinding(warnings, StatusNoLength, BlankRef(row));
                 flags |= CheckError;
             } else {
                 maxUsable = std::max(maxUsable, length - knife - indent);
@@ -69,6 +94,10 @@ int32_t CheckOrderRows(const PropsList& blanks, const PropsList& pieces, DProps&
         const double length = DProps::GetDouble(row, "length");
         const long quantity = DProps::GetLong(row, "quantity");
         partsTotal += quantity * length;
+        if (!NumbersReadAsWritten(row, {"length"}, "quantity")) {
+            AddFinding(warnings, StatusBadParameters, PieceRef(row));
+            flags |= CheckError;
+        }
         // Part lengths are tested against exactly zero: a tiny part is
         // still a part, only a missing length is an error.
         if (length == 0.0) {

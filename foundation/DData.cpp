@@ -132,10 +132,13 @@ long DData::Import(const DProps& options, DData& table, const std::string& text,
         fields.clear();
         StrSplit(line, fields, fieldSeparator.c_str());
         DProps record;
-        for (size_t i = 0; i < keys.size(); ++i) {
+        // A line that ends early leaves its last fields out of the record,
+        // so whoever takes the record gives them their defaults; a stand-in
+        // text would be stored as if typed.
+        for (size_t i = 0; i < keys.size() && i < fields.size(); ++i) {
             if (keys[i].empty() || keys[i][0] == '\\')
                 continue;
-            const std::string& field = i < fields.size() ? fields[i] : std::string("-");
+            const std::string& field = fields[i];
             if (compact)
                 record.Set(keys[i].c_str(), NumCompact(field.c_str()).c_str(), nullptr, true);
             else

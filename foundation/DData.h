@@ -62,6 +62,7 @@ public:
 
     // Appends one record per record text (clearing the table first when
     // asked); returns the number of record positions read, blank ones included.
+    // Fields missing at the end of a line are left out of its record.
     static long Import(const DProps& options, DData& table, const std::string& text, bool clearFirst);
 
     // The field names of "format" split at "format.separator", each trimmed;

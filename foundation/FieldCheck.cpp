@@ -130,11 +130,17 @@ long ValidateValue(const char* value, const DProps* descriptor)
                    ? 1
                    : 0;
     }
-    if (rule.type == "long")
+    const bool integer = rule.type == "long";
+    if (!integer && rule.type != "double")
+        return 1;
+    // "12mm" or "1,250.5" would be judged by the number atoi or atof reads
+    // from its start: a different number than the one typed.
+    std::string trimmed = v;
+    if (!StrTrim(trimmed).empty() && !NumIsPlain(trimmed.c_str(), integer))
+        return 0;
+    if (integer)
         return Judge<long>(atoi(v.c_str()), LongRange(descriptor));
-    if (rule.type == "double")
-        return Judge<double>(atof(v.c_str()), DoubleRange(descriptor));
-    return 1;
+    return Judge<double>(atof(v.c_str()), DoubleRange(descriptor));
 }
 
 std::string NormalizeValue(const char* value, const DProps* descriptor)

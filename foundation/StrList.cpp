@@ -1,5 +1,6 @@
 #include "foundation/StrList.h"
 
+#include <clocale>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -263,6 +264,28 @@ std::string NumCompact(const char* text)
         out.swap(squeezed);
     }
     return out;
+}
+
+bool NumIsPlain(const char* text, bool integer, const char* marks)
+{
+    std::string t = StrFromText(text);
+    StrTrim(t);
+    const char point[2] = {*localeconv()->decimal_point, '\0'};
+    const char* decimal = marks ? marks : point;
+    size_t i = (!t.empty() && (t[0] == '+' || t[0] == '-')) ? 1 : 0;
+    bool digit = false;
+    bool mark = false;
+    for (; i < t.size(); ++i) {
+        const char c = t[i];
+        if (c >= '0' && c <= '9') {
+            digit = true;
+        } else if (!integer && !mark && c != '\0' && strchr(decimal, c)) {
+            mark = true;
+        } else {
+            return false;
+        }
+    }
+    return digit;
 }
 
 int32_t NumParse(const char* text, int32_t def)

@@ -69,6 +69,12 @@ std::string NumToText(long decimals, bool cutZeros, double value);
 // Trimmed; a text of digits, blanks, ".", ",", "+" and "-" only also loses its
 // blanks, so "12 500" reads as one number.
 std::string NumCompact(const char* text);
+// Whether text, blanks around it aside, is a plain decimal number: an
+// optional sign, at least one digit and, unless integer, at most one decimal
+// mark, any character of marks (the numeric locale's decimal point when marks
+// is null). No exponent, no blanks, units or group marks inside: what atof
+// would read only in part is no number.
+bool NumIsPlain(const char* text, bool integer, const char* marks = nullptr);
 // "0x" or "#" prefix: hexadecimal, else decimal; digits read from the right
 // up to the first that is not a digit of the base; no sign. Empty: def.
 int32_t NumParse(const char* text, int32_t def);

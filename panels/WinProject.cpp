@@ -6,6 +6,7 @@
 #include "controls/ICButton.h"
 #include "controls/ICList.h"
 #include "controls/ICStatic.h"
+#include "dialogs/DelimitedImport.h"
 #include "dialogs/DlgBlanks.h"
 #include "dialogs/DlgExport.h"
 #include "dialogs/DlgImport.h"
@@ -51,11 +52,6 @@ const std::vector<CellSource> kPartCells = {{"id", Shown::Stored},
                                             {"comment", Shown::Stored}};
 
 using FieldText = WinProject::FieldText;
-const std::vector<FieldText> kImportStockFields = {{"length", "Length"}, {"quantity", "Quantity"},
-                                                   {"knife", "Knife"},   {"indent", "Indent+"},
-                                                   {"cost", "Cost"},     {"comment", "Comment"}};
-const std::vector<FieldText> kImportPartFields = {
-    {"length", "Length"}, {"quantity", "Quantity"}, {"label", "Label"}, {"comment", "Comment"}};
 
 // The label that shows a field's state.
 int LabelOf(int field)
@@ -570,14 +566,15 @@ DProps WinProject::RowsDescriptor(const std::vector<FieldText>& fields, const ch
     std::vector<std::string> titles;
     for (const FieldText& f : fields) {
         keys.push_back(f.key);
-        titles.push_back(FieldTitle(f.key, f.def));
+        titles.push_back(FieldTitle(f.key, f.title));
     }
     titles.push_back(FieldTitle("\\empty", "\\Empty field"));
     const std::string fieldList = StrJoin(keys, ";");
     DProps d;
     d.Set("format.separator", ";");
     d.Set("record.separator", "\r\n");
-    d.Set("field.separator", SettingOf((std::string(prefix) + "separator").c_str(), ";").c_str());
+    d.Set("field.separator",
+          SeparatorFromSetting(SettingOf((std::string(prefix) + "separator").c_str(), ";")).c_str());
     d.Set("file", stock ? "stocks.txt" : "parts.txt");
     if (compact)
         d.Set("compact", SettingOf((std::string(prefix) + "compact").c_str(), "1").c_str());
@@ -594,7 +591,7 @@ DProps WinProject::RowsDescriptor(const std::vector<FieldText>& fields, const ch
 DProps WinProject::ImportDescriptor(long kind)
 {
     const bool stock = kind == RowsBlanks;
-    return RowsDescriptor(stock ? kImportStockFields : kImportPartFields,
+    return RowsDescriptor(ImportFields(kind),
                           stock ? "import.blanks." : "import.pieces.", stock, true,
                           stock ? "140;140;140;140;140;320" : "160;160;160;420",
                           stock ? "blank.imp.title" : "piece.imp.title");
@@ -604,7 +601,7 @@ DProps WinProject::ExportDescriptor(long kind)
 {
     const bool stock = kind == RowsBlanks;
     std::vector<FieldText> fields = {{"id", "ID"}};
-    const std::vector<FieldText>& more = stock ? kImportStockFields : kImportPartFields;
+    const std::vector<FieldText>& more = ImportFields(kind);
     fields.insert(fields.end(), more.begin(), more.end());
     return RowsDescriptor(fields, stock ? "export.blanks." : "export.pieces.", stock, false,
                           stock ? "60;140;140;140;140;140;320" : "60;120;120;120;600",
@@ -620,11 +617,11 @@ bool WinProject::ImportRows(long kind)
         return false;
     const std::string prefix = kind == RowsBlanks ? "import.blanks." : "import.pieces.";
     DAppSettings& settings = App().m_settings;
-    for (const char* key : {"separator", "format", "compact"}) {
-        const char* param = std::string(key) == "separator" ? "field.separator" : key;
-        settings.Set((prefix + key).c_str(), DProps::GetString(dialog.GetParams(), param, "").c_str());
-    }
-    if (!m_material->AppendRows(dialog.GetTable().Records(), kind))
+    settings.Set((prefix + "separator").c_str(),
+                 SeparatorToSetting(DProps::GetString(dialog.GetParams(), "field.separator", "")).c_str());
+    for (const char* key : {"format", "compact"})
+        settings.Set((prefix + key).c_str(), DProps::GetString(dialog.GetParams(), key, "").c_str());
+    if (!AppendImportedRows(*m_material, dialog.GetTable().Records(), kind))
         return false;
     FillFields();
     App().ResetCurrentMaterial();
@@ -645,7 +642,7 @@ void WinProject::ExportRows(long kind)
         return;
     const std::string prefix = kind == RowsBlanks ? "export.blanks." : "export.pieces.";
     App().m_settings.Set((prefix + "separator").c_str(),
-                         DProps::GetString(dialog.GetParams(), "field.separator", "").c_str());
+                         SeparatorToSetting(DProps::GetString(dialog.GetParams(), "field.separator", "")).c_str());
     App().m_settings.Set((prefix + "format").c_str(), DProps::GetString(dialog.GetParams(), "format", "").c_str());
 }
 

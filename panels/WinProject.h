@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "document/DCSStorage.h"
+#include "dialogs/DelimitedImport.h"
 #include "dialogs/WinPanel.h"
 
 class DCSProject;
@@ -77,10 +78,7 @@ public:
     DProps ImportDescriptor(long kind);
     DProps ExportDescriptor(long kind);
     // A field offered to the import and export dialogs, with its default title.
-    struct FieldText {
-        const char* key;
-        const char* def;
-    };
+    using FieldText = ImportField;
 
 protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;

@@ -620,12 +620,18 @@ TEST_F(AutomationCommands, ImportsAppendRowsSplitAsAsked)
         {"separator absent", {{"text", "1200;2\r\n800;1"}, {"field.separator", ","}, {"format", "length;quantity"}}},
         {"no text", {{"format", "length;quantity"}}},
         {"missing file", {{"file", Path("none.csv").c_str()}, {"format", "length;quantity"}}},
-        {"no quantity", {{"text", "1200\r\n800"}, {"format", "length"}}},
     };
     for (const auto& c : refused) {
         EXPECT_EQ("1", Res("material.parts.import", c.params)) << c.name;
         EXPECT_EQ(2u, Material(0).GetPieceRows().size()) << c.name;
     }
+
+    // Rows without a quantity are taken as the source data page takes them,
+    // and the order check stops their calculation.
+    EXPECT_EQ("0", Res("material.parts.import", {{"text", "1200\r\n800"}, {"format", "length"}}));
+    ASSERT_EQ(4u, Material(0).GetPieceRows().size());
+    EXPECT_EQ("", DProps::GetString(Material(0).GetPieceRows()[3], "quantity", "-"));
+    EXPECT_EQ("${piece} #3", DProps::GetString(Material(0).GetWarnings(), "32", ""));
 }
 
 // ---- Reports ------------------------------------------------------------------------------------------

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "document/DCSProject.h"
+#include "foundation/DAppSettings.h"
 #include "foundation/PropsTestHelpers.h"
 #include "foundation/TestFiles.h"
 
@@ -217,6 +219,167 @@ TEST_F(ImportRecordsTest, ImportsALargePartsFileWhole)
     EXPECT_EQ("part number 10000", DProps::GetString(last, "comment"));
 }
 
+TEST_F(ImportRecordsTest, ReadsFilesAsTheyWereWrittenOrRefusesThemWithTheReason)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool ok;
+        std::vector<std::string> lengths;
+        const char* error;   // a part of "error"
+    };
+    const Case cases[] = {
+        // Spreadsheet programs begin their UTF-8 with a byte-order mark.
+        {"UTF-8 mark", "\xEF\xBB\xBF" "6100;2\r\n5000;1\r\n", true, {"6100", "5000"}, nullptr},
+        {"UTF-16 with its mark", std::string("\xFF\xFE" "6\0" "1\0" "0\0" "0\0;\0" "2\0\r\0\n\0" "5\0;\0" "1\0", 24),
+         true, {"6100", "5"}, nullptr},
+        // Old files end their lines with a carriage return alone.
+        {"CR alone", "6100;2\r5000;1\r4000;3", true, {"6100", "5000", "4000"}, nullptr},
+        {"binary holding a separator", std::string("PK\x03\x04;\x01\r\n\0\0;\x02", 12), false, {}, "zero byte (line 2)"},
+        {"UTF-16 beyond the code page", std::string("\xFF\xFE" "6\0;\0" "2\0\x92\x21", 10), false, {},
+         "code page cannot show (line 1)"},
+    };
+    for (const Case& c : cases) {
+        DProps params;
+        params.Set("file", Write("rows.txt", c.bytes).c_str()).Set("format", "length;quantity");
+        DData table;
+        EXPECT_EQ(c.ok, ImportRecords(table, params)) << c.name;
+        std::vector<std::string> lengths;
+        for (const DProps& r : table.Records())
+            lengths.push_back(DProps::GetString(r, "length"));
+        EXPECT_EQ(c.lengths, lengths) << c.name;
+        const std::string error = DProps::GetString(params, "error", "<none>");
+        if (c.error)
+            EXPECT_NE(std::string::npos, error.find(c.error)) << c.name << ": " << error;
+        else
+            EXPECT_EQ("<none>", error) << c.name;
+    }
+
+    // A format file is read the same way.
+    DProps marked;
+    marked.Set("text", "2;1000").Set("format.file", Write("marked.fmt", "\xEF\xBB\xBF" "quantity;length").c_str());
+    DData table;
+    EXPECT_TRUE(ImportRecords(table, marked));
+    EXPECT_EQ("quantity;length", DProps::GetString(marked, "format"));
+    DProps binary;
+    binary.Set("text", "2;1000").Set("format.file", Write("binary.fmt", std::string("length\0;", 8)).c_str());
+    EXPECT_FALSE(ImportRecords(table, binary));
+    EXPECT_NE(std::string::npos, DProps::GetString(binary, "error").find("binary.fmt: The file is not text"));
+    std::vector<std::string> keys;
+    EXPECT_FALSE(FormatFile(";", Path("binary.fmt").c_str(), true, keys));
+}
+
+TEST_F(ImportRecordsTest, SaysWhichLineLacksTheSeparatorAndImportsNothing)
+{
+    struct Case {
+        const char* text;
+        const char* separator;
+        const char* error;
+    };
+    const Case cases[] = {
+        // Lines are counted as the text has them, blank ones included.
+        {"\r\n\r\n1000;2\r\n1500 4\r\n800;1", ";", "line 4 (\"1500 4\") has no \";\""},
+        {"1000\t2\r\n1500", "\t", "line 2 (\"1500\") has no tab"},
+        {"1000 2\r\n1500 4 5", nullptr, "no field separator (tab, \";\" or \",\") stands the same number"},
+    };
+    for (const Case& c : cases) {
+        DProps params;
+        params.Set("text", c.text).Set("format", "length;quantity");
+        if (c.separator)
+            params.Set("field.separator", c.separator);
+        DData table;
+        EXPECT_FALSE(ImportRecords(table, params)) << c.text;
+        EXPECT_EQ(0, table.Count()) << c.text;
+        const std::string error = DProps::GetString(params, "error");
+        EXPECT_NE(std::string::npos, error.find(c.error)) << error;
+        EXPECT_EQ(0u, error.find("Nothing was imported: ")) << error;
+    }
+    std::string line;
+    EXPECT_EQ(0, FirstUnsplitLine("1;2\r\n\r\n3;4", ";", "\r\n", 2, &line));
+    EXPECT_EQ(0, FirstUnsplitLine("1\r\n2", ";", "\r\n", 1, &line));
+    EXPECT_EQ(0, FirstUnsplitLine("1\r\n2", "\r", "\r\n", 2, &line));
+    EXPECT_EQ(2, FirstUnsplitLine("1;2\r\n  34567890123456789012345678901234567890123  ", ";", "\r\n", 2, &line));
+    EXPECT_EQ("Nothing was imported: line 2 (\"3456789012345678901234567890123456789012...\") has no \";\" to "
+              "split it into fields.",
+              UnsplitLineMessage(2, line, ";"));
+}
+
+// ---- Rows from records ---------------------------------------------------------------------
+
+TEST(RowsFromRecords, GiveEveryFieldOfTheKindAndKeepUnreadableNumbersAsWritten)
+{
+    struct Case {
+        const char* name;
+        long kind;
+        Record record;
+        Record row;
+    };
+    const Case cases[] = {
+        {"stock defaults", RowsBlanks, {{"length", "6000"}},
+         {{"length", "6000"}, {"quantity", "0"}, {"knife", "0"}, {"indent", "0"}, {"cost", "1"}, {"comment", ""}}},
+        {"empty numbers take the defaults too", RowsBlanks,
+         {{"length", "6000"}, {"quantity", ""}, {"knife", " "}, {"cost", ""}, {"comment", "rack"}},
+         {{"length", "6000"}, {"quantity", "0"}, {"knife", "0"}, {"indent", "0"}, {"cost", "1"}, {"comment", "rack"}}},
+        {"numbers are trimmed, texts are not", RowsBlanks,
+         {{"comment", " a "}, {"cost", " 12,5 "}, {"length", " 6000 "}, {"quantity", "3"}, {"uid", "7"}},
+         {{"length", "6000"}, {"quantity", "3"}, {"knife", "0"}, {"indent", "0"}, {"cost", "12,5"}, {"comment", " a "}}},
+        {"unreadable numbers stay as written", RowsBlanks,
+         {{"length", "1,250.5"}, {"quantity", "2.5"}, {"knife", "3mm"}},
+         {{"length", "1,250.5"}, {"quantity", "2.5"}, {"knife", "3mm"}, {"indent", "0"}, {"cost", "1"}, {"comment", ""}}},
+        {"a part keeps its label", RowsPieces, {{"length", "1200"}, {"quantity", "4"}, {"label", "Door A"}},
+         {{"length", "1200"}, {"quantity", "4"}, {"label", "Door A"}, {"comment", ""}}},
+        {"a part without quantity is left for the check", RowsPieces, {{"length", "12mm"}, {"material", "Pine"}},
+         {{"length", "12mm"}, {"quantity", ""}, {"label", ""}, {"comment", ""}}},
+    };
+    for (const Case& c : cases) {
+        const PropsList rows = RowsFromRecords({BagOf(c.record)}, c.kind);
+        ASSERT_EQ(1u, rows.size()) << c.name;
+        EXPECT_EQ(c.row, EntriesOf(rows[0])) << c.name;
+    }
+    std::vector<std::string> keys;
+    for (const ImportField& f : ImportFields(RowsPieces))
+        keys.push_back(f.key);
+    EXPECT_EQ((std::vector<std::string>{"length", "quantity", "label", "comment"}), keys);
+}
+
+TEST(AppendImportedRows, StampsAndNumbersTheNewRowsWithTheOldOnes)
+{
+    DCSProject material;
+    ASSERT_EQ(MaterialNameOk, material.SetMaterial("Steel"));
+    ASSERT_TRUE(material.AppendRows({BagOf({{"length", "6000"}, {"quantity", "2"}})}, RowsBlanks));
+    EXPECT_FALSE(AppendImportedRows(material, {}, RowsBlanks));
+    ASSERT_TRUE(AppendImportedRows(material, {BagOf({{"length", "5000"}}), BagOf({{"length", "4000"}})}, RowsBlanks));
+    const PropsList& rows = material.GetBlankRows();
+    ASSERT_EQ(3u, rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ("Steel", DProps::GetString(rows[i], "material")) << i;
+        EXPECT_EQ(std::to_string(i + 1), DProps::GetString(rows[i], "id")) << i;
+        EXPECT_NE("", DProps::GetString(rows[i], "uid")) << i;
+    }
+}
+
+// ---- Separators kept in the settings ----------------------------------------------------------
+
+TEST_F(ImportRecordsTest, EverySeparatorSurvivesTheSettingsFile)
+{
+    for (const std::string& entry : ImportSeparators()) {
+        const std::string separator = entry.substr(0, 1);
+        const std::string path = Path("Bravik.properties");
+        {
+            DAppSettings settings;
+            settings.Load(path.c_str());
+            settings.Set("import.pieces.separator", SeparatorToSetting(separator).c_str());
+            ASSERT_EQ(2, settings.Save(false));
+        }
+        DAppSettings again;
+        again.Load(path.c_str());
+        EXPECT_EQ(separator, SeparatorFromSetting(again.Get("import.pieces.separator", ";").ToStdString()))
+            << entry;
+    }
+    EXPECT_EQ(";", SeparatorToSetting(";"));
+    EXPECT_EQ("|", SeparatorFromSetting("|"));
+}
+
 // ---- Format files ---------------------------------------------------------------------------
 
 TEST_F(ImportRecordsTest, FormatFilesKeepAFieldOrder)
@@ -259,7 +422,7 @@ TEST_F(ImportRecordsTest, FormatFilesKeepAFieldOrder)
     EXPECT_EQ("", ReadBytes(path));
 }
 
-TEST(TextToCrLf, GivesBareLineFeedsACarriageReturn)
+TEST(TextToCrLf, EndsEveryLineTheWayItsTextEndsOne)
 {
     struct Case {
         const char* in;
@@ -267,7 +430,8 @@ TEST(TextToCrLf, GivesBareLineFeedsACarriageReturn)
     };
     const Case cases[] = {
         {"a\nb\n", "a\r\nb\r\n"}, {"a\r\nb", "a\r\nb"}, {"\n\n", "\r\n\r\n"},
-        {"a\rb", "a\rb"},         {"a\r\n\nb", "a\r\n\r\nb"}, {"", ""},
+        // Old files end lines with a carriage return alone.
+        {"a\rb\r", "a\r\nb\r\n"}, {"a\r\n\nb", "a\r\n\r\nb"}, {"a\r\rb", "a\r\n\r\nb"}, {"", ""},
     };
     for (const Case& c : cases) {
         std::string text = c.in;

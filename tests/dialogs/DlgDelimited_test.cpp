@@ -152,6 +152,16 @@ PropsList StockRecords(int count)
     return rows;
 }
 
+// The program's message box, answered with OK once its text is kept.
+void AnswerTheBox(UiScript& script, std::string& message)
+{
+    script.OnWindow("KORVA Bravik", [&message](HWND box) {
+        message = UiScript::StaticTexts(box);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    script.Start();
+}
+
 class DelimitedDialogTest : public TempFolderTest {
 protected:
     DelimitedDialogTest() : TempFolderTest("bravik_dlgtext_") {}
@@ -430,7 +440,8 @@ TEST_F(DelimitedDialogTest, TypingCompactAndTheFormatParseAgain)
     Click(window, DlgDelimited::kInsert);
     EXPECT_EQ("length;quantity;\\empty;\\empty;comment", DProps::GetString(dialog.GetParams(), "format"));
     EXPECT_EQ("x", Cell(window, 0, 1));
-    EXPECT_EQ("-", Cell(window, 0, 3));
+    // The line ends before the comment's column: nothing stands in for it.
+    EXPECT_EQ("", Cell(window, 0, 3));
 }
 
 TEST_F(DelimitedDialogTest, ALargeFileIsImportedWhole)
@@ -467,6 +478,52 @@ TEST_F(DelimitedDialogTest, ALargeFileIsImportedWhole)
     calls.path = Path("none.txt");
     Click(window, DlgImport::kOpenFile);
     EXPECT_EQ(2, dialog.GetTable().Count());
+}
+
+TEST_F(DelimitedDialogTest, OkRefusesALineWithoutTheSeparatorAndNamesIt)
+{
+    Picking<DlgImport> dialog(nullptr);
+    ASSERT_TRUE(dialog.Setup(PartImportDescriptor("length;quantity;label;comment"), ""));
+    HWND window = Open(dialog);
+    TypeText(window, DlgDelimited::kText, "1000;2;A\r\n1500 4\r\n800;1");
+    std::string message;
+    UiScript script;
+    AnswerTheBox(script, message);
+    SendMessageA(window, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ("", script.Failure());
+    EXPECT_NE(std::string::npos, message.find("line 2 (\"1500 4\") has no \";\"")) << message;
+    // The dialog stays, so the text or the separator can be mended there.
+    EXPECT_TRUE(IsWindowVisible(window));
+
+    TypeText(window, DlgDelimited::kText, "1000;2;A\r\n1500;4\r\n");
+    SendMessageA(window, WM_COMMAND, IDOK, 0);
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_EQ(2, dialog.GetTable().Count());
+}
+
+TEST_F(DelimitedDialogTest, AFileIsReadAsWrittenOrRefusedWithItsReason)
+{
+    Picking<DlgImport> dialog(nullptr);
+    ASSERT_TRUE(dialog.Setup(PartImportDescriptor("length;quantity;label;comment"), ""));
+    HWND window = Open(dialog);
+    WriteBytes(Path("excel.csv"), "\xEF\xBB\xBF" "6100,2,A\r\n");
+    calls.path = Path("excel.csv");
+    Click(window, DlgImport::kOpenFile);
+    ASSERT_EQ(1, ListRows(window));
+    EXPECT_EQ("6100", Cell(window, 0, 0));
+
+    // A binary file that happens to hold separators is no text: told, not shown.
+    WriteBytes(Path("picture.csv"), std::string("\x89PNG\r\n\x1A\n\0\0,\0,", 13));
+    calls.path = Path("picture.csv");
+    std::string message;
+    UiScript script;
+    AnswerTheBox(script, message);
+    Click(window, DlgImport::kOpenFile);
+    EXPECT_EQ("", script.Failure());
+    EXPECT_NE(std::string::npos, message.find("picture.csv")) << message;
+    EXPECT_NE(std::string::npos, message.find("not text")) << message;
+    EXPECT_EQ("6100,2,A\r\n", WindowText(window, DlgDelimited::kText));
+    EXPECT_EQ(1, ListRows(window));
 }
 
 // ---- File saved box ----------------------------------------------------------------------------

@@ -67,6 +67,16 @@ TEST(OrderCheck, Findings)
          {{"41", "${order}"}}},
         {"negative stock is not reported, counts with its sign", {Stock("-100", "1")},
          {Part("50", "1")}, CheckWarning, {{"41", "${order}"}}},
+        // Numbers kept as they were typed in an imported file, never read as
+        // the number at their start.
+        {"a stock length with a unit", {Stock("6000mm", "1"), Stock("6000", "2x", "0", "0", "2", "b")},
+         {Part("50", "1")}, CheckError, {{"3", "${blank} #1 (a)"}}},
+        {"a kerf with group marks", {Stock("6000", "1", "1,250.5")}, {Part("50", "1")}, CheckError,
+         {{"3", "${blank} #1 (a)"}}},
+        {"a part quantity with a unit", {Stock("6000", "0")}, {Part("50", "2pcs", "4")}, CheckError,
+         {{"3", "${piece} #4"}}},
+        {"either decimal mark reads, blanks around too", {Stock("6000,5", "0", " 2.5 ")}, {Part("50.25", "3")},
+         0, {}},
     };
     for (const Case& c : cases) {
         DProps warnings;

@@ -111,16 +111,16 @@ TEST(DDataImport, SplitsRecordsAndFieldsOntoTheFormat)
         std::vector<Entries> records;
     };
     const Case cases[] = {
-        {"missing field reads -", Options("a;b"), "1;2\r\n3", 2,
-         {{{"a", "1"}, {"b", "2"}}, {{"a", "3"}, {"b", "-"}}}},
-        {"trailing empty field reads -", Options("a;b"), "3;\r\n", 1, {{{"a", "3"}, {"b", "-"}}}},
+        {"a missing field is left out", Options("a;b"), "1;2\r\n3", 2,
+         {{{"a", "1"}, {"b", "2"}}, {{"a", "3"}}}},
+        {"a trailing separator adds no field", Options("a;b"), "3;\r\n", 1, {{{"a", "3"}}}},
         {"empty middle field stays empty", Options("a;b;c"), "1;;3", 1,
          {{{"a", "1"}, {"b", ""}, {"c", "3"}}}},
         {"extra fields are dropped", Options("a"), "1;2;3", 1, {{{"a", "1"}}}},
         {"fields are not trimmed nor unquoted", Options("a;b"), " 1 ;\"2\"", 1,
          {{{"a", " 1 "}, {"b", "\"2\""}}}},
         {"trailing blanks of a line go, and with them its empty fields", Options("a;b;c", "\t"),
-         "1\t\t\r\n", 1, {{{"a", "1"}, {"b", "-"}, {"c", "-"}}}},
+         "1\t\t\r\n", 1, {{{"a", "1"}}}},
         {"blank lines are counted but make no record", Options("a"), "1\r\n\r\n  \r\n2\r\n", 4,
          {{{"a", "1"}}, {{"a", "2"}}}},
         {"placeholder columns are read and dropped", Options("a;\\empty;b"), "1;x;2", 1,
@@ -130,17 +130,17 @@ TEST(DDataImport, SplitsRecordsAndFieldsOntoTheFormat)
         {"flat run when both separators are ;", Options("a;b", ";", ";"), "1;2;3;4", 2,
          {{{"a", "1"}, {"b", "2"}}, {{"a", "3"}, {"b", "4"}}}},
         {"a partial last group still makes a record", Options("a;b", ";", ";"), "1;2;3", 2,
-         {{{"a", "1"}, {"b", "2"}}, {{"a", "3"}, {"b", "-"}}}},
+         {{{"a", "1"}, {"b", "2"}}, {{"a", "3"}}}},
         {"one field per line with CR", Options("length;quantity", "\r"), "10\r\n2\r\n20\r\n3\r\n30\r\n4",
          3,
          {{{"length", "10"}, {"quantity", "2"}},
           {{"length", "20"}, {"quantity", "3"}},
           {{"length", "30"}, {"quantity", "4"}}}},
         {"no field separator puts the line in the first field", Options("a;b", ""), "1;2", 1,
-         {{{"a", "1;2"}, {"b", "-"}}}},
+         {{{"a", "1;2"}}}},
         {"compact squeezes number texts only", Options("a;b;c;d", ";", nullptr, "1"),
          " 12 345 ;12 m;1 250,5;", 1,
-         {{{"a", "12345"}, {"b", "12 m"}, {"c", "1250,5"}, {"d", "-"}}}},
+         {{{"a", "12345"}, {"b", "12 m"}, {"c", "1250,5"}}}},
         {"compact must read as 1", Options("a", ";", nullptr, "yes"), "1 000", 1, {{{"a", "1 000"}}}},
         {"a text without record separator is one record", Options("a;b", ";", "\r\n"), "1;2\n3;4", 1,
          {{{"a", "1"}, {"b", "2\n3"}}}},
@@ -173,9 +173,10 @@ TEST(DDataImport, ReadsWhatExportWrote)
         const DProps options = Options("length;quantity;comment", separator);
         DData back;
         EXPECT_EQ(2, DData::Import(options, back, DData::Export(options, table), true)) << separator;
-        // The empty last field comes back as "-": nothing marks an empty field.
+        // The empty last field does not come back: nothing marks an empty
+        // field at the end of a line.
         EXPECT_EQ((std::vector<Entries>{{{"length", "6000"}, {"quantity", "10"}, {"comment", "a b"}},
-                                        {{"length", "4000.5"}, {"quantity", "0"}, {"comment", "-"}}}),
+                                        {{"length", "4000.5"}, {"quantity", "0"}}}),
                   RecordsOf(back))
             << separator;
     }

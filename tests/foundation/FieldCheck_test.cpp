@@ -44,6 +44,15 @@ TEST(ValidateValue, JudgesAgainstTheDescriptor)
         {"  ab  ", {{"type", "text"}, {"max", "2"}, {"space", "1"}}, 0},
         {"a", {{"type", "text"}, {"min", "2"}}, 0},
         {"abc", {{"type", "text"}, {"min", "2"}, {"min.warn", "9"}}, 1}, // texts never warn
+        // A number field holds a number and nothing else: atoi and atof
+        // would read another one out of these.
+        {"12mm", {{"type", "double"}, {"min", "1"}}, 0},
+        {"2pcs", {{"type", "long"}, {"min", "1"}}, 0},
+        {"2.5", {{"type", "long"}}, 0},
+        {"1,250.5", {{"type", "double"}}, 0},
+        {"1 200", {{"type", "double"}}, 0},
+        {" 12 ", {{"type", "double"}, {"min", "1"}}, 1},
+        {"+5", {{"type", "long"}, {"min", "1"}}, 1},
         {"anything", {{"type", "Long"}, {"max", "1"}}, 1},            // types are case-sensitive
         {"anything", {}, 1},
     };

@@ -242,6 +242,32 @@ TEST_F(NumberText, CompactSqueezesBlanksOutOfNumbers)
         EXPECT_EQ(c.out, NumCompact(c.in)) << (c.in ? c.in : "null");
 }
 
+TEST(NumIsPlain, TakesOnlyWhatReadsAsTheNumberWritten)
+{
+    struct Case { const char* in; bool integer; const char* marks; bool plain; };
+    const Case cases[] = {
+        {"6100", true, nullptr, true},
+        {" -12 ", true, nullptr, true},
+        {"+5", true, nullptr, true},
+        {"2.5", true, nullptr, false},      // a quantity is whole
+        {"2pcs", true, nullptr, false},
+        {"12mm", false, nullptr, false},
+        {"1250.5", false, nullptr, true},
+        {".5", false, nullptr, true},
+        {"1,250.5", false, ".,", false},     // two marks: no number of either notation
+        {"1.250.5", false, ".,", false},
+        {"1250,5", false, ".,", true},
+        {"1250,5", false, nullptr, false},   // the C locale's point is "."
+        {"1 200", false, nullptr, false},   // blanks inside are for NumCompact
+        {"1e3", false, nullptr, false},
+        {"-", true, nullptr, false},
+        {"", false, nullptr, false},
+        {nullptr, false, nullptr, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.plain, NumIsPlain(c.in, c.integer, c.marks)) << (c.in ? c.in : "null");
+}
+
 TEST(NumParse, DigitsFromTheRight)
 {
     struct Case { const char* in; int32_t out; };

@@ -17,6 +17,7 @@
 #include "dialogs/DlgExport.h"
 #include "dialogs/DlgImport.h"
 #include "dialogs/DlgRowEditor.h"
+#include "foundation/DAppSettings.h"
 #include "foundation/Helper.h"
 #include "foundation/TestFiles.h"
 #include "support/DialogDriving.h"
@@ -268,6 +269,44 @@ TEST_F(SourcePage, ImportedPartsJoinTheMaterialAndDropItsResults)
     EXPECT_EQ("length;quantity;label;comment", App().m_settings.Get("import.pieces.format", "").ToStdString());
     // Import and export keep their own choices.
     EXPECT_EQ("", App().m_settings.Get("export.pieces.separator", "").ToStdString());
+}
+
+TEST_F(SourcePage, TheLineBreakSeparatorIsOfferedAgainAfterTheSettingsFile)
+{
+    DCSProject* steel = OpenSteel();
+    // One value a line: the dialog takes the line break as the separator.
+    ASSERT_TRUE(Helper::SetClipboardText("900\r\n2\r\n700\r\n1\r\n500\r\n3\r\n"));
+    UiScript script;
+    script.OnWindow("Import Parts", [](HWND dialog) {
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(DlgImport::kClipboard, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, DlgImport::kClipboard)));
+    });
+    script.Then([] { return ListRows(UiScript::FindThreadWindow("Import Parts"), DlgDelimited::kList) == 3; },
+                [] { PostMessageA(UiScript::FindThreadWindow("Import Parts"), WM_COMMAND, IDOK, 0); },
+                "three rows read");
+    script.Start();
+    App().m_settings.Set("import.pieces.format", "length;quantity");
+    Press(WinProject::kPartImport);
+    EXPECT_EQ("", script.Failure());
+    ASSERT_EQ(5u, steel->GetPieceRows().size());
+    EXPECT_EQ("500", DProps::GetString(steel->GetPieceRows()[4], "length"));
+
+    // A settings line loses a bare line break at its end; the escape does not.
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string path = std::string(temp) + "bravik_separator.properties";
+    DeleteFileA(path.c_str());
+    {
+        DAppSettings file;
+        file.Load(path.c_str());
+        file.Set("import.pieces.separator", App().m_settings.Get("import.pieces.separator", "").GetText());
+        ASSERT_EQ(2, file.Save(false));
+    }
+    DAppSettings reread;
+    reread.Load(path.c_str());
+    DeleteFileA(path.c_str());
+    App().m_settings.Set("import.pieces.separator", reread.Get("import.pieces.separator", "").GetText());
+    EXPECT_EQ("\r", DProps::GetString(Page().ImportDescriptor(RowsPieces), "field.separator"));
 }
 
 TEST_F(SourcePage, AnImportThatIsCancelledOrReadsNothingChangesNothing)
