@@ -10,6 +10,7 @@
 #include "foundation/PathUtil.h"
 #include "foundation/RecordText.h"
 #include "foundation/StrUtil.h"
+#include "foundation/TextDecode.h"
 
 const UINT DAutomation::kMsgExecute = RegisterWindowMessageA("DAutomation.EXECUTE");
 const UINT DAutomation::kMsgBreak = RegisterWindowMessageA("DAutomation.BREAK");
@@ -24,76 +25,6 @@ const char* const kCommentCommand = ";";
 const char* const kCommandsSection = "commands";
 
 // ---- The script's text ----------------------------------------------------------------------------
-
-// Wide text into the ANSI code page; false when a character has no sign
-// there, for a path or a name changed on the way would name something else.
-bool WideToAnsi(const std::wstring& wide, std::string& text, std::string& why)
-{
-    text.clear();
-    if (wide.empty())
-        return true;
-    if (wide.find(L'\0') != std::wstring::npos) {
-        why = "it holds zero characters and is no text";
-        return false;
-    }
-    const int size = static_cast<int>(wide.size());
-    // A UTF-8 code page shows every character and takes neither the flag
-    // nor the question.
-    const bool utf8 = GetACP() == CP_UTF8;
-    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    BOOL lost = FALSE;
-    const int length = WideCharToMultiByte(CP_ACP, flags, wide.data(), size, nullptr, 0, nullptr,
-                                           utf8 ? nullptr : &lost);
-    if (length <= 0 || lost) {
-        StrFormat(why, "it holds characters that code page %u cannot show", GetACP());
-        return false;
-    }
-    text.resize(static_cast<size_t>(length));
-    WideCharToMultiByte(CP_ACP, flags, wide.data(), size, &text[0], length, nullptr, nullptr);
-    return true;
-}
-
-// The bytes of a script as the program's narrow text. Windows' own editors
-// write UTF-16 or UTF-8 behind a byte-order mark: both are converted. Bytes
-// without a mark are taken as they are, unless they hold a zero byte: then
-// they are UTF-16 without a mark or no text at all, and reading them up to
-// their first zero would run a script nobody wrote.
-bool DecodeScript(const char* bytes, size_t length, std::string& text, std::string& why)
-{
-    const auto* b = reinterpret_cast<const unsigned char*>(bytes);
-    if (length >= 2 && ((b[0] == 0xFF && b[1] == 0xFE) || (b[0] == 0xFE && b[1] == 0xFF))) {
-        const bool bigEndian = b[0] == 0xFE;
-        if (length % 2 != 0) {
-            why = "its UTF-16 text ends in half a character";
-            return false;
-        }
-        std::wstring wide;
-        wide.reserve((length - 2) / 2);
-        for (size_t i = 2; i + 1 < length; i += 2)
-            wide += static_cast<wchar_t>(bigEndian ? (b[i] << 8) | b[i + 1] : b[i] | (b[i + 1] << 8));
-        return WideToAnsi(wide, text, why);
-    }
-    if (length >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
-        std::wstring wide;
-        if (length > 3) {
-            const int size = static_cast<int>(length - 3);
-            const int count = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes + 3, size, nullptr, 0);
-            if (count <= 0) {
-                why = "its UTF-8 text is broken";
-                return false;
-            }
-            wide.resize(static_cast<size_t>(count));
-            MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes + 3, size, &wide[0], count);
-        }
-        return WideToAnsi(wide, text, why);
-    }
-    if (memchr(bytes, 0, length) != nullptr) {
-        why = "it holds zero bytes: UTF-16 without a byte-order mark, or no text at all";
-        return false;
-    }
-    text.assign(bytes, length);
-    return true;
-}
 
 // The entry lines under every [commands] header, in order, each read by the
 // INI reader's own rules but none dropped for its name: a script is a list
@@ -229,16 +160,21 @@ bool DAutomation::LoadScript(const char* path)
     m_failed = false;
     m_failedRuns = 0;
 
+    // Windows' own editors write UTF-16 or UTF-8 behind a byte-order mark;
+    // anything else holding a zero byte would be read up to that byte, and
+    // run a script nobody wrote.
     uint32_t length = 0;
     DAuto<char> bytes(Helper::ReadWholeFile(file.c_str(), &length));
     std::string text;
-    std::string why;
-    if (!bytes.IsHeld() || !DecodeScript(bytes.Get(), length, text, why) || !m_script.Parse(text.c_str())) {
+    TextDecodeResult decoded;
+    if (bytes.IsHeld())
+        decoded = DecodeTextBytes(bytes.Get(), length, text);
+    if (!bytes.IsHeld() || !decoded.Ok() || !m_script.Parse(text.c_str())) {
         std::string error;
         StrFormat(error, PathExistsA(file.c_str()) != 1 ? "Cannot find file: %s" : "Cannot load file: %s",
                   file.c_str());
-        if (!why.empty())
-            error += ": " + why;
+        if (!decoded.Ok())
+            error += ": " + TextDecodeMessage(decoded);
         m_status.Set("error", error.c_str());
         return false;
     }

@@ -78,7 +78,7 @@ TEST_P(ScriptEncodings, ATextIsReadInItsEncodingAndAnythingElseIsRefused)
         EXPECT_EQ("Gr\xFC\xDF" "e, caf\xE9", saved.GetProject(1, false)->GetProperty("desc"));
     } else {
         EXPECT_NE(std::string::npos, run.log.find("Cannot load script " + script)) << run.log;
-        EXPECT_NE(std::string::npos, run.log.find("zero bytes")) << run.log;
+        EXPECT_NE(std::string::npos, run.log.find("zero byte")) << run.log;
         EXPECT_EQ(std::string::npos, run.log.find("Script finished")) << run.log;
         EXPECT_FALSE(FileExists(Path("out.brvk")));
     }
@@ -106,7 +106,7 @@ TEST_F(ScriptTest, AFileThatIsNoTextIsRefusedWithThree)
     const ScriptOutcome run = RunScript(script, 60000);
     EXPECT_EQ(3u, run.exitCode);
     EXPECT_FALSE(run.windowShown) << run.shownWindow;
-    EXPECT_NE(std::string::npos, run.log.find("Cannot load file: " + script + ": it holds zero bytes")) << run.log;
+    EXPECT_NE(std::string::npos, run.log.find("Cannot load file: " + script + ": The file is not text: it holds a zero byte")) << run.log;
     EXPECT_EQ(std::string::npos, run.log.find("Command #1")) << run.log;
 }
 
