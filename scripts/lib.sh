@@ -13,6 +13,17 @@ BRAVIK_ARCHES=(x86_64 i686)
 
 arch_dir() { echo "$BUILD_DIR/$1"; }
 
+# Compiled objects are shared through ccache between rebuilds and between
+# checkouts of the same sources at other paths: configure with
+# "${BRAVIK_LAUNCHER[@]}" after calling this.
+use_ccache() {
+    BRAVIK_LAUNCHER=()
+    if command -v ccache >/dev/null; then
+        export CCACHE_BASEDIR=$here CCACHE_NOHASHDIR=1
+        BRAVIK_LAUNCHER=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    fi
+}
+
 # setup records the roads that really start a program here, one a line.
 roads_file() { echo "$BUILD_DIR/wine-roads"; }
 
