@@ -482,10 +482,11 @@ LRESULT OXRWindow::OnCopyData(WPARAM wParam, LPARAM lParam)
     answer.cbData = static_cast<DWORD>(listing.size());
     answer.lpData = const_cast<char*>(listing.data());
     // The asking window belongs to another program: a hung one must not
-    // hang this one.
+    // hang this one. It waits in its request without reading messages, which
+    // Windows would take for hung, so the wait is the time-out alone.
     DWORD_PTR taken = 0;
     return ::SendMessageTimeoutA(asking, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd),
-                                 reinterpret_cast<LPARAM>(&answer), SMTO_ABORTIFHUNG, kMenuListingAnswerMs,
+                                 reinterpret_cast<LPARAM>(&answer), SMTO_NORMAL, kMenuListingAnswerMs,
                                  &taken) != 0 && taken != 0;
 }
 

@@ -301,21 +301,25 @@ std::vector<std::pair<std::string, std::string>> AppRun::ReadMenu() const
         return items;
     }
     std::string listing;
-    bool answered = false;
     SetWindowLongPtrA(receiver, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&listing));
     // Menus belong to their process (under Wine no other process can read
     // them): the program hands its menu over while this request waits,
     // which takes the answer in as it comes.
     COPYDATASTRUCT request = {};
     request.dwData = kMenuListingRequest;
-    DWORD_PTR result = 0;
-    if (SendMessageTimeoutA(m_main, WM_COPYDATA, reinterpret_cast<WPARAM>(receiver),
-                            reinterpret_cast<LPARAM>(&request), SMTO_NORMAL, kMenuRequestMs, &result))
-        answered = result != 0;
+    DWORD_PTR handedOver = 0;
+    const bool answered = SendMessageTimeoutA(m_main, WM_COPYDATA, reinterpret_cast<WPARAM>(receiver),
+                                              reinterpret_cast<LPARAM>(&request), SMTO_NORMAL, kMenuRequestMs,
+                                              &handedOver) != 0;
     DestroyWindow(receiver);
     if (!answered) {
-        ADD_FAILURE() << "the program did not hand over its menu within " << kMenuRequestMs
-                      << " ms (it answers only when started with -" << kMenuListingOption << ")";
+        ADD_FAILURE() << "the program did not answer the request for its menu within " << kMenuRequestMs
+                      << " ms";
+        return items;
+    }
+    if (!handedOver) {
+        ADD_FAILURE() << "the program did not hand over its menu (it does only when started with -"
+                      << kMenuListingOption << ")";
         return items;
     }
     size_t at = 0;

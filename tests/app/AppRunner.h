@@ -34,7 +34,7 @@ inline bool SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
 {
     DWORD_PTR answer = 0;
     const bool handled =
-        SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, ms, &answer) != 0;
+        SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, ms, &answer) != 0;
     if (result)
         *result = answer;
     return handled;
