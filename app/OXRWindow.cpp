@@ -1,6 +1,7 @@
 #include "app/OXRWindow.h"
 
 #include "app/DAutomation.h"
+#include "app/MenuListing.h"
 
 #include "controls/ICPanel.h"
 #include "panels/WinControls.h"
@@ -96,6 +97,7 @@ const CMessageMap* OXRWindow::GetMessageMap() const
             .On(WM_QUERY_WORK_AREA, &OXRWindow::OnQueryWorkArea)
             .On(WM_USER, &OXRWindow::OnUserEvent)
             .On(WM_SETTINGCHANGE, &OXRWindow::OnSettingChange)
+            .On(WM_COPYDATA, &OXRWindow::OnCopyData)
             .On(DAutomation::kMsgExecute, &OXRWindow::OnAutomation)
             .On(DAutomation::kMsgBreak, &OXRWindow::OnAutomation)
             .On(DAutomation::kMsgCloseApp, &OXRWindow::OnAutomation);
@@ -465,6 +467,27 @@ void OXRWindow::OnSize(UINT type, int width, int height)
 void OXRWindow::StorePlacement()
 {
     App().m_settings.Set("position", s_placement.ToText().c_str(), true);
+}
+
+LRESULT OXRWindow::OnCopyData(WPARAM wParam, LPARAM lParam)
+{
+    const auto* request = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    HWND asking = reinterpret_cast<HWND>(wParam);
+    if (!request || request->dwData != kMenuListingRequest || !::IsWindow(asking) ||
+        App().m_commandLine.IndexOf(kMenuListingOption, false) < 0)
+        return FALSE;
+    const std::string listing = MenuListing(::GetMenu(m_hWnd));
+    COPYDATASTRUCT answer = {};
+    answer.dwData = kMenuListingAnswer;
+    answer.cbData = static_cast<DWORD>(listing.size());
+    answer.lpData = const_cast<char*>(listing.data());
+    // The asking window belongs to another program: a hung one must not
+    // hang this one. It waits in its request without reading messages, which
+    // Windows would take for hung, so the wait is the time-out alone.
+    DWORD_PTR taken = 0;
+    return ::SendMessageTimeoutA(asking, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd),
+                                 reinterpret_cast<LPARAM>(&answer), SMTO_NORMAL, kMenuListingAnswerMs,
+                                 &taken) != 0 && taken != 0;
 }
 
 LRESULT OXRWindow::OnAutomation(UINT message, WPARAM wParam, LPARAM lParam)

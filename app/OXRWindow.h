@@ -75,6 +75,8 @@ private:
     LRESULT OnQueryWorkArea(WPARAM wParam, LPARAM lParam);
     LRESULT OnUserEvent(WPARAM wParam, LPARAM lParam);
     LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
+    // A test's request for the menu as text (see app/MenuListing.h).
+    LRESULT OnCopyData(WPARAM wParam, LPARAM lParam);
     // The script runner's messages, handed to the application.
     LRESULT OnAutomation(UINT message, WPARAM wParam, LPARAM lParam);
 

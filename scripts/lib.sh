@@ -13,6 +13,17 @@ BRAVIK_ARCHES=(x86_64 i686)
 
 arch_dir() { echo "$BUILD_DIR/$1"; }
 
+# Compiled objects are shared through ccache between rebuilds and between
+# checkouts of the same sources at other paths: configure with
+# "${BRAVIK_LAUNCHER[@]}" after calling this.
+use_ccache() {
+    BRAVIK_LAUNCHER=()
+    if command -v ccache >/dev/null; then
+        export CCACHE_BASEDIR=$here CCACHE_NOHASHDIR=1
+        BRAVIK_LAUNCHER=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    fi
+}
+
 # setup records the roads that really start a program here, one a line.
 roads_file() { echo "$BUILD_DIR/wine-roads"; }
 
@@ -78,4 +89,48 @@ wine_down() {
         kill "$(cut -d' ' -f2 "$BUILD_DIR/xvfb.display")" 2>/dev/null || true
         rm -f "$BUILD_DIR/xvfb.display"
     fi
+}
+
+# The program opens its log and its help pages with the programs their types
+# have: text files with Wine's notepad, pages with Wine's browser, which hands
+# them to the machine's own (the one scripts/setup --viewers installs, where
+# no other is). Done once for the prefix in WINEPREFIX.
+prepare_viewers() {
+    local arch=$1
+    local ready=$WINEPREFIX/bravik-viewers.ready
+    [ -f "$ready" ] && return 0
+    local regfile
+    regfile=$(mktemp --suffix=.reg)
+    cat >"$regfile" <<'REG'
+REGEDIT4
+
+[HKEY_CLASSES_ROOT\.txt]
+@="txtfile"
+"Content Type"="text/plain"
+
+[HKEY_CLASSES_ROOT\.log]
+@="txtfile"
+"Content Type"="text/plain"
+
+[HKEY_CLASSES_ROOT\txtfile\shell\open\command]
+@="\"C:\\windows\\system32\\notepad.exe\" \"%1\""
+
+[HKEY_CLASSES_ROOT\.html]
+@="htmlfile"
+"Content Type"="text/html"
+
+[HKEY_CLASSES_ROOT\.htm]
+@="htmlfile"
+"Content Type"="text/html"
+
+[HKEY_CLASSES_ROOT\htmlfile\shell\open\command]
+@="\"C:\\windows\\system32\\winebrowser.exe\" \"%1\""
+REG
+    # Wine's drive Z: is the Unix root.
+    if BRAVIK_WINE_ARCH=$arch "$here/scripts/wine-run" regedit.exe /S "Z:${regfile//\//\\}" </dev/null >/dev/null 2>&1; then
+        touch "$ready"
+    else
+        echo "run: could not register the viewers of the log and the help pages" >&2
+    fi
+    rm -f "$regfile"
 }

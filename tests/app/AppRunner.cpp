@@ -101,7 +101,11 @@ bool AppRun::Launch(const std::string& arguments)
 
 bool AppRun::StartProgram(const std::string& program, const std::string& arguments)
 {
-    if (!CreateProgramProcess(program, arguments, m_process))
+    // The option lets the tests read the menu (see ReadMenu).
+    std::string line = std::string("-") + kMenuListingOption;
+    if (!arguments.empty())
+        line += " " + arguments;
+    if (!CreateProgramProcess(program, line, m_process))
         return false;
     FindMain f = {m_process.dwProcessId, nullptr};
     WaitFor([&] {
@@ -191,7 +195,8 @@ bool AppRun::AnswerFileDialog(const std::string& title, const std::string& path)
         name = GetDlgItem(dialog, 0x480);
     if (!name)
         return false;
-    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    if (!SendBounded(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str())))
+        return false;
     Press(dialog, IDOK);
     // A file that exists makes the dialog ask whether to replace it.
     WaitFor([&] {
@@ -246,7 +251,8 @@ bool AppRun::RenameProject(const std::string& name) const
     });
     if (!dialog)
         return false;
-    SendMessageA(GetDlgItem(dialog, nameEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    if (!SendBounded(GetDlgItem(dialog, nameEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str())))
+        return false;
     Press(dialog, IDOK);
     return WaitFor([&] {
         const std::string title = Title();
@@ -254,33 +260,76 @@ bool AppRun::RenameProject(const std::string& name) const
     });
 }
 
+namespace {
+
+const char* const kListingReceiverClass = "BravikTestMenuListing";
+
+// Takes the program's answer while ReadMenu waits for its request to return.
+LRESULT CALLBACK ListingReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COPYDATA) {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        auto* listing = reinterpret_cast<std::string*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (!data || !listing || data->dwData != kMenuListingAnswer)
+            return FALSE;
+        listing->assign(static_cast<const char*>(data->lpData), data->cbData);
+        return TRUE;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+} // namespace
+
 std::vector<std::pair<std::string, std::string>> AppRun::ReadMenu() const
 {
     std::vector<std::pair<std::string, std::string>> items;
-    char temp[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, temp);
-    const std::string result = std::string(temp) + "bravik_menu_probe.txt";
-    DeleteFileA(result.c_str());
-    // Menus belong to their process: the probe library reads them from inside.
-    const std::string probe = WindowsPath(BRAVIK_MENU_PROBE);
-    void* remote = VirtualAllocEx(m_process.hProcess, nullptr, probe.size() + 1, MEM_COMMIT | MEM_RESERVE,
-                                  PAGE_READWRITE);
-    if (!remote)
+    static const ATOM receiverClass = [] {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = ListingReceiverProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = kListingReceiverClass;
+        return RegisterClassA(&wc);
+    }();
+    if (!receiverClass) {
+        ADD_FAILURE() << "cannot register the window that receives the menu";
         return items;
-    WriteProcessMemory(m_process.hProcess, remote, probe.c_str(), probe.size() + 1, nullptr);
-    auto load = reinterpret_cast<LPTHREAD_START_ROUTINE>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA")));
-    HANDLE thread = CreateRemoteThread(m_process.hProcess, nullptr, 0, load, remote, 0, nullptr);
-    if (thread) {
-        WaitForSingleObject(thread, 10000);
-        CloseHandle(thread);
     }
-    WaitFor([&] { return GetFileAttributesA(result.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
-    VirtualFreeEx(m_process.hProcess, remote, 0, MEM_RELEASE);
-    std::ifstream file(result);
-    std::string line;
-    while (std::getline(file, line)) {
-        size_t bar = line.find('|');
+    HWND receiver = CreateWindowA(kListingReceiverClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    if (!receiver) {
+        ADD_FAILURE() << "cannot create the window that receives the menu";
+        return items;
+    }
+    std::string listing;
+    SetWindowLongPtrA(receiver, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&listing));
+    // Menus belong to their process (under Wine no other process can read
+    // them): the program hands its menu over while this request waits,
+    // which takes the answer in as it comes.
+    COPYDATASTRUCT request = {};
+    request.dwData = kMenuListingRequest;
+    DWORD_PTR handedOver = 0;
+    const bool answered = SendMessageTimeoutA(m_main, WM_COPYDATA, reinterpret_cast<WPARAM>(receiver),
+                                              reinterpret_cast<LPARAM>(&request), SMTO_NORMAL, kMenuRequestMs,
+                                              &handedOver) != 0;
+    DestroyWindow(receiver);
+    if (!answered) {
+        ADD_FAILURE() << "the program did not answer the request for its menu within " << kMenuRequestMs
+                      << " ms";
+        return items;
+    }
+    if (!handedOver) {
+        ADD_FAILURE() << "the program did not hand over its menu (it does only when started with -"
+                      << kMenuListingOption << ")";
+        return items;
+    }
+    size_t at = 0;
+    while (at < listing.size()) {
+        size_t end = listing.find('\n', at);
+        if (end == std::string::npos)
+            end = listing.size();
+        const std::string line = listing.substr(at, end - at);
+        at = end + 1;
+        const size_t bar = line.find('|');
         if (bar != std::string::npos)
             items.emplace_back(line.substr(0, bar), line.substr(bar + 1));
     }

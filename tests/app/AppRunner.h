@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/MenuListing.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -23,6 +25,19 @@ inline bool WaitFor(const std::function<bool()>& condition, DWORD ms = 20000)
             return false;
         Sleep(20);
     }
+}
+
+// A message to a window of the program under test, which may hang: true
+// when it was handled within ms, with its result in *result when given.
+inline bool SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD ms = 10000,
+                        DWORD_PTR* result = nullptr)
+{
+    DWORD_PTR answer = 0;
+    const bool handled =
+        SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, ms, &answer) != 0;
+    if (result)
+        *result = answer;
+    return handled;
 }
 
 inline std::string WindowText(HWND window)
@@ -69,8 +84,9 @@ public:
     AppRun(const AppRun&) = delete;
     AppRun& operator=(const AppRun&) = delete;
 
-    // Starts the program with the arguments and waits until its main window
-    // shows. False when it did not.
+    // Starts the program with the arguments (and the option that lets
+    // ReadMenu work) and waits until its main window shows. False when it
+    // did not.
     bool Start(const std::string& arguments = std::string());
     // The same for a copy of the program at another place.
     bool StartProgram(const std::string& program, const std::string& arguments);
@@ -103,7 +119,10 @@ public:
     // in " *".
     bool RenameProject(const std::string& name) const;
 
-    // The main window's menu, read from inside the program: one entry per
+    // How long ReadMenu waits for the program to hand over its menu.
+    static constexpr DWORD kMenuRequestMs = 10000;
+
+    // The main window's menu, as the program hands it over: one entry per
     // item in order, keyed by its position path ("0" the File menu, "0.8"
     // its ninth item), as "id|text" ("-" for a separator; " >" after a
     // pop-up's text, " (grayed)" after a grayed item's).

@@ -90,7 +90,7 @@ TEST_F(ProgramTest, EnterAndTabInTheMainWindowChangeNothing)
         PostMessageA(main, WM_KEYUP, key, 0xC0000001);
     }
     // A message sent after the keys returns once they have been handled.
-    SendMessageA(main, WM_NULL, 0, 0);
+    EXPECT_TRUE(SendBounded(main, WM_NULL, 0, 0)) << "the program does not answer";
     EXPECT_TRUE(IsWindowVisible(main));
     EXPECT_TRUE(app.IsRunning());
     EXPECT_EQ("KORVA Bravik", app.Title());
