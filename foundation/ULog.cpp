@@ -53,17 +53,25 @@ bool ULog::Open(const char* path, bool createNew)
 
     UWString widePath;
     widePath.SetA(path);
-    m_file = CreateFileW(widePath.GetW(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                         createNew ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (m_file != INVALID_HANDLE_VALUE) {
+    // Another instance of the program writes the same log: the file is
+    // shared for writing, and every write goes to its end as it is then.
+    const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    HANDLE sizing = CreateFileW(widePath.GetW(), GENERIC_READ | GENERIC_WRITE, sharing, nullptr,
+                                createNew ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (sizing != INVALID_HANDLE_VALUE) {
         LARGE_INTEGER zero = {};
         LARGE_INTEGER end = {};
-        SetFilePointerEx(m_file, zero, &end, FILE_END);
+        SetFilePointerEx(sizing, zero, &end, FILE_END);
         // Emptying a grown log bounds its size without any rotation.
         if (end.QuadPart >= MaxSize) {
-            SetFilePointerEx(m_file, zero, nullptr, FILE_BEGIN);
-            SetEndOfFile(m_file);
+            SetFilePointerEx(sizing, zero, nullptr, FILE_BEGIN);
+            SetEndOfFile(sizing);
         }
+        CloseHandle(sizing);
+        // Opened for appending only, each write lands whole at the end of
+        // the file, after whatever the other writers added meanwhile.
+        m_file = CreateFileW(widePath.GetW(), GENERIC_READ | FILE_APPEND_DATA | SYNCHRONIZE, sharing, nullptr,
+                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
     m_fileName = path;
     m_enabled = true;
@@ -102,12 +110,19 @@ int32_t ULog::WriteRaw(const char* text, bool newline)
     return result;
 }
 
+std::string ULog::Stamp() const
+{
+    if (m_timeFormat.IsEmpty())
+        return std::string();
+    return DateTimeText(m_dateFormat.GetText(), m_timeFormat.GetText()) + ' ';
+}
+
 int32_t ULog::WriteTimestamp()
 {
     if (m_timeFormat.IsEmpty() || !IsOpen())
         return 0;
     m_lock.Lock();
-    const std::string stamp = DateTimeText(m_dateFormat.GetText(), m_timeFormat.GetText()) + ' ';
+    const std::string stamp = Stamp();
     const int32_t result = WriteBytes(stamp.data(), stamp.size());
     m_lock.Unlock();
     return result;
@@ -117,22 +132,33 @@ int32_t ULog::Write(const char* text, const char* suffix, const char* prefix)
 {
     if (m_level <= 0 || !m_enabled)
         return 0;
-    // The whole line goes out under the lock, so that lines written by
-    // different threads never interleave.
-    m_lock.Lock();
-    WriteRaw(prefix ? prefix : m_defaultPrefix.GetText(), false);
     const bool hasText = text && *text;
     const bool hasSuffix = suffix && *suffix;
-    int32_t result = 0;
-    if (hasText || hasSuffix) {
-        if (hasText)
-            WriteRaw(text, false);
-        if (hasSuffix)
-            WriteRaw(suffix, false);
-        result = WriteRaw("", true);
+    if (!hasText && !hasSuffix) {
+        // The line stays open after its prefix for the next write.
+        WriteRaw(prefix ? prefix : m_defaultPrefix.GetText(), false);
+        return 0;
     }
+    if (!IsOpen())
+        return 0;
+    // The whole line goes out in one write under the lock, so that lines
+    // written by different threads, or by another instance of the program,
+    // never interleave.
+    m_lock.Lock();
+    std::string line;
+    if (m_atLineStart)
+        line = Stamp();
+    line += prefix ? prefix : m_defaultPrefix.GetText();
+    if (hasText)
+        line += text;
+    if (hasSuffix)
+        line += suffix;
+    line += "\r\n";
+    const int32_t written = WriteBytes(line.data(), line.size());
+    m_atLineStart = true;
     m_lock.Unlock();
-    return result;
+    // What the line end alone would have reported.
+    return written == static_cast<int32_t>(line.size()) ? 2 : 0;
 }
 
 int32_t ULog::WriteText(ULog* log, const char* text, const char* prefix)
