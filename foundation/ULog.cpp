@@ -30,6 +30,31 @@ std::string DateTimeText(const char* datePattern, const char* timePattern)
     return text;
 }
 
+// Every instance of the program that writes one log file finds the file's
+// end and writes there under this lock, a byte range of the file far past
+// any end it will reach; the system frees it when the holder ends, even by
+// being killed. Within one process the log's own lock comes first.
+class FileWriteLock {
+public:
+    explicit FileWriteLock(HANDLE file) : m_file(file)
+    {
+        m_range.OffsetHigh = 0x40000000;
+        m_locked = LockFileEx(m_file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &m_range) != FALSE;
+    }
+    ~FileWriteLock()
+    {
+        if (m_locked)
+            UnlockFileEx(m_file, 0, 1, 0, &m_range);
+    }
+    FileWriteLock(const FileWriteLock&) = delete;
+    FileWriteLock& operator=(const FileWriteLock&) = delete;
+
+private:
+    HANDLE m_file;
+    OVERLAPPED m_range = {};
+    bool m_locked = false;
+};
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -55,23 +80,18 @@ bool ULog::Open(const char* path, bool createNew)
     widePath.SetA(path);
     // Another instance of the program writes the same log: the file is
     // shared for writing, and every write goes to its end as it is then.
-    const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
-    HANDLE sizing = CreateFileW(widePath.GetW(), GENERIC_READ | GENERIC_WRITE, sharing, nullptr,
-                                createNew ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (sizing != INVALID_HANDLE_VALUE) {
+    m_file = CreateFileW(widePath.GetW(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, createNew ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (m_file != INVALID_HANDLE_VALUE) {
+        FileWriteLock lock(m_file);
         LARGE_INTEGER zero = {};
         LARGE_INTEGER end = {};
-        SetFilePointerEx(sizing, zero, &end, FILE_END);
+        SetFilePointerEx(m_file, zero, &end, FILE_END);
         // Emptying a grown log bounds its size without any rotation.
         if (end.QuadPart >= MaxSize) {
-            SetFilePointerEx(sizing, zero, nullptr, FILE_BEGIN);
-            SetEndOfFile(sizing);
+            SetFilePointerEx(m_file, zero, nullptr, FILE_BEGIN);
+            SetEndOfFile(m_file);
         }
-        CloseHandle(sizing);
-        // Opened for appending only, each write lands whole at the end of
-        // the file, after whatever the other writers added meanwhile.
-        m_file = CreateFileW(widePath.GetW(), GENERIC_READ | FILE_APPEND_DATA | SYNCHRONIZE, sharing, nullptr,
-                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
     m_fileName = path;
     m_enabled = true;
@@ -87,6 +107,10 @@ void ULog::Close()
 
 int32_t ULog::WriteBytes(const char* text, size_t length)
 {
+    // The end as it is now: another instance may have written meanwhile.
+    FileWriteLock lock(m_file);
+    LARGE_INTEGER zero = {};
+    SetFilePointerEx(m_file, zero, nullptr, FILE_END);
     DWORD written = 0;
     if (!WriteFile(m_file, text, static_cast<DWORD>(length), &written, nullptr))
         return 0;

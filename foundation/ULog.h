@@ -14,8 +14,9 @@
 // Append-only log file. Every line starts with the local date and time, then
 // the caller's prefix ("ERR >> " for errors), the text and an optional suffix.
 // Written from several threads, and by every instance of the program: each
-// line goes out whole, in one write at the end of the file, under the log's
-// own lock. A file that has grown to 256 KB is emptied when it is opened.
+// line goes out whole, in one write at the end of the file as it is then,
+// under the log's own lock and a lock of the file that every instance takes.
+// A file that has grown to 256 KB is emptied when it is opened.
 class ULog {
 public:
     // A file of this size or more is emptied by Open.
