@@ -110,7 +110,18 @@ TEST_F(ScriptTest, APathTooLongToHoldIsRefusedAndNothingIsWritten)
     ASSERT_TRUE(CreateDirectoryW(wideFolder.c_str(), nullptr));
     struct Remove {
         const std::wstring& folder;
-        ~Remove() { RemoveDirectoryW(folder.c_str()); }
+        ~Remove()
+        {
+            WIN32_FIND_DATAW entry;
+            HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+            if (find != INVALID_HANDLE_VALUE) {
+                do
+                    DeleteFileW((folder + L"\\" + entry.cFileName).c_str());
+                while (FindNextFileW(find, &entry));
+                FindClose(find);
+            }
+            RemoveDirectoryW(folder.c_str());
+        }
     } remove{wideFolder};
     const std::string script = WriteScript("long.kvauto",
                                            "[vars]\r\ndir=" + m_files + "\r\n"
