@@ -59,6 +59,13 @@ std::string FileResultText(OXRApp& app, ProjectFileResult result)
         "A material name cannot be kept in a project file.",
         "The file cannot be written; the previous file is kept as it was.",
         "A text of the project holds a line that ends a block of the project file.",
+        "The project's block of the file starts inside another block.",
+        "The path is too long: the program takes paths of at most 259 characters.",
+        "The name of the file or of a folder on its path holds characters that the program cannot use "
+        "(such as Greek or Chinese letters). Rename it, or choose a folder whose path holds none.",
+        "The file is read-only; it was not changed.",
+        "Another program has changed the file since this project was opened or last saved; "
+        "it was not overwritten.",
     };
     const int index = static_cast<int>(result);
     if (index <= 0 || index >= static_cast<int>(sizeof(defaults) / sizeof(defaults[0])))
@@ -211,9 +218,13 @@ bool OXRApp::OpenProject(const char* path)
             return false;
         file = chosen;
     }
-    if (PathExistsA(file.c_str()) != 1) {
-        std::string text = "Cannot open the project " + file + ".\r\n" +
-                           FileResultText(*this, ProjectFileMissing);
+    // A path the program cannot hold is refused with its reason before it
+    // is probed: "?" for a lost character would match other files.
+    ProjectFileResult unusable = DCSSolution::CheckPath(file.c_str());
+    if (unusable == ProjectFileOk && PathExistsA(file.c_str()) != 1)
+        unusable = ProjectFileMissing;
+    if (unusable != ProjectFileOk) {
+        std::string text = "Cannot open the project " + file + ".\r\n" + FileResultText(*this, unusable);
         ReportError(text.c_str(), nullptr, true);
         return false;
     }
@@ -272,13 +283,21 @@ bool OXRApp::SaveProject(const char* path, bool asNewFile)
         if (name.empty())
             return false;
     }
-    char extension[Helper::PathBufferSize] = "";
-    Helper::SplitPath(name.c_str(), nullptr, nullptr, extension);
-    if (strcmp(extension, kProjectExtension) != 0)
-        name += name.back() == '.' ? kProjectExtension : std::string(".") + kProjectExtension;
+    // The same rule for a path of any length: a name too long to keep is
+    // refused as it was asked, never written under another name.
+    name = Helper::EnsureExtension(name.c_str(), kProjectExtension);
 
     BeginBusy();
-    const bool saved = m_document.Save(name.c_str());
+    bool saved = m_document.Save(name.c_str());
+    if (!saved && m_document.GetFileResult() == ProjectFileChangedOnDisk) {
+        EndBusy();
+        const int answer = AskOverwriteChangedFile(name);
+        if (answer == IDNO)
+            return SaveProject(nullptr, true);
+        BeginBusy();
+        if (answer == IDYES)
+            saved = m_document.Save(name.c_str(), true);
+    }
     if (saved) {
         m_lastModified = 0;
         m_recent.AddPath(name.c_str());
@@ -292,9 +311,30 @@ bool OXRApp::SaveProject(const char* path, bool asNewFile)
     if (!saved) {
         std::string text = "Cannot save the project to " + name + ".\r\n" +
                            FileResultText(*this, m_document.GetFileResult());
-        ReportError(text.c_str(), nullptr, true);
+        for (const std::string& note : m_document.GetFileNotes())
+            m_log.Write(note.c_str(), nullptr, "WRN >> ");
+        // Whoever declined to overwrite a changed file has just been told;
+        // the log keeps it, and a script fails with it there.
+        if (m_document.GetFileResult() == ProjectFileChangedOnDisk && !m_automation)
+            m_log.Write(text.c_str(), nullptr, "ERR >> ");
+        else
+            ReportError(text.c_str(), nullptr, true);
     }
     return saved;
+}
+
+int OXRApp::AskOverwriteChangedFile(const std::string& file)
+{
+    DProps variables;
+    variables.Set("file", file.c_str());
+    std::string text = GetMessageText("project.save.changed",
+                                      "Another program has changed the project file ${file} since this project "
+                                      "was opened or last saved.\\r\\n\\r\\nYes: overwrite it with this project "
+                                      "(the other program's changes are lost).\\r\\nNo: save this project under "
+                                      "another name.\\r\\nCancel: do not save.");
+    text = WithLineBreaks(ExpandVariables(text.c_str(), variables));
+    // Nobody answers during a script: the file is left alone.
+    return ShowMessage(nullptr, nullptr, text.c_str(), MB_YESNOCANCEL | MB_ICONWARNING, IDCANCEL);
 }
 
 // ---- Recent projects ----------------------------------------------------------------------
@@ -326,8 +366,10 @@ void OXRApp::CleanOutLog()
         return;
     UString path = m_log.GetFileName();
     m_log.Close();
-    FileDelete(path.GetText(), true);
-    m_log.Open(path.GetText(), false);
+    // Another instance writing the same log keeps the file from being
+    // deleted; it is emptied instead.
+    const bool deleted = FileDelete(path.GetText(), true);
+    m_log.Open(path.GetText(), !deleted);
     m_log.SetLevel(2);
     m_log.WriteRaw(SystemInfoLine().GetText(), true);
 }
@@ -362,6 +404,7 @@ void OXRApp::Exit(int exitCode, bool destroyWindows)
         m_automationRunner->Stop();
     }
     m_settings.Save(true);
+    ReportSettingsFailure();
     if (m_printerThread) {
         // Bounded: a printer driver that hangs must not keep the program
         // from ending; the thread is not ended by force here, as it may hold

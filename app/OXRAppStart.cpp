@@ -156,7 +156,23 @@ BOOL OXRApp::StartUp()
     DlgStartup::SendStatus(banner.get(), "Cleaning up temporary files...");
     CleanTempFolder();
 
-    m_settings.Load(propertiesPath.GetText());
+    {
+        UString keptAs;
+        bool damaged = false;
+        m_settings.LoadAtStart(propertiesPath.GetText(), keptAs, damaged);
+        if (damaged) {
+            UString line;
+            if (keptAs.IsEmpty())
+                line.Format("The settings file %s is not a text file; the defaults are used and no copy of it "
+                            "could be kept",
+                            propertiesPath.GetText());
+            else
+                line.Format("The settings file %s is not a text file; the defaults are used and the file is "
+                            "kept as %s",
+                            propertiesPath.GetText(), keptAs.GetText());
+            m_log.Write(line.GetText(), nullptr, "WRN >> ");
+        }
+    }
     static const char* const defaults[][2] = {
         {"list.separator", " "}, {"length.units", "0"}, {"pieces.units", "0"}, {"length.digits", "2"},
         {"length.zeroes", "0"},  {"cost.units", "0"},   {"cost.digits", "2"},  {"cost.zeroes", "0"},
@@ -165,8 +181,8 @@ BOOL OXRApp::StartUp()
         if (m_settings.Get(d[0], "").IsEmpty())
             m_settings.Set(d[0], d[1], false);
     }
-    if (m_settings.Save(false) == 0 && m_settings.IsDirty() && !propertiesPath.IsEmpty())
-        m_log.Write(m_settings.GetErrorText().GetText(), nullptr, "ERR >> ");
+    // A failure is logged and shown once the start is over (event 20).
+    m_settings.Save(false);
 
     LoadExcludedPrinters();
 

@@ -44,6 +44,27 @@ void OXRApp::OnAppEvent(long code, long argument, const void* sender)
     default:
         break;
     }
+    // A save of the settings may have failed on any thread meanwhile; the
+    // user hears of it here, after the change that caused it was shown.
+    ReportSettingsFailure();
+}
+
+void OXRApp::ReportSettingsFailure()
+{
+    HWND main = GetMainHwnd();
+    if (main && GetWindowThreadProcessId(main, nullptr) != GetCurrentThreadId())
+        return;
+    UString error;
+    if (!m_settings.TakeFirstFailure(error))
+        return;
+    DProps variables;
+    variables.Set("file", m_settings.GetPath().GetText());
+    std::string text = GetMessageText("settings.save.failed",
+                                      "The settings cannot be saved to ${file}.\\r\\nChanges of the settings "
+                                      "are lost when the program ends.");
+    text = ExpandVariables(text.c_str(), variables);
+    StrReplaceAll(text, "\\r\\n", "\r\n");
+    ReportError(text.c_str(), nullptr, true);
 }
 
 int OXRApp::ShowMessage(HWND owner, const char* caption, const char* text, UINT type, int silent)

@@ -33,16 +33,6 @@ namespace {
 // Without an application object the busy cursor still nests.
 int32_t g_orphanBusyCount = 0;
 
-std::string AnsiFromWide(const wchar_t* wide)
-{
-    std::string text;
-    if (char* ansi = WideToText(nullptr, 0, wide)) {
-        text = ansi;
-        free(ansi);
-    }
-    return text;
-}
-
 } // namespace
 
 OXRApp* GetApp()
@@ -294,7 +284,9 @@ void OXRApp::ParseArguments(int count, const wchar_t* const* arguments)
 {
     m_commandLine.Clear();
     for (int i = 0; i < count; ++i) {
-        std::string argument = AnsiFromWide(arguments[i]);
+        // A character without an ANSI form becomes "?", never a look-alike
+        // that would name another file; such a path is refused with its reason.
+        std::string argument = PathFromWide(arguments[i]);
         if (!argument.empty() && argument[0] == '-') {
             UString key, value;
             if (SplitCommandLineArg(argument.c_str(), key, value))

@@ -213,6 +213,9 @@ public:
     int ShowMessage(HWND owner, const char* caption, const char* text, UINT type, int silent);
     // An error box (logged with "ERR >> " when asked); -1 for a blank text.
     int ReportError(const char* text, const char* caption = nullptr, bool log = true);
+    // Says once per run, on the UI thread, that the settings could not be
+    // saved (changes of the settings are then lost); nothing otherwise.
+    void ReportSettingsFailure();
     void UpdateTitle(bool plain);
     void RefreshMenuBar();
     void BuildRecentMenu();
@@ -312,6 +315,10 @@ public:
     bool NewProject();
     bool OpenProject(const char* path);
     bool SaveProject(const char* path, bool asNewFile);
+    // Another program changed the project's file since it was opened or
+    // saved: IDYES overwrite it, IDNO save under another name, IDCANCEL
+    // (and every script) leave it alone.
+    int AskOverwriteChangedFile(const std::string& file);
     bool ShowRecentProjectsMenu();
     std::string MailSupport();
     UString OpenWebPage(const char* page, bool withLanguageFolder);

@@ -11,6 +11,7 @@
 #include "document/ChangeTracker.h"
 #include "document/DCSProject.h"
 #include "foundation/DProps.h"
+#include "foundation/PathUtil.h"
 
 // What the last Save or Load came to. Save and Load still answer with a
 // bool; this tells the caller why, and a load that succeeded may carry notes
@@ -26,6 +27,10 @@ enum ProjectFileResult {
     ProjectFileWriteFailed = 7,  // the file could not be written; the old one stays
     ProjectFileMarkerText = 8,   // a text holds the end marker of its own block
     ProjectFileMisplacedBlock = 9,  // the project's block starts inside another block
+    ProjectFilePathTooLong = 10,     // the path has MAX_PATH characters or more
+    ProjectFilePathCharacters = 11,  // the path holds characters the code page cannot hold
+    ProjectFileReadOnly = 12,        // the file is read-only; it stays as it was
+    ProjectFileChangedOnDisk = 13,   // another program wrote the file since it was opened or saved
 };
 
 // The version written into the project file.
@@ -49,9 +54,17 @@ public:
     void Clear();
     void Reset();
     bool New(const char* name, const char* desc, const char* material);
-    bool Save(const char* path);
+    // Writes the project to path. Writing over the file the project was
+    // opened from or last saved to is refused (ProjectFileChangedOnDisk)
+    // when another program has changed that file since, unless the caller
+    // has asked the user and says to overwrite it.
+    bool Save(const char* path, bool overwriteChanged = false);
     // Fills the document from a file; a failed load leaves it empty.
     bool Load(const char* path);
+    // ProjectFileOk for a path the project file can be written to and read
+    // from, otherwise why not: no path, too long, or characters that the
+    // program's code page cannot hold.
+    static ProjectFileResult CheckPath(const char* path);
 
     // ---- Materials -----------------------------------------------------------------
     long GetCount(bool activeOnly) const;
@@ -109,4 +122,7 @@ private:
 
     ProjectFileResult m_fileResult = ProjectFileOk;
     std::vector<std::string> m_fileNotes;
+    // The file as the last successful Load or Save left it, and its path.
+    FileStamp m_fileStamp;
+    std::string m_stampPath;
 };

@@ -12,6 +12,7 @@
 #include "engine/Cutting.h"
 #include "foundation/DSettings.h"
 #include "foundation/Helper.h"
+#include "foundation/PathUtil.h"
 #include "foundation/RecordText.h"
 #include "foundation/StrList.h"
 #include "foundation/StrUtil.h"
@@ -327,6 +328,31 @@ bool SplitBlocks(const std::string& text, std::vector<FileBlock>& blocks)
     }
 }
 
+// True when both paths name the same file: their full forms are equal, case
+// aside, as the file system compares names.
+bool SamePath(const std::string& a, const std::string& b)
+{
+    char fullA[MAX_PATH] = "";
+    char fullB[MAX_PATH] = "";
+    if (!GetFullPathNameA(a.c_str(), MAX_PATH, fullA, nullptr) || !GetFullPathNameA(b.c_str(), MAX_PATH, fullB, nullptr))
+        return _stricmp(a.c_str(), b.c_str()) == 0;
+    return _stricmp(fullA, fullB) == 0;
+}
+
+// The local time of a FILETIME count, for a note.
+std::string TimeText(int64_t count)
+{
+    FILETIME time;
+    time.dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(count) & 0xFFFFFFFFu);
+    time.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(count) >> 32);
+    FILETIME local;
+    SYSTEMTIME parts;
+    if (!FileTimeToLocalFileTime(&time, &local) || !FileTimeToSystemTime(&local, &parts))
+        return "an unknown time";
+    return StrFormatStatic("%04u-%02u-%02u %02u:%02u:%02u", parts.wYear, parts.wMonth, parts.wDay, parts.wHour,
+                           parts.wMinute, parts.wSecond);
+}
+
 long long FileTimeNow()
 {
     SYSTEMTIME now{};
@@ -468,12 +494,41 @@ bool DCSProject::ReadSolutions(const DSettings* document, std::string* dropped)
 
 // ---- The whole project -------------------------------------------------------------------
 
-bool DCSSolution::Save(const char* path)
+ProjectFileResult DCSSolution::CheckPath(const char* path)
+{
+    switch (PathCheckUsable(path)) {
+    case PathFault::None:
+        return ProjectFileOk;
+    case PathFault::Empty:
+        return ProjectFileNoPath;
+    case PathFault::TooLong:
+        return ProjectFilePathTooLong;
+    default:
+        return ProjectFilePathCharacters;
+    }
+}
+
+bool DCSSolution::Save(const char* path, bool overwriteChanged)
 {
     m_fileNotes.clear();
-    if (!path || !*path) {
-        m_fileResult = ProjectFileNoPath;
+    m_fileResult = CheckPath(path);
+    if (m_fileResult != ProjectFileOk)
         return false;
+    // Another instance, or any other program, may have written the file
+    // since this project was read from it or saved to it: writing over it
+    // unasked would lose that work without a word.
+    const std::string opened = GetFile();
+    if (!overwriteChanged && m_fileStamp.known && !opened.empty() && SamePath(opened, m_stampPath) &&
+        SamePath(path, opened)) {
+        const FileStamp now = FileStampRead(path);
+        if (now.known && !FileStampSameBytes(now, m_fileStamp)) {
+            m_fileResult = ProjectFileChangedOnDisk;
+            m_fileNotes.push_back(StrFormatStatic("the file was written at %s by another program (%lld bytes, "
+                                                  "%lld when this project last read or wrote it)",
+                                                  TimeText(now.time).c_str(), static_cast<long long>(now.size),
+                                                  static_cast<long long>(m_fileStamp.size)));
+            return false;
+        }
     }
     // A material the file cannot hold as a block would vanish from the
     // file without a word; the save is refused before anything is written.
@@ -531,9 +586,11 @@ bool DCSSolution::Save(const char* path)
     // previous file whole.
     const long written = Helper::WriteBuffer(path, static_cast<long>(text.size()), text.data(), false);
     if (written != static_cast<long>(text.size())) {
-        m_fileResult = ProjectFileWriteFailed;
+        m_fileResult = GetLastError() == ERROR_FILE_READ_ONLY ? ProjectFileReadOnly : ProjectFileWriteFailed;
         return false;
     }
+    m_fileStamp = FileStampOf(path, text.data(), text.size());
+    m_stampPath = path;
 
     m_props.Set("file", path);
     m_props.SetInt64("time.written", FileTimeNow());
@@ -548,8 +605,13 @@ bool DCSSolution::Save(const char* path)
 bool DCSSolution::Load(const char* path)
 {
     m_fileNotes.clear();
+    // A path with characters the code page lost would be probed as a
+    // pattern and could match another file.
+    m_fileResult = CheckPath(path);
+    if (m_fileResult != ProjectFileOk)
+        return false;
     m_fileResult = ProjectFileMissing;
-    if (!path || !*path || Helper::CheckFile(path) != 1)
+    if (Helper::CheckFile(path) != 1)
         return false;
     uint32_t length = 0;
     std::unique_ptr<char[]> data(Helper::ReadWholeFile(path, &length));
@@ -670,6 +732,8 @@ bool DCSSolution::Load(const char* path)
     }
     m_materials = std::move(materials);
     m_current = 0;
+    m_fileStamp = FileStampOf(path, data.get(), length);
+    m_stampPath = path;
     m_props.Set("file", path);
     UpdateFingerprint(true);
     m_warnings.clear();

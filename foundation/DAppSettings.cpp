@@ -23,6 +23,20 @@ long DAppSettings::Load(const char* path)
     return m_entries.Count();
 }
 
+long DAppSettings::LoadAtStart(const char* path, UString& keptAs, bool& damaged)
+{
+    DAutoLock guard(&m_lock);
+    keptAs = "";
+    damaged = PathExistsA(path) == 1 && FileLooksBinary(path);
+    if (!damaged)
+        return Load(path);
+    FileSetAside(path, keptAs);
+    m_path = path;
+    m_entries.Clear();
+    m_dirty = false;
+    return 0;
+}
+
 int DAppSettings::Save(bool force)
 {
     DAutoLock guard(&m_lock);
@@ -35,6 +49,7 @@ int DAppSettings::Save(bool force)
     if (!FileSavePairs(m_path.GetText(), m_entries)) {
         m_error.Format("Cannot save settings to file %s", m_path.GetText());
         m_dirty = true;
+        m_failed = true;
         return 0;
     }
     m_dirty = false;
@@ -81,6 +96,16 @@ UString DAppSettings::GetErrorText() const
 {
     DAutoLock guard(&m_lock);
     return m_error;
+}
+
+bool DAppSettings::TakeFirstFailure(UString& text)
+{
+    DAutoLock guard(&m_lock);
+    if (!m_failed || m_failureTaken)
+        return false;
+    m_failureTaken = true;
+    text = m_error;
+    return true;
 }
 
 UPairList DAppSettings::GetEntries() const

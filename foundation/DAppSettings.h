@@ -24,6 +24,13 @@ public:
     // entries as they are and gives 0; otherwise the entries are replaced by
     // the file's, the object is clean and the pair count is returned.
     long Load(const char* path);
+    // Load at the program's start, where the file may have been damaged. A
+    // file that is not text at all (binary garbage) would be read as lines
+    // of nonsense settings: it is not read but moved aside (keptAs gets the
+    // name beside it, empty when no copy could be kept), and the entries
+    // start empty, as on a first start, so the defaults are set and written.
+    // damaged tells which happened.
+    long LoadAtStart(const char* path, UString& keptAs, bool& damaged);
     // 0: no path, or the file could not be written (the error text says so
     // and the object stays dirty); 1: clean and not forced, nothing written;
     // 2: written, the object is clean.
@@ -40,6 +47,10 @@ public:
     UString GetPath() const;
     // The message of the last failed save.
     UString GetErrorText() const;
+    // The message of a failed save, handed out once: true the first time it
+    // is asked after a save failed, false ever after, so that the user hears
+    // once that changes of the settings are not kept.
+    bool TakeFirstFailure(UString& text);
     // A copy of the entries in file order.
     UPairList GetEntries() const;
     // The lock every operation holds; the application guards its printer
@@ -54,5 +65,7 @@ private:
     UPairList m_entries;
     bool m_dirty = false;
     UString m_error;
+    bool m_failed = false;
+    bool m_failureTaken = false;
     mutable DLock m_lock;
 };

@@ -2,21 +2,30 @@
 
 #include "foundation/DProps.h"
 #include "foundation/FileProbe.h"
+#include "foundation/PathUtil.h"
 #include "foundation/StrUtil.h"
 
 #include <shlwapi.h>
 
 #include <atomic>
 #include <cstring>
+#include <cwchar>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace Helper {
 
 // ---- The seam ---------------------------------------------------------------
 
-BOOL SystemCalls::OpenDialog(OPENFILENAMEA* ofn) { return GetOpenFileNameA(ofn); }
-BOOL SystemCalls::SaveDialog(OPENFILENAMEA* ofn) { return GetSaveFileNameA(ofn); }
+namespace {
+
+BOOL WideFileDialog(OPENFILENAMEA* ofn, bool save);
+
+} // namespace
+
+BOOL SystemCalls::OpenDialog(OPENFILENAMEA* ofn) { return WideFileDialog(ofn, false); }
+BOOL SystemCalls::SaveDialog(OPENFILENAMEA* ofn) { return WideFileDialog(ofn, true); }
 BOOL SystemCalls::Execute(SHELLEXECUTEINFOA* info) { return ShellExecuteExA(info); }
 void SystemCalls::DebugOutput(const char* text) { OutputDebugStringA(text); }
 
@@ -368,16 +377,140 @@ bool WriteAll(HANDLE file, const char* data, size_t length)
     return true;
 }
 
+// ---- Temporary files beside a target ----------------------------------------
+//
+// A whole file is written to "<target>.<process>.<thread>.<sequence>.tmp"
+// first. A save that was killed leaves that file behind; the next save to the
+// same target removes such leftovers, but never the file of a save that is
+// still running: one of this process that is under way, or one of another
+// process that still runs and was started before the file was made.
+
+// The sequence numbers of this process's temporary files being written now.
+SRWLOCK g_liveLock = SRWLOCK_INIT;
+std::set<unsigned>& LiveSequences()
+{
+    static std::set<unsigned>* live = new std::set<unsigned>();  // never destroyed: threads may write late
+    return *live;
+}
+
+bool IsLiveSequence(unsigned sequence)
+{
+    AcquireSRWLockShared(&g_liveLock);
+    const bool live = LiveSequences().count(sequence) != 0;
+    ReleaseSRWLockShared(&g_liveLock);
+    return live;
+}
+
+// Marks a sequence number as in use for as long as the holder lives.
+class LiveTemporary {
+public:
+    explicit LiveTemporary(unsigned sequence) : m_sequence(sequence)
+    {
+        AcquireSRWLockExclusive(&g_liveLock);
+        LiveSequences().insert(sequence);
+        ReleaseSRWLockExclusive(&g_liveLock);
+    }
+    ~LiveTemporary()
+    {
+        AcquireSRWLockExclusive(&g_liveLock);
+        LiveSequences().erase(m_sequence);
+        ReleaseSRWLockExclusive(&g_liveLock);
+    }
+    LiveTemporary(const LiveTemporary&) = delete;
+    LiveTemporary& operator=(const LiveTemporary&) = delete;
+
+private:
+    unsigned m_sequence;
+};
+
+// Reads the digits at text[at...] up to the dot that must follow them.
+bool ReadNumberBeforeDot(const std::wstring& text, size_t& at, unsigned long& value)
+{
+    const size_t start = at;
+    value = 0;
+    while (at < text.size() && text[at] >= L'0' && text[at] <= L'9')
+        value = value * 10 + static_cast<unsigned long>(text[at++] - L'0');
+    if (at == start || at - start > 10 || at >= text.size() || text[at] != L'.')
+        return false;
+    ++at;
+    return true;
+}
+
+// The process and sequence of a temporary file of ours for the target's
+// name: the name, ".", three numbers each followed by ".", and "tmp".
+bool ParseTemporaryName(const std::wstring& file, const std::wstring& targetName, unsigned long& process,
+                        unsigned long& sequence)
+{
+    if (file.size() <= targetName.size() + 1 ||
+        _wcsnicmp(file.c_str(), targetName.c_str(), targetName.size()) != 0 || file[targetName.size()] != L'.')
+        return false;
+    size_t at = targetName.size() + 1;
+    unsigned long thread = 0;
+    return ReadNumberBeforeDot(file, at, process) && ReadNumberBeforeDot(file, at, thread) &&
+           ReadNumberBeforeDot(file, at, sequence) && _wcsicmp(file.c_str() + at, L"tmp") == 0;
+}
+
+// True when the process may still be writing a file made at the given time:
+// it runs and was started before the file was made. A process that cannot be
+// asked counts as running.
+bool MayStillWrite(DWORD processId, const FILETIME& fileMade)
+{
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    DWORD code = 0;
+    bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    FILETIME started, ended, kernel, user;
+    // A process started after the file was made has only taken over the
+    // number of the one that made it.
+    if (running && GetProcessTimes(process, &started, &ended, &kernel, &user) &&
+        CompareFileTime(&started, &fileMade) > 0)
+        running = false;
+    CloseHandle(process);
+    return running;
+}
+
+void RemoveStaleTemporaries(const std::wstring& target)
+{
+    size_t cut = target.find_last_of(L"\\/");
+    const std::wstring folder = cut == std::wstring::npos ? std::wstring() : target.substr(0, cut + 1);
+    const std::wstring name = cut == std::wstring::npos ? target : target.substr(cut + 1);
+    if (name.empty())
+        return;
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((target + L".*.tmp").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    std::vector<std::wstring> stale;
+    const DWORD self = GetCurrentProcessId();
+    do {
+        unsigned long process = 0, sequence = 0;
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            !ParseTemporaryName(entry.cFileName, name, process, sequence))
+            continue;
+        const bool live = process == self ? IsLiveSequence(static_cast<unsigned>(sequence))
+                                          : MayStillWrite(static_cast<DWORD>(process), entry.ftCreationTime);
+        if (!live)
+            stale.push_back(folder + entry.cFileName);
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+    for (const std::wstring& path : stale)
+        DeleteFileW(path.c_str());
+}
+
 // Writes a whole file beside the target, flushes it and moves it over the
 // target, so the target is either the old file or the new one, never a part.
 // Keeps the system's error code of the step that failed.
 bool ReplaceWholeFile(const std::wstring& target, const char* data, size_t length)
 {
     static std::atomic<unsigned> sequence{0};
+    RemoveStaleTemporaries(target);
     for (int attempt = 0; attempt < 100; ++attempt) {
+        const unsigned number = sequence.fetch_add(1);
+        const LiveTemporary live(number);
         wchar_t suffix[64];
         swprintf(suffix, sizeof(suffix) / sizeof(suffix[0]), L".%lu.%lu.%u.tmp",
-                 GetCurrentProcessId(), GetCurrentThreadId(), sequence.fetch_add(1));
+                 GetCurrentProcessId(), GetCurrentThreadId(), number);
         std::wstring temporary = target + suffix;
         FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -398,6 +531,16 @@ bool ReplaceWholeFile(const std::wstring& target, const char* data, size_t lengt
         return done;
     }
     return false;
+}
+
+// Windows refuses to replace or extend a read-only file, and so does the
+// program, also where the system would let it (Wine running as root does
+// not keep to the attribute).
+bool IsReadOnlyFile(const std::wstring& target)
+{
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
 // Adds data at the end of the target (creating it when missing); when the
@@ -429,9 +572,25 @@ long WriteBytes(const char* fileName, const char* data, size_t length, bool appe
         SetLastError(ERROR_ARITHMETIC_OVERFLOW);
         return 0;
     }
+    // A name the program cannot hold would be written under another name,
+    // or not at all: it is refused before anything is touched.
+    switch (PathCheckUsable(fileName)) {
+    case PathFault::None:
+        break;
+    case PathFault::TooLong:
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return 0;
+    default:
+        SetLastError(ERROR_INVALID_NAME);
+        return 0;
+    }
     std::wstring target = Wide(fileName);
     if (target.empty()) {
         SetLastError(ERROR_INVALID_NAME);
+        return 0;
+    }
+    if (IsReadOnlyFile(target)) {
+        SetLastError(ERROR_FILE_READ_ONLY);
         return 0;
     }
     bool done = append ? AppendFile(target, data, length) : ReplaceWholeFile(target, data, length);
@@ -497,6 +656,58 @@ long WriteTextFile(const char* fileName, const char* text, DProps* options)
 // ---- Dialogs and clipboard ------------------------------------------------------
 
 namespace {
+
+// A double-NUL list of ANSI texts in its wide form.
+std::wstring WideList(const char* list)
+{
+    std::wstring wide;
+    for (const char* item = list; item && *item; item += strlen(item) + 1) {
+        wide += Wide(item);
+        wide += L'\0';
+    }
+    wide += L'\0';
+    return wide;
+}
+
+// The system's dialogs are asked in wide text: the narrow ones would turn a
+// character that has no ANSI form into a look-alike (a best fit) and so hand
+// back the name of another file. Here such a character comes back as "?",
+// which no file name holds, and the caller refuses the path.
+BOOL WideFileDialog(OPENFILENAMEA* ofn, bool save)
+{
+    if (!ofn || !ofn->lpstrFile || ofn->nMaxFile == 0)
+        return FALSE;
+    const std::wstring filter = WideList(ofn->lpstrFilter);
+    const std::wstring folder = ofn->lpstrInitialDir ? Wide(ofn->lpstrInitialDir) : std::wstring();
+    const std::wstring title = ofn->lpstrTitle ? Wide(ofn->lpstrTitle) : std::wstring();
+    const std::wstring extension = ofn->lpstrDefExt ? Wide(ofn->lpstrDefExt) : std::wstring();
+    std::vector<wchar_t> file(ofn->nMaxFile, L'\0');
+    const std::wstring start = Wide(ofn->lpstrFile);
+    wcsncpy(file.data(), start.c_str(), file.size() - 1);
+
+    OPENFILENAMEW wide{};
+    wide.lStructSize = sizeof(wide);
+    wide.hwndOwner = ofn->hwndOwner;
+    wide.hInstance = ofn->hInstance;
+    wide.lpstrFilter = ofn->lpstrFilter ? filter.c_str() : nullptr;
+    wide.nFilterIndex = ofn->nFilterIndex;
+    wide.lpstrFile = file.data();
+    wide.nMaxFile = static_cast<DWORD>(file.size());
+    wide.lpstrInitialDir = ofn->lpstrInitialDir ? folder.c_str() : nullptr;
+    wide.lpstrTitle = ofn->lpstrTitle ? title.c_str() : nullptr;
+    wide.lpstrDefExt = ofn->lpstrDefExt ? extension.c_str() : nullptr;
+    wide.Flags = ofn->Flags;
+    if (!(save ? GetSaveFileNameW(&wide) : GetOpenFileNameW(&wide)))
+        return FALSE;
+    file.back() = L'\0';
+    const std::string chosen = PathFromWide(file.data());
+    if (chosen.size() >= ofn->nMaxFile)
+        return FALSE;
+    memcpy(ofn->lpstrFile, chosen.c_str(), chosen.size() + 1);
+    ofn->nFilterIndex = wide.nFilterIndex;
+    ofn->Flags = wide.Flags;
+    return TRUE;
+}
 
 char* FileDialog(bool save, const char* initialFolder, int* filterIndex, char* file, HWND owner,
                  const char* title, int fileLength, const char* filter)

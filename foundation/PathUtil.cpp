@@ -488,6 +488,187 @@ void PathDeleteTree(const char* folder, bool removeFolder)
         RemoveDirectoryW(WidePath(root.c_str()).Get());
 }
 
+// ---- Paths the program can hold ---------------------------------------------------------
+
+namespace {
+
+// The wide form of an ANSI text, or false when its bytes are no text of the
+// code page (a lead byte without its trail byte).
+bool WideOfAnsi(const char* text, std::wstring& wide)
+{
+    wide.clear();
+    if (!*text)
+        return true;
+    const int count = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, nullptr, 0);
+    if (count <= 0)
+        return false;
+    wide.assign(static_cast<size_t>(count), L'\0');
+    MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, &wide[0], count);
+    wide.resize(static_cast<size_t>(count - 1));
+    return true;
+}
+
+} // namespace
+
+std::string PathFromWide(const wchar_t* wide)
+{
+    if (!wide || !*wide)
+        return std::string();
+    // The UTF-8 code page writes every character and takes no such flag.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const char* fallback = utf8 ? nullptr : "?";
+    const int size = WideCharToMultiByte(CP_ACP, flags, wide, -1, nullptr, 0, fallback, nullptr);
+    if (size <= 0)
+        return std::string();
+    std::string text(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, flags, wide, -1, &text[0], size, fallback, nullptr);
+    text.resize(static_cast<size_t>(size - 1));
+    return text;
+}
+
+PathFault PathCheckUsable(const char* path)
+{
+    if (IsBlank(path))
+        return PathFault::Empty;
+    if (strpbrk(path, "?*"))
+        return PathFault::LostCharacters;
+    std::wstring wide;
+    if (!WideOfAnsi(path, wide) || PathFromWide(wide.c_str()) != path)
+        return PathFault::LostCharacters;
+    if (wide.size() >= MAX_PATH)
+        return PathFault::TooLong;
+    // A relative path counts as what it names: the current folder before it.
+    const DWORD full = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (full > MAX_PATH)
+        return PathFault::TooLong;
+    return PathFault::None;
+}
+
+// ---- Whether another program changed a file --------------------------------------------------
+
+namespace {
+
+const uint64_t kChecksumStart = 14695981039346656037ULL;
+
+// The checksum of bytes that follow those already summed into sum.
+uint64_t ChecksumAdd(uint64_t sum, const char* data, size_t length)
+{
+    for (size_t i = 0; i < length; ++i) {
+        sum ^= static_cast<unsigned char>(data[i]);
+        sum *= 1099511628211ULL;
+    }
+    return sum;
+}
+
+int64_t TimeCount(const FILETIME& time)
+{
+    return static_cast<int64_t>((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+}
+
+// The file's last write as one FILETIME count; false when it cannot be asked.
+bool LastWriteTime(const char* path, int64_t& time)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(WidePath(path).Get(), GetFileExInfoStandard, &data))
+        return false;
+    time = TimeCount(data.ftLastWriteTime);
+    return true;
+}
+
+} // namespace
+
+uint64_t FileChecksum(const char* data, size_t length)
+{
+    return ChecksumAdd(kChecksumStart, data, length);
+}
+
+FileStamp FileStampOf(const char* path, const char* data, size_t length)
+{
+    FileStamp stamp;
+    if (IsBlank(path))
+        return stamp;
+    stamp.known = LastWriteTime(path, stamp.time);
+    stamp.size = static_cast<int64_t>(length);
+    stamp.checksum = FileChecksum(data, length);
+    return stamp;
+}
+
+FileStamp FileStampRead(const char* path)
+{
+    FileStamp stamp;
+    if (IsBlank(path))
+        return stamp;
+    // Shared every way: the writer, whoever it is, is not disturbed.
+    FileHolder file(ValidOrNull(CreateFileW(WidePath(path).Get(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    LARGE_INTEGER size{};
+    FILETIME written{};
+    if (!file || !GetFileSizeEx(file.get(), &size) || !GetFileTime(file.get(), nullptr, nullptr, &written))
+        return stamp;
+    uint64_t sum = kChecksumStart;
+    std::vector<char> chunk(1 << 16);
+    int64_t done = 0;
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr))
+            return stamp;
+        if (read == 0)
+            break;
+        sum = ChecksumAdd(sum, chunk.data(), read);
+        done += read;
+    }
+    stamp.known = true;
+    stamp.size = done;
+    stamp.time = TimeCount(written);
+    stamp.checksum = sum;
+    return stamp;
+}
+
+bool FileStampSameBytes(const FileStamp& a, const FileStamp& b)
+{
+    return a.known && b.known && a.size == b.size && a.checksum == b.checksum;
+}
+
+// ---- Damaged files -------------------------------------------------------------------------------
+
+bool FileLooksBinary(const char* path)
+{
+    UMemory buffer;
+    const long length = FileRead(path, buffer, 0);
+    const char* bytes = buffer.GetData();
+    for (long i = 0; i < length; ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c < 32 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != 0x1A)
+            return true;
+    }
+    return false;
+}
+
+bool FileSetAside(const char* path, UString& keptAs)
+{
+    keptAs = "";
+    if (IsBlank(path))
+        return false;
+    const WidePath source(path);
+    for (int n = 1; n < 100; ++n) {
+        std::string name = path;
+        name += n == 1 ? ".bad" : ".";
+        if (n > 1)
+            name += std::to_string(n) + ".bad";
+        const WidePath target(name.c_str());
+        if (GetFileAttributesW(target.Get()) != INVALID_FILE_ATTRIBUTES)
+            continue;
+        if (MoveFileExW(source.Get(), target.Get(), 0) || CopyFileW(source.Get(), target.Get(), TRUE)) {
+            keptAs = name.c_str();
+            return true;
+        }
+        return false;
+    }
+    return false;
+}
+
 // ---- Formatting ---------------------------------------------------------------------------
 
 const char* FormatTemp(const char* format, ...)

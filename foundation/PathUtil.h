@@ -8,6 +8,10 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
 #include "foundation/DAuto.h"
 #include "foundation/StrList.h"
 #include "foundation/UPairList.h"
@@ -93,6 +97,60 @@ bool FileDelete(const char* path, bool force);
 // itself. A link to a folder is removed without touching what it points to.
 // Failures are not reported.
 void PathDeleteTree(const char* folder, bool removeFolder);
+
+// ---- Paths the program can hold ---------------------------------------------------------
+
+// Why a path cannot name a file of this program. Paths live in the ANSI code
+// page and in MAX_PATH characters: a name the code page cannot write arrives
+// with "?" in the place of each character it lost (and "?" and "*" would be
+// read as patterns, matching other files), and a longer path is cut or
+// refused by the narrow calls.
+enum class PathFault {
+    None,
+    Empty,
+    TooLong,            // MAX_PATH characters or more, once made a full path
+    LostCharacters,     // "?" or "*", or text that does not survive the code page
+};
+PathFault PathCheckUsable(const char* path);
+
+// The ANSI form of a wide path. A character without an exact ANSI form
+// becomes "?", never a look-alike (a best fit would name another file), so
+// PathCheckUsable refuses the result.
+std::string PathFromWide(const wchar_t* wide);
+
+// ---- Whether another program changed a file --------------------------------------------------
+
+// What a file held when the program last read or wrote it. Another program
+// that writes the file changes its size or its checksum; the same bytes
+// written again change only the time, and lose nothing.
+struct FileStamp {
+    bool known = false;
+    int64_t size = 0;
+    int64_t time = 0;        // last write, as one FILETIME count
+    uint64_t checksum = 0;   // FileChecksum of every byte
+};
+
+// A checksum of bytes (64-bit FNV-1a): equal bytes give equal sums, and a
+// change of any byte almost surely another.
+uint64_t FileChecksum(const char* data, size_t length);
+// The stamp of bytes just read from or written to path: their size and
+// checksum, and the file's last-write time as it is now.
+FileStamp FileStampOf(const char* path, const char* data, size_t length);
+// The stamp of the file as it is now; not known when it cannot be read.
+FileStamp FileStampRead(const char* path);
+// True when both stamps are known and show the same bytes.
+bool FileStampSameBytes(const FileStamp& a, const FileStamp& b);
+
+// ---- Damaged files -------------------------------------------------------------------------------
+
+// True when the file holds a byte that no text file holds (NUL or another
+// control byte than tab, form feed, end of file, CR and LF): it is not a text
+// file, whatever it was meant to be. False for a missing or empty file.
+bool FileLooksBinary(const char* path);
+// Moves the file to the first free name "<path>.bad", "<path>.2.bad", ...
+// beside it, or copies it there when it cannot be moved; keptAs gets that
+// name. False, with keptAs empty, when no copy could be made.
+bool FileSetAside(const char* path, UString& keptAs);
 
 // ---- Formatting ------------------------------------------------------------------------
 

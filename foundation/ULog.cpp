@@ -30,6 +30,31 @@ std::string DateTimeText(const char* datePattern, const char* timePattern)
     return text;
 }
 
+// Every instance of the program that writes one log file finds the file's
+// end and writes there under this lock, a byte range of the file far past
+// any end it will reach; the system frees it when the holder ends, even by
+// being killed. Within one process the log's own lock comes first.
+class FileWriteLock {
+public:
+    explicit FileWriteLock(HANDLE file) : m_file(file)
+    {
+        m_range.OffsetHigh = 0x40000000;
+        m_locked = LockFileEx(m_file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &m_range) != FALSE;
+    }
+    ~FileWriteLock()
+    {
+        if (m_locked)
+            UnlockFileEx(m_file, 0, 1, 0, &m_range);
+    }
+    FileWriteLock(const FileWriteLock&) = delete;
+    FileWriteLock& operator=(const FileWriteLock&) = delete;
+
+private:
+    HANDLE m_file;
+    OVERLAPPED m_range = {};
+    bool m_locked = false;
+};
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -53,9 +78,12 @@ bool ULog::Open(const char* path, bool createNew)
 
     UWString widePath;
     widePath.SetA(path);
-    m_file = CreateFileW(widePath.GetW(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                         createNew ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Another instance of the program writes the same log: the file is
+    // shared for writing, and every write goes to its end as it is then.
+    m_file = CreateFileW(widePath.GetW(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, createNew ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (m_file != INVALID_HANDLE_VALUE) {
+        FileWriteLock lock(m_file);
         LARGE_INTEGER zero = {};
         LARGE_INTEGER end = {};
         SetFilePointerEx(m_file, zero, &end, FILE_END);
@@ -79,6 +107,10 @@ void ULog::Close()
 
 int32_t ULog::WriteBytes(const char* text, size_t length)
 {
+    // The end as it is now: another instance may have written meanwhile.
+    FileWriteLock lock(m_file);
+    LARGE_INTEGER zero = {};
+    SetFilePointerEx(m_file, zero, nullptr, FILE_END);
     DWORD written = 0;
     if (!WriteFile(m_file, text, static_cast<DWORD>(length), &written, nullptr))
         return 0;
@@ -102,12 +134,19 @@ int32_t ULog::WriteRaw(const char* text, bool newline)
     return result;
 }
 
+std::string ULog::Stamp() const
+{
+    if (m_timeFormat.IsEmpty())
+        return std::string();
+    return DateTimeText(m_dateFormat.GetText(), m_timeFormat.GetText()) + ' ';
+}
+
 int32_t ULog::WriteTimestamp()
 {
     if (m_timeFormat.IsEmpty() || !IsOpen())
         return 0;
     m_lock.Lock();
-    const std::string stamp = DateTimeText(m_dateFormat.GetText(), m_timeFormat.GetText()) + ' ';
+    const std::string stamp = Stamp();
     const int32_t result = WriteBytes(stamp.data(), stamp.size());
     m_lock.Unlock();
     return result;
@@ -117,22 +156,33 @@ int32_t ULog::Write(const char* text, const char* suffix, const char* prefix)
 {
     if (m_level <= 0 || !m_enabled)
         return 0;
-    // The whole line goes out under the lock, so that lines written by
-    // different threads never interleave.
-    m_lock.Lock();
-    WriteRaw(prefix ? prefix : m_defaultPrefix.GetText(), false);
     const bool hasText = text && *text;
     const bool hasSuffix = suffix && *suffix;
-    int32_t result = 0;
-    if (hasText || hasSuffix) {
-        if (hasText)
-            WriteRaw(text, false);
-        if (hasSuffix)
-            WriteRaw(suffix, false);
-        result = WriteRaw("", true);
+    if (!hasText && !hasSuffix) {
+        // The line stays open after its prefix for the next write.
+        WriteRaw(prefix ? prefix : m_defaultPrefix.GetText(), false);
+        return 0;
     }
+    if (!IsOpen())
+        return 0;
+    // The whole line goes out in one write under the lock, so that lines
+    // written by different threads, or by another instance of the program,
+    // never interleave.
+    m_lock.Lock();
+    std::string line;
+    if (m_atLineStart)
+        line = Stamp();
+    line += prefix ? prefix : m_defaultPrefix.GetText();
+    if (hasText)
+        line += text;
+    if (hasSuffix)
+        line += suffix;
+    line += "\r\n";
+    const int32_t written = WriteBytes(line.data(), line.size());
+    m_atLineStart = true;
     m_lock.Unlock();
-    return result;
+    // What the line end alone would have reported.
+    return written == static_cast<int32_t>(line.size()) ? 2 : 0;
 }
 
 int32_t ULog::WriteText(ULog* log, const char* text, const char* prefix)

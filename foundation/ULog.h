@@ -9,11 +9,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // Append-only log file. Every line starts with the local date and time, then
 // the caller's prefix ("ERR >> " for errors), the text and an optional suffix.
-// Written from several threads: each line goes out whole under the log's own
-// lock. A file that has grown to 256 KB is emptied when it is opened.
+// Written from several threads, and by every instance of the program: each
+// line goes out whole, in one write at the end of the file as it is then,
+// under the log's own lock and a lock of the file that every instance takes.
+// A file that has grown to 256 KB is emptied when it is opened.
 class ULog {
 public:
     // A file of this size or more is emptied by Open.
@@ -61,6 +64,8 @@ public:
 
 private:
     int32_t WriteBytes(const char* text, size_t length);
+    // The time stamp and its blank; empty while the time format is empty.
+    std::string Stamp() const;
 
     HANDLE m_file = INVALID_HANDLE_VALUE;
     UString m_fileName;

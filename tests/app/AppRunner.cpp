@@ -76,19 +76,34 @@ bool AppRun::Start(const std::string& arguments)
     return StartProgram(ProgramPath(), arguments);
 }
 
+bool AppRun::StartWide(const std::wstring& arguments)
+{
+    return StartProgramWide(WideOf(ProgramPath()), arguments);
+}
+
+std::wstring WideOf(const std::string& text)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    const int count = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
+    wide.resize(count > 0 ? static_cast<size_t>(count - 1) : 0);
+    return wide;
+}
+
 namespace {
 
-bool CreateProgramProcess(const std::string& program, const std::string& arguments,
+// The command line goes to the program as it is, in wide text, so that it
+// may hold names the code page cannot write.
+bool CreateProgramProcess(const std::wstring& program, const std::wstring& arguments,
                           PROCESS_INFORMATION& process)
 {
-    std::string command = "\"" + program + "\"";
+    std::wstring command = L"\"" + program + L"\"";
     if (!arguments.empty())
-        command += " " + arguments;
-    STARTUPINFOA startup = {};
+        command += L" " + arguments;
+    STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
-    std::vector<char> line(command.begin(), command.end());
+    std::vector<wchar_t> line(command.begin(), command.end());
     line.push_back(0);
-    return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                           &process) != FALSE;
 }
 
@@ -96,15 +111,20 @@ bool CreateProgramProcess(const std::string& program, const std::string& argumen
 
 bool AppRun::Launch(const std::string& arguments)
 {
-    return CreateProgramProcess(ProgramPath(), arguments, m_process);
+    return CreateProgramProcess(WideOf(ProgramPath()), WideOf(arguments), m_process);
 }
 
 bool AppRun::StartProgram(const std::string& program, const std::string& arguments)
 {
+    return StartProgramWide(WideOf(program), WideOf(arguments));
+}
+
+bool AppRun::StartProgramWide(const std::wstring& program, const std::wstring& arguments)
+{
     // The option lets the tests read the menu (see ReadMenu).
-    std::string line = std::string("-") + kMenuListingOption;
+    std::wstring line = L"-" + WideOf(kMenuListingOption);
     if (!arguments.empty())
-        line += " " + arguments;
+        line += L" " + arguments;
     if (!CreateProgramProcess(program, line, m_process))
         return false;
     FindMain f = {m_process.dwProcessId, nullptr};
@@ -180,6 +200,11 @@ void AppRun::Press(HWND dialog, int id)
 
 bool AppRun::AnswerFileDialog(const std::string& title, const std::string& path) const
 {
+    return AnswerFileDialog(title, WideOf(path));
+}
+
+bool AppRun::AnswerFileDialog(const std::string& title, const std::wstring& path) const
+{
     HWND dialog = nullptr;
     WaitFor([&] {
         for (HWND window : Popups())
@@ -195,7 +220,10 @@ bool AppRun::AnswerFileDialog(const std::string& title, const std::string& path)
         name = GetDlgItem(dialog, 0x480);
     if (!name)
         return false;
-    if (!SendBounded(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str())))
+    // Wide, so a name the code page cannot write arrives as it is.
+    DWORD_PTR answer = 0;
+    if (SendMessageTimeoutW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL, 10000,
+                            &answer) == 0)
         return false;
     Press(dialog, IDOK);
     // A file that exists makes the dialog ask whether to replace it.

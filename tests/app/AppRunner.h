@@ -76,6 +76,8 @@ inline std::string ProgramTempFolder()
 std::string WindowsPath(const char* buildPath);
 // The executable under test.
 std::string ProgramPath();
+// A text of the code page in wide form.
+std::wstring WideOf(const std::string& text);
 
 class AppRun {
 public:
@@ -88,8 +90,11 @@ public:
     // ReadMenu work) and waits until its main window shows. False when it
     // did not.
     bool Start(const std::string& arguments = std::string());
+    // The same with wide arguments: names the code page cannot write.
+    bool StartWide(const std::wstring& arguments);
     // The same for a copy of the program at another place.
     bool StartProgram(const std::string& program, const std::string& arguments);
+    bool StartProgramWide(const std::wstring& program, const std::wstring& arguments);
     // Starts the program without waiting for a window (a script shows none).
     bool Launch(const std::string& arguments);
     // The exit code once the process has ended within ms; STILL_ACTIVE otherwise.
@@ -113,6 +118,7 @@ public:
     // Fills a file dialog titled title with the path and confirms it,
     // answering Yes when it asks whether to replace a file.
     bool AnswerFileDialog(const std::string& title, const std::string& path) const;
+    bool AnswerFileDialog(const std::string& title, const std::wstring& path) const;
 
     // Renames the project in its dialog from the project panel, the user's
     // way of changing a project. False when the title did not come to end

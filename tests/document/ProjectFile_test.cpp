@@ -508,6 +508,118 @@ TEST_F(ProjectFile, AFailedSaveKeepsTheOldFileAndTheProjectModified)
     EXPECT_EQ(ProjectFileNoPath, doc.GetFileResult());
 }
 
+// Two instances of the program saving one project: the second save must not
+// silently drop what the first wrote. A save over the file the project was
+// read from or last written to is refused when another program has changed
+// its bytes since, until the caller says to overwrite.
+TEST_F(ProjectFile, ASaveOverAFileAnotherProgramChangedWaitsForTheCallersWord)
+{
+    MakeProject();
+    const std::string path = Path("plan.brvk");
+    ASSERT_TRUE(doc.Save(path.c_str()));
+    const struct {
+        const char* what;
+        std::function<void()> meanwhile;
+        bool refused;
+    } cases[] = {
+        {"another instance saved its changes",
+         [&] {
+             DCSSolution other;
+             ASSERT_TRUE(other.Load(path.c_str()));
+             ASSERT_TRUE(other.AddMaterial("Copper", ""));
+             ASSERT_TRUE(other.Save(path.c_str()));
+         },
+         true},
+        {"the same bytes written again", [&] { WriteBytes(path, ReadBytes(path)); }, false},
+        {"one byte changed, the size kept",
+         [&] {
+             std::string bytes = ReadBytes(path);
+             bytes[bytes.find("name=") + 5] ^= 0x20;
+             WriteBytes(path, bytes);
+         },
+         true},
+        {"the file deleted", [&] { DeleteFileA(path.c_str()); }, false},
+        {"nothing", [] {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(doc.Save(path.c_str(), true));
+        c.meanwhile();
+        const std::string theirs = ReadBytes(path);
+        doc.SetName(c.what);
+        EXPECT_EQ(!c.refused, doc.Save(path.c_str()));
+        if (!c.refused)
+            continue;
+        EXPECT_EQ(ProjectFileChangedOnDisk, doc.GetFileResult());
+        ASSERT_EQ(1u, doc.GetFileNotes().size());
+        EXPECT_NE(std::string::npos, doc.GetFileNotes()[0].find("by another program"));
+        EXPECT_EQ(theirs, ReadBytes(path));
+        EXPECT_TRUE(doc.IsModified());
+        EXPECT_EQ(std::vector<std::string>{"plan.brvk"}, Listing(root));
+        // The user chose to overwrite.
+        EXPECT_TRUE(doc.Save(path.c_str(), true));
+        EXPECT_NE(std::string::npos, ReadBytes(path).find("name=" + std::string(c.what) + "\r\n"));
+        EXPECT_FALSE(doc.IsModified());
+    }
+
+    // Saved under another name, the project belongs to that file: the old
+    // one may change freely, and a save back over it is a new choice.
+    ASSERT_TRUE(doc.Save(Path("copy.brvk").c_str()));
+    WriteBytes(path, "changed by someone else");
+    doc.SetName("Copied");
+    EXPECT_TRUE(doc.Save(Path("copy.brvk").c_str()));
+    EXPECT_TRUE(doc.Save(path.c_str()));
+}
+
+// A path the program cannot hold is refused with its reason, and nothing is
+// written under that name or any other.
+TEST_F(ProjectFile, PathsTheProgramCannotHoldAreRefusedWithTheirReason)
+{
+    MakeProject();
+    ASSERT_TRUE(doc.Save(Path("plan.brvk").c_str()));
+    const std::string before = ReadBytes(Path("plan.brvk"));
+    const std::string longName = Path(std::string(300 - root.size() - 6, 'p') + ".brvk");
+    ASSERT_EQ(300u, longName.size());
+    const struct {
+        const char* what;
+        std::string path;
+        ProjectFileResult result;
+    } cases[] = {
+        {"300 characters", longName, ProjectFilePathTooLong},
+        {"a character the code page lost", Path("pl?n.brvk"), ProjectFilePathCharacters},
+        {"a pattern", Path("p*.brvk"), ProjectFilePathCharacters},
+        {"blanks", "   ", ProjectFileNoPath},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_FALSE(doc.Save(c.path.c_str()));
+        EXPECT_EQ(c.result, doc.GetFileResult());
+        EXPECT_EQ(std::vector<std::string>{"plan.brvk"}, Listing(root));
+        EXPECT_EQ(before, ReadBytes(Path("plan.brvk")));
+        // Read as a pattern, "p*.brvk" or "pl?n.brvk" would find plan.brvk.
+        DCSSolution other;
+        EXPECT_FALSE(other.Load(c.path.c_str()));
+        EXPECT_EQ(c.result, other.GetFileResult());
+    }
+}
+
+// Windows does not replace a read-only file; the project is not saved over
+// one either (also under Wine as root), and says why.
+TEST_F(ProjectFile, AReadOnlyFileIsLeftAsItIs)
+{
+    MakeProject();
+    const std::string path = Path("plan.brvk");
+    ASSERT_TRUE(doc.Save(path.c_str()));
+    const std::string before = ReadBytes(path);
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    doc.SetName("Changed");
+    EXPECT_FALSE(doc.Save(path.c_str()));
+    EXPECT_EQ(ProjectFileReadOnly, doc.GetFileResult());
+    EXPECT_EQ(before, ReadBytes(path));
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(std::vector<std::string>{"plan.brvk"}, Listing(root));
+}
+
 TEST_F(ProjectFile, NumbersWrittenWithACommaReadBackWithTheReadersSeparator)
 {
     const std::string path = Path("comma.brvk");

@@ -98,4 +98,57 @@ TEST_F(DAppSettingsTest, SavingWithoutAPathOrIntoAMissingFolderFailsAndStaysDirt
     EXPECT_EQ("a=1\r\n", ReadBytes(path));
 }
 
+// Binary garbage in the settings file would be read as lines of nonsense
+// keys: at start it is not read but kept beside under another name, and the
+// settings start empty as on a first start. A text file is read as ever.
+TEST_F(DAppSettingsTest, ADamagedFileIsSetAsideAtStartAndNotRead)
+{
+    const std::string path = Path("Bravik.properties");
+    const std::string garbage("\x7F" "ELF\x02\x01\x01\0\0\0\0\0=\x03\0>\0\x01\0\0\0\r\nx=1\x90\x91", 26);
+    WriteBytes(path, garbage);
+    DAppSettings settings;
+    UString keptAs;
+    bool damaged = false;
+    EXPECT_EQ(0, settings.LoadAtStart(path.c_str(), keptAs, damaged));
+    EXPECT_TRUE(damaged);
+    EXPECT_EQ(path + ".bad", Text(keptAs));
+    EXPECT_EQ(garbage, ReadBytes(path + ".bad"));
+    EXPECT_EQ(0, settings.GetEntries().Count());
+    EXPECT_EQ(path, Text(settings.GetPath()));
+    // The defaults the program sets are written as a clean file.
+    settings.Set("length.units", "0");
+    EXPECT_EQ(2, settings.Save(false));
+    EXPECT_EQ("length.units=0\r\n", ReadBytes(path));
+
+    // The clean file is read at the next start.
+    DAppSettings next;
+    EXPECT_EQ(1, next.LoadAtStart(path.c_str(), keptAs, damaged));
+    EXPECT_FALSE(damaged);
+    EXPECT_EQ("", Text(keptAs));
+    EXPECT_EQ("0", Text(next.Get("length.units", "d")));
+}
+
+// A save that fails is said once to the user, not at every later failure.
+TEST_F(DAppSettingsTest, AFailedSaveIsHandedOutOnce)
+{
+    const std::string path = Path("Bravik.properties");
+    WriteBytes(path, "a=1\r\n");
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    DAppSettings settings;
+    settings.Load(path.c_str());
+    UString text;
+    EXPECT_FALSE(settings.TakeFirstFailure(text)) << "nothing failed yet";
+    settings.Set("a", "2", true);
+    EXPECT_TRUE(settings.IsDirty());
+    EXPECT_EQ("a=1\r\n", ReadBytes(path));
+    ASSERT_TRUE(settings.TakeFirstFailure(text));
+    EXPECT_EQ("Cannot save settings to file " + path, Text(text));
+    settings.Set("a", "3", true);
+    EXPECT_FALSE(settings.TakeFirstFailure(text));
+    // The file can be written again: the change is kept after all.
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(2, settings.Save(false));
+    EXPECT_EQ("a=3\r\n", ReadBytes(path));
+}
+
 } // namespace

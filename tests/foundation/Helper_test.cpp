@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -391,6 +393,142 @@ TEST_F(HelperFiles, AFailedWriteLeavesThePreviousFileAndNoLitter)
     std::vector<std::string> expected{"held.txt", "taken"};
     std::vector<std::string> names = Listing(root);
     std::sort(names.begin(), names.end());
+    EXPECT_EQ(expected, names);
+}
+
+// Windows refuses to write a read-only file; the program refuses too where
+// the system would let it (Wine running as root does), with the system's
+// own reason, for a whole file and for an append alike.
+TEST_F(HelperFiles, AReadOnlyTargetIsNeitherReplacedNorExtended)
+{
+    const std::string target = Path("kept.txt");
+    WriteBytes(target, "old contents");
+    ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
+    for (bool append : {false, true}) {
+        SCOPED_TRACE(append ? "append" : "replace");
+        SetLastError(ERROR_SUCCESS);
+        EXPECT_EQ(0, Helper::WriteBuffer(target.c_str(), -1, "new", append));
+        EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_READ_ONLY), GetLastError());
+        EXPECT_EQ("old contents", ReadBytes(target));
+    }
+    DProps options;
+    EXPECT_EQ(0, Helper::WriteTextFile(target.c_str(), "new", &options));
+    EXPECT_EQ(ERROR_FILE_READ_ONLY, DProps::GetLong(options, "error"));
+    EXPECT_EQ("old contents", ReadBytes(target));
+    EXPECT_TRUE(GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(std::vector<std::string>{"kept.txt"}, Listing(root));
+}
+
+// A path that the program's code page or MAX_PATH cannot hold is refused as
+// it was asked: nothing is written, under that name or any other.
+TEST_F(HelperFiles, PathsTheProgramCannotHoldAreNotWritten)
+{
+    const std::string deep = Path(std::string(120, 'd'));
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
+    const struct {
+        const char* what;
+        std::string path;
+        DWORD error;
+    } cases[] = {
+        {"a lost character", Path("pl?n.txt"), ERROR_INVALID_NAME},
+        {"a pattern", Path("*.txt"), ERROR_INVALID_NAME},
+        {"MAX_PATH characters", deep + "\\" + std::string(MAX_PATH - deep.size() - 1, 'f'), ERROR_FILENAME_EXCED_RANGE},
+    };
+    WriteBytes(Path("plan.txt"), "old");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetLastError(ERROR_SUCCESS);
+        EXPECT_EQ(0, Helper::WriteBuffer(c.path.c_str(), -1, "new", false));
+        EXPECT_EQ(c.error, GetLastError());
+    }
+    EXPECT_EQ("old", ReadBytes(Path("plan.txt")));
+    EXPECT_TRUE(Listing(deep).empty());
+    // One character less is a path the program holds.
+    const std::string longest = deep + "\\" + std::string(MAX_PATH - deep.size() - 2, 'f');
+    EXPECT_EQ(3, Helper::WriteBuffer(longest.c_str(), -1, "new", false));
+    EXPECT_EQ("new", ReadBytes(longest));
+}
+
+// Another process than this one that runs now and was started earlier.
+DWORD RunningOtherProcess()
+{
+    DWORD found = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ProcessID == 0 || entry.th32ProcessID == GetCurrentProcessId())
+            continue;
+        if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID)) {
+            DWORD code = 0;
+            if (GetExitCodeProcess(process, &code) && code == STILL_ACTIVE)
+                found = entry.th32ProcessID;
+            CloseHandle(process);
+        }
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+// A process id that names no process: ids are multiples of 4.
+const DWORD kGoneProcess = 0x7FFFFFF1;
+
+void SetCreationTime(const std::string& path, WORD year)
+{
+    SYSTEMTIME parts{};
+    parts.wYear = year;
+    parts.wMonth = 1;
+    parts.wDay = 1;
+    FILETIME time;
+    SystemTimeToFileTime(&parts, &time);
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    SetFileTime(file, &time, &time, &time);
+    CloseHandle(file);
+}
+
+// A save that was killed leaves its temporary file beside the target; the
+// next save to that target removes the leftovers of its own naming that no
+// running save can still be writing, and nothing else.
+TEST_F(HelperFiles, TheNextSaveRemovesTheLeftoversOfKilledSaves)
+{
+    const DWORD other = RunningOtherProcess();
+    ASSERT_NE(0u, other) << "no other process to stand for a save that runs";
+    const std::string self = std::to_string(GetCurrentProcessId());
+    auto leftover = [&](DWORD process, const char* rest) {
+        return "plan.htm." + std::to_string(process) + rest;
+    };
+    const struct {
+        std::string name;
+        bool stale;
+        WORD madeIn;  // 0: now
+    } files[] = {
+        {leftover(kGoneProcess, ".12.0.tmp"), true, 0},
+        {leftover(kGoneProcess, ".12.7.TMP"), true, 0},
+        {"plan.htm." + self + ".3.4000000.tmp", true, 0},     // this process, no save of it runs
+        {leftover(other, ".5.1.tmp"), false, 0},               // a process that may still be writing
+        {leftover(other, ".5.2.tmp"), true, 2001},            // made before that process started
+        {"plan.htm.bak.tmp", false, 0},
+        {leftover(kGoneProcess, ".12.tmp"), false, 0},
+        {leftover(kGoneProcess, ".x.1.tmp"), false, 0},
+        {leftover(kGoneProcess, ".12.0.tmp.old"), false, 0},
+        {"other.htm." + std::to_string(kGoneProcess) + ".12.0.tmp", false, 0},
+    };
+    for (const auto& f : files) {
+        WriteBytes(Path(f.name), std::string(1000, 'x'));
+        if (f.madeIn)
+            SetCreationTime(Path(f.name), f.madeIn);
+    }
+    ASSERT_EQ(3, Helper::WriteBuffer(Path("plan.htm").c_str(), -1, "new", false));
+    EXPECT_EQ("new", ReadBytes(Path("plan.htm")));
+    std::vector<std::string> expected{"plan.htm"};
+    for (const auto& f : files)
+        if (!f.stale)
+            expected.push_back(f.name);
+    std::vector<std::string> names = Listing(root);
+    std::sort(names.begin(), names.end());
+    std::sort(expected.begin(), expected.end());
     EXPECT_EQ(expected, names);
 }
 

@@ -600,6 +600,128 @@ TEST_F(PathFiles, PathDeleteTreeOfNothingTouchesNothing)
 
 // ---- Formatting ---------------------------------------------------------------------
 
+// ---- Paths the program can hold ----------------------------------------------
+
+// The narrow calls would turn a character without an ANSI form into a
+// look-alike: "ā" into "a", "α" into "a", "β" into "ß", and so name another
+// file. The program's conversion gives "?" for each, which no name holds.
+TEST(PathFromWide, CharactersWithoutAnAnsiFormBecomeQuestionMarks)
+{
+    ASSERT_EQ(1252u, GetACP()) << "the tests run in the code page 1252";
+    const struct {
+        const wchar_t* wide;
+        const char* ansi;
+    } cases[] = {
+        {L"C:\\plan.brvk", "C:\\plan.brvk"},
+        {L"C:\\M\x00FCller\\\x20AC.brvk", "C:\\M\xFCller\\\x80.brvk"},
+        {L"C:\\\x0101\x0113x.brvk", "C:\\??x.brvk"},
+        {L"C:\\\x03B1\x03B2\x03B3\\\x4E2D.brvk", "C:\\???\\?.brvk"},
+        {L"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.ansi, PathFromWide(c.wide));
+    EXPECT_EQ("", PathFromWide(nullptr));
+}
+
+TEST(PathCheckUsable, RefusesWhatTheCodePageOrMaxPathCannotHold)
+{
+    char folder[MAX_PATH] = "";
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    const std::string current = folder;
+    const std::string longest = "C:\\" + std::string(MAX_PATH - 4, 'f');  // 259 characters
+    const struct {
+        const char* what;
+        std::string path;
+        PathFault fault;
+    } cases[] = {
+        {"a plain path", "C:\\jobs\\plan.brvk", PathFault::None},
+        {"letters of the code page", "C:\\M\xFCller\\\x80.brvk", PathFault::None},
+        {"259 characters", longest, PathFault::None},
+        {"260 characters", longest + "g", PathFault::TooLong},
+        {"300 characters", "C:\\" + std::string(290, 'p') + ".brvk", PathFault::TooLong},
+        {"long once made full", std::string(MAX_PATH - current.size(), 'r'), PathFault::TooLong},
+        {"a lost character", "C:\\jobs\\??x.brvk", PathFault::LostCharacters},
+        {"a pattern", "C:\\jobs\\*.brvk", PathFault::LostCharacters},
+        {"nothing", "", PathFault::Empty},
+        {"blanks", "  ", PathFault::Empty},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(static_cast<int>(c.fault), static_cast<int>(PathCheckUsable(c.path.c_str()))) << c.what;
+    EXPECT_EQ(static_cast<int>(PathFault::Empty), static_cast<int>(PathCheckUsable(nullptr)));
+}
+
+// ---- Whether another program changed a file --------------------------------------
+
+TEST_F(PathFiles, AFileStampTellsChangedBytesFromTheSameBytesWrittenAgain)
+{
+    const std::string path = Path("plan.brvk");
+    const std::string bytes = "first version";
+    WriteBytes(path, bytes);
+    const FileStamp written = FileStampOf(path.c_str(), bytes.data(), bytes.size());
+    const FileStamp read = FileStampRead(path.c_str());
+    ASSERT_TRUE(written.known);
+    ASSERT_TRUE(read.known);
+    EXPECT_EQ(13, read.size);
+    EXPECT_EQ(written.time, read.time);
+    EXPECT_TRUE(FileStampSameBytes(written, read));
+
+    // Another program writes the same bytes again: a new time, nothing lost.
+    Sleep(20);
+    WriteBytes(path, bytes);
+    EXPECT_TRUE(FileStampSameBytes(written, FileStampRead(path.c_str())));
+    // One byte changed, the size kept.
+    WriteBytes(path, "first versioN");
+    EXPECT_FALSE(FileStampSameBytes(written, FileStampRead(path.c_str())));
+    WriteBytes(path, "first version, longer");
+    EXPECT_FALSE(FileStampSameBytes(written, FileStampRead(path.c_str())));
+    // An empty file is a file like any other.
+    WriteBytes(path, "");
+    EXPECT_TRUE(FileStampSameBytes(FileStampOf(path.c_str(), "", 0), FileStampRead(path.c_str())));
+
+    EXPECT_FALSE(FileStampRead(Path("none.brvk").c_str()).known);
+    EXPECT_FALSE(FileStampSameBytes(FileStamp(), FileStamp()));
+}
+
+// ---- Damaged files ---------------------------------------------------------------------
+
+TEST_F(PathFiles, FileLooksBinaryTellsGarbageFromText)
+{
+    const struct {
+        const char* what;
+        std::string bytes;
+        bool binary;
+    } cases[] = {
+        {"settings", "length.units=0\r\n# note\r\nhistory=C:\\a|C:\\b\r\n", false},
+        {"tabs, form feed and an end mark", "a=\t1\n\f\x1A", false},
+        {"letters of the code page", "name=M\xFCller \x80\r\n", false},
+        {"empty", "", false},
+        {"a NUL", std::string("a=1\r\n\0b=2", 9), true},
+        {"garbage", "\x89PNG\r\n\x1A\n\x01\x02\x03", true},
+        {"text saved as UTF-16", std::string("a\0=\0001\0", 6), true},
+    };
+    for (const auto& c : cases) {
+        MakeFile("file", c.bytes);
+        EXPECT_EQ(c.binary, FileLooksBinary(Path("file").c_str())) << c.what;
+    }
+    EXPECT_FALSE(FileLooksBinary(Path("none").c_str()));
+}
+
+TEST_F(PathFiles, FileSetAsideKeepsEveryDamagedCopy)
+{
+    const std::string path = Path("Bravik.properties");
+    UString keptAs;
+    for (int n = 1; n <= 3; ++n) {
+        MakeFile("Bravik.properties", "copy " + std::to_string(n));
+        ASSERT_TRUE(FileSetAside(path.c_str(), keptAs));
+        const std::string expected = n == 1 ? path + ".bad" : path + "." + std::to_string(n) + ".bad";
+        EXPECT_EQ(expected, Text(keptAs));
+        EXPECT_EQ("copy " + std::to_string(n), ReadBytes(expected));
+        EXPECT_EQ("<missing>", ReadBytes(path));
+    }
+    EXPECT_FALSE(FileSetAside(Path("none").c_str(), keptAs));
+    EXPECT_EQ("", Text(keptAs));
+}
+
 TEST(FormatTemp, FormatsIntoABufferOfTheCallingThread)
 {
     EXPECT_STREQ("7 items in C:\\x", FormatTemp("%d items in %s", 7, "C:\\x"));

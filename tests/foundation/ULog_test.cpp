@@ -331,6 +331,41 @@ TEST_F(ULogLines, LinesOfDifferentThreadsNeverInterleave)
     }
 }
 
+// Two instances of the program write one log file, each through its own log:
+// every line of both must be in the file, whole, whoever opened it first.
+TEST_F(ULogFile, TwoLogsOnOneFileKeepEveryLineOfBoth)
+{
+    constexpr int kLines = 200;
+    ULog first, second;
+    ASSERT_TRUE(first.Open(m_path.c_str(), false));
+    ASSERT_TRUE(second.Open(m_path.c_str(), false));
+    std::vector<std::thread> writers;
+    int index = 0;
+    for (ULog* log : {&first, &second}) {
+        writers.emplace_back([log, index] {
+            const std::string text(50 + index * 11, static_cast<char>('p' + index));
+            for (int i = 0; i < kLines; ++i)
+                log->Write(text.c_str(), nullptr, index == 0 ? "A " : "B ");
+        });
+        ++index;
+    }
+    for (auto& writer : writers)
+        writer.join();
+    first.Close();
+    second.Close();
+
+    int seen[2] = {0, 0};
+    for (const std::string& line : Lines()) {
+        ASSERT_GT(line.size(), kStampShape.size() + 2) << line;
+        const int which = line[kStampShape.size()] == 'A' ? 0 : 1;
+        EXPECT_EQ((which == 0 ? "A " : "B ") + std::string(50 + which * 11, static_cast<char>('p' + which)),
+                  line.substr(kStampShape.size()));
+        ++seen[which];
+    }
+    EXPECT_EQ(kLines, seen[0]);
+    EXPECT_EQ(kLines, seen[1]);
+}
+
 // --- Time functions ------------------------------------------------------------------------
 
 TEST(FormatDateTime, PiecesAndDefaults)
