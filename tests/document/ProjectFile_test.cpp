@@ -681,6 +681,23 @@ std::string LineAt(const std::string& bytes, size_t at)
     return bytes.substr(at + 2, bytes.find("\r\n", at + 2) - at - 2);
 }
 
+TEST_F(ProjectFile, AMaterialNeverCalculatedOpensWithoutWarnings)
+{
+    // Wood has a sound order and no results: nothing of it is unplaced.
+    MakeProject();
+    const std::string path = Path("fresh.brvk");
+    ASSERT_TRUE(doc.Save(path.c_str()));
+    DCSSolution loaded;
+    ASSERT_TRUE(loaded.Load(path.c_str()));
+    DCSProject& wood = *loaded.GetProject(1, false);
+    EXPECT_EQ(0, wood.GetWarnings().Count());
+    loaded.SetActive(1, true);
+    const std::vector<DProps> warnings = loaded.CollectWarnings(true);
+    ASSERT_EQ(1u, warnings.size());
+    EXPECT_EQ("Steel", warnings[0].Name());  // its applied solution leaves a part over
+    EXPECT_EQ("${calc}", DProps::GetString(warnings[0], "44"));
+}
+
 TEST_F(ProjectFile, StoredResultsThatNoLongerFitTheirOrderAreDroppedWithANote)
 {
     // The cutting rows name part rows by number: once the rows changed, the
