@@ -24,30 +24,9 @@
 #include "foundation/Helper.h"
 #include "foundation/StrUtil.h"
 #include "GeneratedOrder.h"
+#include "BenchTiming.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double SecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-std::vector<long> ReadList(const char* text)
-{
-    std::vector<long> out;
-    for (const char* p = text; *p;) {
-        char* end = nullptr;
-        const long n = std::strtol(p, &end, 10);
-        if (end == p)
-            break;
-        if (n > 0)
-            out.push_back(n);
-        p = *end == ',' ? end + 1 : end;
-    }
-    return out;
-}
 
 std::string ReadFile(const std::string& path)
 {

@@ -15,7 +15,11 @@
 // It uses only what older builds have too, so scripts/bench-results can build
 // the same file against an older revision and show both side by side.
 //
-//   bravik_results_bench [--scales=N,N,...] [--repeats=N]
+// With --save=FOLDER the projects of each scale are saved after both ends
+// (results-<scale>-all.brvk, results-<scale>-one.brvk), so that the files of
+// two builds can be compared.
+//
+//   bravik_results_bench [--scales=N,N,...] [--repeats=N] [--save=FOLDER]
 #include <windows.h>
 
 #include <algorithm>
@@ -32,30 +36,9 @@
 #include "engine/LayoutStats.h"
 #include "foundation/DAuto.h"
 #include "panels/WinProcess.h"
+#include "BenchTiming.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double SecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-std::vector<long> ReadList(const char* text)
-{
-    std::vector<long> out;
-    for (const char* p = text; *p;) {
-        char* end = nullptr;
-        const long n = std::strtol(p, &end, 10);
-        if (end == p)
-            break;
-        if (n > 0)
-            out.push_back(n);
-        p = *end == ',' ? end + 1 : end;
-    }
-    return out;
-}
 
 // ---- The project ------------------------------------------------------------------------------
 
@@ -229,7 +212,17 @@ std::vector<CUTTING::Layout> OpenProject(OXRApp& app, OXRWindow& window, long sc
     return layouts;
 }
 
-Timings BenchOnce(OXRApp& app, OXRWindow& window, long scale)
+// The project saved into the folder under the name, when a folder is given.
+void SaveInto(DCSSolution& doc, const std::string& folder, long scale, const char* what)
+{
+    if (folder.empty())
+        return;
+    const std::string path = folder + "\\results-" + std::to_string(scale) + "-" + what + ".brvk";
+    if (!doc.Save(path.c_str()))
+        std::printf("results bench: cannot write %s\n", path.c_str());
+}
+
+Timings BenchOnce(OXRApp& app, OXRWindow& window, long scale, const std::string& folder)
 {
     Timings t;
     DCSSolution& doc = app.m_document;
@@ -278,6 +271,7 @@ Timings BenchOnce(OXRApp& app, OXRWindow& window, long scale)
     app.OnAppEvent(kEventProjectDataChanged, 0);
     UntilIdle(window.m_hWnd);
     t.all = SecondsSince(start);
+    SaveInto(doc, folder, scale, "all");
 
     // The current material, as the results page ends its calculation once
     // a solution was chosen.
@@ -293,6 +287,7 @@ Timings BenchOnce(OXRApp& app, OXRWindow& window, long scale)
     app.OnAppEvent(kEventCalculationFinished, 1, results);
     UntilIdle(window.m_hWnd);
     t.one = SecondsSince(start);
+    SaveInto(doc, folder, scale, "one");
     return t;
 }
 
@@ -314,12 +309,15 @@ int main(int argc, char** argv)
 {
     std::vector<long> scales = {1, 2, 5, 10};
     long repeats = 3;
+    std::string folder;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg.rfind("--scales=", 0) == 0)
             scales = ReadList(arg.c_str() + 9);
         else if (arg.rfind("--repeats=", 0) == 0)
             repeats = std::max(1L, std::atol(arg.c_str() + 10));
+        else if (arg.rfind("--save=", 0) == 0)
+            folder = arg.substr(7);
     }
 
     OXRApp app;
@@ -341,7 +339,7 @@ int main(int argc, char** argv)
     for (long scale : scales) {
         Timings best;
         for (long r = 0; r < repeats; ++r) {
-            const Timings t = BenchOnce(app, *window, scale);
+            const Timings t = BenchOnce(app, *window, scale, folder);
             const bool first = r == 0;
             Keep(best.apply, t.apply, first);
             Keep(best.rows, t.rows, first);
