@@ -25,15 +25,9 @@
 #include "foundation/StrUtil.h"
 #include "BenchOptions.h"
 #include "GeneratedOrder.h"
+#include "BenchTiming.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double SecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 std::string ReadFile(const std::string& path)
 {

@@ -29,12 +29,9 @@
 #include "reports/OXRLayout.h"
 #include "tests/document/AppliedLayout.h"
 #include "GeneratedOrder.h"
+#include "BenchTiming.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 constexpr double kKerf = 3.0;
 

@@ -2,6 +2,7 @@
 // supervisor runs under the progress dialog, then the best solutions are
 // applied and the findings shown.
 #include "appsvc/OXRApp.h"
+#include "dialogs/DlgFrame.h"
 #include "dialogs/DlgMessages.h"
 #include "dialogs/DlgProgress.h"
 #include "document/AppEvents.h"
@@ -23,14 +24,19 @@ bool OXRApp::Calculate()
     const bool finished = progress.DoModal() == DlgFrame::Accepted && !m_processor.IsStopped();
 
     if (finished) {
-        for (long i = 0;; ++i) {
-            DCSProject* material = m_document.GetProject(i, true);
-            if (!material)
-                break;
-            if (material->GetSolutions().Count() > 0)
-                material->ApplySolution(0);
+        {
+            // Each solution applied refreshes the pages: with long solutions
+            // the round takes its time.
+            BusyCursorScope busy;
+            for (long i = 0;; ++i) {
+                DCSProject* material = m_document.GetProject(i, true);
+                if (!material)
+                    break;
+                if (material->GetSolutions().Count() > 0)
+                    material->ApplySolution(0);
+            }
+            OnAppEvent(kEventSolutionsChanged, 0);
         }
-        OnAppEvent(kEventSolutionsChanged, 0);
         if (!m_automation) {
             const std::vector<DProps> warnings = m_document.CollectWarnings(true);
             if (!warnings.empty()) {

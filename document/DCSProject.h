@@ -275,6 +275,11 @@ private:
     static void BuildStockAndDemand(const DCSStorage& order, CUTTING::Layout& layout);
     static long ComputeOrphans(const CUTTING::Layout& layout, PropsList& rows);
     void BuildSummary();
+    // The parts of a pattern in the order a calculation lists them.
+    static void ListPartsShortestFirst(CUTTING::Blank& pattern);
+    // The current layout's statistics with that remnant length (the text of
+    // the "remnants" option), and the material's "cost" from them.
+    void ComputeLayoutSummary(const std::string& remnants);
     std::string SummaryStatusText() const;
     void StopThreadForGood();
     // One solver pass on input built from the work's order; true when it kept a solution.

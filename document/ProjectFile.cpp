@@ -9,6 +9,7 @@
 
 #include "document/DCSProject.h"
 #include "document/DCSSolution.h"
+#include "document/StoredResults.h"
 #include "engine/Cutting.h"
 #include "foundation/DSettings.h"
 #include "foundation/Helper.h"
@@ -129,155 +130,6 @@ void UnescapeDescValue(DProps& bag, const char* key)
 {
     if (bag.IndexOf(key) >= 0)
         bag.SetString(key, UnescapeDesc(DProps::GetString(bag, key, "")));
-}
-
-// A number as the statistics write them: a sign, digits, and a separator
-// ("." or ",") with digits after it. Texts such as a date or a version
-// ("2024.05.01", "1.2.20") do not qualify.
-bool LooksLikeNumber(const char* text)
-{
-    const char* p = text;
-    if (*p == '-' || *p == '+')
-        ++p;
-    const char* digits = p;
-    while (*p >= '0' && *p <= '9')
-        ++p;
-    if (p == digits)
-        return false;
-    if (*p == '.' || *p == ',') {
-        const char* fraction = ++p;
-        while (*p >= '0' && *p <= '9')
-            ++p;
-        if (p == fraction)
-            return false;
-    }
-    return *p == '\0';
-}
-
-// Result rows hold their numbers in the decimal notation of the user who
-// saved them; read with atof under another separator, 87,78125 would be 87.
-// Every number of a stored result row takes the reader's separator, as the
-// numbers of the order rows do.
-void UseReadersSeparator(PropsList& rows)
-{
-    for (DProps& row : rows) {
-        for (int i = 0; i < row.Count(); ++i) {
-            const char* value = row.GetValueAt(i);
-            if (!LooksLikeNumber(value) || !strpbrk(value, ".,"))
-                continue;
-            std::string text = value;
-            row.SetValueAt(i, NumUseSeparator(text, false).c_str());
-        }
-    }
-}
-
-// Why the stored cutting rows cannot stand for a solution of this order, or
-// the empty text when they can. Checked before anything is rebuilt from them:
-// a rebuild walks every bar of every row, so a damaged count would make a
-// file take forever to open.
-std::string CheckStoredCuttings(const DCSStorage& order, const PropsList& cuttings)
-{
-    if (cuttings.empty())
-        return std::string();
-    if (order.GetBlanks().empty())
-        return "cutting rows without stock rows";
-
-    // No pattern uses more bars than the stock holds (a row below 1 is unlimited).
-    long long bars = 0;
-    double longest = 0.0;
-    for (const DProps& row : order.GetBlanks()) {
-        const long quantity = DProps::GetLong(row, "quantity");
-        bars += quantity < 1 ? CUTTING::UnlimitedQuantity : quantity;
-        longest = std::max(longest, DProps::GetDouble(row, "length", 0.0));
-    }
-    // No bar holds more parts than its length takes of the shortest part.
-    double shortest = 0.0;
-    for (const DProps& row : order.GetPieces()) {
-        const double length = DProps::GetDouble(row, "length", 0.0);
-        if (length > Tolerance && (shortest <= 0.0 || length < shortest))
-            shortest = length;
-    }
-    const double perBar = shortest > 0.0 ? std::floor(longest / shortest + Tolerance) : 0.0;
-
-    long long used = 0;
-    for (size_t i = 0; i < cuttings.size(); ++i) {
-        const DProps& row = cuttings[i];
-        const double copies = DProps::GetDouble(row, "copies", 0.0);
-        std::string why;
-        if (!(copies >= 1.0) || copies > static_cast<double>(bars) || copies != std::floor(copies)) {
-            StrFormat(why, "cutting row %ld: %s bars", static_cast<long>(i + 1),
-                      DProps::GetString(row, "copies", "no").c_str());
-            return why;
-        }
-        used += static_cast<long long>(copies);
-        if (used > bars) {
-            StrFormat(why, "cutting rows use more than %lld bars", bars);
-            return why;
-        }
-        long stockId = 0;
-        std::vector<CUTTING::SignatureEntry> entries;
-        CUTTING::ReadSignature(DProps::GetString(row, "signature", ""), &stockId, &entries);
-        double parts = 0.0;
-        for (const CUTTING::SignatureEntry& e : entries)
-            if (e.count > 0)
-                parts += static_cast<double>(e.count);
-        if (parts > perBar || parts * copies > static_cast<double>(LONG_MAX / 2)) {
-            StrFormat(why, "cutting row %ld: more parts than a bar holds", static_cast<long>(i + 1));
-            return why;
-        }
-    }
-    return std::string();
-}
-
-// Stored numbers carry five decimals; the rebuilt ones are computed the same
-// way, so they agree far closer than this.
-bool SameStoredNumber(double stored, double rebuilt)
-{
-    return std::fabs(stored - rebuilt) <= 1e-3 + 1e-9 * std::fabs(stored);
-}
-
-// Why the layout rebuilt from the stored cutting rows is not the solution
-// that was saved, or the empty text when it is. The cutting rows name part
-// rows by their number: once a part row was removed or moved, or a length
-// changed, the same rows rebuild other patterns (or stop at a row that holds
-// no part), and the results would silently change at every save.
-std::string CheckRebuiltLayout(const CUTTING::Layout& layout, const PropsList& summary, const PropsList& cuttings)
-{
-    std::string why;
-    for (size_t i = 0; i < cuttings.size(); ++i) {
-        const DProps& row = cuttings[i];
-        long stockId = 0;
-        std::vector<CUTTING::SignatureEntry> entries;
-        CUTTING::ReadSignature(DProps::GetString(row, "signature", ""), &stockId, &entries);
-        long long stored = 0;
-        for (const CUTTING::SignatureEntry& e : entries)
-            if (e.count > 0)
-                stored += e.count;
-        if (stored == 0)
-            return StrFormat(why, "cutting row %ld holds no part", static_cast<long>(i + 1));
-        if (i >= layout.cuttings.size())
-            return StrFormat(why, "cutting row %ld could not be rebuilt", static_cast<long>(i + 1));
-        const CUTTING::Blank& pattern = layout.cuttings[i];
-        long long rebuilt = 0;
-        for (const CUTTING::Piece& piece : pattern.pieces)
-            rebuilt += piece.quantity;
-        if (rebuilt != stored)
-            return StrFormat(why, "cutting row %ld names parts the order does not hold", static_cast<long>(i + 1));
-        if (row.IndexOf("remains") >= 0 &&
-            !SameStoredNumber(DProps::GetDouble(row, "remains"), DProps::GetDouble(pattern.props, "remains")))
-            return StrFormat(why, "cutting row %ld no longer fits the lengths of the order", static_cast<long>(i + 1));
-    }
-    if (layout.cuttings.size() != cuttings.size())
-        return "the cutting rows could not all be rebuilt";
-    for (const DProps& row : summary) {
-        if (DProps::GetString(row, "type", "") != "summary")
-            continue;
-        for (const char* key : {"used", "pieces", "output", "used.len"})
-            if (row.IndexOf(key) >= 0 &&
-                !SameStoredNumber(DProps::GetDouble(row, key), DProps::GetDouble(layout.props, key)))
-                return StrFormat(why, "the summary's \"%s\" does not match the cutting rows", key);
-    }
-    return std::string();
 }
 
 std::string EndMarkerOf(const std::string& name)
@@ -477,7 +329,16 @@ bool DCSProject::ReadSolutions(const DSettings* document, std::string* dropped)
     RestoreLayout();
     // What the rows rebuild must be what was saved: otherwise the order
     // stays, and the results go with a note rather than change silently.
-    const std::string misfit = CheckRebuiltLayout(m_layout, m_summary, m_cuttings);
+    std::string misfit = CheckRebuiltLayout(m_layout, m_summary, m_cuttings);
+    // The statistics were computed with the remnant length of their
+    // calculation, which the options page may have changed since: the
+    // results are the same, only what counts as a remnant is not. The
+    // layout takes the statistics that were saved with it.
+    double computedWith = 0.0;
+    if (!misfit.empty() && StoredRemnantLength(m_layout, m_summary, computedWith)) {
+        ComputeLayoutSummary(StrFromDouble(computedWith, "%.9f"));
+        misfit = CheckRebuiltLayout(m_layout, m_summary, m_cuttings);
+    }
     if (!misfit.empty()) {
         m_summary.clear();
         m_cuttings.clear();

@@ -57,6 +57,20 @@ void DCSProject::BuildStockAndDemand(const DCSStorage& order, CUTTING::Layout& l
         layout.pieces.push_back(pending);
 }
 
+void DCSProject::ListPartsShortestFirst(CUTTING::Blank& pattern)
+{
+    // A calculation lists the parts of its patterns shortest first, and the
+    // cutting rows charge part rows in that order: a pattern rebuilt in the
+    // order of its row's signature (which follows "sort") would give the
+    // same rows other texts after every reopening.
+    std::stable_sort(pattern.pieces.begin(), pattern.pieces.end(),
+                     [](const CUTTING::Piece& a, const CUTTING::Piece& b) {
+                         if (!NumEqual(a.length, b.length))
+                             return a.length < b.length;
+                         return a.id < b.id;
+                     });
+}
+
 void DCSProject::RestoreLayout()
 {
     BuildStockAndDemand(m_layout);
@@ -108,6 +122,7 @@ void DCSProject::RestoreLayout()
                     pattern.pieces.push_back(CUTTING::Piece(id, DProps::GetDouble(*part, "length", 0.0), n));
             }
 
+            ListPartsShortestFirst(pattern);
             pattern.props.SetLong("blank", stock.id);
             pattern.props.SetString("blank.cost", DProps::GetString(stock.props, "cost", ""));
             pattern.UpdateSignature(true);
@@ -116,10 +131,13 @@ void DCSProject::RestoreLayout()
     }
 
     CUTTING::RemainingPieces(m_layout.orphans, m_layout, nullptr);
+    ComputeLayoutSummary(DProps::GetString(m_props, "remnants", ""));
+}
 
+void DCSProject::ComputeLayoutSummary(const std::string& remnants)
+{
     DProps options;
-    options.SetString("remnants", DProps::GetString(m_props, "remnants", ""));
+    options.SetString("remnants", remnants);
     CUTTING::ComputeSummary(options, m_layout);
-
     m_props.SetString("cost", DProps::GetString(m_layout.props, "cost", ""));
 }

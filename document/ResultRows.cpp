@@ -208,6 +208,10 @@ void DCSProject::SetLayout(const CUTTING::Layout& layout)
 void DCSProject::ApplyEditedLayout(const CUTTING::Layout& layout)
 {
     m_layout = layout;
+    // The editor adds parts where it likes; the rows of a reopened file
+    // must read as they did when the edit was taken over.
+    for (CUTTING::Blank& pattern : m_layout.cuttings)
+        ListPartsShortestFirst(pattern);
     ApplySolution(-1);
     RestoreLayout();
     ComputeOrphans();

@@ -93,7 +93,10 @@ int32_t DCSProject::CollectWarnings(DProps& bag)
 {
     if (DProps::GetString(m_props, "material", "").empty())
         bag.Set(StatusKey(StatusNoMaterial).c_str(), "${project}", nullptr, true);
-    if (CUTTING::SumPieceQuantities(m_layout.orphans) > 0)
+    // Only an applied solution leaves parts unplaced: before any (a project
+    // never calculated, or its results cleared) the layout rebuilt from no
+    // cutting rows lists the whole order as unplaced.
+    if (!m_summary.empty() && CUTTING::SumPieceQuantities(m_layout.orphans) > 0)
         bag.Set(StatusKey(StatusNotAllPlaced).c_str(), "${calc}", "", false);
     m_checkResult = m_order.CheckOrder(bag);
     return m_checkResult;

@@ -12,6 +12,7 @@
 #include "controls/ICHint.h"
 #include "controls/ICList.h"
 #include "controls/ICStatic.h"
+#include "controls/RedrawSuspended.h"
 #include "dialogs/DlgExport.h"
 #include "dialogs/DlgLayout.h"
 #include "dialogs/DlgMessages.h"
@@ -216,8 +217,11 @@ void WinProcess::Refresh()
     BusyCursorScope busy;
     if (m_material) {
         FillParameters();
+        // Selecting the first stock fills the cuttings list; without a
+        // stock nothing is selected and the list is emptied here.
         FillStocks();
-        FillCuttings();
+        if (ListGetSelected(m_stocks->GetHwnd()) < 0)
+            FillCuttings();
     }
     ShowComment();
     UpdateButtons();
@@ -227,6 +231,7 @@ void WinProcess::FillParameters()
 {
     if (!m_params)
         return;
+    RedrawSuspended quiet(m_params->GetHwnd());
     m_params->DeleteAllRows();
     if (!m_material)
         return;
@@ -280,9 +285,19 @@ void WinProcess::FillStocks()
 {
     if (!m_stocks)
         return;
-    m_stocks->DeleteAllRows();
-    if (!m_material)
-        return;
+    {
+        RedrawSuspended quiet(m_stocks->GetHwnd());
+        m_stocks->DeleteAllRows();
+        if (!m_material)
+            return;
+        FillStockRows();
+    }
+    // The selection fills the cuttings list, once the stocks are drawn.
+    ListSelect(m_stocks->GetHwnd(), 0, 0, 1);
+}
+
+void WinProcess::FillStockRows()
+{
     const bool remnants = TracksRemnants(*m_material);
     long row = 0;
     for (const DProps& summary : m_material->GetSummaryRows()) {
@@ -309,16 +324,24 @@ void WinProcess::FillStocks()
             m_stocks->SetCell(row, static_cast<long>(c) + 2, cells[c].c_str(), nullptr);
         ++row;
     }
-    ListSelect(m_stocks->GetHwnd(), 0, 0, 1);
 }
 
 void WinProcess::FillCuttings()
 {
     if (!m_cuttings)
         return;
-    m_cuttings->DeleteAllRows();
-    if (!m_material || !m_stocks)
-        return;
+    {
+        RedrawSuspended quiet(m_cuttings->GetHwnd());
+        m_cuttings->DeleteAllRows();
+        if (!m_material || !m_stocks)
+            return;
+        FillCuttingRows();
+    }
+    ListSelect(m_cuttings->GetHwnd(), 0, 0, 0);
+}
+
+void WinProcess::FillCuttingRows()
+{
     const double position = static_cast<double>(ListGetSelected(m_stocks->GetHwnd()) + 1);
     long row = 0;
     for (const DProps& cutting : m_material->GetCuttingRows()) {
@@ -333,7 +356,6 @@ void WinProcess::FillCuttings()
         m_cuttings->SetCell(row, 3, DProps::GetString(cutting, "layout", "").c_str(), nullptr);
         ++row;
     }
-    ListSelect(m_cuttings->GetHwnd(), 0, 0, 0);
 }
 
 void WinProcess::UpdateButtons()
@@ -530,6 +552,9 @@ void WinProcess::Calculate()
     }
     bool applied = false;
     if (chosen >= 0 && current && chosen < current->GetSolutions().Count()) {
+        // The rows are built and the pages filled twice over (event 13, then
+        // the page itself): a long solution takes its time.
+        BusyCursorScope busy;
         current->ApplySolution(chosen);
         SetMaterial(current);
         app.OnAppEvent(kEventProjectDataChanged, 0, nullptr);

@@ -72,6 +72,10 @@ protected:
 
 private:
     void LayoutLists();
+    // The rows of the used-stock list and of the cuttings list of the
+    // selected stock, into lists just emptied.
+    void FillStockRows();
+    void FillCuttingRows();
     void RunExport(TextExportKind kind);
     // A pending "material.calculate" of a script learns whether a solution
     // was applied, and the request ends.

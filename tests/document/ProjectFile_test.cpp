@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <clocale>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -9,8 +10,10 @@
 
 #include "document/DCSSolution.h"
 #include "foundation/DSettings.h"
+#include "foundation/RecordText.h"
 #include "foundation/StrList.h"
 #include "foundation/TextBlocks.h"
+#include "tests/document/CalculationFixture.h"
 #include "tests/document/SolvedMaterial.h"
 #include "tests/document/TestAppServices.h"
 #include "tests/foundation/TestFiles.h"
@@ -682,9 +685,15 @@ TEST_F(ProjectFile, AProjectSavedWithACommaReadsBackUnderEitherSeparator)
 TEST_F(ProjectFile, StoredResultsWrittenWithACommaReadWithTheReadersSeparator)
 {
     // Under the "," separator the statistics of the result rows are written
-    // 87,78125; read under "." with atof that was 87.
+    // 87,78125; read under "." with atof that was 87. The application reads
+    // numbers in the notation of the separator it set (the run-time's
+    // numeric locale follows it), and so does the test.
     struct SeparatorGuard {
-        ~SeparatorGuard() { NumSetSeparator("."); }
+        ~SeparatorGuard()
+        {
+            NumSetSeparator(".");
+            setlocale(LC_NUMERIC, "C");
+        }
     } guard;
     MakeProject();
     const std::string path = Path("comma-results.brvk");
@@ -707,9 +716,10 @@ TEST_F(ProjectFile, StoredResultsWrittenWithACommaReadWithTheReadersSeparator)
     for (const char* separator : {".", ","}) {
         SCOPED_TRACE(separator);
         NumSetSeparator(separator);
+        ASSERT_NE(nullptr, setlocale(LC_NUMERIC, *separator == ',' ? "French_Canada.1252" : "C"));
         DCSSolution loaded;
         ASSERT_TRUE(loaded.Load(path.c_str()));
-        EXPECT_TRUE(loaded.GetFileNotes().empty());
+        EXPECT_TRUE(loaded.GetFileNotes().empty()) << (loaded.GetFileNotes().empty() ? "" : loaded.GetFileNotes()[0]);
         const DCSProject& back = *loaded.GetProject(0, false);
         ASSERT_EQ(saved.GetSummaryRows().size(), back.GetSummaryRows().size());
         for (size_t r = 0; r < saved.GetSummaryRows().size(); ++r) {
@@ -729,6 +739,7 @@ TEST_F(ProjectFile, StoredResultsWrittenWithACommaReadWithTheReadersSeparator)
     }
     // Read as numbers, the fractions are there again.
     NumSetSeparator(".");
+    setlocale(LC_NUMERIC, "C");
     DCSSolution loaded;
     ASSERT_TRUE(loaded.Load(path.c_str()));
     const DCSProject& back = *loaded.GetProject(0, false);
@@ -791,6 +802,23 @@ size_t SteelLine(const std::string& bytes, const std::string& key)
 std::string LineAt(const std::string& bytes, size_t at)
 {
     return bytes.substr(at + 2, bytes.find("\r\n", at + 2) - at - 2);
+}
+
+TEST_F(ProjectFile, AMaterialNeverCalculatedOpensWithoutWarnings)
+{
+    // Wood has a sound order and no results: nothing of it is unplaced.
+    MakeProject();
+    const std::string path = Path("fresh.brvk");
+    ASSERT_TRUE(doc.Save(path.c_str()));
+    DCSSolution loaded;
+    ASSERT_TRUE(loaded.Load(path.c_str()));
+    DCSProject& wood = *loaded.GetProject(1, false);
+    EXPECT_EQ(0, wood.GetWarnings().Count());
+    loaded.SetActive(1, true);
+    const std::vector<DProps> warnings = loaded.CollectWarnings(true);
+    ASSERT_EQ(1u, warnings.size());
+    EXPECT_EQ("Steel", warnings[0].Name());  // its applied solution leaves a part over
+    EXPECT_EQ("${calc}", DProps::GetString(warnings[0], "44"));
 }
 
 TEST_F(ProjectFile, StoredResultsThatNoLongerFitTheirOrderAreDroppedWithANote)
@@ -865,6 +893,153 @@ TEST_F(ProjectFile, StoredResultsThatNoLongerFitTheirOrderAreDroppedWithANote)
     ASSERT_TRUE(loaded.Load(path.c_str()));
     EXPECT_TRUE(loaded.GetFileNotes().empty());
     EXPECT_EQ(2u, loaded.GetProject(0, false)->GetCuttingRows().size());
+}
+
+TEST_F(ProjectFile, StoredResultsWhoseRowsLostKeysAreDroppedWithANote)
+{
+    // A key cut out of a stored row used to count as agreement: the results
+    // came back with blanks where the statistics were.
+    MakeProject();
+    const std::string path = Path("keys.brvk");
+    ASSERT_TRUE(doc.Save(path.c_str()));
+    const std::string good = ReadBytes(path);
+
+    // The entry of key cut out of the Steel line of that key.
+    auto without = [&good](const char* line, std::vector<const char*> keys) {
+        std::string bytes = good;
+        const size_t at = SteelLine(bytes, line);
+        EXPECT_NE(std::string::npos, at) << line;
+        const size_t lineEnd = bytes.find("\r\n", at + 2);
+        for (const char* key : keys) {
+            const std::string entry = std::string("\"") + key + "\": \"";
+            const size_t from = bytes.find(entry, at);
+            EXPECT_LT(from, lineEnd) << line << " " << key;
+            const size_t to = bytes.find("\", ", from);
+            bytes.erase(from, (to < lineEnd ? to + 3 : bytes.find(" }", from)) - from);
+        }
+        return bytes;
+    };
+    const struct {
+        const char* line;
+        std::vector<const char*> keys;
+        const char* note;
+    } cases[] = {
+        {"summary", {"pieces", "cmu"}, "the summary lacks \"pieces\""},
+        {"summary", {"cmu"}, "the summary lacks \"cmu\""},
+        {"summary", {"used"}, "the summary lacks \"used\""},
+        {"summary", {"waste"}, "the summary lacks \"waste\""},
+        {"summary", {"remnants"}, "the summary lacks \"remnants\""},
+        {"summary", {"cost"}, "the summary lacks \"cost\""},
+        {"summary", {"type"}, "the summary is missing"},
+        {"blank01", {"used.len"}, "the summary of stock 1 lacks \"used.len\""},
+        {"blank02", {"cost.sum"}, "the summary of stock 2 lacks \"cost.sum\""},
+        {"blank01", {"blank"}, "summary row 1 lacks \"blank\""},
+        {"c001", {"remains"}, "cutting row 1 lacks \"remains\""},
+        {"c002", {"blank"}, "cutting row 2 lacks \"blank\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.line) + " " + c.note);
+        WriteBytes(path, without(c.line, c.keys));
+        DCSSolution loaded;
+        ASSERT_TRUE(loaded.Load(path.c_str()));
+        ASSERT_EQ(1u, loaded.GetFileNotes().size());
+        EXPECT_EQ(std::string("material \"Steel\": results dropped (") + c.note + ")", loaded.GetFileNotes()[0]);
+        const DCSProject& steel = *loaded.GetProject(0, false);
+        EXPECT_TRUE(steel.GetCuttingRows().empty());
+        EXPECT_TRUE(steel.GetSummaryRows().empty());
+        EXPECT_FALSE(steel.GetPieceRows().empty());
+    }
+
+    // A key that holds no number is no better than none.
+    std::string bytes = good;
+    const size_t at = bytes.find("\"cmu\": \"", SteelLine(bytes, "summary"));
+    bytes.replace(at, bytes.find('"', at + 9) - at, "\"cmu\": \"n/a");
+    WriteBytes(path, bytes);
+    DCSSolution loaded;
+    ASSERT_TRUE(loaded.Load(path.c_str()));
+    ASSERT_EQ(1u, loaded.GetFileNotes().size());
+    EXPECT_NE(std::string::npos, loaded.GetFileNotes()[0].find("the summary lacks \"cmu\"")) << loaded.GetFileNotes()[0];
+}
+
+// The three lists of result rows as their file form, row by row.
+std::vector<std::string> ResultTexts(const DCSProject& m)
+{
+    std::vector<std::string> texts;
+    for (const PropsList* rows : {&m.GetSummaryRows(), &m.GetCuttingRows(), &m.GetCuttingPartRows()}) {
+        texts.push_back("--");
+        for (const DProps& row : *rows)
+            texts.push_back(PropsToJson(&row));
+    }
+    return texts;
+}
+
+// The result sections of the file's material blocks.
+std::string ResultSections(const std::string& bytes)
+{
+    std::string out;
+    for (size_t at = bytes.find("[layout.summary]"); at != std::string::npos;
+         at = bytes.find("[layout.summary]", at + 1))
+        out += bytes.substr(at, bytes.find(":block-->", at) - at);
+    return out;
+}
+
+TEST_F(ProjectFile, ASolutionSurvivesEveryChangeOfItsOptionsAndAReopen)
+{
+    // The stored rows were checked against a layout rebuilt under the
+    // options as they are at opening: a remnant length changed after the
+    // calculation made the statistics differ, and the results were dropped.
+    const struct {
+        const char* key;
+        const char* before;
+        const char* after;
+    } cases[] = {
+        {"remnants", "300", "0"},    {"remnants", "500", "1"},   {"remnants", "0", "300"},
+        {"remnants", "300", "2500"}, {"remnants", "300", "-5"},  {"optimize", "0", "1"},
+        {"level", "0", "1"},         {"sort", "0", "1"},          {"sort", "0", "2"},
+        {"diversity", "0", "2"},
+    };
+    const std::string path = Path("options.brvk");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " " + c.before + " -> " + c.after);
+        DCSSolution solved;
+        ASSERT_TRUE(solved.New("Options", "", "Steel"));
+        DCSProject& steel = *solved.GetProject(0, false);
+        steel.SetProperty(c.key, c.before);
+        steel.AppendRows({RowOf({{"length", "6000"}, {"quantity", "0"}, {"knife", "3"}, {"cost", "12.5"}})}, 1);
+        steel.AppendRows({RowOf({{"length", "1700"}, {"quantity", "7"}}), RowOf({{"length", "1130"}, {"quantity", "9"}}),
+                          RowOf({{"length", "820"}, {"quantity", "12"}}), RowOf({{"length", "455"}, {"quantity", "10"}}),
+                          RowOf({{"length", "2310"}, {"quantity", "5"}})},
+                         2);
+        ASSERT_TRUE(steel.Calculate(nullptr));
+        ASSERT_TRUE(PumpUntil([&] { return !steel.IsRunning(); }));
+        ASSERT_GT(steel.GetSolutions().Count(), 0);
+        steel.ApplySolution(0);
+        ASSERT_TRUE(steel.HasCuttings());
+
+        // As the options page changes it.
+        steel.SetProperty(c.key, c.after);
+        steel.RefreshResults();
+        steel.Refresh(false);
+        const std::vector<std::string> before = ResultTexts(steel);
+        ASSERT_TRUE(solved.Save(path.c_str()));
+        const std::string saved = ReadBytes(path);
+
+        DCSSolution loaded;
+        ASSERT_TRUE(loaded.Load(path.c_str()));
+        EXPECT_TRUE(loaded.GetFileNotes().empty()) << loaded.GetFileNotes().front();
+        const DCSProject& back = *loaded.GetProject(0, false);
+        EXPECT_EQ(before, ResultTexts(back));
+        EXPECT_EQ(steel.HasRemnants(), back.HasRemnants());
+        // The layout carries the statistics that were saved with it.
+        for (const char* key : {"used.len", "cmu", "waste", "remnants", "cost"})
+            EXPECT_EQ(DProps::GetString(steel.GetSummaryRows().at(0), key),
+                      DProps::GetString(back.GetLayout().props, key))
+                << key;
+
+        // Saved again, the results are the same bytes.
+        ASSERT_TRUE(loaded.Save(path.c_str()));
+        EXPECT_EQ(ResultSections(saved), ResultSections(ReadBytes(path)));
+    }
 }
 
 // ---- Files that are not what they should be --------------------------------------------
@@ -983,6 +1158,18 @@ TEST_F(ProjectFile, DamagedPartsAreLeftOutAndReported)
     }
 }
 
+// One bar of 6000 cut into the six parts of 1000 of kOrder, with its summary.
+const char* const kSoundResults =
+    "\r\n[layout.summary]\r\n"
+    "summary={ \"type\": \"summary\", \"used\": \"1\", \"pieces\": \"6\", \"output\": \"6000.00000\", "
+    "\"used.len\": \"6000.00000\", \"cmu\": \"100.00000\", \"waste\": \"0.00000\", \"shifts\": \"1\", "
+    "\"remnants\": \"0.00000\", \"cost\": \"0.00000\", \"cost.ppu\": \"0.00000\" }\r\n"
+    "blank01={ \"blank\": \"1\", \"used\": \"1\", \"pieces\": \"6\", \"output\": \"6000.00000\", "
+    "\"used.len\": \"6000.00000\", \"cmu\": \"100.00000\", \"waste\": \"0.00000\", \"shifts\": \"1\", "
+    "\"remnants\": \"0.00000\", \"cost.sum\": \"0.00000\", \"cost.ppu\": \"0.00000\" }\r\n"
+    "\r\n[layout.cuttings]\r\n"
+    "c001={ \"signature\": \"1#a6-\", \"copies\": \"1\", \"blank\": \"1\", \"remains\": \"0\" }\r\n";
+
 TEST_F(ProjectFile, AbsurdCountsInCuttingRowsDropTheResultsInsteadOfHanging)
 {
     const char* rows[] = {
@@ -1007,8 +1194,8 @@ TEST_F(ProjectFile, AbsurdCountsInCuttingRowsDropTheResultsInsteadOfHanging)
         ASSERT_FALSE(doc.GetFileNotes().empty());
     }
 
-    // A sound row of the same file is kept.
-    const std::string rest = std::string(kOrder) + "\r\n[layout.cuttings]\r\nc001={ \"signature\": \"1#a6-\", \"copies\": \"1\", \"blank\": \"1\" }\r\n";
+    // A sound row of the same file, with the summary it makes, is kept.
+    const std::string rest = std::string(kOrder) + kSoundResults;
     WriteBytes(path, std::string(kHead) + MaterialBlock("A", rest.c_str()));
     ASSERT_TRUE(doc.Load(path.c_str()));
     EXPECT_EQ(1u, doc.GetProject(0, false)->GetCuttingRows().size());

@@ -84,7 +84,8 @@ TEST_F(RestoreLayout, RowsBecomePatternsWithTheirBarCounts)
     EXPECT_EQ(1, Count(p, 2));
     EXPECT_EQ("1", DProps::GetString(p.props, "blank"));
     EXPECT_EQ("2.000000", DProps::GetString(p.props, "blank.cost"));
-    EXPECT_EQ("1#a2-b1-", p.signature);
+    // The parts shortest first, as a calculation lists them.
+    EXPECT_EQ("1#b1-a2-", p.signature);
     // Everything placed: nothing left unplaced, and the material's cost follows the layout.
     EXPECT_EQ(0, CUTTING::SumPieceQuantities(material.GetLayout().orphans));
     EXPECT_EQ(DProps::GetString(material.GetLayout().props, "cost"), DProps::GetString(material.GetProperties(), "cost"));
@@ -131,10 +132,11 @@ TEST_F(RestoreLayout, AHandEditedLayoutPlacingMoreThanOrderedComesBackAsItWas)
         long first;
         long second;
         long unplaced;  // below 0: more placed than ordered
+        const char* pattern;  // the rebuilt pattern's own signature, shortest part first
     } cases[] = {
-        {"1#a4-", "1", 4, 0, -1},
-        {"1#a2-b3-", "2", 2, 3, -7},
-        {"1#a2-b1-", "1", 2, 1, 0},
+        {"1#a4-", "1", 4, 0, -1, "1#a4-"},
+        {"1#a2-b3-", "2", 2, 3, -7, "1#b3-a2-"},
+        {"1#a2-b1-", "1", 2, 1, 0, "1#b1-a2-"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.signature);
@@ -143,7 +145,7 @@ TEST_F(RestoreLayout, AHandEditedLayoutPlacingMoreThanOrderedComesBackAsItWas)
         ASSERT_EQ(1u, material.GetLayout().cuttings.size());
         EXPECT_EQ(c.first, Count(material.GetLayout().cuttings[0], 1));
         EXPECT_EQ(c.second, Count(material.GetLayout().cuttings[0], 2));
-        EXPECT_EQ(c.signature, material.GetLayout().cuttings[0].signature);
+        EXPECT_EQ(c.pattern, material.GetLayout().cuttings[0].signature);
         EXPECT_EQ(c.unplaced, CUTTING::SumPieceQuantities(material.GetLayout().orphans));
     }
 }

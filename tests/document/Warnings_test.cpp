@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "tests/document/MaterialFixture.h"
+#include "tests/document/SolvedMaterial.h"
 
 namespace {
 
@@ -140,7 +141,7 @@ TEST(MaterialWarnings, AnUnnamedMaterialIsNamedAsTheCulprit)
 
 TEST_F(MaterialTexts, UnplacedPartsAndTheOrderCheckFillTheBag)
 {
-    DocumentProbe::Layout(material).orphans.push_back(CUTTING::Piece(1, 500, 2));
+    ApplyPatterns(material, {{1, 1, {{1, 2}}}});
     SetRowValue(material, RowsPieces, 1, "length", "6500");
     material.Refresh(false);
     const DProps& warnings = material.GetWarnings();
@@ -151,10 +152,30 @@ TEST_F(MaterialTexts, UnplacedPartsAndTheOrderCheckFillTheBag)
     EXPECT_EQ(2, material.GetCheckResult());  // 44 is the material's own and sets no flag
 
     SetRowValue(material, RowsPieces, 1, "length", "0");
-    DocumentProbe::Layout(material).orphans.clear();
+    material.ClearSolutions();
     EXPECT_EQ(1, material.UpdateWarnings());
     EXPECT_EQ("<absent>", Val(material.GetWarnings(), "44"));
     EXPECT_EQ("${piece} #2", Val(material.GetWarnings(), "31"));
+}
+
+TEST_F(MaterialTexts, AMaterialWithoutResultsHasNoUnplacedPartsToWarnAbout)
+{
+    // Opening a file rebuilds the layout from the stored cutting rows; with
+    // none, it holds the whole order as unplaced.
+    material.RestoreLayout();
+    ASSERT_GT(CUTTING::SumPieceQuantities(material.GetLayout().orphans), 0);
+    EXPECT_EQ(0, material.UpdateWarnings());
+    EXPECT_EQ(0, material.GetWarnings().Count());
+
+    // Applied, a solution that leaves parts over is warned about...
+    ApplyPatterns(material, {{1, 1, {{1, 2}}}});
+    EXPECT_EQ("${calc}", Val(material.GetWarnings(), "44"));
+    material.UpdateWarnings();
+    EXPECT_EQ("${calc}", Val(material.GetWarnings(), "44"));
+    // ...until its results are cleared.
+    material.ClearSolutions();
+    material.UpdateWarnings();
+    EXPECT_EQ(0, material.GetWarnings().Count());
 }
 
 TEST_F(MaterialTexts, GetWarningsNamesTheBagAfterTheMaterial)

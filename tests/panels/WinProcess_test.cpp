@@ -168,9 +168,56 @@ TEST_F(ResultsPage, ButtonsFollowTheResultsAndClearTakesThemAway)
     EXPECT_FALSE(material->HasCuttings());
     EXPECT_EQ(0, Rows(page->GetParameterList()));
     EXPECT_EQ(0, Rows(page->GetStockList()));
+    EXPECT_EQ(0, Rows(page->GetCuttingList()));
     EXPECT_TRUE(Enabled(IDC_RESULTS_CALC));
     for (int id : {IDC_RESULTS_REPORT, IDC_RESULTS_CLEAR, IDC_RESULTS_EDIT, IDC_RESULTS_EXPORT})
         EXPECT_FALSE(Enabled(id)) << id;
+}
+
+// Drawing that reaches a list, counted while the list is subclassed.
+struct DrawCounter {
+    static int count;
+    static WNDPROC previous;
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_PAINT || message == WM_NCPAINT || message == WM_PRINT || message == WM_PRINTCLIENT)
+            ++count;
+        return CallWindowProcW(previous, window, message, wParam, lParam);
+    }
+    explicit DrawCounter(HWND window) : m_window(window)
+    {
+        count = 0;
+        previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
+    }
+    ~DrawCounter() { SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous)); }
+    HWND m_window;
+};
+int DrawCounter::count = 0;
+WNDPROC DrawCounter::previous = nullptr;
+
+TEST_F(ResultsPage, ListsAreNotDrawnWhileThePageRefillsThem)
+{
+    // Drawn while their rows came in, a few hundred cuttings kept the window
+    // from repainting for seconds after each calculation.
+    material->AppendRows({RowOf({{"length", "6000"}, {"quantity", "0"}})}, 1);
+    material->AppendRows({RowOf({{"length", "500"}, {"quantity", "200"}}),
+                          RowOf({{"length", "400"}, {"quantity", "200"}})}, 2);
+    std::vector<PatternSpec> patterns;
+    for (long n = 1; n <= 40; ++n)
+        patterns.push_back({1, 1, {{1, n % 11 + 1}, {2, 1}}});
+    ApplyPatterns(*material, patterns);
+    Pump();
+    UpdateWindow(host.m_hWnd);
+    ICList* cuttings = page->GetCuttingList();
+    ASSERT_EQ(40, Rows(cuttings));
+
+    DrawCounter counter(cuttings->GetHwnd());
+    page->Refresh();
+    EXPECT_EQ(0, DrawCounter::count);
+    EXPECT_EQ(40, Rows(cuttings));
+    Pump();
+    UpdateWindow(cuttings->GetHwnd());
+    EXPECT_GE(DrawCounter::count, 1);  // drawn all the same, once the rows are in
 }
 
 TEST_F(ResultsPage, Event14FromThePageItselfLeavesItsButtonsAlone)

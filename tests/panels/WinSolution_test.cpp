@@ -241,6 +241,34 @@ TEST_F(ProjectPanel, MessagesListsTheWarningsOfEveryMaterial)
               rows);
 }
 
+TEST_F(ProjectPanel, MaterialsNeverCalculatedAreNeitherGreyNorReported)
+{
+    OpenProject({"Steel", "Wood"});
+    // Sound orders, opened as from a file: each layout rebuilt from no
+    // cutting rows, which leaves the whole order unplaced.
+    for (long i = 0; i < 2; ++i) {
+        DCSProject& material = *App().m_document.GetProject(i, false);
+        FillOrder(material);
+        material.RestoreLayout();
+        material.Refresh(true);
+    }
+    App().OnAppEvent(kEventProjectOpened, 0);
+    Pump();
+
+    EXPECT_FALSE(Enabled(IDC_PROJECT_MESSAGES));
+    for (int row = 0; row < 2; ++row) {
+        NMLVCUSTOMDRAW draw = {};
+        draw.nmcd.hdr.hwndFrom = ListWindow();
+        draw.nmcd.hdr.idFrom = IDC_PROJECT_MATERIALS;
+        draw.nmcd.hdr.code = NM_CUSTOMDRAW;
+        draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+        draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
+        draw.clrText = RGB(1, 2, 3);
+        SendMessageA(host.project->m_hWnd, WM_NOTIFY, IDC_PROJECT_MATERIALS, reinterpret_cast<LPARAM>(&draw));
+        EXPECT_EQ(RGB(1, 2, 3), draw.clrText) << RowText(row);
+    }
+}
+
 TEST_F(ProjectPanel, CalculateRunsEveryActiveMaterialAndListsTheirFindings)
 {
     OpenProject({"Steel"});
