@@ -192,6 +192,7 @@ bool FormatFile(const char* separator, const char* path, bool read, std::vector<
         std::string text;
         if (!path || !ReadText(path, text))
             return false;
+        StrDropUtf8Bom(text);
         // Blanks and line breaks around the whole list add no empty key.
         StrTrim(text);
         return StrSplit(text, keys, separator, true) > 0;

@@ -116,6 +116,10 @@ long FileLoadPairs(const char* path, UPairList& pairs)
     const char markerStart = pairs.Marker().GetText()[0];
     for (const UString& item : lines) {
         std::string line = item.ToStdString();
+        // A file saved by an editor or a spreadsheet may begin with a
+        // byte-order mark; its first key is read as typed all the same.
+        if (&item == &lines.front())
+            StrDropUtf8Bom(line);
         if (StrTrim(line).empty())
             continue;
         if (markerStart != '\0' && line[0] == markerStart) {

@@ -11,24 +11,92 @@ UPairList::UPairList() : m_marker("#") {}
 
 UPairList::~UPairList() = default;
 
+namespace {
+
+// From this many pairs on, a list keeps its index.
+const size_t kIndexFrom = 24;
+
+// Keys compare as _stricmp compares them in the "C" locale: ASCII letters fold.
+std::string FoldedKey(const char* key, size_t length)
+{
+    std::string folded(key, length);
+    for (char& c : folded)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return folded;
+}
+
+// A blank key is never found: only some text can match.
+bool IsBlankKey(const char* key)
+{
+    for (; key && *key; ++key)
+        if (static_cast<unsigned char>(*key) > 32)
+            return false;
+    return true;
+}
+
+} // namespace
+
+long UPairList::Find(const char* key, bool matchCase) const
+{
+    if (IsBlankKey(key))
+        return -1;
+    if (m_indexed) {
+        const size_t length = strlen(key);
+        if (matchCase) {
+            const auto found = m_exact.find(std::string(key, length));
+            return found == m_exact.end() ? -1 : static_cast<long>(found->second);
+        }
+        const auto found = m_folded.find(FoldedKey(key, length));
+        return found == m_folded.end() ? -1 : static_cast<long>(found->second);
+    }
+    for (size_t i = 0; i < m_pairs.size(); ++i)
+        if (m_pairs[i].key.IsEqual(key, -1, matchCase))
+            return static_cast<long>(i);
+    return -1;
+}
+
+void UPairList::IndexAppended()
+{
+    const size_t size = m_pairs.size();
+    if (!m_indexed && size < kIndexFrom)
+        return;
+    // Building the index the first time takes every pair so far; later only the new one.
+    const size_t from = m_indexed ? size - 1 : 0;
+    m_indexed = true;
+    for (size_t i = from; i < size; ++i) {
+        const UString& key = m_pairs[i].key;
+        // A key without text never matches; of two equal keys the first is found.
+        if (key.IsEmpty())
+            continue;
+        m_exact.emplace(std::string(key.GetText(), static_cast<size_t>(key.GetLength())), i);
+        m_folded.emplace(FoldedKey(key.GetText(), static_cast<size_t>(key.GetLength())), i);
+    }
+}
+
+void UPairList::Clear()
+{
+    m_pairs.clear();
+    m_indexed = false;
+    m_exact.clear();
+    m_folded.clear();
+}
+
 UPairList::iterator UPairList::FindPos(const char* key, bool matchCase)
 {
-    return std::find_if(m_pairs.begin(), m_pairs.end(), [&](const Pair& pair) {
-        return pair.key.IsEqual(key, -1, matchCase);
-    });
+    const long i = Find(key, matchCase);
+    return i < 0 ? m_pairs.end() : m_pairs.begin() + i;
 }
 
 UPairList::const_iterator UPairList::FindPos(const char* key, bool matchCase) const
 {
-    return std::find_if(m_pairs.begin(), m_pairs.end(), [&](const Pair& pair) {
-        return pair.key.IsEqual(key, -1, matchCase);
-    });
+    const long i = Find(key, matchCase);
+    return i < 0 ? m_pairs.end() : m_pairs.begin() + i;
 }
 
 long UPairList::IndexOf(const char* key, bool matchCase) const
 {
-    const_iterator found = FindPos(key, matchCase);
-    return found == m_pairs.end() ? -1 : static_cast<long>(found - m_pairs.begin());
+    return Find(key, matchCase);
 }
 
 UString UPairList::Get(const char* key, bool matchCase) const
@@ -58,6 +126,7 @@ bool UPairList::Set(const char* key, const char* value, bool overwrite)
     pair.key = key;
     pair.value = value;
     m_pairs.push_back(std::move(pair));
+    IndexAppended();
     return true;
 }
 
