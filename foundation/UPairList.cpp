@@ -17,13 +17,9 @@ namespace {
 const size_t kIndexFrom = 24;
 
 // Keys compare as _stricmp compares them in the "C" locale: ASCII letters fold.
-std::string FoldedKey(const char* key, size_t length)
+char FoldAscii(char c)
 {
-    std::string folded(key, length);
-    for (char& c : folded)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return folded;
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // A blank key is never found: only some text can match.
@@ -37,17 +33,58 @@ bool IsBlankKey(const char* key)
 
 } // namespace
 
+size_t UPairList::FoldedHash::operator()(std::string_view key) const noexcept
+{
+    // FNV-1a over the folded bytes.
+    size_t h = static_cast<size_t>(1469598103934665603ULL);
+    for (char c : key) {
+        h ^= static_cast<unsigned char>(FoldAscii(c));
+        h *= static_cast<size_t>(1099511628211ULL);
+    }
+    return h;
+}
+
+bool UPairList::FoldedEqual::operator()(std::string_view a, std::string_view b) const noexcept
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (FoldAscii(a[i]) != FoldAscii(b[i]))
+            return false;
+    return true;
+}
+
+UPairList::UPairList(const UPairList& other)
+    : m_pairs(other.m_pairs), m_parent(other.m_parent), m_marker(other.m_marker)
+{
+    IndexAppended();
+}
+
+UPairList& UPairList::operator=(const UPairList& other)
+{
+    if (this == &other)
+        return *this;
+    m_pairs = other.m_pairs;
+    m_parent = other.m_parent;
+    m_marker = other.m_marker;
+    m_indexed = false;
+    m_exact.clear();
+    m_folded.clear();
+    IndexAppended();
+    return *this;
+}
+
 long UPairList::Find(const char* key, bool matchCase) const
 {
     if (IsBlankKey(key))
         return -1;
     if (m_indexed) {
-        const size_t length = strlen(key);
+        const std::string_view text(key);
         if (matchCase) {
-            const auto found = m_exact.find(std::string(key, length));
+            const auto found = m_exact.find(text);
             return found == m_exact.end() ? -1 : static_cast<long>(found->second);
         }
-        const auto found = m_folded.find(FoldedKey(key, length));
+        const auto found = m_folded.find(text);
         return found == m_folded.end() ? -1 : static_cast<long>(found->second);
     }
     for (size_t i = 0; i < m_pairs.size(); ++i)
@@ -69,8 +106,9 @@ void UPairList::IndexAppended()
         // A key without text never matches; of two equal keys the first is found.
         if (key.IsEmpty())
             continue;
-        m_exact.emplace(std::string(key.GetText(), static_cast<size_t>(key.GetLength())), i);
-        m_folded.emplace(FoldedKey(key.GetText(), static_cast<size_t>(key.GetLength())), i);
+        const std::string_view text(key.GetText(), static_cast<size_t>(key.GetLength()));
+        m_exact.emplace(text, i);
+        m_folded.emplace(text, i);
     }
 }
 

@@ -4,7 +4,7 @@
 // attributes. Not locked: one thread at a time.
 #pragma once
 
-#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -26,6 +26,10 @@ public:
     static constexpr const char* AppendedKey = ";";
 
     UPairList();
+    UPairList(const UPairList& other);
+    UPairList(UPairList&& other) noexcept = default;
+    UPairList& operator=(const UPairList& other);
+    UPairList& operator=(UPairList&& other) noexcept = default;
     // The parent is never owned: it stays with whoever set it.
     virtual ~UPairList();
 
@@ -94,10 +98,18 @@ private:
     // Long lists (a properties file or a layout file of many keys) also know
     // the first position of every key, as written and with ASCII letters
     // folded, so that reading them is not a scan per key. Short lists (a
-    // cell's attributes) scan: it is as quick, and keeps them light.
+    // cell's attributes) scan: it is as quick, and keeps them light. The
+    // index looks at the keys' own texts, which stay where they are while
+    // the pairs move; a copy builds its own.
+    struct FoldedHash {
+        size_t operator()(std::string_view key) const noexcept;
+    };
+    struct FoldedEqual {
+        bool operator()(std::string_view a, std::string_view b) const noexcept;
+    };
     bool m_indexed = false;
-    std::unordered_map<std::string, size_t> m_exact;
-    std::unordered_map<std::string, size_t> m_folded;
+    std::unordered_map<std::string_view, size_t> m_exact;
+    std::unordered_map<std::string_view, size_t, FoldedHash, FoldedEqual> m_folded;
     UPairList* m_parent = nullptr;
     UString m_marker;
 };
