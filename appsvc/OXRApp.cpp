@@ -226,9 +226,9 @@ void OXRApp::CleanTempFolder()
 void OXRApp::LoadExcludedPrinters()
 {
     m_excludedPrinters.clear();
-    std::string excluded = m_settings.Get("excluded", "").GetText();
-    std::string item;
-    for (long n = 0; StrToken(excluded, item, n, ",", true, true); ++n)
+    std::vector<std::string> items;
+    StrSplit(m_settings.Get("excluded", "").GetText(), items, ",", true, true);
+    for (const std::string& item : items)
         m_excludedPrinters.push_back(UString(item.c_str()));
     UStringList::Unquote(&m_excludedPrinters);
 }

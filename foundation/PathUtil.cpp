@@ -81,12 +81,14 @@ long FileRead(const char* path, UMemory& buffer, long maxBytes)
     return done == count ? count : 0;
 }
 
-long FileLoadLines(const char* path, UStringList& list)
+namespace {
+
+// Calls f(text, length) for every line of the bytes as FileLoadLines cuts
+// them: a break ends a line and takes the control bytes after it along, NUL
+// bytes are dropped, a last line without a break counts when it is not empty.
+template <class F>
+void ForEachLine(const char* bytes, long length, const F& f)
 {
-    list.clear();
-    UMemory buffer;
-    const long length = FileRead(path, buffer, 0);
-    const char* bytes = buffer.GetData();
     std::string line;
     bool afterBreak = false;
     for (long i = 0; i < length; ++i) {
@@ -95,7 +97,7 @@ long FileLoadLines(const char* path, UStringList& list)
             continue;
         afterBreak = false;
         if (c == '\r' || c == '\n') {
-            list.push_back(UString(line.c_str()));
+            f(line);
             line.clear();
             afterBreak = true;
         } else if (c != 0) {
@@ -103,7 +105,24 @@ long FileLoadLines(const char* path, UStringList& list)
         }
     }
     if (!line.empty())
-        list.push_back(UString(line.c_str()));
+        f(line);
+}
+
+// A line as the list of lines holds it: a line too long for a UString is
+// held as the empty text.
+bool FitsUString(const std::string& line)
+{
+    return line.size() <= static_cast<size_t>(UString::MaxText);
+}
+
+} // namespace
+
+long FileLoadLines(const char* path, UStringList& list)
+{
+    list.clear();
+    UMemory buffer;
+    const long length = FileRead(path, buffer, 0);
+    ForEachLine(buffer.GetData(), length, [&list](const std::string& line) { list.push_back(UString(line.c_str())); });
     return list.Count();
 }
 
@@ -111,22 +130,41 @@ long FileLoadPairs(const char* path, UPairList& pairs)
 {
     if (PathExists(path, nullptr) != 1)
         return 0;
-    UStringList lines;
-    FileLoadLines(path, lines);
-    const char markerStart = pairs.Marker().GetText()[0];
-    for (const UString& item : lines) {
-        std::string line = item.ToStdString();
+    UMemory buffer;
+    const long length = FileRead(path, buffer, 0);
+    const std::string marker = pairs.Marker().ToStdString();
+    const char markerStart = marker.empty() ? '\0' : marker[0];
+    bool first = true;
+    std::string text, key, value;
+    // The lines are read straight from the file's bytes: a properties file
+    // may hold a hundred thousand of them.
+    ForEachLine(buffer.GetData(), length, [&](std::string& line) {
+        if (!FitsUString(line))
+            line.clear();
+        // A file saved by an editor or a spreadsheet may begin with a
+        // byte-order mark; its first key is read as typed all the same.
+        if (first)
+            StrDropUtf8Bom(line);
+        first = false;
         if (StrTrim(line).empty())
-            continue;
+            return;
         if (markerStart != '\0' && line[0] == markerStart) {
-            std::string text = StrMid(line, 2);
-            pairs.Set(pairs.Marker().GetText(), StrTrim(text).c_str(), true);
-            continue;
+            text.assign(line, line.size() > 2 ? 2 : line.size(), std::string::npos);
+            pairs.Set(marker.c_str(), StrTrim(text).c_str(), true);
+            return;
         }
-        std::string key = StrField(line, "=", 0);
-        std::string value = StrField(line, "=", 1);
+        // The key before the first "=", the value up to the second.
+        const size_t equals = line.find('=');
+        if (equals == std::string::npos) {
+            key = line;
+            value.clear();
+        } else {
+            key.assign(line, 0, equals);
+            const size_t second = line.find('=', equals + 1);
+            value.assign(line, equals + 1, second == std::string::npos ? std::string::npos : second - equals - 1);
+        }
         pairs.Set(StrTrim(key).c_str(), StrTrim(value).c_str(), true);
-    }
+    });
     return pairs.Count();
 }
 
@@ -144,16 +182,21 @@ bool FileSavePairs(const char* path, const UPairList& pairs)
 {
     if (IsBlank(path))
         return false;
+    // The whole text is built at once; a line too long for the list of lines
+    // FileSaveLines takes is written empty, as it always was.
     const UString& marker = pairs.Marker();
-    UStringList lines;
+    std::string text;
+    std::string line;
     for (const UPairList::Pair& pair : pairs) {
         const bool comment = !marker.IsEmpty() && strcmp(pair.key.GetText(), marker.GetText()) == 0;
-        std::string line = pair.key.ToStdString();
+        line.assign(pair.key.GetText(), static_cast<size_t>(pair.key.GetLength()));
         line += comment ? " " : "=";
-        line += pair.value.ToStdString();
-        lines.push_back(UString(line.c_str()));
+        line.append(pair.value.GetText(), static_cast<size_t>(pair.value.GetLength()));
+        if (FitsUString(line))
+            text += line;
+        text += "\r\n";
     }
-    return FileSaveLines(path, lines);
+    return FileWrite(path, text.data(), static_cast<long>(text.size()));
 }
 
 bool FileWrite(const char* path, const UMemory& buffer)

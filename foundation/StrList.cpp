@@ -59,21 +59,29 @@ long UStringList::RemoveAt(UStringList* list, long index)
 
 UString UStringList::Join(const UStringList* list, bool quote, const char* separator)
 {
-    UString out;
     if (!list)
-        return out;
+        return UString();
     if (!separator)
         separator = ", ";
+    // Built apart and taken over once: appending to the string itself would
+    // copy the text so far for every item. A piece that would carry the text
+    // past the string's limit is left out, as appending it would leave it.
+    std::string out;
+    const auto append = [&out](const char* text, size_t n) {
+        if (n > 0 && out.size() + n <= static_cast<size_t>(UString::MaxText))
+            out.append(text, n);
+    };
+    const size_t separatorLength = strlen(separator);
     for (const UString& item : *list) {
-        if (!out.IsEmpty())
-            out.Append(separator);
+        if (!out.empty())
+            append(separator, separatorLength);
         if (quote)
-            out.Append("\"");
-        out.Append(item.GetText());
+            append("\"", 1);
+        append(item.GetText(), strlen(item.GetText()));
         if (quote)
-            out.Append("\"");
+            append("\"", 1);
     }
-    return out;
+    return UString(out.c_str());
 }
 
 bool UStringList::Unquote(UStringList* list)
@@ -97,13 +105,25 @@ long UStringList::Split(UStringList* list, const char* text, const char* separat
         return 0;
     if (clearFirst)
         list->clear();
+    if (!separator || !*separator)
+        return 0;
+    // The tokens of UString::GetToken 0, 1, 2, ... in one pass: "a;b;" has
+    // "a", "b" and "".
+    const char* data = whole.GetText();
+    const long length = whole.GetLength();
+    const long separatorLength = static_cast<long>(strlen(separator));
     long added = 0;
-    UString token;
-    for (long n = 0; whole.GetToken(n, separator, token); ++n) {
+    for (long start = 0;;) {
+        const char* hit = start < length ? strstr(data + start, separator) : nullptr;
+        const long end = hit ? static_cast<long>(hit - data) : length;
+        UString token(std::string(data + start, static_cast<size_t>(end - start)).c_str());
         if (trimItems)
             token.Trim();
-        list->push_back(token);
+        list->push_back(std::move(token));
         ++added;
+        if (!hit)
+            break;
+        start = end + separatorLength;
     }
     return added;
 }

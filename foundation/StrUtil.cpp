@@ -387,6 +387,13 @@ std::string& StrTrim(std::string& s, bool rightOnly, bool alsoNbsp)
     return s;
 }
 
+std::string& StrDropUtf8Bom(std::string& s)
+{
+    if (s.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        s.erase(0, 3);
+    return s;
+}
+
 long StrReplaceAll(std::string& s, const char* what, const char* with)
 {
     if (s.empty() || !what || !*what)
@@ -407,6 +414,40 @@ long StrReplaceAll(std::string& s, const char* what, const char* with)
     return count;
 }
 
+namespace {
+
+// The token of s that starts at cursor: returns where it ends and sets next to
+// where the following one starts (s.size() when none does). An empty
+// separator never matches: the whole rest is one token (matching everywhere
+// would give endless empty tokens). With skipQuoted, separators between double
+// quotes do not split.
+size_t TokenEnd(const std::string& s, size_t cursor, const char* separator, size_t sepLen, bool skipQuoted,
+                size_t& next)
+{
+    const size_t len = s.size();
+    if (!skipQuoted) {
+        const size_t found = sepLen > 0 ? s.find(separator, cursor, sepLen) : std::string::npos;
+        next = found == std::string::npos ? len : found + sepLen;
+        return found == std::string::npos ? len : found;
+    }
+    while (cursor < len) {
+        if (s[cursor] == '"') {
+            const size_t close = s.find('"', cursor + 1);
+            cursor = close == std::string::npos ? len : close + 1;
+            continue;
+        }
+        if (sepLen > 0 && s.compare(cursor, sepLen, separator) == 0) {
+            next = cursor + sepLen;
+            return cursor;
+        }
+        ++cursor;
+    }
+    next = len;
+    return len;
+}
+
+} // namespace
+
 bool StrToken(const std::string& s, std::string& out, long n, const char* separator,
               bool trim, bool skipQuoted)
 {
@@ -416,31 +457,15 @@ bool StrToken(const std::string& s, std::string& out, long n, const char* separa
         out.clear();
         return false;
     }
-    const size_t len = s.size();
-    // An empty separator never matches: the whole text is one token (matching
-    // everywhere would give endless empty tokens).
     const size_t sepLen = strlen(separator);
     size_t cursor = 0;
     for (long k = 0;; ++k) {
-        if (cursor >= len) {
+        if (cursor >= s.size()) {
             out.clear();
             return false;
         }
         const size_t start = cursor;
-        size_t end = len;
-        while (cursor < len) {
-            if (skipQuoted && s[cursor] == '"') {
-                const size_t close = s.find('"', cursor + 1);
-                cursor = close == std::string::npos ? len : close + 1;
-                continue;
-            }
-            if (sepLen > 0 && s.compare(cursor, sepLen, separator) == 0) {
-                end = cursor;
-                cursor += sepLen;
-                break;
-            }
-            ++cursor;
-        }
+        const size_t end = TokenEnd(s, start, separator, sepLen, skipQuoted, cursor);
         if (k == n) {
             out.assign(s, start, end - start);
             if (trim)
@@ -548,25 +573,22 @@ long StrListFind(const std::vector<std::string>& list, const char* text)
 }
 
 long StrSplit(const std::string& text, std::vector<std::string>& list, const char* separator,
-              bool trim)
+              bool trim, bool skipQuoted)
 {
     // The tokens of StrToken in one pass: long texts (a whole imported file
-    // split into lines) must not be rescanned from the start for every token.
+    // split into lines, a setting of thousands of names) must not be rescanned
+    // from the start for every token.
     if (text.empty() || !separator)
         return 0;
     const size_t sepLen = strlen(separator);
-    const size_t len = text.size();
     long count = 0;
-    size_t cursor = 0;
-    while (cursor < len) {
-        size_t end = sepLen > 0 ? text.find(separator, cursor, sepLen) : std::string::npos;
-        if (end == std::string::npos)
-            end = len;
-        list.emplace_back(text, cursor, end - cursor);
+    for (size_t cursor = 0; cursor < text.size();) {
+        const size_t start = cursor;
+        const size_t end = TokenEnd(text, start, separator, sepLen, skipQuoted, cursor);
+        list.emplace_back(text, start, end - start);
         if (trim)
             StrTrim(list.back());
         ++count;
-        cursor = end == len ? len : end + sepLen;
     }
     return count;
 }

@@ -128,6 +128,9 @@ std::string StrAfterAny(const std::string& s, const char* characters, bool first
 // In place: removes bytes up to 32 (and 0xA0 with alsoNbsp) from both ends or
 // from the right end only.
 std::string& StrTrim(std::string& s, bool rightOnly = false, bool alsoNbsp = false);
+// In place: removes the UTF-8 byte-order mark (EF BB BF) that editors and
+// spreadsheets put at the start of a text file, when s begins with it.
+std::string& StrDropUtf8Bom(std::string& s);
 // Replaces every occurrence of what, left to right, never rescanning inserted
 // text; a null with deletes. Returns the count.
 long StrReplaceAll(std::string& s, const char* what, const char* with);
@@ -151,10 +154,10 @@ std::string RowLetter(long n);
 
 // Index of the first element equal to text ignoring case; -1 when none.
 long StrListFind(const std::vector<std::string>& list, const char* text);
-// Appends the tokens of text (StrToken without quote skipping) to the list;
-// returns how many were appended.
+// Appends the tokens of text (those of StrToken, read in one pass) to the
+// list; returns how many were appended.
 long StrSplit(const std::string& text, std::vector<std::string>& list, const char* separator,
-              bool trim = false);
+              bool trim = false, bool skipQuoted = false);
 // The elements with the separator between them; a null separator means ";".
 std::string StrJoin(const std::vector<std::string>& list, const char* separator = ";");
 

@@ -11,24 +11,130 @@ UPairList::UPairList() : m_marker("#") {}
 
 UPairList::~UPairList() = default;
 
+namespace {
+
+// From this many pairs on, a list keeps its index.
+const size_t kIndexFrom = 24;
+
+// Keys compare as _stricmp compares them in the "C" locale: ASCII letters fold.
+char FoldAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// A blank key is never found: only some text can match.
+bool IsBlankKey(const char* key)
+{
+    for (; key && *key; ++key)
+        if (static_cast<unsigned char>(*key) > 32)
+            return false;
+    return true;
+}
+
+} // namespace
+
+size_t UPairList::FoldedHash::operator()(std::string_view key) const noexcept
+{
+    // FNV-1a over the folded bytes.
+    size_t h = static_cast<size_t>(1469598103934665603ULL);
+    for (char c : key) {
+        h ^= static_cast<unsigned char>(FoldAscii(c));
+        h *= static_cast<size_t>(1099511628211ULL);
+    }
+    return h;
+}
+
+bool UPairList::FoldedEqual::operator()(std::string_view a, std::string_view b) const noexcept
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (FoldAscii(a[i]) != FoldAscii(b[i]))
+            return false;
+    return true;
+}
+
+UPairList::UPairList(const UPairList& other)
+    : m_pairs(other.m_pairs), m_parent(other.m_parent), m_marker(other.m_marker)
+{
+    IndexAppended();
+}
+
+UPairList& UPairList::operator=(const UPairList& other)
+{
+    if (this == &other)
+        return *this;
+    m_pairs = other.m_pairs;
+    m_parent = other.m_parent;
+    m_marker = other.m_marker;
+    m_indexed = false;
+    m_exact.clear();
+    m_folded.clear();
+    IndexAppended();
+    return *this;
+}
+
+long UPairList::Find(const char* key, bool matchCase) const
+{
+    if (IsBlankKey(key))
+        return -1;
+    if (m_indexed) {
+        const std::string_view text(key);
+        if (matchCase) {
+            const auto found = m_exact.find(text);
+            return found == m_exact.end() ? -1 : static_cast<long>(found->second);
+        }
+        const auto found = m_folded.find(text);
+        return found == m_folded.end() ? -1 : static_cast<long>(found->second);
+    }
+    for (size_t i = 0; i < m_pairs.size(); ++i)
+        if (m_pairs[i].key.IsEqual(key, -1, matchCase))
+            return static_cast<long>(i);
+    return -1;
+}
+
+void UPairList::IndexAppended()
+{
+    const size_t size = m_pairs.size();
+    if (!m_indexed && size < kIndexFrom)
+        return;
+    // Building the index the first time takes every pair so far; later only the new one.
+    const size_t from = m_indexed ? size - 1 : 0;
+    m_indexed = true;
+    for (size_t i = from; i < size; ++i) {
+        const UString& key = m_pairs[i].key;
+        // A key without text never matches; of two equal keys the first is found.
+        if (key.IsEmpty())
+            continue;
+        const std::string_view text(key.GetText(), static_cast<size_t>(key.GetLength()));
+        m_exact.emplace(text, i);
+        m_folded.emplace(text, i);
+    }
+}
+
+void UPairList::Clear()
+{
+    m_pairs.clear();
+    m_indexed = false;
+    m_exact.clear();
+    m_folded.clear();
+}
+
 UPairList::iterator UPairList::FindPos(const char* key, bool matchCase)
 {
-    return std::find_if(m_pairs.begin(), m_pairs.end(), [&](const Pair& pair) {
-        return pair.key.IsEqual(key, -1, matchCase);
-    });
+    const long i = Find(key, matchCase);
+    return i < 0 ? m_pairs.end() : m_pairs.begin() + i;
 }
 
 UPairList::const_iterator UPairList::FindPos(const char* key, bool matchCase) const
 {
-    return std::find_if(m_pairs.begin(), m_pairs.end(), [&](const Pair& pair) {
-        return pair.key.IsEqual(key, -1, matchCase);
-    });
+    const long i = Find(key, matchCase);
+    return i < 0 ? m_pairs.end() : m_pairs.begin() + i;
 }
 
 long UPairList::IndexOf(const char* key, bool matchCase) const
 {
-    const_iterator found = FindPos(key, matchCase);
-    return found == m_pairs.end() ? -1 : static_cast<long>(found - m_pairs.begin());
+    return Find(key, matchCase);
 }
 
 UString UPairList::Get(const char* key, bool matchCase) const
@@ -58,6 +164,7 @@ bool UPairList::Set(const char* key, const char* value, bool overwrite)
     pair.key = key;
     pair.value = value;
     m_pairs.push_back(std::move(pair));
+    IndexAppended();
     return true;
 }
 

@@ -4,6 +4,8 @@
 // attributes. Not locked: one thread at a time.
 #pragma once
 
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "foundation/UString.h"
@@ -24,6 +26,10 @@ public:
     static constexpr const char* AppendedKey = ";";
 
     UPairList();
+    UPairList(const UPairList& other);
+    UPairList(UPairList&& other) noexcept = default;
+    UPairList& operator=(const UPairList& other);
+    UPairList& operator=(UPairList&& other) noexcept = default;
     // The parent is never owned: it stays with whoever set it.
     virtual ~UPairList();
 
@@ -37,7 +43,8 @@ public:
     // is present and overwrite is off. A null value counts as the empty text.
     bool Set(const char* key, const char* value, bool overwrite = true);
 
-    // The first pair whose key equals key, or end().
+    // The first pair whose key equals key, or end(). Keys must never be
+    // changed through the iterators: the list's index follows Set alone.
     iterator FindPos(const char* key, bool matchCase = true);
     const_iterator FindPos(const char* key, bool matchCase = true) const;
     // Its index, -1 when none.
@@ -70,7 +77,7 @@ public:
 
     long Count() const { return static_cast<long>(m_pairs.size()); }
     bool IsEmpty() const { return m_pairs.empty(); }
-    void Clear() { m_pairs.clear(); }
+    void Clear();
     const Pairs& GetPairs() const { return m_pairs; }
     iterator begin() { return m_pairs.begin(); }
     iterator end() { return m_pairs.end(); }
@@ -81,8 +88,28 @@ private:
     // Parents up the chain, this list first, each at most once, so a parent
     // loop set by mistake cannot make a lookup run forever.
     std::vector<const UPairList*> Chain() const;
+    // Index of the first pair of the key, -1 when none, by the index or a scan.
+    long Find(const char* key, bool matchCase) const;
+    // After an append: the index takes the new key, or is built once the list
+    // has grown large enough to need one.
+    void IndexAppended();
 
     Pairs m_pairs;
+    // Long lists (a properties file or a layout file of many keys) also know
+    // the first position of every key, as written and with ASCII letters
+    // folded, so that reading them is not a scan per key. Short lists (a
+    // cell's attributes) scan: it is as quick, and keeps them light. The
+    // index looks at the keys' own texts, which stay where they are while
+    // the pairs move; a copy builds its own.
+    struct FoldedHash {
+        size_t operator()(std::string_view key) const noexcept;
+    };
+    struct FoldedEqual {
+        bool operator()(std::string_view a, std::string_view b) const noexcept;
+    };
+    bool m_indexed = false;
+    std::unordered_map<std::string_view, size_t> m_exact;
+    std::unordered_map<std::string_view, size_t, FoldedHash, FoldedEqual> m_folded;
     UPairList* m_parent = nullptr;
     UString m_marker;
 };

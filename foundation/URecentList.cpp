@@ -70,20 +70,17 @@ UString URecentList::GetExistingAt(long i) const
 
 long URecentList::RemoveMissing()
 {
-    for (;;) {
-        long missing = -1;
-        for (long i = 0; i < m_items.Count(); ++i) {
-            UString existing = GetExistingAt(i);
-            existing.Trim();
-            if (existing.IsEmpty()) {
-                missing = i;
-                break;
-            }
-        }
-        if (missing < 0)
-            break;
-        UStringList::RemoveAt(&m_items, missing);
+    // Removing the first missing item again and again leaves the items that
+    // exist, in their order: one pass asks each file once.
+    UStringList kept;
+    kept.reserve(m_items.size());
+    for (long i = 0; i < m_items.Count(); ++i) {
+        UString existing = GetExistingAt(i);
+        existing.Trim();
+        if (!existing.IsEmpty())
+            kept.push_back(std::move(m_items[static_cast<size_t>(i)]));
     }
+    m_items.swap(kept);
     return m_items.Count();
 }
 

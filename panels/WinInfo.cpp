@@ -20,12 +20,6 @@ std::string EditText(HWND edit)
     return std::string(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
 }
 
-void SetEditText(HWND edit, const std::string& text)
-{
-    if (edit && EditText(edit) != text)
-        ::SetWindowTextA(edit, text.c_str());
-}
-
 } // namespace
 
 WinInfo::WinInfo() : WinPanel(kPanelInfo, nullptr, nullptr, "window.info") {}
@@ -33,13 +27,16 @@ WinInfo::WinInfo() : WinPanel(kPanelInfo, nullptr, nullptr, "window.info") {}
 const CMessageMap* WinInfo::GetMessageMap() const
 {
     static const CMessageMapOf<WinInfo> map =
-        CMessageMapOf<WinInfo>(WinPanel::GetMessageMap()).On(WM_SIZE, &WinInfo::OnSizeMsg);
+        CMessageMapOf<WinInfo>(WinPanel::GetMessageMap())
+            .On(WM_SIZE, &WinInfo::OnSizeMsg)
+            .On(WM_SHOWWINDOW, &WinInfo::OnShowWindowMsg);
     return &map;
 }
 
 BOOL WinInfo::OnInitDialog()
 {
     WinPanel::OnInitDialog();
+    m_shown = (::GetWindowLongA(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
     SetBackColor(0xFFFFFF);
     SetLanguageMarker();
     ReadLocale(false);
@@ -73,24 +70,67 @@ BOOL WinInfo::OnInitDialog()
     return TRUE;
 }
 
+bool WinInfo::IsShown() const
+{
+    return m_shown;
+}
+
+void WinInfo::WriteBox(int id, const std::string& text)
+{
+    HWND edit = GetDlgItem(id);
+    if (!edit || EditText(edit) == text)
+        return;
+    m_writing = true;
+    ::SetWindowTextA(edit, text.c_str());
+    m_writing = false;
+}
+
 void WinInfo::LoadMaterial()
 {
-    HWND comment = GetDlgItem(IDC_INFO_COMMENT);
-    HWND notes = GetDlgItem(IDC_INFO_NOTES);
     if (m_material) {
         const DProps& props = m_material->GetProperties();
-        SetEditText(comment, DProps::GetString(props, "comment", ""));
-        SetEditText(notes, DProps::GetString(props, "notes", ""));
         ::CheckDlgButton(m_hWnd, IDC_INFO_COMMENT_ADD,
                          DProps::GetLong(props, "comment.active", 0) > 0 ? BST_CHECKED : BST_UNCHECKED);
         ::CheckDlgButton(m_hWnd, IDC_INFO_NOTES_ADD,
                          DProps::GetLong(props, "notes.active", 0) > 0 ? BST_CHECKED : BST_UNCHECKED);
     } else {
-        SetEditText(comment, "");
-        SetEditText(notes, "");
         ::CheckDlgButton(m_hWnd, IDC_INFO_COMMENT_ADD, BST_UNCHECKED);
         ::CheckDlgButton(m_hWnd, IDC_INFO_NOTES_ADD, BST_UNCHECKED);
     }
+    if (!IsShown()) {
+        m_textsPending = true;
+        return;
+    }
+    FillTexts();
+}
+
+void WinInfo::FillTexts()
+{
+    m_textsPending = false;
+    const DProps* props = m_material ? &m_material->GetProperties() : nullptr;
+    WriteBox(IDC_INFO_COMMENT, props ? DProps::GetString(*props, "comment", "") : std::string());
+    WriteBox(IDC_INFO_NOTES, props ? DProps::GetString(*props, "notes", "") : std::string());
+}
+
+LRESULT WinInfo::OnShowWindowMsg(WPARAM wParam, LPARAM)
+{
+    LRESULT result = Default();
+    m_shown = wParam != 0;
+    if (!m_shown || (!m_layoutPending && !m_textsPending))
+        return result;
+    if (m_layoutPending) {
+        // Boxes about to take new texts are emptied first, so that placing
+        // them wraps nothing and the new texts are wrapped once.
+        if (m_textsPending) {
+            WriteBox(IDC_INFO_COMMENT, std::string());
+            WriteBox(IDC_INFO_NOTES, std::string());
+        }
+        m_layoutPending = false;
+        LayoutWithoutRedraw(m_hWnd, [this] { PlaceControls(); });
+    }
+    if (m_textsPending)
+        FillTexts();
+    return result;
 }
 
 BOOL WinInfo::OnCommand(WPARAM wParam, LPARAM lParam)
@@ -100,7 +140,10 @@ BOOL WinInfo::OnCommand(WPARAM wParam, LPARAM lParam)
     if (!m_material || !IsWindow())
         return WinPanel::OnCommand(wParam, lParam);
     bool stored = false;
-    if ((id == IDC_INFO_COMMENT || id == IDC_INFO_NOTES) &&
+    // The page's own writing tells nothing new, and a box still waiting for
+    // the material's text holds nothing of it to store.
+    const bool ownText = m_writing || m_textsPending;
+    if ((id == IDC_INFO_COMMENT || id == IDC_INFO_NOTES) && !ownText &&
         (code == EN_CHANGE || code == EN_UPDATE || code == EN_KILLFOCUS)) {
         m_material->SetProperty(id == IDC_INFO_COMMENT ? "comment" : "notes", EditText(GetDlgItem(id)).c_str());
         stored = true;
@@ -146,6 +189,16 @@ LRESULT WinInfo::OnSizeMsg(WPARAM, LPARAM)
 }
 
 void WinInfo::LayoutControls()
+{
+    if (!IsShown()) {
+        m_layoutPending = true;
+        return;
+    }
+    m_layoutPending = false;
+    PlaceControls();
+}
+
+void WinInfo::PlaceControls()
 {
     RECT client = {0, 0, 0, 0};
     ::GetClientRect(m_hWnd, &client);

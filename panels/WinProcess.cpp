@@ -385,6 +385,9 @@ void WinProcess::ShowComment()
     HWND edit = GetDlgItem(IDC_RESULTS_COMMENT);
     if (!edit)
         return;
+    m_commentPending = (::GetWindowLongA(edit, GWL_STYLE) & WS_VISIBLE) == 0;
+    if (m_commentPending)
+        return;
     const std::string comment = m_material ? m_material->GetProperty("comment") : std::string();
     if (WinGetText(1 << 20, edit, false).ToStdString() != comment)
         ::SetWindowTextA(edit, comment.c_str());
@@ -395,6 +398,13 @@ void WinProcess::OnCommentEdit(bool store)
     HWND edit = GetDlgItem(IDC_RESULTS_COMMENT);
     if (!m_material || !edit)
         return;
+    if (m_commentPending) {
+        // Leaving an edit that never took the comment stores nothing; a
+        // change typed into it makes its text the user's.
+        if (store)
+            return;
+        m_commentPending = false;
+    }
     long lines = static_cast<long>(::SendMessageA(edit, EM_GETLINECOUNT, 0, 0));
     std::string note;
     if (lines > MaxCommentLines) {

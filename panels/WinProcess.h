@@ -37,6 +37,8 @@ public:
     void FillParameters();
     void FillStocks();
     void FillCuttings();
+    // The material's comment into the comment edit, unless the edit is
+    // hidden (it is, in the page's template).
     void ShowComment();
     // The comment edit's lines joined (cut to MaxCommentLines with a note);
     // with store the material takes them as its "comment".
@@ -91,4 +93,9 @@ private:
     std::vector<long> m_stockWidths;
     std::vector<long> m_cuttingWidths;
     long m_margin = 0;
+    // A hidden edit would wrap the whole comment each time it is filled or
+    // resized, for nobody to see, and a comment of one long word takes many
+    // seconds to wrap: it is not filled while hidden, and until something
+    // is typed into it, it holds nothing to store.
+    bool m_commentPending = false;
 };

@@ -404,6 +404,9 @@ TEST_F(ImportRecordsTest, FormatFilesKeepAFieldOrder)
         {"a;;b", true, {"a", "", "b"}},
         {"a;b;\r\n", true, {"a", "b"}},
         {" \r\n", false, {}},
+        // A format file saved by an editor as UTF-8 starts with a byte-order mark.
+        {"\xEF\xBB\xBFlength;quantity", true, {"length", "quantity"}},
+        {"\xEF\xBB\xBF", false, {}},
     };
     for (const Case& c : cases) {
         const std::string file = Write("case.fmt", c.bytes);

@@ -78,6 +78,20 @@ TEST_F(DAppSettingsTest, ARepeatedKeyKeepsItsFirstPlaceAndTakesTheLastValue)
     EXPECT_FALSE(settings.IsDirty());
 }
 
+TEST_F(DAppSettingsTest, AFileSavedWithAByteOrderMarkReadsItsFirstKeyAsTyped)
+{
+    // A spreadsheet or an editor saving the file as UTF-8 writes EF BB BF first;
+    // the program writes it back without.
+    const std::string path = Path("p.properties");
+    WriteBytes(path, "\xEF\xBB\xBFlength.units=1\r\nb=2\r\n");
+    DAppSettings settings;
+    EXPECT_EQ(2, settings.Load(path.c_str()));
+    EXPECT_EQ("1", Text(settings.Get("length.units", "default")));
+    settings.Set("b", "3", false);
+    EXPECT_EQ(2, settings.Save(false));
+    EXPECT_EQ("length.units=1\r\nb=3\r\n", ReadBytes(path));
+}
+
 TEST_F(DAppSettingsTest, SavingWithoutAPathOrIntoAMissingFolderFailsAndStaysDirty)
 {
     DAppSettings noPath;

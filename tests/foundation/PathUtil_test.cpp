@@ -429,6 +429,56 @@ TEST_F(PathFiles, FileSavePairsWritesEveryPairAndRefusesABlankPath)
     EXPECT_EQ(Contents(pairs), Contents(back));
 }
 
+TEST_F(PathFiles, AByteOrderMarkAtTheStartIsNotPartOfTheFirstKey)
+{
+    // An editor or a spreadsheet saving a properties or layout file as UTF-8
+    // puts EF BB BF before its first line.
+    const struct {
+        const char* text;
+        Pairs pairs;
+    } cases[] = {
+        {"\xEF\xBB\xBFname=Full\r\nx=1\r\n", {{"name", "Full"}, {"x", "1"}}},
+        {"\xEF\xBB\xBF# KORV layout\r\nname=Full\r\n", {{"#", "KORV layout"}, {"name", "Full"}}},
+        {"\xEF\xBB\xBF  name = Full\r\n", {{"name", "Full"}}},
+        {"\xEF\xBB\xBF\r\nname=Full\r\n", {{"name", "Full"}}},
+        // Only at the start of the file: elsewhere the bytes are text.
+        {"a=1\r\n\xEF\xBB\xBFname=Full\r\n", {{"a", "1"}, {"\xEF\xBB\xBFname", "Full"}}},
+        {"\xEF\xBB\xBF\xEF\xBB\xBFname=Full\r\n", {{"\xEF\xBB\xBFname", "Full"}}},
+    };
+    for (const auto& c : cases) {
+        MakeFile("bom.properties", c.text);
+        UPairList pairs;
+        FileLoadPairs(Path("bom.properties").c_str(), pairs);
+        EXPECT_EQ(c.pairs, Contents(pairs)) << c.text;
+    }
+}
+
+TEST_F(PathFiles, ManyKeysLoadWithTheirFirstPlaceAndLastValue)
+{
+    // A properties file of thousands of keys, some given twice in other
+    // spellings: a key keeps its first place and takes its last value, and
+    // lookups by key find the same pairs as in a short file.
+    std::string text;
+    for (int i = 0; i < 3000; ++i)
+        text += "key." + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+    text += "Key.7=seven\r\nkey.7=again\r\n# one\r\n# two\r\n";
+    MakeFile("many.properties", text);
+    UPairList pairs;
+    EXPECT_EQ(3002, FileLoadPairs(Path("many.properties").c_str(), pairs));
+    EXPECT_EQ("again", std::string(pairs.Get("key.7").GetText()));
+    EXPECT_EQ(7, pairs.IndexOf("key.7"));
+    EXPECT_EQ("seven", std::string(pairs.Get("Key.7").GetText()));
+    EXPECT_EQ(3000, pairs.IndexOf("Key.7"));
+    EXPECT_EQ(7, pairs.IndexOf("KEY.7", false));
+    EXPECT_EQ("two", std::string(pairs.Get("#").GetText()));
+    EXPECT_EQ(2999, pairs.IndexOf("key.2999"));
+
+    ASSERT_TRUE(FileSavePairs(Path("saved.properties").c_str(), pairs));
+    UPairList back;
+    EXPECT_EQ(3002, FileLoadPairs(Path("saved.properties").c_str(), back));
+    EXPECT_EQ(Contents(pairs), Contents(back));
+}
+
 // ---- Listing and deleting --------------------------------------------------------
 
 TEST_F(PathFiles, PathListFilesWalksMatchingFolders)

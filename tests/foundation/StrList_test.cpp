@@ -107,6 +107,19 @@ TEST(UStringList, JoinPutsSeparatorsAfterText)
     EXPECT_STREQ("", UStringList::Join(nullptr, true).GetText());
 }
 
+TEST(UStringList, JoinLeavesOutWhatWouldPassTheLimit)
+{
+    // A piece that would carry the text past the longest a string holds is
+    // left out, whatever comes after it.
+    UStringList list;
+    list.emplace_back(std::string(static_cast<size_t>(UString::MaxText) - 2, 'x').c_str());
+    list.emplace_back("abc");
+    list.emplace_back("d");
+    const UString joined = UStringList::Join(&list, false);
+    EXPECT_EQ(UString::MaxText, joined.GetLength());
+    EXPECT_EQ(std::string(static_cast<size_t>(UString::MaxText) - 2, 'x') + ", ", std::string(joined.GetText()));
+}
+
 TEST(UStringList, UnquoteDropsOnePairOfQuotes)
 {
     UStringList list = UStringList::Build("\"HP 1\"", "\"", "\"open", "plain", "\"\"x\"\"", nullptr);
@@ -130,6 +143,28 @@ TEST(UStringList, SplitKeepsEmptyTokens)
     EXPECT_EQ(2, UStringList::Split(&list, "\"HP 1\", \"Canon\"", ",", true, true));
     EXPECT_EQ((std::vector<std::string>{"\"HP 1\"", "\"Canon\""}), Texts(list));
     EXPECT_EQ(0, UStringList::Split(nullptr, "a", ",", true, true));
+}
+
+TEST(UStringList, SplitGivesTheTokensOfGetToken)
+{
+    const char* texts[] = {"a", "a|b", "a|b|", "|a", "||", "a::b::", "::", " x | y ", "ab::"};
+    for (const char* text : texts) {
+        for (const char* separator : {"|", "::", ""}) {
+            for (bool trim : {false, true}) {
+                std::vector<std::string> expected;
+                UString token;
+                for (long n = 0; UString(text).GetToken(n, separator, token); ++n) {
+                    if (trim)
+                        token.Trim();
+                    expected.push_back(token.GetText());
+                }
+                UStringList list;
+                EXPECT_EQ(static_cast<long>(expected.size()), UStringList::Split(&list, text, separator, true, trim))
+                    << text << " by " << separator;
+                EXPECT_EQ(expected, Texts(list)) << text << " by " << separator;
+            }
+        }
+    }
 }
 
 // ---- Number text ------------------------------------------------------------------

@@ -495,18 +495,21 @@ TEST(StrUtilRowLetter, NamesRowsByIndex)
 TEST(StrUtilList, SplitGivesTheTokensOfStrToken)
 {
     const char* texts[] = {"a", "a;b", "a;b;", ";a", ";;", "a;;b", "\r\n", "1\r\n\r\n2\r\n",
-                           "x\r\ny\r", "ab", "::a::b:::"};
-    const char* separators[] = {";", "\r\n", "::", ""};
+                           "x\r\ny\r", "ab", "::a::b:::", "\"a;b\";c", "\" x ; y \" ; z ", "a\"b;c", "\"open;a;b",
+                           "\"\";\"\"", "\"P 1\", \"P, 2\", \"P3\""};
+    const char* separators[] = {";", "\r\n", "::", "", ", "};
     for (const char* text : texts) {
         for (const char* separator : separators) {
             for (bool trim : {false, true}) {
-                std::vector<std::string> expected;
-                std::string token;
-                while (StrToken(text, token, static_cast<long>(expected.size()), separator, trim))
-                    expected.push_back(token);
-                std::vector<std::string> parts;
-                EXPECT_EQ(static_cast<long>(expected.size()), StrSplit(text, parts, separator, trim));
-                EXPECT_EQ(expected, parts) << text << " by " << separator;
+                for (bool quoted : {false, true}) {
+                    std::vector<std::string> expected;
+                    std::string token;
+                    while (StrToken(text, token, static_cast<long>(expected.size()), separator, trim, quoted))
+                        expected.push_back(token);
+                    std::vector<std::string> parts;
+                    EXPECT_EQ(static_cast<long>(expected.size()), StrSplit(text, parts, separator, trim, quoted));
+                    EXPECT_EQ(expected, parts) << text << " by " << separator << (quoted ? " quoted" : "");
+                }
             }
         }
     }

@@ -99,6 +99,70 @@ TEST_F(UPairListRead, PositionsAndOutOfRangeReads)
     EXPECT_EQ("", Text(list.ValueAt(2, "d"))) << "an empty value in range is still the value";
 }
 
+// ---- Long lists --------------------------------------------------------------
+
+// A list of many pairs finds its keys through an index, built once the list
+// grows long and kept with every pair set later: it must answer every lookup
+// as a short list, which scans, does.
+TEST(UPairListLong, FindsWhatAShortListFinds)
+{
+    const std::pair<const char*, const char*> sets[] = {
+        {"width", "12"}, {"Width", "99"}, {";", "c1"}, {"", "x"},    {"colour", "red"},
+        {"  ", "y"},     {";", "c2"},     {"empty", ""}, {"width", "13"}, {"COLOUR", "blue"},
+    };
+    const struct {
+        const char* key;
+        bool matchCase;
+        const char* value;
+        long index;  // counted from the first of the sets; -1 for none
+    } cases[] = {
+        {"width", true, "13", 0},   {"Width", true, "99", 1},    {"WIDTH", false, "13", 0},
+        {"WIDTH", true, "", -1},    {"colour", true, "red", 4},  {"Colour", false, "red", 4},
+        {"COLOUR", true, "blue", 8}, {";", true, "c1", 2},       {"", true, "", -1},
+        {"  ", false, "", -1},      {"empty", false, "", 7},     {"wid", false, "", -1},
+        {nullptr, false, "", -1},
+    };
+    for (int padding : {0, 5, 30, 300}) {
+        UPairList list;
+        for (int i = 0; i < padding; ++i)
+            list.Set(("pad." + std::to_string(i)).c_str(), "p");
+        for (const auto& s : sets)
+            list.Set(s.first, s.second);
+        for (const auto& c : cases) {
+            const std::string what = std::string(c.key ? c.key : "<null>") + (c.matchCase ? " exact" : " any case") +
+                                     ", " + std::to_string(padding) + " pairs before";
+            EXPECT_EQ(c.value, Text(list.Get(c.key, c.matchCase))) << what;
+            EXPECT_EQ(c.index < 0 ? -1 : c.index + padding, list.IndexOf(c.key, c.matchCase)) << what;
+        }
+        EXPECT_FALSE(list.Set("Width", "0", false));
+        EXPECT_EQ(static_cast<long>(padding) + 9, list.Count());
+    }
+}
+
+TEST(UPairListLong, CopiesAndClearedListsFindTheirOwnPairs)
+{
+    UPairList list;
+    for (int i = 0; i < 100; ++i)
+        list.Set(("key." + std::to_string(i)).c_str(), std::to_string(i).c_str());
+    UPairList copy(list);
+    UPairList assigned;
+    assigned.Set("old", "1");
+    assigned = list;
+    list.Clear();
+    list.Set("key.5", "new");
+    for (UPairList* l : {&copy, &assigned}) {
+        EXPECT_EQ("42", Text(l->Get("KEY.42", false)));
+        EXPECT_EQ(42, l->IndexOf("key.42"));
+        EXPECT_EQ(-1, l->IndexOf("old"));
+    }
+    EXPECT_EQ("new", Text(list.Get("key.5")));
+    EXPECT_EQ(-1, list.IndexOf("key.42"));
+    EXPECT_EQ(1, list.Count());
+
+    UPairList moved(std::move(copy));
+    EXPECT_EQ("99", Text(moved.Get("key.99")));
+}
+
 TEST(UPairListJoin, PairsWithOrWithoutQuotes)
 {
     UPairList list;

@@ -69,6 +69,18 @@ TEST_F(URecentListFiles, OnlyExistingFilesAreHandedOutAndMissingOnesDropped)
     EXPECT_EQ(1, list.RemoveMissing());
     EXPECT_EQ((std::vector<std::string>{Path("kept")}), Items(list));
 
+    // Missing files among existing ones go, the others keep their order.
+    for (const char* name : {"a.brvk", "b.brvk", "c.brvk", "d.brvk"})
+        WriteBytes(Path(name), "x");
+    URecentList mixed;
+    mixed.SetExtension("brvk");
+    for (const char* name : {"a.brvk", "b.brvk", "c.brvk", "d.brvk", "e.brvk"})
+        mixed.AddPath(Path(name).c_str());
+    ASSERT_TRUE(DeleteFileA(Path("b.brvk").c_str()));
+    ASSERT_TRUE(DeleteFileA(Path("d.brvk").c_str()));
+    EXPECT_EQ(2, mixed.RemoveMissing());
+    EXPECT_EQ((std::vector<std::string>{Path("c"), Path("a")}), Items(mixed));
+
     // Loading with onlyExisting drops what is gone, keeping the order.
     URecentList loaded;
     EXPECT_EQ(1, loaded.FromText((Path("gone.brvk") + "|" + Path("kept.brvk")).c_str(), true));

@@ -123,6 +123,49 @@ TEST_F(InfoPage, AHiddenPageStaysHiddenWhenItIsResized)
     EXPECT_GT(notes.right, 0);
 }
 
+TEST_F(InfoPage, AHiddenPageTakesTheTextsAndTheSizeWhenItShows)
+{
+    // Filling or placing a box wraps its whole text; a hidden page waits.
+    OpenProject({"Steel", "Pine"});
+    DCSProject* pine = App().m_document.GetProject(1, false);
+    pine->SetProperty("comment", "Dry wood only");
+    pine->SetProperty("notes", "Cut long parts first");
+    pine->SetProperty("comment.active", "1");
+    host.ShowSource();
+    App().SelectMaterial(1);
+    EXPECT_EQ(pine, host.info->GetMaterial());
+    EXPECT_EQ("", TextOf(IDC_INFO_COMMENT));
+    EXPECT_TRUE(Checked(IDC_INFO_COMMENT_ADD));
+    RECT before;
+    WinGetRectInParent(Item(IDC_INFO_NOTES), &before);
+    SetWindowPos(host.m_hWnd, nullptr, 0, 0, 940, 690, SWP_NOMOVE | SWP_NOZORDER);
+    Pump();
+    RECT hidden;
+    WinGetRectInParent(Item(IDC_INFO_NOTES), &hidden);
+    EXPECT_EQ(before.right, hidden.right);
+    EXPECT_EQ(before.bottom, hidden.bottom);
+    // Notifications of a box still waiting for its text store nothing.
+    SendMessageA(host.info->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_INFO_COMMENT, EN_KILLFOCUS),
+                 reinterpret_cast<LPARAM>(Item(IDC_INFO_COMMENT)));
+    EXPECT_EQ("Dry wood only", pine->GetProperty("comment"));
+
+    ShowWindow(host.source->m_hWnd, SW_HIDE);
+    ShowWindow(host.info->m_hWnd, SW_SHOW);
+    EXPECT_EQ("Dry wood only", TextOf(IDC_INFO_COMMENT));
+    EXPECT_EQ("Cut long parts first", TextOf(IDC_INFO_NOTES));
+    RECT page, heading, notes;
+    GetClientRect(host.info->m_hWnd, &page);
+    WinGetRectInParent(Item(IDC_INFO_COMMENT_TITLE), &heading);
+    WinGetRectInParent(Item(IDC_INFO_NOTES), &notes);
+    EXPECT_EQ(page.right - 4, heading.right);
+    EXPECT_EQ(page.bottom - heading.left, notes.bottom);
+    // Typing into the shown page stores again.
+    SetWindowTextA(Item(IDC_INFO_COMMENT), "Oak");
+    SendMessageA(host.info->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_INFO_COMMENT, EN_CHANGE),
+                 reinterpret_cast<LPARAM>(Item(IDC_INFO_COMMENT)));
+    EXPECT_EQ("Oak", pine->GetProperty("comment"));
+}
+
 TEST_F(InfoPage, TheBoxesFollowTheWidthAndTheNotesTheHeight)
 {
     SetWindowPos(host.m_hWnd, nullptr, 0, 0, 900, 640, SWP_NOMOVE | SWP_NOZORDER);

@@ -256,6 +256,20 @@ TEST_F(ResultsPage, ACommentOf40LinesIsCutTo32WithANote)
     EXPECT_TRUE(App().m_document.IsModified());
 }
 
+TEST_F(ResultsPage, TheHiddenCommentEditTakesNoCommentAndLeavingItStoresNothing)
+{
+    // The edit never shows: a long comment wrapped into it again and again
+    // would cost seconds for nobody to see.
+    material->SetProperty("comment", "Galvanised, cut from the left");
+    App().OnAppEvent(kEventCurrentMaterialChanged, 0);
+    Pump();
+    HWND edit = page->GetDlgItem(IDC_RESULTS_COMMENT);
+    ASSERT_FALSE(GetWindowLongA(edit, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_EQ(0, GetWindowTextLengthA(edit));
+    page->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_RESULTS_COMMENT, EN_KILLFOCUS), reinterpret_cast<LPARAM>(edit));
+    EXPECT_EQ("Galvanised, cut from the left", material->GetProperty("comment"));
+}
+
 // ---- Calculating ---------------------------------------------------------------------------------
 
 TEST_F(ResultsPage, CalculateRunsTheSolverAndAppliesTheChosenSolution)

@@ -261,6 +261,19 @@ TEST_F(LayoutTest, FilesWithoutNameOrOfAnotherClassAreNotRegistered)
     EXPECT_EQ(RowsLayout::live, 0);
 }
 
+TEST_F(LayoutTest, AFileSavedWithAByteOrderMarkIsRegisteredByItsName)
+{
+    // An editor saving a layout as UTF-8 puts EF BB BF before the first key.
+    WriteLayout(dataFolder + "\\DATA\\marked.sol.scl", {"\xEF\xBB\xBFname=Marked", "class=test.rows", "x=1"});
+    WriteLayout(dataFolder + "\\DATA\\comment.sol.scl", {"\xEF\xBB\xBF# KORV layout", "name=Commented", "class=test.rows"});
+    ASSERT_TRUE(OXRLayout::LoadAll(nullptr));
+    EXPECT_EQ(OXRLayout::Registry().size(), 2u);
+    OXRLayout* marked = OXRLayout::Registry().Get(UString("Marked"));
+    ASSERT_NE(marked, nullptr);
+    EXPECT_EQ(marked->Params().IndexOf("name"), 0);
+    EXPECT_NE(OXRLayout::Registry().Get(UString("Commented")), nullptr);
+}
+
 TEST_F(LayoutTest, NamesSortCapitalsFirst)
 {
     WriteLayout(dataFolder + "\\DATA\\1.sol.scl", {"name=base", "class=test.rows"});
