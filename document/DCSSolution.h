@@ -52,6 +52,10 @@ public:
     bool Save(const char* path);
     // Fills the document from a file; a failed load leaves it empty.
     bool Load(const char* path);
+    // Exchanges the whole project with another document, so a project can
+    // be read or made aside and take the open one's place only once it
+    // stands.
+    void Swap(DCSSolution& other);
 
     // ---- Materials -----------------------------------------------------------------
     long GetCount(bool activeOnly) const;
