@@ -9,7 +9,13 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
 #include "classlib/CWinApp.h"
+#include "support/UiScript.h"
 
 // Holds Shift (or another modifier) down in the thread's key state for its
 // life, as the dialog manager reads it for Shift+Tab.
@@ -82,4 +88,26 @@ inline void TypeKeys(const char* text)
             continue;
         PressKey(LOBYTE(code), (HIBYTE(code) & 1) != 0);
     }
+}
+
+// The last step of a script whose keys should close the window titled
+// caption: once the earlier steps are done, a window still up after ms
+// fails the test and every dialog of the thread is cancelled, so keys that
+// miss give a failure, never a hang.
+inline void ExpectClosedByKeys(UiScript& script, const std::string& caption, DWORD ms = 3000)
+{
+    auto since = std::make_shared<DWORD>(0);
+    script.Then(
+        [caption, since, ms] {
+            if (!*since)
+                *since = GetTickCount();
+            return !UiScript::FindThreadWindow(caption, false) || GetTickCount() - *since > ms;
+        },
+        [caption] {
+            if (UiScript::FindThreadWindow(caption, false)) {
+                ADD_FAILURE() << "the keys left \"" << caption << "\" open";
+                UiScript::CloseThreadDialogs();
+            }
+        },
+        "the window's end");
 }
