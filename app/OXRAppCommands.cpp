@@ -153,60 +153,68 @@ void OXRApp::OnHelp()
 
 bool OXRApp::CloseProject()
 {
-    if (m_document.IsModified()) {
-        std::string text = WithLineBreaks(
-            GetMessageText("proj.leave", "Project has been changed.\\r\\nContinue anyway?"));
-        if (ShowMessage(nullptr, nullptr, text.c_str(), MB_YESNO, IDOK) != IDYES)
-            return false;
-    }
+    if (!MayCloseProject())
+        return false;
+    DropProject();
+    return true;
+}
+
+bool OXRApp::MayCloseProject()
+{
+    if (!m_document.IsModified())
+        return true;
+    std::string text =
+        WithLineBreaks(GetMessageText("proj.leave", "Project has been changed.\\r\\nContinue anyway?"));
+    return ShowMessage(nullptr, nullptr, text.c_str(), MB_YESNO, IDOK) == IDYES;
+}
+
+void OXRApp::DropProject()
+{
     m_document.Reset();
     UpdateTitle(true);
     if (HWND main = GetMainHwnd()) {
         ::SendMessageA(main, WM_USER, kEventProjectClosed, 0);
         ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     }
-    return true;
 }
 
 bool OXRApp::NewProject()
 {
-    if (!CloseProject())
+    // The user's consent comes first, but the open project stays until the
+    // new one stands: a cancelled or failed Create keeps it as it was.
+    if (!MayCloseProject())
         return false;
     DProps params;
-    params.Set("name", m_document.GetName().c_str());
-    params.Set("desc", m_document.GetDesc().c_str());
+    params.Set("name", "");
+    params.Set("desc", "");
     params.Set("material", "");
     params.Set("mode", "1");
     DlgEditSolution dialog(IDD_EDITSOLUTION_NEW, m_mainWindow);
     dialog.SetParams(params);
-    const bool accepted = dialog.DoModal() == DlgFrame::Accepted;
-    if (accepted)
-        params.CopyFrom(&dialog.Params(), 0, -1);
-    bool created = false;
-    if (accepted) {
-        created = m_document.New(DProps::GetString(params, "name").c_str(),
-                                 DProps::GetString(params, "desc").c_str(),
-                                 DProps::GetString(params, "material").c_str());
-        if (created && GetMainHwnd())
-            ::SendMessageA(GetMainHwnd(), WM_USER, kEventProjectOpened, 0);
-    }
-    if (!created) {
-        m_document.Reset();
-        if (HWND main = GetMainHwnd()) {
-            ::SendMessageA(main, WM_USER, kEventCurrentMaterialChanged, 0);
-            ::SendMessageA(main, WM_USER, kEventMaterialsChanged, 0);
-        }
-    }
+    if (dialog.DoModal() != DlgFrame::Accepted)
+        return false;
+    params.CopyFrom(&dialog.Params(), 0, -1);
+    DCSSolution created;
+    if (!created.New(DProps::GetString(params, "name").c_str(), DProps::GetString(params, "desc").c_str(),
+                     DProps::GetString(params, "material").c_str()))
+        return false;
+    DropProject();
+    m_document.Swap(created);
+    if (HWND main = GetMainHwnd())
+        ::SendMessageA(main, WM_USER, kEventProjectOpened, 0);
     m_lastModified = 0;
     UpdateTitle(false);
     if (HWND main = GetMainHwnd())
         ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
-    return created;
+    return true;
 }
 
 bool OXRApp::OpenProject(const char* path)
 {
-    if (!CloseProject())
+    // The user's consent comes first, but the open project is closed only
+    // once the chosen file has been read: a cancelled file dialog or a file
+    // that cannot be read keeps it as it was.
+    if (!MayCloseProject())
         return false;
     PrepareStartFolder(g_openFolder, m_freshInstall != 0);
     std::string file = StrFromText(path);
@@ -241,8 +249,11 @@ bool OXRApp::OpenProject(const char* path)
             banner->SendStatus("Loading project...");
     }
 
-    const bool loaded = m_document.Load(file.c_str());
+    DCSSolution read;
+    const bool loaded = read.Load(file.c_str());
     if (loaded) {
+        DropProject();
+        m_document.Swap(read);
         m_lastModified = 0;
         m_recent.AddPath(file.c_str());
         m_settings.Set("history", m_recent.ToText().GetText(), true);
@@ -261,7 +272,7 @@ bool OXRApp::OpenProject(const char* path)
     banner.reset();
     if (!loaded) {
         std::string text = "Cannot open the project " + file + ".\r\n" +
-                           FileResultText(*this, m_document.GetFileResult());
+                           FileResultText(*this, read.GetFileResult());
         ReportError(text.c_str(), nullptr, true);
     }
     return loaded;

@@ -144,6 +144,11 @@ BOOL OXRWindow::OnInitDialog()
         m_infoPage = info;
     else
         delete info;
+    // Tab follows what the eye reads: the header bar, the project panel on
+    // the left, then the page.
+    if (Exists(m_header) && Exists(m_project))
+        ::SetWindowPos(m_project->m_hWnd, m_header->m_hWnd, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
 
     bool stored = false;
     if (s_placement.state == Placement::Unset) {
@@ -274,6 +279,10 @@ void OXRWindow::OnAppEvent(long code, long argument, const void* sender)
         if (auto* receiver = dynamic_cast<DAppEventReceiver*>(panel))
             receiver->OnAppEvent(code, sender);
     }
+    // Whatever the event changed (results cleared, a layout edited), the
+    // header's Save button has just read the modified state: the caption's
+    // " *" and the File menu follow the same state at once.
+    app.UpdateTitle(false);
 }
 
 // ---- Messages ------------------------------------------------------------------------------

@@ -312,6 +312,11 @@ public:
     void OnRecentProject(UINT id);
     void OnHelp();
     bool CloseProject();
+    // The closing question for a modified project: true when the project
+    // may go (unmodified, or the user answered Yes).
+    bool MayCloseProject();
+    // Closes the open project without asking: reset, plain title, event 1.
+    void DropProject();
     bool NewProject();
     bool OpenProject(const char* path);
     bool SaveProject(const char* path, bool asNewFile);

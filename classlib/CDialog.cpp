@@ -16,6 +16,21 @@ bool IsRoutedCommand(UINT id, UINT code)
 
 } // namespace
 
+HWND CDialog::InnerDialogOf(HWND control, UINT id, UINT code) const
+{
+    // Enter on a focused button reaches the outermost dialog as that
+    // button's click (the dialog manager sends every key's command there);
+    // a button of a dialog inside it, such as a panel, is the inner
+    // dialog's, which must hear the click as a mouse click would tell it.
+    if (code != BN_CLICKED || !control || !m_hWnd || !::IsWindow(control) ||
+        static_cast<UINT>(::GetDlgCtrlID(control)) != id)
+        return nullptr;
+    HWND owner = ::GetParent(control);
+    if (!owner || owner == m_hWnd || !::IsChild(m_hWnd, owner))
+        return nullptr;
+    return owner;
+}
+
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_parent(parent) {}
 
 CDialog::CDialog(const char* templateName, CWnd* parent)
@@ -144,6 +159,10 @@ BOOL CDialog::OnCommand(WPARAM wParam, LPARAM lParam)
 {
     UINT id = LOWORD(wParam);
     UINT code = HIWORD(wParam);
+    if (HWND owner = InnerDialogOf(reinterpret_cast<HWND>(lParam), id, code)) {
+        ::SendMessageA(owner, WM_COMMAND, wParam, lParam);
+        return TRUE;
+    }
     if (OnCmdMsg(id, code, wParam, lParam)) {
         return TRUE;
     }

@@ -56,6 +56,9 @@ protected:
     CWnd* m_parent = nullptr;
 
 private:
+    // The dialog inside this one that owns the control of a click, null
+    // when the control is this dialog's own (or the command is no click).
+    HWND InnerDialogOf(HWND control, UINT id, UINT code) const;
     const char* TemplateResource() const;
     HWND OwnerForCreation(CWnd* parent) const;
     // Creates the window from the template; hidden forces WS_VISIBLE off.

@@ -46,6 +46,22 @@ LRESULT CALLBACK FilterHookProc(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(t_filterHook, code, wParam, lParam);
 }
 
+// While no control of a dialog has the focus (the one that had it was
+// disabled or destroyed) the system hands keys to the active window as
+// system keys, which the dialog manager ignores: Tab, Enter and Escape
+// pressed without Alt are taken as the plain keys they are, so Tab brings
+// the focus back and Escape still closes.
+void TakeKeyWithoutFocus(HWND root, MSG& msg)
+{
+    if (msg.hwnd != root || GetFocus() != nullptr || (msg.lParam & (1L << 29)))
+        return;
+    if (msg.message != WM_SYSKEYDOWN && msg.message != WM_SYSKEYUP)
+        return;
+    if (msg.wParam != VK_TAB && msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE)
+        return;
+    msg.message = msg.message == WM_SYSKEYDOWN ? WM_KEYDOWN : WM_KEYUP;
+}
+
 } // namespace
 
 CWinApp::CWinApp()
@@ -109,6 +125,7 @@ void CWinApp::PumpMessage(MSG& msg, int filterCode)
     }
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     if (root && dynamic_cast<CDialog*>(CWnd::FromHandle(root))) {
+        TakeKeyWithoutFocus(root, msg);
         t_keying = msg;
         t_keyingSet = true;
         BOOL used = IsDialogMessageA(root, &msg);

@@ -311,6 +311,13 @@ bool ICButton::DrawForeground(HDC dc, const RECT* dirty)
         InflateRect(&inner, -2, -2);
         Wash(dc, inner, kDisabledAlpha);
     }
+    // Our face covers the native one, so the button reached with the
+    // keyboard draws its own focus frame.
+    if (HasWindow() && GetFocus() == m_hWnd && !(SendMessageW(m_hWnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
+        RECT focus = client;
+        InflateRect(&focus, -4, -4);
+        DrawFocusRect(dc, &focus);
+    }
     return true;
 }
 
@@ -348,8 +355,6 @@ LRESULT ICButton::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_ERASEBKGND:
         Paint(reinterpret_cast<HDC>(wParam), nullptr);
         return 1;
-    case WM_GETDLGCODE:
-        return DLGC_WANTCHARS | DLGC_WANTALLKEYS;
     case WM_CHAR:
         if (wParam == VK_RETURN && GetFocus() == window) {
             SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(m_id, 0), reinterpret_cast<LPARAM>(window));

@@ -300,7 +300,20 @@ LRESULT ICControl::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         return result;
     }
     case WM_GETDLGCODE:
-        return DLGC_WANTALLKEYS;
+        // The wrapped control keeps the native control's answer: a control
+        // that claimed every key would leave Tab, Enter and Escape to
+        // nothing, and the dialog could not be worked from the keyboard.
+        return CallPrevious(window, message, wParam, lParam);
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case BM_SETSTATE:
+    case BM_SETSTYLE: {
+        // The native control draws its pushed, focus and default looks
+        // straight onto the screen; our face goes back over them at once.
+        LRESULT result = CallPrevious(window, message, wParam, lParam);
+        Paint(nullptr, nullptr);
+        return result;
+    }
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(window, &ps);
@@ -317,11 +330,6 @@ LRESULT ICControl::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     }
     case WM_ERASEBKGND:
         return 1;
-    case BM_SETSTATE: {
-        LRESULT result = CallPrevious(window, message, wParam, lParam);
-        Paint(nullptr, nullptr);
-        return result;
-    }
     default:
         return CallPrevious(window, message, wParam, lParam);
     }

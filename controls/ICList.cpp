@@ -268,7 +268,31 @@ LRESULT ICList::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_NCPAINT:
     case WM_ERASEBKGND:
     case WM_SETTEXT:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
     case LVM_HITTEST:
+        return CallPrevious(window, message, wParam, lParam);
+    case WM_GETDLGCODE: {
+        LRESULT code = CallPrevious(window, message, wParam, lParam);
+        const MSG* asked = reinterpret_cast<const MSG*>(lParam);
+        if (m_enterNotifies && asked && asked->message == WM_KEYDOWN && asked->wParam == VK_RETURN)
+            code |= DLGC_WANTMESSAGE;
+        return code;
+    }
+    case WM_KEYDOWN:
+        if (m_enterNotifies && wParam == VK_RETURN) {
+            NMHDR header = {};
+            header.hwndFrom = window;
+            header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(window));
+            header.code = NM_RETURN;
+            SendMessageW(GetParent(window), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+            return 0;
+        }
+        return CallPrevious(window, message, wParam, lParam);
+    case WM_CHAR:
+        // The Enter's character is no type-ahead.
+        if (m_enterNotifies && wParam == VK_RETURN)
+            return 0;
         return CallPrevious(window, message, wParam, lParam);
     case WM_LBUTTONDOWN: {
         const std::pair<long, long> cell =

@@ -67,6 +67,9 @@ public:
     // The row's id (its item data), 0 for none.
     long GetRowId(long row);
     DProps& GetListStyle() { return m_listStyle; }
+    // With Enter on: Enter pressed in the list is the list's own (the owner
+    // hears NM_RETURN) instead of pressing the dialog's default button.
+    void SetEnterNotifies(bool on) { m_enterNotifies = on; }
 
 protected:
     // The cell's text and its row's id, as the list view has them.
@@ -82,4 +85,5 @@ protected:
     std::map<std::pair<long, long>, DProps> m_attributes;
     long m_columnCount = 0;
     long m_rowCount = 0;
+    bool m_enterNotifies = false;
 };

@@ -172,8 +172,20 @@ const CMessageMap* ICPanel::GetMessageMap() const
     static const CMessageMapOf<ICPanel> map = CMessageMapOf<ICPanel>(CDialog::GetMessageMap())
                                                   .On(WM_ERASEBKGND, &ICPanel::OnEraseBkgndMsg)
                                                   .On(WM_NCPAINT, &ICPanel::OnNcPaintMsg)
-                                                  .On(WM_QUERY_BACKCOLOR, &ICPanel::OnQueryBackColorMsg);
+                                                  .On(WM_QUERY_BACKCOLOR, &ICPanel::OnQueryBackColorMsg)
+                                                  .On(WM_NEXTDLGCTL, &ICPanel::OnNextDlgCtlMsg);
     return &map;
+}
+
+LRESULT ICPanel::OnNextDlgCtlMsg(WPARAM wParam, LPARAM lParam)
+{
+    // A control that moves the focus itself (Tab in a multi-line edit) asks
+    // its own dialog, the panel; the panel is part of the window it stands
+    // in, so the focus moves through that whole window, not round the panel.
+    HWND root = ::GetAncestor(m_hWnd, GA_ROOT);
+    if (root && root != m_hWnd)
+        return ::SendMessageA(root, WM_NEXTDLGCTL, wParam, lParam);
+    return Default();
 }
 
 LRESULT ICPanel::OnEraseBkgndMsg(WPARAM, LPARAM)

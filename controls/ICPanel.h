@@ -75,6 +75,7 @@ public:
     LRESULT OnEraseBkgndMsg(WPARAM wParam, LPARAM lParam);
     LRESULT OnNcPaintMsg(WPARAM wParam, LPARAM lParam);
     LRESULT OnQueryBackColorMsg(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNextDlgCtlMsg(WPARAM wParam, LPARAM lParam);
 
     long GetPanelId() const { return m_panelId; }
     HWND GetOwnerWindow() const { return m_owner; }

@@ -305,6 +305,12 @@ bool ICTab::DrawForeground(HDC dc, const RECT* dirty)
         }
         const std::string caption = DProps::GetString(tab, "text", "");
         DrawTextA(dc, caption.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+        // A strip reached with the keyboard shows where it stands.
+        if (isSelected && HasWindow() && GetFocus() == m_hWnd) {
+            RECT focus = text;
+            InflateRect(&focus, 2, -2);
+            DrawFocusRect(dc, &focus);
+        }
     }
 
     const std::string comment = DProps::GetString(m_strip, "comment", "");
@@ -340,6 +346,18 @@ LRESULT ICTab::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             Select(index, true);
         if (HasWindow())
             RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        return 0;
+    }
+    if (message == WM_GETDLGCODE)
+        return ICControl::WindowProc(window, message, wParam, lParam) | DLGC_WANTARROWS;
+    if (message == WM_KEYDOWN && (wParam == VK_LEFT || wParam == VK_RIGHT)) {
+        // The arrows move to the neighbouring tab as a click on it would.
+        const long next = GetSelected() + (wParam == VK_LEFT ? -1 : 1);
+        if (next >= 0 && next < GetTabCount()) {
+            Select(next, true);
+            if (HasWindow())
+                RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        }
         return 0;
     }
     return ICControl::WindowProc(window, message, wParam, lParam);

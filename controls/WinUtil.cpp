@@ -602,6 +602,15 @@ long WinEnable(bool enable, HWND window)
     if ((IsWindowEnabled(window) != 0) == enable) {
         return 1;
     }
+    if (!enable && GetFocus() == window) {
+        // A disabled window loses the focus to nobody, and a dialog without
+        // a focus no longer hears Tab, Enter or Escape: the focus moves on
+        // to the next control first.
+        HWND root = GetAncestor(window, GA_ROOT);
+        if (root && root != window) {
+            SendMessageA(root, WM_NEXTDLGCTL, 0, FALSE);
+        }
+    }
     EnableWindow(window, enable);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_FRAME);
     return 1;

@@ -92,6 +92,8 @@ bool WinSetText(const char* text, HWND window, bool fit, bool invalidate);
 // Restores and brings the window (or the popup it last activated) to the front.
 long WinActivate(HWND window);
 // Enables or disables the window and repaints it, unless it already is so.
+// A window disabled while it has the focus hands it to the next control of
+// its dialog first.
 long WinEnable(bool enable, HWND window);
 
 // ---- Saved window placement --------------------------------------------------

@@ -39,14 +39,6 @@ std::string LongText(long value)
     return std::to_string(value);
 }
 
-void SetEnabled(HWND window, bool enabled)
-{
-    if (window && (::IsWindowEnabled(window) != FALSE) != enabled) {
-        ::EnableWindow(window, enabled ? TRUE : FALSE);
-        ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    }
-}
-
 // The pattern statistic of a key, read without regard to its case.
 std::string PatternStat(const CUTTING::Blank& pattern, const char* key)
 {
@@ -288,7 +280,7 @@ void DlgLayout::UpdateButtons()
         {IDOK, m_edit.CanSave()},
     };
     for (const auto& state : states)
-        SetEnabled(GetDlgItem(state.id), state.enabled);
+        WinEnable(state.enabled, GetDlgItem(state.id));
 }
 
 void DlgLayout::AddPattern()

@@ -462,18 +462,21 @@ bool DlgRowEditor::OnHookMessage(const MSG* msg)
             DeleteCurrentRow();
             return true;
         case VK_RETURN:
-            if (inField)
-                ApplyField(::GetDlgCtrlID(focus));
+            if (!inField)
+                return false;
+            ApplyField(::GetDlgCtrlID(focus));
             return true;
         default:
             return false;
         }
     case WM_KEYDOWN:
-        // Enter never reaches the default button, numeric-pad plus never
-        // types "+" into a field.
-        return msg->wParam == VK_RETURN || msg->wParam == VK_ADD;
+        // Enter in a field sets that field in the current row and never
+        // reaches the default button; elsewhere (the list, a button) it is
+        // the dialog's, so Save can be reached from the keyboard. Numeric-
+        // pad plus never types "+" into a field.
+        return (msg->wParam == VK_RETURN && inField) || msg->wParam == VK_ADD;
     case WM_CHAR:
-        return msg->wParam == '\r';
+        return msg->wParam == '\r' && inField;
     default:
         return false;
     }

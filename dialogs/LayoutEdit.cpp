@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstddef>
 #include <cstdlib>
 
 #include "engine/LayoutStats.h"
@@ -151,8 +152,50 @@ bool LayoutEdit::AddFree(long pattern, long freeRow)
     return true;
 }
 
+namespace {
+
+// Two patterns cut the same bar the same way: the same stock and the same
+// count of every part kind, whatever order the parts were added in.
+bool SamePattern(const Blank& a, const Blank& b)
+{
+    if (DProps::GetLong(a.props, "blank") != DProps::GetLong(b.props, "blank"))
+        return false;
+    auto holds = [](const Blank& p, const Piece& kind) {
+        const long at = CUTTING::FindPieceById(p.pieces, kind.id);
+        return at < 0 ? 0L : p.pieces[static_cast<size_t>(at)].quantity;
+    };
+    for (const Piece& piece : a.pieces)
+        if (holds(b, piece) != piece.quantity)
+            return false;
+    for (const Piece& piece : b.pieces)
+        if (holds(a, piece) != piece.quantity)
+            return false;
+    return true;
+}
+
+} // namespace
+
+void LayoutEdit::MergeEqualPatterns()
+{
+    std::vector<Blank>& patterns = m_layout.cuttings;
+    for (size_t i = 0; i < patterns.size(); ++i) {
+        for (size_t j = i + 1; j < patterns.size();) {
+            if (!SamePattern(patterns[i], patterns[j])) {
+                ++j;
+                continue;
+            }
+            patterns[i].quantity += patterns[j].quantity;
+            patterns.erase(patterns.begin() + static_cast<std::ptrdiff_t>(j));
+            patterns[i].UpdateSignature(true);
+        }
+    }
+}
+
 void LayoutEdit::Finish(const char* remnants)
 {
+    // A pattern built by hand that cuts a bar the way another one does is
+    // more copies of that one, not a cutting of its own.
+    MergeEqualPatterns();
     DProps options;
     options.Set("remnants", remnants ? remnants : "");
     m_layout.ComputeSummary(options);

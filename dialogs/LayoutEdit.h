@@ -40,8 +40,12 @@ public:
     // One more piece of the free row into the pattern, taken from the free
     // list once per copy; false, nothing changed, when it does not fit.
     bool AddFree(long pattern, long freeRow);
-    // The working layout's statistics computed again for saving.
+    // Patterns that cut a bar alike become one with their copies added;
+    // then the working layout's statistics are computed again for saving.
     void Finish(const char* remnants);
+    // Every pattern equal to an earlier one (same stock, same count of each
+    // part kind) joins it: its copies are added there and it goes.
+    void MergeEqualPatterns();
 
 private:
     // Changes the free count of a kind by delta (not below 0); a kind given

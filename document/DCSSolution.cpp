@@ -4,6 +4,7 @@
 #include "document/DCSSolution.h"
 
 #include <cstring>
+#include <utility>
 
 #include "document/ChangeMasks.h"
 #include "foundation/RecordText.h"
@@ -87,6 +88,27 @@ void DCSSolution::Clear()
 void DCSSolution::Reset()
 {
     Clear();
+}
+
+void DCSSolution::Swap(DCSSolution& other)
+{
+    if (&other == this)
+        return;
+    DProps props;
+    props.CopyFrom(&m_props);
+    m_props.Clear();
+    m_props.CopyFrom(&other.m_props);
+    other.m_props.Clear();
+    other.m_props.CopyFrom(&props);
+    std::swap(m_materials, other.m_materials);
+    std::swap(m_current, other.m_current);
+    std::swap(m_propsTracker, other.m_propsTracker);
+    std::swap(m_namesTracker, other.m_namesTracker);
+    std::swap(m_warnings, other.m_warnings);
+    std::swap(m_fileResult, other.m_fileResult);
+    std::swap(m_fileNotes, other.m_fileNotes);
+    std::swap(m_fileStamp, other.m_fileStamp);
+    std::swap(m_stampPath, other.m_stampPath);
 }
 
 bool DCSSolution::New(const char* name, const char* desc, const char* material)

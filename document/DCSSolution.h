@@ -65,6 +65,10 @@ public:
     // from, otherwise why not: no path, too long, or characters that the
     // program's code page cannot hold.
     static ProjectFileResult CheckPath(const char* path);
+    // Exchanges the whole project with another document, so a project can
+    // be read or made aside and take the open one's place only once it
+    // stands.
+    void Swap(DCSSolution& other);
 
     // ---- Materials -----------------------------------------------------------------
     long GetCount(bool activeOnly) const;

@@ -651,6 +651,10 @@ void WinProcess::EditLayout()
         return;
     material->ApplyEditedLayout(dialog.GetLayout());
     SetMaterial(material);
+    // The edit gave the material a new calculation id after its results
+    // were rebuilt: its change state is taken again, so the caption and
+    // Save tell the edit at once.
+    App().ResetCurrentMaterial();
 }
 
 // ---- Events -----------------------------------------------------------------------------------

@@ -163,6 +163,8 @@ BOOL WinProject::OnInitDialog()
         ListSetFonts(App().GetFont("list.1"), window, App().GetFont("list.2"));
         auto* list = new ICList(window);
         AddToBag(list, true);
+        // Enter on a list edits its rows, as a double click does.
+        list->SetEnterNotifies(true);
         if (id == kStockList) {
             m_stockList = list;
             m_stockWidths = SetupColumns(*list, kStockColumns, kListStyles);
@@ -471,6 +473,8 @@ BOOL WinProject::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
             }
         } else if (header->code == NM_DBLCLK && m_material) {
             EditRows(kind, true);
+        } else if (header->code == NM_RETURN && m_material) {
+            EditRows(kind, false);
         }
     }
     return WinPanel::OnNotify(wParam, lParam, result);

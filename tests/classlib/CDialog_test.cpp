@@ -1,8 +1,10 @@
 #include "TestApp.h"
 #include "resource.h"
+#include "support/KeyPress.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -72,6 +74,61 @@ TEST_P(ModalKeys, DialogKeysEndTheDialog)
 
 INSTANTIATE_TEST_SUITE_P(Keys, ModalKeys,
                          ::testing::Values(KeyCase{VK_ESCAPE, IDCANCEL}, KeyCase{VK_RETURN, IDOK}));
+
+// A button of a dialog inside the modal one (a panel) pressed with Enter:
+// the dialog manager tells the outer dialog, whose inner dialog must hear it
+// as its own click, and the outer dialog's default button stays unpressed.
+TEST_F(ModalTest, EnterOnAButtonOfAnInnerDialogIsThatDialogsClick)
+{
+    ScriptDialog outer(IDD_PLAIN);
+    ScriptDialog inner(IDD_CHILD, &outer);
+    outer.timerMs = 30;
+    outer.onTimer = [&](ScriptDialog& d, UINT_PTR) {
+        ASSERT_TRUE(inner.Create(IDD_CHILD));
+        HWND button = inner.GetDlgItem(IDC_CHILD_BUTTON);
+        // Moved there as Tab moves, which makes it the default-looking button.
+        d.SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
+        ASSERT_EQ(button, GetFocus());
+        PressKey(VK_RETURN);
+        EXPECT_EQ(std::vector<UINT>{IDC_CHILD_BUTTON}, inner.clicks);
+        EXPECT_EQ(0, std::count(d.clicks.begin(), d.clicks.end(), UINT(IDOK)));
+        EXPECT_TRUE(IsWindowVisible(d.m_hWnd));
+        PressKey(VK_ESCAPE);
+    };
+    EXPECT_EQ(IDCANCEL, outer.DoModal());
+}
+
+// With the focused control disabled no control has the focus, and the
+// system gives the keys to the dialog as system keys: Tab brings the focus
+// back, Escape still cancels.
+TEST_F(ModalTest, WithoutAFocusTabAndEscapeStillWork)
+{
+    ScriptDialog dlg(IDD_PLAIN);
+    int focusAfterTab = 0;
+    // What the system posts for a key pressed without Alt while no window has the focus.
+    auto systemKey = [](ScriptDialog& d, WPARAM key) {
+        d.PostMessage(WM_SYSKEYDOWN, key, 1);
+        d.PostMessage(WM_SYSKEYUP, key, static_cast<LPARAM>(0xC0000001u));
+        PumpKeys();
+    };
+    auto loseFocus = [](ScriptDialog& d, int id) {
+        HWND control = d.GetDlgItem(id);
+        SetFocus(control);
+        EnableWindow(control, FALSE);
+        return GetFocus() == nullptr;
+    };
+    dlg.timerMs = 30;
+    dlg.onTimer = [&](ScriptDialog& d, UINT_PTR) {
+        ASSERT_TRUE(loseFocus(d, IDC_EDIT));
+        systemKey(d, VK_TAB);
+        focusAfterTab = GetDlgCtrlID(GetFocus());
+        ASSERT_TRUE(loseFocus(d, IDC_BUTTON));
+        systemKey(d, VK_ESCAPE);
+    };
+    EXPECT_EQ(IDCANCEL, dlg.DoModal());
+    // The first control that can take it: the edit is disabled.
+    EXPECT_EQ(IDC_BUTTON, focusAfterTab);
+}
 
 TEST_F(ModalTest, EndDialogDuringInitialisationNeverShowsTheDialog)
 {

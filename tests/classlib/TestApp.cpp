@@ -34,6 +34,14 @@ BOOL ScriptDialog::OnInitDialog()
     return onInit ? onInit(*this) : TRUE;
 }
 
+BOOL ScriptDialog::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (HIWORD(wParam) == BN_CLICKED) {
+        clicks.push_back(LOWORD(wParam));
+    }
+    return CDialog::OnCommand(wParam, lParam);
+}
+
 LRESULT ScriptDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message >= WM_APP && message <= WM_APP + 0xFF && onApp) {

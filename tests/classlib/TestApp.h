@@ -41,6 +41,9 @@ public:
     std::function<LRESULT(ScriptDialog&, UINT, WPARAM, LPARAM)> onApp;
     std::vector<WPARAM> keys;   // WM_KEYDOWN that reached the dialog
     std::vector<BOOL> shows;    // WM_SHOWWINDOW's wParam, in order
+    std::vector<UINT> clicks;   // ids of the BN_CLICKED commands it received
+
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
     BOOL OnInitDialog() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -133,6 +133,8 @@ TEST(ICButtonPaint, BitmapIsDrawnWithoutItsKeyColour)
 {
     ControlDialog dialog;
     ICButton button(dialog.Sized(IDC_SAVE, 120, 30), 0, nullptr);
+    // Without the focus: its frame would cross the picture's corner.
+    SetFocus(dialog.Item(IDC_PLAIN));
     TestCanvas canvas(120, 30);
     ASSERT_TRUE(button.Paint(canvas.dc(), nullptr));
     const RECT& image = button.GetImageRect();
@@ -231,7 +233,8 @@ TEST(ICButtonMessages, EnterOnTheFocusedButtonClicksIt)
 {
     ControlDialog dialog(true);
     ICButton button(dialog.Item(IDC_PLAIN), 0, nullptr);
-    EXPECT_EQ(0x84, SendMessageW(button.GetHwnd(), WM_GETDLGCODE, 0, 0));
+    // The native button's answer: the dialog manager presses it on Enter.
+    EXPECT_EQ(DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON, SendMessageW(button.GetHwnd(), WM_GETDLGCODE, 0, 0));
 
     SetFocus(dialog.Item(IDC_SAVE));
     SendMessageW(button.GetHwnd(), WM_CHAR, VK_RETURN, 0);

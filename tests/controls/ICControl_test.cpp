@@ -206,7 +206,8 @@ TEST(ICControlMessages, AnswersOfTheBase)
     ControlDialog dialog;
     ICControl control;
     ASSERT_TRUE(control.Attach(dialog.Item(IDC_PLAIN), 0, false));
-    EXPECT_EQ(DLGC_WANTALLKEYS, SendMessageW(control.GetHwnd(), WM_GETDLGCODE, 0, 0));
+    // The wrapped control's own answer, so the dialog keys stay the dialog's.
+    EXPECT_EQ(DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON, SendMessageW(control.GetHwnd(), WM_GETDLGCODE, 0, 0));
     TestCanvas canvas(10, 10);
     EXPECT_EQ(1, SendMessageW(control.GetHwnd(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.dc()), 0));
     EXPECT_EQ(0, canvas.CountNot(RGB(255, 255, 255)));

@@ -23,3 +23,13 @@
 #define IDC_PANEL_RESET 3111
 #define IDC_PANEL_LABEL 3112
 #define IDC_PANEL_TABS 3113
+
+// Keyboard tests: a dialog of wrapped controls, and a host with a panel.
+#define IDD_KEYS 314
+#define IDD_KEY_PANEL_HOST 315
+#define IDD_KEY_PANEL 316
+#define IDC_KEYS_LIST 3120
+#define IDC_KEYS_APPLY 3121
+#define IDC_KEYS_AFTER 3122
+#define IDC_KEYS_INSIDE 3123
+#define IDC_KEYS_NOTES 3124

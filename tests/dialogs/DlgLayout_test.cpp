@@ -11,6 +11,7 @@
 
 #include "dialogs/DialogIds.h"
 #include "document/DCSProject.h"
+#include "support/KeyPress.h"
 #include "tests/dialogs/DialogFixture.h"
 #include "tests/document/SolvedMaterial.h"
 
@@ -150,3 +151,84 @@ TEST_F(LayoutEditor, WithoutACurrentMaterialThereIsNothingToEdit)
 }
 
 } // namespace
+
+namespace {
+
+// Tab (forward) until the control has the focus, a bounded number of times.
+bool TabTo(int id)
+{
+    for (int i = 0; i < 14 && GetDlgCtrlID(GetFocus()) != id; ++i)
+        PressKey(VK_TAB);
+    return GetDlgCtrlID(GetFocus()) == id;
+}
+
+} // namespace
+
+// Worked from the keyboard alone: one bar of a two-bar pattern is given
+// back, a new pattern is cut the same way and saved with Enter. The two are
+// one cutting of two bars, not two cuttings of one.
+TEST_F(LayoutEditor, APatternBuiltLikeAnotherJoinsItsCopiesWhenSaved)
+{
+    material->AppendRows({RowOf({{"length", "6000"}, {"quantity", "2"}})}, 1);
+    material->AppendRows({RowOf({{"length", "1500"}, {"quantity", "8"}})}, 2);
+    ApplyPatterns(*material, {{1, 2, {{1, 4}}}});
+
+    DlgLayout dialog;
+    ASSERT_TRUE(dialog.SetCurrentLayout(DProps()));
+    HWND editor = nullptr;
+    auto rows = [&](int list) { return ListView_GetItemCount(GetDlgItem(editor, list)); };
+    UiScript script;
+    script.OnWindow("Edit Layout", [&](HWND window) {
+        editor = window;
+        ASSERT_EQ(IDC_LAYOUT_PATTERNS, GetDlgCtrlID(GetFocus()));
+        // The copies row of the pattern's parts, then one copy less.
+        ASSERT_TRUE(TabTo(IDC_LAYOUT_PARTS));
+        PressKey(VK_HOME);
+        PressKey(VK_DOWN);
+        ASSERT_TRUE(TabTo(IDC_LAYOUT_MINUS));
+        PressKey(VK_SPACE);
+        EXPECT_EQ("1", CellOf(GetDlgItem(window, IDC_LAYOUT_PATTERNS), 0, 2));
+        EXPECT_EQ("4", CellOf(GetDlgItem(window, IDC_LAYOUT_FREE), 0, 1));
+        // Enter on Add Cutting opens the menu of stock lengths.
+        ASSERT_TRUE(TabTo(IDC_LAYOUT_ADD));
+        PressKey(VK_RETURN);
+    });
+    script.ChooseFromMenu(1);
+    script.Then([&] { return rows(IDC_LAYOUT_PATTERNS) == 2; },
+                [&] {
+                    // Four free pieces into the new pattern, then its copies row.
+                    ASSERT_TRUE(TabTo(IDC_LAYOUT_FREE));
+                    PressKey(VK_HOME);
+                    ASSERT_TRUE(TabTo(IDC_LAYOUT_FREE_PLUS));
+                    for (int i = 0; i < 4; ++i)
+                        PressKey(VK_SPACE);
+                    ASSERT_TRUE(TabTo(IDC_LAYOUT_PARTS));
+                    PressKey(VK_HOME);
+                    PressKey(VK_DOWN);
+                },
+                "the new pattern");
+    // The buttons follow the selection once the dialog has re-checked it.
+    script.Then([&] { return ItemEnabled(editor, IDC_LAYOUT_PLUS); },
+                [&] {
+                    ASSERT_TRUE(TabTo(IDC_LAYOUT_PLUS));
+                    PressKey(VK_SPACE);
+                    EXPECT_EQ("0", CellOf(GetDlgItem(editor, IDC_LAYOUT_FREE), 1, 1));
+                },
+                "+ on the copies");
+    script.Then([&] { return ItemEnabled(editor, IDOK); },
+                [&] {
+                    // Enter from a list is the default button, Save.
+                    ASSERT_TRUE(TabTo(IDC_LAYOUT_PATTERNS));
+                    PressKey(VK_RETURN);
+                },
+                "Save");
+    ExpectClosedByKeys(script, "Edit Layout");
+    script.Start();
+    EXPECT_EQ(DlgFrame::Accepted, dialog.DoModal());
+    EXPECT_EQ("", script.Failure());
+    const CUTTING::Layout& saved = dialog.GetLayout();
+    ASSERT_EQ(1u, saved.cuttings.size());
+    EXPECT_EQ(2, saved.cuttings[0].quantity);
+    ASSERT_EQ(1u, saved.cuttings[0].pieces.size());
+    EXPECT_EQ(4, saved.cuttings[0].pieces[0].quantity);
+}

@@ -6,6 +6,7 @@
 
 #include "DialogFixture.h"
 #include "dialogs/DialogIds.h"
+#include "support/KeyPress.h"
 
 namespace {
 
@@ -106,4 +107,43 @@ TEST_F(MessagesList, ATitleParameterReplacesTheCaption)
     script.Start();
     EXPECT_EQ(IDOK, dialog.DoModal());
     EXPECT_EQ("", script.Failure());
+}
+
+// The list has the focus when the dialog opens; the keys reach Close and end
+// the dialog as its buttons do.
+TEST_F(MessagesList, TabReachesCloseAndEnterOrEscapeEndsTheList)
+{
+    struct Case {
+        std::vector<UINT> keys;
+        std::vector<int> focus;  // the control with the focus after each key but the last
+        INT_PTR result;
+    };
+    const Case cases[] = {
+        {{VK_ESCAPE}, {}, 0},
+        {{VK_RETURN}, {}, IDOK},
+        {{VK_TAB, VK_RETURN}, {IDCANCEL}, 0},
+        {{VK_TAB, VK_TAB, VK_ESCAPE}, {IDCANCEL, IDC_MESSAGES_LIST}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys.size());
+        DlgMessages dialog(&main);
+        dialog.SetMessages({Warnings("Steel", {{"36", "${blanks.list}"}})});
+        int start = 0;
+        std::vector<int> focus;
+        UiScript script;
+        script.OnWindow("Messages", [&](HWND) {
+            start = GetDlgCtrlID(GetFocus());
+            for (size_t i = 0; i < c.keys.size(); ++i) {
+                PressKey(c.keys[i]);
+                if (i + 1 < c.keys.size())
+                    focus.push_back(GetDlgCtrlID(GetFocus()));
+            }
+        });
+        ExpectClosedByKeys(script, "Messages");
+        script.Start();
+        EXPECT_EQ(c.result, dialog.DoModal());
+        EXPECT_EQ("", script.Failure());
+        EXPECT_EQ(IDC_MESSAGES_LIST, start);
+        EXPECT_EQ(c.focus, focus);
+    }
 }

@@ -21,6 +21,7 @@
 #include "support/UiTestApp.h"
 
 #include "support/DialogDriving.h"
+#include "support/KeyPress.h"
 
 namespace {
 
@@ -265,6 +266,31 @@ TEST_F(RowEditorTest, EnterSetsOneFieldOfTheCurrentRowWithoutRenumbering)
     // Plain keys and keys of other windows are not the editor's.
     EXPECT_FALSE(Key(dialog, knife, WM_KEYUP, 'A'));
     EXPECT_FALSE(Key(dialog, nullptr, WM_KEYUP, VK_INSERT));
+}
+
+// Enter typed in a field sets that field and nothing else; typed anywhere
+// else it is the dialog's: on the list it presses Save.
+TEST_F(RowEditorTest, EnterOutsideTheFieldsPressesSave)
+{
+    // The editors hear their keys through the application's filter, which
+    // serves the program's main window.
+    RecordingMainWindow main;
+    ASSERT_TRUE(main.Open());
+    DlgBlanks editor(nullptr);
+    HWND dialog = OpenBlanks(editor, ThreeRows(), "33");
+    HWND quantity = GetDlgItem(dialog, kQuantity);
+    SetFocus(quantity);
+    Type(dialog, kQuantity, "7");
+    PressKey(VK_RETURN);
+    EXPECT_EQ("7", Cell(dialog, 2, 2));
+    ASSERT_TRUE(Enabled(dialog, IDOK));
+    EXPECT_TRUE(IsWindowVisible(dialog));
+
+    SetFocus(GetDlgItem(dialog, DlgRowEditor::kList));
+    PressKey(VK_RETURN);
+    EXPECT_FALSE(IsWindowVisible(dialog));
+    // Save's own way out: the editor is no longer the hook window.
+    EXPECT_EQ(nullptr, App().m_hookWindow);
 }
 
 // ---- Deleting and moving -------------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include "dialogs/DialogIds.h"
 #include "engine/Cutting.h"
 #include "support/DialogDriving.h"
+#include "support/KeyPress.h"
 
 namespace {
 
@@ -191,4 +192,53 @@ TEST_F(SolutionChoice, InAutomationTheBestSolutionIsTakenWithoutAWindow)
     EXPECT_EQ(1, dialog.DoModal());
     EXPECT_EQ(0, dialog.GetChosen());
     EXPECT_TRUE(watch.Seen().empty());
+}
+
+// Enter chooses the selected row, Escape cancels, Tab and Shift+Tab walk the
+// list and the buttons and Space presses the focused one.
+TEST_F(SolutionChoice, TheKeysChooseOrCancel)
+{
+    Solve();
+    struct Key {
+        UINT key;
+        bool shift;
+    };
+    struct Case {
+        std::vector<Key> keys;
+        std::vector<int> focus;  // after each key but the last
+        INT_PTR result;
+    };
+    const Case cases[] = {
+        {{{VK_RETURN, false}}, {}, 1},
+        {{{VK_ESCAPE, false}}, {}, 0},
+        {{{VK_TAB, false}, {VK_TAB, false}, {VK_TAB, true}, {VK_SPACE, false}}, {IDOK, IDCANCEL, IDOK}, 1},
+        {{{VK_TAB, true}, {VK_SPACE, false}}, {IDCANCEL}, 0},
+        {{{VK_TAB, false}, {VK_TAB, false}, {VK_TAB, false}, {VK_RETURN, false}},
+         {IDOK, IDCANCEL, IDC_SOLUTIONS_LIST},
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys.size());
+        DlgSolutions dialog(&main);
+        int start = 0;
+        std::vector<int> focus;
+        UiScript script;
+        script.OnWindow(kTitle, [&](HWND) {
+            start = GetDlgCtrlID(GetFocus());
+            for (size_t i = 0; i < c.keys.size(); ++i) {
+                PressKey(c.keys[i].key, c.keys[i].shift);
+                if (i + 1 < c.keys.size())
+                    focus.push_back(GetDlgCtrlID(GetFocus()));
+            }
+        });
+        ExpectClosedByKeys(script, kTitle);
+        script.Start();
+        EXPECT_EQ(c.result, dialog.DoModal());
+        EXPECT_EQ("", script.Failure());
+        EXPECT_EQ(IDC_SOLUTIONS_LIST, start);
+        EXPECT_EQ(c.focus, focus);
+        if (c.result == 1) {
+            EXPECT_EQ(0, dialog.GetChosen());
+        }
+    }
 }

@@ -146,3 +146,31 @@ TEST_F(LayoutEditTest, PartMinusReturnsOnePiecePerCopyAndStopsAtZero)
 }
 
 } // namespace
+
+// A pattern rebuilt by hand that cuts a bar as another one does joins it at
+// saving: one pattern with the copies of both, whatever order its parts were
+// added in; a pattern that differs in any count stays.
+TEST_F(LayoutEditTest, SavingMergesPatternsThatCutABarAlike)
+{
+    Solve({{1, 2, {{1, 2}, {2, 2}}}, {2, 1, {{3, 3}}}});
+    // One bar of the first pattern given back, then built anew with its parts reversed.
+    const long first = 0;
+    const long copiesRow = static_cast<long>(edit.Pattern(first)->pieces.size());
+    ASSERT_TRUE(edit.Step(first, copiesRow, -1));
+    const long added = edit.AddPattern(0, "0");
+    ASSERT_GE(added, 0);
+    auto freeRowOf = [&](long kind) { return CUTTING::FindPieceById(edit.GetLayout().pieces, kind); };
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(edit.AddFree(added, freeRowOf(2)));
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(edit.AddFree(added, freeRowOf(1)));
+    ASSERT_TRUE(edit.Step(added, static_cast<long>(edit.Pattern(added)->pieces.size()), +1));
+    ASSERT_EQ(3, edit.PatternCount());
+
+    edit.Finish("0");
+    ASSERT_EQ(2, edit.PatternCount());
+    EXPECT_EQ(2, edit.Pattern(0)->quantity);
+    EXPECT_EQ(1, edit.Pattern(1)->quantity);
+    for (long kind : {1L, 2L, 3L})
+        EXPECT_EQ(kind == 1 ? 4 : kind == 2 ? 6 : 3, TotalOf(edit, kind)) << kind;
+}
