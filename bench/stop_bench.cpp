@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchOptions.h"
 #include "engine/FinderGenerator.h"
 #include "engine/Solver.h"
 #include "foundation/ULog.h"
@@ -28,21 +29,6 @@
 using namespace CUTTING;
 
 namespace {
-
-std::vector<long> ReadList(const char* text)
-{
-    std::vector<long> out;
-    for (const char* p = text; *p;) {
-        char* end = nullptr;
-        const long n = std::strtol(p, &end, 10);
-        if (end == p)
-            break;
-        if (n > 0)
-            out.push_back(n);
-        p = *end == ',' ? end + 1 : end;
-    }
-    return out;
-}
 
 // A material pass's input: the stock, and the part rows merged by length,
 // shortest first as the rows are sorted before merging.
