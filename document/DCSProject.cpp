@@ -10,6 +10,7 @@
 #include "document/ChangeMasks.h"
 #include "document/DAppServices.h"
 #include "document/HandBack.h"
+#include "document/StatusCodes.h"
 #include "foundation/RecordText.h"
 #include "foundation/StrUtil.h"
 
@@ -198,6 +199,11 @@ void DCSProject::ClearSolutions()
     m_solutions.Clear();
     for (DProps& row : m_order.m_pieces)
         row.Set("orphans", "0");
+    // Without results nothing is unplaced: the warning goes with them, before
+    // the project panel and the messages read the bag again.
+    const int unplaced = m_warnings.IndexOf(StatusKey(StatusNotAllPlaced).c_str());
+    if (unplaced >= 0)
+        m_warnings.RemoveAt(unplaced);
     UpdateFingerprint(false);
     GetAppServices()->OnAppEvent(kEventSolutionsChanged, 0);
 }

@@ -172,8 +172,9 @@ TEST_F(MaterialTexts, AMaterialWithoutResultsHasNoUnplacedPartsToWarnAbout)
     EXPECT_EQ("${calc}", Val(material.GetWarnings(), "44"));
     material.UpdateWarnings();
     EXPECT_EQ("${calc}", Val(material.GetWarnings(), "44"));
-    // ...until its results are cleared.
+    // ...until its results are cleared, at once.
     material.ClearSolutions();
+    EXPECT_EQ(0, material.GetWarnings().Count());
     material.UpdateWarnings();
     EXPECT_EQ(0, material.GetWarnings().Count());
 }
