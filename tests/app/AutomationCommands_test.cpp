@@ -251,7 +251,7 @@ TEST_F(AutomationCommands, AFailedCommandSaysWhyInItsRecordAndASucceededOneDoesN
         {"project.open", {{"file", gone.c_str()}}, "The file does not exist"},
         {"project.open", {{"file", two.c_str()}}, ""},
         {"project.material.deselect", {{"pos", "1,2"}}, ""},
-        {"project.calculate", {}, "Materials not selected"},
+        {"project.calculate", {}, "No material is selected"},
         // A question answered silently tells nothing about a success.
         {"project.material.del", {{"name", "Pine"}}, ""},
         {"project.exit", {}, "changes that are not saved"},

@@ -33,7 +33,7 @@ TEST_F(ProgramTest, WithEveryPrinterExcludedTheUserIsToldThereIsNoPrinter)
 
     AppRun app;
     ASSERT_TRUE(app.Start());
-    HWND box = app.WaitForBox("Cannot find system printers. You won't be able to print your reports");
+    HWND box = app.WaitForBox("Cannot find any printer. Reports cannot be printed.");
     ASSERT_NE(nullptr, box);
     AppRun::Press(box, IDOK);
     app.Command(32775);
@@ -97,7 +97,7 @@ TEST_F(ProgramTest, AGuardLeftByAnInstanceThatWasEndedDoesNotExcludeThePrinter)
     EXPECT_TRUE(WaitFor([&] {
         return ReadBytes(log).find("Enumerating printers: PDF") != std::string::npos && GuardFiles() == 0;
     }));
-    EXPECT_EQ(nullptr, app.WaitForBox("Cannot find system printers", 1000));
+    EXPECT_EQ(nullptr, app.WaitForBox("Cannot find any printer", 1000));
     app.Command(32775);
     EXPECT_EQ(0u, app.WaitExit());
 
@@ -116,7 +116,7 @@ TEST_F(ProgramTest, AGuardOfAQueryThatCrashedTheProgramExcludesThePrinter)
     const std::string log = DataPath("Bravik.log");
     EXPECT_TRUE(WaitFor([&] { return ReadBytes(log).find("Printer excluded: PDF") != std::string::npos; }));
     if (PrintQueue::Printers().size() == 1) {
-        HWND box = app.WaitForBox("Cannot find system printers");
+        HWND box = app.WaitForBox("Cannot find any printer");
         ASSERT_NE(nullptr, box);
         AppRun::Press(box, IDOK);
     }
@@ -154,8 +154,8 @@ TEST_F(ProgramTest, TwoInstancesStartedTogetherLeaveNoPrinterExcluded)
         }));
         first.Command(32775);
         second.Command(32775);
-        EXPECT_EQ(0u, first.WaitExit());
-        EXPECT_EQ(0u, second.WaitExit());
+        EXPECT_EQ(0u, first.WaitExit(60000));
+        EXPECT_EQ(0u, second.WaitExit(60000));
 
         const std::string text = ReadBytes(log).substr(before);
         EXPECT_EQ(std::string::npos, text.find("Printer excluded: PDF")) << text;

@@ -279,14 +279,14 @@ TEST_F(ProgramTest, CleanOutLogAsksAndStartsTheLogAgainWithTheSystemInformation)
     ASSERT_TRUE(WaitFor([&] { return ReadFile(DataPath("Bravik.log")).find("Project loaded ") != std::string::npos; }));
 
     app.Command(32799);
-    HWND box = app.WaitForBox("Are you sure you want to delete log file?");
+    HWND box = app.WaitForBox("Delete the log file?");
     ASSERT_NE(nullptr, box);
     AppRun::Press(box, IDNO);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
     EXPECT_NE(std::string::npos, ReadFile(DataPath("Bravik.log")).find("Project loaded "));
 
     app.Command(32799);
-    box = app.WaitForBox("Are you sure you want to delete log file?");
+    box = app.WaitForBox("Delete the log file?");
     ASSERT_NE(nullptr, box);
     AppRun::Press(box, IDYES);
     // The log is emptied first and its system line written after: wait for both.

@@ -178,7 +178,7 @@ TEST_F(LayoutEditor, APatternBuiltLikeAnotherJoinsItsCopiesWhenSaved)
     HWND editor = nullptr;
     auto rows = [&](int list) { return ListView_GetItemCount(GetDlgItem(editor, list)); };
     UiScript script;
-    script.OnWindow("Edit Layout", [&](HWND window) {
+    script.OnWindow("Edit Patterns", [&](HWND window) {
         editor = window;
         ASSERT_EQ(IDC_LAYOUT_PATTERNS, GetDlgCtrlID(GetFocus()));
         // The copies row of the pattern's parts, then one copy less.
@@ -222,7 +222,7 @@ TEST_F(LayoutEditor, APatternBuiltLikeAnotherJoinsItsCopiesWhenSaved)
                     PressKey(VK_RETURN);
                 },
                 "Save");
-    ExpectClosedByKeys(script, "Edit Layout");
+    ExpectClosedByKeys(script, "Edit Patterns");
     script.Start();
     EXPECT_EQ(DlgFrame::Accepted, dialog.DoModal());
     EXPECT_EQ("", script.Failure());

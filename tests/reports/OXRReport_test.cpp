@@ -929,7 +929,7 @@ TEST_F(ReportTest, APrintedReportOfSeveralMaterialsGoesOnBelowEachMaterial)
             EXPECT_EQ(next, lines.empty() ? "Alu" : lines.size() == 1 ? "Brass" : "Copper");
             lines.push_back({words[i].page, words[i].y});
         }
-        if (words[i].text == "Stocks")
+        if (words[i].text == "Stock" && next == "list")
             stocks.push_back({words[i].page, words[i].y});
     }
     ASSERT_EQ(3u, lines.size());
