@@ -47,7 +47,7 @@ struct Command {
     }
     // Nobody can answer a dialog unless the script asked for a user
     // interface (the option "gui").
-    bool MayAsk() const { return app.m_automation == 0; }
+    bool MayAsk() const { return app.IsAutomation() == 0; }
     // The panels renew their lists of materials.
     void MaterialsChanged() const
     {
@@ -69,7 +69,7 @@ Outcome ProjectOpen(Command& c)
         return c.Fail("no file named (only with the option \"gui\" does a dialog ask for one)");
     if (c.app.OpenProject(file.empty() ? nullptr : file.c_str()))
         return Outcome::Succeeded;
-    if (c.app.m_document.IsModified())
+    if (c.app.Document().IsModified())
         return c.Fail(kUnsavedChanges);
     // A missing or unreadable file has told its reason in a message.
     return file.empty() ? c.Fail("no project was chosen") : Outcome::Failed;
@@ -85,13 +85,13 @@ Outcome ProjectExit(Command& c)
 Outcome ProjectSave(Command& c)
 {
     const std::string file = c.Param("file");
-    const bool unnamed = file.empty() && c.app.m_document.GetFile().empty();
+    const bool unnamed = file.empty() && c.app.Document().GetFile().empty();
     if (unnamed && !c.MayAsk())
         return c.Fail("no file named and the project has none (only with the option \"gui\" does a dialog ask for "
                       "one)");
     if (c.app.SaveProject(file.empty() ? nullptr : file.c_str(), false))
         return Outcome::Succeeded;
-    return unnamed && c.app.m_document.GetFile().empty() ? c.Fail("no file was chosen") : Outcome::Failed;
+    return unnamed && c.app.Document().GetFile().empty() ? c.Fail("no file was chosen") : Outcome::Failed;
 }
 
 // "pos" is a list of positions from 1, read up to its first empty field; 0
@@ -106,7 +106,7 @@ Outcome SetActive(Command& c, bool active)
             break;
         // Only -1 names the current material: a negative position is none.
         const long index = atoi(field.c_str()) - 1;
-        if (index >= -1 && c.app.m_document.SetActive(index, active))
+        if (index >= -1 && c.app.Document().SetActive(index, active))
             changed = true;
     }
     if (!changed)
@@ -156,13 +156,13 @@ Outcome MaterialAdd(Command& c)
     const std::string desc = c.Param("desc");
     if (name.empty())
         return c.Fail("no \"name\" given");
-    if (c.app.m_document.FindMaterial(name.c_str()))
+    if (c.app.Document().FindMaterial(name.c_str()))
         return c.Fail("a material named \"" + name + "\" is there already");
-    if (!c.app.m_document.AddMaterial(name.c_str(), desc.c_str()))
+    if (!c.app.Document().AddMaterial(name.c_str(), desc.c_str()))
         return c.Fail("the name \"" + name + "\" cannot be kept in a project file");
     // Current through the application, so the pages show it: the next
     // command may calculate it.
-    c.app.SelectMaterial(c.app.m_document.GetCount(false) - 1);
+    c.app.SelectMaterial(c.app.Document().GetCount(false) - 1);
     c.MaterialsChanged();
     return Outcome::Succeeded;
 }
@@ -172,12 +172,12 @@ Outcome MaterialDelete(Command& c)
     long index = -1;
     const std::string name = c.Param("name");
     if (!name.empty()) {
-        if (!c.app.m_document.FindMaterial(name.c_str(), &index))
+        if (!c.app.Document().FindMaterial(name.c_str(), &index))
             return c.Fail("no material named \"" + name + "\"");
     } else {
         index = DProps::GetLong(c.record, "pos", 0) - 1;
         // Only -1 names the current material: a negative position is no material.
-        if (index < -1 || !c.app.m_document.GetProject(index, false))
+        if (index < -1 || !c.app.Document().GetProject(index, false))
             return c.Fail("no material at position \"" + c.Param("pos") + "\"");
     }
     if (!c.app.DeleteMaterial(index))
@@ -205,7 +205,7 @@ bool NameFits(Command& c, const char* name)
 {
     if (!DCSSolution::MaterialNameFitsFile(name))
         return false;
-    DCSProject* holder = c.app.m_document.FindMaterial(name);
+    DCSProject* holder = c.app.Document().FindMaterial(name);
     return !holder || holder == c.material;
 }
 
@@ -224,7 +224,7 @@ Outcome MaterialProps(Command& c)
     for (const auto& value : values) {
         if (_stricmp(value.first.c_str(), "material") == 0 && !NameFits(c, value.second.c_str())) {
             c.reason = "the name \"" + value.second + "\" cannot be used";
-            ULog::WriteText(&c.app.m_log, ("material.props: " + c.reason).c_str(), "ERR >> ");
+            ULog::WriteText(&c.app.Log(), ("material.props: " + c.reason).c_str(), "ERR >> ");
             continue;
         }
         if (c.material->SetProperty(value.first.c_str(), value.second.c_str()))
@@ -284,7 +284,7 @@ Outcome MaterialCalculate(Command& c)
         }
         return c.Fail("the order has errors: " + findings);
     }
-    OXRWindow* window = dynamic_cast<OXRWindow*>(c.app.m_mainWindow);
+    OXRWindow* window = dynamic_cast<OXRWindow*>(c.app.MainWindow());
     c.app.m_automationRequest = &c.record;
     c.app.m_automationOptions = c.options;
     ::PostMessageA(window->m_resultsPage->m_hWnd, WM_COMMAND, IDC_RESULTS_CALC, 0);
@@ -302,7 +302,7 @@ Outcome ImportRows(Command& c, bool stock)
     if (imported)
         RowsChanged(c);
     else if (c.Has("error"))
-        ULog::WriteText(&c.app.m_log, (c.Param("\\command") + ": " + c.Param("error")).c_str(), "ERR >> ");
+        ULog::WriteText(&c.app.Log(), (c.Param("\\command") + ": " + c.Param("error")).c_str(), "ERR >> ");
     c.app.OnAppEvent(kEventProjectDataChanged, 0);
     return Result(imported);
 }
@@ -403,7 +403,7 @@ void AwaitPrinters(OXRApp& app)
     for (;;) {
         {
             DAutoLock guard(app.GetPrinterLock());
-            if (!app.m_printerNames.IsEmpty())
+            if (!app.PrinterNames().IsEmpty())
                 return;
         }
         if (TimeNowMs() - start >= 5000)
@@ -421,8 +421,8 @@ Outcome ReportPrint(Command& c)
     if (c.Has("printer.index")) {
         const long index = DProps::GetLong(c.record, "printer.index", -1);
         DAutoLock guard(c.app.GetPrinterLock());
-        if (index >= 0 && index < c.app.m_printerNames.Count())
-            name = c.app.m_printerNames.KeyAt(index).ToStdString();
+        if (index >= 0 && index < c.app.PrinterNames().Count())
+            name = c.app.PrinterNames().KeyAt(index).ToStdString();
     }
     if (name.empty())
         name = c.Param("printer");
@@ -483,7 +483,7 @@ const CommandEntry kCommands[] = {
 // project needs it.
 bool HasResultsPage(OXRApp& app)
 {
-    OXRWindow* window = dynamic_cast<OXRWindow*>(app.m_mainWindow);
+    OXRWindow* window = dynamic_cast<OXRWindow*>(app.MainWindow());
     return window && app.GetMainHwnd() && window->m_resultsPage && ::IsWindow(window->m_resultsPage->m_hWnd);
 }
 
@@ -491,11 +491,8 @@ bool HasResultsPage(OXRApp& app)
 // while it runs: they tell why it failed when the command cannot.
 class MessageCollector {
 public:
-    explicit MessageCollector(OXRApp& app) : m_app(app), m_previous(app.m_commandMessages)
-    {
-        m_app.m_commandMessages = &m_texts;
-    }
-    ~MessageCollector() { m_app.m_commandMessages = m_previous; }
+    explicit MessageCollector(OXRApp& app) : m_app(app) { m_previous = m_app.CollectCommandMessages(&m_texts); }
+    ~MessageCollector() { m_app.CollectCommandMessages(m_previous); }
     MessageCollector(const MessageCollector&) = delete;
     MessageCollector& operator=(const MessageCollector&) = delete;
 
@@ -510,7 +507,7 @@ public:
 
 private:
     OXRApp& m_app;
-    std::vector<std::string>* m_previous;
+    std::vector<std::string>* m_previous = nullptr;
     std::vector<std::string> m_texts;
 };
 

@@ -98,9 +98,9 @@ BOOL CALLBACK InstallResourceProc(HMODULE module, LPCWSTR type, LPWSTR name, LON
         free(narrow);
         return goOn ? TRUE : FALSE;
     } catch (const std::exception& e) {
-        ULog::WriteText(&installation->app->m_log, e.what(), "ERR >> ");
+        ULog::WriteText(&installation->app->Log(), e.what(), "ERR >> ");
     } catch (...) {
-        ULog::WriteText(&installation->app->m_log, "installing the program's files", "ERR >> ");
+        ULog::WriteText(&installation->app->Log(), "installing the program's files", "ERR >> ");
     }
     installation->failed = true;
     return FALSE;

@@ -152,7 +152,7 @@ BOOL OXRWindow::OnInitDialog()
 
     bool stored = false;
     if (s_placement.state == Placement::Unset) {
-        UString position = app.m_settings.Get("position", "");
+        UString position = app.Settings().Get("position", "");
         position.Trim();
         if (!position.IsEmpty() && s_placement.FromText(position.GetText(), Placement::StateFromText))
             s_placement.Apply(m_hWnd);
@@ -165,8 +165,11 @@ BOOL OXRWindow::OnInitDialog()
     const long frameHeight = (window.bottom - window.top) - (client.bottom - client.top);
     const long headerHeight = Exists(m_header) ? WinPackedHeight(m_header->GetPreferredSize()) : 0;
     if (s_minWidth == 0) {
-        s_minWidth = PanelMinimumSizes::sourceWidth + PanelMinimumSizes::projectWidth;
-        s_minHeight = headerHeight + frameHeight + PanelMinimumSizes::projectHeight;
+        // 448 high when there is no project panel to measure.
+        const long sourceWidth = Exists(m_sourcePage) ? m_sourcePage->GetMinimumSize().cx : 0;
+        const SIZE project = Exists(m_project) ? m_project->GetMinimumSize() : SIZE{0, 448};
+        s_minWidth = sourceWidth + project.cx;
+        s_minHeight = headerHeight + frameHeight + project.cy;
     }
 
     if (!stored) {
@@ -185,7 +188,7 @@ BOOL OXRWindow::OnInitDialog()
         WinCenter(nullptr, m_hWnd);
     }
 
-    m_backBrush = CreateSolidBrush(app.m_settings.GetColor());
+    m_backBrush = CreateSolidBrush(app.Settings().GetColor());
 
     ::GetWindowRect(m_hWnd, &window);
     long width = window.right - window.left;
@@ -229,9 +232,9 @@ void OXRWindow::UpdateFileMenu()
         return;
     OXRApp& app = App();
     ::EnableMenuItem(file, kFileMenuSave,
-                     MF_BYPOSITION | (app.m_document.IsModified() ? MF_ENABLED : MF_GRAYED));
+                     MF_BYPOSITION | (app.Document().IsModified() ? MF_ENABLED : MF_GRAYED));
     ::EnableMenuItem(file, kFileMenuSaveAs,
-                     MF_BYPOSITION | (app.m_document.GetCount(false) > 0 ? MF_ENABLED : MF_GRAYED));
+                     MF_BYPOSITION | (app.Document().GetCount(false) > 0 ? MF_ENABLED : MF_GRAYED));
 }
 
 void OXRWindow::RedrawAll()
@@ -259,13 +262,13 @@ void OXRWindow::OnAppEvent(long code, long argument, const void* sender)
         app.UpdateTitle(false);
         break;
     case kEventOpenCommandLineProject: {
-        UString file = app.m_commandLine.Get("file", true);
+        UString file = app.CommandLine().Get("file", true);
         if (app.OpenProject(file.GetText()))
             app.RefreshMenuBar();
         return;
     }
     case kEventPrintersEnumerated:
-        if (app.m_printerNames.IsEmpty()) {
+        if (app.PrinterNames().IsEmpty()) {
             std::string text = app.GetMessageText(
                 "printers.failed", "Cannot find system printers. You won't be able to print your reports");
             app.ShowMessage(m_hWnd, nullptr, text.c_str(), MB_OK, IDOK);
@@ -475,7 +478,7 @@ void OXRWindow::OnSize(UINT type, int width, int height)
 
 void OXRWindow::StorePlacement()
 {
-    App().m_settings.Set("position", s_placement.ToText().c_str(), true);
+    App().Settings().Set("position", s_placement.ToText().c_str(), true);
 }
 
 LRESULT OXRWindow::OnCopyData(WPARAM wParam, LPARAM lParam)
@@ -483,7 +486,7 @@ LRESULT OXRWindow::OnCopyData(WPARAM wParam, LPARAM lParam)
     const auto* request = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
     HWND asking = reinterpret_cast<HWND>(wParam);
     if (!request || request->dwData != kMenuListingRequest || !::IsWindow(asking) ||
-        App().m_commandLine.IndexOf(kMenuListingOption, false) < 0)
+        App().CommandLine().IndexOf(kMenuListingOption, false) < 0)
         return FALSE;
     const std::string listing = MenuListing(::GetMenu(m_hWnd));
     COPYDATASTRUCT answer = {};

@@ -67,6 +67,20 @@ void OXRApp::ReportSettingsFailure()
     ReportError(text.c_str(), nullptr, true);
 }
 
+void OXRApp::SetLogo(HBITMAP logo)
+{
+    if (m_logo && m_logo != logo)
+        DeleteObject(m_logo);
+    m_logo = logo;
+}
+
+std::vector<std::string>* OXRApp::CollectCommandMessages(std::vector<std::string>* into)
+{
+    std::vector<std::string>* previous = m_commandMessages;
+    m_commandMessages = into;
+    return previous;
+}
+
 int OXRApp::ShowMessage(HWND owner, const char* caption, const char* text, UINT type, int silent)
 {
     if (m_commandMessages && text && *text)

@@ -24,10 +24,6 @@ const char* const kProjectFilter = "Project files (*.brvk)\0*.brvk\0";
 DAppReportWindow::~DAppReportWindow() = default;
 DAppEventReceiver::~DAppEventReceiver() = default;
 
-long PanelMinimumSizes::sourceWidth = 0;
-long PanelMinimumSizes::projectWidth = 0;
-long PanelMinimumSizes::projectHeight = 448;
-
 namespace {
 
 // Without an application object the busy cursor still nests.
@@ -54,7 +50,6 @@ OXRApp::OXRApp() : OXRApp(Upper()) {}
 
 OXRApp::OXRApp(const Upper& upper) : m_upper(upper), m_localeBuffer(4096)
 {
-    m_uiThread = GetCurrentThreadId();
     m_recent.SetMaxCount(20);
     m_recent.SetExtension(kProjectExtension);
     m_language = kDefaultLanguage;

@@ -88,14 +88,6 @@ public:
     virtual void UpdateFileMenu() = 0;
 };
 
-// Minimum sizes the panels publish in their own initialisation; the main
-// window's first initialisation reads them.
-struct PanelMinimumSizes {
-    static long sourceWidth;
-    static long projectWidth;
-    static long projectHeight;   // 448 until the project panel publishes one
-};
-
 // A panel of the main window as the main window's dispatcher sees it: each
 // panel acts on the event codes it knows and ignores the rest. sender is the
 // object that raised the event, or none: a panel that raised it skips the
@@ -336,6 +328,88 @@ public:
     // material that goes on (the results page completes the record), else 0.
     long ExecuteCommand(DProps* record, DProps* options);
 
+    // ---- What the object owns, for the layers that use it -------------------------------
+    DCSSolution& Document() { return m_document; }
+    // The properties file; readers and writers beside the printer thread
+    // hold GetPrinterLock().
+    DAppSettings& Settings() { return m_settings; }
+    ULog& Log() { return m_log; }
+    // The calculation supervisor of every active material.
+    OXRProcessor& Processor() { return m_processor; }
+    // The locale document and its sections "globals" and the variables'
+    // parser; the sections are read once the locale is loaded.
+    DSettings& Locale() { return m_locale; }
+    DProps& Globals() { return m_globals; }
+    DParser& Parser() { return m_parser; }
+    // The recent projects of the File menu and the header bar.
+    URecentList& RecentProjects() { return m_recent; }
+    // The options and the file argument of the command line.
+    const UPairList& CommandLine() const { return m_commandLine; }
+    // "Build", "System" and the like, for the about box.
+    const UPairList& SystemInfo() const { return m_systemInfo; }
+    // The logo the reports draw in their page header; null when none.
+    HBITMAP Logo() const { return m_logo; }
+    // Another logo, which the application owns from now on (the previous
+    // one is deleted).
+    void SetLogo(HBITMAP logo);
+
+    // Set in a script: no message box shows (each returns its silent
+    // answer), the main window and the progress dialogs stay hidden.
+    bool IsAutomation() const { return m_automation != 0; }
+    void SetAutomation(bool on) { m_automation = on ? 1 : 0; }
+    // True while one of the application's message boxes is open.
+    bool IsInMessageBox() const { return m_inMessageBox != 0; }
+    // The depth of the busy cursor's nesting.
+    int BusyCount() const { return m_busyCount; }
+
+    // The main window; the application owns it once it is set.
+    OXRWindowBase* MainWindow() const { return m_mainWindow; }
+    void SetMainWindow(OXRWindowBase* window) { m_mainWindow = window; }
+    // The report window while it is open, else null.
+    DAppReportWindow* ReportWindow() const { return m_reportWindow; }
+    // A window that stands in for the report window; the application
+    // deletes it at the end unless it is taken away before.
+    void SetReportWindow(DAppReportWindow* window) { m_reportWindow = window; }
+    // The one report object, made on first use (reports/).
+    OXRReport& Report();
+    bool HasReport() const { return m_report != nullptr; }
+    // Releases the report object with its cached page files; the next use
+    // makes a new one.
+    void DropReport() { m_report.reset(); }
+    // The window that sees the keys first (an editor of rows while it is
+    // open), null for none.
+    HWND HookWindow() const { return m_hookWindow; }
+    void SetHookWindow(HWND window) { m_hookWindow = window; }
+
+    // The program's folder, the data folder and the temporary folder, empty
+    // until start-up sets them.
+    const UString& ProgramFolder() const { return m_programFolder; }
+    const UString& DataFolder() const { return m_dataFolder; }
+    const UString& TempFolder() const { return m_tempFolder; }
+    void SetProgramFolder(const char* folder) { m_programFolder = folder; }
+    void SetDataFolder(const char* folder) { m_dataFolder = folder; }
+    void SetTempFolder(const char* folder) { m_tempFolder = folder; }
+
+    // The printers found (name, kind), the current one and the excluded
+    // ones; under GetPrinterLock().
+    UPairList& PrinterNames() { return m_printerNames; }
+    const UString& CurrentPrinter() const { return m_currentPrinter; }
+    UStringList& ExcludedPrinters() { return m_excludedPrinters; }
+
+    // The system's decimal separator, read whenever the number formats are.
+    const std::string& SystemDecimal() const { return m_systemDecimal; }
+    void SetSystemDecimal(const std::string& separator) { m_systemDecimal = separator; }
+
+    // The texts of the message boxes shown or answered silently from now on
+    // are added to into (null: kept nowhere); returns the list that took
+    // them until now, so a caller can restore it.
+    std::vector<std::string>* CollectCommandMessages(std::vector<std::string>* into);
+
+    // The script command being run and its script's options (app/).
+    DProps* m_automationRequest = nullptr;
+    DProps* m_automationOptions = nullptr;
+
+private:
     // ---- Fields, in the order of the application's design ----------------------------------
     OXRWindowBase* m_mainWindow = nullptr;
     DAppSettings m_settings;
@@ -361,7 +435,6 @@ public:
     HMENU m_recentMenu = nullptr;
     DSettings m_locale;
     DProps m_globals;
-    // The system's decimal separator, read whenever the number formats are.
     std::string m_systemDecimal = ".";
     std::string m_language;
     uint8_t m_lastModified = 0;
@@ -373,19 +446,14 @@ public:
     DParser m_parser;
     UString m_automationScript;
     std::unique_ptr<DThread> m_automationRunner;
-    DProps* m_automationRequest = nullptr;
-    DProps* m_automationOptions = nullptr;
     // While a script command runs: the texts of the message boxes it showed
     // or answered silently, which tell why it failed (ShowMessage adds them).
     std::vector<std::string>* m_commandMessages = nullptr;
     std::unique_ptr<DThread> m_printerThread;
 
-private:
     Upper m_upper;
     // The embedded locale while start-up needs it.
     UMemory m_localeBuffer;
-    // The thread that built the object: the UI thread.
-    DWORD m_uiThread = 0;
     bool m_starting = false;
 };
 

@@ -80,18 +80,18 @@ int main(int argc, char** argv)
     int status = 0;
     {
         OXRApp app;
-        app.m_dataFolder = dataFolder.c_str();
-        app.m_programFolder = folder.c_str();
-        app.m_log.Open((folder + "\\bench.log").c_str(), true);
+        app.SetDataFolder(dataFolder.c_str());
+        app.SetProgramFolder(folder.c_str());
+        app.Log().Open((folder + "\\bench.log").c_str(), true);
         UMemory locale;
         if (app.LoadResourceData("LOCALE", kEmbeddedLocale, locale))
-            app.m_locale.Parse(locale.GetData());
+            app.Locale().Parse(locale.GetData());
         app.LoadLocale("en_US");
 
         Clock::time_point start = Clock::now();
-        app.m_document.AddMaterial("Steel 40x40", "generated");
-        app.m_document.SetCurrent(0);
-        DCSProject* material = app.m_document.GetProject(0, false);
+        app.Document().AddMaterial("Steel 40x40", "generated");
+        app.Document().SetCurrent(0);
+        DCSProject* material = app.Document().GetProject(0, false);
         FillOrder(*material, parts);
         ApplyPackedResult(*material);
         std::printf("material: %ld part rows, %zu patterns, %ld unplaced, made in %.2f s\n", parts,
@@ -139,7 +139,7 @@ int main(int argc, char** argv)
             std::fflush(stdout);
         }
         OXRLayout::ClearRegistry();
-        app.m_log.Close();
+        app.Log().Close();
     }
     DeleteFileA((dataFolder + "\\DATA\\bench.sol.scl").c_str());
     DeleteFileA((folder + "\\bench.log").c_str());

@@ -191,7 +191,7 @@ void Keep(double& best, double value, bool first)
 // the results page in front.
 std::vector<CUTTING::Layout> OpenProject(OXRApp& app, OXRWindow& window, long scale)
 {
-    DCSSolution& doc = app.m_document;
+    DCSSolution& doc = app.Document();
     doc.Reset();
     app.OnAppEvent(kEventProjectClosed, 0);
     doc.New("Bench", "", kMaterials[0]);
@@ -225,7 +225,7 @@ void SaveInto(DCSSolution& doc, const std::string& folder, long scale, const cha
 Timings BenchOnce(OXRApp& app, OXRWindow& window, long scale, const std::string& folder)
 {
     Timings t;
-    DCSSolution& doc = app.m_document;
+    DCSSolution& doc = app.Document();
 
     // The document alone.
     std::vector<CUTTING::Layout> layouts = OpenProject(app, window, scale);
@@ -296,7 +296,7 @@ bool SetUpApp(OXRApp& app)
     UMemory buffer(4096);
     if (!app.LoadResourceData("LOCALE", "Bravik.EN_US", buffer))
         return false;
-    app.m_locale.Parse(buffer.GetData());
+    app.Locale().Parse(buffer.GetData());
     app.LoadLocale("en_US");
     app.CreateUiFonts();
     app.LoadNumberFormats();
@@ -330,7 +330,7 @@ int main(int argc, char** argv)
         std::printf("results bench: the main window could not be made\n");
         return 2;
     }
-    app.m_mainWindow = window;
+    app.SetMainWindow(window);
     app.m_pMainWnd = window;
     ::ShowWindow(window->m_hWnd, SW_SHOW);
 
@@ -356,8 +356,8 @@ int main(int argc, char** argv)
         std::fflush(stdout);
     }
 
-    app.m_document.Reset();
-    app.m_mainWindow = nullptr;
+    app.Document().Reset();
+    app.SetMainWindow(nullptr);
     app.m_pMainWnd = nullptr;
     ::DestroyWindow(window->m_hWnd);
     delete window;

@@ -93,16 +93,16 @@ int Layout(const std::string& folder, long count)
     int status = 0;
     {
         OXRApp app;
-        app.m_dataFolder = dataFolder.c_str();
-        app.m_programFolder = folder.c_str();
-        app.m_log.Open((folder + "\\bench.log").c_str(), true);
+        app.SetDataFolder(dataFolder.c_str());
+        app.SetProgramFolder(folder.c_str());
+        app.Log().Open((folder + "\\bench.log").c_str(), true);
         UMemory locale;
         if (app.LoadResourceData("LOCALE", kEmbeddedLocale, locale))
-            app.m_locale.Parse(locale.GetData());
+            app.Locale().Parse(locale.GetData());
         app.LoadLocale("en_US");
-        app.m_document.AddMaterial("Steel 40x40", "generated");
-        app.m_document.SetCurrent(0);
-        DCSProject* material = app.m_document.GetProject(0, false);
+        app.Document().AddMaterial("Steel 40x40", "generated");
+        app.Document().SetCurrent(0);
+        DCSProject* material = app.Document().GetProject(0, false);
         FillOrder(*material, 200);
         ApplyPackedResult(*material);
 
@@ -146,7 +146,7 @@ int Layout(const std::string& folder, long count)
                         static_cast<double>(html.size()) / 1024.0);
         }
         OXRLayout::ClearRegistry();
-        app.m_log.Close();
+        app.Log().Close();
     }
     DeleteFileA(path.c_str());
     DeleteFileA((folder + "\\bench.log").c_str());

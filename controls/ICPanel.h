@@ -85,6 +85,9 @@ public:
     long GetStyleBits() const { return m_styleBits; }
     void SetStyleBits(long bits) { m_styleBits = bits; }
     const RECT& GetPreferredRect() const { return m_preferred; }
+    // The smallest client size the panel's controls need, measured when its
+    // window is made; 0 in a direction the panel sets no minimum for.
+    SIZE GetMinimumSize() const { return m_minimumSize; }
     long GetControlCount() { return static_cast<long>(m_controls.size()); }
 
 protected:
@@ -102,4 +105,5 @@ protected:
     DProps m_style;
     HWND m_parentWindow = nullptr;
     RECT m_preferred = {0, 0, 0, 0};
+    SIZE m_minimumSize = {0, 0};
 };

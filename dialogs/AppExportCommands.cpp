@@ -16,10 +16,10 @@ bool WriteUnattended(OXRApp& app, const DProps& descriptor, const PropsList& rec
     const std::string text = ExportRecordsText(descriptor, records);
     DProps result;
     if (Helper::WriteTextFile(path.c_str(), text.c_str(), &result) <= 0 && !text.empty()) {
-        ULog::WriteText(&app.m_log, ("Cannot write the export " + path).c_str(), "ERR >> ");
+        ULog::WriteText(&app.Log(), ("Cannot write the export " + path).c_str(), "ERR >> ");
         return false;
     }
-    ULog::WriteText(&app.m_log, ("Exported " + path).c_str());
+    ULog::WriteText(&app.Log(), ("Exported " + path).c_str());
     return true;
 }
 
@@ -28,26 +28,26 @@ bool RunExport(OXRApp& app, TextExportKind kind, const char* file)
     const std::string path = StrFromText(file);
     // A script cannot be asked where the file goes, and a file of a name it
     // did not choose would be found by nobody.
-    if (path.empty() && app.m_automation) {
-        ULog::WriteText(&app.m_log, "No file named for the export: nothing exported", "ERR >> ");
+    if (path.empty() && app.IsAutomation()) {
+        ULog::WriteText(&app.Log(), "No file named for the export: nothing exported", "ERR >> ");
         return false;
     }
-    const PropsList records = BuildExportRecords(kind, app.m_document);
+    const PropsList records = BuildExportRecords(kind, app.Document());
     if (records.empty()) {
         if (!path.empty())
-            ULog::WriteText(&app.m_log, ("Nothing to export into " + path).c_str());
+            ULog::WriteText(&app.Log(), ("Nothing to export into " + path).c_str());
         return true;
     }
     DProps globals;
     app.GetLocaleSection("globals", globals);
-    const DProps descriptor = BuildExportDescriptor(kind, globals, app.m_settings);
+    const DProps descriptor = BuildExportDescriptor(kind, globals, app.Settings());
     if (!path.empty())
         return WriteUnattended(app, descriptor, records, path);
 
-    DlgExport dialog(app.m_mainWindow);
+    DlgExport dialog(app.MainWindow());
     if (!dialog.Setup(descriptor, records) || dialog.DoModal() == DlgFrame::Cancelled)
         return false;
-    StoreExportChoices(kind, dialog.Params(), app.m_settings);
+    StoreExportChoices(kind, dialog.Params(), app.Settings());
     return true;
 }
 

@@ -38,7 +38,7 @@ BOOL CAboutDlg::OnInitDialog()
     }
     OXRApp* app = GetApp();
     SetItemText(IDC_ABOUT_NAME, kAppName);
-    SetItemText(IDC_ABOUT_VERSION, app ? VersionBlock(app->m_systemInfo) : std::string());
+    SetItemText(IDC_ABOUT_VERSION, app ? VersionBlock(app->SystemInfo()) : std::string());
     SetItemText(IDC_ABOUT_VERSION_LABEL, Text("version", "Version Info"));
     HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
     WinCenter(owner, m_hWnd);

@@ -507,7 +507,7 @@ LRESULT DlgFrame::OnWindowPosChangedMsg(WPARAM, LPARAM lParam)
     OXRApp* app = GetApp();
     if (m_placement && !m_placementSetting.empty() && pos && !(pos->flags & SWP_NOMOVE) && app) {
         m_placement->placement.OnMove(m_hWnd);
-        app->m_settings.Set(m_placementSetting.c_str(), m_placement->placement.ToText().c_str(), true);
+        app->Settings().Set(m_placementSetting.c_str(), m_placement->placement.ToText().c_str(), true);
     }
     return result;
 }

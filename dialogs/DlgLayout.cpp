@@ -63,7 +63,7 @@ DlgClassPlacement& DlgLayout::ClassPlacement()
 bool DlgLayout::SetCurrentLayout(const DProps& params)
 {
     OXRApp* app = GetApp();
-    m_material = app ? app->m_document.GetProject(-1, false) : nullptr;
+    m_material = app ? app->Document().GetProject(-1, false) : nullptr;
     if (!m_material) {
         m_edit.Load(CUTTING::Layout());
         return false;

@@ -76,7 +76,7 @@ void DlgMaterial::ValidateName()
         m_nameValid = false;
         if (!m_initialName.empty())
             m_message = Text("empty", "Material name is empty");
-    } else if (App().m_document.FindMaterial(name.c_str())) {
+    } else if (App().Document().FindMaterial(name.c_str())) {
         m_nameValid = false;
         if (name != m_initialName)
             m_message = Text("exist", "This material exists in project, please use different name");

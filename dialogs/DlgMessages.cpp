@@ -43,7 +43,7 @@ std::vector<DlgMessages::Row> DlgMessages::BuildRows(const std::vector<DProps>& 
     OXRApp* app = GetApp();
     // A copy: expanding must not touch the application's own variables.
     const DParser none;
-    DParser parser(app ? app->m_parser : none);
+    DParser parser(app ? app->Parser() : none);
     for (const DProps& bag : bags) {
         for (int i = 0; i < bag.Count(); ++i) {
             const char* key = bag.GetKeyAt(i);

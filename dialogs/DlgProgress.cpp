@@ -59,7 +59,7 @@ BOOL DlgProgressBase::OnInitDialog()
     }
     m_timer = SetTimer(TimerId, TimerPeriod);
     OXRApp* app = GetApp();
-    if (app && app->m_automation)
+    if (app && app->IsAutomation())
         ShowWindow(SW_HIDE);
     return FALSE;
 }
@@ -145,7 +145,7 @@ DlgProgress::DlgProgress(CWnd* parent) : DlgProgressBase(parent) {}
 bool DlgProgress::StartWork()
 {
     OXRApp* app = GetApp();
-    m_material = app ? app->m_document.GetProject(-1, false) : nullptr;
+    m_material = app ? app->Document().GetProject(-1, false) : nullptr;
     if (!m_material)
         return false;
     m_material->UpdatePayload();

@@ -101,7 +101,7 @@ BOOL DlgRowEditor::OnInitDialog()
         FocusField(DProps::GetLong(m_params, "field"));
     ValidateAllFields();
 
-    App().m_hookWindow = m_hWnd;
+    App().SetHookWindow(m_hWnd);
     LayoutControls();
     UpdateButtons();
     return FALSE;
@@ -485,8 +485,8 @@ bool DlgRowEditor::OnHookMessage(const MSG* msg)
 void DlgRowEditor::ReleaseHook()
 {
     OXRApp* app = GetApp();
-    if (app && m_hWnd && app->m_hookWindow == m_hWnd)
-        app->m_hookWindow = nullptr;
+    if (app && m_hWnd && app->HookWindow() == m_hWnd)
+        app->SetHookWindow(nullptr);
 }
 
 void DlgRowEditor::OnOK()
@@ -510,7 +510,7 @@ void DlgRowEditor::SavePlacement()
     m_placement.placement.rectangle = window;
     if (m_placement.placement.state < 0)
         m_placement.placement.state = Placement::Normal;
-    App().m_settings.Set(m_spec.placementSetting, m_placement.placement.ToText().c_str(), true);
+    App().Settings().Set(m_spec.placementSetting, m_placement.placement.ToText().c_str(), true);
 }
 
 // ---- Layout ------------------------------------------------------------------------------------

@@ -150,7 +150,7 @@ BOOL DlgSettings::OnInitDialog()
     {
         // The printer thread of the start may still be filling the lists.
         DAutoLock guard(App().GetPrinterLock());
-        m_exclusionText = JoinExclusions(App().m_excludedPrinters);
+        m_exclusionText = JoinExclusions(App().ExcludedPrinters());
         FillPrinterList();
     }
 
@@ -192,7 +192,7 @@ void DlgSettings::UpdateDecimalNote()
     std::string key;
     StrFormat(key, "format.decimal.%ld", selection);
     DProps variables;
-    variables.Set("decimal", App().m_systemDecimal.c_str());
+    variables.Set("decimal", App().SystemDecimal().c_str());
     const std::string note = LocaleLineBreaks(ExpandVariables(Text(key.c_str(), "").c_str(), variables));
     WinSetText(note.c_str(), GetDlgItem(IDC_SETTINGS_DECIMAL_NOTE), false, true);
 }
@@ -218,13 +218,13 @@ void DlgSettings::FillPrinterList()
         ListView_SetItemState(m_printerList, at, INDEXTOSTATEIMAGEMASK(stateImage), LVIS_STATEIMAGEMASK);
         ++index;
     };
-    const UPairList& printers = App().m_printerNames;
+    const UPairList& printers = App().PrinterNames();
     for (long i = 0; i < printers.Count(); ++i) {
         const std::string name = printers.KeyAt(i).GetText();
         if (!name.empty())
             append(name, 2);
     }
-    for (const UString& excluded : App().m_excludedPrinters) {
+    for (const UString& excluded : App().ExcludedPrinters()) {
         std::string name = excluded.GetText();
         StrTrim(name);
         if (!name.empty())
@@ -303,7 +303,7 @@ void DlgSettings::OnOK()
     std::string accepted;
     {
         DAutoLock guard(app.GetPrinterLock());
-        accepted = CollectUncheckedPrinters(app.m_excludedPrinters);
+        accepted = CollectUncheckedPrinters(app.ExcludedPrinters());
     }
     if (accepted != m_exclusionText) {
         m_exclusionText = accepted;

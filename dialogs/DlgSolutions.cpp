@@ -80,7 +80,7 @@ BOOL DlgSolutions::OnInitDialog()
 {
     DlgFrame::OnInitDialog();
     OXRApp* app = GetApp();
-    m_material = app ? app->m_document.GetProject(-1, false) : nullptr;
+    m_material = app ? app->Document().GetProject(-1, false) : nullptr;
 
     ::SetWindowTextA(m_hWnd, Text("title", "Select Solution").c_str());
     SetFont(IDC_SOLUTIONS_LABEL, "group");
@@ -113,7 +113,7 @@ BOOL DlgSolutions::OnInitDialog()
     UpdateOkButton();
 
     // A script waits for nobody: the best solution (the first) is taken.
-    if (app && app->m_automation) {
+    if (app && app->IsAutomation()) {
         ShowWindow(SW_HIDE);
         m_chosen = 0;
         EndDialog(IsSolution(0) ? Accepted : Cancelled);

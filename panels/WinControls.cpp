@@ -119,9 +119,9 @@ void WinControls::UpdateEnableStates()
         if (window && (::IsWindowEnabled(window) != FALSE) != state)
             WinEnable(state, window);
     };
-    enable(m_tabs ? m_tabs->GetHwnd() : nullptr, app.m_document.GetCount(false) > 0);
-    enable(GetDlgItem(IDC_HEADER_RECENT), app.m_recent.Count() > 0);
-    enable(GetDlgItem(IDC_HEADER_SAVE), app.m_document.IsModified());
+    enable(m_tabs ? m_tabs->GetHwnd() : nullptr, app.Document().GetCount(false) > 0);
+    enable(GetDlgItem(IDC_HEADER_RECENT), app.RecentProjects().Count() > 0);
+    enable(GetDlgItem(IDC_HEADER_SAVE), app.Document().IsModified());
 }
 
 void WinControls::LayoutControls()

@@ -161,7 +161,7 @@ BOOL WinInfo::OnCommand(WPARAM wParam, LPARAM lParam)
 
 void WinInfo::ShowCurrentMaterial()
 {
-    m_material = App().m_document.GetProject(-1, false);
+    m_material = App().Document().GetProject(-1, false);
     LoadMaterial();
 }
 

@@ -84,7 +84,7 @@ BOOL WinOptions::OnInitDialog()
     ApplyTexts();
 
     m_material = nullptr;
-    if (DCSProject* current = App().m_document.GetProject(-1, false))
+    if (DCSProject* current = App().Document().GetProject(-1, false))
         ShowOptions(*current);
     return TRUE;
 }
@@ -294,7 +294,7 @@ void WinOptions::OnAppEvent(long code, const void*)
     case kEventCurrentMaterialChanged:
         // With no current material (the last one removed) the page must let
         // go of the one it showed, which may be gone.
-        if (!LoadMaterial(App().m_document.GetProject(-1, false)))
+        if (!LoadMaterial(App().Document().GetProject(-1, false)))
             Forget();
         break;
     default:

@@ -94,7 +94,7 @@ const CMessageMap* WinProcess::GetMessageMap() const
 
 DCSProject* WinProcess::CurrentMaterial()
 {
-    return App().m_document.GetProject(-1, false);
+    return App().Document().GetProject(-1, false);
 }
 
 // ---- Opening ----------------------------------------------------------------------------------
@@ -531,7 +531,7 @@ void WinProcess::Calculate()
         if (messages.AddMessage(m_material->GetWarnings())) {
             // Nobody reads the list during a script; its answers below
             // are given without boxes.
-            if (!app.m_automation)
+            if (!app.IsAutomation())
                 messages.DoModal();
         } else {
             app.ShowMessage(m_hWnd, kAppName, app.GetMessageText("data.incorrect", "").c_str(), MB_OK, IDOK);
@@ -631,7 +631,7 @@ void WinProcess::RunExport(TextExportKind kind)
     const PropsList records = BuildMaterialExportRecords(kind, *m_material);
     if (records.empty())
         return;
-    DAppSettings& settings = App().m_settings;
+    DAppSettings& settings = App().Settings();
     DlgExport dialog(this);
     if (!dialog.Setup(BuildExportDescriptor(kind, m_locale, settings, TextExportMaterial), records) ||
         dialog.DoModal() == DlgFrame::Cancelled)

@@ -75,12 +75,12 @@ int FieldOfLabel(int label)
 
 std::string SettingOf(const char* key, const char* def)
 {
-    return App().m_settings.Get(key, def).ToStdString();
+    return App().Settings().Get(key, def).ToStdString();
 }
 
 DCSProject* CurrentMaterial()
 {
-    return App().m_document.GetProject(-1, false);
+    return App().Document().GetProject(-1, false);
 }
 
 } // namespace
@@ -107,7 +107,7 @@ BOOL WinProject::OnInitDialog()
     m_margin = stock.left;
     RECT exportButton = {0, 0, 0, 0};
     WinGetRectInParent(GetDlgItem(kPartExport), &exportButton);
-    PanelMinimumSizes::sourceWidth = exportButton.right + m_margin;
+    m_minimumSize.cx = exportButton.right + m_margin;
 
     const struct {
         int id;
@@ -184,7 +184,7 @@ BOOL WinProject::OnInitDialog()
         ValidateField(id, false);
     RedrawLabels();
     UpdateTitles();
-    if (App().m_document.GetCount(false) == 0)
+    if (App().Document().GetCount(false) == 0)
         EnableAll(false);
     return TRUE;
 }
@@ -620,7 +620,7 @@ bool WinProject::ImportRows(long kind)
     if (!dialog.Setup(ImportDescriptor(kind), "") || dialog.DoModal() == 0)
         return false;
     const std::string prefix = kind == RowsBlanks ? "import.blanks." : "import.pieces.";
-    DAppSettings& settings = App().m_settings;
+    DAppSettings& settings = App().Settings();
     settings.Set((prefix + "separator").c_str(),
                  SeparatorToSetting(DProps::GetString(dialog.GetParams(), "field.separator", "")).c_str());
     for (const char* key : {"format", "compact"})
@@ -645,9 +645,9 @@ void WinProject::ExportRows(long kind)
     if (!dialog.Setup(ExportDescriptor(kind), m_material->GetRows(kind)) || dialog.DoModal() == 0)
         return;
     const std::string prefix = kind == RowsBlanks ? "export.blanks." : "export.pieces.";
-    App().m_settings.Set((prefix + "separator").c_str(),
+    App().Settings().Set((prefix + "separator").c_str(),
                          SeparatorToSetting(DProps::GetString(dialog.GetParams(), "field.separator", "")).c_str());
-    App().m_settings.Set((prefix + "format").c_str(), DProps::GetString(dialog.GetParams(), "format", "").c_str());
+    App().Settings().Set((prefix + "format").c_str(), DProps::GetString(dialog.GetParams(), "format", "").c_str());
 }
 
 // ---- Events ------------------------------------------------------------------------------------------

@@ -36,7 +36,7 @@ const COLORREF kWarningText = 0x808080;
 
 DCSSolution& Document()
 {
-    return App().m_document;
+    return App().Document();
 }
 
 } // namespace
@@ -102,8 +102,7 @@ BOOL WinSolution::OnInitDialog()
     WinGetRectInParent(GetDlgItem(IDC_PROJECT_MATERIALS), &list);
     WinGetRectInParent(GetDlgItem(IDC_PROJECT_EXPORT), &exportButton);
     m_margin = list.left;
-    PanelMinimumSizes::projectWidth = list.right + m_margin;
-    PanelMinimumSizes::projectHeight = exportButton.bottom + m_margin;
+    m_minimumSize = {list.right + m_margin, exportButton.bottom + m_margin};
 
     UpdateProjectFields();
     for (int id : {IDC_PROJECT_NAME, IDC_PROJECT_DESC})
@@ -342,7 +341,7 @@ bool WinSolution::EditProject()
 {
     OXRApp& app = App();
     DCSSolution& document = Document();
-    DlgEditSolution dialog(IDD_EDITSOLUTION, app.m_mainWindow);
+    DlgEditSolution dialog(IDD_EDITSOLUTION, app.MainWindow());
     DProps params;
     params.Set("name", document.GetName().c_str());
     params.Set("desc", document.GetDesc().c_str());

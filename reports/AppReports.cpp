@@ -39,6 +39,13 @@ void WarnNoLayout(const char* format)
 
 } // namespace
 
+OXRReport& OXRApp::Report()
+{
+    if (!m_report)
+        m_report = MakeAppOwned(new OXRReport);
+    return *m_report;
+}
+
 bool ReportBuildFailure()
 {
     OXRApp& app = App();

@@ -554,7 +554,7 @@ void OXRLayoutSolution::WalkOn()
     m_cuttingCursor = 0;
     m_blanksResume = 0;
     m_piecesResume = 0;
-    SetProject(App().m_document.GetProject(m_walk, true));
+    SetProject(App().Document().GetProject(m_walk, true));
 }
 
 bool OXRLayoutSolution::PaintCutting(OXRRenderContext& ctx, int mode)

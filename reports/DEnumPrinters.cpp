@@ -60,7 +60,7 @@ LRESULT CALLBACK DEnumPrinters::EventProc(HWND window, UINT message, WPARAM wPar
     try {
         app->OnAppEvent(kEventPrintersEnumerated, 0);
     } catch (...) {
-        app->m_log.Write("Exception in the printer event", nullptr, "ERR >> ");
+        app->Log().Write("Exception in the printer event", nullptr, "ERR >> ");
     }
     return 0;
 }

@@ -113,7 +113,7 @@ BOOL DlgReports::OnInitDialog()
     // Placement: the one of this run, else the stored one, else centred.
     DlgClassPlacement& placement = ClassPlacement();
     if (placement.placement.state == Placement::Unset) {
-        const UString stored = app.m_settings.Get(kPlacementSetting, "");
+        const UString stored = app.Settings().Get(kPlacementSetting, "");
         Placement read;
         if (!UString(stored).Trim().IsEmpty() && read.FromText(stored.GetText(), Placement::StateFromText) &&
             read.rectangle.right > read.rectangle.left && read.rectangle.bottom > read.rectangle.top) {
@@ -319,7 +319,7 @@ bool DlgReports::SaveReport()
         props.Set("file", name.c_str());
         saved = report->SaveHtml(props);
         if (saved)
-            app.m_log.Write(("Report is saved to html file " + name).c_str(), nullptr, "");
+            app.Log().Write(("Report is saved to html file " + name).c_str(), nullptr, "");
     }
     if (!saved) {
         std::string text = Text("save.error", "Cannot save file");
@@ -390,5 +390,5 @@ void DlgReports::StorePlacement()
 {
     OXRApp* app = GetApp();
     if (app)
-        app->m_settings.Set(kPlacementSetting, ClassPlacement().placement.ToText().c_str(), true);
+        app->Settings().Set(kPlacementSetting, ClassPlacement().placement.ToText().c_str(), true);
 }

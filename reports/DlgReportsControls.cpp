@@ -31,7 +31,7 @@ void SelectListEntry(HWND list, long index)
 
 long SettingIndex(const char* key)
 {
-    const long value = StrToLong(App().m_settings.Get(key, "").GetText());
+    const long value = StrToLong(App().Settings().Get(key, "").GetText());
     return value < 0 ? 0 : value;
 }
 
@@ -41,12 +41,12 @@ std::vector<std::string> PrinterNames(OXRApp& app)
 {
     std::vector<std::string> names;
     DAutoLock guard(app.GetPrinterLock());
-    for (long i = 0; i < app.m_printerNames.Count(); ++i) {
-        UString name = app.m_printerNames.KeyAt(i);
+    for (long i = 0; i < app.PrinterNames().Count(); ++i) {
+        UString name = app.PrinterNames().KeyAt(i);
         name.Trim();
         if (name.IsEmpty())
             break;
-        names.push_back(app.m_printerNames.KeyAt(i).GetText());
+        names.push_back(app.PrinterNames().KeyAt(i).GetText());
     }
     return names;
 }
@@ -94,7 +94,7 @@ BOOL DlgReportsControls::OnInitDialog()
     FillColors();
     // The printers may still be being enumerated: they get a second
     // before the list is looked at, without holding up the window.
-    if (app.m_printerNames.IsEmpty()) {
+    if (app.PrinterNames().IsEmpty()) {
         m_waitingForPrinters = true;
         SetTimer(kPrinterWaitTimer, PrinterWaitMs);
         UpdateEnableStates();

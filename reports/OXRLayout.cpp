@@ -85,7 +85,7 @@ double OXRLayout::ReadScale(const char* key)
         value = 1.0;
         UString text;
         text.Format("Incorrect parameter '%s' in file %s", key, m_path.GetText());
-        ULog::WriteText(&App().m_log, text.GetText(), "WRN >> ");
+        ULog::WriteText(&App().Log(), text.GetText(), "WRN >> ");
     }
     return value;
 }
@@ -169,7 +169,7 @@ bool OXRLayout::Init(const UPairList* extra)
     m_language = GetAppServices()->GetLanguage();
     GetAppServices()->GetLocaleSection("reports", m_locale);
     ParseDrawOrder();
-    m_material = App().m_document.GetProject(-1, false);
+    m_material = App().Document().GetProject(-1, false);
     return true;
 }
 
@@ -352,7 +352,7 @@ bool OXRLayout::DrawTitle(UDraw* surface, int x, int y, RECT* out)
     if (out)
         *out = area;
 
-    HBITMAP logo = App().m_logo;
+    HBITMAP logo = App().Logo();
     BITMAP bm;
     if (logo && GetObjectA(logo, sizeof bm, &bm) != 0) {
         const int top = Scale(ParamLong("draw.offset.y")) - static_cast<int>(RoundToLong(bm.bmHeight * m_scale));
@@ -484,9 +484,9 @@ bool OXRLayout::WriteHtml(std::string& out, const DProps* options)
         UString title;
         UString comment;
         if (m_wholeProject) {
-            const std::string name = App().m_document.GetName();
+            const std::string name = App().Document().GetName();
             title = name.empty() ? LocaleText("title", "Cutting") : UString(name.c_str());
-            comment = App().m_document.GetDesc().c_str();
+            comment = App().Document().GetDesc().c_str();
         } else {
             title.Format("%s %s", LocaleText("Material", "Material").GetText(),
                          MaterialValue(m_material, "material").c_str());
@@ -522,7 +522,7 @@ bool OXRLayout::WriteHtml(std::string& out, const DProps* options)
     } catch (const std::exception&) {
         // Out of memory, or longer than a string can be.
         m_cursor = 0;
-        ULog::WriteText(&App().m_log, "The HTML report does not fit in memory", "WRN >> ");
+        ULog::WriteText(&App().Log(), "The HTML report does not fit in memory", "WRN >> ");
         return false;
     }
     return true;

@@ -240,7 +240,7 @@ bool OXRLayoutSolution::DrawTable(const char* item, OXRRenderContext& ctx, int m
 UString OXRLayoutSolution::ProjectTitle()
 {
     if (!GetTitle().HasText(true)) {
-        const std::string name = App().m_document.GetName();
+        const std::string name = App().Document().GetName();
         SetTitle(name.empty() ? LocaleText("title", "Cutting").GetText() : name.c_str());
     }
     return GetTitle();
@@ -248,7 +248,7 @@ UString OXRLayoutSolution::ProjectTitle()
 
 bool OXRLayoutSolution::DescriptionCell(TCell& cell)
 {
-    const std::string desc = App().m_document.GetDesc();
+    const std::string desc = App().Document().GetDesc();
     if (!HasText(desc))
         return false;
     cell.Clear();
@@ -418,9 +418,9 @@ bool OXRLayoutSolution::PaintGeneral(OXRRenderContext& ctx)
 
     std::vector<DCSProject*> materials;
     if (IsWholeProject()) {
-        const long count = App().m_document.GetCount(false);
+        const long count = App().Document().GetCount(false);
         for (long k = 0; k < count; ++k)
-            if (DCSProject* material = App().m_document.GetProject(k, true))
+            if (DCSProject* material = App().Document().GetProject(k, true))
                 materials.push_back(material);
     } else {
         materials.push_back(m_material);

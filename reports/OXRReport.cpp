@@ -22,7 +22,7 @@ namespace {
 
 constexpr const char* kErrorPrefix = "ERR >> ";
 
-void LogError(const char* text) { ULog::WriteText(&App().m_log, text, kErrorPrefix); }
+void LogError(const char* text) { ULog::WriteText(&App().Log(), text, kErrorPrefix); }
 
 // A system error code that says something: some failing calls leave none.
 long ErrorOr(long fallback)
@@ -46,11 +46,11 @@ public:
     BuildBanner()
     {
         OXRApp& app = App();
-        if (app.m_automation)
+        if (app.IsAutomation())
             return;
-        CWnd* parent = dynamic_cast<CWnd*>(app.m_reportWindow);
+        CWnd* parent = dynamic_cast<CWnd*>(app.ReportWindow());
         if (!parent)
-            parent = app.m_mainWindow;
+            parent = app.MainWindow();
         m_banner.reset(new DlgStartup(parent));
         m_banner->SetBackColor(app.GetNamedColor("splash.back"));
         m_banner->SetTitleFont(app.GetFont("bold", false));
@@ -129,16 +129,13 @@ private:
 
 OXRReport& AppReport()
 {
-    OXRApp& app = App();
-    if (!app.m_report)
-        app.m_report = MakeAppOwned(new OXRReport);
-    return *app.m_report;
+    return App().Report();
 }
 
 OXRReport::OXRReport()
 {
     if (OXRApp* app = GetApp()) {
-        const long mode = app->m_settings.Get("report.colors").ToLong();
+        const long mode = app->Settings().Get("report.colors").ToLong();
         m_colorMode = mode >= kColorAuto && mode <= kColorMono ? static_cast<int>(mode) : kColorAuto;
     }
 }
@@ -250,9 +247,9 @@ bool OXRReport::SelectLayout(const char* name, bool build)
 DCSProject* OXRReport::PrepareLayout(OXRLayout* layout)
 {
     OXRApp& app = App();
-    const long projects = m_material ? 1 : app.m_document.GetCount(true);
+    const long projects = m_material ? 1 : app.Document().GetCount(true);
     layout->Params().Set("projects", StrFromLong(projects).c_str());
-    DCSProject* material = m_material ? m_material : app.m_document.GetProject(0, true);
+    DCSProject* material = m_material ? m_material : app.Document().GetProject(0, true);
     layout->SetProject(material);
     return material;
 }
@@ -263,10 +260,10 @@ UString OXRReport::MakeCacheKey(bool mono)
     if (!layout)
         return UString();
     OXRApp& app = App();
-    const std::string content = m_material ? m_material->GetContentId() : app.m_document.GetContentId();
+    const std::string content = m_material ? m_material->GetContentId() : app.Document().GetContentId();
     UString key;
     key.Format("%s.%s.%s.%s", content.c_str(), layout->GetName().GetText(), mono ? "MONO" : "COLOR",
-               DProps::GetString(app.m_globals, "globals.crc32", "").c_str());
+               DProps::GetString(app.Globals(), "globals.crc32", "").c_str());
     return key;
 }
 

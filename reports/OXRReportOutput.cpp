@@ -147,10 +147,10 @@ bool OXRReport::SaveImages(DProps& properties)
                 text.Format("Report saved to file %s", destination.GetText());
             else
                 text.Format("Page %ld of the Report saved to file %s", static_cast<long>(k), destination.GetText());
-            ULog::WriteText(&App().m_log, text.GetText());
+            ULog::WriteText(&App().Log(), text.GetText());
         } else {
             properties.SetLong("error", -1);
-            ULog::WriteText(&App().m_log, "Cannot save report file", "ERR >> ");
+            ULog::WriteText(&App().Log(), "Cannot save report file", "ERR >> ");
             failed = true;
         }
     }

@@ -85,7 +85,7 @@ bool OwnerRuns(unsigned long processId, unsigned long long started)
     return running;
 }
 
-void LogWarning(const std::string& text) { App().m_log.Write(text.c_str(), nullptr, "WRN >> "); }
+void LogWarning(const std::string& text) { App().Log().Write(text.c_str(), nullptr, "WRN >> "); }
 
 } // namespace
 
@@ -113,7 +113,7 @@ PrinterQueryGuard::PrinterQueryGuard(const char* folder, const UString& printer)
     if (UStringList::Find(printer.GetText(), &Suspects(), false) >= 0)
         guard.Set("earlier", "1");
     if (static_cast<size_t>(path.GetLength()) >= sizeof g_mark.path || !FileSavePairs(path.GetText(), guard)) {
-        App().m_log.Write("Cannot write the guard of the printer query: ", path.GetText(), "ERR >> ");
+        App().Log().Write("Cannot write the guard of the printer query: ", path.GetText(), "ERR >> ");
         FileDelete(path.GetText(), true);
         return;
     }

@@ -43,7 +43,7 @@ PrinterQuery g_query = {&QueryPrinterInfo, 20000};
 UString GuardFolder()
 {
     UString folder;
-    PathSplit(App().m_settings.GetPath().GetText(), &folder, nullptr, nullptr);
+    PathSplit(App().Settings().GetPath().GetText(), &folder, nullptr, nullptr);
     return folder;
 }
 
@@ -162,7 +162,7 @@ void SetOrientation(DeviceMode* mode, bool portrait)
 void StoreExcludedPrinters(const UStringList& excluded)
 {
     // Quoted, so that a name holding a comma reads back whole.
-    App().m_settings.Set("excluded", UStringList::Join(&excluded, true, ", ").GetText(), true);
+    App().Settings().Set("excluded", UStringList::Join(&excluded, true, ", ").GetText(), true);
 }
 
 long EnumeratePrinters(HWND status, UStringList& excluded, DThread* stopper)
@@ -206,7 +206,7 @@ long EnumeratePrinters(HWND status, UStringList& excluded, DThread* stopper)
         {
             UString line;
             line.Format("Enumerating printers: %s", name.GetText());
-            app.m_log.Write(line.GetText());
+            app.Log().Write(line.GetText());
         }
         if (status) {
             UString text;
@@ -228,7 +228,7 @@ long EnumeratePrinters(HWND status, UStringList& excluded, DThread* stopper)
         if (isExcluded) {
             UString line = "Printer excluded: ";
             line += name.GetText();
-            app.m_log.Write(line.GetText(), nullptr, "");
+            app.Log().Write(line.GetText(), nullptr, "");
             ShowStatus(status, line.GetText());
             continue;
         }
@@ -253,7 +253,7 @@ long EnumeratePrinters(HWND status, UStringList& excluded, DThread* stopper)
                 break;
             // Given up on: the query thread is left to itself and the printer
             // is excluded from then on.
-            app.m_log.Write("Cannot get info for printer: ", name.GetText(), "ERR >> ");
+            app.Log().Write("Cannot get info for printer: ", name.GetText(), "ERR >> ");
             DAutoLock guard(printerLock);
             if (UStringList::Find(name.GetText(), &excluded, false) < 0) {
                 excluded.push_back(name);

@@ -47,7 +47,7 @@ protected:
     }
     static void TearDownTestSuite()
     {
-        App().m_mainWindow = nullptr;
+        App().SetMainWindow(nullptr);
         App().m_pMainWnd = nullptr;
         if (s_window && s_window->IsWindow())
             ::DestroyWindow(s_window->m_hWnd);
@@ -57,25 +57,25 @@ protected:
 
     void SetUp() override
     {
-        App().m_mainWindow = s_window;
+        App().SetMainWindow(s_window);
         App().m_pMainWnd = s_window;
-        App().m_document.Reset();
-        App().m_automation = 1;
+        App().Document().Reset();
+        App().SetAutomation(1);
         char temp[MAX_PATH] = "";
         GetTempPathA(MAX_PATH, temp);
         m_files = std::string(temp) + "bravik_commands_test";
         RemoveTree(m_files);
         ASSERT_TRUE(CreateDirectoryA(m_files.c_str(), nullptr));
-        App().m_log.Open(Path("Bravik.log").c_str(), true);
+        App().Log().Open(Path("Bravik.log").c_str(), true);
     }
     void TearDown() override
     {
-        App().m_log.Close();
-        App().m_document.Reset();
+        App().Log().Close();
+        App().Document().Reset();
         App().m_automationRequest = nullptr;
         App().m_automationOptions = nullptr;
-        App().m_automation = 0;
-        App().m_mainWindow = s_window;
+        App().SetAutomation(0);
+        App().SetMainWindow(s_window);
         App().m_pMainWnd = s_window;
         RemoveTree(m_files);
     }
@@ -107,12 +107,12 @@ protected:
     // document makes it; the first one current.
     void MakeProject(std::initializer_list<const char*> materials)
     {
-        ASSERT_TRUE(App().m_document.New("P", "", *materials.begin()));
+        ASSERT_TRUE(App().Document().New("P", "", *materials.begin()));
         for (auto it = materials.begin() + 1; it != materials.end(); ++it)
-            ASSERT_TRUE(App().m_document.AddMaterial(*it, nullptr));
-        for (long i = 0; i < App().m_document.GetCount(false); ++i)
+            ASSERT_TRUE(App().Document().AddMaterial(*it, nullptr));
+        for (long i = 0; i < App().Document().GetCount(false); ++i)
             SmallOrder(Material(i));
-        App().m_document.UpdateFingerprint(true);
+        App().Document().UpdateFingerprint(true);
         Opened();
     }
     // The pages show the project as after opening it.
@@ -121,7 +121,7 @@ protected:
         App().OnAppEvent(kEventProjectOpened, 0);
         App().OnAppEvent(kEventCurrentMaterialChanged, 0);
     }
-    DCSProject& Material(long index) { return *App().m_document.GetProject(index, false); }
+    DCSProject& Material(long index) { return *App().Document().GetProject(index, false); }
     std::string Name(long index) { return Material(index).GetProperty("material"); }
     bool Active(long index) { return Material(index).GetProperty("active", "1") != "0"; }
     std::string Log() { return ReadFile(Path("Bravik.log")); }
@@ -194,20 +194,20 @@ TEST_F(AutomationCommands, TheOptionGuiDecidesTheAutomationFlagBeforeEveryComman
         options.Clear();
         if (c.gui)
             options.Set("gui", c.gui);
-        App().m_automation = c.flag ? 0 : 1;
+        App().SetAutomation(c.flag ? 0 : 1);
         Run("no.such.command");
-        EXPECT_EQ(c.flag, App().m_automation) << (c.gui ? c.gui : "absent");
+        EXPECT_EQ(c.flag, App().IsAutomation()) << (c.gui ? c.gui : "absent");
     }
 }
 
 TEST_F(AutomationCommands, WithoutTheMainWindowOnlyProjectOpenRuns)
 {
     MakeProject({"Steel"});
-    ASSERT_TRUE(App().m_document.Save(Path("a.brvk").c_str()));
-    App().m_mainWindow = nullptr;
+    ASSERT_TRUE(App().Document().Save(Path("a.brvk").c_str()));
+    App().SetMainWindow(nullptr);
     App().m_pMainWnd = nullptr;
     EXPECT_EQ("-1", Res("project.material.add", {{"name", "Pine"}}));
-    EXPECT_EQ(1, App().m_document.GetCount(false));
+    EXPECT_EQ(1, App().Document().GetCount(false));
     EXPECT_EQ("0", Res("project.open", {{"file", Path("a.brvk").c_str()}}));
 }
 
@@ -226,7 +226,7 @@ TEST_F(AutomationCommands, AFailedCommandSaysWhyInItsRecordAndASucceededOneDoesN
 {
     MakeProject({"Steel", "Pine"});
     const std::string two = Path("two.brvk"), gone = Path("gone.brvk"), report = Path("r.htm");
-    ASSERT_TRUE(App().m_document.Save(two.c_str()));
+    ASSERT_TRUE(App().Document().Save(two.c_str()));
     const struct {
         const char* command;
         Params params;
@@ -263,9 +263,9 @@ TEST_F(AutomationCommands, AFailedCommandSaysWhyInItsRecordAndASucceededOneDoesN
             EXPECT_NE(std::string::npos, error.find(c.error)) << c.command << ": " << error;
         else
             EXPECT_EQ("", error) << c.command;
-        EXPECT_EQ(nullptr, App().m_commandMessages) << c.command;
+        EXPECT_EQ(nullptr, App().CollectCommandMessages(nullptr)) << c.command;
     }
-    App().m_document.Reset();
+    App().Document().Reset();
     EXPECT_NE(std::string::npos,
               DProps::GetString(Run("material.part.del", {{"pos", "1"}}), "\\error", "").find("no current material"));
 }
@@ -275,15 +275,15 @@ TEST_F(AutomationCommands, AFailedCommandSaysWhyInItsRecordAndASucceededOneDoesN
 TEST_F(AutomationCommands, ProjectOpenReadsTheNamedFileAndNeverAsksForOne)
 {
     MakeProject({"Steel", "Pine"});
-    ASSERT_TRUE(App().m_document.Save(Path("two.brvk").c_str()));
-    App().m_document.Reset();
+    ASSERT_TRUE(App().Document().Save(Path("two.brvk").c_str()));
+    App().Document().Reset();
     VisibleDialogWatch watch(s_window->m_hWnd);
     EXPECT_EQ("0", Res("project.open", {{"file", Path("two.brvk").c_str()}}));
-    EXPECT_EQ(2, App().m_document.GetCount(false));
+    EXPECT_EQ(2, App().Document().GetCount(false));
 
     // No file: no open dialog; the open project stays.
     EXPECT_EQ("1", Res("project.open"));
-    EXPECT_EQ(2, App().m_document.GetCount(false));
+    EXPECT_EQ(2, App().Document().GetCount(false));
     EXPECT_NE(std::string::npos, Log().find("project.open: no file named"));
     EXPECT_EQ("1", Res("project.open", {{"file", Path("missing.brvk").c_str()}}));
     EXPECT_TRUE(watch.Seen().empty());
@@ -292,23 +292,23 @@ TEST_F(AutomationCommands, ProjectOpenReadsTheNamedFileAndNeverAsksForOne)
 TEST_F(AutomationCommands, AModifiedProjectIsNeitherClosedNorReplaced)
 {
     MakeProject({"Steel"});
-    ASSERT_TRUE(App().m_document.Save(Path("a.brvk").c_str()));
+    ASSERT_TRUE(App().Document().Save(Path("a.brvk").c_str()));
     ASSERT_TRUE(Material(0).SetProperty("comment", "edited"));
-    ASSERT_TRUE(App().m_document.IsModified());
+    ASSERT_TRUE(App().Document().IsModified());
     EXPECT_EQ("1", Res("project.exit"));
     EXPECT_EQ("1", Res("project.open", {{"file", Path("a.brvk").c_str()}}));
     EXPECT_EQ("edited", Material(0).GetProperty("comment"));
 
     EXPECT_EQ("0", Res("project.save"));
     EXPECT_EQ("0", Res("project.exit"));
-    EXPECT_EQ(0, App().m_document.GetCount(false));
+    EXPECT_EQ(0, App().Document().GetCount(false));
 }
 
 TEST_F(AutomationCommands, WithAUserInterfaceOpenAndSaveAskForTheirFiles)
 {
     MakeProject({"Steel"});
-    ASSERT_TRUE(App().m_document.Save(Path("a.brvk").c_str()));
-    App().m_document.Reset();
+    ASSERT_TRUE(App().Document().Save(Path("a.brvk").c_str()));
+    App().Document().Reset();
     RecordingCalls calls;
     CallsInPlace inPlace(calls);
     const struct {
@@ -349,7 +349,7 @@ TEST_F(AutomationCommands, WithAUserInterfaceOpenAndSaveAskForTheirFiles)
             EXPECT_EQ("", error) << label;
     }
     EXPECT_EQ(1, PathExistsA(Path("b.brvk").c_str()));
-    EXPECT_EQ(Path("b.brvk"), App().m_document.GetFile());
+    EXPECT_EQ(Path("b.brvk"), App().Document().GetFile());
 }
 
 TEST_F(AutomationCommands, ProjectSaveWritesTheNamedFileOrTheProjectsOwn)
@@ -365,7 +365,7 @@ TEST_F(AutomationCommands, ProjectSaveWritesTheNamedFileOrTheProjectsOwn)
     ASSERT_TRUE(Material(0).SetProperty("comment", "later"));
     EXPECT_EQ("0", Res("project.save"));
     EXPECT_NE(std::string::npos, ReadFile(Path("first.brvk")).find("later"));
-    EXPECT_FALSE(App().m_document.IsModified());
+    EXPECT_FALSE(App().Document().IsModified());
 }
 
 // ---- Materials of the project ----------------------------------------------------------------------
@@ -389,7 +389,7 @@ TEST_F(AutomationCommands, SelectAndDeselectTakePositionsUpToTheFirstEmptyOne)
     for (const auto& c : cases) {
         MakeProject({"A", "B", "C"});
         if (strcmp(c.command, "project.material.select") == 0) {
-            ASSERT_TRUE(App().m_document.SetActive(1, false));
+            ASSERT_TRUE(App().Document().SetActive(1, false));
         }
         EXPECT_EQ(c.res, Res(c.command, {{"pos", c.pos}})) << c.command << " " << c.pos;
         EXPECT_EQ(c.active, (std::vector<bool>{Active(0), Active(1), Active(2)})) << c.command << " " << c.pos;
@@ -400,38 +400,38 @@ TEST_F(AutomationCommands, ActivateMakesTheMaterialAtThePositionCurrent)
 {
     MakeProject({"A", "B"});
     EXPECT_EQ("0", Res("project.material.activate", {{"pos", "2"}}));
-    EXPECT_EQ(1, App().m_document.GetCurrent());
+    EXPECT_EQ(1, App().Document().GetCurrent());
     EXPECT_EQ("1", Res("project.material.activate", {{"pos", "3"}}));
     EXPECT_EQ("1", Res("project.material.activate", {{"pos", "0"}}));
     EXPECT_EQ("1", Res("project.material.activate"));
-    EXPECT_EQ(1, App().m_document.GetCurrent());
+    EXPECT_EQ(1, App().Document().GetCurrent());
 }
 
 TEST_F(AutomationCommands, AddTakesANewNameAndMakesTheMaterialCurrent)
 {
     MakeProject({"Steel"});
     EXPECT_EQ("0", Res("project.material.add", {{"name", "Pine"}, {"desc", "soft"}}));
-    EXPECT_EQ(2, App().m_document.GetCount(false));
-    EXPECT_EQ(1, App().m_document.GetCurrent());
+    EXPECT_EQ(2, App().Document().GetCount(false));
+    EXPECT_EQ(1, App().Document().GetCurrent());
     EXPECT_EQ("soft", Material(1).GetProperty("desc"));
     for (const char* name : {"", "Steel", "a-->b"})
         EXPECT_EQ("1", Res("project.material.add", {{"name", name}})) << name;
-    EXPECT_EQ(2, App().m_document.GetCount(false));
+    EXPECT_EQ(2, App().Document().GetCount(false));
 }
 
 TEST_F(AutomationCommands, DeleteTakesTheNamedMaterialElseThePositionElseTheCurrentOne)
 {
     MakeProject({"A", "B", "C", "D"});
-    App().m_document.SetCurrent(3);
+    App().Document().SetCurrent(3);
     EXPECT_EQ("1", Res("project.material.del", {{"name", "Nobody"}}));
     EXPECT_EQ("1", Res("project.material.del", {{"pos", "9"}}));
     EXPECT_EQ("1", Res("project.material.del", {{"pos", "-2"}}));
-    EXPECT_EQ(4, App().m_document.GetCount(false));
+    EXPECT_EQ(4, App().Document().GetCount(false));
 
     EXPECT_EQ("0", Res("project.material.del", {{"name", "B"}, {"pos", "1"}}));
     EXPECT_EQ("0", Res("project.material.del", {{"pos", "1"}}));
     EXPECT_EQ("0", Res("project.material.del"));   // the current one, D
-    ASSERT_EQ(1, App().m_document.GetCount(false));
+    ASSERT_EQ(1, App().Document().GetCount(false));
     EXPECT_EQ("C", Name(0));
 }
 
@@ -440,14 +440,14 @@ TEST_F(AutomationCommands, DeleteTakesTheNamedMaterialElseThePositionElseTheCurr
 TEST_F(AutomationCommands, ProjectCalculateAppliesTheBestSolutionsWithoutAWindow)
 {
     MakeProject({"Steel", "Pine"});
-    ASSERT_TRUE(App().m_document.SetActive(1, false));
+    ASSERT_TRUE(App().Document().SetActive(1, false));
     VisibleDialogWatch watch(s_window->m_hWnd);
     EXPECT_EQ("0", Res("project.calculate"));
     EXPECT_TRUE(Material(0).HasCuttings());
     EXPECT_FALSE(Material(1).HasCuttings());
     EXPECT_TRUE(watch.Seen().empty());
 
-    ASSERT_TRUE(App().m_document.SetActive(0, false));
+    ASSERT_TRUE(App().Document().SetActive(0, false));
     EXPECT_EQ("1", Res("project.calculate"));
 }
 
@@ -457,8 +457,8 @@ TEST_F(AutomationCommands, TheCuttingsExportWritesTheRemnantsIntoTheNamedFile)
     Material(0).SetProperty("remnants", "500");
     DocumentProbe::Cuttings(Material(0)) = {
         Record("", {{"blank", "1"}, {"copies", "3"}, {"remains", "700"}, {"signature", "1#a1-"}})};
-    App().m_settings.Set("export.remnants.separator", ";");
-    App().m_settings.Set("export.remnants.fields", "length;quantity");
+    App().Settings().Set("export.remnants.separator", ";");
+    App().Settings().Set("export.remnants.fields", "length;quantity");
     VisibleDialogWatch watch(s_window->m_hWnd);
     EXPECT_EQ("0", Res("project.export.cuttings", {{"file", Path("out.txt").c_str()}}));
     EXPECT_EQ(FormatLengthText("700", false) + ";3\r\n", ReadFile(Path("out.txt")));
@@ -466,7 +466,7 @@ TEST_F(AutomationCommands, TheCuttingsExportWritesTheRemnantsIntoTheNamedFile)
     // No file named: nothing written anywhere, and the log says why.
     EXPECT_EQ("1", Res("project.export.cuttings"));
     EXPECT_NE(std::string::npos, Log().find("project.export.cuttings: no file named"));
-    App().m_automation = 0;
+    App().SetAutomation(0);
     options.Set("gui", "1");
     EXPECT_EQ("1", Res("project.export.cuttings"));
     EXPECT_TRUE(watch.Seen().empty());
@@ -488,7 +488,7 @@ TEST_F(AutomationCommands, MaterialCalculateGoesOnAndTheResultsPageCompletesTheR
 
 TEST_F(AutomationCommands, AnOrderWithErrorsIsRefusedAtOnce)
 {
-    ASSERT_TRUE(App().m_document.New("P", "", "Steel"));
+    ASSERT_TRUE(App().Document().New("P", "", "Steel"));
     SmallOrder(Material(0), true, false);   // no stock: code 36
     EXPECT_EQ("1", Res("material.calculate"));
     EXPECT_EQ(0, result);
@@ -509,7 +509,7 @@ void CALLBACK SendBreak(HWND, UINT, UINT_PTR timer, DWORD)
 
 TEST_F(AutomationCommands, ABreakStopsTheCalculationAndTheRecordEndsWith1)
 {
-    ASSERT_TRUE(App().m_document.New("P", "", "Steel"));
+    ASSERT_TRUE(App().Document().New("P", "", "Steel"));
     LargeOrder(Material(0));
     Opened();
     // Without a pending request a break does nothing.
@@ -536,7 +536,7 @@ TEST_F(AutomationCommands, PropsSetsEveryParameterButTheRunnersOwn)
     EXPECT_EQ("250", Material(0).GetProperty("remnants"));
     EXPECT_EQ("", Material(0).GetProperty("\\command"));
     EXPECT_EQ("", Material(0).GetProperty("\\res"));
-    EXPECT_TRUE(App().m_document.IsModified());
+    EXPECT_TRUE(App().Document().IsModified());
     EXPECT_EQ("1", Res("material.props"));
 }
 
@@ -554,15 +554,15 @@ TEST_F(AutomationCommands, PropsRenamesOnlyToANameTheProjectFileKeeps)
     EXPECT_EQ("0", Res("material.props", {{"material", "Oak"}}));
     EXPECT_EQ("Oak", Name(0));
     // Its rows follow the new name, and the project reads back whole.
-    ASSERT_TRUE(App().m_document.Save(Path("renamed.brvk").c_str()));
-    ASSERT_TRUE(App().m_document.Load(Path("renamed.brvk").c_str()));
-    EXPECT_EQ(2, App().m_document.GetCount(false));
+    ASSERT_TRUE(App().Document().Save(Path("renamed.brvk").c_str()));
+    ASSERT_TRUE(App().Document().Load(Path("renamed.brvk").c_str()));
+    EXPECT_EQ(2, App().Document().GetCount(false));
     EXPECT_EQ("Oak", Name(0));
 }
 
 TEST_F(AutomationCommands, RowsAreAddedAndRemovedAndTheOrderRecounted)
 {
-    ASSERT_TRUE(App().m_document.New("P", "", "Steel"));
+    ASSERT_TRUE(App().Document().New("P", "", "Steel"));
     EXPECT_EQ("0", Res("material.stock.add", {{"length", "6000"}}));
     EXPECT_EQ("0", Res("material.stock.add", {{"length", "7500"}, {"quantity", "2"}, {"cost", "3"}}));
     EXPECT_EQ("1", Res("material.stock.add", {{"quantity", "2"}}));
@@ -601,7 +601,7 @@ TEST_F(AutomationCommands, ChangedRowsDropResultsThatNoLongerFit)
 
 TEST_F(AutomationCommands, ImportsAppendRowsSplitAsAsked)
 {
-    ASSERT_TRUE(App().m_document.New("P", "", "Steel"));
+    ASSERT_TRUE(App().Document().New("P", "", "Steel"));
     EXPECT_EQ("0", Res("material.stocks.import", {{"text", "6000;2\r\n7500;1"}, {"format", "length;quantity"}}));
     EXPECT_EQ(2u, Material(0).GetBlankRows().size());
     WriteBytes(Path("parts.csv"), "1500,4\r\n900,2\r\n");
@@ -641,8 +641,8 @@ protected:
     void SetUp() override
     {
         AutomationCommands::SetUp();
-        App().m_dataFolder = m_files.c_str();
-        App().m_tempFolder = Path("temp").c_str();
+        App().SetDataFolder(m_files.c_str());
+        App().SetTempFolder(Path("temp").c_str());
         ASSERT_TRUE(CreateDirectoryA(Path("temp").c_str(), nullptr));
         ASSERT_TRUE(CreateDirectoryA(Path("DATA").c_str(), nullptr));
         for (const char* name : {"FULL.SOL.SCL", "STYLE.TXT", "STYLE.MONO.TXT", "META.TXT"}) {
@@ -656,10 +656,10 @@ protected:
     void TearDown() override
     {
         OXRLayout::ClearRegistry();
-        if (App().m_report)
-            App().m_report->DeleteCachedFiles();
-        App().m_dataFolder = "";
-        App().m_tempFolder = "";
+        if (App().HasReport())
+            App().Report().DeleteCachedFiles();
+        App().SetDataFolder("");
+        App().SetTempFolder("");
         AutomationCommands::TearDown();
     }
 };
@@ -712,7 +712,7 @@ TEST_F(AutomationReports, PrintGoesToThePrinterNamedOrListed)
     ASSERT_FALSE(PrintQueue::Folder().empty()) << "BRAVIK_PDF_DIR is not set: run the tests through scripts/test";
     ASSERT_EQ("0", Res("material.report.build"));
     App().RefreshPrinters(nullptr);
-    const long index = App().m_printerNames.IndexOf("PDF", false);
+    const long index = App().PrinterNames().IndexOf("PDF", false);
     ASSERT_GE(index, 0);
     EXPECT_EQ("0", Res("material.report.print", {{"printer.index", std::to_string(index).c_str()}}));
     EXPECT_FALSE(PrintQueue::WaitForPdf("").empty());
@@ -738,7 +738,7 @@ TEST_F(AutomationReports, PrintNeverLeavesThePrinterToTheUser)
 {
     ASSERT_EQ("0", Res("material.report.build"));
     App().RefreshPrinters(nullptr);
-    const std::string beyond = std::to_string(App().m_printerNames.Count());
+    const std::string beyond = std::to_string(App().PrinterNames().Count());
     VisibleDialogWatch watch(s_window->m_hWnd);
     const struct {
         const char* name;
@@ -750,7 +750,7 @@ TEST_F(AutomationReports, PrintNeverLeavesThePrinterToTheUser)
         {"negative index", {{"printer.index", "-1"}, {"printer", ""}}},
     };
     for (const auto& c : cases) {
-        App().m_log.Open(Path("Bravik.log").c_str(), true);
+        App().Log().Open(Path("Bravik.log").c_str(), true);
         EXPECT_EQ("1", Res("material.report.print", c.params)) << c.name;
         EXPECT_NE(std::string::npos, Log().find("material.report.print: no printer named")) << c.name;
     }

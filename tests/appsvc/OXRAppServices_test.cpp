@@ -14,7 +14,7 @@ class AppServices : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        app.m_locale.Parse("[globals]\r\nunits.mm=mm\r\nunits.in=in\r\nunits.pcs=pcs\r\n"
+        app.Locale().Parse("[globals]\r\nunits.mm=mm\r\nunits.in=in\r\nunits.pcs=pcs\r\n"
                            "[messages]\r\nstatus.41=Not enough material\r\n"
                            "[variables]\r\nproject=P\r\n");
         app.LoadLocale("en_US");
@@ -28,7 +28,7 @@ protected:
     void Formats(std::vector<std::pair<const char*, const char*>> values)
     {
         for (auto& v : values)
-            app.m_settings.Set(v.first, v.second);
+            app.Settings().Set(v.first, v.second);
         app.LoadNumberFormats();
     }
     std::string Global(const char* key) { return app.GetGlobalText(key, "<none>"); }
@@ -108,7 +108,7 @@ TEST_F(AppServices, TheFormatsChecksumFollowsEveryIndex)
     const char* keys[] = {"decimal.separator", "list.separator", "pieces.units", "length.units",
                           "length.digits", "length.zeroes", "cost.units", "cost.digits", "cost.zeroes"};
     for (const char* key : keys) {
-        std::string old = app.m_settings.Get(key, "").GetText();
+        std::string old = app.Settings().Get(key, "").GetText();
         Formats({{key, "1"}});
         EXPECT_NE(first, Global("globals.crc32")) << key;
         Formats({{key, old.c_str()}});
@@ -132,8 +132,8 @@ TEST_F(AppServices, TextsComeFromTheLocaleWithDefaults)
     EXPECT_EQ("Not enough material", app.GetStatusText(41));
     EXPECT_EQ("Ok", app.GetStatusText(0));
     EXPECT_EQ("Error", app.GetStatusText(2));
-    EXPECT_EQ("KORVA Bravik", app.m_parser.Expand("${app.name}"));
-    EXPECT_EQ("P 1.2.20 ", app.m_parser.Expand("${project} ${app.version}"));
+    EXPECT_EQ("KORVA Bravik", app.Parser().Expand("${app.name}"));
+    EXPECT_EQ("P 1.2.20 ", app.Parser().Expand("${project} ${app.version}"));
     EXPECT_EQ("en_US", app.GetLanguage());
     EXPECT_EQ("mm", app.GetLocaleText("globals", "units.mm", "x"));
     EXPECT_EQ("x", app.GetLocaleText("dialog.none", "k", "x"));
@@ -158,41 +158,41 @@ TEST_F(AppServices, NamedColoursAndFonts)
 
 TEST_F(AppServices, MessageBoxesAreSilentInAutomationMode)
 {
-    app.m_automation = 1;
+    app.SetAutomation(1);
     EXPECT_EQ(IDYES, app.ShowMessage(nullptr, nullptr, "question", MB_YESNO, IDYES));
     EXPECT_EQ(IDOK, app.ReportError("failed", nullptr, false));
     EXPECT_EQ(-1, app.ReportError("  \t ", nullptr, true));
-    EXPECT_EQ(0, app.m_inMessageBox);
+    EXPECT_EQ(0, app.IsInMessageBox());
 }
 
 TEST_F(AppServices, TheCommandLineKeepsTheFirstPlainArgumentAndTheLastOption)
 {
     const wchar_t* arguments[] = {L"-mode:x", L"a.brvk", L"b.brvk", L"-mode:y", L"--gui:0"};
     app.ParseArguments(5, arguments);
-    EXPECT_EQ("a.brvk", std::string(app.m_commandLine.Get("file").GetText()));
-    EXPECT_EQ("y", std::string(app.m_commandLine.Get("mode").GetText()));
-    EXPECT_EQ("0", std::string(app.m_commandLine.Get("gui").GetText()));
+    EXPECT_EQ("a.brvk", std::string(app.CommandLine().Get("file").GetText()));
+    EXPECT_EQ("y", std::string(app.CommandLine().Get("mode").GetText()));
+    EXPECT_EQ("0", std::string(app.CommandLine().Get("gui").GetText()));
     const wchar_t* option[] = {L"-file:c.brvk", L"d.brvk"};
     app.ParseArguments(2, option);
-    EXPECT_EQ("c.brvk", std::string(app.m_commandLine.Get("file").GetText()));
+    EXPECT_EQ("c.brvk", std::string(app.CommandLine().Get("file").GetText()));
 }
 
 TEST_F(AppServices, AnExcludedPrinterWithACommaInItsNameStaysOneName)
 {
-    app.m_settings.Set("excluded", "\"Office, 2nd floor\", \"PDF\",Plain");
+    app.Settings().Set("excluded", "\"Office, 2nd floor\", \"PDF\",Plain");
     app.LoadExcludedPrinters();
     std::vector<std::string> names;
-    for (const UString& name : app.m_excludedPrinters)
+    for (const UString& name : app.ExcludedPrinters())
         names.push_back(name.GetText());
     EXPECT_EQ((std::vector<std::string>{"Office, 2nd floor", "PDF", "Plain"}), names);
-    app.m_settings.Set("excluded", "");
+    app.Settings().Set("excluded", "");
     app.LoadExcludedPrinters();
-    EXPECT_TRUE(app.m_excludedPrinters.empty());
+    EXPECT_TRUE(app.ExcludedPrinters().empty());
 }
 
 TEST_F(AppServices, TemporaryNamesAndTheBusyCount)
 {
-    app.m_tempFolder = "C:\\t";
+    app.SetTempFolder("C:\\t");
     std::string name = app.MakeTempFileName("rep", "bmp").GetText();
     EXPECT_EQ(0u, name.find("C:\\t\\rep"));
     EXPECT_EQ(name.size() - 4, name.rfind(".bmp"));
@@ -201,11 +201,11 @@ TEST_F(AppServices, TemporaryNamesAndTheBusyCount)
 
     BeginBusyCursor();
     BeginBusyCursor();
-    EXPECT_EQ(2, app.m_busyCount);
+    EXPECT_EQ(2, app.BusyCount());
     EndBusyCursor();
     EndBusyCursor();
     EndBusyCursor();
-    EXPECT_EQ(0, app.m_busyCount);
+    EXPECT_EQ(0, app.BusyCount());
 }
 
 } // namespace

@@ -19,14 +19,14 @@ protected:
     void SetUp() override
     {
         DialogTest::SetUp();
-        ASSERT_TRUE(App().m_document.New("P", "", "Steel"));
-        ASSERT_TRUE(App().m_document.AddMaterial("Pine", nullptr));
+        ASSERT_TRUE(App().Document().New("P", "", "Steel"));
+        ASSERT_TRUE(App().Document().AddMaterial("Pine", nullptr));
         SmallOrder(Material(0));
         // Stock but no parts: its finding is code 37.
         SmallOrder(Material(1), false);
         main.events.clear();
     }
-    DCSProject& Material(long index) { return *App().m_document.GetProject(index, false); }
+    DCSProject& Material(long index) { return *App().Document().GetProject(index, false); }
     // The codes raised from the first event 3 on (the document raises 13 as
     // each material applies a solution).
     std::vector<long> CodesFrom3() const
@@ -60,12 +60,12 @@ TEST_F(CalculateAll, TheBestSolutionsAreAppliedAndTheFindingsListedAfterwards)
     EXPECT_EQ(kEventCalculationFinished, codes.front());
     EXPECT_EQ(kEventSolutionsChanged, codes[codes.size() - 2]);
     EXPECT_EQ(kEventProjectDataChanged, codes.back());
-    EXPECT_EQ(0, App().m_busyCount);
+    EXPECT_EQ(0, App().BusyCount());
 }
 
 TEST_F(CalculateAll, InAScriptNoWindowWaitsAndTheSolutionsAreStillApplied)
 {
-    App().m_automation = 1;
+    App().SetAutomation(1);
     VisibleDialogWatch watch(main.m_hWnd);
     EXPECT_TRUE(App().Calculate());
     EXPECT_TRUE(watch.Seen().empty());
@@ -84,7 +84,7 @@ TEST_F(CalculateAll, AfterABreakNothingIsAppliedNorListedButEvent14Follows)
     script.Start();
     EXPECT_TRUE(App().Calculate());
     EXPECT_EQ("", script.Failure());
-    EXPECT_TRUE(App().m_processor.IsStopped());
+    EXPECT_TRUE(App().Processor().IsStopped());
     EXPECT_FALSE(Material(0).HasCuttings());
     EXPECT_EQ(before, Material(0).GetContentId());
     EXPECT_EQ((std::vector<long>{kEventCalculationFinished, kEventProjectDataChanged}), CodesFrom3());
@@ -109,7 +109,7 @@ TEST_F(CalculateAll, WithoutAnActiveMaterialTheUserIsToldAndNothingRuns)
     EXPECT_EQ(0, Material(0).GetSolutions().Count());
 
     // A script is told nothing.
-    App().m_automation = 1;
+    App().SetAutomation(1);
     VisibleDialogWatch watch(main.m_hWnd);
     EXPECT_FALSE(App().Calculate());
     EXPECT_TRUE(watch.Seen().empty());

@@ -14,9 +14,9 @@ protected:
     void SetUp() override
     {
         DialogTest::SetUp();
-        ASSERT_TRUE(App().m_document.New("P", "", "Steel"));
-        ASSERT_TRUE(App().m_document.AddMaterial("Pine", nullptr));
-        App().m_document.UpdateFingerprint(true);
+        ASSERT_TRUE(App().Document().New("P", "", "Steel"));
+        ASSERT_TRUE(App().Document().AddMaterial("Pine", nullptr));
+        App().Document().UpdateFingerprint(true);
         main.events.clear();
     }
 };
@@ -27,14 +27,14 @@ TEST_F(MaterialCommands, SelectingRaisesEvent15EvenForTheCurrentMaterial)
 {
     EXPECT_EQ(0, App().SelectMaterial(0));
     EXPECT_EQ(1, App().SelectMaterial(1));
-    EXPECT_EQ(1, App().m_document.GetCurrent());
+    EXPECT_EQ(1, App().Document().GetCurrent());
     EXPECT_EQ((std::vector<long>{kEventCurrentMaterialChanged, kEventCurrentMaterialChanged}), main.Codes());
     main.events.clear();
     EXPECT_EQ(-1, App().SelectMaterial(2));
     EXPECT_EQ(-1, App().SelectMaterial(-1));
     EXPECT_TRUE(main.events.empty());
-    EXPECT_EQ(1, App().m_document.GetCurrent());
-    EXPECT_EQ(0, App().m_busyCount);
+    EXPECT_EQ(1, App().Document().GetCurrent());
+    EXPECT_EQ(0, App().BusyCount());
 }
 
 TEST_F(MaterialCommands, RemovingAsksAndOnlyYesRemoves)
@@ -49,42 +49,42 @@ TEST_F(MaterialCommands, RemovingAsksAndOnlyYesRemoves)
     EXPECT_FALSE(App().DeleteMaterial(-1));
     EXPECT_EQ("", no.Failure());
     EXPECT_EQ("Delete the material \"Steel\"?", question);
-    EXPECT_EQ(2, App().m_document.GetCount(false));
+    EXPECT_EQ(2, App().Document().GetCount(false));
     EXPECT_TRUE(main.events.empty());
 
-    App().m_document.SetCurrent(1);
+    App().Document().SetCurrent(1);
     UiScript yes;
     yes.OnWindow("KORVA Bravik", [](HWND box) { PostMessageA(box, WM_COMMAND, IDYES, 0); });
     yes.Start();
     EXPECT_TRUE(App().DeleteMaterial(-1));
-    EXPECT_EQ(1, App().m_document.GetCount(false));
-    EXPECT_EQ(0, App().m_document.GetCurrent());
+    EXPECT_EQ(1, App().Document().GetCount(false));
+    EXPECT_EQ(0, App().Document().GetCurrent());
     EXPECT_EQ((std::vector<long>{kEventMaterialsChanged, kEventCurrentMaterialChanged}), main.Codes());
 }
 
 TEST_F(MaterialCommands, InAutomationRemovingAsksNobody)
 {
-    App().m_automation = 1;
+    App().SetAutomation(1);
     EXPECT_TRUE(App().DeleteMaterial(-1));
-    EXPECT_EQ(1, App().m_document.GetCount(false));
-    App().m_document.Reset();
+    EXPECT_EQ(1, App().Document().GetCount(false));
+    App().Document().Reset();
     EXPECT_FALSE(App().DeleteMaterial(-1));
 }
 
 TEST_F(MaterialCommands, NoMaterialIsReadyBeforeItHasAnAppliedSolution)
 {
     EXPECT_EQ(0, App().CountReadyMaterials());
-    App().m_document.Reset();
+    App().Document().Reset();
     EXPECT_EQ(0, App().CountReadyMaterials());
 }
 
 TEST_F(MaterialCommands, ResettingTheCurrentMaterialTakesAnEditIntoTheTitle)
 {
-    DCSProject* current = App().m_document.GetProject(-1, false);
+    DCSProject* current = App().Document().GetProject(-1, false);
     const int updates = main.fileMenuUpdates;
     current->SetProperty("comment", "edited");
     App().ResetCurrentMaterial();
-    EXPECT_TRUE(App().m_document.IsModified());
+    EXPECT_TRUE(App().Document().IsModified());
     EXPECT_GT(main.fileMenuUpdates, updates);
     char title[256] = "";
     GetWindowTextA(main.m_hWnd, title, sizeof(title));
@@ -108,7 +108,7 @@ TEST_F(MaterialCommands, TheWarningsAreAskedForOrShown)
     script.Start();
     EXPECT_TRUE(App().ShowSolutionMessages(false));
     EXPECT_EQ((std::vector<std::string>{"Steel", "Steel", "Pine", "Pine"}), rows);
-    App().m_document.Reset();
+    App().Document().Reset();
     EXPECT_FALSE(App().ShowSolutionMessages(true));
     EXPECT_FALSE(App().ShowSolutionMessages(false));
 }

@@ -44,16 +44,16 @@ protected:
     void SetUp() override
     {
         DialogTest::SetUp();
-        ASSERT_TRUE(App().m_document.New("P", "", "Steel"));
-        material = App().m_document.GetProject(0, false);
+        ASSERT_TRUE(App().Document().New("P", "", "Steel"));
+        material = App().Document().GetProject(0, false);
         material->AppendRows({Row({{"length", "6000"}, {"quantity", "5"}, {"knife", "3"}})}, 1);
         material->AppendRows({Row({{"length", "1500"}, {"quantity", "4"}})}, 2);
         material->SetProperty("remnants", "500");
-        App().m_settings.Set("length.digits", "2");
+        App().Settings().Set("length.digits", "2");
         App().LoadNumberFormats();
         DocumentProbe::Cuttings(*material) = {Cutting("3", "500.5"), Cutting("2", "500"), Cutting("4", "0")};
-        App().m_settings.Set("export.remnants.separator", ";");
-        App().m_settings.Set("export.remnants.fields", "id;length;quantity");
+        App().Settings().Set("export.remnants.separator", ";");
+        App().Settings().Set("export.remnants.fields", "id;length;quantity");
     }
 
     DCSProject* material = nullptr;
@@ -75,8 +75,8 @@ TEST_F(AppExports, RemnantsAboveTheOptionReachTheDialogAndOkKeepsItsChoices)
     // offcut of exactly 500 is no remnant.
     EXPECT_EQ("1;" + FormatLengthText("500.5", false) + ";3\r\n", output);
     EXPECT_NE(FormatLengthText("500.5", false), FormatLengthText("500", false));
-    EXPECT_EQ(",", App().m_settings.Get("export.remnants.separator", "").ToStdString());
-    EXPECT_EQ("id;length;quantity", App().m_settings.Get("export.remnants.fields", "").ToStdString());
+    EXPECT_EQ(",", App().Settings().Get("export.remnants.separator", "").ToStdString());
+    EXPECT_EQ("id;length;quantity", App().Settings().Get("export.remnants.fields", "").ToStdString());
 }
 
 TEST_F(AppExports, CloseReportsFalseAndKeepsTheStoredChoices)
@@ -89,7 +89,7 @@ TEST_F(AppExports, CloseReportsFalseAndKeepsTheStoredChoices)
     script.Start();
     EXPECT_FALSE(App().ExportRemnants());
     EXPECT_EQ("", script.Failure());
-    EXPECT_EQ(";", App().m_settings.Get("export.remnants.separator", "").ToStdString());
+    EXPECT_EQ(";", App().Settings().Get("export.remnants.separator", "").ToStdString());
 }
 
 TEST_F(AppExports, NothingToExportIsNoFailureAndShowsNothing)
@@ -99,7 +99,7 @@ TEST_F(AppExports, NothingToExportIsNoFailureAndShowsNothing)
     material->SetProperty("remnants", "6000");
     EXPECT_TRUE(App().ExportRemnants());
     EXPECT_TRUE(App().ExportOrphans());
-    ASSERT_TRUE(App().m_document.SetActive(0, false));
+    ASSERT_TRUE(App().Document().SetActive(0, false));
     EXPECT_TRUE(App().ExportCuttings());
     EXPECT_EQ(nullptr, UiScript::FindThreadWindow("Export", false));
 }
@@ -108,7 +108,7 @@ TEST_F(AppExports, ANamedFileTakesTheStoredChoicesWithoutADialog)
 {
     const std::string path = App().MakeDataPath("remnants.txt").ToStdString();
     for (uint8_t automation : {0, 1}) {
-        App().m_automation = automation;
+        App().SetAutomation(automation);
         std::remove(path.c_str());
         EXPECT_TRUE(App().ExportRemnants(path.c_str()));
         std::ifstream file(path, std::ios::binary);
@@ -122,7 +122,7 @@ TEST_F(AppExports, ANamedFileTakesTheStoredChoicesWithoutADialog)
 
 TEST_F(AppExports, AScriptThatNamesNoFileExportsNothing)
 {
-    App().m_automation = 1;
+    App().SetAutomation(1);
     const std::string besideProject = App().MakeDataPath("remnants.txt").ToStdString();
     std::remove(besideProject.c_str());
     EXPECT_FALSE(App().ExportRemnants());

@@ -38,14 +38,14 @@ class DialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        App().m_document.Reset();
-        App().m_automation = 0;
+        App().Document().Reset();
+        App().SetAutomation(0);
         ASSERT_TRUE(main.Open());
     }
     void TearDown() override
     {
-        App().m_document.Reset();
-        App().m_automation = 0;
+        App().Document().Reset();
+        App().SetAutomation(0);
     }
     RecordingMainWindow main;
 };

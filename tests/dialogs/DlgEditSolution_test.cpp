@@ -116,12 +116,12 @@ TEST_F(ProjectDialog, EditingNeedsTheNameOnlyAndTakesAnEmptyDescription)
 TEST_F(ProjectDialog, ALocaleMessageWithAWrittenLineBreakShowsOnTwoLines)
 {
     DProps original;
-    ASSERT_TRUE(App().m_locale.GetSection("dialog.editsolution", original));
+    ASSERT_TRUE(App().Locale().GetSection("dialog.editsolution", original));
     DProps section(original);
     section.Set("error.name.empty", "Name is\\r\\nmissing");
-    App().m_locale.SetSection("dialog.editsolution", section);
+    App().Locale().SetSection("dialog.editsolution", section);
     Outcome out = RunDialog(IDD_EDITSOLUTION, &main, Params("", "", ""), {}, IDCANCEL);
-    App().m_locale.SetSection("dialog.editsolution", original);
+    App().Locale().SetSection("dialog.editsolution", original);
     EXPECT_EQ("Name is\r\nmissing", out.noteAtOpening);
 }
 

@@ -83,26 +83,26 @@ TEST(ColumnTable, PanelsTruncateAndDialogsRound)
 TEST(BusyCursor, NestedActionsKeepTheWaitCursorUntilTheOuterEnds)
 {
     OXRApp& app = App();
-    ASSERT_EQ(0, app.m_busyCount);
+    ASSERT_EQ(0, app.BusyCount());
     {
         BusyCursorScope outer;
         {
             BusyCursorScope inner;
-            EXPECT_EQ(2, app.m_busyCount);
+            EXPECT_EQ(2, app.BusyCount());
         }
-        EXPECT_EQ(1, app.m_busyCount);
+        EXPECT_EQ(1, app.BusyCount());
     }
-    EXPECT_EQ(0, app.m_busyCount);
+    EXPECT_EQ(0, app.BusyCount());
     // An end without a begin leaves the count at 0.
     EndBusyCursor();
-    EXPECT_EQ(0, app.m_busyCount);
+    EXPECT_EQ(0, app.BusyCount());
     // An exception on the way out still gives the count back.
     try {
         BusyCursorScope scope;
         throw 1;
     } catch (int) {
     }
-    EXPECT_EQ(0, app.m_busyCount);
+    EXPECT_EQ(0, app.BusyCount());
 }
 
 TEST(LocaleTexts, WrittenLineBreaksBecomeRealOnes)
@@ -253,7 +253,7 @@ TEST(FramePlacement, AMoveIsStoredInTheDialogsSettingAtOnce)
     char expected[96];
     snprintf(expected, sizeof(expected), "%ld,%ld,%ld,%ld,%ld", window.left, window.top, window.right,
              window.bottom, placement.placement.state);
-    EXPECT_STREQ(expected, App().m_settings.Get("position.test", "").GetText());
+    EXPECT_STREQ(expected, App().Settings().Get("position.test", "").GetText());
 }
 
 TEST(FrameModal, EscapeAndTheCloseBoxGiveTheOpenerZero)

@@ -29,8 +29,8 @@ protected:
     void SetUp() override
     {
         DialogTest::SetUp();
-        ASSERT_TRUE(App().m_document.New("P", "", "Steel"));
-        material = App().m_document.GetProject(0, false);
+        ASSERT_TRUE(App().Document().New("P", "", "Steel"));
+        material = App().Document().GetProject(0, false);
     }
     DCSProject* material = nullptr;
 };
@@ -144,7 +144,7 @@ TEST_F(LayoutEditor, ANewPatternTakesAFreePartAtOnceAndItsCopiesStopAtTheStocksB
 
 TEST_F(LayoutEditor, WithoutACurrentMaterialThereIsNothingToEdit)
 {
-    App().m_document.Reset();
+    App().Document().Reset();
     DlgLayout dialog;
     EXPECT_FALSE(dialog.SetCurrentLayout(DProps()));
     EXPECT_EQ(0, dialog.GetEdit().PatternCount());

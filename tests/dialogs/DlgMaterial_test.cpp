@@ -19,8 +19,8 @@ protected:
     void SetUp() override
     {
         DialogTest::SetUp();
-        ASSERT_TRUE(App().m_document.New("P", "", "Steel"));
-        ASSERT_TRUE(App().m_document.AddMaterial("Pine", nullptr));
+        ASSERT_TRUE(App().Document().New("P", "", "Steel"));
+        ASSERT_TRUE(App().Document().AddMaterial("Pine", nullptr));
         main.events.clear();
     }
     // Opens the dialog on the initial name, types each text in turn and
@@ -158,9 +158,9 @@ TEST_F(MaterialDialog, AddMaterialAddsTheNameAsTheCurrentMaterialAndTellsTheMain
     });
     script.Start();
     EXPECT_TRUE(App().AddMaterial());
-    EXPECT_EQ(3, App().m_document.GetCount(false));
-    EXPECT_EQ(2, App().m_document.GetCurrent());
-    EXPECT_EQ("Oak", App().m_document.GetProject(-1, false)->GetProperty("material"));
+    EXPECT_EQ(3, App().Document().GetCount(false));
+    EXPECT_EQ(2, App().Document().GetCurrent());
+    EXPECT_EQ("Oak", App().Document().GetProject(-1, false)->GetProperty("material"));
     // A new material also reports its (empty) solutions as it is made.
     std::vector<long> codes = main.Codes();
     codes.erase(std::remove(codes.begin(), codes.end(), kEventSolutionsChanged), codes.end());
@@ -171,6 +171,6 @@ TEST_F(MaterialDialog, AddMaterialAddsTheNameAsTheCurrentMaterialAndTellsTheMain
     cancel.OnWindow("New Material", [](HWND d) { PostMessageA(d, WM_COMMAND, IDCANCEL, 0); });
     cancel.Start();
     EXPECT_FALSE(App().AddMaterial());
-    EXPECT_EQ(3, App().m_document.GetCount(false));
+    EXPECT_EQ(3, App().Document().GetCount(false));
     EXPECT_TRUE(main.events.empty());
 }

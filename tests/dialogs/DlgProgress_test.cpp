@@ -21,10 +21,10 @@ protected:
     void SetUp() override
     {
         DialogTest::SetUp();
-        ASSERT_TRUE(App().m_document.New("P", "", "Steel"));
+        ASSERT_TRUE(App().Document().New("P", "", "Steel"));
         main.events.clear();
     }
-    DCSProject& Material(long index) { return *App().m_document.GetProject(index, false); }
+    DCSProject& Material(long index) { return *App().Document().GetProject(index, false); }
     // The events the dialog raised itself.
     std::vector<std::pair<long, long>> EventsFrom(const void* sender) const
     {
@@ -73,9 +73,9 @@ TEST_F(ProgressDialogs, NothingToCalculateEndsAtOnceWith0)
     for (const Case& c : {Case{"no current material", false, true, true}, Case{"no part rows", true, true, false},
                           Case{"no stock rows", true, false, true}}) {
         SCOPED_TRACE(c.what);
-        App().m_document.Reset();
+        App().Document().Reset();
         if (c.material) {
-            ASSERT_TRUE(App().m_document.New("P", "", "Steel"));
+            ASSERT_TRUE(App().Document().New("P", "", "Steel"));
             SmallOrder(Material(0), c.parts, c.stock);
         }
         VisibleDialogWatch watch(main.m_hWnd);
@@ -125,17 +125,17 @@ TEST_F(ProgressDialogs, BreakDisablesAtOnceStopsTheRunAndLeavesTheMaterialAsItWa
     EXPECT_EQ(0, Material(0).GetSolutions().Count());
     EXPECT_EQ(before, Material(0).GetContentId());
     EXPECT_EQ(calculation, Material(0).GetProperty("calculation"));
-    EXPECT_EQ(0, App().m_busyCount);
+    EXPECT_EQ(0, App().BusyCount());
 }
 
 TEST_F(ProgressDialogs, InAutomationTheDialogStaysHiddenAndAStopRequestEndsIt)
 {
-    App().m_automation = 1;
-    ASSERT_TRUE(App().m_document.AddMaterial("Pine", nullptr));
+    App().SetAutomation(1);
+    ASSERT_TRUE(App().Document().AddMaterial("Pine", nullptr));
     SmallOrder(Material(0));
     LargeOrder(Material(1));
     {
-        App().m_document.SetCurrent(0);
+        App().Document().SetCurrent(0);
         VisibleDialogWatch watch(main.m_hWnd);
         DlgProgress dialog(&main);
         EXPECT_EQ(1, dialog.DoModal());
@@ -143,7 +143,7 @@ TEST_F(ProgressDialogs, InAutomationTheDialogStaysHiddenAndAStopRequestEndsIt)
         EXPECT_GE(Material(0).GetSolutions().Count(), 1);
     }
     {
-        App().m_document.SetCurrent(1);
+        App().Document().SetCurrent(1);
         VisibleDialogWatch watch(main.m_hWnd);
         DlgProgress dialog(&main);
         UiScript script;
@@ -160,12 +160,12 @@ TEST_F(ProgressDialogs, InAutomationTheDialogStaysHiddenAndAStopRequestEndsIt)
 
 TEST_F(ProgressDialogs, ATaskOfTwoMaterialsEndsWith1AndRaisesEvent3With1)
 {
-    ASSERT_TRUE(App().m_document.AddMaterial("Pine", nullptr));
+    ASSERT_TRUE(App().Document().AddMaterial("Pine", nullptr));
     SmallOrder(Material(0));
     SmallOrder(Material(1));
     DlgProgress2 dialog(&main);
-    dialog.SetTask(&App().m_processor);
-    EXPECT_EQ(&App().m_processor, dialog.GetTask());
+    dialog.SetTask(&App().Processor());
+    EXPECT_EQ(&App().Processor(), dialog.GetTask());
     EXPECT_EQ(1, dialog.DoModal());
     EXPECT_TRUE(dialog.IsDone());
     EXPECT_FALSE(dialog.IsCancelled());
@@ -178,7 +178,7 @@ TEST_F(ProgressDialogs, ABrokenTaskStillReportsItsEndAndClosesWith0)
 {
     LargeOrder(Material(0));
     DlgProgress2 dialog(&main);
-    dialog.SetTask(&App().m_processor);
+    dialog.SetTask(&App().Processor());
     UiScript script;
     script.OnWindow(kTitle, [](HWND d) {
         PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
@@ -188,10 +188,10 @@ TEST_F(ProgressDialogs, ABrokenTaskStillReportsItsEndAndClosesWith0)
     EXPECT_EQ("", script.Failure());
     EXPECT_TRUE(dialog.IsCancelled());
     EXPECT_TRUE(dialog.IsDone());
-    EXPECT_TRUE(App().m_processor.IsStopped());
+    EXPECT_TRUE(App().Processor().IsStopped());
     EXPECT_EQ(0, Material(0).GetSolutions().Count());
     EXPECT_EQ((std::vector<std::pair<long, long>>{{kEventCalculationFinished, 1}}), EventsFrom(&dialog));
-    EXPECT_EQ(0, App().m_busyCount);
+    EXPECT_EQ(0, App().BusyCount());
 }
 
 TEST_F(ProgressDialogs, MinimisingTheDialogMinimisesTheMainWindow)

@@ -93,11 +93,11 @@ protected:
     void SetUp() override
     {
         // Lengths with no decimals and costs with two, as a user may set them.
-        App().m_settings.Set("length.digits", "0");
-        App().m_settings.Set("cost.digits", "2");
+        App().Settings().Set("length.digits", "0");
+        App().Settings().Set("cost.digits", "2");
         App().LoadNumberFormats();
     }
-    void TearDown() override { App().m_hookWindow = nullptr; }
+    void TearDown() override { App().SetHookWindow(nullptr); }
 
     HWND Open(DlgRowEditor& editor)
     {
@@ -290,7 +290,7 @@ TEST_F(RowEditorTest, EnterOutsideTheFieldsPressesSave)
     PressKey(VK_RETURN);
     EXPECT_FALSE(IsWindowVisible(dialog));
     // Save's own way out: the editor is no longer the hook window.
-    EXPECT_EQ(nullptr, App().m_hookWindow);
+    EXPECT_EQ(nullptr, App().HookWindow());
 }
 
 // ---- Deleting and moving -------------------------------------------------------------------
@@ -407,7 +407,7 @@ TEST_F(RowEditorTest, SaveAndCancelEndTheModalLoopAndReleaseTheHook)
         HWND hookSeen = nullptr;
         UiScript script;
         script.OnWindow("Edit Stock", [&](HWND window) {
-            hookSeen = App().m_hookWindow;
+            hookSeen = App().HookWindow();
             // A real key through the modal loop and the application's filter.
             HWND length = GetDlgItem(window, kLength);
             SetFocus(length);
@@ -421,7 +421,7 @@ TEST_F(RowEditorTest, SaveAndCancelEndTheModalLoopAndReleaseTheHook)
         EXPECT_EQ("", script.Failure());
         EXPECT_EQ(button == IDOK ? 1 : 0, result);
         EXPECT_NE(nullptr, hookSeen);
-        EXPECT_EQ(nullptr, App().m_hookWindow);
+        EXPECT_EQ(nullptr, App().HookWindow());
         EXPECT_TRUE(editor.GetRows().CheckModified());
     }
 }

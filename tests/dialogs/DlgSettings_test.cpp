@@ -69,23 +69,23 @@ protected:
     {
         DialogTest::SetUp();
         for (const char* key : kFormatKeys)
-            App().m_settings.Set(key, "");
-        App().m_settings.Set("decimal.separator", "1");
+            App().Settings().Set(key, "");
+        App().Settings().Set("decimal.separator", "1");
         App().LoadNumberFormats();
-        App().m_printerNames.Clear();
-        App().m_excludedPrinters.clear();
+        App().PrinterNames().Clear();
+        App().ExcludedPrinters().clear();
         main.events.clear();
     }
     void TearDown() override
     {
-        App().m_settings.Load("");
+        App().Settings().Load("");
         for (const char* key : kFormatKeys)
-            App().m_settings.Set(key, "");
+            App().Settings().Set(key, "");
         App().LoadNumberFormats();
         if (!settingsFile.empty())
             remove(settingsFile.c_str());
-        App().m_printerNames.Clear();
-        App().m_excludedPrinters.clear();
+        App().PrinterNames().Clear();
+        App().ExcludedPrinters().clear();
         DialogTest::TearDown();
     }
 
@@ -140,7 +140,7 @@ protected:
         GetTempPathA(sizeof(folder), folder);
         settingsFile = std::string(folder) + "bravik-settings-test.properties";
         remove(settingsFile.c_str());
-        App().m_settings.Load(settingsFile.c_str());
+        App().Settings().Load(settingsFile.c_str());
     }
 
     int end = IDOK;
@@ -186,7 +186,7 @@ TEST_F(SettingsDialog, ListsComeFromTheLocaleWithTheirSeparatorsWhole)
 
 TEST_F(SettingsDialog, OkWaitsForAChangeAndUndoingItDisablesItAgain)
 {
-    App().m_printerNames.Set("Office", "Printer");
+    App().PrinterNames().Set("Office", "Printer");
     DlgSettings dialog(&main);
     std::vector<bool> ok;
     end = IDCANCEL;
@@ -225,7 +225,7 @@ TEST_F(SettingsDialog, ABoxStoredAsTwoShowsClearedAndTwoTogglesStillDifferFromIt
 
 TEST_F(SettingsDialog, TheDecimalNoteFollowsTheChoice)
 {
-    App().m_systemDecimal = "#";
+    App().SetSystemDecimal("#");
     DlgSettings dialog(&main);
     std::vector<std::string> notes;
     end = IDCANCEL;
@@ -245,9 +245,9 @@ TEST_F(SettingsDialog, TheDecimalNoteFollowsTheChoice)
 
 TEST_F(SettingsDialog, ExcludedNamesFollowThePrintersUncheckedAndBlankOnesGo)
 {
-    App().m_printerNames.Set("Office", "Printer");
-    App().m_printerNames.Set("Plotter, 2nd floor", "Printer");
-    App().m_excludedPrinters = UStringList::Build("Gone", "  ", nullptr);
+    App().PrinterNames().Set("Office", "Printer");
+    App().PrinterNames().Set("Plotter, 2nd floor", "Printer");
+    App().ExcludedPrinters() = UStringList::Build("Gone", "  ", nullptr);
     std::vector<HWND> refreshed;
     DlgSettings dialog(&main, [&](HWND status) { refreshed.push_back(status); });
     std::vector<std::string> rows;
@@ -263,54 +263,54 @@ TEST_F(SettingsDialog, ExcludedNamesFollowThePrintersUncheckedAndBlankOnesGo)
     EXPECT_EQ((std::vector<std::string>{"Office", "Plotter, 2nd floor", "Gone"}), rows);
     EXPECT_EQ((std::vector<bool>{true, true, false}), checked);
     EXPECT_EQ("\"Plotter, 2nd floor\", \"Gone\"", dialog.GetExclusionText());
-    ASSERT_EQ(2u, App().m_excludedPrinters.size());
-    EXPECT_STREQ("Plotter, 2nd floor", App().m_excludedPrinters[0].GetText());
-    EXPECT_STREQ("Gone", App().m_excludedPrinters[1].GetText());
+    ASSERT_EQ(2u, App().ExcludedPrinters().size());
+    EXPECT_STREQ("Plotter, 2nd floor", App().ExcludedPrinters()[0].GetText());
+    EXPECT_STREQ("Gone", App().ExcludedPrinters()[1].GetText());
     EXPECT_EQ(1u, refreshed.size());
 
     // What the setting keeps reads back as the same names, the comma
     // inside a name included.
-    App().m_settings.Set("excluded", dialog.GetExclusionText().c_str());
+    App().Settings().Set("excluded", dialog.GetExclusionText().c_str());
     App().LoadExcludedPrinters();
-    ASSERT_EQ(2u, App().m_excludedPrinters.size());
-    EXPECT_STREQ("Plotter, 2nd floor", App().m_excludedPrinters[0].GetText());
+    ASSERT_EQ(2u, App().ExcludedPrinters().size());
+    EXPECT_STREQ("Plotter, 2nd floor", App().ExcludedPrinters()[0].GetText());
 }
 
 TEST_F(SettingsDialog, UnchangedExclusionsRebuildNoPrinters)
 {
-    App().m_printerNames.Set("Office", "Printer");
-    App().m_excludedPrinters = UStringList::Build("Gone", nullptr);
+    App().PrinterNames().Set("Office", "Printer");
+    App().ExcludedPrinters() = UStringList::Build("Gone", nullptr);
     int refreshed = 0;
     DlgSettings dialog(&main, [&](HWND) { ++refreshed; });
     EXPECT_EQ(DlgFrame::Accepted, Run(dialog, Formats(), [](HWND d) { Choose(d, IDC_SETTINGS_COST_UNITS, 3); }));
     EXPECT_EQ(0, refreshed);
     EXPECT_EQ("\"Gone\"", dialog.GetExclusionText());
-    ASSERT_EQ(1u, App().m_excludedPrinters.size());
+    ASSERT_EQ(1u, App().ExcludedPrinters().size());
 }
 
 TEST_F(SettingsDialog, OptionsStoresTheCommaSeparatorAndListsUseIt)
 {
     UseSettingsFile();
     Options([](HWND d) { Choose(d, IDC_SETTINGS_SEPARATOR, 3); });
-    EXPECT_STREQ("3", App().m_settings.Get("list.separator", "").GetText());
+    EXPECT_STREQ("3", App().Settings().Get("list.separator", "").GetText());
     EXPECT_EQ(", ", App().GetListSeparator("list.separator"));
     EXPECT_EQ((std::vector<long>{kEventSettingsChanged}), main.Codes());
 }
 
 TEST_F(SettingsDialog, OptionsWithTheDecimalCommaWritesLengthsWithIt)
 {
-    App().m_settings.Set("length.digits", "2");
-    App().m_settings.Set("length.zeroes", "0");
+    App().Settings().Set("length.digits", "2");
+    App().Settings().Set("length.zeroes", "0");
     App().LoadNumberFormats();
     Options([](HWND d) { Choose(d, IDC_SETTINGS_DECIMAL, 2); });
-    EXPECT_STREQ("2", App().m_settings.Get("decimal.separator", "").GetText());
+    EXPECT_STREQ("2", App().Settings().Get("decimal.separator", "").GetText());
     EXPECT_EQ("6000,5", App().FormatQuantity(QuantityLength, false, 6000.5));
 }
 
 TEST_F(SettingsDialog, OptionsCancelledStoresNothing)
 {
     UseSettingsFile();
-    App().m_printerNames.Set("Office", "Printer");
+    App().PrinterNames().Set("Office", "Printer");
     int refreshed = 0;
     end = IDCANCEL;
     Options(
@@ -319,9 +319,9 @@ TEST_F(SettingsDialog, OptionsCancelledStoresNothing)
             SetPrinterChecked(d, 0, false);
         },
         [&](HWND) { ++refreshed; });
-    EXPECT_STREQ("", App().m_settings.Get("list.separator", "").GetText());
-    EXPECT_STREQ("", App().m_settings.Get("excluded", "").GetText());
-    EXPECT_TRUE(App().m_excludedPrinters.empty());
+    EXPECT_STREQ("", App().Settings().Get("list.separator", "").GetText());
+    EXPECT_STREQ("", App().Settings().Get("excluded", "").GetText());
+    EXPECT_TRUE(App().ExcludedPrinters().empty());
     EXPECT_EQ(0, refreshed);
     EXPECT_TRUE(main.events.empty());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(settingsFile.c_str()));
@@ -332,7 +332,7 @@ TEST_F(SettingsDialog, OptionsAcceptedUnchangedStillSavesAndTellsTheWindows)
     UseSettingsFile();
     Options([](HWND) {});
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(settingsFile.c_str()));
-    EXPECT_FALSE(App().m_settings.IsDirty());
-    EXPECT_STREQ("1", App().m_settings.Get("decimal.separator", "").GetText());
+    EXPECT_FALSE(App().Settings().IsDirty());
+    EXPECT_STREQ("1", App().Settings().Get("decimal.separator", "").GetText());
     EXPECT_EQ((std::vector<long>{kEventSettingsChanged}), main.Codes());
 }

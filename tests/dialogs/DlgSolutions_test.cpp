@@ -35,9 +35,9 @@ protected:
     void SetUp() override
     {
         DialogTest::SetUp();
-        ASSERT_TRUE(App().m_document.New("P", "", "Steel"));
+        ASSERT_TRUE(App().Document().New("P", "", "Steel"));
     }
-    DCSProject& Material() { return *App().m_document.GetProject(0, false); }
+    DCSProject& Material() { return *App().Document().GetProject(0, false); }
     // Runs the current material's calculation to its end.
     void Solve()
     {
@@ -186,7 +186,7 @@ TEST_F(SolutionChoice, ADoubleClickTakesTheChosenRowAndTheNextDialogOpensWhereTh
 TEST_F(SolutionChoice, InAutomationTheBestSolutionIsTakenWithoutAWindow)
 {
     Solve();
-    App().m_automation = 1;
+    App().SetAutomation(1);
     VisibleDialogWatch watch(main.m_hWnd);
     DlgSolutions dialog(&main);
     EXPECT_EQ(1, dialog.DoModal());

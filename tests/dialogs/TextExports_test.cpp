@@ -25,10 +25,10 @@ class TextExportsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        App().m_document.Reset();
-        ASSERT_TRUE(App().m_document.New("P", "", "Steel"));
-        ASSERT_TRUE(App().m_document.AddMaterial("Pine", nullptr));
-        ASSERT_TRUE(App().m_document.AddMaterial("Oak", nullptr));
+        App().Document().Reset();
+        ASSERT_TRUE(App().Document().New("P", "", "Steel"));
+        ASSERT_TRUE(App().Document().AddMaterial("Pine", nullptr));
+        ASSERT_TRUE(App().Document().AddMaterial("Oak", nullptr));
         for (long i = 0; i < 3; ++i) {
             DCSProject* m = Material(i);
             ASSERT_NE(nullptr, m);
@@ -39,9 +39,9 @@ protected:
                           2);
         }
     }
-    void TearDown() override { App().m_document.Reset(); }
+    void TearDown() override { App().Document().Reset(); }
 
-    static DCSProject* Material(long i) { return App().m_document.GetProject(i, false); }
+    static DCSProject* Material(long i) { return App().Document().GetProject(i, false); }
     static PropsList& Cuttings(long i) { return DocumentProbe::Cuttings(*Material(i)); }
 };
 
@@ -50,9 +50,9 @@ TEST_F(TextExportsTest, CuttingsOfActiveMaterialsAreNumberedAcrossMaterials)
     Cuttings(0) = {Cutting("1", "2", "0"), Cutting("2", "1", "0"), Cutting("1", "3", "0")};
     Cuttings(1) = {Cutting("2", "4", "0"), Cutting("99", "1", "0")};
     Cuttings(2) = {Cutting("1", "7", "0")};
-    ASSERT_TRUE(App().m_document.SetActive(2, false));
+    ASSERT_TRUE(App().Document().SetActive(2, false));
 
-    const PropsList records = BuildExportRecords(TextExportCuttings, App().m_document);
+    const PropsList records = BuildExportRecords(TextExportCuttings, App().Document());
     ASSERT_EQ(5u, records.size());
     for (size_t i = 0; i < records.size(); ++i)
         EXPECT_EQ(std::to_string(i + 1), DProps::GetString(records[i], "id", ""));
@@ -86,7 +86,7 @@ TEST_F(TextExportsTest, RemnantsCountOnlyOffcutsLongerThanTheOption)
         Cuttings(0) = {Cutting("1", "3", c.remains)};
         for (long i = 1; i < 3; ++i)
             Cuttings(i).clear();
-        const PropsList records = BuildExportRecords(TextExportRemnants, App().m_document);
+        const PropsList records = BuildExportRecords(TextExportRemnants, App().Document());
         ASSERT_EQ(c.exported ? 1u : 0u, records.size());
         if (!c.exported)
             continue;
@@ -102,7 +102,7 @@ TEST_F(TextExportsTest, RemnantOfAStockRowThatIsGoneHasNoKerf)
 {
     ASSERT_TRUE(Material(1)->SetProperty("remnants", "100"));
     Cuttings(1) = {Cutting("42", "2", "800"), Cutting("2", "1", "900")};
-    const PropsList records = BuildExportRecords(TextExportRemnants, App().m_document);
+    const PropsList records = BuildExportRecords(TextExportRemnants, App().Document());
     ASSERT_EQ(2u, records.size());
     EXPECT_EQ("0", DProps::GetString(records[0], "knife", ""));
     EXPECT_EQ("", DProps::GetString(records[0], "material", "-"));
@@ -112,15 +112,15 @@ TEST_F(TextExportsTest, RemnantOfAStockRowThatIsGoneHasNoKerf)
 
 TEST_F(TextExportsTest, UnplacedPartsCopyTheRowWithTheUnplacedCount)
 {
-    EXPECT_TRUE(BuildExportRecords(TextExportOrphans, App().m_document).empty());
+    EXPECT_TRUE(BuildExportRecords(TextExportOrphans, App().Document()).empty());
 
     PropsList& parts = DocumentProbe::Pieces(*Material(1));
     parts[1].Set("orphans", "2");
     parts[1].Set("label", "Door");
     DocumentProbe::Pieces(*Material(2))[0].Set("orphans", "1");
-    ASSERT_TRUE(App().m_document.SetActive(2, false));
+    ASSERT_TRUE(App().Document().SetActive(2, false));
 
-    const PropsList records = BuildExportRecords(TextExportOrphans, App().m_document);
+    const PropsList records = BuildExportRecords(TextExportOrphans, App().Document());
     ASSERT_EQ(1u, records.size());
     EXPECT_EQ("1", DProps::GetString(records[0], "id", ""));
     EXPECT_EQ("2", DProps::GetString(records[0], "quantity", ""));
@@ -179,7 +179,7 @@ TEST_F(TextExportsTest, RecordsBecomeTextInTheStoredFieldOrder)
     settings.Set("export.remnants.separator", "|");
     const DProps descriptor = BuildExportDescriptor(TextExportRemnants, DProps(), settings);
     const std::string text =
-        ExportRecordsText(descriptor, BuildExportRecords(TextExportRemnants, App().m_document));
+        ExportRecordsText(descriptor, BuildExportRecords(TextExportRemnants, App().Document()));
     // A field the export does not offer gives an empty column.
     EXPECT_EQ("1|2||Pine\r\n", text);
 }

@@ -163,8 +163,8 @@ class PanelTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        App().m_document.Reset();
-        App().m_automation = 0;
+        App().Document().Reset();
+        App().SetAutomation(0);
         ASSERT_TRUE(host.Open());
         ASSERT_NE(nullptr, host.header);
         ASSERT_NE(nullptr, host.project);
@@ -172,14 +172,14 @@ protected:
     }
     void TearDown() override
     {
-        App().m_document.Reset();
-        App().m_automation = 0;
+        App().Document().Reset();
+        App().SetAutomation(0);
     }
     // A project of the named materials as if read from its file, opened as
     // the application does (event 2); the events so far are forgotten.
     void OpenProject(std::initializer_list<const char*> materials)
     {
-        DCSSolution& document = App().m_document;
+        DCSSolution& document = App().Document();
         auto it = materials.begin();
         ASSERT_TRUE(document.New("Garage", "Shelves", *it));
         for (++it; it != materials.end(); ++it)

@@ -34,25 +34,25 @@ protected:
         CreateDirectoryA(folder.c_str(), nullptr);
         CreateDirectoryA((folder + "\\DATA").c_str(), nullptr);
         WriteBytes(folder + "\\DATA\\BASE.SOL.SCL", kLayout);
-        savedData = App().m_dataFolder;
-        savedProgram = App().m_programFolder;
-        savedTemp = App().m_tempFolder;
-        App().m_dataFolder = folder.c_str();
-        App().m_programFolder = folder.c_str();
-        App().m_tempFolder = folder.c_str();
-        App().m_settings.Set("report.layout", "");
+        savedData = App().DataFolder();
+        savedProgram = App().ProgramFolder();
+        savedTemp = App().TempFolder();
+        App().SetDataFolder(folder.c_str());
+        App().SetProgramFolder(folder.c_str());
+        App().SetTempFolder(folder.c_str());
+        App().Settings().Set("report.layout", "");
         OpenProject({"Steel", "Oak"});
-        FillSolved(*App().m_document.GetProject(0, false));
-        FillSolved(*App().m_document.GetProject(1, false));
+        FillSolved(*App().Document().GetProject(0, false));
+        FillSolved(*App().Document().GetProject(1, false));
         App().SelectMaterial(1);
         Pump();
     }
     void TearDown() override
     {
         AppReport().DeleteCachedFiles();
-        App().m_dataFolder = savedData;
-        App().m_programFolder = savedProgram;
-        App().m_tempFolder = savedTemp;
+        App().SetDataFolder(savedData.GetText());
+        App().SetProgramFolder(savedProgram.GetText());
+        App().SetTempFolder(savedTemp.GetText());
         DeleteFileA((folder + "\\DATA\\BASE.SOL.SCL").c_str());
         RemoveDirectoryA((folder + "\\DATA").c_str());
         RemoveDirectoryA(folder.c_str());
@@ -94,7 +94,7 @@ TEST_F(ReportButtons, OpenTheReportOfTheProjectOrOfTheCurrentMaterial)
         EXPECT_EQ("", script.Failure()) << c.button;
         EXPECT_TRUE(shown) << c.button;
         EXPECT_EQ(c.wholeProject, whole) << c.button;
-        EXPECT_EQ(c.wholeProject ? nullptr : App().m_document.GetProject(1, false), material) << c.button;
-        EXPECT_EQ(nullptr, App().m_reportWindow) << c.button;
+        EXPECT_EQ(c.wholeProject ? nullptr : App().Document().GetProject(1, false), material) << c.button;
+        EXPECT_EQ(nullptr, App().ReportWindow()) << c.button;
     }
 }

@@ -62,7 +62,7 @@ TEST_F(HeaderBar, AButtonPressReachesTheMainWindowAsAPanelCommand)
 TEST_F(HeaderBar, TheTabFollowsOpeningCalculatingAndMaterialChanges)
 {
     EXPECT_FALSE(IsWindowEnabled(host.header->GetTabs()->GetHwnd()));
-    App().m_document.New("P", "", "Steel");
+    App().Document().New("P", "", "Steel");
     App().OnAppEvent(kEventProjectOpened, 0);
     EXPECT_TRUE(IsWindowEnabled(host.header->GetTabs()->GetHwnd()));
     EXPECT_EQ(0, Tab());
@@ -74,7 +74,7 @@ TEST_F(HeaderBar, TheTabFollowsOpeningCalculatingAndMaterialChanges)
     App().OnAppEvent(kEventMaterialsChanged, 0);
     EXPECT_EQ(0, Tab());
     App().OnAppEvent(kEventCalculationFinished, 0);
-    App().m_document.Reset();
+    App().Document().Reset();
     App().OnAppEvent(kEventProjectClosed, 0);
     EXPECT_EQ(0, Tab());
     EXPECT_FALSE(IsWindowEnabled(host.header->GetTabs()->GetHwnd()));
@@ -82,28 +82,28 @@ TEST_F(HeaderBar, TheTabFollowsOpeningCalculatingAndMaterialChanges)
 
 TEST_F(HeaderBar, RecentIsEnabledOnlyWithRecentProjects)
 {
-    URecentList saved = App().m_recent;
-    App().m_recent = URecentList();
+    URecentList saved = App().RecentProjects();
+    App().RecentProjects() = URecentList();
     host.header->UpdateEnableStates();
     EXPECT_FALSE(Enabled(IDC_HEADER_RECENT));
-    App().m_recent.AddPath("C:\\plans\\garage.brvk");
+    App().RecentProjects().AddPath("C:\\plans\\garage.brvk");
     host.header->UpdateEnableStates();
     EXPECT_TRUE(Enabled(IDC_HEADER_RECENT));
-    App().m_recent = saved;
+    App().RecentProjects() = saved;
 }
 
 TEST_F(HeaderBar, SaveFollowsTheModifiedStateAtTheNextEventThatAsksForIt)
 {
     OpenProject({"Steel"});
     EXPECT_FALSE(Enabled(IDC_HEADER_SAVE));
-    App().m_document.SetName("Changed");
+    App().Document().SetName("Changed");
     EXPECT_FALSE(Enabled(IDC_HEADER_SAVE));
     // Raised by the bar itself: it has nothing to refresh.
     App().OnAppEvent(kEventProjectDataChanged, 0, host.header);
     EXPECT_FALSE(Enabled(IDC_HEADER_SAVE));
     App().OnAppEvent(kEventProjectDataChanged, 0);
     EXPECT_TRUE(Enabled(IDC_HEADER_SAVE));
-    App().m_document.SetName("Garage");
+    App().Document().SetName("Garage");
     App().OnAppEvent(kEventCurrentMaterialChanged, 0);
     EXPECT_FALSE(Enabled(IDC_HEADER_SAVE));
 }

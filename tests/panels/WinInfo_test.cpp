@@ -16,7 +16,7 @@ namespace {
 class InfoPage : public PanelTest {
 protected:
     HWND Item(int id) { return host.info->GetDlgItem(id); }
-    DCSProject* Current() { return App().m_document.GetProject(-1, false); }
+    DCSProject* Current() { return App().Document().GetProject(-1, false); }
     bool Checked(int id) { return IsDlgButtonChecked(host.info->m_hWnd, id) == BST_CHECKED; }
     std::string TextOf(int id)
     {
@@ -32,7 +32,7 @@ protected:
 TEST_F(InfoPage, ShowsTheCurrentMaterialsTextsAndFlags)
 {
     OpenProject({"Steel", "Pine"});
-    DCSProject* pine = App().m_document.GetProject(1, false);
+    DCSProject* pine = App().Document().GetProject(1, false);
     pine->SetProperty("comment", "Dry wood only");
     pine->SetProperty("notes", "Cut long parts first");
     pine->SetProperty("comment.active", "2");
@@ -53,12 +53,12 @@ TEST_F(InfoPage, ShowsTheCurrentMaterialsTextsAndFlags)
 TEST_F(InfoPage, EveryChangeIsStoredAndMarksTheProjectModified)
 {
     OpenProject({"Steel"});
-    ASSERT_FALSE(App().m_document.IsModified());
+    ASSERT_FALSE(App().Document().IsModified());
     SetWindowTextA(Item(IDC_INFO_COMMENT), "Galvanised");
     SendMessageA(host.info->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_INFO_COMMENT, EN_CHANGE),
                  reinterpret_cast<LPARAM>(Item(IDC_INFO_COMMENT)));
     EXPECT_EQ("Galvanised", Current()->GetProperty("comment"));
-    EXPECT_TRUE(App().m_document.IsModified());
+    EXPECT_TRUE(App().Document().IsModified());
     char title[256] = "";
     GetWindowTextA(host.m_hWnd, title, sizeof(title));
     EXPECT_NE(nullptr, strstr(title, " *")) << title;
@@ -76,14 +76,14 @@ TEST_F(InfoPage, WithTheProjectClosedTheBoxesAreEmptyAndTypingStoresNothing)
     SetWindowTextA(Item(IDC_INFO_NOTES), "kept");
     SendMessageA(host.info->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_INFO_NOTES, EN_CHANGE),
                  reinterpret_cast<LPARAM>(Item(IDC_INFO_NOTES)));
-    App().m_document.Reset();
+    App().Document().Reset();
     App().OnAppEvent(kEventProjectClosed, 0);
     EXPECT_EQ(nullptr, host.info->GetMaterial());
     EXPECT_EQ("", TextOf(IDC_INFO_NOTES));
     SetWindowTextA(Item(IDC_INFO_NOTES), "lost");
     SendMessageA(host.info->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_INFO_NOTES, EN_CHANGE),
                  reinterpret_cast<LPARAM>(Item(IDC_INFO_NOTES)));
-    EXPECT_EQ(0, App().m_document.GetCount(false));
+    EXPECT_EQ(0, App().Document().GetCount(false));
 }
 
 TEST_F(InfoPage, ALongNoteSurvivesSaveAndReopenByteForByte)
@@ -101,10 +101,10 @@ TEST_F(InfoPage, ALongNoteSurvivesSaveAndReopenByteForByte)
     char folder[MAX_PATH] = "";
     GetTempPathA(sizeof(folder), folder);
     const std::string path = std::string(folder) + "bravik-long-note.brvk";
-    ASSERT_TRUE(App().m_document.Save(path.c_str()));
-    App().m_document.Reset();
+    ASSERT_TRUE(App().Document().Save(path.c_str()));
+    App().Document().Reset();
     App().OnAppEvent(kEventProjectClosed, 0);
-    ASSERT_TRUE(App().m_document.Load(path.c_str()));
+    ASSERT_TRUE(App().Document().Load(path.c_str()));
     DeleteFileA(path.c_str());
     App().OnAppEvent(kEventProjectOpened, 0);
     Pump();
@@ -127,7 +127,7 @@ TEST_F(InfoPage, AHiddenPageTakesTheTextsAndTheSizeWhenItShows)
 {
     // Filling or placing a box wraps its whole text; a hidden page waits.
     OpenProject({"Steel", "Pine"});
-    DCSProject* pine = App().m_document.GetProject(1, false);
+    DCSProject* pine = App().Document().GetProject(1, false);
     pine->SetProperty("comment", "Dry wood only");
     pine->SetProperty("notes", "Cut long parts first");
     pine->SetProperty("comment.active", "1");

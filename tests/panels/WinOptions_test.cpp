@@ -28,7 +28,7 @@ protected:
         ASSERT_NE(nullptr, host.options);
         OpenProject({"Steel", "Pine"});
         host.ShowOptions();
-        material = App().m_document.GetProject(0, false);
+        material = App().Document().GetProject(0, false);
         ASSERT_NE(nullptr, material);
         page = host.options;
         ASSERT_EQ(material, page->GetMaterial());
@@ -88,7 +88,7 @@ std::string Cell(ICList* list, int row, int column)
 
 TEST_F(OptionsPage, ShowsTheOptionsOfTheCurrentMaterial)
 {
-    DCSProject* pine = App().m_document.GetProject(1, false);
+    DCSProject* pine = App().Document().GetProject(1, false);
     for (const auto& entry : std::vector<std::pair<const char*, const char*>>{
              {"optimize", "1"}, {"level", "1"}, {"remnants", "300"}, {"sort", "2"}, {"diversity", "3"}})
         ASSERT_TRUE(pine->SetProperty(entry.first, entry.second));
@@ -150,7 +150,7 @@ TEST_F(OptionsPage, TheRemnantsBoxStoresTheLeadingWholeNumberAndTellsThePanels)
         EXPECT_EQ(std::vector<long>{kEventMaterialOptionsChanged}, host.Codes());
         EXPECT_GE(host.fileMenuUpdates, 1);
     }
-    EXPECT_TRUE(App().m_document.IsModified());
+    EXPECT_TRUE(App().Document().IsModified());
 }
 
 TEST_F(OptionsPage, TheDiversityNoteFollowsTheChoiceInItsColour)
@@ -188,7 +188,7 @@ TEST_F(OptionsPage, ChoosingTheStoredItemChangesNothingButStillRefreshesTheMater
     EXPECT_EQ("1", material->GetProperty("sort"));
     EXPECT_EQ("3", material->GetProperty("diversity"));
     EXPECT_EQ(kNote, TextOf(IDC_OPTIONS_NOTE));
-    EXPECT_FALSE(App().m_document.IsModified());
+    EXPECT_FALSE(App().Document().IsModified());
 }
 
 TEST_F(OptionsPage, TheRadioButtonsStoreGoalAndLevelAndLeaveTheResultsAlone)
@@ -208,7 +208,7 @@ TEST_F(OptionsPage, TheRadioButtonsStoreGoalAndLevelAndLeaveTheResultsAlone)
     EXPECT_EQ("0", material->GetProperty("optimize"));
     EXPECT_TRUE(host.events.empty());
     EXPECT_GE(host.fileMenuUpdates, 3);
-    EXPECT_TRUE(App().m_document.IsModified());
+    EXPECT_TRUE(App().Document().IsModified());
     ASSERT_EQ(before.size(), material->GetCuttingRows().size());
     for (size_t i = 0; i < before.size(); ++i)
         EXPECT_EQ(DProps::GetString(before[i], "layout", ""),
@@ -277,8 +277,8 @@ TEST_F(OptionsPage, ClosingTheProjectDisablesThePageUntilTheNextCurrentMaterial)
 
 TEST_F(OptionsPage, WithTheLastMaterialRemovedThePageLetsGoOfIt)
 {
-    ASSERT_TRUE(App().m_document.RemoveMaterial(1));
-    ASSERT_TRUE(App().m_document.RemoveMaterial(0));
+    ASSERT_TRUE(App().Document().RemoveMaterial(1));
+    ASSERT_TRUE(App().Document().RemoveMaterial(0));
     App().OnAppEvent(kEventCurrentMaterialChanged, 0);
     EXPECT_EQ(nullptr, page->GetMaterial());
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_OPTIONS_SORT)));
@@ -290,15 +290,15 @@ TEST_F(OptionsPage, WithTheLastMaterialRemovedThePageLetsGoOfIt)
 TEST_F(OptionsPage, AListWithoutItemsIsHiddenWithItsLabelAndTheNote)
 {
     DProps saved;
-    ASSERT_TRUE(App().m_locale.GetSection("window.options", saved));
+    ASSERT_TRUE(App().Locale().GetSection("window.options", saved));
     DProps changed(saved);
     changed.Set("g3.r2.data", ",,");
     changed.Set("g3.r3.data", ",");
-    ASSERT_TRUE(App().m_locale.SetSection("window.options", changed));
+    ASSERT_TRUE(App().Locale().SetSection("window.options", changed));
     material->SetProperty("diversity", "2");
     WinOptions bare;
     const bool created = bare.Create(kPanelOptions, &host) != FALSE;
-    App().m_locale.SetSection("window.options", saved);
+    App().Locale().SetSection("window.options", saved);
     ASSERT_TRUE(created);
     ASSERT_TRUE(bare.LoadMaterial(material));
     for (int id : {IDC_OPTIONS_SORT, IDC_OPTIONS_SORT_TITLE, IDC_OPTIONS_DIVERSITY, IDC_OPTIONS_DIVERSITY_TITLE})

@@ -67,7 +67,7 @@ TEST_F(PanelFrame, EnterAndEscapeNeitherCloseNorHideAPanel)
 
 TEST_F(PanelFrame, AnEventNoPanelKnowsPassesWithoutEffect)
 {
-    App().m_document.New("P", "", "Steel");
+    App().Document().New("P", "", "Steel");
     App().OnAppEvent(kEventProjectOpened, 0);
     const long tab = host.header->GetTabs()->GetSelected();
     const int rows = ListView_GetItemCount(host.project->GetList()->GetHwnd());

@@ -56,7 +56,7 @@ protected:
         App().m_automationOptions = nullptr;
         OpenProject({"Steel"});
         host.ShowResults();
-        material = App().m_document.GetProject(0, false);
+        material = App().Document().GetProject(0, false);
         ASSERT_NE(nullptr, material);
         page = host.results;
     }
@@ -253,7 +253,7 @@ TEST_F(ResultsPage, ACommentOf40LinesIsCutTo32WithANote)
     EXPECT_EQ(0u, comment.find("line 1\r\n"));
     EXPECT_NE(std::string::npos, comment.find("line 32"));
     EXPECT_EQ(std::string::npos, comment.find("line 33"));
-    EXPECT_TRUE(App().m_document.IsModified());
+    EXPECT_TRUE(App().Document().IsModified());
 }
 
 TEST_F(ResultsPage, TheHiddenCommentEditTakesNoCommentAndLeavingItStoresNothing)
@@ -275,7 +275,7 @@ TEST_F(ResultsPage, TheHiddenCommentEditTakesNoCommentAndLeavingItStoresNothing)
 TEST_F(ResultsPage, CalculateRunsTheSolverAndAppliesTheChosenSolution)
 {
     SmallOrder(*material);
-    App().m_document.UpdateFingerprint(true);
+    App().Document().UpdateFingerprint(true);
     UiScript script(60000);
     script.OnWindow(kSolutionsCaption, [](HWND window) { SendMessageA(window, WM_COMMAND, IDOK, 0); });
     script.Start();
@@ -288,7 +288,7 @@ TEST_F(ResultsPage, CalculateRunsTheSolverAndAppliesTheChosenSolution)
     EXPECT_GT(Rows(page->GetCuttingList()), 0);
     EXPECT_GT(Rows(page->GetParameterList()), 0);
     EXPECT_TRUE(Enabled(IDC_RESULTS_EDIT));
-    EXPECT_TRUE(App().m_document.IsModified());
+    EXPECT_TRUE(App().Document().IsModified());
     // 13 from the solution applied, 14, then 3 with 1 from the page.
     const std::vector<long> codes = host.Codes();
     ASSERT_GE(codes.size(), 3u);
@@ -343,7 +343,7 @@ TEST_F(ResultsPage, AnErrorInTheOrderListsTheWarningsAndCalculatesNothing)
 TEST_F(ResultsPage, AScriptTakesTheBestSolutionWithoutAskingAndHearsItWasApplied)
 {
     SmallOrder(*material);
-    App().m_automation = 1;
+    App().SetAutomation(1);
     DProps request;
     request.Set("\\res", "-1");
     DProps options;
@@ -367,7 +367,7 @@ TEST_F(ResultsPage, AScriptTakesTheBestSolutionWithoutAskingAndHearsItWasApplied
 TEST_F(ResultsPage, AScriptBreakStopsTheRunAndTheRequestHearsNothingWasApplied)
 {
     LargeOrder(*material);
-    App().m_automation = 1;
+    App().SetAutomation(1);
     DProps request;
     request.Set("\\res", "-1");
     App().m_automationRequest = &request;
@@ -389,7 +389,7 @@ TEST_F(ResultsPage, AScriptBreakStopsTheRunAndTheRequestHearsNothingWasApplied)
 TEST_F(ResultsPage, AScriptRequestIsAnsweredWhenTheOrderHasAnError)
 {
     SmallOrder(*material, true, false);
-    App().m_automation = 1;
+    App().SetAutomation(1);
     DProps request;
     request.Set("\\res", "-1");
     App().m_automationRequest = &request;
@@ -407,8 +407,8 @@ TEST_F(ResultsPage, AScriptRequestIsAnsweredWhenTheOrderHasAnError)
 TEST_F(ResultsPage, TheCuttingsExportListsTheStockBeforeTheMaterialWithItsLengthFormatted)
 {
     ShowSolved();
-    App().m_settings.Set("export.cuttings.separator", ";");
-    App().m_settings.Set("export.cuttings.fields", "id;blank.id;material;blank.length;copies");
+    App().Settings().Set("export.cuttings.separator", ";");
+    App().Settings().Set("export.cuttings.fields", "id;blank.id;material;blank.length;copies");
     std::string output;
     UiScript script;
     ReadExportAndClose(script, output);
@@ -512,8 +512,8 @@ namespace {
 TEST_F(ResultsPage, TheExportMenuRunsTheChosenExportOfTheShownMaterial)
 {
     ShowSolved();
-    App().m_settings.Set("export.remnants.separator", ";");
-    App().m_settings.Set("export.remnants.fields", "id;length;quantity");
+    App().Settings().Set("export.remnants.separator", ";");
+    App().Settings().Set("export.remnants.fields", "id;length;quantity");
     std::string output;
     UiScript script;
     script.ChooseFromMenu(2);

@@ -46,12 +46,12 @@ protected:
         host.ShowSource();
         for (const char* key : {"import.pieces.separator", "import.pieces.format", "import.pieces.compact",
                                 "export.blanks.separator", "export.blanks.format"})
-            App().m_settings.Set(key, "");
+            App().Settings().Set(key, "");
     }
 
     WinProject& Page() { return *host.source; }
     HWND Item(int id) { return Page().GetDlgItem(id); }
-    DCSProject* Current() { return App().m_document.GetProject(-1, false); }
+    DCSProject* Current() { return App().Document().GetProject(-1, false); }
     long Rows(int list) { return static_cast<long>(SendMessageA(Item(list), LVM_GETITEMCOUNT, 0, 0)); }
     std::string Cell(int list, long row, long column)
     {
@@ -77,7 +77,7 @@ protected:
     // part rows, opened as the application opens a project.
     DCSProject* OpenSteel(bool withParts = true)
     {
-        DCSSolution& document = App().m_document;
+        DCSSolution& document = App().Document();
         EXPECT_TRUE(document.New("Garage", "Shelves", "Steel"));
         DCSProject* steel = document.GetProject(0, false);
         steel->AppendRows({RowOf({{"length", "6000"}, {"quantity", "10"}, {"knife", "3"}, {"cost", "12.5"}}),
@@ -132,12 +132,12 @@ TEST_F(SourcePage, AMaterialWithoutPartsShowsTheBareTitleAndNoPartExport)
 TEST_F(SourcePage, ANewNumberFormatReformatsTheLists)
 {
     OpenSteel();
-    App().m_settings.Set("length.digits", "2");
-    App().m_settings.Set("length.zeroes", "1");
+    App().Settings().Set("length.digits", "2");
+    App().Settings().Set("length.zeroes", "1");
     App().LoadNumberFormats();
     App().OnAppEvent(kEventSettingsChanged, 0);
     EXPECT_EQ("4000.50", Cell(WinProject::kStockList, 1, 1));
-    App().m_settings.Set("length.digits", "0");
+    App().Settings().Set("length.digits", "0");
     App().LoadNumberFormats();
     App().OnAppEvent(kEventSettingsChanged, 0);
     EXPECT_EQ(std::string::npos, Cell(WinProject::kStockList, 1, 1).find('.'));
@@ -146,7 +146,7 @@ TEST_F(SourcePage, ANewNumberFormatReformatsTheLists)
 TEST_F(SourcePage, ClosingTheProjectEmptiesThePage)
 {
     OpenSteel();
-    App().m_document.Reset();
+    App().Document().Reset();
     App().OnAppEvent(kEventProjectClosed, 0);
     EXPECT_EQ(nullptr, Page().GetMaterial());
     EXPECT_EQ(0, Rows(WinProject::kStockList));
@@ -265,10 +265,10 @@ TEST_F(SourcePage, ImportedPartsJoinTheMaterialAndDropItsResults)
     EXPECT_EQ(kEventSolutionsChanged, codes.front());
     EXPECT_EQ(kEventProjectDataChanged, codes.back());
     EXPECT_EQ(&Page(), host.events.back().sender);
-    EXPECT_EQ(";", App().m_settings.Get("import.pieces.separator", "").ToStdString());
-    EXPECT_EQ("length;quantity;label;comment", App().m_settings.Get("import.pieces.format", "").ToStdString());
+    EXPECT_EQ(";", App().Settings().Get("import.pieces.separator", "").ToStdString());
+    EXPECT_EQ("length;quantity;label;comment", App().Settings().Get("import.pieces.format", "").ToStdString());
     // Import and export keep their own choices.
-    EXPECT_EQ("", App().m_settings.Get("export.pieces.separator", "").ToStdString());
+    EXPECT_EQ("", App().Settings().Get("export.pieces.separator", "").ToStdString());
 }
 
 TEST_F(SourcePage, TheLineBreakSeparatorIsOfferedAgainAfterTheSettingsFile)
@@ -285,7 +285,7 @@ TEST_F(SourcePage, TheLineBreakSeparatorIsOfferedAgainAfterTheSettingsFile)
                 [] { PostMessageA(UiScript::FindThreadWindow("Import Parts"), WM_COMMAND, IDOK, 0); },
                 "three rows read");
     script.Start();
-    App().m_settings.Set("import.pieces.format", "length;quantity");
+    App().Settings().Set("import.pieces.format", "length;quantity");
     Press(WinProject::kPartImport);
     EXPECT_EQ("", script.Failure());
     ASSERT_EQ(5u, steel->GetPieceRows().size());
@@ -299,13 +299,13 @@ TEST_F(SourcePage, TheLineBreakSeparatorIsOfferedAgainAfterTheSettingsFile)
     {
         DAppSettings file;
         file.Load(path.c_str());
-        file.Set("import.pieces.separator", App().m_settings.Get("import.pieces.separator", "").GetText());
+        file.Set("import.pieces.separator", App().Settings().Get("import.pieces.separator", "").GetText());
         ASSERT_EQ(2, file.Save(false));
     }
     DAppSettings reread;
     reread.Load(path.c_str());
     DeleteFileA(path.c_str());
-    App().m_settings.Set("import.pieces.separator", reread.Get("import.pieces.separator", "").GetText());
+    App().Settings().Set("import.pieces.separator", reread.Get("import.pieces.separator", "").GetText());
     EXPECT_EQ("\r", DProps::GetString(Page().ImportDescriptor(RowsPieces), "field.separator"));
 }
 
@@ -336,8 +336,8 @@ TEST_F(SourcePage, ExportedStockRowsAreWrittenInTheStoredFormat)
     SaveTo calls;
     calls.path = path;
     Helper::SystemCalls* previous = Helper::SetSystemCalls(&calls);
-    App().m_settings.Set("export.blanks.format", "id;length;quantity");
-    App().m_settings.Set("export.blanks.separator", "|");
+    App().Settings().Set("export.blanks.format", "id;length;quantity");
+    App().Settings().Set("export.blanks.separator", "|");
 
     UiScript script;
     script.OnWindow("Export Stock", [](HWND dialog) {
@@ -361,8 +361,8 @@ TEST_F(SourcePage, ExportedStockRowsAreWrittenInTheStoredFormat)
     Helper::SetSystemCalls(previous);
     EXPECT_EQ("", script.Failure());
     EXPECT_EQ("1|6000|10\r\n2|4000.5|0\r\n", ReadBytes(path));
-    EXPECT_EQ(";", App().m_settings.Get("export.blanks.separator", "").ToStdString());
-    EXPECT_EQ("id;length;quantity", App().m_settings.Get("export.blanks.format", "").ToStdString());
+    EXPECT_EQ(";", App().Settings().Get("export.blanks.separator", "").ToStdString());
+    EXPECT_EQ("id;length;quantity", App().Settings().Get("export.blanks.format", "").ToStdString());
     EXPECT_TRUE(host.events.empty());
     DeleteFileA(path.c_str());
 }

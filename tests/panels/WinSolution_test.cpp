@@ -60,7 +60,7 @@ TEST_F(ProjectPanel, WithoutMaterialsEveryControlIsDisabledAndTheEditButtonHidde
     EXPECT_FALSE(Enabled(IDC_PROJECT_REPORT));
     EXPECT_FALSE(Enabled(IDC_PROJECT_EXPORT));
     // Closing the project takes it all back.
-    App().m_document.Reset();
+    App().Document().Reset();
     App().OnAppEvent(kEventProjectClosed, 0);
     EXPECT_EQ(0, ListView_GetItemCount(ListWindow()));
     EXPECT_FALSE(Enabled(IDC_PROJECT_ADD));
@@ -70,8 +70,8 @@ TEST_F(ProjectPanel, WithoutMaterialsEveryControlIsDisabledAndTheEditButtonHidde
 TEST_F(ProjectPanel, TheListShowsEveryMaterialWithItsActiveFlagAndTheCurrentOneSelected)
 {
     OpenProject({"Steel", "Pine", "Oak"});
-    App().m_document.SetActive(1, false);
-    App().m_document.SetCurrent(2);
+    App().Document().SetActive(1, false);
+    App().Document().SetCurrent(2);
     host.project->FillMaterials();
     ASSERT_EQ(3, ListView_GetItemCount(ListWindow()));
     EXPECT_EQ("Steel", RowText(0));
@@ -90,12 +90,12 @@ TEST_F(ProjectPanel, TheListShowsEveryMaterialWithItsActiveFlagAndTheCurrentOneS
 TEST_F(ProjectPanel, TogglingACheckBoxMarksTheProjectModifiedWithoutAnEvent)
 {
     OpenProject({"Steel", "Pine"});
-    ASSERT_FALSE(App().m_document.IsModified());
-    const long current = App().m_document.GetCurrent();
+    ASSERT_FALSE(App().Document().IsModified());
+    const long current = App().Document().GetCurrent();
     SetChecked(1, false);
-    EXPECT_EQ("0", App().m_document.GetProject(1, false)->GetProperty("active"));
-    EXPECT_TRUE(App().m_document.IsModified());
-    EXPECT_EQ(current, App().m_document.GetCurrent());
+    EXPECT_EQ("0", App().Document().GetProject(1, false)->GetProperty("active"));
+    EXPECT_TRUE(App().Document().IsModified());
+    EXPECT_EQ(current, App().Document().GetCurrent());
     EXPECT_TRUE(host.events.empty());
     // The title and the File menu were told.
     EXPECT_GT(host.fileMenuUpdates, 0);
@@ -104,8 +104,8 @@ TEST_F(ProjectPanel, TogglingACheckBoxMarksTheProjectModifiedWithoutAnEvent)
     EXPECT_NE(nullptr, strstr(title, " *")) << title;
     // Ticked again: back as it was saved.
     SetChecked(1, true);
-    EXPECT_EQ("1", App().m_document.GetProject(1, false)->GetProperty("active"));
-    EXPECT_FALSE(App().m_document.IsModified());
+    EXPECT_EQ("1", App().Document().GetProject(1, false)->GetProperty("active"));
+    EXPECT_FALSE(App().Document().IsModified());
 }
 
 TEST_F(ProjectPanel, ClickingANewRowMakesItCurrentAndRaisesEvent15)
@@ -113,7 +113,7 @@ TEST_F(ProjectPanel, ClickingANewRowMakesItCurrentAndRaisesEvent15)
     OpenProject({"Steel", "Pine"});
     ListSelect(ListWindow(), 1, -1, 1);
     Pump();
-    EXPECT_EQ(1, App().m_document.GetCurrent());
+    EXPECT_EQ(1, App().Document().GetCurrent());
     EXPECT_EQ(1, host.project->GetRememberedRow());
     EXPECT_EQ(std::vector<long>{kEventCurrentMaterialChanged}, host.Codes());
     EXPECT_TRUE(Enabled(IDC_PROJECT_REMOVE));
@@ -129,7 +129,7 @@ TEST_F(ProjectPanel, ALostSelectionComesBackAndIsMadeCurrentAgain)
     ListView_SetItemState(ListWindow(), -1, 0, LVIS_SELECTED);
     Pump();
     EXPECT_EQ(1, ListGetSelected(ListWindow()));
-    EXPECT_EQ(1, App().m_document.GetCurrent());
+    EXPECT_EQ(1, App().Document().GetCurrent());
     ASSERT_FALSE(host.events.empty());
     EXPECT_EQ(kEventCurrentMaterialChanged, host.events.back().code);
 }
@@ -156,7 +156,7 @@ TEST_F(ProjectPanel, RemoveAsksAndYesRemovesRefreshesAndRaisesTheEventsInOrder)
     SendMessageA(host.project->GetDlgItem(IDC_PROJECT_REMOVE), BM_CLICK, 0, 0);
     EXPECT_EQ("", script.Failure());
     EXPECT_EQ("Delete the material \"Steel\"?", question);
-    EXPECT_EQ(2, App().m_document.GetCount(false));
+    EXPECT_EQ(2, App().Document().GetCount(false));
     EXPECT_TRUE(host.events.empty());
 
     UiScript yes;
@@ -165,7 +165,7 @@ TEST_F(ProjectPanel, RemoveAsksAndYesRemovesRefreshesAndRaisesTheEventsInOrder)
     SendMessageA(host.project->GetDlgItem(IDC_PROJECT_REMOVE), BM_CLICK, 0, 0);
     Pump();
     EXPECT_EQ("", yes.Failure());
-    ASSERT_EQ(1, App().m_document.GetCount(false));
+    ASSERT_EQ(1, App().Document().GetCount(false));
     EXPECT_EQ("Pine", RowText(0));
     EXPECT_EQ(1, ListView_GetItemCount(ListWindow()));
     std::vector<long> codes = host.Codes();
@@ -190,7 +190,7 @@ TEST_F(ProjectPanel, AddAsksForANameAndListsTheNewMaterialAsCurrent)
     EXPECT_EQ("", script.Failure());
     ASSERT_EQ(2, ListView_GetItemCount(ListWindow()));
     EXPECT_EQ("Pine", RowText(1));
-    EXPECT_EQ(1, App().m_document.GetCurrent());
+    EXPECT_EQ(1, App().Document().GetCurrent());
     EXPECT_EQ(1, ListGetSelected(ListWindow()));
     EXPECT_TRUE(list->IsRowChecked(1));
 }
@@ -208,9 +208,9 @@ TEST_F(ProjectPanel, EditingTheNameMarksTheProjectModifiedAndRefreshesNoPage)
     SendMessageA(host.project->GetDlgItem(IDC_PROJECT_EDIT), BM_CLICK, 0, 0);
     Pump();
     EXPECT_EQ("", script.Failure());
-    EXPECT_EQ("Workshop", App().m_document.GetName());
-    EXPECT_EQ("", App().m_document.GetDesc());
-    EXPECT_TRUE(App().m_document.IsModified());
+    EXPECT_EQ("Workshop", App().Document().GetName());
+    EXPECT_EQ("", App().Document().GetDesc());
+    EXPECT_TRUE(App().Document().IsModified());
     EXPECT_TRUE(host.events.empty());
     char name[256] = "";
     GetWindowTextA(host.project->GetDlgItem(IDC_PROJECT_NAME), name, sizeof(name));
@@ -247,7 +247,7 @@ TEST_F(ProjectPanel, MaterialsNeverCalculatedAreNeitherGreyNorReported)
     // Sound orders, opened as from a file: each layout rebuilt from no
     // cutting rows, which leaves the whole order unplaced.
     for (long i = 0; i < 2; ++i) {
-        DCSProject& material = *App().m_document.GetProject(i, false);
+        DCSProject& material = *App().Document().GetProject(i, false);
         FillOrder(material);
         material.RestoreLayout();
         material.Refresh(true);
@@ -291,14 +291,14 @@ TEST_F(ProjectPanel, TheExportMenuExportsTheUnplacedPartsOfTheActiveMaterials)
 {
     OpenProject({"Steel", "Pine"});
     for (long i = 0; i < 2; ++i) {
-        DCSProject* material = App().m_document.GetProject(i, false);
+        DCSProject* material = App().Document().GetProject(i, false);
         FillSolved(*material);
         material->ComputeOrphans();
     }
     host.project->UpdateEnableStates();
     ASSERT_TRUE(Enabled(IDC_PROJECT_EXPORT));
-    App().m_settings.Set("export.orphans.separator", ";");
-    App().m_settings.Set("export.orphans.format", "id;material;length;quantity");
+    App().Settings().Set("export.orphans.separator", ";");
+    App().Settings().Set("export.orphans.format", "id;material;length;quantity");
     std::string output;
     UiScript script;
     script.ChooseFromMenu(3);

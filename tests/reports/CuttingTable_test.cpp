@@ -42,7 +42,7 @@ protected:
     void SetUp() override
     {
         LayoutTest::SetUp();
-        app.m_globals.Set("no", "#");
+        app.Globals().Set("no", "#");
     }
 
     std::vector<std::string> Lines(const std::string& className, const std::string& order, int height, int mode,
@@ -143,8 +143,8 @@ TEST_F(CuttingReport, GridPositionsCountTheKerfOfEveryCutBefore)
 
 TEST_F(CuttingReport, SummaryShowsPerBarCountsWithTheirTotalsAndUnitsInTheTitles)
 {
-    app.m_globals.Set("length.units", "mm");
-    app.m_globals.Set("pieces.units", "pcs");
+    app.Globals().Set("length.units", "mm");
+    app.Globals().Set("pieces.units", "pcs");
     FillSolved(*Material());
     OXRLayout* layout = Make(Detailed("table.general,table.cutting", 2970));
     ASSERT_NE(layout, nullptr);
@@ -265,18 +265,18 @@ TEST_F(CuttingReport, APatternTallerThanThePageEndsDrawnOnEveryPage)
 
 TEST_F(CuttingReport, WholeProjectShowsEachActiveMaterialOnceInDocumentOrder)
 {
-    app.m_document.AddMaterial("Oak", "");
-    app.m_document.AddMaterial("Pine", "");
-    app.m_document.AddMaterial("Birch", "");
+    app.Document().AddMaterial("Oak", "");
+    app.Document().AddMaterial("Pine", "");
+    app.Document().AddMaterial("Birch", "");
     for (long k = 0; k < 4; ++k)
-        FillPatterns(*app.m_document.GetProject(k, false), 4, 12);
-    app.m_document.SetActive(1, false);
+        FillPatterns(*app.Document().GetProject(k, false), 4, 12);
+    app.Document().SetActive(1, false);
     for (int mode : {1, 2, 3}) {
         const std::string columns = mode == 1 ? "194,200,200,200,160,160,686" : "60,200,130,160,627,627";
         OXRLayout* layout =
             Make(Lines("solution.cuttings", "table.general,draw.group.project", 800, mode, columns), true, "3");
         ASSERT_NE(layout, nullptr);
-        DCSProject* first = app.m_document.GetProject(0, true);
+        DCSProject* first = app.Document().GetProject(0, true);
         const std::string html = Html(layout, first);
         const size_t steel = html.find("<h3>Material Steel 40x40 (square tube)</h3>");
         const size_t pine = html.find("<h3>Material Pine</h3>");
@@ -305,11 +305,11 @@ TEST_F(CuttingReport, WholeProjectShowsEachActiveMaterialOnceInDocumentOrder)
 
 TEST_F(CuttingReport, AMaterialWithoutResultIsPassedOver)
 {
-    app.m_document.AddMaterial("Pine", "");
-    FillPatterns(*app.m_document.GetProject(1, false), 2, 3);
+    app.Document().AddMaterial("Pine", "");
+    FillPatterns(*app.Document().GetProject(1, false), 2, 3);
     OXRLayout* layout = Make(Detailed("table.general,draw.group.project", 2970), true, "2");
     ASSERT_NE(layout, nullptr);
-    const std::string html = Html(layout, app.m_document.GetProject(0, true));
+    const std::string html = Html(layout, app.Document().GetProject(0, true));
     const size_t pine = html.find("<h3>Material Pine</h3>");
     ASSERT_NE(pine, std::string::npos) << html;
     EXPECT_EQ(html.find("Cutting 1"), html.find("Cutting 1", pine));
@@ -317,7 +317,7 @@ TEST_F(CuttingReport, AMaterialWithoutResultIsPassedOver)
 
 TEST_F(CuttingReport, ListShowsOneRowPerPatternWithItsPartLengths)
 {
-    app.m_globals.Set("length.units", "mm");
+    app.Globals().Set("length.units", "mm");
     FillSolved(*Material());
     OXRLayout* layout = Make(Lines("solution.cuttings", "table.general,table.cutting", 2970, 2, "60,200,140,140,1270"));
     ASSERT_NE(layout, nullptr);
@@ -391,7 +391,7 @@ TEST_F(CuttingReport, BaseListShowsTheStockFormattedAndWholePartLengths)
 
 TEST_F(CuttingReport, BaseDetailedTableNumbersStockWithAHashAndShowsNoUnits)
 {
-    app.m_globals.Set("length.units", "mm");
+    app.Globals().Set("length.units", "mm");
     FillSolved(*Material());
     OXRLayout* layout = Make(Detailed("table.general,table.cutting", 2970, "base.cuttings"));
     ASSERT_NE(layout, nullptr);

@@ -119,14 +119,14 @@ protected:
         CreateDirectoryA(dataFolder.c_str(), nullptr);
         CreateDirectoryA((dataFolder + "\\DATA").c_str(), nullptr);
         CreateDirectoryA(programFolder.c_str(), nullptr);
-        app.m_dataFolder = dataFolder.c_str();
-        app.m_programFolder = programFolder.c_str();
+        app.SetDataFolder(dataFolder.c_str());
+        app.SetProgramFolder(programFolder.c_str());
         logPath = Path("test.log");
-        app.m_log.Open(logPath.c_str(), true);
-        app.m_locale.Parse("[reports]\r\ntitle=Cutting plan\r\nMaterial=Material\r\n");
+        app.Log().Open(logPath.c_str(), true);
+        app.Locale().Parse("[reports]\r\ntitle=Cutting plan\r\nMaterial=Material\r\n");
         app.LoadLocale("en_US");
-        app.m_document.AddMaterial("Steel 40x40", "square tube");
-        app.m_document.SetCurrent(0);
+        app.Document().AddMaterial("Steel 40x40", "square tube");
+        app.Document().SetCurrent(0);
         OXRLayout::AddLayoutClass("test.rows", &RowsLayout::Make);
     }
 
@@ -134,11 +134,11 @@ protected:
     {
         OXRLayout::ClearRegistry();
         OXRLayout::RemoveLayoutClass("test.rows");
-        app.m_log.Close();
+        app.Log().Close();
         TempFolderTest::TearDown();
     }
 
-    DCSProject* Material() { return app.m_document.GetProject(0, false); }
+    DCSProject* Material() { return app.Document().GetProject(0, false); }
 
     // A layout file of the given lines, written with CR LF.
     std::string WriteLayout(const std::string& path, const std::vector<std::string>& lines)
@@ -182,11 +182,11 @@ protected:
     {
         UMemory locale;
         ASSERT_TRUE(app.LoadResourceData("LOCALE", kEmbeddedLocale, locale));
-        app.m_locale.Parse(locale.GetData());
+        app.Locale().Parse(locale.GetData());
         app.LoadLocale("en_US");
-        app.m_globals.Set("no", "#");
+        app.Globals().Set("no", "#");
         for (const char* units : {"length.units", "pieces.units", "cost.units"})
-            app.m_globals.Set(units, "");
+            app.Globals().Set(units, "");
     }
 
     OXRApp app;

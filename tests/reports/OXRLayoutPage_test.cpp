@@ -226,12 +226,11 @@ TEST_F(PagePainter, EachRepetitionOfAGroupGoesBelowThePreviousOneOverPages)
 
 TEST_F(PagePainter, TheLogoStandsAtTheRightEndOfTheTitleLine)
 {
-    app.m_logo = CreateBitmap(196, 32, 1, 1, nullptr);
+    app.SetLogo(CreateBitmap(196, 32, 1, 1, nullptr));
     RowsLayout* layout = Layout("table.a", Table("table.a", 1));
     ASSERT_NE(layout, nullptr);
     std::vector<EmfContent> pages = DrawPass(layout);
-    DeleteObject(app.m_logo);
-    app.m_logo = nullptr;
+    app.SetLogo(nullptr);
     ASSERT_EQ(pages[0].blits.size(), 1u);
     const RECT& r = pages[0].blits[0];
     // Scale 2 on A4: the logo's right edge meets the content column's.
@@ -316,13 +315,13 @@ TEST_F(HtmlWriter, AWholeProjectReportIsTitledByTheProject)
     RowsLayout* layout = Layout("table.a", Table("table.a", 1));
     ASSERT_NE(layout, nullptr);
     layout->SetWholeProject(true);
-    app.m_document.SetName("Workshop & Sons");
-    app.m_document.SetDesc("Spring order");
+    app.Document().SetName("Workshop & Sons");
+    app.Document().SetDesc("Spring order");
     std::string out;
     ASSERT_TRUE(layout->WriteHtml(out, nullptr));
     EXPECT_NE(out.find("<h2>Workshop &amp; Sons</h2>\r\n<h3>Spring order</h3>"), std::string::npos) << out;
-    app.m_document.SetName("");
-    app.m_document.SetDesc("");
+    app.Document().SetName("");
+    app.Document().SetDesc("");
     std::string unnamed;
     layout->WriteHtml(unnamed, nullptr);
     EXPECT_NE(unnamed.find("<h2>Cutting plan</h2>"), std::string::npos);

@@ -124,14 +124,14 @@ TEST_F(SolutionReport, GeneralTableOfOneSolvedMaterialWithUnplacedParts)
 
 TEST_F(SolutionReport, WholeProjectListsOnlyCalculatedActiveMaterialsInOrder)
 {
-    app.m_document.AddMaterial("Oak", "");
-    app.m_document.AddMaterial("Pine", "");
-    app.m_document.SetName("Shop order");
+    app.Document().AddMaterial("Oak", "");
+    app.Document().AddMaterial("Pine", "");
+    app.Document().SetName("Shop order");
     FillSolved(*Material());
-    app.m_document.SetActive(1, false);
+    app.Document().SetActive(1, false);
     OXRLayout* layout = Make(Lines("solution.cuttings", "table.general,draw.group.project"), true, "2");
     ASSERT_NE(layout, nullptr);
-    layout->SetProject(app.m_document.GetProject(0, true));
+    layout->SetProject(app.Document().GetProject(0, true));
     const std::string html = Html(layout);
     // Oak is inactive; Pine is active but not calculated: no row in the general table.
     EXPECT_EQ(Count(html, "Steel 40x40: square tube"), 1u);
@@ -180,7 +180,7 @@ TEST_F(SolutionReport, OneMaterialPageTitleIsTheMaterialLineWithItsActiveComment
 TEST_F(SolutionReport, WholeProjectTitleIsTheDocumentNameWithItsDescriptionOnPageOne)
 {
     FillSolved(*Material());
-    app.m_document.SetDesc("First line\\nSecond");
+    app.Document().SetDesc("First line\\nSecond");
     OXRLayout* layout = Make(Lines("solution.cuttings", "table.general"), true);
     ASSERT_NE(layout, nullptr);
     std::vector<EmfContent> pages = DrawPass(layout);
@@ -191,7 +191,7 @@ TEST_F(SolutionReport, WholeProjectTitleIsTheDocumentNameWithItsDescriptionOnPag
     ASSERT_NE(second, nullptr);
     EXPECT_GT(second->y, first->y);
 
-    app.m_document.SetName("Shop order");
+    app.Document().SetName("Shop order");
     layout->Init(nullptr);
     layout->SetWholeProject(true);
     pages = DrawPass(layout);
@@ -225,9 +225,9 @@ TEST_F(SolutionReport, NotesAreDrawnOnlyWhenActiveAndMoveWholeToTheNextPage)
 
 TEST_F(SolutionReport, BaseCuttingGeneralTableShowsTheLayoutsMaterialOnlyInMono)
 {
-    app.m_document.AddMaterial("Oak", "");
+    app.Document().AddMaterial("Oak", "");
     FillSolved(*Material());
-    FillSolved(*app.m_document.GetProject(1, false));
+    FillSolved(*app.Document().GetProject(1, false));
     OXRLayout* layout = Make(Lines("base.cuttings", "table.general,draw.group.project"), true, "2");
     ASSERT_NE(layout, nullptr);
     const std::string html = Html(layout);

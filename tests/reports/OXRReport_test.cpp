@@ -75,8 +75,8 @@ protected:
         LayoutTest::SetUp();
         tempFolder = Path("temp");
         CreateDirectoryA(tempFolder.c_str(), nullptr);
-        app.m_tempFolder = tempFolder.c_str();
-        app.m_automation = 1;
+        app.SetTempFolder(tempFolder.c_str());
+        app.SetAutomation(1);
         OXRLayout::AddLayoutClass("test.count", &CountingLayout::Make);
         OXRLayout::AddLayoutClass("test.endless", &EndlessLayout::Make);
         CountingLayout::pagesDrawn = 0;
@@ -168,12 +168,12 @@ TEST_F(ReportTest, TheCacheKeyNamesContentLayoutColoursAndNumberFormats)
     EXPECT_EQ("", r.MakeCacheKey(false).ToStdString());
     r.SetMaterial(Material());
     ASSERT_TRUE(r.SelectLayout("Test", false));
-    app.m_globals.Set("globals.crc32", "ABC123");
+    app.Globals().Set("globals.crc32", "ABC123");
     const std::string id = Material()->GetContentId();
     EXPECT_EQ(id + ".Test.COLOR.ABC123", r.MakeCacheKey(false).ToStdString());
     EXPECT_EQ(id + ".Test.MONO.ABC123", r.MakeCacheKey(true).ToStdString());
     r.SetMaterial(nullptr);
-    EXPECT_EQ(app.m_document.GetContentId() + ".Test.COLOR.ABC123", r.MakeCacheKey(false).ToStdString());
+    EXPECT_EQ(app.Document().GetContentId() + ".Test.COLOR.ABC123", r.MakeCacheKey(false).ToStdString());
 }
 
 TEST_F(ReportTest, BuildingTwiceDrawsOnce)
@@ -215,11 +215,11 @@ TEST_F(ReportTest, ColourChoicesBuildOnlyWhatWasNotBuiltBefore)
 TEST_F(ReportTest, ANumberFormatChangeBuildsAnew)
 {
     OXRReport& r = ThreePageReport();
-    app.m_settings.Set("length.digits", "1");
+    app.Settings().Set("length.digits", "1");
     app.LoadNumberFormats();
     r.Build();
     const int drawn = CountingLayout::pagesDrawn;
-    app.m_settings.Set("length.digits", "3");
+    app.Settings().Set("length.digits", "3");
     app.LoadNumberFormats();
     r.Build();
     EXPECT_EQ(drawn + 6, CountingLayout::pagesDrawn);
@@ -467,7 +467,7 @@ TEST_F(ReportTest, SaveHtmlFailuresSayWhy)
 
     // No material to report on: the layout writes nothing.
     r.SetMaterial(nullptr);
-    app.m_document.SetActive(0, false);
+    app.Document().SetActive(0, false);
     DProps props;
     props.Set("file", file.c_str());
     EXPECT_FALSE(r.SaveHtml(props));
@@ -493,14 +493,15 @@ protected:
     void SetUp() override
     {
         ReportTest::SetUp();
-        app.m_report = MakeAppOwned(new OXRReport);
-        app.m_reportWindow = &events;
-        app.m_settings.Set("report.colors", "0");
+        app.DropReport();
+        app.Report();
+        app.SetReportWindow(&events);
+        app.Settings().Set("report.colors", "0");
     }
     void TearDown() override
     {
-        app.m_reportWindow = nullptr;
-        app.m_report.reset();
+        app.SetReportWindow(nullptr);
+        app.DropReport();
         ReportTest::TearDown();
     }
 
@@ -520,8 +521,8 @@ protected:
 TEST_F(ReportCommands, LoadReportLayoutsBuildsTheStoredLayoutForTheCurrentMaterial)
 {
     ThreeLayouts();
-    app.m_settings.Set("report.layout", "1");
-    app.m_settings.Set("report.colors", "2");
+    app.Settings().Set("report.layout", "1");
+    app.Settings().Set("report.colors", "2");
     ASSERT_TRUE(app.LoadReportLayouts(true));
     OXRReport& r = AppReport();
     ASSERT_NE(nullptr, r.GetLayout());
@@ -533,8 +534,8 @@ TEST_F(ReportCommands, LoadReportLayoutsBuildsTheStoredLayoutForTheCurrentMateri
 
     // A stored position past the registry starts with the first layout; a
     // colour value out of range leaves the report's.
-    app.m_settings.Set("report.layout", "7");
-    app.m_settings.Set("report.colors", "5");
+    app.Settings().Set("report.layout", "7");
+    app.Settings().Set("report.colors", "5");
     ASSERT_TRUE(app.LoadReportLayouts(false));
     EXPECT_EQ("A", r.GetLayout()->GetName().ToStdString());
     EXPECT_EQ(nullptr, r.GetMaterial());
@@ -559,12 +560,12 @@ TEST_F(ReportCommands, SelectReportLayoutBuildsTheChosenOneAndStoresItsPosition)
     app.SelectReportLayout(2);
     EXPECT_EQ("C", r.GetLayout()->GetName().ToStdString());
     EXPECT_EQ(0, r.GetCurrentPage());
-    EXPECT_EQ("2", app.m_settings.Get("report.layout").ToStdString());
+    EXPECT_EQ("2", app.Settings().Get("report.layout").ToStdString());
     EXPECT_EQ((std::vector<long>{kEventReportPageChanged, kEventReportLayoutChanged}), events.codes);
     app.SelectReportLayout(3);
     EXPECT_EQ("A", r.GetLayout()->GetName().ToStdString());
-    EXPECT_EQ("0", app.m_settings.Get("report.layout").ToStdString());
-    EXPECT_EQ(0, app.m_busyCount);
+    EXPECT_EQ("0", app.Settings().Get("report.layout").ToStdString());
+    EXPECT_EQ(0, app.BusyCount());
 }
 
 TEST_F(ReportCommands, SelectReportColorsRebuildsOnlyOnAChange)
@@ -574,17 +575,17 @@ TEST_F(ReportCommands, SelectReportColorsRebuildsOnlyOnAChange)
     const int drawn = CountingLayout::pagesDrawn;
     events.codes.clear();
     EXPECT_FALSE(app.SelectReportColors(3));
-    EXPECT_EQ("0", app.m_settings.Get("report.colors").ToStdString());
+    EXPECT_EQ("0", app.Settings().Get("report.colors").ToStdString());
     EXPECT_TRUE(events.codes.empty());
 
     EXPECT_TRUE(app.SelectReportColors(2));
     EXPECT_EQ(drawn + 6, CountingLayout::pagesDrawn);
     EXPECT_TRUE(app.SelectReportColors(2));
     EXPECT_EQ(drawn + 6, CountingLayout::pagesDrawn);
-    EXPECT_EQ("2", app.m_settings.Get("report.colors").ToStdString());
+    EXPECT_EQ("2", app.Settings().Get("report.colors").ToStdString());
     EXPECT_EQ((std::vector<long>{kEventReportLayoutChanged, kEventReportLayoutChanged}), events.codes);
     EXPECT_EQ(OXRReport::kColorMono, AppReport().GetColorMode());
-    EXPECT_EQ(0, app.m_busyCount);
+    EXPECT_EQ(0, app.BusyCount());
 }
 
 namespace {
@@ -697,9 +698,9 @@ std::string BoxShownBy(const std::function<void()>& action)
 
 TEST_F(ReportCommands, WithoutLayoutsTheWarningNamesTheFoldersThatWereSearched)
 {
-    app.m_automation = 0;
+    app.SetAutomation(0);
     const std::string text = BoxShownBy([this] { EXPECT_FALSE(app.LoadReportLayouts(true)); });
-    app.m_automation = 1;
+    app.SetAutomation(1);
     const std::string programFolderPath = App().MakeProgramPath("").ToStdString();
     EXPECT_EQ("No layout files found in " + dataFolder + "\\DATA; " + programFolderPath, text);
     EXPECT_EQ(std::string::npos, text.find(programFolder + "\\DATA")) << text;
@@ -898,13 +899,13 @@ TEST_F(ReportTest, APrintedReportOfSeveralMaterialsGoesOnBelowEachMaterial)
     ASSERT_FALSE(PrintQueue::Folder().empty()) << "BRAVIK_PDF_DIR is not set: run the tests through scripts/test";
     const std::string token = "bravikmaterials" + std::to_string(GetTickCount());
     UseShippedLocale();
-    app.m_document.SetName(token.c_str());
+    app.Document().SetName(token.c_str());
     Material()->SetProperty("material", "Alu");
     Material()->SetProperty("desc", "");
-    app.m_document.AddMaterial("Brass", "");
-    app.m_document.AddMaterial("Copper", "");
+    app.Document().AddMaterial("Brass", "");
+    app.Document().AddMaterial("Copper", "");
     for (long k = 0; k < 3; ++k)
-        FillSolved(*app.m_document.GetProject(k, false));
+        FillSolved(*app.Document().GetProject(k, false));
     // The shipped layout in faces whose text the queue's PDF keeps.
     WriteBytes(dataFolder + "\\DATA\\FULL.SOL.SCL",
                Installed("FULL.SOL.SCL") + "\r\nfont.normal=Arial,12\r\nfont.h1=Arial,17\r\nfont.h2=Arial,15\r\n"

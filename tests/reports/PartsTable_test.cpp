@@ -128,9 +128,9 @@ TEST_F(PartsReport, HeaderTitlesCarryTheLengthAndPieceUnitsOnly)
         {"  ", "pcs", "", {">Part<", ">Length<", ">Placed, pcs<"}},
     };
     for (const auto& c : kCases) {
-        app.m_globals.Set("length.units", c.length);
-        app.m_globals.Set("pieces.units", c.pieces);
-        app.m_globals.Set("cost.units", c.cost);
+        app.Globals().Set("length.units", c.length);
+        app.Globals().Set("pieces.units", c.pieces);
+        app.Globals().Set("cost.units", c.cost);
         for (int mode : {1, 2}) {
             OXRLayout* layout = Make("solution.cuttings", "table.general,table.pieces", 2970, mode);
             ASSERT_NE(layout, nullptr);
@@ -198,7 +198,7 @@ TEST_F(PartsReport, PartsWithUnplacedPiecesAreMarkedAndExplained)
 
 TEST_F(PartsReport, BaseLayoutShowsStoredValuesWithoutUnitsOrNote)
 {
-    app.m_globals.Set("length.units", "mm");
+    app.Globals().Set("length.units", "mm");
     FillSolved(*Material());
     Material()->ComputeOrphans();
     OXRLayout* layout = Make("base.cuttings", "table.general,table.pieces", 2970, 1);
@@ -261,9 +261,9 @@ TEST_F(PartsReport, EveryPartAppearsOnceOverShortPages)
 TEST_F(PartsReport, AMaterialWithUnplacedPartsKeepsARowFreeOnEveryPage)
 {
     // Without unplaced parts a page holds one row more of the table.
-    app.m_document.AddMaterial("Oak", "");
+    app.Document().AddMaterial("Oak", "");
     auto firstPageParts = [this](long index, int unplaced) {
-        DCSProject* material = app.m_document.GetProject(index, false);
+        DCSProject* material = app.Document().GetProject(index, false);
         FillParts(*material, 90, unplaced);
         OXRLayout* layout = Make("solution.cuttings", "table.blanks,table.pieces", 1200, 1);
         const std::vector<EmfContent> pages = DrawPages(layout, material, kPageWidth, 1200);

@@ -79,13 +79,13 @@ protected:
         ASSERT_TRUE(Has(PrintQueue::Printers(), "PDF"))
             << "the test environment has no print queue \"PDF\": run the tests through scripts/test";
         settingsPath = Path("Bravik.properties");
-        app.m_settings.Load(settingsPath.c_str());
+        app.Settings().Load(settingsPath.c_str());
         logPath = Path("Bravik.log");
-        app.m_log.Open(logPath.c_str(), true);
+        app.Log().Open(logPath.c_str(), true);
     }
     void TearDown() override
     {
-        app.m_log.Close();
+        app.Log().Close();
         TempFolderTest::TearDown();
     }
 
@@ -319,7 +319,7 @@ TEST_F(Printers, AGuardOfAnEndedProcessExcludesThePrinterOnlyWhenItsQueryEndedIt
         EXPECT_EQ(!c.excluded, Has(RecordNames(), "PDF"));
         EXPECT_NE(std::string::npos, ReadBytes(logPath).find(c.logged, logged)) << ReadBytes(logPath).substr(logged);
         EXPECT_EQ("<missing>", ReadBytes(guard));
-        app.m_settings.Set("excluded", "", true);
+        app.Settings().Set("excluded", "", true);
     }
 }
 
@@ -394,7 +394,7 @@ TEST_F(Printers, ADriverThatCrashesTheProgramIsExcludedAtTheNextStart)
         {
             char path[MAX_PATH] = "";
             GetEnvironmentVariableA("BRAVIK_TEST_SETTINGS", path, MAX_PATH);
-            app.m_settings.Load(path);
+            app.Settings().Load(path);
             // The crash ends the process at once, without a debugger
             // (the guard's filter goes first and hands on to this one).
             SetUnhandledExceptionFilter([](EXCEPTION_POINTERS*) -> LONG { return EXCEPTION_EXECUTE_HANDLER; });
@@ -431,11 +431,11 @@ TEST_F(Printers, TheStoredPrinterStaysOnlyWhileItIsInstalled)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored);
-        app.m_settings.Set("printer", c.stored, true);
+        app.Settings().Set("printer", c.stored, true);
         EXPECT_TRUE(app.RefreshPrinters(nullptr));
-        EXPECT_GE(app.m_printerNames.IndexOf("PDF"), 0);
-        EXPECT_STREQ("Printer", app.m_printerNames.Get("PDF").GetText());
-        EXPECT_STREQ(c.current, app.m_currentPrinter.GetText());
+        EXPECT_GE(app.PrinterNames().IndexOf("PDF"), 0);
+        EXPECT_STREQ("Printer", app.PrinterNames().Get("PDF").GetText());
+        EXPECT_STREQ(c.current, app.CurrentPrinter().GetText());
         EXPECT_EQ(c.current, Stored("printer"));
     }
 }
@@ -443,24 +443,24 @@ TEST_F(Printers, TheStoredPrinterStaysOnlyWhileItIsInstalled)
 TEST_F(Printers, WithEveryPrinterExcludedTheListIsEmptyAndExclusionsOfRemovedPrintersGo)
 {
     for (const std::string& name : PrintQueue::Printers())
-        app.m_excludedPrinters.push_back(name.c_str());
-    app.m_excludedPrinters.push_back("Removed last week");
-    app.m_settings.Set("printer", "PDF", true);
+        app.ExcludedPrinters().push_back(name.c_str());
+    app.ExcludedPrinters().push_back("Removed last week");
+    app.Settings().Set("printer", "PDF", true);
 
     app.RefreshPrinters(nullptr);
 
-    EXPECT_TRUE(app.m_printerNames.IsEmpty());
-    EXPECT_STREQ("", app.m_currentPrinter.GetText());
+    EXPECT_TRUE(app.PrinterNames().IsEmpty());
+    EXPECT_STREQ("", app.CurrentPrinter().GetText());
     EXPECT_EQ("", Stored("printer"));
-    EXPECT_EQ(PrintQueue::Printers(), Texts(app.m_excludedPrinters));
+    EXPECT_EQ(PrintQueue::Printers(), Texts(app.ExcludedPrinters()));
     const std::string stored = Stored("excluded");
     EXPECT_EQ(std::string::npos, stored.find("Removed last week"));
     EXPECT_NE(std::string::npos, stored.find("\"PDF\"")) << stored;
     // The setting reads back as the list it was written from.
-    app.m_excludedPrinters.clear();
-    app.m_settings.Load(settingsPath.c_str());
+    app.ExcludedPrinters().clear();
+    app.Settings().Load(settingsPath.c_str());
     app.LoadExcludedPrinters();
-    EXPECT_EQ(PrintQueue::Printers(), Texts(app.m_excludedPrinters));
+    EXPECT_EQ(PrintQueue::Printers(), Texts(app.ExcludedPrinters()));
 }
 
 namespace {
@@ -472,7 +472,7 @@ public:
     {
         codes.push_back(code);
         thread = GetCurrentThreadId();
-        listed = App().m_printerNames.IndexOf("PDF") >= 0;
+        listed = App().PrinterNames().IndexOf("PDF") >= 0;
     }
     std::vector<long> codes;
     DWORD thread = 0;
@@ -484,14 +484,14 @@ public:
 TEST_F(Printers, ThePrinterThreadFillsTheListAndTellsTheUiThread)
 {
     EventRecorder recorder;
-    app.m_reportWindow = &recorder;
+    app.SetReportWindow(&recorder);
     {
         DEnumPrinters thread;
         ASSERT_TRUE(thread.Start(0));
         EXPECT_TRUE(PumpUntil([&] { return !recorder.codes.empty(); }, 60000));
         PumpUntil([&] { return !thread.IsRunning(); }, 10000);
     }
-    app.m_reportWindow = nullptr;
+    app.SetReportWindow(nullptr);
 
     EXPECT_EQ(std::vector<long>{kEventPrintersEnumerated}, recorder.codes);
     EXPECT_EQ(GetCurrentThreadId(), recorder.thread);

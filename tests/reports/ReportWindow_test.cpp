@@ -125,9 +125,9 @@ protected:
         CreateDirectoryA((dataFolder + "\\DATA").c_str(), nullptr);
         CreateDirectoryA(Path("program").c_str(), nullptr);
         CreateDirectoryA(Path("temp").c_str(), nullptr);
-        app.m_dataFolder = dataFolder.c_str();
-        app.m_programFolder = Path("program").c_str();
-        app.m_tempFolder = Path("temp").c_str();
+        app.SetDataFolder(dataFolder.c_str());
+        app.SetProgramFolder(Path("program").c_str());
+        app.SetTempFolder(Path("temp").c_str());
         // The layouts and style sheets the program installs.
         for (const char* name : {"BASE.SOL.SCL", "FULL.SOL.SCL", "LIST.SOL.SCL", "STYLE.TXT", "STYLE.MONO.TXT",
                                  "META.TXT"}) {
@@ -136,7 +136,7 @@ protected:
             WriteBytes(dataFolder + "\\DATA\\" + name, data.GetData());
         }
         for (const char* key : {"report.layout", "report.colors", "position.reports", "printer"})
-            app.m_settings.Set(key, "");
+            app.Settings().Set(key, "");
         DlgReports::ClassPlacement() = DlgClassPlacement();
         ASSERT_TRUE(main.Open());
     }
@@ -150,18 +150,18 @@ protected:
     // The example order with its solution.
     void AddExampleMaterial()
     {
-        app.m_document.AddMaterial("Steel 40x40", "square tube");
-        app.m_document.SetCurrent(0);
-        FillSolved(*app.m_document.GetProject(0, false));
+        app.Document().AddMaterial("Steel 40x40", "square tube");
+        app.Document().SetCurrent(0);
+        FillSolved(*app.Document().GetProject(0, false));
     }
 
     // A material with a solution of many patterns: its reports run over
     // several pages.
     DCSProject* AddSolvedMaterial(int patterns)
     {
-        app.m_document.AddMaterial("Steel 40x40", "square tube");
-        app.m_document.SetCurrent(app.m_document.GetCount(false) - 1);
-        DCSProject* material = app.m_document.GetProject(-1, false);
+        app.Document().AddMaterial("Steel 40x40", "square tube");
+        app.Document().SetCurrent(app.Document().GetCount(false) - 1);
+        DCSProject* material = app.Document().GetProject(-1, false);
         std::vector<DProps> parts;
         for (int i = 0; i < patterns; ++i)
             parts.push_back(RowOf({{"length", std::to_string(500 + 10 * i).c_str()}, {"quantity", "2"}}));
@@ -183,11 +183,11 @@ protected:
         script.Stop();
         EXPECT_EQ("", script.Failure());
         EXPECT_TRUE(script.Done());
-        EXPECT_EQ(nullptr, app.m_reportWindow);
+        EXPECT_EQ(nullptr, app.ReportWindow());
         EXPECT_EQ(0u, OXRLayout::Registry().size());
     }
 
-    static DlgReports* Window() { return dynamic_cast<DlgReports*>(App().m_reportWindow); }
+    static DlgReports* Window() { return dynamic_cast<DlgReports*>(App().ReportWindow()); }
     static HWND Toolbar() { return Window()->GetToolbar()->m_hWnd; }
     static bool Open()
     {
@@ -233,7 +233,7 @@ TEST_F(ReportWindow, OpensWithTheLayoutsTheColourModesAndTheFirstPage)
 TEST_F(ReportWindow, NextAndPreviousAreEnabledAsThePagesAllow)
 {
     AddSolvedMaterial(120);
-    app.m_settings.Set("report.layout", "1");
+    app.Settings().Set("report.layout", "1");
     long pages = 0;
     struct State {
         std::string indicator;
@@ -299,7 +299,7 @@ TEST_F(ReportWindow, MonoBuildsAnewAndAutoAgainTakesTheCachedPages)
     EXPECT_NE(autoPages, monoPages);
     EXPECT_EQ(2u, cachedAfterAuto);
     EXPECT_EQ(autoPages, autoAgain);
-    EXPECT_EQ("0", std::string(app.m_settings.Get("report.colors", "").GetText()));
+    EXPECT_EQ("0", std::string(app.Settings().Get("report.colors", "").GetText()));
 }
 
 TEST_F(ReportWindow, SavingAsHtmlAppendsTheExtensionAndNamesTheFileInTheSavedBox)
@@ -377,7 +377,7 @@ TEST_F(ReportWindow, WithoutPrintersPrintAndThePrinterListStayDisabled)
 TEST_F(ReportWindow, AListedPrinterIsOfferedAndBecomesCurrent)
 {
     AddSolvedMaterial(3);
-    app.m_printerNames.Set("PDF", "Printer");
+    app.PrinterNames().Set("PDF", "Printer");
     std::vector<std::string> entries;
     bool print = false;
     UiScript script;
@@ -390,7 +390,7 @@ TEST_F(ReportWindow, AListedPrinterIsOfferedAndBecomesCurrent)
 
     EXPECT_EQ((std::vector<std::string>{" PDF"}), entries);
     EXPECT_TRUE(print);
-    EXPECT_EQ("PDF", std::string(app.m_currentPrinter.GetText()));
+    EXPECT_EQ("PDF", std::string(app.CurrentPrinter().GetText()));
 }
 
 TEST_F(ReportWindow, PrintersFoundWhileTheWindowIsOpenFillTheEmptyList)
@@ -408,8 +408,8 @@ TEST_F(ReportWindow, PrintersFoundWhileTheWindowIsOpenFillTheEmptyList)
                   enumeration = std::thread([] {
                       {
                           DAutoLock guard(App().GetPrinterLock());
-                          App().m_printerNames.Set("PDF", "Printer");
-                          App().m_printerNames.Set("Office", "Printer");
+                          App().PrinterNames().Set("PDF", "Printer");
+                          App().PrinterNames().Set("Office", "Printer");
                       }
                       App().OnAppEvent(kEventPrintersEnumerated, 0);
                   });
@@ -425,7 +425,7 @@ TEST_F(ReportWindow, PrintersFoundWhileTheWindowIsOpenFillTheEmptyList)
 
     EXPECT_EQ((std::vector<std::string>{" PDF", " Office"}), entries);
     EXPECT_TRUE(print);
-    EXPECT_EQ("PDF", std::string(app.m_currentPrinter.GetText()));
+    EXPECT_EQ("PDF", std::string(app.CurrentPrinter().GetText()));
 }
 
 TEST_F(ReportWindow, PrintSendsEveryPageToTheCurrentPrinter)
@@ -433,7 +433,7 @@ TEST_F(ReportWindow, PrintSendsEveryPageToTheCurrentPrinter)
     const std::string folder = PrintQueue::Folder();
     ASSERT_FALSE(folder.empty()) << "BRAVIK_PDF_DIR is not set: run the tests through scripts/test";
     AddSolvedMaterial(3);
-    app.m_printerNames.Set("PDF", "Printer");
+    app.PrinterNames().Set("PDF", "Printer");
     const std::vector<std::string> before = PdfFiles(folder);
     long pages = 0;
     UiScript script;
@@ -478,7 +478,7 @@ TEST_F(ReportWindow, CannotBeMadeSmallerThanTheToolbarOrFourHundredPixels)
 TEST_F(ReportWindow, TheStoredPlacementIsWhereTheNextRunOpensIt)
 {
     AddSolvedMaterial(3);
-    app.m_settings.Set("position.reports", "40,30,860,600,0");
+    app.Settings().Set("position.reports", "40,30,860,600,0");
     RECT opened = {0, 0, 0, 0};
     UiScript script;
     script.Then(Open, [&] {
@@ -492,7 +492,7 @@ TEST_F(ReportWindow, TheStoredPlacementIsWhereTheNextRunOpensIt)
     EXPECT_EQ(30, opened.top);
     EXPECT_EQ(860, opened.right);
     EXPECT_EQ(600, opened.bottom);
-    EXPECT_EQ("60,50,960,690,0", std::string(app.m_settings.Get("position.reports", "").GetText()));
+    EXPECT_EQ("60,50,960,690,0", std::string(app.Settings().Get("position.reports", "").GetText()));
 }
 
 TEST_F(ReportWindow, FitButtonsAndADoubleClickSwitchBetweenWholePageAndWidth)
@@ -527,14 +527,14 @@ TEST_F(ReportWindow, FitButtonsAndADoubleClickSwitchBetweenWholePageAndWidth)
 
 TEST_F(ReportWindow, NothingToReportOnWarnsAndOpensNoWindow)
 {
-    app.m_document.AddMaterial("Steel", "");
-    app.m_document.SetActive(0, false);
+    app.Document().AddMaterial("Steel", "");
+    app.Document().SetActive(0, false);
     std::string text;
     bool opened = false;
     UiScript script;
     script.OnWindow("Report", [&](HWND box) {
         text = ChildTextWith(box, "active");
-        opened = App().m_reportWindow != nullptr;
+        opened = App().ReportWindow() != nullptr;
         PostMessageA(box, WM_COMMAND, IDOK, 0);
     });
     RunReport(false, script);

@@ -29,7 +29,7 @@ inline bool SetUpUiApp(OXRApp& app, const char* localeName, const char* extra = 
     std::string text = buffer.GetData();
     text += "\r\n";
     text += extra ? extra : "";
-    app.m_locale.Parse(text.c_str());
+    app.Locale().Parse(text.c_str());
     app.LoadLocale("en_US");
     app.CreateUiFonts();
     app.LoadNumberFormats();
@@ -53,14 +53,14 @@ public:
         if (!Create(kTestMainTemplate) || !IsWindow())
             return false;
         ::ShowWindow(m_hWnd, SW_SHOW);
-        App().m_mainWindow = this;
+        App().SetMainWindow(this);
         App().m_pMainWnd = this;
         return true;
     }
     ~RecordingMainWindow() override
     {
-        if (GetApp() && App().m_mainWindow == this) {
-            App().m_mainWindow = nullptr;
+        if (GetApp() && App().MainWindow() == this) {
+            App().SetMainWindow(nullptr);
             App().m_pMainWnd = nullptr;
         }
     }
