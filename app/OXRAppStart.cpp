@@ -50,12 +50,73 @@ UString ProductFolder(const char* base)
     return folder;
 }
 
+// The temporary folder's parent: the system's temporary folder, else the
+// program's folder.
+UString TempFolderBase(const UString& programFolder)
+{
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    UString base = temp;
+    if (base.IsEmpty())
+        base = programFolder;
+    return base;
+}
+
 } // namespace
 
 BOOL OXRApp::StartUp()
 {
     BeginBusy();
+    InitSystemLibraries();
+    const UString propertiesPath = PrepareDataFolder();
+    LoadEmbeddedLocale();
+    CreateBaseFonts();
+    DetectAutomationScript();
+    std::unique_ptr<DlgStartup> banner = ShowBanner();
 
+    LogSystemInfo();
+    m_logo = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), "BLOGO", IMAGE_BITMAP, 0, 0, 0));
+    m_tempFolder = ProductFolder(TempFolderBase(m_programFolder).GetText());
+    OpenLog();
+    CreateTempFolder();
+    DlgStartup::SendStatus(banner.get(), "Cleaning up temporary files...");
+    CleanTempFolder();
+
+    LoadSettings(propertiesPath);
+    ApplySettingsDefaults();
+    // A failure is logged and shown once the start is over (event 20).
+    m_settings.Save(false);
+    LoadExcludedPrinters();
+    InstallResources();
+
+    LoadLocale(m_language.c_str());
+    CreateUiFonts();
+    LoadNumberFormats();
+
+    DlgStartup::SendStatus(banner.get(), "Enumerating printers...");
+    StartPrinterThread();
+    CreateMainWindow();
+    LoadRecentProjects();
+    UpdateTitle(false);
+    LogFolders();
+    if (!m_automation)
+        ShowMainWindow(banner.get());
+
+    LocalizeMenu();
+    if (banner)
+        banner->Hide();
+    OnAppEvent(kEventStartupFinished, 0);
+    if (HWND main = GetMainHwnd())
+        WinActivate(main);
+
+    m_localeBuffer.Free();
+    banner.reset();
+    EndBusy();
+    return TRUE;
+}
+
+void OXRApp::InitSystemLibraries()
+{
     INITCOMMONCONTROLSEX controls = {8, 0xFF};
     InitCommonControlsEx(&controls);
     LoadLibraryA("RICHED32.DLL");
@@ -64,7 +125,10 @@ BOOL OXRApp::StartUp()
 
     m_accelerators = LoadAcceleratorsA(m_hInstance ? m_hInstance : GetModuleHandleA(nullptr),
                                        MAKEINTRESOURCEA(kAcceleratorTable));
+}
 
+UString OXRApp::PrepareDataFolder()
+{
     char module[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, module, MAX_PATH);
     PathSplit(module, &m_programFolder, nullptr, nullptr);
@@ -88,17 +152,27 @@ BOOL OXRApp::StartUp()
                 FileWrite(propertiesPath.GetText(), props.GetData(), props.GetUsed());
         }
     }
+    return propertiesPath;
+}
 
+void OXRApp::LoadEmbeddedLocale()
+{
     m_language = kDefaultLanguage;
     if (LoadResourceData("LOCALE", kEmbeddedLocale, m_localeBuffer))
         m_locale.Parse(m_localeBuffer.GetData());
+}
 
+void OXRApp::CreateBaseFonts()
+{
     m_fonts.Set("normal", FontCreate("Tahoma", -13, 400, 0, 0), true);
     m_fonts.Set("bold", FontCreate("Tahoma", -12, 700, 0, 0), true);
     m_fonts.Set("small", FontCreate("Tahoma", -12, 400, 0, 0), true);
     m_fonts.Set("tiny", FontCreate("Tahoma", -10, 400, 0, 0), true);
     m_fonts.Set("italic", FontCreate("Tahoma", -12, 400, 1, 0), true);
+}
 
+void OXRApp::DetectAutomationScript()
+{
     ParseCommandLine();
     m_automation = 0;
     m_automationScript = "";
@@ -113,7 +187,10 @@ BOOL OXRApp::StartUp()
         else
             m_automationScript = "";
     }
+}
 
+std::unique_ptr<DlgStartup> OXRApp::ShowBanner()
+{
     std::unique_ptr<DlgStartup> banner;
     if (!m_automation) {
         banner.reset(new DlgStartup(nullptr));
@@ -125,20 +202,11 @@ BOOL OXRApp::StartUp()
         if (banner->Show(title.GetText()))
             banner->SendStatus("Loading settings...");
     }
+    return banner;
+}
 
-    LogSystemInfo();
-    m_logo = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), "BLOGO", IMAGE_BITMAP, 0, 0, 0));
-
-    UString tempBase;
-    {
-        char temp[MAX_PATH] = "";
-        GetTempPathA(MAX_PATH, temp);
-        tempBase = temp;
-        if (tempBase.IsEmpty())
-            tempBase = m_programFolder;
-    }
-    m_tempFolder = ProductFolder(tempBase.GetText());
-
+void OXRApp::OpenLog()
+{
     UString logName;
     logName.Format("%s.log", kProductWord);
     m_log.Open(m_dataFolder.IsEmpty() ? PathJoin(logName, m_tempFolder.GetText(), logName.GetText())
@@ -146,33 +214,39 @@ BOOL OXRApp::StartUp()
                false);
     m_log.SetLevel(2);
     m_log.WriteRaw(SystemInfoLine().GetText(), true);
+}
 
+void OXRApp::CreateTempFolder()
+{
     if (PathExistsA(m_tempFolder.GetText()) != 2 &&
         SHCreateDirectoryExA(nullptr, m_tempFolder.GetText(), nullptr) != ERROR_SUCCESS) {
         UString line;
         line.Format("Cannot create directory for temporary files (%s) ", m_tempFolder.GetText());
         m_log.Write(line.GetText(), nullptr, "ERR >> ");
     }
-    DlgStartup::SendStatus(banner.get(), "Cleaning up temporary files...");
-    CleanTempFolder();
+}
 
-    {
-        UString keptAs;
-        bool damaged = false;
-        m_settings.LoadAtStart(propertiesPath.GetText(), keptAs, damaged);
-        if (damaged) {
-            UString line;
-            if (keptAs.IsEmpty())
-                line.Format("The settings file %s is not a text file; the defaults are used and no copy of it "
-                            "could be kept",
-                            propertiesPath.GetText());
-            else
-                line.Format("The settings file %s is not a text file; the defaults are used and the file is "
-                            "kept as %s",
-                            propertiesPath.GetText(), keptAs.GetText());
-            m_log.Write(line.GetText(), nullptr, "WRN >> ");
-        }
-    }
+void OXRApp::LoadSettings(const UString& propertiesPath)
+{
+    UString keptAs;
+    bool damaged = false;
+    m_settings.LoadAtStart(propertiesPath.GetText(), keptAs, damaged);
+    if (!damaged)
+        return;
+    UString line;
+    if (keptAs.IsEmpty())
+        line.Format("The settings file %s is not a text file; the defaults are used and no copy of it "
+                    "could be kept",
+                    propertiesPath.GetText());
+    else
+        line.Format("The settings file %s is not a text file; the defaults are used and the file is "
+                    "kept as %s",
+                    propertiesPath.GetText(), keptAs.GetText());
+    m_log.Write(line.GetText(), nullptr, "WRN >> ");
+}
+
+void OXRApp::ApplySettingsDefaults()
+{
     static const char* const defaults[][2] = {
         {"list.separator", " "}, {"length.units", "0"}, {"pieces.units", "0"}, {"length.digits", "2"},
         {"length.zeroes", "0"},  {"cost.units", "0"},   {"cost.digits", "2"},  {"cost.zeroes", "0"},
@@ -181,65 +255,54 @@ BOOL OXRApp::StartUp()
         if (m_settings.Get(d[0], "").IsEmpty())
             m_settings.Set(d[0], d[1], false);
     }
-    // A failure is logged and shown once the start is over (event 20).
-    m_settings.Save(false);
+}
 
-    LoadExcludedPrinters();
-
-    InstallResources();
-
-    LoadLocale(m_language.c_str());
-    CreateUiFonts();
-    LoadNumberFormats();
-
-    DlgStartup::SendStatus(banner.get(), "Enumerating printers...");
+void OXRApp::StartPrinterThread()
+{
     // A printer driver may take long or hang: the list is filled beside the
     // UI thread, which learns of it through event 19.
     m_printerThread.reset(new DEnumPrinters());
     m_printerThread->Start(0);
+}
 
+void OXRApp::CreateMainWindow()
+{
     OXRWindow* window = new OXRWindow();
     m_mainWindow = window;
     m_pMainWnd = window;
     if (!window->Create(kMainWindowTemplate, nullptr))
         m_log.Write("Cannot create the main window", nullptr, "ERR >> ");
     WinSetText(kAppName, window->m_hWnd, false, false);
+}
 
+void OXRApp::LoadRecentProjects()
+{
     m_recent.SetExtension(kProjectExtension);
     m_recent.FromText(m_settings.Get("history", "").GetText(), false);
     BuildRecentMenu();
-    UpdateTitle(false);
+}
 
-    {
-        UString line;
-        line.Format("Root: %s; Data: %s", m_programFolder.GetText(), m_dataFolder.GetText());
-        m_log.WriteRaw(line.GetText(), true);
-    }
+void OXRApp::LogFolders()
+{
+    UString line;
+    line.Format("Root: %s; Data: %s", m_programFolder.GetText(), m_dataFolder.GetText());
+    m_log.WriteRaw(line.GetText(), true);
+}
 
-    if (!m_automation) {
-        DlgStartup::SendStatus(banner.get(), "Finalizing...");
-        RefreshMenuBar();
-        ::LockWindowUpdate(window->m_hWnd);
-        window->ShowWorkPanel(0);
-        ::LockWindowUpdate(nullptr);
-        ::ShowWindow(window->m_hWnd, SW_SHOW);
-        window->RedrawAll();
-        UString file = m_commandLine.Get("file", true);
-        UString extension;
-        if (!file.IsEmpty() && PathName(file.GetText(), nullptr, &extension) &&
-            strcmp(extension.GetText(), kProjectExtension) == 0)
-            ::PostMessageA(window->m_hWnd, WM_USER, kEventOpenCommandLineProject, 0);
-    }
-
-    LocalizeMenu();
-    if (banner)
-        banner->Hide();
-    OnAppEvent(kEventStartupFinished, 0);
-    if (HWND main = GetMainHwnd())
-        WinActivate(main);
-
-    m_localeBuffer.Free();
-    banner.reset();
-    EndBusy();
-    return TRUE;
+void OXRApp::ShowMainWindow(DlgStartup* banner)
+{
+    // Made by CreateMainWindow, so of the program's own kind.
+    OXRWindow* window = static_cast<OXRWindow*>(m_mainWindow);
+    DlgStartup::SendStatus(banner, "Finalizing...");
+    RefreshMenuBar();
+    ::LockWindowUpdate(window->m_hWnd);
+    window->ShowWorkPanel(0);
+    ::LockWindowUpdate(nullptr);
+    ::ShowWindow(window->m_hWnd, SW_SHOW);
+    window->RedrawAll();
+    UString file = m_commandLine.Get("file", true);
+    UString extension;
+    if (!file.IsEmpty() && PathName(file.GetText(), nullptr, &extension) &&
+        strcmp(extension.GetText(), kProjectExtension) == 0)
+        ::PostMessageA(window->m_hWnd, WM_USER, kEventOpenCommandLineProject, 0);
 }

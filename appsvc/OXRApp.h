@@ -410,6 +410,32 @@ public:
     DProps* m_automationOptions = nullptr;
 
 private:
+    // ---- The steps of StartUp, in their order (app/) ------------------------------------------
+    // Common controls, rich edit, COM and the accelerators.
+    void InitSystemLibraries();
+    // The program's and the data folder, the properties file written on the
+    // first start; the properties file's path, empty without a data folder.
+    UString PrepareDataFolder();
+    void LoadEmbeddedLocale();
+    void CreateBaseFonts();
+    // The command line; a file argument that is a script sets automation mode.
+    void DetectAutomationScript();
+    // The start-up banner, none in automation mode.
+    std::unique_ptr<DlgStartup> ShowBanner();
+    void OpenLog();
+    void CreateTempFolder();
+    // A damaged properties file is kept aside and the defaults stand.
+    void LoadSettings(const UString& propertiesPath);
+    // Empty keys of the number and list formats get their defaults.
+    void ApplySettingsDefaults();
+    void StartPrinterThread();
+    void CreateMainWindow();
+    void LoadRecentProjects();
+    void LogFolders();
+    // The source-data page and the main window; a project named on the
+    // command line is opened once the start is over.
+    void ShowMainWindow(DlgStartup* banner);
+
     // ---- Fields, in the order of the application's design ----------------------------------
     OXRWindowBase* m_mainWindow = nullptr;
     DAppSettings m_settings;
