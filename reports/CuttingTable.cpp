@@ -13,7 +13,9 @@
 #include "document/DCSProject.h"
 #include "foundation/StrUtil.h"
 #include "reports/MTable.h"
+#include "reports/OXRLayoutBaseCutting.h"
 #include "reports/OXRLayoutSolution.h"
+#include "reports/ReportTables.h"
 #include "reports/ScaleNumberList.h"
 
 using namespace ReportTables;

@@ -8,6 +8,7 @@
 #include "appsvc/OXRApp.h"
 #include "foundation/PathUtil.h"
 #include "foundation/StrUtil.h"
+#include "reports/OXRLayoutBaseCutting.h"
 #include "reports/OXRLayoutSolution.h"
 
 namespace {

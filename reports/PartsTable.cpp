@@ -8,7 +8,9 @@
 #include "document/DCSProject.h"
 #include "foundation/StrUtil.h"
 #include "reports/MTable.h"
+#include "reports/OXRLayoutBaseCutting.h"
 #include "reports/OXRLayoutSolution.h"
+#include "reports/ReportTables.h"
 
 using namespace ReportTables;
 
@@ -158,6 +160,59 @@ bool Fits(MTable& table, const OXRRenderContext& ctx)
     return ctx.y + Height(table.GetRect()) <= Height(ctx.draw->GetRect());
 }
 
+// Of the rows left, those the page is planned to take: by the row height a
+// stock table measured, else by one row's own height; -1 when the table
+// should start on the next page.
+int PlannedRows(const PartsTable& t, const OXRRenderContext& ctx, int rows, bool firstOnPage)
+{
+    const int h = t.rowHeight;
+    if (h > 0) {
+        const bool reserve = !t.base && t.material->GetOrphans("") != 0;
+        int avail = (Height(ctx.draw->GetRect()) - ctx.y - 2 * h - (reserve ? h : 0)) / h;
+        if (avail < 2) {
+            // A table that starts its page takes what room there is: asking
+            // for the next page would meet the same page again.
+            if (!firstOnPage)
+                return -1;
+            avail = std::max(avail, 1);
+        }
+        return std::min(avail, rows);
+    }
+    if (rows > 1) {
+        // No stock table measured a row yet: the table takes the whole list
+        // when it fits, and never more rows than one row's height allows.
+        MTable one;
+        int placed = 0;
+        bool ended = false;
+        Fill(t, one, false, 1, placed, ended);
+        one.Measure(ctx.draw);
+        const int rowHeight =
+            Height(one.Data().rect) + static_cast<int>(one.Style().GetInherited("spacing").ToLong());
+        if (rowHeight > 0)
+            rows = std::min(rows, std::max(1, (Height(ctx.draw->GetRect()) - ctx.y) / rowHeight));
+    }
+    return rows;
+}
+
+// The most rows, up to most, that fit below the context's position.
+int MostRowsThatFit(const PartsTable& t, const OXRRenderContext& ctx, int most)
+{
+    int lo = 0;
+    int hi = most;
+    while (lo < hi) {
+        const int mid = (lo + hi + 1) / 2;
+        MTable probe;
+        int placed = 0;
+        bool ended = false;
+        Fill(t, probe, false, mid, placed, ended);
+        if (Fits(probe, ctx))
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return lo;
+}
+
 // Draws the rows that the page holds from the resume index on; true while
 // parts remain for the next page.
 bool PaintParts(PartsTable t, OXRRenderContext& ctx, bool firstOnPage)
@@ -175,31 +230,9 @@ bool PaintParts(PartsTable t, OXRRenderContext& ctx, bool firstOnPage)
     if (!ctx.draw)
         return false;
 
-    const int left = std::max(0, n - t.resume);
-    int rows = RowsFor(left, t.blocks);
-    const int h = t.rowHeight;
-    if (h > 0) {
-        const bool reserve = !t.base && t.material->GetOrphans("") != 0;
-        int avail = (Height(ctx.draw->GetRect()) - ctx.y - 2 * h - (reserve ? h : 0)) / h;
-        if (avail < 2) {
-            // A table that starts its page takes what room there is: asking
-            // for the next page would meet the same page again.
-            if (!firstOnPage)
-                return true;
-            avail = std::max(avail, 1);
-        }
-        rows = std::min(avail, rows);
-    } else if (rows > 1) {
-        // No stock table measured a row yet: the table takes the whole list
-        // when it fits, and never more rows than one row's height allows.
-        MTable one;
-        Fill(t, one, false, 1, placed, ended);
-        one.Measure(ctx.draw);
-        const int rowHeight =
-            Height(one.Data().rect) + static_cast<int>(one.Style().GetInherited("spacing").ToLong());
-        if (rowHeight > 0)
-            rows = std::min(rows, std::max(1, (Height(ctx.draw->GetRect()) - ctx.y) / rowHeight));
-    }
+    const int rows = PlannedRows(t, ctx, RowsFor(std::max(0, n - t.resume), t.blocks), firstOnPage);
+    if (rows < 0)
+        return true;
 
     Fill(t, table, false, rows, placed, ended);
     if (!table.HasColumns()) {
@@ -211,19 +244,7 @@ bool PaintParts(PartsTable t, OXRRenderContext& ctx, bool firstOnPage)
     if (!Fits(table, ctx)) {
         // Rows of several lines, or no reference height: the most rows that
         // fit, so that no part is skipped on the way to the next page.
-        int lo = 0;
-        int hi = rows - 1;
-        while (lo < hi) {
-            const int mid = (lo + hi + 1) / 2;
-            MTable probe;
-            int p = 0;
-            bool e = false;
-            Fill(t, probe, false, mid, p, e);
-            if (Fits(probe, ctx))
-                lo = mid;
-            else
-                hi = mid - 1;
-        }
+        int lo = MostRowsThatFit(t, ctx, rows - 1);
         if (lo == 0) {
             if (!firstOnPage)
                 return true;

@@ -7,6 +7,7 @@
 
 #include "LayoutFixture.h"
 #include "document/DCSProject.h"
+#include "reports/OXRLayoutBaseCutting.h"
 #include "reports/OXRLayoutSolution.h"
 #include "tests/document/SolvedMaterial.h"
 
