@@ -150,14 +150,28 @@ BOOL OXRWindow::OnInitDialog()
         ::SetWindowPos(m_project->m_hWnd, m_header->m_hWnd, 0, 0, 0, 0,
                        SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
 
-    bool stored = false;
+    PlaceWindow();
+    m_backBrush = CreateSolidBrush(app.Settings().GetColor());
+    GrowToMinimumSize();
+
+    if (m_hint && !m_hint->IsEnabled())
+        m_hint->Enable(50);
+    if (!::IsWindowEnabled(m_hWnd)) {
+        ::EnableWindow(m_hWnd, TRUE);
+        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_FRAME);
+    }
+    return TRUE;
+}
+
+void OXRWindow::PlaceWindow()
+{
     if (s_placement.state == Placement::Unset) {
-        UString position = app.Settings().Get("position", "");
+        UString position = App().Settings().Get("position", "");
         position.Trim();
         if (!position.IsEmpty() && s_placement.FromText(position.GetText(), Placement::StateFromText))
             s_placement.Apply(m_hWnd);
     }
-    stored = s_placement.state != Placement::Unset;
+    const bool stored = s_placement.state != Placement::Unset;
 
     RECT window, client;
     ::GetWindowRect(m_hWnd, &window);
@@ -187,9 +201,11 @@ BOOL OXRWindow::OnInitDialog()
         ::SetWindowPos(m_hWnd, nullptr, 0, 0, width, s_minHeight, SWP_NOZORDER | SWP_NOMOVE);
         WinCenter(nullptr, m_hWnd);
     }
+}
 
-    m_backBrush = CreateSolidBrush(app.Settings().GetColor());
-
+void OXRWindow::GrowToMinimumSize()
+{
+    RECT window;
     ::GetWindowRect(m_hWnd, &window);
     long width = window.right - window.left;
     long height = window.bottom - window.top;
@@ -208,14 +224,6 @@ BOOL OXRWindow::OnInitDialog()
     } else {
         OnSize(0, 0, 0);
     }
-
-    if (m_hint && !m_hint->IsEnabled())
-        m_hint->Enable(50);
-    if (!::IsWindowEnabled(m_hWnd)) {
-        ::EnableWindow(m_hWnd, TRUE);
-        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_FRAME);
-    }
-    return TRUE;
 }
 
 // ---- Operations --------------------------------------------------------------------------

@@ -59,6 +59,13 @@ public:
     ICHintSettings m_hintSettings;
 
 private:
+    // The placement stored in the settings, else a size that fits the
+    // header bar and the source-data page, centred; the minimum size is
+    // measured on the first call.
+    void PlaceWindow();
+    // A window smaller than the minimum size grows to it (in height at most
+    // to 720), else the panels are laid out for the size it has.
+    void GrowToMinimumSize();
     LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);
     LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
     LRESULT OnEraseBkgnd(WPARAM wParam, LPARAM lParam);

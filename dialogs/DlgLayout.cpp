@@ -92,6 +92,18 @@ BOOL DlgLayout::OnInitDialog()
 {
     DlgFrame::OnInitDialog();
     ::SetWindowTextA(m_hWnd, Text("title", "Edit Layout").c_str());
+    WrapControls();
+    SetUpLists();
+    AnchorControls();
+
+    FillAll();
+    LayoutControls();
+    UpdateButtons();
+    return TRUE;
+}
+
+void DlgLayout::WrapControls()
+{
     SetFont(IDOK, "buttBold");
     WrapButton(IDOK, Text("ok", "OK"), Hint("ok", "Save and Exit"));
     SetFont(IDCANCEL, "buttNorm");
@@ -128,7 +140,10 @@ BOOL DlgLayout::OnInitDialog()
         SetItemText(l.id, Text(l.key, l.def));
     }
     SetFont(IDC_LAYOUT_GROUP, "group");
+}
 
+void DlgLayout::SetUpLists()
+{
     m_patterns = WrapList(IDC_LAYOUT_PATTERNS);
     m_parts = WrapList(IDC_LAYOUT_PARTS);
     m_free = WrapList(IDC_LAYOUT_FREE);
@@ -141,9 +156,10 @@ BOOL DlgLayout::OnInitDialog()
         else
             SetupListColumns(*list, m_locale, kPairColumns, ColumnRounding::Nearest, kListStyles);
     }
+}
 
-    // The sizes the dialog keeps at least, and the distances the controls
-    // below the pattern list keep from the bottom and right edges.
+void DlgLayout::AnchorControls()
+{
     RECT client = {0, 0, 0, 0};
     ::GetClientRect(m_hWnd, &client);
     const RECT patterns = ChildRect(GetDlgItem(IDC_LAYOUT_PATTERNS));
@@ -163,11 +179,6 @@ BOOL DlgLayout::OnInitDialog()
     }
     m_listBottomGap = below - patterns.bottom;
     UsePlacement(&ClassPlacement(), patterns.left);
-
-    FillAll();
-    LayoutControls();
-    UpdateButtons();
-    return TRUE;
 }
 
 // ---- Lists --------------------------------------------------------------------------------------

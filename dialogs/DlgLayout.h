@@ -42,6 +42,13 @@ protected:
     const CMessageMap* GetMessageMap() const override;
 
 private:
+    // The steps of OnInitDialog: the buttons and labels with their texts,
+    // fonts and hints; the three lists with their columns; the minimum
+    // height and the distances the controls below the pattern list keep
+    // from the bottom and right edges.
+    void WrapControls();
+    void SetUpLists();
+    void AnchorControls();
     void FillPatterns();
     void FillParts(bool keepSelection);
     void FillFree(bool keepSelection);

@@ -76,6 +76,31 @@ BOOL DlgSettings::OnInitDialog()
     m_initialChecksum = m_params.Checksum();
     ::SetWindowTextA(m_hWnd, Text("title", "Global Settings").c_str());
 
+    ApplyFonts();
+    FillFormatChoices();
+    ShowStoredFormats();
+    SetUpPrinterList();
+
+    {
+        // The printer thread of the start may still be filling the lists.
+        DAutoLock guard(App().GetPrinterLock());
+        m_exclusionText = JoinExclusions(App().ExcludedPrinters());
+        FillPrinterList();
+    }
+
+    WinCenter(::GetParent(m_hWnd), m_hWnd);
+    UpdateOkButton();
+    m_ready = true;
+    return TRUE;
+}
+
+void DlgSettings::SetLabel(int id, const char* key, const char* def)
+{
+    WinSetText(Text(key, def).c_str(), GetDlgItem(id), false, true);
+}
+
+void DlgSettings::ApplyFonts()
+{
     for (int id : {IDC_SETTINGS_FORMAT_TITLE, IDC_SETTINGS_LENGTH_TITLE, IDC_SETTINGS_COST_TITLE})
         SetFont(id, "head");
     for (int id : {IDC_SETTINGS_SEPARATOR_TITLE, IDC_SETTINGS_SEPARATOR, IDC_SETTINGS_PCS_TITLE,
@@ -88,32 +113,35 @@ BOOL DlgSettings::OnInitDialog()
     SetFont(IDOK, "buttNorm");
     SetFont(IDCANCEL, "buttNorm");
     WinMatchWidth(m_hWnd, GetDlgItem(IDC_RULE));
+}
 
-    auto label = [this](int id, const char* key, const char* def) {
-        WinSetText(Text(key, def).c_str(), GetDlgItem(id), false, true);
-    };
-    label(IDC_SETTINGS_FORMAT_TITLE, "format.title", "Format");
-    label(IDC_SETTINGS_SEPARATOR_TITLE, "format.separator.title", "List separator");
+void DlgSettings::FillFormatChoices()
+{
+    SetLabel(IDC_SETTINGS_FORMAT_TITLE, "format.title", "Format");
+    SetLabel(IDC_SETTINGS_SEPARATOR_TITLE, "format.separator.title", "List separator");
     FillChoiceList(IDC_SETTINGS_SEPARATOR, "format.separator.menu", kSeparators, Count(kSeparators));
-    label(IDC_SETTINGS_PCS_TITLE, "format.pcs.title", "Dimensionless units");
+    SetLabel(IDC_SETTINGS_PCS_TITLE, "format.pcs.title", "Dimensionless units");
     FillChoiceList(IDC_SETTINGS_PCS_UNITS, "format.pcs.menu", kPieceUnits, Count(kPieceUnits));
-    label(IDC_SETTINGS_DECIMAL_TITLE, "format.decimal.title", "Decimal separator");
+    SetLabel(IDC_SETTINGS_DECIMAL_TITLE, "format.decimal.title", "Decimal separator");
     FillChoiceList(IDC_SETTINGS_DECIMAL, "format.decimal.menu", kDecimals, Count(kDecimals));
-    label(IDC_SETTINGS_LENGTH_TITLE, "length.title", "Length");
-    label(IDC_SETTINGS_LENGTH_UNITS_TITLE, "length.units.title", "Units");
+    SetLabel(IDC_SETTINGS_LENGTH_TITLE, "length.title", "Length");
+    SetLabel(IDC_SETTINGS_LENGTH_UNITS_TITLE, "length.units.title", "Units");
     FillChoiceList(IDC_SETTINGS_LENGTH_UNITS, "length.units.menu", kLengthUnits, Count(kLengthUnits));
-    label(IDC_SETTINGS_LENGTH_DIGITS_TITLE, "length.digit.title", "Digits to display");
+    SetLabel(IDC_SETTINGS_LENGTH_DIGITS_TITLE, "length.digit.title", "Digits to display");
     FillChoiceList(IDC_SETTINGS_LENGTH_DIGITS, nullptr, kLengthDigits, Count(kLengthDigits));
-    label(IDC_SETTINGS_LENGTH_ZEROES, "length.digit.zeroes", "Display trailing zeroes");
-    label(IDC_SETTINGS_COST_TITLE, "curr.title", "Currency");
-    label(IDC_SETTINGS_COST_UNITS_TITLE, "curr.units.title", "Units");
+    SetLabel(IDC_SETTINGS_LENGTH_ZEROES, "length.digit.zeroes", "Display trailing zeroes");
+    SetLabel(IDC_SETTINGS_COST_TITLE, "curr.title", "Currency");
+    SetLabel(IDC_SETTINGS_COST_UNITS_TITLE, "curr.units.title", "Units");
     const std::string euro = EuroSign();
     const char* const costUnits[] = {" ", "$", euro.c_str(), "p"};
     FillChoiceList(IDC_SETTINGS_COST_UNITS, "curr.units.menu", costUnits, Count(costUnits));
-    label(IDC_SETTINGS_COST_DIGITS_TITLE, "curr.digit.title", "Digits to display");
+    SetLabel(IDC_SETTINGS_COST_DIGITS_TITLE, "curr.digit.title", "Digits to display");
     FillChoiceList(IDC_SETTINGS_COST_DIGITS, nullptr, kCostDigits, Count(kCostDigits));
-    label(IDC_SETTINGS_COST_ZEROES, "curr.digit.zeroes", "Display trailing zeroes");
+    SetLabel(IDC_SETTINGS_COST_ZEROES, "curr.digit.zeroes", "Display trailing zeroes");
+}
 
+void DlgSettings::ShowStoredFormats()
+{
     for (const ChoiceList& list : kChoiceLists) {
         long index = DProps::GetLong(m_params, list.key, 0);
         if (index < 0)
@@ -125,7 +153,10 @@ BOOL DlgSettings::OnInitDialog()
     ::CheckDlgButton(m_hWnd, IDC_SETTINGS_COST_ZEROES,
                      DProps::GetLong(m_params, "cost.zeroes", 0) == 1 ? BST_CHECKED : BST_UNCHECKED);
     UpdateDecimalNote();
+}
 
+void DlgSettings::SetUpPrinterList()
+{
     m_printerList = GetDlgItem(IDC_SETTINGS_PRINTERS);
     if (m_printerList) {
         ListView_SetExtendedListViewStyle(m_printerList,
@@ -142,22 +173,10 @@ BOOL DlgSettings::OnInitDialog()
     SetFont(IDC_SETTINGS_PRINTERS, "small");
     SetFont(IDC_SETTINGS_PRINTER_TITLE, "head");
     SetFont(IDC_SETTINGS_PRINTER_NOTE, "text");
-    label(IDC_SETTINGS_PRINTER_TITLE, "printer.title", "List of Printers");
-    label(IDC_SETTINGS_PRINTER_NOTE, "printer.note",
-          "Uncheck printer you do not want to be included in 'CHOOSE PRINTER' list. Excluding printer can "
-          "speed up loading, but this printer becomes unavailable.");
-
-    {
-        // The printer thread of the start may still be filling the lists.
-        DAutoLock guard(App().GetPrinterLock());
-        m_exclusionText = JoinExclusions(App().ExcludedPrinters());
-        FillPrinterList();
-    }
-
-    WinCenter(::GetParent(m_hWnd), m_hWnd);
-    UpdateOkButton();
-    m_ready = true;
-    return TRUE;
+    SetLabel(IDC_SETTINGS_PRINTER_TITLE, "printer.title", "List of Printers");
+    SetLabel(IDC_SETTINGS_PRINTER_NOTE, "printer.note",
+             "Uncheck printer you do not want to be included in 'CHOOSE PRINTER' list. Excluding printer can "
+             "speed up loading, but this printer becomes unavailable.");
 }
 
 void DlgSettings::FillChoiceList(int listId, const char* menuKey, const char* const* builtIn, size_t builtInCount)

@@ -39,6 +39,15 @@ protected:
     void OnOK() override;
 
 private:
+    // The steps of OnInitDialog: the controls' fonts; the format labels and
+    // choice lists; the stored formats selected; the printer list's column,
+    // title and note.
+    void ApplyFonts();
+    void FillFormatChoices();
+    void ShowStoredFormats();
+    void SetUpPrinterList();
+    // The control's text from the locale, def when it has none.
+    void SetLabel(int id, const char* key, const char* def);
     void FillChoiceList(int listId, const char* menuKey, const char* const* builtIn, size_t builtInCount);
     void UpdateDecimalNote();
     void FillPrinterList();

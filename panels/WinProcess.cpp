@@ -111,6 +111,18 @@ BOOL WinProcess::OnInitDialog()
     ReadLocale(true);
     m_margin = ChildRect(GetDlgItem(IDC_RESULTS_PARAMS)).left;
 
+    CreateLabels();
+    CreateLists();
+    CreateButtons();
+    SetUpComment();
+
+    LayoutLists();
+    Refresh();
+    return TRUE;
+}
+
+void WinProcess::CreateLabels()
+{
     const struct {
         int id;
         const char* key;
@@ -129,7 +141,10 @@ BOOL WinProcess::OnInitDialog()
                 AddToBag(label, true);
         }
     }
+}
 
+void WinProcess::CreateLists()
+{
     struct ListSetup {
         int id;
         ICList** list;
@@ -150,7 +165,10 @@ BOOL WinProcess::OnInitDialog()
         *setup.list = list;
         *setup.widths = SetupColumns(*list, *setup.columns, kListStyles);
     }
+}
 
+void WinProcess::CreateButtons()
+{
     const ButtonText buttons[] = {
         {IDC_RESULTS_CALC, "calc.pro", "Calculate", "Calculate cutting"},
         {IDC_RESULTS_REPORT, "report.pro", "Report", "Build separate report for this material"},
@@ -166,7 +184,10 @@ BOOL WinProcess::OnInitDialog()
             AddToBag(button, true);
         }
     }
+}
 
+void WinProcess::SetUpComment()
+{
     SetFont(IDC_RESULTS_COMMENT_TITLE, "group");
     ::SetDlgItemTextA(m_hWnd, IDC_RESULTS_COMMENT_TITLE, Text("comment", "Comment").c_str());
     SetFont(IDC_RESULTS_COMMENT, "calc");
@@ -174,10 +195,6 @@ BOOL WinProcess::OnInitDialog()
         ICHint::SetWindowHint(comment, Hint("comment", "Comments for the report").c_str());
     SetFont(IDC_RESULTS_NOTE, "body");
     ::SetDlgItemTextA(m_hWnd, IDC_RESULTS_NOTE, "");
-
-    LayoutLists();
-    Refresh();
-    return TRUE;
 }
 
 void WinProcess::ApplyLocale()

@@ -73,6 +73,13 @@ protected:
     LRESULT OnCtlColorMsg(WPARAM wParam, LPARAM lParam);
 
 private:
+    // The controls OnInitDialog makes: the page's labels, the three result
+    // lists with their columns, the buttons with their captions and hints,
+    // and the comment field with its title and hint.
+    void CreateLabels();
+    void CreateLists();
+    void CreateButtons();
+    void SetUpComment();
     void LayoutLists();
     // The rows of the used-stock list and of the cuttings list of the
     // selected stock, into lists just emptied.

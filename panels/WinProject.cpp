@@ -109,6 +109,27 @@ BOOL WinProject::OnInitDialog()
     WinGetRectInParent(GetDlgItem(kPartExport), &exportButton);
     m_minimumSize.cx = exportButton.right + m_margin;
 
+    CreateLabels();
+    CreateButtons();
+    CreateLists();
+
+    m_fields[kName].Set("valid", "0").Set("type", "text").Set("min", "1");
+    m_fields[kStockList].Set("valid", "0").Set("type", "list").Set("min", "1");
+    m_fields[kPartList].Set("valid", "0").Set("type", "list").Set("min", "1");
+
+    FillFields();
+    for (int id : {static_cast<int>(kDesc), static_cast<int>(kName), static_cast<int>(kStockList),
+                   static_cast<int>(kPartList)})
+        ValidateField(id, false);
+    RedrawLabels();
+    UpdateTitles();
+    if (App().Document().GetCount(false) == 0)
+        EnableAll(false);
+    return TRUE;
+}
+
+void WinProject::CreateLabels()
+{
     const struct {
         int id;
         const char* key;
@@ -127,7 +148,10 @@ BOOL WinProject::OnInitDialog()
     }
     SetFont(kName, "calc");
     SetFont(kDesc, "calc");
+}
 
+void WinProject::CreateButtons()
+{
     if (HWND rename = GetDlgItem(kRename)) {
         SetFont(kRename, "body");
         AddToBag(new ICButton(rename, 0, Hint("material.mru", "Select from the list").c_str()), true);
@@ -155,7 +179,10 @@ BOOL WinProject::OnInitDialog()
             AddToBag(button, true);
         }
     }
+}
 
+void WinProject::CreateLists()
+{
     for (int id : {static_cast<int>(kStockList), static_cast<int>(kPartList)}) {
         HWND window = GetDlgItem(id);
         if (!window)
@@ -173,20 +200,6 @@ BOOL WinProject::OnInitDialog()
             m_partWidths = SetupColumns(*list, kPartColumns, kListStyles);
         }
     }
-
-    m_fields[kName].Set("valid", "0").Set("type", "text").Set("min", "1");
-    m_fields[kStockList].Set("valid", "0").Set("type", "list").Set("min", "1");
-    m_fields[kPartList].Set("valid", "0").Set("type", "list").Set("min", "1");
-
-    FillFields();
-    for (int id : {static_cast<int>(kDesc), static_cast<int>(kName), static_cast<int>(kStockList),
-                   static_cast<int>(kPartList)})
-        ValidateField(id, false);
-    RedrawLabels();
-    UpdateTitles();
-    if (App().Document().GetCount(false) == 0)
-        EnableAll(false);
-    return TRUE;
 }
 
 void WinProject::ApplyLocale()

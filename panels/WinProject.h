@@ -87,6 +87,12 @@ protected:
     LRESULT OnSizeMsg(WPARAM wParam, LPARAM lParam);
 
 private:
+    // The controls OnInitDialog makes: the field and page labels with the
+    // name and description fonts, the buttons with their captions and
+    // hints, and the stock and part lists with their columns.
+    void CreateLabels();
+    void CreateButtons();
+    void CreateLists();
     void FillList(long kind);
     void EnableAll(bool enable);
     void RedrawLabels();

@@ -265,9 +265,8 @@ bool OXRLayout::DrawPage(HDC dc, int pageIndex, bool mono)
     DrawTitle(&surface, left, top, &title);
     const int halfSpacing = Scale(ParamLong("draw.spacing")) / 2;
     const int spacing = static_cast<int>(ParamLong("draw.spacing"));
-    int flowX = left;
-    int flowY = title.bottom + halfSpacing + halfSpacing;
 
+    PageFlow flow{left, title.bottom + halfSpacing + halfSpacing, spacing};
     bool more = false;
     int taken = 0;
     while (m_cursor >= 0 && m_cursor < static_cast<int>(m_items.size())) {
@@ -279,49 +278,10 @@ bool OXRLayout::DrawPage(HDC dc, int pageIndex, bool mono)
         }
         const long mode = working.Get(MakeItemKey(item.GetText(), "mode").GetText()).ToLong();
         if (mode != 0) {
-            const UString keyX = MakeItemKey(item.GetText(), "offset.x");
-            const UString keyY = MakeItemKey(item.GetText(), "offset.y");
-            // The item's place as the file gives it, references to items
-            // placed before it resolved from this page's copy. Read from the
-            // copy itself, an item repeated by a group (each material's
-            // tables in a report of several) would find the place recorded
-            // for its first showing and be drawn over it.
-            int x = Scale(working.Expand(m_params.Get(keyX.GetText()).GetText(), false, false).ToLong());
-            int y = Scale(working.Expand(m_params.Get(keyY.GetText()).GetText(), false, false).ToLong());
-            if (x < 0)
-                x = flowX;
-            if (y < 0)
-                y = flowY;
             m_firstOnPage = taken == 0;
-
-            OXRRenderContext ctx;
-            ctx.kind = OXRRenderContext::kDraw;
-            ctx.draw = &surface;
-            ctx.x = x;
-            ctx.y = y;
-            bool drawn = true;
-            bool goesOn = false;
-            if (StartsWith(item, "table")) {
-                goesOn = DrawTable(item.GetText(), ctx, static_cast<int>(mode));
-            } else if (StartsWith(item, "graph")) {
-                const long w = StrToLong(working.GetOr(MakeItemKey(item.GetText(), "size.x").GetText(), "800").GetText());
-                const long h = StrToLong(working.GetOr(MakeItemKey(item.GetText(), "size.y").GetText(), "800").GetText());
-                const RECT area = {x, y, x + Scale(w), y + Scale(h)};
-                goesOn = DrawGraph(item.GetText(), &surface, area, &ctx.rect);
-            } else {
-                drawn = false;
-            }
-            if (drawn) {
-                working.Set(keyX.GetText(), StrFromLong(Scale(x, true)).c_str());
-                working.Set(keyY.GetText(), StrFromLong(Scale(y, true)).c_str());
-                if (Width(ctx.rect) != 0)
-                    flowX = x + Width(ctx.rect) + spacing;
-                if (Height(ctx.rect) != 0)
-                    flowY = y + Height(ctx.rect) + spacing;
-                if (goesOn) {
-                    more = true;
-                    break;
-                }
+            if (DrawPageItem(item, mode, working, surface, flow)) {
+                more = true;
+                break;
             }
         }
         ++m_cursor;
@@ -331,12 +291,53 @@ bool OXRLayout::DrawPage(HDC dc, int pageIndex, bool mono)
     if (more || pageIndex > 0)
         DrawPageNumber(&surface, pageIndex);
     if (more) {
-        DrawContinuedNote(&surface, flowX, flowY, nullptr);
+        DrawContinuedNote(&surface, flow.x, flow.y, nullptr);
     } else {
         m_cursor = 0;
         m_params.Set("pages", StrFromLong(pageIndex + 1).c_str());
     }
     return more;
+}
+
+bool OXRLayout::DrawPageItem(const UString& item, long mode, UPairList& working, UDraw& surface, PageFlow& flow)
+{
+    const UString keyX = MakeItemKey(item.GetText(), "offset.x");
+    const UString keyY = MakeItemKey(item.GetText(), "offset.y");
+    // The item's place as the file gives it, references to items placed
+    // before it resolved from this page's copy. Read from the copy itself,
+    // an item repeated by a group (each material's tables in a report of
+    // several) would find the place recorded for its first showing and be
+    // drawn over it.
+    int x = Scale(working.Expand(m_params.Get(keyX.GetText()).GetText(), false, false).ToLong());
+    int y = Scale(working.Expand(m_params.Get(keyY.GetText()).GetText(), false, false).ToLong());
+    if (x < 0)
+        x = flow.x;
+    if (y < 0)
+        y = flow.y;
+
+    OXRRenderContext ctx;
+    ctx.kind = OXRRenderContext::kDraw;
+    ctx.draw = &surface;
+    ctx.x = x;
+    ctx.y = y;
+    bool goesOn = false;
+    if (StartsWith(item, "table")) {
+        goesOn = DrawTable(item.GetText(), ctx, static_cast<int>(mode));
+    } else if (StartsWith(item, "graph")) {
+        const long w = StrToLong(working.GetOr(MakeItemKey(item.GetText(), "size.x").GetText(), "800").GetText());
+        const long h = StrToLong(working.GetOr(MakeItemKey(item.GetText(), "size.y").GetText(), "800").GetText());
+        const RECT area = {x, y, x + Scale(w), y + Scale(h)};
+        goesOn = DrawGraph(item.GetText(), &surface, area, &ctx.rect);
+    } else {
+        return false;
+    }
+    working.Set(keyX.GetText(), StrFromLong(Scale(x, true)).c_str());
+    working.Set(keyY.GetText(), StrFromLong(Scale(y, true)).c_str());
+    if (Width(ctx.rect) != 0)
+        flow.x = x + Width(ctx.rect) + flow.spacing;
+    if (Height(ctx.rect) != 0)
+        flow.y = y + Height(ctx.rect) + flow.spacing;
+    return goesOn;
 }
 
 bool OXRLayout::DrawTitle(UDraw* surface, int x, int y, RECT* out)

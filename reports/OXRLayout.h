@@ -175,6 +175,16 @@ protected:
     // The width of the content column: "draw.width", else the page less the
     // left margin, in page pixels.
     int ContentWidth() const;
+    // Where an item that names no place of its own goes: right of and below
+    // the last item drawn on the page, spacing apart.
+    struct PageFlow {
+        int x;
+        int y;
+        int spacing;
+    };
+    // One item of the draw order at its place on the page, the place kept in
+    // working for the items after it; true while it goes on on the next page.
+    bool DrawPageItem(const UString& item, long mode, UPairList& working, UDraw& surface, PageFlow& flow);
 
     UString m_path;
     UString m_title;

@@ -165,6 +165,69 @@ void StoreExcludedPrinters(const UStringList& excluded)
     App().Settings().Set("excluded", UStringList::Join(&excluded, true, ", ").GetText(), true);
 }
 
+namespace {
+
+// "Connecting with <name> (<server>)..." in the status window, if any.
+void ShowConnecting(HWND status, const UString& name, const UString& server)
+{
+    if (!status)
+        return;
+    UString text;
+    text.Format("Connecting with %s", name.GetText());
+    if (server.HasText(true)) {
+        text += " (";
+        text += server.GetText();
+        text += ")";
+    }
+    text += "...";
+    ShowStatus(status, text.GetText());
+}
+
+// True, logged and shown, for a printer the user or an earlier start has
+// excluded.
+bool SkipExcluded(HWND status, const UString& name, const UStringList& excluded)
+{
+    {
+        DAutoLock guard(App().GetPrinterLock());
+        if (UStringList::Find(name.GetText(), &excluded, false) < 0)
+            return false;
+    }
+    UString line = "Printer excluded: ";
+    line += name.GetText();
+    App().Log().Write(line.GetText(), nullptr, "");
+    ShowStatus(status, line.GetText());
+    return true;
+}
+
+// Asks the driver on a thread of its own, so that one that hangs holds up
+// nobody; false when it did not answer in time or a stop came first.
+bool QueryPrinter(const std::shared_ptr<QueryState>& state, DThread* stopper)
+{
+    auto* handed = new std::shared_ptr<QueryState>(state);
+    HANDLE thread = CreateThread(nullptr, 0, &QueryThread, handed, 0, nullptr);
+    if (!thread) {
+        delete handed;
+        return false;
+    }
+    const bool answered = WaitForQuery(thread, stopper);
+    CloseHandle(thread);
+    return answered;
+}
+
+// Given up on: the query thread is left to itself and the printer is
+// excluded from then on.
+void ExcludeUnanswered(const UString& name, UStringList& excluded)
+{
+    App().Log().Write("Cannot get info for printer: ", name.GetText(), "ERR >> ");
+    DAutoLock guard(App().GetPrinterLock());
+    if (UStringList::Find(name.GetText(), &excluded, false) < 0) {
+        excluded.push_back(name);
+        StoreExcludedPrinters(excluded);
+    }
+}
+
+} // namespace
+
 long EnumeratePrinters(HWND status, UStringList& excluded, DThread* stopper)
 {
     if (status && !IsWindow(status))
@@ -208,57 +271,20 @@ long EnumeratePrinters(HWND status, UStringList& excluded, DThread* stopper)
             line.Format("Enumerating printers: %s", name.GetText());
             app.Log().Write(line.GetText());
         }
-        if (status) {
-            UString text;
-            text.Format("Connecting with %s", name.GetText());
-            if (server.HasText(true)) {
-                text += " (";
-                text += server.GetText();
-                text += ")";
-            }
-            text += "...";
-            ShowStatus(status, text.GetText());
-        }
-
-        bool isExcluded;
-        {
-            DAutoLock guard(printerLock);
-            isExcluded = UStringList::Find(name.GetText(), &excluded, false) >= 0;
-        }
-        if (isExcluded) {
-            UString line = "Printer excluded: ";
-            line += name.GetText();
-            app.Log().Write(line.GetText(), nullptr, "");
-            ShowStatus(status, line.GetText());
+        ShowConnecting(status, name, server);
+        if (SkipExcluded(status, name, excluded))
             continue;
-        }
 
         // Before the driver is asked anything: should it bring the process
         // down, the next start finds the guard and skips the printer.
         PrinterQueryGuard queryGuard(guards.GetText(), name);
-        bool answered = false;
-        auto* handed = new std::shared_ptr<QueryState>(state);
-        HANDLE thread = CreateThread(nullptr, 0, &QueryThread, handed, 0, nullptr);
-        if (!thread) {
-            delete handed;
-        } else {
-            answered = WaitForQuery(thread, stopper);
-            CloseHandle(thread);
-        }
-        if (!answered) {
+        if (!QueryPrinter(state, stopper)) {
             // A stop asked meanwhile means the program is ending: the
             // application may already be going, so nothing of it is touched,
             // and the query did not bring the program down.
             if (stopper && stopper->IsCancelled())
                 break;
-            // Given up on: the query thread is left to itself and the printer
-            // is excluded from then on.
-            app.Log().Write("Cannot get info for printer: ", name.GetText(), "ERR >> ");
-            DAutoLock guard(printerLock);
-            if (UStringList::Find(name.GetText(), &excluded, false) < 0) {
-                excluded.push_back(name);
-                StoreExcludedPrinters(excluded);
-            }
+            ExcludeUnanswered(name, excluded);
             continue;
         }
         queryGuard.Answered();

@@ -375,9 +375,15 @@ bool TCell::Measure(UDraw* ctx, RECT* out, HFONT font)
         lineFirst = i = next;
     }
 
-    if (!cellSet)
-        cell = RECT{0, 0, 0, 0};
-    m_rect = RECT{0, 0, Width(cell) + 2 * padding, Height(cell) + 2 * padding};
+    SizeToContent(cellSet ? cell : RECT{0, 0, 0, 0}, padding);
+    if (out)
+        *out = m_rect;
+    return true;
+}
+
+void TCell::SizeToContent(const RECT& content, int padding)
+{
+    m_rect = RECT{0, 0, Width(content) + 2 * padding, Height(content) + 2 * padding};
     if (m_width > 0)
         m_rect.right = m_width;
 
@@ -388,9 +394,6 @@ bool TCell::Measure(UDraw* ctx, RECT* out, HFONT font)
         OffsetRect(&turned, -turned.left, -turned.top);
         m_rect = turned;
     }
-    if (out)
-        *out = m_rect;
-    return true;
 }
 
 bool TCell::Draw(UDraw* ctx, int x, int y, HFONT font)

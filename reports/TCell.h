@@ -121,6 +121,9 @@ private:
     // Run i and the script runs that follow it, measured at (x, y); returns
     // the index of the piece's last run and its rectangle in piece.
     size_t MeasurePiece(UDraw* ctx, size_t i, int x, int y, HFONT font, int spacing, RECT& piece);
+    // The cell's rectangle from the runs' area: padded, the set width kept,
+    // turned as "rotate" says.
+    void SizeToContent(const RECT& content, int padding);
 
     int m_width = 0;
     std::vector<TText> m_runs;
