@@ -3,11 +3,29 @@
 // project, the calculation supervisor, the report object, the printer lists,
 // the recent projects, the main window) and is the document's DAppServices.
 //
-// The class is split by layer, not by name: what panels, dialogs and reports
-// call (settings, locale, fonts, colours, number formats, events, message
-// boxes, busy cursor, folders) is defined in appsvc/, below them; start-up,
-// the menu and project commands and shutdown are defined in app/, the
-// executable's layer above them.
+// The class is split by layer: what panels, dialogs and reports call is
+// defined in appsvc/, below them; what needs a dialog or a report lives in
+// that layer; start-up, the menu and project commands, automation and
+// shutdown are in app/, the executable's layer above them. Every file that
+// defines members is named OXRApp<Group>.cpp:
+//
+//   appsvc/OXRApp.cpp                 construction, message filter, busy cursor,
+//                                     folders, resources, command line
+//   appsvc/OXRAppLocale.cpp           locale, fonts, colours, number formats
+//   appsvc/OXRAppShell.cpp            event broadcast, message boxes, title,
+//                                     recent-projects menu, opening documents
+//   appsvc/OXRAppMaterials.cpp        choosing, removing and counting materials
+//   dialogs/OXRAppCalculate.cpp       calculating every active material
+//   dialogs/OXRAppDialogs.cpp         adding a material, warnings, settings
+//   dialogs/OXRAppExports.cpp         text exports of the results
+//   reports/OXRAppPrinters.cpp        the printer list
+//   reports/OXRAppReports.cpp         the report object, layouts and colours
+//   reports/OXRAppReportWindow.cpp    building and showing the report
+//   app/OXRAppStart.cpp               start-up and its steps
+//   app/OXRAppInstall.cpp             installing the embedded files
+//   app/OXRAppCommands.cpp            menu and project commands, shutdown
+//   app/OXRAppAutomation.cpp          starting the script runner, its requests
+//   app/OXRAppScriptCommands.cpp      the commands of an automation script
 #pragma once
 
 #include <windows.h>
