@@ -358,7 +358,7 @@ std::string ReportSaveFailure(Command& c, const std::string& file, const std::st
     if (!report.GetLayout() || report.GetPageCount() == 0)
         return "no report has been built";
     const long error = DProps::GetLong(c.record, "error", 0);
-    if (html && error > 0)
+    if (error > 0)
         return "cannot write " + file + ": " + SystemErrorText(static_cast<DWORD>(error));
     if (html)
         return "the report cannot be written as HTML";

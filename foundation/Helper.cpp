@@ -498,6 +498,31 @@ void RemoveStaleTemporaries(const std::wstring& target)
         DeleteFileW(path.c_str());
 }
 
+// Puts the written file in the target's place. Whoever reads the target at
+// that moment (another instance loading the same settings, a virus scanner)
+// keeps it from being replaced, and lets go within moments: the move is
+// tried again for a while before the save counts as failed. A target that
+// is read-only or a folder will not change its mind and fails at once.
+bool MoveIntoPlace(const std::wstring& temporary, const std::wstring& target)
+{
+    const DWORD kPatienceMs = 2000;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD error = GetLastError();
+        const DWORD attributes = GetFileAttributesW(target.c_str());
+        const bool held = (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) &&
+                          attributes != INVALID_FILE_ATTRIBUTES &&
+                          !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
+        if (!held || GetTickCount() - start >= kPatienceMs) {
+            SetLastError(error);
+            return false;
+        }
+        Sleep(20);
+    }
+}
+
 // Writes a whole file beside the target, flushes it and moves it over the
 // target, so the target is either the old file or the new one, never a part.
 // Keeps the system's error code of the step that failed.
@@ -521,8 +546,7 @@ bool ReplaceWholeFile(const std::wstring& target, const char* data, size_t lengt
         }
         bool done = WriteAll(file.Get(), data, length) && FlushFileBuffers(file.Get());
         done = file.Close() && done;
-        done = done && MoveFileExW(temporary.c_str(), target.c_str(),
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        done = done && MoveIntoPlace(temporary, target);
         if (!done) {
             DWORD error = GetLastError();
             DeleteFileW(temporary.c_str());

@@ -40,24 +40,6 @@ std::string ImageFormatOf(const char* extension)
     return std::string();
 }
 
-// Converts a page file into destination. The image is written beside the
-// destination first and put in its place only when complete, so a failure
-// leaves the file that was there as it was.
-bool SavePageImage(const std::string& format, const char* page, const UString& destination,
-                   const UPairList& options)
-{
-    UString folder;
-    PathSplit(destination.GetText(), &folder, nullptr, nullptr);
-    char partial[MAX_PATH] = {};
-    if (!GetTempFileNameA(folder.IsEmpty() ? "." : folder.GetText(), "brv", 0, partial))
-        return false;
-    const bool converted = ConvertImageFile(format.c_str(), page, partial, &options) &&
-                           MoveFileExA(partial, destination.GetText(), MOVEFILE_REPLACE_EXISTING);
-    if (!converted)
-        FileDelete(partial, true);
-    return converted;
-}
-
 } // namespace
 
 bool OXRReport::Print(const char* printerName)
@@ -139,7 +121,7 @@ bool OXRReport::SaveImages(DProps& properties)
             PathJoin(destination, folder.GetText(), name.GetText());
         }
         const char* page = m_pageFiles[static_cast<size_t>(k - 1)].GetText();
-        if (!format.empty() && SavePageImage(format, page, destination, options)) {
+        if (!format.empty() && ConvertImageFile(format.c_str(), page, destination.GetText(), &options)) {
             ++saved;
             properties.Set(StrFormatStatic("file.%ld", saved).c_str(), destination.GetText());
             UString text;
@@ -149,7 +131,10 @@ bool OXRReport::SaveImages(DProps& properties)
                 text.Format("Page %ld of the Report saved to file %s", static_cast<long>(k), destination.GetText());
             ULog::WriteText(&App().Log(), text.GetText());
         } else {
-            properties.SetLong("error", -1);
+            // The system's reason when the file could not be written, -1
+            // when the page could not be made into an image of the format.
+            const DWORD error = format.empty() ? ERROR_SUCCESS : GetLastError();
+            properties.SetLong("error", error != ERROR_SUCCESS ? static_cast<long>(error) : -1);
             ULog::WriteText(&App().Log(), "Cannot save report file", "ERR >> ");
             failed = true;
         }

@@ -15,6 +15,7 @@
 
 #include "appsvc/OXRApp.h"
 #include "foundation/DThread.h"
+#include "foundation/Helper.h"
 #include "foundation/PathUtil.h"
 #include "foundation/StrUtil.h"
 #include "reports/PrinterGuard.h"
@@ -464,6 +465,43 @@ int FindImageEncoder(const wchar_t* mimeType, CLSID* encoder)
     return -1;
 }
 
+namespace {
+
+// The image encoded by the encoder into memory and written as the whole
+// destination file through the one writer every saved file goes through: a
+// path the program cannot hold and a read-only target are refused, the
+// leftovers of killed saves of the target are removed, and the target is
+// replaced only by a complete file.
+bool SaveImageAsFile(Gdiplus::GpImage* image, const CLSID& encoder, const Gdiplus::EncoderParameters* parameters,
+                     const char* destination)
+{
+    IStream* stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) || !stream) {
+        SetLastError(ERROR_SUCCESS);
+        return false;
+    }
+    bool saved = false;
+    DWORD error = ERROR_SUCCESS;
+    STATSTG status = {};
+    HGLOBAL memory = nullptr;
+    if (Gdiplus::DllExports::GdipSaveImageToStream(image, stream, &encoder, parameters) == Gdiplus::Ok &&
+        SUCCEEDED(stream->Stat(&status, STATFLAG_NONAME)) && status.cbSize.QuadPart > 0 &&
+        status.cbSize.QuadPart <= 0x7FFFFFFF && SUCCEEDED(GetHGlobalFromStream(stream, &memory))) {
+        if (const void* bytes = GlobalLock(memory)) {
+            const long length = static_cast<long>(status.cbSize.QuadPart);
+            saved = Helper::WriteBuffer(destination, length, bytes, false) == length;
+            if (!saved)
+                error = GetLastError();
+            GlobalUnlock(memory);
+        }
+    }
+    stream->Release();
+    SetLastError(error);
+    return saved;
+}
+
+} // namespace
+
 bool ConvertImageFile(const char* format, const char* source, const char* destination, const UPairList* options)
 {
     static const char* const formats[] = {"bmp", "jpeg", "gif", "tiff", "png"};
@@ -472,20 +510,26 @@ bool ConvertImageFile(const char* format, const char* source, const char* destin
         if (format && lstrcmpiA(format, f) == 0)
             known = f;
     }
-    if (!known || !source || !destination)
+    if (!known || !source || !destination) {
+        SetLastError(ERROR_SUCCESS);
         return false;
+    }
     const std::wstring mime = L"image/" + WideFromText(known);
 
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
-    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok)
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) {
+        SetLastError(ERROR_SUCCESS);
         return false;
+    }
     bool saved = false;
+    // Only the write's own error is handed on: what failed before it was no
+    // fault of the target.
+    DWORD error = ERROR_SUCCESS;
     Gdiplus::GpImage* image = nullptr;
     CLSID encoder = {};
     if (Gdiplus::DllExports::GdipLoadImageFromFile(WideFromText(source).c_str(), &image) == Gdiplus::Ok &&
         image && FindImageEncoder(mime.c_str(), &encoder) >= 0) {
-        const std::wstring target = WideFromText(destination);
         UString quality;
         if (options && strcmp(known, "jpeg") == 0)
             quality = options->Get("quality");
@@ -500,15 +544,15 @@ bool ConvertImageFile(const char* format, const char* source, const char* destin
             parameters.Parameter[0].NumberOfValues = 1;
             parameters.Parameter[0].Type = Gdiplus::EncoderParameterValueTypeLong;
             parameters.Parameter[0].Value = &value;
-            saved = Gdiplus::DllExports::GdipSaveImageToFile(image, target.c_str(), &encoder, &parameters) ==
-                    Gdiplus::Ok;
+            saved = SaveImageAsFile(image, encoder, &parameters, destination);
         } else {
-            saved = Gdiplus::DllExports::GdipSaveImageToFile(image, target.c_str(), &encoder, nullptr) ==
-                    Gdiplus::Ok;
+            saved = SaveImageAsFile(image, encoder, nullptr, destination);
         }
+        error = saved ? ERROR_SUCCESS : GetLastError();
     }
     if (image)
         Gdiplus::DllExports::GdipDisposeImage(image);
     Gdiplus::GdiplusShutdown(token);
+    SetLastError(error);
     return saved;
 }

@@ -96,7 +96,9 @@ private:
 // Converts the image file source into destination in format ("bmp", "jpeg",
 // "gif", "tiff" or "png", any case); options may hold "quality" for JPEG.
 // False for another format, a source that cannot be loaded, no encoder or a
-// failed save.
+// failed save. The file is written as every saved file is (Helper::WriteBuffer);
+// when that write fails the thread's last error is the system's reason, else
+// it is ERROR_SUCCESS.
 bool ConvertImageFile(const char* format, const char* source, const char* destination,
                       const UPairList* options);
 // The position of the installed image encoder of the MIME type ("image/png")

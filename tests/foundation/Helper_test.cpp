@@ -396,6 +396,27 @@ TEST_F(HelperFiles, AFailedWriteLeavesThePreviousFileAndNoLitter)
     EXPECT_EQ(expected, names);
 }
 
+// Two instances of the program start together: one reads the settings
+// while the other saves them. The reader holds the file for a moment only;
+// the save waits for it instead of failing (and telling the user at exit
+// that the settings are lost).
+TEST_F(HelperFiles, AFileReadForAMomentIsReplacedOnceTheReaderLetsGo)
+{
+    const std::string target = Path("settings.txt");
+    WriteBytes(target, "old contents");
+    HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    std::thread reader([held] {
+        Sleep(300);
+        CloseHandle(held);
+    });
+    const long written = Helper::WriteBuffer(target.c_str(), -1, "new", false);
+    reader.join();
+    EXPECT_EQ(3, written) << GetLastError();
+    EXPECT_EQ("new", ReadBytes(target));
+    EXPECT_EQ(std::vector<std::string>{"settings.txt"}, Listing(root));
+}
+
 // Windows refuses to write a read-only file; the program refuses too where
 // the system would let it (Wine running as root does), with the system's
 // own reason, for a whole file and for an append alike.
