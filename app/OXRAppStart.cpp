@@ -9,6 +9,7 @@
 #include <shlobj.h>
 
 #include "app/OXRWindow.h"
+#include "appsvc/BusyCursorScope.h"
 #include "appsvc/DlgStartup.h"
 #include "controls/UFont.h"
 #include "foundation/Helper.h"
@@ -54,7 +55,7 @@ UString ProductFolder(const char* base)
 
 BOOL OXRApp::StartUp()
 {
-    BeginBusy();
+    BusyCursorScope busy;
 
     INITCOMMONCONTROLSEX controls = {8, 0xFF};
     InitCommonControlsEx(&controls);
@@ -114,20 +115,10 @@ BOOL OXRApp::StartUp()
             m_automationScript = "";
     }
 
-    std::unique_ptr<DlgStartup> banner;
-    if (!m_automation) {
-        banner.reset(new DlgStartup(nullptr));
-        banner->SetBackColor(GetNamedColor("splash.back"));
-        banner->SetTitleFont(GetFont("bold", false));
-        banner->SetStatusFont(GetFont("small", false));
-        UString title;
-        title.Format("%s %s", kAppName, kDisplayVersion);
-        if (banner->Show(title.GetText()))
-            banner->SendStatus("Loading settings...");
-    }
+    std::unique_ptr<DlgStartup> banner = DlgStartup::ShowForApp(nullptr, nullptr, "Loading settings...");
 
     LogSystemInfo();
-    m_logo = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), "BLOGO", IMAGE_BITMAP, 0, 0, 0));
+    m_logo.Reset(LoadImageA(GetModuleHandleA(nullptr), "BLOGO", IMAGE_BITMAP, 0, 0, 0));
 
     UString tempBase;
     {
@@ -240,6 +231,5 @@ BOOL OXRApp::StartUp()
 
     m_localeBuffer.Free();
     banner.reset();
-    EndBusy();
     return TRUE;
 }

@@ -62,8 +62,7 @@ void OXRApp::ReportSettingsFailure()
     std::string text = GetMessageText("settings.save.failed",
                                       "The settings cannot be saved to ${file}.\\r\\nChanges of the settings "
                                       "are lost when the program ends.");
-    text = ExpandVariables(text.c_str(), variables);
-    StrReplaceAll(text, "\\r\\n", "\r\n");
+    text = LocaleLineBreaks(ExpandVariables(text.c_str(), variables));
     ReportError(text.c_str(), nullptr, true);
 }
 

@@ -21,6 +21,7 @@
 #include "document/AppEvents.h"
 #include "classlib/CDialog.h"
 #include "classlib/CWinApp.h"
+#include "controls/UDraw.h"
 #include "document/DAppServices.h"
 #include "document/DCSSolution.h"
 #include "document/DProcessor.h"
@@ -106,8 +107,7 @@ public:
     virtual void OnAppEvent(long code, const void* sender) = 0;
 };
 
-// The report window as the broadcast sees it; the report window derives from it
-// and the application deletes it through it.
+// The report window as the broadcast sees it; the report window derives from it.
 class DAppReportWindow {
 public:
     virtual ~DAppReportWindow();
@@ -238,6 +238,9 @@ public:
     // (appsvc/) The current material recounted, its fingerprint and warnings
     // renewed after an edit; then the title and the File menu.
     void ResetCurrentMaterial();
+    // (appsvc/) The same after the rows of the current material changed;
+    // then its results are dropped when the numbers behind them changed.
+    void ResetCurrentMaterialRows(DCSProject& material);
     // (appsvc/) Active materials that have an applied solution.
     long CountReadyMaterials();
     // (reports/) Builds the report of the current material (currentOnly) or
@@ -336,7 +339,7 @@ public:
     // material that goes on (the results page completes the record), else 0.
     long ExecuteCommand(DProps* record, DProps* options);
 
-    // ---- Fields, in the order of the application's design ----------------------------------
+    // ---- Fields ------------------------------------------------------------------------------
     OXRWindowBase* m_mainWindow = nullptr;
     DAppSettings m_settings;
     TGDIMap m_fonts;
@@ -356,7 +359,8 @@ public:
     AppOwned<OXRReport> m_report{nullptr, nullptr};
     UPairList m_printerNames;
     UStringList m_excludedPrinters;
-    HBITMAP m_logo = nullptr;
+    // The bitmap the reports draw at the end of the title line.
+    UGdiObject m_logo;
     URecentList m_recent;
     HMENU m_recentMenu = nullptr;
     DSettings m_locale;
@@ -367,6 +371,7 @@ public:
     uint8_t m_lastModified = 0;
     DCSSolution m_document;
     OXRProcessor m_processor;
+    // The report window while the report command shows it; the command owns it.
     DAppReportWindow* m_reportWindow = nullptr;
     DProps m_menuTexts;
     DProps m_messages;
@@ -399,6 +404,10 @@ OXRApp& App();
 // above 0 (the application's count; a count of its own without one).
 void BeginBusyCursor();
 void EndBusyCursor();
+
+// The locale writes a line break as the four characters \r\n; they become a
+// real carriage return and line feed.
+std::string LocaleLineBreaks(std::string text);
 
 // The euro sign in the code page the program runs in: its byte differs from
 // one code page to the next (0x80 in 1252, 0x88 in 1251); "EUR" where the

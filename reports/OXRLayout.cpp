@@ -352,7 +352,7 @@ bool OXRLayout::DrawTitle(UDraw* surface, int x, int y, RECT* out)
     if (out)
         *out = area;
 
-    HBITMAP logo = App().m_logo;
+    HBITMAP logo = static_cast<HBITMAP>(App().m_logo.Get());
     BITMAP bm;
     if (logo && GetObjectA(logo, sizeof bm, &bm) != 0) {
         const int top = Scale(ParamLong("draw.offset.y")) - static_cast<int>(RoundToLong(bm.bmHeight * m_scale));

@@ -46,17 +46,12 @@ public:
     BuildBanner()
     {
         OXRApp& app = App();
-        if (app.m_automation)
-            return;
         CWnd* parent = dynamic_cast<CWnd*>(app.m_reportWindow);
         if (!parent)
             parent = app.m_mainWindow;
-        m_banner.reset(new DlgStartup(parent));
-        m_banner->SetBackColor(app.GetNamedColor("splash.back"));
-        m_banner->SetTitleFont(app.GetFont("bold", false));
-        m_banner->SetStatusFont(app.GetFont("small", false));
-        if (m_banner->Show(app.GetMessageText("report.building", "Building the Report...").c_str()))
-            m_banner->SendStatus(app.GetMessageText("report.prepare", "Preparing...").c_str());
+        m_banner = DlgStartup::ShowForApp(parent,
+                                          app.GetMessageText("report.building", "Building the Report...").c_str(),
+                                          app.GetMessageText("report.prepare", "Preparing...").c_str());
     }
     ~BuildBanner()
     {

@@ -226,12 +226,11 @@ TEST_F(PagePainter, EachRepetitionOfAGroupGoesBelowThePreviousOneOverPages)
 
 TEST_F(PagePainter, TheLogoStandsAtTheRightEndOfTheTitleLine)
 {
-    app.m_logo = CreateBitmap(196, 32, 1, 1, nullptr);
+    app.m_logo.Reset(CreateBitmap(196, 32, 1, 1, nullptr));
     RowsLayout* layout = Layout("table.a", Table("table.a", 1));
     ASSERT_NE(layout, nullptr);
     std::vector<EmfContent> pages = DrawPass(layout);
-    DeleteObject(app.m_logo);
-    app.m_logo = nullptr;
+    app.m_logo.Reset();
     ASSERT_EQ(pages[0].blits.size(), 1u);
     const RECT& r = pages[0].blits[0];
     // Scale 2 on A4: the logo's right edge meets the content column's.
