@@ -79,8 +79,8 @@ std::string FileResultText(OXRApp& app, ProjectFileResult result)
 }
 
 // A project file that could not be opened or saved: the sentence of the key
-// with the file and the reason. The line breaks are the locale's own, made
-// before the file's name goes in, which may hold "\\r\\n" itself.
+// with the file and the reason. The locale's written line breaks are made
+// real before the file's name goes in, which may hold the same characters.
 std::string ProjectFileFailure(OXRApp& app, const char* key, const char* def, const std::string& file,
                                ProjectFileResult result)
 {
