@@ -31,8 +31,7 @@ constexpr UINT kMainWindowTemplate = IDD_MAINWINDOW;
 class OXRWindow : public OXRWindowBase {
 public:
     OXRWindow();
-    // The hint window goes first (it is declared last), then the brush and
-    // the panels.
+    // The hint window goes first, then the brush and the panels.
     ~OXRWindow() override;
 
     void OnAppEvent(long code, long argument, const void* sender = nullptr) override;
@@ -60,8 +59,10 @@ public:
     std::unique_ptr<ICPanel> m_optionsPage;
     std::unique_ptr<ICPanel> m_infoPage;
     UGdiObject m_backBrush;
-    std::unique_ptr<ICHint> m_hint;
     ICHintSettings m_hintSettings;
+    // Declared last: it goes first, before the settings it reads and the
+    // panels whose controls it hints.
+    std::unique_ptr<ICHint> m_hint;
 
 private:
     LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);
