@@ -10,10 +10,12 @@
 #include <memory>
 
 #include "app/OXRWindow.h"
+#include "appsvc/BusyCursorScope.h"
 #include "appsvc/DlgStartup.h"
 #include "dialogs/CAboutDlg.h"
 #include "dialogs/DialogIds.h"
 #include "dialogs/DlgEditSolution.h"
+#include "dialogs/DlgFrame.h"
 #include "foundation/Helper.h"
 #include "foundation/PathUtil.h"
 #include "foundation/StrUtil.h"
@@ -29,6 +31,7 @@ const char* const kSupportAddress = "support@korva.example";
 const char* const kSupportTag = "Bravik";
 const char* const kEditionName = "KORVA Bravik EN";
 const char* const kWebSite = "https://www.korva.example/bravik/";
+const char* const kOpenFailed = "Cannot open the project ${file}.\\r\\n${reason}";
 
 // On a fresh install the file dialogs start in "KORVA" under the user's
 // documents, made when missing; later starts leave the folder to the system.
@@ -75,11 +78,16 @@ std::string FileResultText(OXRApp& app, ProjectFileResult result)
     return app.GetMessageText(key.c_str(), defaults[index]);
 }
 
-// The locale writes a line break as the four characters \r\n.
-std::string WithLineBreaks(std::string text)
+// A project file that could not be opened or saved: the sentence of the key
+// with the file and the reason. The locale's written line breaks are made
+// real before the file's name goes in, which may hold the same characters.
+std::string ProjectFileFailure(OXRApp& app, const char* key, const char* def, const std::string& file,
+                               ProjectFileResult result)
 {
-    StrReplaceAll(text, "\\r\\n", "\r\n");
-    return text;
+    DProps variables;
+    variables.Set("file", file.c_str());
+    variables.Set("reason", FileResultText(app, result).c_str());
+    return ExpandVariables(LocaleLineBreaks(app.GetMessageText(key, def)).c_str(), variables);
 }
 
 } // namespace
@@ -164,7 +172,7 @@ bool OXRApp::MayCloseProject()
     if (!m_document.IsModified())
         return true;
     std::string text =
-        WithLineBreaks(GetMessageText("proj.leave", "Project has been changed.\\r\\nContinue anyway?"));
+        LocaleLineBreaks(GetMessageText("proj.leave", "Project has been changed.\\r\\nContinue anyway?"));
     return ShowMessage(nullptr, nullptr, text.c_str(), MB_YESNO, IDOK) == IDYES;
 }
 
@@ -232,47 +240,41 @@ bool OXRApp::OpenProject(const char* path)
     if (unusable == ProjectFileOk && PathExistsA(file.c_str()) != 1)
         unusable = ProjectFileMissing;
     if (unusable != ProjectFileOk) {
-        std::string text = "Cannot open the project " + file + ".\r\n" + FileResultText(*this, unusable);
+        const std::string text = ProjectFileFailure(*this, "project.open.failed", kOpenFailed, file, unusable);
         ReportError(text.c_str(), nullptr, true);
         return false;
     }
 
-    BeginBusy();
-    std::unique_ptr<DlgStartup> banner(new DlgStartup(m_mainWindow));
-    banner->SetBackColor(GetNamedColor("splash.back"));
-    banner->SetTitleFont(GetFont("bold", false));
-    banner->SetStatusFont(GetFont("small", false));
-    if (!m_automation) {
-        UString title;
-        title.Format("%s %s", kAppName, kDisplayVersion);
-        if (banner->Show(title.GetText()))
-            banner->SendStatus("Loading project...");
-    }
-
+    std::unique_ptr<DlgStartup> banner;
     DCSSolution read;
-    const bool loaded = read.Load(file.c_str());
-    if (loaded) {
-        DropProject();
-        m_document.Swap(read);
-        m_lastModified = 0;
-        m_recent.AddPath(file.c_str());
-        m_settings.Set("history", m_recent.ToText().GetText(), true);
-        BuildRecentMenu();
-        UpdateTitle(false);
-        m_log.Write("Project loaded ", file.c_str());
-        for (const std::string& note : m_document.GetFileNotes())
-            m_log.Write(note.c_str(), nullptr, "WRN >> ");
-        OnAppEvent(kEventProjectOpened, 0);
+    bool loaded = false;
+    {
+        BusyCursorScope busy;
+        banner = DlgStartup::ShowForApp(m_mainWindow, nullptr,
+                                        GetMessageText("project.loading", "Loading project...").c_str());
+        loaded = read.Load(file.c_str());
+        if (loaded) {
+            DropProject();
+            m_document.Swap(read);
+            m_lastModified = 0;
+            m_recent.AddPath(file.c_str());
+            m_settings.Set("history", m_recent.ToText().GetText(), true);
+            BuildRecentMenu();
+            UpdateTitle(false);
+            m_log.Write("Project loaded ", file.c_str());
+            for (const std::string& note : m_document.GetFileNotes())
+                m_log.Write(note.c_str(), nullptr, "WRN >> ");
+            OnAppEvent(kEventProjectOpened, 0);
+        }
+        if (banner)
+            banner->Hide();
     }
-
-    banner->Hide();
-    EndBusy();
     if (HWND main = GetMainHwnd())
         ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     banner.reset();
     if (!loaded) {
-        std::string text = "Cannot open the project " + file + ".\r\n" +
-                           FileResultText(*this, read.GetFileResult());
+        const std::string text =
+            ProjectFileFailure(*this, "project.open.failed", kOpenFailed, file, read.GetFileResult());
         ReportError(text.c_str(), nullptr, true);
     }
     return loaded;
@@ -298,18 +300,7 @@ bool OXRApp::SaveProject(const char* path, bool asNewFile)
     // refused as it was asked, never written under another name.
     name = Helper::EnsureExtension(name.c_str(), kProjectExtension);
 
-    BeginBusy();
-    bool saved = m_document.Save(name.c_str());
-    if (!saved && m_document.GetFileResult() == ProjectFileChangedOnDisk) {
-        EndBusy();
-        const int answer = AskOverwriteChangedFile(name);
-        if (answer == IDNO)
-            return SaveProject(nullptr, true);
-        BeginBusy();
-        if (answer == IDYES)
-            saved = m_document.Save(name.c_str(), true);
-    }
-    if (saved) {
+    const auto keepSaved = [&] {
         m_lastModified = 0;
         m_recent.AddPath(name.c_str());
         m_settings.Set("history", m_recent.ToText().GetText(), true);
@@ -317,11 +308,30 @@ bool OXRApp::SaveProject(const char* path, bool asNewFile)
         UpdateTitle(false);
         m_log.Write("Project saved to ", name.c_str());
         OnAppEvent(kEventProjectDataChanged, 0);
+    };
+    bool saved = false;
+    {
+        BusyCursorScope busy;
+        saved = m_document.Save(name.c_str());
+        if (saved)
+            keepSaved();
     }
-    EndBusy();
+    if (!saved && m_document.GetFileResult() == ProjectFileChangedOnDisk) {
+        // No wait cursor while the user is asked.
+        const int answer = AskOverwriteChangedFile(name);
+        if (answer == IDNO)
+            return SaveProject(nullptr, true);
+        BusyCursorScope busy;
+        if (answer == IDYES) {
+            saved = m_document.Save(name.c_str(), true);
+            if (saved)
+                keepSaved();
+        }
+    }
     if (!saved) {
-        std::string text = "Cannot save the project to " + name + ".\r\n" +
-                           FileResultText(*this, m_document.GetFileResult());
+        const std::string text = ProjectFileFailure(*this, "project.save.failed",
+                                                    "Cannot save the project to ${file}.\\r\\n${reason}", name,
+                                                    m_document.GetFileResult());
         for (const std::string& note : m_document.GetFileNotes())
             m_log.Write(note.c_str(), nullptr, "WRN >> ");
         // Whoever declined to overwrite a changed file has just been told;
@@ -343,7 +353,7 @@ int OXRApp::AskOverwriteChangedFile(const std::string& file)
                                       "was opened or last saved.\\r\\n\\r\\nYes: overwrite it with this project "
                                       "(the other program's changes are lost).\\r\\nNo: save this project under "
                                       "another name.\\r\\nCancel: do not save.");
-    text = WithLineBreaks(ExpandVariables(text.c_str(), variables));
+    text = LocaleLineBreaks(ExpandVariables(text.c_str(), variables));
     // Nobody answers during a script: the file is left alone.
     return ShowMessage(nullptr, nullptr, text.c_str(), MB_YESNOCANCEL | MB_ICONWARNING, IDCANCEL);
 }
@@ -355,16 +365,12 @@ bool OXRApp::ShowRecentProjectsMenu()
     HWND main = GetMainHwnd();
     if (!main || m_recent.RemoveMissing() == 0)
         return false;
-    HMENU popup = CreatePopupMenu();
+    std::vector<PopupItem> items;
     for (long i = 0; i < m_recent.Count(); ++i)
-        AppendMenuA(popup, MF_STRING, kCmdRecentFirst + static_cast<UINT>(i), m_recent.GetAt(i).GetText());
-    POINT cursor;
-    GetCursorPos(&cursor);
-    UINT chosen = static_cast<UINT>(
-        TrackPopupMenu(popup, TPM_RETURNCMD | TPM_NONOTIFY, cursor.x, cursor.y, 0, main, nullptr));
+        items.push_back({kCmdRecentFirst + static_cast<UINT>(i), m_recent.GetAt(i).GetText(), true});
+    const UINT chosen = PopupMenuAtCursor(main, items);
     if (chosen)
         OnRecentProject(chosen);
-    DestroyMenu(popup);
     return chosen != 0;
 }
 
@@ -424,10 +430,6 @@ void OXRApp::Exit(int exitCode, bool destroyWindows)
         const uint64_t start = TimeNowMs();
         while (m_printerThread->IsRunning() && TimeNowMs() - start < 5000)
             m_printerThread->Wait(1, 1);
-    }
-    if (m_logo) {
-        DeleteObject(m_logo);
-        m_logo = nullptr;
     }
     if (m_recentMenu) {
         // Out of the File menu first, so the menu never names a pop-up that is gone.

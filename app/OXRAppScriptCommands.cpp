@@ -140,8 +140,8 @@ Outcome ProjectCalculate(Command& c)
     return Result(c.app.Calculate());
 }
 
-// The remnants export, as scripts have always had it under this name, into
-// the file the command names.
+// "project.export.cuttings" writes the remnants export into the file the
+// command names.
 Outcome ProjectExport(Command& c)
 {
     const std::string file = c.Param("file");
@@ -193,9 +193,7 @@ Outcome MaterialDelete(Command& c)
 // as after an edit on the source data page.
 void RowsChanged(Command& c)
 {
-    c.app.ResetCurrentMaterial();
-    if (c.material->IsChanged(2))
-        c.material->ClearSolutions();
+    c.app.ResetCurrentMaterialRows(*c.material);
 }
 
 // A rename goes through the same check as a name typed in a dialog: a name

@@ -9,6 +9,7 @@
 #include <shlobj.h>
 
 #include "app/OXRWindow.h"
+#include "appsvc/BusyCursorScope.h"
 #include "appsvc/DlgStartup.h"
 #include "controls/UFont.h"
 #include "foundation/Helper.h"
@@ -66,7 +67,7 @@ UString TempFolderBase(const UString& programFolder)
 
 BOOL OXRApp::StartUp()
 {
-    BeginBusy();
+    BusyCursorScope busy;
     InitSystemLibraries();
     const UString propertiesPath = PrepareDataFolder();
     LoadEmbeddedLocale();
@@ -75,7 +76,7 @@ BOOL OXRApp::StartUp()
     std::unique_ptr<DlgStartup> banner = ShowBanner();
 
     LogSystemInfo();
-    m_logo = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), "BLOGO", IMAGE_BITMAP, 0, 0, 0));
+    m_logo.Reset(LoadImageA(GetModuleHandleA(nullptr), "BLOGO", IMAGE_BITMAP, 0, 0, 0));
     m_tempFolder = ProductFolder(TempFolderBase(m_programFolder).GetText());
     OpenLog();
     CreateTempFolder();
@@ -111,7 +112,6 @@ BOOL OXRApp::StartUp()
 
     m_localeBuffer.Free();
     banner.reset();
-    EndBusy();
     return TRUE;
 }
 
@@ -191,18 +191,7 @@ void OXRApp::DetectAutomationScript()
 
 std::unique_ptr<DlgStartup> OXRApp::ShowBanner()
 {
-    std::unique_ptr<DlgStartup> banner;
-    if (!m_automation) {
-        banner.reset(new DlgStartup(nullptr));
-        banner->SetBackColor(GetNamedColor("splash.back"));
-        banner->SetTitleFont(GetFont("bold", false));
-        banner->SetStatusFont(GetFont("small", false));
-        UString title;
-        title.Format("%s %s", kAppName, kDisplayVersion);
-        if (banner->Show(title.GetText()))
-            banner->SendStatus("Loading settings...");
-    }
-    return banner;
+    return DlgStartup::ShowForApp(nullptr, nullptr, "Loading settings...");
 }
 
 void OXRApp::OpenLog()

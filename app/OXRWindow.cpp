@@ -42,9 +42,25 @@ bool IsAppEventCode(WPARAM code)
     }
 }
 
-bool Exists(ICPanel* panel)
+bool Exists(const ICPanel* panel)
 {
     return panel && panel->IsWindow();
+}
+
+bool Exists(const std::unique_ptr<ICPanel>& panel)
+{
+    return Exists(panel.get());
+}
+
+// A page of the window, a dialog of its own on it; none when its window
+// could not be made.
+template <class Page>
+std::unique_ptr<ICPanel> CreatePage(long templateId, CWnd* parent)
+{
+    auto page = std::make_unique<Page>();
+    if (!page->Create(templateId, parent))
+        return nullptr;
+    return page;
 }
 
 } // namespace
@@ -55,27 +71,7 @@ OXRWindow::OXRWindow() : OXRWindowBase(kMainWindowTemplate)
                                            IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
 }
 
-OXRWindow::~OXRWindow()
-{
-    delete m_hint;
-    m_hint = nullptr;
-    delete m_header;
-    m_header = nullptr;
-    delete m_project;
-    m_project = nullptr;
-    if (m_backBrush) {
-        DeleteObject(m_backBrush);
-        m_backBrush = nullptr;
-    }
-    delete m_sourcePage;
-    m_sourcePage = nullptr;
-    delete m_resultsPage;
-    m_resultsPage = nullptr;
-    delete m_optionsPage;
-    m_optionsPage = nullptr;
-    delete m_infoPage;
-    m_infoPage = nullptr;
-}
+OXRWindow::~OXRWindow() = default;
 
 const CMessageMap* OXRWindow::GetMessageMap() const
 {
@@ -117,33 +113,17 @@ BOOL OXRWindow::OnInitDialog()
     m_hintSettings.displayTime = 2000;
     m_hintSettings.headFont = app.GetFont("hint");
     m_hintSettings.textFont = m_hintSettings.headFont;
-    m_hint = ICHint::Create(m_hWnd, &m_hintSettings);
+    m_hint.reset(ICHint::Create(m_hWnd, &m_hintSettings));
 
     // The header bar and the project panel live inside the main window; the
     // pages are dialogs of their own on it. A page that could not be made
     // is skipped by every step below.
-    m_header = ICPanel::CreateAsChild(new WinControls(this));
-    m_project = ICPanel::CreateAsChild(new WinSolution(this));
-    auto* source = new WinProject();
-    if (source->Create(kPanelSource, this))
-        m_sourcePage = source;
-    else
-        delete source;
-    auto* results = new WinProcess();
-    if (results->Create(kPanelResults, this))
-        m_resultsPage = results;
-    else
-        delete results;
-    auto* options = new WinOptions();
-    if (options->Create(kPanelOptions, this))
-        m_optionsPage = options;
-    else
-        delete options;
-    auto* info = new WinInfo();
-    if (info->Create(kPanelInfo, this))
-        m_infoPage = info;
-    else
-        delete info;
+    m_header.reset(ICPanel::CreateAsChild(new WinControls(this)));
+    m_project.reset(ICPanel::CreateAsChild(new WinSolution(this)));
+    m_sourcePage = CreatePage<WinProject>(kPanelSource, this);
+    m_resultsPage = CreatePage<WinProcess>(kPanelResults, this);
+    m_optionsPage = CreatePage<WinOptions>(kPanelOptions, this);
+    m_infoPage = CreatePage<WinInfo>(kPanelInfo, this);
     // Tab follows what the eye reads: the header bar, the project panel on
     // the left, then the page.
     if (Exists(m_header) && Exists(m_project))
@@ -151,7 +131,7 @@ BOOL OXRWindow::OnInitDialog()
                        SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
 
     PlaceWindow();
-    m_backBrush = CreateSolidBrush(app.Settings().GetColor());
+    m_backBrush.Reset(CreateSolidBrush(app.Settings().GetColor()));
     GrowToMinimumSize();
 
     if (m_hint && !m_hint->IsEnabled())
@@ -165,12 +145,8 @@ BOOL OXRWindow::OnInitDialog()
 
 void OXRWindow::PlaceWindow()
 {
-    if (s_placement.state == Placement::Unset) {
-        UString position = App().Settings().Get("position", "");
-        position.Trim();
-        if (!position.IsEmpty() && s_placement.FromText(position.GetText(), Placement::StateFromText))
-            s_placement.Apply(m_hWnd);
-    }
+    if (s_placement.state == Placement::Unset && ReadStoredPlacement("position", s_placement))
+        s_placement.Apply(m_hWnd);
     const bool stored = s_placement.state != Placement::Unset;
 
     RECT window, client;
@@ -252,7 +228,7 @@ void OXRWindow::RedrawAll()
 
 void OXRWindow::ShowWorkPanel(long tab)
 {
-    ICPanel* pages[] = {m_sourcePage, m_resultsPage, m_optionsPage, m_infoPage};
+    ICPanel* pages[] = {m_sourcePage.get(), m_resultsPage.get(), m_optionsPage.get(), m_infoPage.get()};
     ::LockWindowUpdate(m_hWnd);
     for (long i = 0; i < 4; ++i) {
         if (Exists(pages[i]))
@@ -285,7 +261,8 @@ void OXRWindow::OnAppEvent(long code, long argument, const void* sender)
     default:
         break;
     }
-    ICPanel* panels[] = {m_header, m_project, m_sourcePage, m_resultsPage, m_optionsPage, m_infoPage};
+    ICPanel* panels[] = {m_header.get(),      m_project.get(),     m_sourcePage.get(),
+                         m_resultsPage.get(), m_optionsPage.get(), m_infoPage.get()};
     for (ICPanel* panel : panels) {
         if (auto* receiver = dynamic_cast<DAppEventReceiver*>(panel))
             receiver->OnAppEvent(code, sender);
@@ -323,11 +300,11 @@ LRESULT OXRWindow::OnPaint(WPARAM, LPARAM)
 LRESULT OXRWindow::OnEraseBkgnd(WPARAM wParam, LPARAM)
 {
     HDC dc = reinterpret_cast<HDC>(wParam);
-    if (!m_backBrush || !dc)
+    if (!m_backBrush.Get() || !dc)
         return Default();
     RECT client;
     ::GetClientRect(m_hWnd, &client);
-    ::FillRect(dc, &client, m_backBrush);
+    ::FillRect(dc, &client, static_cast<HBRUSH>(m_backBrush.Get()));
     ::ValidateRect(m_hWnd, nullptr);
     return 1;
 }
@@ -449,8 +426,8 @@ LRESULT OXRWindow::OnSettingChange(WPARAM, LPARAM)
 
 void OXRWindow::OnSize(UINT type, int width, int height)
 {
-    // Until the source-data page is part of the window the other panels
-    // are laid out without it.
+    // Everything stands below the header bar: without it there is nothing
+    // to lay out.
     if (!Exists(m_header))
         return;
     RECT client;
@@ -467,7 +444,7 @@ void OXRWindow::OnSize(UINT type, int width, int height)
         x = static_cast<int>(WinPackedWidth(m_project->GetClientSize()));
     }
     const int y = h + 1;
-    ICPanel* pages[] = {m_sourcePage, m_resultsPage, m_optionsPage, m_infoPage};
+    ICPanel* pages[] = {m_sourcePage.get(), m_resultsPage.get(), m_optionsPage.get(), m_infoPage.get()};
     for (ICPanel* page : pages) {
         if (Exists(page))
             ::SetWindowPos(page->m_hWnd, nullptr, x, y, width - x, height - y,

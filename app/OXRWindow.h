@@ -7,8 +7,11 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "appsvc/OXRApp.h"
 #include "controls/ICHint.h"
+#include "controls/UDraw.h"
 #include "controls/WinUtil.h"
 #include "panels/PanelIds.h"
 #include "dialogs/WinPanel.h"
@@ -28,7 +31,7 @@ constexpr UINT kMainWindowTemplate = IDD_MAINWINDOW;
 class OXRWindow : public OXRWindowBase {
 public:
     OXRWindow();
-    // Deletes the hint window, the panels and the brush.
+    // The hint window goes first, then the brush and the panels.
     ~OXRWindow() override;
 
     void OnAppEvent(long code, long argument, const void* sender = nullptr) override;
@@ -48,15 +51,18 @@ public:
     static long s_minHeight;
 
     HICON m_icon = nullptr;
-    ICPanel* m_header = nullptr;
-    ICPanel* m_project = nullptr;
-    ICPanel* m_sourcePage = nullptr;
-    ICPanel* m_resultsPage = nullptr;
-    ICPanel* m_optionsPage = nullptr;
-    ICPanel* m_infoPage = nullptr;
-    HBRUSH m_backBrush = nullptr;
-    ICHint* m_hint = nullptr;
+    // A panel whose window could not be made is null.
+    std::unique_ptr<ICPanel> m_header;
+    std::unique_ptr<ICPanel> m_project;
+    std::unique_ptr<ICPanel> m_sourcePage;
+    std::unique_ptr<ICPanel> m_resultsPage;
+    std::unique_ptr<ICPanel> m_optionsPage;
+    std::unique_ptr<ICPanel> m_infoPage;
+    UGdiObject m_backBrush;
     ICHintSettings m_hintSettings;
+    // Declared last: it goes first, before the settings it reads and the
+    // panels whose controls it hints.
+    std::unique_ptr<ICHint> m_hint;
 
 private:
     // The placement stored in the settings, else a size that fits the

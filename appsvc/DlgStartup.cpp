@@ -1,6 +1,8 @@
 #include "appsvc/DlgStartup.h"
 
+#include "appsvc/OXRApp.h"
 #include "controls/WinUtil.h"
+#include "foundation/UString.h"
 
 UINT DlgStartup::GetStatusMessage()
 {
@@ -10,23 +12,37 @@ UINT DlgStartup::GetStatusMessage()
 
 DlgStartup::DlgStartup(CWnd* parent) : CDialog("IDDSTARTUP", parent), m_parentWindow(parent)
 {
-    m_titleFont = CreateFontA(-13, 0, 0, 0, 600, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Trebuchet MS");
-    m_statusFont = CreateFontA(-12, 0, 0, 0, 400, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Trebuchet MS");
+    m_titleFont.Reset(CreateFontA(-13, 0, 0, 0, 600, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Trebuchet MS"));
+    m_statusFont.Reset(CreateFontA(-12, 0, 0, 0, 400, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Trebuchet MS"));
+}
+
+std::unique_ptr<DlgStartup> DlgStartup::ShowForApp(CWnd* parent, const char* title, const char* status)
+{
+    OXRApp& app = App();
+    if (app.IsAutomation())
+        return nullptr;
+    auto banner = std::make_unique<DlgStartup>(parent);
+    banner->SetBackColor(app.GetNamedColor("splash.back"));
+    banner->SetTitleFont(app.GetFont("bold", false));
+    banner->SetStatusFont(app.GetFont("small", false));
+    UString versionTitle;
+    if (!title) {
+        versionTitle.Format("%s %s", kAppName, kDisplayVersion);
+        title = versionTitle.GetText();
+    }
+    if (banner->Show(title))
+        banner->SendStatus(status);
+    return banner;
 }
 
 DlgStartup::~DlgStartup()
 {
     Hide();
-    // The window goes before the fonts and the brush it paints with.
+    // The window goes before the fonts and the brush it paints with (the
+    // members go after this body).
     DestroyWindow();
-    if (m_titleFont)
-        DeleteObject(m_titleFont);
-    if (m_statusFont)
-        DeleteObject(m_statusFont);
-    if (m_backBrush)
-        DeleteObject(m_backBrush);
 }
 
 const CMessageMap* DlgStartup::GetMessageMap() const
@@ -78,8 +94,8 @@ BOOL DlgStartup::OnInitDialog()
     CDialog::OnInitDialog();
     m_titleStatic = GetDlgItem(IdTitle);
     m_statusStatic = GetDlgItem(IdStatus);
-    HFONT title = m_titleFontOverride ? m_titleFontOverride : m_titleFont;
-    HFONT status = m_statusFontOverride ? m_statusFontOverride : m_statusFont;
+    HFONT title = m_titleFontOverride ? m_titleFontOverride : static_cast<HFONT>(m_titleFont.Get());
+    HFONT status = m_statusFontOverride ? m_statusFontOverride : static_cast<HFONT>(m_statusFont.Get());
     if (m_titleStatic)
         ::SendMessageA(m_titleStatic, WM_SETFONT, reinterpret_cast<WPARAM>(title), FALSE);
     if (m_statusStatic)
@@ -104,13 +120,11 @@ LRESULT DlgStartup::OnCtlColorStatic(WPARAM wParam, LPARAM lParam)
     if (!dc || !lParam)
         return answer;
     SetBkMode(dc, TRANSPARENT);
-    if (!m_backBrush || m_brushColor != m_backColor) {
-        if (m_backBrush)
-            DeleteObject(m_backBrush);
-        m_backBrush = CreateSolidBrush(m_backColor);
+    if (!m_backBrush.Get() || m_brushColor != m_backColor) {
+        m_backBrush.Reset(CreateSolidBrush(m_backColor));
         m_brushColor = m_backColor;
     }
-    return reinterpret_cast<LRESULT>(m_backBrush);
+    return reinterpret_cast<LRESULT>(m_backBrush.Get());
 }
 
 LRESULT DlgStartup::OnEraseBkgnd(WPARAM wParam, LPARAM)
@@ -118,8 +132,7 @@ LRESULT DlgStartup::OnEraseBkgnd(WPARAM wParam, LPARAM)
     HDC dc = reinterpret_cast<HDC>(wParam);
     RECT rect;
     ::GetClientRect(m_hWnd, &rect);
-    HBRUSH brush = CreateSolidBrush(m_backColor);
-    FillRect(dc, &rect, brush);
-    DeleteObject(brush);
+    UGdiObject brush(CreateSolidBrush(m_backColor));
+    FillRect(dc, &rect, static_cast<HBRUSH>(brush.Get()));
     return 1;
 }

@@ -7,7 +7,10 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "classlib/CDialog.h"
+#include "controls/UDraw.h"
 #include "resources/resource.h"
 
 class DlgStartup : public CDialog {
@@ -19,6 +22,11 @@ public:
 
     explicit DlgStartup(CWnd* parent = nullptr);
     ~DlgStartup() override;
+
+    // The application's banner over parent, in its colour and fonts, shown
+    // with the title (null: the program's name and version) and the first
+    // status; none in automation mode, where nobody looks.
+    static std::unique_ptr<DlgStartup> ShowForApp(CWnd* parent, const char* title, const char* status);
 
     // Creates the window when needed (false when that fails), shows it with
     // the title, takes the focus and the mouse and redraws at once.
@@ -47,11 +55,11 @@ private:
     HWND m_statusStatic = nullptr;
     HFONT m_titleFontOverride = nullptr;
     HFONT m_statusFontOverride = nullptr;
-    HFONT m_titleFont = nullptr;
-    HFONT m_statusFont = nullptr;
+    UGdiObject m_titleFont;
+    UGdiObject m_statusFont;
     COLORREF m_backColor = 0xF4FDFD;
     CWnd* m_parentWindow = nullptr;
     bool m_shown = false;
-    HBRUSH m_backBrush = nullptr;
+    UGdiObject m_backBrush;
     COLORREF m_brushColor = 0;
 };

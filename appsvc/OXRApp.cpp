@@ -63,8 +63,6 @@ OXRApp::~OXRApp()
     delete m_mainWindow;
     m_mainWindow = nullptr;
     m_pMainWnd = nullptr;
-    delete m_reportWindow;
-    m_reportWindow = nullptr;
 
     if (m_printerThread) {
         // A printer driver that hangs must not keep the process alive, and a
@@ -81,10 +79,6 @@ OXRApp::~OXRApp()
             m_printerThread.reset();
     }
     CleanTempFolder();
-    if (m_logo) {
-        DeleteObject(m_logo);
-        m_logo = nullptr;
-    }
     // The recent pop-up went with the main window's menu.
     m_recentMenu = nullptr;
     // The document's calculation threads may still ask for services while

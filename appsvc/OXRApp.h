@@ -39,6 +39,7 @@
 #include "document/AppEvents.h"
 #include "classlib/CDialog.h"
 #include "classlib/CWinApp.h"
+#include "controls/UDraw.h"
 #include "document/DAppServices.h"
 #include "document/DCSSolution.h"
 #include "document/DProcessor.h"
@@ -116,8 +117,7 @@ public:
     virtual void OnAppEvent(long code, const void* sender) = 0;
 };
 
-// The report window as the broadcast sees it; the report window derives from it
-// and the application deletes it through it.
+// The report window as the broadcast sees it; the report window derives from it.
 class DAppReportWindow {
 public:
     virtual ~DAppReportWindow();
@@ -248,6 +248,9 @@ public:
     // (appsvc/) The current material recounted, its fingerprint and warnings
     // renewed after an edit; then the title and the File menu.
     void ResetCurrentMaterial();
+    // (appsvc/) The same after the rows of the current material changed;
+    // then its results are dropped when the numbers behind them changed.
+    void ResetCurrentMaterialRows(DCSProject& material);
     // (appsvc/) Active materials that have an applied solution.
     long CountReadyMaterials();
     // (reports/) Builds the report of the current material (currentOnly) or
@@ -366,7 +369,7 @@ public:
     // "Build", "System" and the like, for the about box.
     const UPairList& SystemInfo() const { return m_systemInfo; }
     // The logo the reports draw in their page header; null when none.
-    HBITMAP Logo() const { return m_logo; }
+    HBITMAP Logo() const { return static_cast<HBITMAP>(m_logo.Get()); }
     // Another logo, which the application owns from now on (the previous
     // one is deleted).
     void SetLogo(HBITMAP logo);
@@ -454,7 +457,7 @@ private:
     // command line is opened once the start is over.
     void ShowMainWindow(DlgStartup* banner);
 
-    // ---- Fields, in the order of the application's design ----------------------------------
+    // ---- Fields ------------------------------------------------------------------------------
     OXRWindowBase* m_mainWindow = nullptr;
     DAppSettings m_settings;
     TGDIMap m_fonts;
@@ -474,7 +477,8 @@ private:
     AppOwned<OXRReport> m_report{nullptr, nullptr};
     UPairList m_printerNames;
     UStringList m_excludedPrinters;
-    HBITMAP m_logo = nullptr;
+    // The bitmap the reports draw at the end of the title line.
+    UGdiObject m_logo;
     URecentList m_recent;
     HMENU m_recentMenu = nullptr;
     DSettings m_locale;
@@ -484,6 +488,7 @@ private:
     uint8_t m_lastModified = 0;
     DCSSolution m_document;
     OXRProcessor m_processor;
+    // The report window while the report command shows it; the command owns it.
     DAppReportWindow* m_reportWindow = nullptr;
     DProps m_menuTexts;
     DProps m_messages;
@@ -511,6 +516,10 @@ OXRApp& App();
 // above 0 (the application's count; a count of its own without one).
 void BeginBusyCursor();
 void EndBusyCursor();
+
+// The locale writes a line break as the four characters \r\n; they become a
+// real carriage return and line feed.
+std::string LocaleLineBreaks(std::string text);
 
 // The euro sign in the code page the program runs in: its byte differs from
 // one code page to the next (0x80 in 1252, 0x88 in 1251); "EUR" where the

@@ -123,6 +123,12 @@ std::string CostLabel(long index)
 
 // ---- Locale -----------------------------------------------------------------------------
 
+std::string LocaleLineBreaks(std::string text)
+{
+    StrReplaceAll(text, "\\r\\n", "\r\n");
+    return text;
+}
+
 void OXRApp::LoadLocale(const char* language)
 {
     const bool hadSections = m_locale.Count() > 0;

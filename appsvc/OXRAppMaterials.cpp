@@ -2,18 +2,18 @@
 // no dialog of their own: choosing, removing, refreshing and counting them.
 #include "appsvc/OXRApp.h"
 
+#include "appsvc/BusyCursorScope.h"
 #include "foundation/DParser.h"
 #include "foundation/StrUtil.h"
 
 long OXRApp::SelectMaterial(long index)
 {
-    BeginBusy();
+    BusyCursorScope busy;
     long result = -1;
     if (index >= 0 && index < m_document.GetCount(false)) {
         result = m_document.SetCurrent(index);
         OnAppEvent(kEventCurrentMaterialChanged, 0);
     }
-    EndBusy();
     return result;
 }
 
@@ -27,8 +27,7 @@ bool OXRApp::DeleteMaterial(long index)
     // Without the locale's question the material is still never removed
     // unasked.
     std::string text = GetMessageText("material.delete", "Delete the material \"${material}\"?");
-    text = ExpandVariables(text.c_str(), variables);
-    StrReplaceAll(text, "\\r\\n", "\r\n");
+    text = LocaleLineBreaks(ExpandVariables(text.c_str(), variables));
     std::string trimmed = text;
     StrTrim(trimmed);
     if (!trimmed.empty() &&
@@ -36,11 +35,10 @@ bool OXRApp::DeleteMaterial(long index)
         return false;
     if (!m_document.RemoveMaterial(index))
         return false;
-    BeginBusy();
+    BusyCursorScope busy;
     OnAppEvent(kEventMaterialsChanged, 0);
     OnAppEvent(kEventCurrentMaterialChanged, 0);
     UpdateTitle(false);
-    EndBusy();
     return true;
 }
 
@@ -50,6 +48,13 @@ void OXRApp::ResetCurrentMaterial()
         current->Refresh(false);
     UpdateTitle(false);
     RefreshMenuBar();
+}
+
+void OXRApp::ResetCurrentMaterialRows(DCSProject& material)
+{
+    ResetCurrentMaterial();
+    if (material.IsChanged(2))
+        material.ClearSolutions();
 }
 
 long OXRApp::CountReadyMaterials()

@@ -62,16 +62,14 @@ void OXRApp::ReportSettingsFailure()
     std::string text = GetMessageText("settings.save.failed",
                                       "The settings cannot be saved to ${file}.\\r\\nChanges of the settings "
                                       "are lost when the program ends.");
-    text = ExpandVariables(text.c_str(), variables);
-    StrReplaceAll(text, "\\r\\n", "\r\n");
+    text = LocaleLineBreaks(ExpandVariables(text.c_str(), variables));
     ReportError(text.c_str(), nullptr, true);
 }
 
 void OXRApp::SetLogo(HBITMAP logo)
 {
-    if (m_logo && m_logo != logo)
-        DeleteObject(m_logo);
-    m_logo = logo;
+    if (logo != m_logo.Get())
+        m_logo.Reset(logo);
 }
 
 std::vector<std::string>* OXRApp::CollectCommandMessages(std::vector<std::string>* into)

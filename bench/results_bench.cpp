@@ -276,7 +276,7 @@ Timings BenchOnce(OXRApp& app, OXRWindow& window, long scale, const std::string&
     // The current material, as the results page ends its calculation once
     // a solution was chosen.
     layouts = OpenProject(app, window, scale);
-    auto* results = dynamic_cast<WinProcess*>(window.m_resultsPage);
+    auto* results = dynamic_cast<WinProcess*>(window.m_resultsPage.get());
     start = Clock::now();
     DCSProject& current = *doc.GetProject(-1, false);
     current.SetLayout(layouts[0]);

@@ -41,6 +41,29 @@ void DlgDelimited::TakeDescriptor(const DProps& descriptor)
 
 // ---- Opening -------------------------------------------------------------------------------
 
+BOOL DlgDelimited::OnInitDialog()
+{
+    DlgFrame::OnInitDialog();
+    const Shell shell = DescribeShell();
+    OpenShared(shell.defaultTitle, shell.separatorHint);
+    OpenCaptions({{shell.sourceCaption, "source"}, {shell.formatCaption, "format"}, {shell.outputCaption, "output"}});
+    WrapButtons(shell.buttons, "buttNorm");
+    OpenOkCancel(shell.okHint, shell.cancelHint);
+    OpenContent();
+    UpdateButtons();
+    LayoutControls();
+    return TRUE;
+}
+
+void DlgDelimited::LayoutControls()
+{
+    if (!GetDlgItem(kList))
+        return;
+    RECT client = {0, 0, 0, 0};
+    ::GetClientRect(m_hWnd, &client);
+    LayoutAbove(PlaceOkCancel(), GetMargin(), client);
+}
+
 void DlgDelimited::OpenShared(const char* defaultTitle, const char* separatorHint)
 {
     const std::string title = m_params.IndexOf("title") >= 0 ? DProps::GetString(m_params, "title", "")
@@ -291,17 +314,10 @@ void DlgDelimited::FormatFileMenu()
 
 long DlgDelimited::TrackMenu(const std::vector<std::pair<long, std::string>>& items)
 {
-    HMENU menu = ::CreatePopupMenu();
-    if (!menu)
-        return 0;
+    std::vector<PopupItem> popup;
     for (const auto& item : items)
-        ::AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(item.first), item.second.c_str());
-    POINT cursor = {0, 0};
-    ::GetCursorPos(&cursor);
-    const long command = static_cast<long>(
-        ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN, cursor.x, cursor.y, 0, m_hWnd, nullptr));
-    ::DestroyMenu(menu);
-    return command;
+        popup.push_back({static_cast<UINT>(item.first), item.second, true});
+    return static_cast<long>(PopupMenuAtCursor(m_hWnd, popup));
 }
 
 std::string DlgDelimited::ChooseFile(bool save, const char* proposed, const char* filter)

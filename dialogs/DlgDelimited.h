@@ -47,19 +47,34 @@ public:
     long GetSelectedEntry() const { return m_selected; }
 
 protected:
+    // What the two dialogs' openings differ in.
+    struct Shell {
+        const char* defaultTitle;
+        const char* separatorHint;
+        // The group captions drawn by us, under the locale keys "source",
+        // "format" and "output".
+        int sourceCaption;
+        int formatCaption;
+        int outputCaption;
+        // The buttons beside the text.
+        std::vector<ButtonText> buttons;
+        const char* okHint;
+        const char* cancelHint;
+    };
+
     // Copies the descriptor and splits it into fields, titles, widths and
     // field order.
     void TakeDescriptor(const DProps& descriptor);
 
-    // Caption, texts, hints and fonts of the shared controls, the list's
-    // columns and the placement.
-    void OpenShared(const char* defaultTitle, const char* separatorHint);
-    // The group captions (id, locale key), drawn by us.
-    void OpenCaptions(const std::vector<std::pair<int, const char*>>& captions);
-    // OK and Cancel ("Close") with their texts and hints.
-    void OpenOkCancel(const char* okHint, const char* cancelHint);
-    // OK and Cancel at the bottom right; returns their top.
-    long PlaceOkCancel();
+    // Opens the shell the dialog describes, then its own controls; the
+    // buttons' states and the layout follow.
+    BOOL OnInitDialog() final;
+    virtual Shell DescribeShell() const = 0;
+    virtual void OpenContent() = 0;
+    // OK and Cancel at the bottom right, then what stands above them.
+    void LayoutControls() final;
+    // The dialog's own controls above OK and Cancel, whose top is given.
+    virtual void LayoutAbove(long top, long margin, const RECT& client) = 0;
     // The list across the width between the margins, down to bottom (its own
     // bottom when negative); the last column takes what the others leave.
     void StretchList(long bottom);
@@ -101,6 +116,16 @@ protected:
     std::vector<long> m_widths;
 
 private:
+    // Caption, texts, hints and fonts of the shared controls, the list's
+    // columns and the placement.
+    void OpenShared(const char* defaultTitle, const char* separatorHint);
+    // The group captions (id, locale key), drawn by us.
+    void OpenCaptions(const std::vector<std::pair<int, const char*>>& captions);
+    // OK and Cancel ("Close") with their texts and hints.
+    void OpenOkCancel(const char* okHint, const char* cancelHint);
+    // OK and Cancel at the bottom right; returns their top.
+    long PlaceOkCancel();
+
     void InsertOrAppend(bool insert);
     void RemoveEntry();
     void MoveEntry(bool up);

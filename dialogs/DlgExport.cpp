@@ -27,23 +27,25 @@ bool DlgExport::Setup(const DProps& descriptor, const PropsList& records)
     return true;
 }
 
-BOOL DlgExport::OnInitDialog()
+DlgDelimited::Shell DlgExport::DescribeShell() const
 {
-    DlgFrame::OnInitDialog();
-    OpenShared("Export", "Data separator");
-    OpenCaptions({{kSourceCaption, "source"}, {kFormatCaption, "format"}, {kOutputCaption, "output"}});
-    WrapButtons({{kSaveFile, "save", "Save to File", "Save results to the file"},
-                 {kClipboard, "clipboard", "Copy to Clipboard", "Copy results to the clipboard"}},
-                "buttNorm");
-    OpenOkCancel("Save formatting and Exit", "Do not save formatting");
+    return {"Export",
+            "Data separator",
+            kSourceCaption,
+            kFormatCaption,
+            kOutputCaption,
+            {{kSaveFile, "save", "Save to File", "Save results to the file"},
+             {kClipboard, "clipboard", "Copy to Clipboard", "Copy results to the clipboard"}},
+            "Save formatting and Exit",
+            "Do not save formatting"};
+}
 
+void DlgExport::OpenContent()
+{
     ShowRecords();
     FillFormatList();
     FillSeparators();
     Reparse();
-    UpdateButtons();
-    LayoutControls();
-    return TRUE;
 }
 
 void DlgExport::Reparse()
@@ -130,14 +132,8 @@ void DlgExport::CopyToClipboard()
         Helper::SetClipboardText(text.c_str());
 }
 
-void DlgExport::LayoutControls()
+void DlgExport::LayoutAbove(long top, long m, const RECT& client)
 {
-    if (!GetDlgItem(kList))
-        return;
-    const long m = GetMargin();
-    RECT client = {0, 0, 0, 0};
-    ::GetClientRect(m_hWnd, &client);
-    const long top = PlaceOkCancel();
     long x = m;
     for (int id : {static_cast<int>(kSaveFile), static_cast<int>(kClipboard)}) {
         const RECT r = ChildRect(GetDlgItem(id));

@@ -30,10 +30,11 @@ public:
     std::string GetOutput() const { return WholeText(kText); }
 
 protected:
-    BOOL OnInitDialog() override;
+    Shell DescribeShell() const override;
+    void OpenContent() override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     void UpdateButtons() override;
-    void LayoutControls() override;
+    void LayoutAbove(long top, long margin, const RECT& client) override;
     void Reparse() override;
 
     // After a file was written whole: the "File saved" box.

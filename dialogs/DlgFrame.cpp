@@ -35,12 +35,6 @@ bool CopySection(const char* name, DProps& out)
 
 // ---- Shared services ------------------------------------------------------------------
 
-std::string LocaleLineBreaks(std::string text)
-{
-    StrReplaceAll(text, "\\r\\n", "\r\n");
-    return text;
-}
-
 std::string LocaleText(const DProps& section, const char* key, const char* def)
 {
     return SectionText(section, key, def);
@@ -69,16 +63,6 @@ bool SetStyleFont(HWND window, const char* styleKey)
         return false;
     ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     return true;
-}
-
-BusyCursorScope::BusyCursorScope()
-{
-    BeginBusyCursor();
-}
-
-BusyCursorScope::~BusyCursorScope()
-{
-    EndBusyCursor();
 }
 
 std::vector<long> ColumnWidths(long listWidth, const std::vector<ColumnSpec>& columns, ColumnRounding rounding)
@@ -174,6 +158,14 @@ UINT PopupMenuAtCursor(HWND owner, const std::vector<PopupItem>& items)
         ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN, cursor.x, cursor.y, 0, owner, nullptr));
     ::DestroyMenu(menu);
     return chosen;
+}
+
+bool ReadStoredPlacement(const char* settingKey, Placement& placement)
+{
+    UString stored = App().Settings().Get(settingKey, "");
+    if (stored.Trim().IsEmpty())
+        return false;
+    return placement.FromText(stored.GetText(), Placement::StateFromText);
 }
 
 COLORREF FieldStateColour(long state)

@@ -4,8 +4,8 @@
 // against field descriptors with their labels coloured by the outcome, list
 // columns from column tables, the placement a dialog keeps during the run,
 // and the one way a dialog is set up, ends and hands back its result.
-// Also the small services panels and dialogs share: the busy cursor scope,
-// style fonts, column widths and the locale's written line breaks.
+// Also the small services panels and dialogs share: style fonts and column
+// widths.
 #pragma once
 
 #include <windows.h>
@@ -27,10 +27,6 @@ class ICList;
 
 // ---- Shared services ------------------------------------------------------------------
 
-// The locale writes a line break as the four characters \r\n; they become a
-// real carriage return and line feed.
-std::string LocaleLineBreaks(std::string text);
-
 // The text of a key of a locale section copy, def when the key is absent
 // (an entry that exists with an empty text gives the empty text).
 std::string LocaleText(const DProps& section, const char* key, const char* def);
@@ -44,16 +40,6 @@ HFONT StyleFont(const char* styleKey);
 // Gives the window the font of the style key; false, nothing changed, when
 // there is no window or no font.
 bool SetStyleFont(HWND window, const char* styleKey);
-
-// The busy cursor for a scope: the wait cursor from construction, the count
-// taken back on every way out of the scope.
-class BusyCursorScope {
-public:
-    BusyCursorScope();
-    ~BusyCursorScope();
-    BusyCursorScope(const BusyCursorScope&) = delete;
-    BusyCursorScope& operator=(const BusyCursorScope&) = delete;
-};
 
 // One column of a list: relative width, locale key of its title, default title.
 struct ColumnSpec {
@@ -111,6 +97,11 @@ UINT PopupMenuAtCursor(HWND owner, const std::vector<PopupItem>& items);
 
 // The text colours of a field label by the field's state ("0", "1", "2").
 COLORREF FieldStateColour(long state);
+
+// Reads the placement stored under the settings key into placement, the
+// state from the text's fifth field; false, placement untouched, when the
+// setting is empty.
+bool ReadStoredPlacement(const char* settingKey, Placement& placement);
 
 // What a dialog class keeps for the whole run (never saved): where the user
 // last put it, its narrowest width and its layout margin.

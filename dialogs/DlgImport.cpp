@@ -39,28 +39,31 @@ std::string DlgImport::DetectSeparator(const std::string& text) const
     return DetectSeparatorOrLineBreak(text, m_separators, DProps::GetString(m_params, "record.separator", "\r\n"));
 }
 
-BOOL DlgImport::OnInitDialog()
+DlgDelimited::Shell DlgImport::DescribeShell() const
 {
-    DlgFrame::OnInitDialog();
-    OpenShared("Import", "Source data separator");
-    OpenCaptions({{kSourceCaption, "source"}, {kFormatCaption, "format"}, {kOutputCaption, "output"}});
+    return {"Import",
+            "Source data separator",
+            kSourceCaption,
+            kFormatCaption,
+            kOutputCaption,
+            {{kOpenFile, "open", "File", "Load from the file"},
+             {kClipboard, "clipboard", "Clipboard", "Load from clipboard"}},
+            "Accept imported data and Exit",
+            "Do not import data"};
+}
+
+void DlgImport::OpenContent()
+{
     SetFont(kNote, "note");
     SetItemText(kNote, LocaleLineBreaks(Text("note.edit", "")));
-    WrapButtons({{kOpenFile, "open", "File", "Load from the file"},
-                 {kClipboard, "clipboard", "Clipboard", "Load from clipboard"}},
-                "buttNorm");
     SetFont(kCompact, "buttNorm");
     SetItemText(kCompact, Text("compact", "Compact numbers"));
     SetHint(kCompact, Hint("compact", "Remove spaces from digital fields"));
-    OpenOkCancel("Accept imported data and Exit", "Do not import data");
 
     m_settingText = true;
     ::SetWindowTextA(GetDlgItem(kText), m_source.c_str());
     m_settingText = false;
     FillControls();
-    UpdateButtons();
-    LayoutControls();
-    return TRUE;
 }
 
 void DlgImport::FillControls()
@@ -212,14 +215,8 @@ LRESULT DlgImport::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     return answer;
 }
 
-void DlgImport::LayoutControls()
+void DlgImport::LayoutAbove(long top, long m, const RECT& client)
 {
-    if (!GetDlgItem(kList))
-        return;
-    const long m = GetMargin();
-    RECT client = {0, 0, 0, 0};
-    ::GetClientRect(m_hWnd, &client);
-    const long top = PlaceOkCancel();
     const RECT file = ChildRect(GetDlgItem(kOpenFile));
     const long buttonsLeft = client.right - m - (file.right - file.left);
     for (int id : {static_cast<int>(kOpenFile), static_cast<int>(kClipboard)}) {

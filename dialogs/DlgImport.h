@@ -37,12 +37,13 @@ public:
     std::string RefusalOfText() const;
 
 protected:
-    BOOL OnInitDialog() override;
+    Shell DescribeShell() const override;
+    void OpenContent() override;
     void OnOK() override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void UpdateButtons() override;
-    void LayoutControls() override;
+    void LayoutAbove(long top, long margin, const RECT& client) override;
     void Reparse() override;
 
 private:

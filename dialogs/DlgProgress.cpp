@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "appsvc/BusyCursorScope.h"
 #include "appsvc/OXRApp.h"
 #include "dialogs/DialogIds.h"
 #include "document/AppEvents.h"

@@ -1,6 +1,7 @@
 // The application's calculation of every active material at once: the
 // supervisor runs under the progress dialog, then the best solutions are
 // applied and the findings shown.
+#include "appsvc/BusyCursorScope.h"
 #include "appsvc/OXRApp.h"
 #include "dialogs/DlgFrame.h"
 #include "dialogs/DlgMessages.h"

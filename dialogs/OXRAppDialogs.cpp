@@ -1,6 +1,7 @@
 // The application's commands that open a dialog of this library: adding a
 // material, showing the project's warnings and the settings.
 #include "appsvc/OXRApp.h"
+#include "appsvc/BusyCursorScope.h"
 #include "dialogs/DlgMaterial.h"
 #include "dialogs/DlgMessages.h"
 #include "dialogs/DlgSettings.h"
@@ -56,15 +57,16 @@ void OXRApp::ShowOptions(const std::function<void(HWND)>& refreshPrinters)
     if (dialog.DoModal() != DlgFrame::Accepted)
         return;
 
-    BeginBusy();
-    const DProps& chosen = dialog.Params();
-    m_settings.Set("decimal.separator", DProps::GetString(chosen, "decimal", "").c_str());
-    for (const char* key : {"list.separator", "pieces.units", "length.units", "length.digits", "length.zeroes",
-                            "cost.units", "cost.digits", "cost.zeroes"})
-        m_settings.Set(key, DProps::GetString(chosen, key, "").c_str());
-    m_settings.Set("excluded", dialog.GetExclusionText().c_str());
-    m_settings.Save(true);
-    LoadNumberFormats();
-    EndBusy();
+    {
+        BusyCursorScope busy;
+        const DProps& chosen = dialog.Params();
+        m_settings.Set("decimal.separator", DProps::GetString(chosen, "decimal", "").c_str());
+        for (const char* key : {"list.separator", "pieces.units", "length.units", "length.digits", "length.zeroes",
+                                "cost.units", "cost.digits", "cost.zeroes"})
+            m_settings.Set(key, DProps::GetString(chosen, key, "").c_str());
+        m_settings.Set("excluded", dialog.GetExclusionText().c_str());
+        m_settings.Save(true);
+        LoadNumberFormats();
+    }
     OnAppEvent(kEventSettingsChanged, 0);
 }

@@ -35,8 +35,6 @@ WinPanel::~WinPanel()
     // The bag deletes the controls it owns while their windows still exist.
     m_bag.ReleaseObjects();
     ICHint::PurgeWindowHints();
-    if (m_backBrush)
-        ::DeleteObject(m_backBrush);
 }
 
 ICControl* WinPanel::FindInBag(long id) const
@@ -106,13 +104,11 @@ const CMessageMap* WinPanel::GetMessageMap() const
 
 HBRUSH WinPanel::BackBrush()
 {
-    if (!m_backBrush || m_brushColour != m_backColor) {
-        if (m_backBrush)
-            ::DeleteObject(m_backBrush);
-        m_backBrush = ::CreateSolidBrush(m_backColor);
+    if (!m_backBrush.Get() || m_brushColour != m_backColor) {
+        m_backBrush.Reset(::CreateSolidBrush(m_backColor));
         m_brushColour = m_backColor;
     }
-    return m_backBrush;
+    return static_cast<HBRUSH>(m_backBrush.Get());
 }
 
 LRESULT WinPanel::OnCtlColorStaticMsg(WPARAM wParam, LPARAM)

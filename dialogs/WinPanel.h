@@ -14,6 +14,7 @@
 
 #include "appsvc/OXRApp.h"
 #include "controls/ICPanel.h"
+#include "controls/UDraw.h"
 #include "dialogs/DlgFrame.h"
 #include "foundation/DProps.h"
 #include "foundation/OBJProps.h"
@@ -88,6 +89,6 @@ protected:
 private:
     HBRUSH BackBrush();
 
-    HBRUSH m_backBrush = nullptr;
+    UGdiObject m_backBrush;
     COLORREF m_brushColour = 0;
 };

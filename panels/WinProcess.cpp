@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "appsvc/BusyCursorScope.h"
 #include "appsvc/OXRApp.h"
 #include "controls/ICButton.h"
 #include "controls/ICHint.h"
@@ -82,6 +83,8 @@ std::string EditLine(HWND edit, long line)
 } // namespace
 
 WinProcess::WinProcess() : WinPanel(kPanelResults, nullptr, nullptr, "window.results") {}
+
+WinProcess::~WinProcess() = default;
 
 const CMessageMap* WinProcess::GetMessageMap() const
 {
@@ -565,7 +568,7 @@ void WinProcess::Calculate()
     }
 
     long chosen = -1;
-    m_progress = new DlgProgress(this);
+    m_progress = std::make_unique<DlgProgress>(this);
     const INT_PTR finished = m_progress->DoModal();
     DCSProject* current = CurrentMaterial();
     if (finished != 0 && current) {
@@ -588,8 +591,7 @@ void WinProcess::Calculate()
         applied = true;
     }
     app.OnAppEvent(kEventCalculationFinished, applied ? 1 : 0, this);
-    delete m_progress;
-    m_progress = nullptr;
+    m_progress.reset();
     FinishAutomationRequest(applied);
 }
 

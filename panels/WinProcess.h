@@ -4,6 +4,7 @@
 // hand, build its report and export its cuttings, remnants or free parts.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ public:
     static constexpr long MaxCommentLines = 32;
 
     WinProcess();
+    ~WinProcess() override;
 
     BOOL OnInitDialog() override;
     void ApplyLocale() override;
@@ -59,7 +61,7 @@ public:
     void EditLayout();
 
     DCSProject* GetMaterial() const { return m_material; }
-    DlgProgress* GetRunningProgress() const { return m_progress; }
+    DlgProgress* GetRunningProgress() const { return m_progress.get(); }
     ICList* GetParameterList() const { return m_params; }
     ICList* GetStockList() const { return m_stocks; }
     ICList* GetCuttingList() const { return m_cuttings; }
@@ -93,7 +95,8 @@ private:
     static DCSProject* CurrentMaterial();
 
     DCSProject* m_material = nullptr;
-    DlgProgress* m_progress = nullptr;
+    // The progress dialog while the page's calculation runs.
+    std::unique_ptr<DlgProgress> m_progress;
     ICList* m_params = nullptr;
     ICList* m_stocks = nullptr;
     ICList* m_cuttings = nullptr;

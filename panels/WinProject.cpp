@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "appsvc/BusyCursorScope.h"
 #include "appsvc/OXRApp.h"
 #include "controls/ICButton.h"
 #include "controls/ICList.h"
@@ -535,9 +536,7 @@ void WinProject::EditRows(long kind, bool fromDoubleClick)
     }
     if (changed) {
         m_material->ReplaceRows(kind, m_shownName.c_str(), rows);
-        App().ResetCurrentMaterial();
-        if (m_material->IsChanged(2))
-            m_material->ClearSolutions();
+        App().ResetCurrentMaterialRows(*m_material);
         (kind == RowsBlanks ? m_stockUid : m_partUid) = currentUid;
         FillLists();
         const long row = list ? list->FindRow("uid", currentUid.c_str(), false) : -1;
@@ -641,9 +640,7 @@ bool WinProject::ImportRows(long kind)
     if (!AppendImportedRows(*m_material, dialog.GetTable().Records(), kind))
         return false;
     FillFields();
-    App().ResetCurrentMaterial();
-    if (m_material->IsChanged(2))
-        m_material->ClearSolutions();
+    App().ResetCurrentMaterialRows(*m_material);
     ValidateField(kind == RowsBlanks ? kStockList : kPartList, false);
     RedrawLabel(kind == RowsBlanks ? kStockTitle : kPartTitle);
     UpdateTitles();

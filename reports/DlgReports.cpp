@@ -71,8 +71,7 @@ DlgReports::DlgReports(CWnd* parent) : DlgFrame(IDD_REPORTS, parent, "dialog.rep
 DlgReports::~DlgReports()
 {
     // The panel and the view go before the window they live in.
-    delete m_toolbar;
-    m_toolbar = nullptr;
+    m_toolbar.reset();
     m_view.reset();
 }
 
@@ -113,10 +112,9 @@ BOOL DlgReports::OnInitDialog()
     // Placement: the one of this run, else the stored one, else centred.
     DlgClassPlacement& placement = ClassPlacement();
     if (placement.placement.state == Placement::Unset) {
-        const UString stored = app.Settings().Get(kPlacementSetting, "");
         Placement read;
-        if (!UString(stored).Trim().IsEmpty() && read.FromText(stored.GetText(), Placement::StateFromText) &&
-            read.rectangle.right > read.rectangle.left && read.rectangle.bottom > read.rectangle.top) {
+        if (ReadStoredPlacement(kPlacementSetting, read) && read.rectangle.right > read.rectangle.left &&
+            read.rectangle.bottom > read.rectangle.top) {
             // A window put away minimised opens in its normal place.
             if (read.state == Placement::Minimized)
                 read.state = Placement::Normal;
@@ -135,7 +133,7 @@ BOOL DlgReports::OnInitDialog()
     if (!m_view->Create(m_hWnd, graph, IDC_REPORTS_VIEW, ::GetSysColor(COLOR_APPWORKSPACE)))
         m_view.reset();
     auto* toolbar = new DlgReportsControls(this, m_hWnd);
-    m_toolbar = static_cast<DlgReportsControls*>(ICPanel::CreateAsChild(toolbar));
+    m_toolbar.reset(static_cast<DlgReportsControls*>(ICPanel::CreateAsChild(toolbar)));
     if (m_toolbar) {
         m_toolbar->SetView(m_view.get());
         // The panel is as high as its buttons and lists.
@@ -258,10 +256,7 @@ void DlgReports::OnToolbarNotify(UINT id)
     OXRReport* report = Report();
     switch (id) {
     case IDC_REPORTS_PRINT:
-        if (report) {
-            const UString printer = app.SelectPrinter(nullptr);
-            report->Print(printer.GetText());
-        }
+        PrintReport();
         break;
     case IDC_REPORTS_SAVE:
         SaveReport();
@@ -286,6 +281,25 @@ void DlgReports::OnToolbarNotify(UINT id)
     default:
         break;
     }
+}
+
+bool DlgReports::PrintReport()
+{
+    OXRApp& app = App();
+    OXRReport* report = Report();
+    if (!report)
+        return false;
+    std::string failure;
+    if (report->Print(app.SelectPrinter(nullptr).GetText(), &failure))
+        return true;
+    if (!failure.empty()) {
+        DProps variables;
+        variables.Set("reason", failure.c_str());
+        const std::string text =
+            ExpandVariables(app.GetMessageText("print.failed", "Cannot print: ${reason}").c_str(), variables);
+        app.ReportError(text.c_str());
+    }
+    return false;
 }
 
 bool DlgReports::SaveReport()

@@ -32,7 +32,7 @@ public:
     void OnAppEvent(long code) override;
     void ReloadLocale() override;
 
-    DlgReportsControls* GetToolbar() const { return m_toolbar; }
+    DlgReportsControls* GetToolbar() const { return m_toolbar.get(); }
     DlgReportsView* GetView() const { return m_view.get(); }
     // The placement shared by every opening in this run.
     static DlgClassPlacement& ClassPlacement();
@@ -51,6 +51,8 @@ protected:
     void OnToolbarNotify(UINT id);
     // Asks how and where, saves, and names the file or the failure.
     bool SaveReport();
+    // Prints on the current printer; a failure is shown and logged.
+    bool PrintReport();
 
     const CMessageMap* GetMessageMap() const override;
     LRESULT OnPanelCommandMsg(WPARAM wParam, LPARAM lParam);
@@ -64,7 +66,7 @@ private:
     void HandleEvent(long code);
     void StorePlacement();
 
-    DlgReportsControls* m_toolbar = nullptr;
+    std::unique_ptr<DlgReportsControls> m_toolbar;
     std::unique_ptr<DlgReportsView> m_view;
     UGdiObject m_backBrush;
     bool m_centred = false;

@@ -2,6 +2,7 @@
 // report, choosing its layout and its colours.
 #include <string>
 
+#include "appsvc/BusyCursorScope.h"
 #include "appsvc/OXRApp.h"
 #include "document/AppEvents.h"
 #include "foundation/DParser.h"
@@ -30,12 +31,17 @@ UString LayoutFolders()
     return UStringList::Join(&folders, false, "; ");
 }
 
-void WarnNoLayout(const char* format)
+// The warning of the key, with the layout folders in ${folders}.
+void WarnNoLayout(const char* key, const char* def)
 {
-    UString text;
-    text.Format(format, LayoutFolders().GetText());
-    App().ShowMessage(nullptr, nullptr, text.GetText(), MB_ICONWARNING, IDOK);
+    DProps variables;
+    variables.Set("folders", LayoutFolders().GetText());
+    const std::string text = ExpandVariables(App().GetMessageText(key, def).c_str(), variables);
+    App().ShowMessage(nullptr, nullptr, text.c_str(), MB_ICONWARNING, IDOK);
 }
+
+const char* const kNoLayoutFiles = "No layout files found in ${folders}";
+const char* const kNoLayoutChosen = "No layout specified (${folders})";
 
 } // namespace
 
@@ -54,10 +60,9 @@ bool ReportBuildFailure()
         return false;
     DProps variables;
     variables.Set("error.message", message.GetText());
-    std::string text =
+    const std::string text = LocaleLineBreaks(
         ExpandVariables(app.GetMessageText("report.error", "Cannot build the report.\\r\\n${error.message}").c_str(),
-                        variables);
-    StrReplaceAll(text, "\\r\\n", "\r\n");
+                        variables));
     app.ReportError(text.c_str(), app.GetMessageText("report.title", "Report").c_str(), true);
     return true;
 }
@@ -66,7 +71,7 @@ bool OXRApp::LoadReportLayouts(bool currentOnly)
 {
     OXRReport& report = AppReport();
     if (!OXRLayout::LoadAll(MakeDataPath("DATA").GetText())) {
-        WarnNoLayout("No layout files found in %s");
+        WarnNoLayout("report.layouts.missing", kNoLayoutFiles);
         return false;
     }
     report.SetWholeProject(!currentOnly);
@@ -76,7 +81,7 @@ bool OXRApp::LoadReportLayouts(bool currentOnly)
         report.SetColorMode(static_cast<int>(scheme));
     report.SelectLayout(LayoutNameAt(m_settings.Get("report.layout").ToLong()).GetText(), false);
     if (!report.GetLayout()) {
-        WarnNoLayout("No layout specified (%s)");
+        WarnNoLayout("report.layout.missing", kNoLayoutChosen);
         return false;
     }
     report.SetMaterial(currentOnly ? m_document.GetProject(-1, false) : nullptr);
@@ -91,38 +96,40 @@ void OXRApp::SelectReportLayout(long index)
 {
     if (index < 0 || index >= static_cast<long>(OXRLayout::Registry().size()))
         index = 0;
-    BeginBusy();
-    OXRReport& report = AppReport();
-    const bool built = report.SelectLayout(LayoutNameAt(index).GetText(), true);
-    m_settings.Set("report.layout", StrFromLong(index).c_str(), true);
-    OnAppEvent(kEventReportLayoutChanged, 0);
-    if (m_mainWindow && ::IsWindow(m_mainWindow->m_hWnd)) {
-        m_mainWindow->UpdateFileMenu();
-        ::RedrawWindow(m_mainWindow->m_hWnd, nullptr, nullptr,
-                       RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+    bool built = false;
+    {
+        BusyCursorScope busy;
+        built = AppReport().SelectLayout(LayoutNameAt(index).GetText(), true);
+        m_settings.Set("report.layout", StrFromLong(index).c_str(), true);
+        OnAppEvent(kEventReportLayoutChanged, 0);
+        if (m_mainWindow && ::IsWindow(m_mainWindow->m_hWnd)) {
+            m_mainWindow->UpdateFileMenu();
+            ::RedrawWindow(m_mainWindow->m_hWnd, nullptr, nullptr,
+                           RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+        }
     }
-    EndBusy();
     if (built)
         ReportBuildFailure();
     else
-        WarnNoLayout("No layout specified (%s)");
+        WarnNoLayout("report.layout.missing", kNoLayoutChosen);
 }
 
 bool OXRApp::SelectReportColors(long scheme)
 {
     if (scheme < OXRReport::kColorAuto || scheme > OXRReport::kColorMono)
         return false;
-    BeginBusy();
-    OXRReport& report = AppReport();
     bool rebuilt = false;
-    if (scheme != report.GetColorMode()) {
-        report.SetColorMode(static_cast<int>(scheme));
-        report.Build();
-        rebuilt = true;
+    {
+        BusyCursorScope busy;
+        OXRReport& report = AppReport();
+        if (scheme != report.GetColorMode()) {
+            report.SetColorMode(static_cast<int>(scheme));
+            report.Build();
+            rebuilt = true;
+        }
+        m_settings.Set("report.colors", StrFromLong(scheme).c_str(), true);
+        OnAppEvent(kEventReportLayoutChanged, 0);
     }
-    m_settings.Set("report.colors", StrFromLong(scheme).c_str(), true);
-    OnAppEvent(kEventReportLayoutChanged, 0);
-    EndBusy();
     if (rebuilt)
         ReportBuildFailure();
     return true;

@@ -46,17 +46,12 @@ public:
     BuildBanner()
     {
         OXRApp& app = App();
-        if (app.IsAutomation())
-            return;
         CWnd* parent = dynamic_cast<CWnd*>(app.ReportWindow());
         if (!parent)
             parent = app.MainWindow();
-        m_banner.reset(new DlgStartup(parent));
-        m_banner->SetBackColor(app.GetNamedColor("splash.back"));
-        m_banner->SetTitleFont(app.GetFont("bold", false));
-        m_banner->SetStatusFont(app.GetFont("small", false));
-        if (m_banner->Show(app.GetMessageText("report.building", "Building the Report...").c_str()))
-            m_banner->SendStatus(app.GetMessageText("report.prepare", "Preparing...").c_str());
+        m_banner = DlgStartup::ShowForApp(parent,
+                                          app.GetMessageText("report.building", "Building the Report...").c_str(),
+                                          app.GetMessageText("report.prepare", "Preparing...").c_str());
     }
     ~BuildBanner()
     {

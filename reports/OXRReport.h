@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "foundation/DProps.h"
@@ -51,8 +52,10 @@ public:
     int StepPage(bool forward);
     // Prints every page, drawn anew at the printer's resolution; an empty
     // name lets the user choose in the print dialog. False without pages,
-    // printer or layout, when the spooler refuses the job or a page fails.
-    bool Print(const char* printerName);
+    // printer or layout, when the spooler refuses the job or a page fails:
+    // failure (when given) then says why in the user's words, and stays
+    // empty when the user cancelled the print dialog.
+    bool Print(const char* printerName, std::string* failure = nullptr);
     // Saves every page as an image file of the format the extension of
     // "file" names; page k > 1 goes to <base>.page<k>.<ext>. Sets "file.<n>"
     // per saved page and "path"; "error" = -1 when a page failed. An

@@ -1,9 +1,12 @@
 // The report on paper and as image files.
 #include "reports/OXRReport.h"
 
+#include <commdlg.h>
+
 #include <cctype>
 #include <string>
 
+#include "appsvc/BusyCursorScope.h"
 #include "appsvc/OXRApp.h"
 #include "foundation/PathUtil.h"
 #include "foundation/StrUtil.h"
@@ -13,15 +16,6 @@
 #include "reports/Printers.h"
 
 namespace {
-
-// The wait cursor for as long as the guard lives.
-class BusyCursor {
-public:
-    BusyCursor() { BeginBusyCursor(); }
-    ~BusyCursor() { EndBusyCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 // The image format an extension names: "jpg" is "jpeg", "tif" is "tiff";
 // empty when no image format of ours has it.
@@ -42,20 +36,35 @@ std::string ImageFormatOf(const char* extension)
 
 } // namespace
 
-bool OXRReport::Print(const char* printerName)
+bool OXRReport::Print(const char* printerName, std::string* failure)
 {
-    if (m_pageFiles.empty())
+    std::string ignored;
+    std::string& why = failure ? *failure : ignored;
+    why.clear();
+    const std::string name = printerName ? printerName : "";
+    DProps variables;
+    variables.Set("printer", name.c_str());
+    const auto fail = [&why, &variables](const char* key, const char* def) {
+        why = ExpandVariables(App().GetMessageText(key, def).c_str(), variables);
         return false;
+    };
+    if (m_pageFiles.empty())
+        return fail("print.nopages", "The report has no pages.");
     OXRLayout* layout = GetLayout();
     if (!layout)
-        return false;
-    BusyCursor busy;
+        return fail("print.nolayout", "The report has no layout.");
+    BusyCursorScope busy;
     // Paper is monochrome unless colour was asked for.
     const bool mono = m_colorMode != kColorColor;
     const RECT page = LayoutPageRect(layout);
     PrinterDC printer;
-    if (!printer.Open(printerName ? printerName : "", page.right < page.bottom))
-        return false;
+    if (!printer.Open(name.c_str(), page.right < page.bottom)) {
+        // A print dialog closed without a printer is the user's choice.
+        if (name.empty() && CommDlgExtendedError() == 0)
+            return false;
+        return name.empty() ? fail("print.nodialog", "The print dialog gave no printer.")
+                            : fail("print.noprinter", "The printer \"${printer}\" cannot be opened.");
+    }
     HDC dc = printer.GetDC();
 
     const UString title = layout->GetTitle();
@@ -69,30 +78,38 @@ bool OXRReport::Print(const char* printerName)
     doc.cbSize = sizeof doc;
     doc.lpszDocName = title.GetText();
     if (StartDocA(dc, &doc) <= 0)
-        return false;
+        return fail("print.refused", "The printer refused the job.");
     PrepareLayout(layout);
     layout->RestartPages();
     // Page numbers count the pages of the report as built, whatever the
     // layout drew last (a report from the cache draws nothing).
     layout->Params().Set("pages", StrFromLong(GetPageCount()).c_str());
-    bool ok = true;
-    for (int index = 0; index < GetPageCount() && ok; ++index) {
+    // The page that failed, counted from 1; 0 while none has.
+    int failedPage = 0;
+    for (int index = 0; index < GetPageCount(); ++index) {
         if (StartPage(dc) <= 0) {
-            ok = false;
+            failedPage = index + 1;
             break;
         }
         const bool more = layout->DrawPage(dc, index, mono);
-        ok = EndPage(dc) > 0;
+        if (EndPage(dc) <= 0) {
+            failedPage = index + 1;
+            break;
+        }
         // A report that ends early must not start over on the next sheet.
         if (!more)
             break;
     }
-    if (ok)
-        ok = EndDoc(dc) > 0;
-    else
+    const bool ended = failedPage == 0 && EndDoc(dc) > 0;
+    if (failedPage != 0)
         AbortDoc(dc);
     layout->RestartPages();
-    return ok;
+    if (ended)
+        return true;
+    if (failedPage == 0)
+        return fail("print.unfinished", "The printer did not finish the job.");
+    variables.Set("page", StrFromLong(failedPage).c_str());
+    return fail("print.page", "Page ${page} could not be printed.");
 }
 
 bool OXRReport::SaveImages(DProps& properties)

@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include "appsvc/BusyCursorScope.h"
 #include "appsvc/OXRApp.h"
 #include "controls/ICList.h"
 #include "resource.h"
@@ -254,6 +255,34 @@ TEST(FramePlacement, AMoveIsStoredInTheDialogsSettingAtOnce)
     snprintf(expected, sizeof(expected), "%ld,%ld,%ld,%ld,%ld", window.left, window.top, window.right,
              window.bottom, placement.placement.state);
     EXPECT_STREQ(expected, App().Settings().Get("position.test", "").GetText());
+}
+
+TEST(FramePlacement, AStoredPlacementIsReadWithTheStateItWasStoredWith)
+{
+    const struct {
+        const char* stored;
+        bool read;
+        RECT rectangle;
+        long state;
+    } cases[] = {
+        {"", false, {1, 2, 3, 4}, Placement::Unset},
+        {"  ", false, {1, 2, 3, 4}, Placement::Unset},
+        {"40,30,860,600,0", true, {40, 30, 860, 600}, Placement::Normal},
+        {" 10,20,300,400,2 ", true, {10, 20, 300, 400}, Placement::Maximized},
+        {"10,20,300,400", true, {10, 20, 300, 400}, Placement::Normal},
+        {"10,20", true, {10, 20, 0, 0}, Placement::Normal},
+    };
+    for (const auto& c : cases) {
+        App().Settings().Set("position.stored", c.stored);
+        Placement placement;
+        placement.rectangle = {1, 2, 3, 4};
+        EXPECT_EQ(c.read, ReadStoredPlacement("position.stored", placement)) << c.stored;
+        EXPECT_EQ(c.rectangle.left, placement.rectangle.left) << c.stored;
+        EXPECT_EQ(c.rectangle.top, placement.rectangle.top) << c.stored;
+        EXPECT_EQ(c.rectangle.right, placement.rectangle.right) << c.stored;
+        EXPECT_EQ(c.rectangle.bottom, placement.rectangle.bottom) << c.stored;
+        EXPECT_EQ(c.state, placement.state) << c.stored;
+    }
 }
 
 TEST(FrameModal, EscapeAndTheCloseBoxGiveTheOpenerZero)

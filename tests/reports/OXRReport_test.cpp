@@ -948,10 +948,13 @@ TEST_F(ReportTest, PrintingNeedsPagesAndAPrinter)
 {
     ThreePageLayout();
     OXRReport& r = Report();
-    EXPECT_FALSE(r.Print("PDF"));  // nothing built
+    std::string failure;
+    EXPECT_FALSE(r.Print("PDF", &failure));  // nothing built
+    EXPECT_EQ("The report has no pages.", failure);
     r.SetMaterial(Material());
     ASSERT_TRUE(r.SelectLayout("Test", true));
-    EXPECT_FALSE(r.Print("No such printer"));
+    EXPECT_FALSE(r.Print("No such printer", &failure));
+    EXPECT_EQ("The printer \"No such printer\" cannot be opened.", failure);
 }
 
 TEST_F(ReportCommands, AFailedRebuildIsReportedWithItsError)

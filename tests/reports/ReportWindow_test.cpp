@@ -455,6 +455,29 @@ TEST_F(ReportWindow, PrintSendsEveryPageToTheCurrentPrinter)
     DeleteFileA(pdf.c_str());
 }
 
+TEST_F(ReportWindow, AFailedPrintIsShownAndLogged)
+{
+    AddSolvedMaterial(3);
+    const std::string logPath = Path("Bravik.log");
+    app.Log().Open(logPath.c_str(), false);
+    app.PrinterNames().Set("No such printer", "Printer");
+    std::string text;
+    UiScript script;
+    script.Then(Open, [] { PostMessageA(Toolbar(), WM_COMMAND, MAKEWPARAM(IDC_REPORTS_PRINT, BN_CLICKED), 0); })
+        .OnWindow(kAppName,
+                  [&](HWND box) {
+                      text = ChildTextWith(box, "Cannot print");
+                      PostMessageA(box, WM_COMMAND, IDOK, 0);
+                  })
+        .Then([] { return UiScript::FindThreadWindow(kAppName) == nullptr; }, [] { Close(); });
+    RunReport(true, script);
+    app.Log().Close();
+
+    const std::string expected = "Cannot print: The printer \"No such printer\" cannot be opened.";
+    EXPECT_EQ(expected, text);
+    EXPECT_NE(std::string::npos, ReadBytes(logPath).find("ERR >> " + expected)) << ReadBytes(logPath);
+}
+
 TEST_F(ReportWindow, CannotBeMadeSmallerThanTheToolbarOrFourHundredPixels)
 {
     AddSolvedMaterial(3);
