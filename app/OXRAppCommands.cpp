@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/OXRWindow.h"
+#include "appsvc/AppSettingsKeys.h"
 #include "appsvc/DlgStartup.h"
 #include "dialogs/CAboutDlg.h"
 #include "dialogs/DialogIds.h"
@@ -256,7 +257,7 @@ bool OXRApp::OpenProject(const char* path)
         m_document.Swap(read);
         m_lastModified = 0;
         m_recent.AddPath(file.c_str());
-        m_settings.Set("history", m_recent.ToText().GetText(), true);
+        SetSetting(m_settings, kSetHistory, m_recent.ToText().GetText(), true);
         BuildRecentMenu();
         UpdateTitle(false);
         m_log.Write("Project loaded ", file.c_str());
@@ -312,7 +313,7 @@ bool OXRApp::SaveProject(const char* path, bool asNewFile)
     if (saved) {
         m_lastModified = 0;
         m_recent.AddPath(name.c_str());
-        m_settings.Set("history", m_recent.ToText().GetText(), true);
+        SetSetting(m_settings, kSetHistory, m_recent.ToText().GetText(), true);
         BuildRecentMenu();
         UpdateTitle(false);
         m_log.Write("Project saved to ", name.c_str());

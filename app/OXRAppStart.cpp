@@ -9,6 +9,7 @@
 #include <shlobj.h>
 
 #include "app/OXRWindow.h"
+#include "appsvc/AppSettingsKeys.h"
 #include "appsvc/DlgStartup.h"
 #include "controls/UFont.h"
 #include "foundation/Helper.h"
@@ -173,15 +174,9 @@ BOOL OXRApp::StartUp()
             m_log.Write(line.GetText(), nullptr, "WRN >> ");
         }
     }
-    static const char* const defaults[][2] = {
-        {"list.separator", " "}, {"length.units", "0"}, {"pieces.units", "0"}, {"length.digits", "2"},
-        {"length.zeroes", "0"},  {"cost.units", "0"},   {"cost.digits", "2"},  {"cost.zeroes", "0"},
-    };
-    for (const auto& d : defaults) {
-        if (m_settings.Get(d[0], "").IsEmpty())
-            m_settings.Set(d[0], d[1], false);
-    }
-    // A failure is logged and shown once the start is over (event 20).
+    FillSettingDefaults(m_settings);
+    // A failure is logged and shown once the start is over
+    // (kEventStartupFinished).
     m_settings.Save(false);
 
     LoadExcludedPrinters();
@@ -193,8 +188,8 @@ BOOL OXRApp::StartUp()
     LoadNumberFormats();
 
     DlgStartup::SendStatus(banner.get(), "Enumerating printers...");
-    // A printer driver may take long or hang: the list is filled beside the
-    // UI thread, which learns of it through event 19.
+    // A printer driver may take long or hang: the list is filled beside the UI
+    // thread, which learns of it through kEventPrintersEnumerated.
     m_printerThread.reset(new DEnumPrinters());
     m_printerThread->Start(0);
 
@@ -206,7 +201,7 @@ BOOL OXRApp::StartUp()
     WinSetText(kAppName, window->m_hWnd, false, false);
 
     m_recent.SetExtension(kProjectExtension);
-    m_recent.FromText(m_settings.Get("history", "").GetText(), false);
+    m_recent.FromText(GetSetting(m_settings, kSetHistory).GetText(), false);
     BuildRecentMenu();
     UpdateTitle(false);
 

@@ -3,6 +3,7 @@
 #include "app/DAutomation.h"
 #include "app/MenuListing.h"
 
+#include "appsvc/AppSettingsKeys.h"
 #include "controls/ICPanel.h"
 #include "panels/WinControls.h"
 #include "panels/WinInfo.h"
@@ -152,7 +153,7 @@ BOOL OXRWindow::OnInitDialog()
 
     bool stored = false;
     if (s_placement.state == Placement::Unset) {
-        UString position = app.m_settings.Get("position", "");
+        UString position = GetSetting(app.m_settings, kSetPosition);
         position.Trim();
         if (!position.IsEmpty() && s_placement.FromText(position.GetText(), Placement::StateFromText))
             s_placement.Apply(m_hWnd);
@@ -475,7 +476,7 @@ void OXRWindow::OnSize(UINT type, int width, int height)
 
 void OXRWindow::StorePlacement()
 {
-    App().m_settings.Set("position", s_placement.ToText().c_str(), true);
+    SetSetting(App().m_settings, kSetPosition, s_placement.ToText().c_str(), true);
 }
 
 LRESULT OXRWindow::OnCopyData(WPARAM wParam, LPARAM lParam)

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "appsvc/AppSettingsKeys.h"
 #include "classlib/CDialog.h"
 #include "controls/ICPanel.h"
 #include "controls/WinUtil.h"
@@ -207,7 +208,7 @@ protected:
     // record; the frame then measures (margin as given) and applies it. With
     // a setting key every move is also stored in that setting at once (the
     // stored text is not read back: a run starts where the system puts it).
-    void UsePlacement(DlgClassPlacement* placement, long margin, const char* settingKey = nullptr);
+    void UsePlacement(DlgClassPlacement* placement, long margin, const AppSettingKey* settingKey = nullptr);
     // Dialogs that only keep the minimum size rule.
     void UseMinimumSize(long margin);
     // The lowest height the dialog can be given, MinTrackHeight unless set.
@@ -242,7 +243,7 @@ private:
     std::map<long, long> m_labelField;   // label id -> edit id
     std::map<long, COLORREF> m_colours;  // static id -> text colour
     DlgClassPlacement* m_placement = nullptr;
-    std::string m_placementSetting;
+    const AppSettingKey* m_placementSetting = nullptr;
     bool m_minimumSize = false;
     long m_ownMinWidth = 0;
     long m_ownMinHeight = MinTrackHeight;

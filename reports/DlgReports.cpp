@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "appsvc/AppSettingsKeys.h"
 #include "controls/ICButton.h"
 #include "controls/WinUtil.h"
 #include "dialogs/DialogIds.h"
@@ -18,8 +19,6 @@ namespace {
 // An application event raised on another thread, posted to the window:
 // wParam the event code.
 constexpr UINT WM_REPORT_EVENT = WM_APP + 184;
-
-const char* const kPlacementSetting = "position.reports";
 
 enum SaveChoice : UINT { SaveNothing = 0, SaveImage = 1, SaveHtml = 2 };
 
@@ -113,7 +112,7 @@ BOOL DlgReports::OnInitDialog()
     // Placement: the one of this run, else the stored one, else centred.
     DlgClassPlacement& placement = ClassPlacement();
     if (placement.placement.state == Placement::Unset) {
-        const UString stored = app.m_settings.Get(kPlacementSetting, "");
+        const UString stored = GetSetting(app.m_settings, kSetPositionReports);
         Placement read;
         if (!UString(stored).Trim().IsEmpty() && read.FromText(stored.GetText(), Placement::StateFromText) &&
             read.rectangle.right > read.rectangle.left && read.rectangle.bottom > read.rectangle.top) {
@@ -149,7 +148,7 @@ BOOL DlgReports::OnInitDialog()
 
     // Minimum size: the toolbar's width and 400 pixels; a smaller window
     // grows to it.
-    UsePlacement(&placement, margin, kPlacementSetting);
+    UsePlacement(&placement, margin, &kSetPositionReports);
     SetMinimumHeight(MinHeight);
     RECT window = {0, 0, 0, 0};
     ::GetWindowRect(m_hWnd, &window);
@@ -390,5 +389,5 @@ void DlgReports::StorePlacement()
 {
     OXRApp* app = GetApp();
     if (app)
-        app->m_settings.Set(kPlacementSetting, ClassPlacement().placement.ToText().c_str(), true);
+        SetSetting(app->m_settings, kSetPositionReports, ClassPlacement().placement.ToText().c_str(), true);
 }

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "appsvc/AppSettingsKeys.h"
 #include "appsvc/OXRApp.h"
 #include "foundation/DThread.h"
 #include "foundation/PathUtil.h"
@@ -162,7 +163,7 @@ void SetOrientation(DeviceMode* mode, bool portrait)
 void StoreExcludedPrinters(const UStringList& excluded)
 {
     // Quoted, so that a name holding a comma reads back whole.
-    App().m_settings.Set("excluded", UStringList::Join(&excluded, true, ", ").GetText(), true);
+    SetSetting(App().m_settings, kSetExcluded, UStringList::Join(&excluded, true, ", ").GetText(), true);
 }
 
 long EnumeratePrinters(HWND status, UStringList& excluded, DThread* stopper)

@@ -233,6 +233,8 @@ TEST(FramePlacement, ASecondOpeningTakesThePlaceOfTheFirst)
 
 TEST(FramePlacement, AMoveIsStoredInTheDialogsSettingAtOnce)
 {
+    // A key of the test's own, not one of the program's.
+    static const AppSettingKey kTestPosition = {"position.test", "", false};
     DlgClassPlacement placement;
     class Editor : public FieldsDialog {
     public:
@@ -240,7 +242,7 @@ TEST(FramePlacement, AMoveIsStoredInTheDialogsSettingAtOnce)
         BOOL OnInitDialog() override
         {
             FieldsDialog::OnInitDialog();
-            UsePlacement(m_record, 10, "position.test");
+            UsePlacement(m_record, 10, &kTestPosition);
             return TRUE;
         }
         DlgClassPlacement* m_record;
@@ -253,7 +255,7 @@ TEST(FramePlacement, AMoveIsStoredInTheDialogsSettingAtOnce)
     char expected[96];
     snprintf(expected, sizeof(expected), "%ld,%ld,%ld,%ld,%ld", window.left, window.top, window.right,
              window.bottom, placement.placement.state);
-    EXPECT_STREQ(expected, App().m_settings.Get("position.test", "").GetText());
+    EXPECT_STREQ(expected, GetSetting(App().m_settings, kTestPosition).GetText());
 }
 
 TEST(FrameModal, EscapeAndTheCloseBoxGiveTheOpenerZero)
