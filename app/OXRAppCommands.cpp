@@ -11,6 +11,7 @@
 
 #include "app/OXRWindow.h"
 #include "appsvc/BusyCursorScope.h"
+#include "appsvc/AppSettingsKeys.h"
 #include "appsvc/DlgStartup.h"
 #include "dialogs/CAboutDlg.h"
 #include "dialogs/DialogIds.h"
@@ -258,7 +259,7 @@ bool OXRApp::OpenProject(const char* path)
             m_document.Swap(read);
             m_lastModified = 0;
             m_recent.AddPath(file.c_str());
-            m_settings.Set("history", m_recent.ToText().GetText(), true);
+            SetSetting(m_settings, kSetHistory, m_recent.ToText().GetText(), true);
             BuildRecentMenu();
             UpdateTitle(false);
             m_log.Write("Project loaded ", file.c_str());
@@ -303,7 +304,7 @@ bool OXRApp::SaveProject(const char* path, bool asNewFile)
     const auto keepSaved = [&] {
         m_lastModified = 0;
         m_recent.AddPath(name.c_str());
-        m_settings.Set("history", m_recent.ToText().GetText(), true);
+        SetSetting(m_settings, kSetHistory, m_recent.ToText().GetText(), true);
         BuildRecentMenu();
         UpdateTitle(false);
         m_log.Write("Project saved to ", name.c_str());

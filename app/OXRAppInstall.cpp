@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "appsvc/AppSettingsKeys.h"
 #include "foundation/DAuto.h"
 #include "foundation/DZIP.h"
 #include "foundation/PathUtil.h"
@@ -108,7 +109,7 @@ BOOL CALLBACK InstallResourceProc(HMODULE module, LPCWSTR type, LPWSTR name, LON
 
 void OXRApp::InstallResources()
 {
-    UString stored = m_settings.Get("version", "");
+    UString stored = GetSetting(m_settings, kSetVersion);
     stored.Trim();
     const bool fresh = stored.IsEmpty();
     m_freshInstall = fresh ? 1 : 0;
@@ -122,7 +123,7 @@ void OXRApp::InstallResources()
                     (buildPacked & 0xFFu) != (storedPacked & 0xFFu);
     }
     if (!reinstall && IsFolder(MakeDataPath("DATA")) && IsFolder(MakeDataPath("HELP"))) {
-        m_settings.Set("version", kBuildVersion, false);
+        SetSetting(m_settings, kSetVersion, kBuildVersion, false);
         return;
     }
 
@@ -140,7 +141,7 @@ void OXRApp::InstallResources()
     // The build is recorded only once everything was written, so a start
     // that could not install tries again the next time.
     if (!installation.failed && installation.written > 0)
-        m_settings.Set("version", kBuildVersion, false);
+        SetSetting(m_settings, kSetVersion, kBuildVersion, false);
     else
         ULog::WriteText(&m_log, "Resources could not all be installed; the next start tries again",
                         "ERR >> ");

@@ -11,6 +11,8 @@
 
 #include "app/OXRWindow.h"
 #include "dialogs/DelimitedImport.h"
+#include "document/ChangeMasks.h"
+#include "document/OrderCheck.h"
 #include "foundation/DLock.h"
 #include "foundation/Helper.h"
 #include "foundation/ULog.h"
@@ -270,7 +272,7 @@ Outcome PartDelete(Command& c)
 // calculates and completes the record when it is done.
 Outcome MaterialCalculate(Command& c)
 {
-    if (c.material->UpdateWarnings() & 1) {
+    if (c.material->UpdateWarnings() & CheckError) {
         // The findings as the warnings list would show them, one text each.
         std::string findings;
         const DProps& warnings = c.material->GetWarnings();

@@ -10,6 +10,7 @@
 
 #include "app/OXRWindow.h"
 #include "appsvc/BusyCursorScope.h"
+#include "appsvc/AppSettingsKeys.h"
 #include "appsvc/DlgStartup.h"
 #include "controls/UFont.h"
 #include "foundation/Helper.h"
@@ -85,7 +86,8 @@ BOOL OXRApp::StartUp()
 
     LoadSettings(propertiesPath);
     ApplySettingsDefaults();
-    // A failure is logged and shown once the start is over (event 20).
+    // A failure is logged and shown once the start is over
+    // (kEventStartupFinished).
     m_settings.Save(false);
     LoadExcludedPrinters();
     InstallResources();
@@ -236,20 +238,13 @@ void OXRApp::LoadSettings(const UString& propertiesPath)
 
 void OXRApp::ApplySettingsDefaults()
 {
-    static const char* const defaults[][2] = {
-        {"list.separator", " "}, {"length.units", "0"}, {"pieces.units", "0"}, {"length.digits", "2"},
-        {"length.zeroes", "0"},  {"cost.units", "0"},   {"cost.digits", "2"},  {"cost.zeroes", "0"},
-    };
-    for (const auto& d : defaults) {
-        if (m_settings.Get(d[0], "").IsEmpty())
-            m_settings.Set(d[0], d[1], false);
-    }
+    FillSettingDefaults(m_settings);
 }
 
 void OXRApp::StartPrinterThread()
 {
     // A printer driver may take long or hang: the list is filled beside the
-    // UI thread, which learns of it through event 19.
+    // UI thread, which learns of it through kEventPrintersEnumerated.
     m_printerThread.reset(new DEnumPrinters());
     m_printerThread->Start(0);
 }
@@ -267,7 +262,7 @@ void OXRApp::CreateMainWindow()
 void OXRApp::LoadRecentProjects()
 {
     m_recent.SetExtension(kProjectExtension);
-    m_recent.FromText(m_settings.Get("history", "").GetText(), false);
+    m_recent.FromText(GetSetting(m_settings, kSetHistory).GetText(), false);
     BuildRecentMenu();
 }
 

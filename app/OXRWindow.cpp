@@ -3,6 +3,7 @@
 #include "app/DAutomation.h"
 #include "app/MenuListing.h"
 
+#include "appsvc/AppSettingsKeys.h"
 #include "controls/ICPanel.h"
 #include "panels/WinControls.h"
 #include "panels/WinInfo.h"
@@ -145,7 +146,7 @@ BOOL OXRWindow::OnInitDialog()
 
 void OXRWindow::PlaceWindow()
 {
-    if (s_placement.state == Placement::Unset && ReadStoredPlacement("position", s_placement))
+    if (s_placement.state == Placement::Unset && ReadStoredPlacement(kSetPosition, s_placement))
         s_placement.Apply(m_hWnd);
     const bool stored = s_placement.state != Placement::Unset;
 
@@ -463,7 +464,7 @@ void OXRWindow::OnSize(UINT type, int width, int height)
 
 void OXRWindow::StorePlacement()
 {
-    App().Settings().Set("position", s_placement.ToText().c_str(), true);
+    SetSetting(App().Settings(), kSetPosition, s_placement.ToText().c_str(), true);
 }
 
 LRESULT OXRWindow::OnCopyData(WPARAM wParam, LPARAM lParam)

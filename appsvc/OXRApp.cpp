@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "appsvc/AppSettingsKeys.h"
 #include "controls/ICPanel.h"
 #include "foundation/PathUtil.h"
 #include "foundation/StrUtil.h"
@@ -216,7 +217,7 @@ void OXRApp::LoadExcludedPrinters()
 {
     m_excludedPrinters.clear();
     std::vector<std::string> items;
-    StrSplit(m_settings.Get("excluded", "").GetText(), items, ",", true, true);
+    StrSplit(GetSetting(m_settings, kSetExcluded).GetText(), items, ",", true, true);
     for (const std::string& item : items)
         m_excludedPrinters.push_back(UString(item.c_str()));
     UStringList::Unquote(&m_excludedPrinters);

@@ -100,8 +100,8 @@ class OXRWindowBase : public CDialog {
 public:
     using CDialog::CDialog;
     // Acts on the codes the main window handles and hands the rest to its
-    // panels (never code 11 there), with the object that raised the event
-    // (none for WM_USER and the document).
+    // panels (never kEventOpenCommandLineProject there), with the object that
+    // raised the event (none for WM_USER and the document).
     virtual void OnAppEvent(long code, long argument, const void* sender = nullptr) = 0;
     // Save enabled while the project is modified, Save As while it has a material.
     virtual void UpdateFileMenu() = 0;
@@ -148,7 +148,8 @@ public:
     struct Upper {
         BOOL (OXRApp::*startUp)() = nullptr;
         const CMessageMap* (*commandMap)() = nullptr;
-        // Event 20 in automation mode: load the script and start it, or end.
+        // kEventStartupFinished in automation mode: load the script and start
+        // it, or end.
         void (OXRApp::*startAutomation)() = nullptr;
     };
     // The executable's half of this build (defined in app/).
@@ -239,11 +240,13 @@ public:
     HWND GetMainHwnd() const;
 
     // ---- Materials and warnings ---------------------------------------------------------
-    // (appsvc/) The material at index becomes current and event 15 follows,
-    // also when it was current already; -1, no event, out of range.
+    // (appsvc/) The material at index becomes current and
+    // kEventCurrentMaterialChanged follows, also when it was current already;
+    // -1, no event, out of range.
     long SelectMaterial(long index);
     // (appsvc/) Asks, then removes the material (-1: the current one);
-    // events 4 and 15 follow. False when there is none or the user says no.
+    // kEventMaterialsChanged and kEventCurrentMaterialChanged follow. False
+    // when there is none or the user says no.
     bool DeleteMaterial(long index);
     // (appsvc/) The current material recounted, its fingerprint and warnings
     // renewed after an edit; then the title and the File menu.
@@ -277,9 +280,10 @@ public:
     bool ExportRemnants(const char* file = nullptr);
     bool ExportOrphans(const char* file = nullptr);
     // (dialogs/) The settings dialog; accepted, the formats and the printer
-    // exclusions are saved, the number formats derived again and event 21
-    // raised, even when nothing changed. refreshPrinters rebuilds the
-    // printer list when the exclusions changed (the printers live above).
+    // exclusions are saved, the number formats derived again and
+    // kEventSettingsChanged raised, even when nothing changed. refreshPrinters
+    // rebuilds the printer list when the exclusions changed (the printers live
+    // above).
     void ShowOptions(const std::function<void(HWND)>& refreshPrinters);
 
     // ---- Printers (reports/) ---------------------------------------------------------------
@@ -307,11 +311,12 @@ public:
     // Loads the layouts, selects the stored one and builds the report of the
     // current material or of every active one; true when a page was built.
     bool LoadReportLayouts(bool currentOnly);
-    // The layout at that registry position (0 when out of range) for the
-    // open report, built anew; stored as "report.layout"; event 10.
+    // The layout at that registry position (0 when out of range) for the open
+    // report, built anew; stored as kSetReportLayout;
+    // kEventReportLayoutChanged.
     void SelectReportLayout(long index);
     // Colour scheme 0 to 2 (else false): the report is built anew when it
-    // changes; stored as "report.colors"; event 10.
+    // changes; stored as kSetReportColors; kEventReportLayoutChanged.
     bool SelectReportColors(long scheme);
 
     // ---- Commands, start-up and shutdown (app/) --------------------------------------------
@@ -328,7 +333,8 @@ public:
     // The closing question for a modified project: true when the project
     // may go (unmodified, or the user answered Yes).
     bool MayCloseProject();
-    // Closes the open project without asking: reset, plain title, event 1.
+    // Closes the open project without asking: reset, plain title,
+    // kEventProjectClosed.
     void DropProject();
     bool NewProject();
     bool OpenProject(const char* path);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "appsvc/AppSettingsKeys.h"
 #include "controls/UFont.h"
 #include "foundation/Helper.h"
 #include "foundation/PathUtil.h"
@@ -286,14 +287,14 @@ COLORREF OXRApp::GetNamedColor(const char* name) const
 void OXRApp::LoadNumberFormats()
 {
     std::string checksum;
-    auto setting = [this, &checksum](const char* key, long high) {
-        long value = Clamp(StrToLong(m_settings.Get(key, "").GetText()), 0, high);
+    auto setting = [this, &checksum](const AppSettingKey& key, long high) {
+        long value = Clamp(StrToLong(GetSetting(m_settings, key).GetText()), 0, high);
         StrAppendFormat(checksum, "%ld", value);
         return value;
     };
     auto setLong = [this](const char* key, long value) { m_globals.SetLong(key, value); };
 
-    const long decimal = setting("decimal.separator", 2);
+    const long decimal = setting(kSetDecimalSeparator, 2);
     // The settings dialog names the system's separator whichever one is chosen.
     m_systemDecimal = ".";
     char buffer[16] = "";
@@ -313,27 +314,27 @@ void OXRApp::LoadNumberFormats()
     m_globals.Set("decimal.separator", separator.c_str());
     setLong("decimal.separator.index", decimal);
 
-    const long list = setting("list.separator", 5);
+    const long list = setting(kSetListSeparator, 5);
     setLong("list.separator.index", list);
     m_globals.Set("list.separator", kListSeparators[list]);
 
-    const long pieces = setting("pieces.units", 4);
+    const long pieces = setting(kSetPiecesUnits, 4);
     setLong("pieces.units.index", pieces);
     m_globals.Set("pieces.units", pieces ? GetGlobalText("units.pcs", "pcs").c_str() : "");
 
-    const long length = setting("length.units", 4);
+    const long length = setting(kSetLengthUnits, 4);
     setLong("length.units.index", length);
     m_globals.Set("length.units", GetGlobalText(kLengthUnitKeys[length], "").c_str());
 
-    setLong("length.digits", setting("length.digits", 4));
-    setLong("length.zeroes", setting("length.zeroes", 1));
+    setLong("length.digits", setting(kSetLengthDigits, 4));
+    setLong("length.zeroes", setting(kSetLengthZeroes, 1));
 
-    const long cost = setting("cost.units", 4);
+    const long cost = setting(kSetCostUnits, 4);
     setLong("cost.units.index", cost);
     m_globals.Set("cost.units", CostLabel(cost).c_str());
 
-    setLong("cost.digits", setting("cost.digits", 2));
-    setLong("cost.zeroes", setting("cost.zeroes", 1));
+    setLong("cost.digits", setting(kSetCostDigits, 2));
+    setLong("cost.zeroes", setting(kSetCostZeroes, 1));
 
     m_globals.Set("pcs.units", GetGlobalText("units.pcs", "").c_str());
 

@@ -53,7 +53,7 @@ void OXRApp::ResetCurrentMaterial()
 void OXRApp::ResetCurrentMaterialRows(DCSProject& material)
 {
     ResetCurrentMaterial();
-    if (material.IsChanged(2))
+    if (material.IsChanged(kChangedResults))
         material.ClearSolutions();
 }
 

@@ -6,42 +6,45 @@ namespace {
 
 const RowEditorSpec& BlanksSpec()
 {
-    static const RowEditorSpec spec = {
-        IDD_BLANKS,
-        "dialog.blanks",
-        "blank",
-        "title.edit",
-        "Edit Blanks",
-        "Delete item",
-        "ok.edit",
-        "cancel.edit",
-        "buttNorm",
-        1051,
-        "'Quantity' - restriction by number of available blanks\\r\\n"
-        "'Indent+' - add. indentation from the edge (cleavage)",
-        1055,
-        1070,
-        "position.blanks",
-        "info.blanks",
-        "Blanks",
-        "No Blanks",
-        false,
-        {
-            {"length", 1061, 1047, "length", "Length", "Length",
+    static const RowEditorSpec spec = [] {
+        RowEditorSpec s{};
+        s.templateId = IDD_BLANKS;
+        s.section = "dialog.blanks";
+        s.selectParam = "blank";
+        s.titleKey = "title.edit";
+        s.titleDef = "Edit Blanks";
+        s.deleteHint = "Delete item";
+        s.okKey = "ok.edit";
+        s.cancelKey = "cancel.edit";
+        s.okFont = "buttNorm";
+        s.noteId = IDC_BLANKS_NOTE;
+        s.noteDef = "'Quantity' - restriction by number of available blanks\\r\\n"
+                    "'Indent+' - add. indentation from the edge (cleavage)";
+        s.keyNoteId = IDC_BLANKS_KEY_NOTE;
+        s.commentEdit = IDC_BLANKS_COMMENT;
+        s.placementSetting = &kSetPositionBlanks;
+        s.infoKey = "info.blanks";
+        s.infoDef = "Blanks";
+        s.emptyDef = "No Blanks";
+        s.showQuantity = false;
+        s.fields = {
+            {"length", IDC_BLANKS_LENGTH, IDC_BLANKS_LENGTH_TITLE, "length", "Length", "Length",
              {{"type", "double"}, {"min", "1"}, {"compact", "1"}}, RowDisplay::Length},
             // 0 bars: as many as the cutting needs.
-            {"quantity", 1062, 1052, "quantity", "Quantity", "Quantity",
+            {"quantity", IDC_BLANKS_QUANTITY, IDC_BLANKS_QUANTITY_TITLE, "quantity", "Quantity", "Quantity",
              {{"type", "long"}, {"min", "0"}}, RowDisplay::Stored},
             // A kerf below 1 is allowed, with a warning.
-            {"knife", 1064, 1053, "knife", "Knife", "Knife",
+            {"knife", IDC_BLANKS_KNIFE, IDC_BLANKS_KNIFE_TITLE, "knife", "Knife", "Knife",
              {{"type", "double"}, {"min", "0"}, {"min.warn", "1"}, {"compact", "1"}}, RowDisplay::Length},
-            {"indent", 1066, 1079, "indent", "Indent+", "Indentation from the edge (cleavage)",
+            {"indent", IDC_BLANKS_INDENT, IDC_BLANKS_INDENT_TITLE, "indent", "Indent+",
+             "Indentation from the edge (cleavage)",
              {{"type", "double"}, {"min", "0"}, {"compact", "1"}}, RowDisplay::Length},
-            {"cost", 1063, 1054, "cost", "Cost", "Cost",
+            {"cost", IDC_BLANKS_COST, IDC_BLANKS_COST_TITLE, "cost", "Cost", "Cost",
              {{"type", "double"}, {"min", "0"}, {"default", "1"}}, RowDisplay::Cost},
-            {"comment", 1070, 1056, "comment", "Comment", "Comment", {}, RowDisplay::Stored},
-        },
-        {
+            {"comment", IDC_BLANKS_COMMENT, IDC_BLANKS_COMMENT_TITLE, "comment", "Comment", "Comment", {},
+             RowDisplay::Stored},
+        };
+        s.columns = {
             {60, "id", "ID"},
             {130, "length", "Length"},
             {130, "quantity", "Quantity*"},
@@ -49,8 +52,9 @@ const RowEditorSpec& BlanksSpec()
             {130, "indent", "Indent+"},
             {130, "cost", "Cost"},
             {270, "comment", "Comment"},
-        },
-    };
+        };
+        return s;
+    }();
     return spec;
 }
 

@@ -14,6 +14,7 @@
 #include "dialogs/DFieldFormat.h"
 #include "dialogs/DlgFrame.h"
 #include "foundation/DData.h"
+#include "resources/SourceData.h"
 
 class ICList;
 
@@ -21,17 +22,17 @@ class DlgDelimited : public DlgFrame {
 public:
     // Control ids the two templates share.
     enum : int {
-        kList = 1049,
-        kFormatList = 1050,
-        kInsert = 1058,
-        kAppend = 1059,
-        kRemove = 1060,
-        kFormatFile = 1062,
-        kMoveUp = 1064,
-        kMoveDown = 1065,
-        kText = 1114,
-        kSeparatorLabel = 1115,
-        kSeparator = 1116,
+        kList = IDC_DELIMITED_LIST,
+        kFormatList = IDC_DELIMITED_FORMAT_LIST,
+        kInsert = IDC_DELIMITED_INSERT,
+        kAppend = IDC_DELIMITED_APPEND,
+        kRemove = IDC_DELIMITED_REMOVE,
+        kFormatFile = IDC_DELIMITED_FORMAT_FILE,
+        kMoveUp = IDC_DELIMITED_MOVE_UP,
+        kMoveDown = IDC_DELIMITED_MOVE_DOWN,
+        kText = IDC_DELIMITED_TEXT,
+        kSeparatorLabel = IDC_DELIMITED_SEPARATOR_TITLE,
+        kSeparator = IDC_DELIMITED_SEPARATOR,
     };
     // Commands of the format-file menu.
     enum : long { kLoadFormat = 1, kSaveFormat = 2 };

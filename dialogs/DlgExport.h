@@ -11,11 +11,11 @@
 class DlgExport : public DlgDelimited {
 public:
     enum : int {
-        kSourceCaption = 1111,
-        kFormatCaption = 1112,
-        kOutputCaption = 1113,
-        kSaveFile = 1066,
-        kClipboard = 1067,
+        kSourceCaption = IDC_EXPORT_SOURCE_TITLE,
+        kFormatCaption = IDC_EXPORT_FORMAT_TITLE,
+        kOutputCaption = IDC_EXPORT_OUTPUT_TITLE,
+        kSaveFile = IDC_EXPORT_SAVE_FILE,
+        kClipboard = IDC_EXPORT_CLIPBOARD,
     };
 
     explicit DlgExport(CWnd* parent);

@@ -160,9 +160,9 @@ UINT PopupMenuAtCursor(HWND owner, const std::vector<PopupItem>& items)
     return chosen;
 }
 
-bool ReadStoredPlacement(const char* settingKey, Placement& placement)
+bool ReadStoredPlacement(const AppSettingKey& key, Placement& placement)
 {
-    UString stored = App().Settings().Get(settingKey, "");
+    UString stored = GetSetting(App().Settings(), key);
     if (stored.Trim().IsEmpty())
         return false;
     return placement.FromText(stored.GetText(), Placement::StateFromText);
@@ -394,10 +394,10 @@ std::string DlgFrame::StoreField(int editId) const
     return NormalizeValue(text.c_str(), GetField(editId));
 }
 
-void DlgFrame::UsePlacement(DlgClassPlacement* placement, long margin, const char* settingKey)
+void DlgFrame::UsePlacement(DlgClassPlacement* placement, long margin, const AppSettingKey* settingKey)
 {
     m_placement = placement;
-    m_placementSetting = placement && settingKey ? settingKey : "";
+    m_placementSetting = placement ? settingKey : nullptr;
     m_minimumSize = true;
     RECT window = {0, 0, 0, 0};
     ::GetWindowRect(m_hWnd, &window);
@@ -497,9 +497,9 @@ LRESULT DlgFrame::OnWindowPosChangedMsg(WPARAM, LPARAM lParam)
     LRESULT result = Default();
     const WINDOWPOS* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
     OXRApp* app = GetApp();
-    if (m_placement && !m_placementSetting.empty() && pos && !(pos->flags & SWP_NOMOVE) && app) {
+    if (m_placement && m_placementSetting && pos && !(pos->flags & SWP_NOMOVE) && app) {
         m_placement->placement.OnMove(m_hWnd);
-        app->Settings().Set(m_placementSetting.c_str(), m_placement->placement.ToText().c_str(), true);
+        SetSetting(app->Settings(), *m_placementSetting, m_placement->placement.ToText().c_str(), true);
     }
     return result;
 }

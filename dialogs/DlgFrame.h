@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "appsvc/AppSettingsKeys.h"
 #include "classlib/CDialog.h"
 #include "controls/ICPanel.h"
 #include "controls/WinUtil.h"
@@ -101,7 +102,7 @@ COLORREF FieldStateColour(long state);
 // Reads the placement stored under the settings key into placement, the
 // state from the text's fifth field; false, placement untouched, when the
 // setting is empty.
-bool ReadStoredPlacement(const char* settingKey, Placement& placement);
+bool ReadStoredPlacement(const AppSettingKey& key, Placement& placement);
 
 // What a dialog class keeps for the whole run (never saved): where the user
 // last put it, its narrowest width and its layout margin.
@@ -198,7 +199,7 @@ protected:
     // record; the frame then measures (margin as given) and applies it. With
     // a setting key every move is also stored in that setting at once (the
     // stored text is not read back: a run starts where the system puts it).
-    void UsePlacement(DlgClassPlacement* placement, long margin, const char* settingKey = nullptr);
+    void UsePlacement(DlgClassPlacement* placement, long margin, const AppSettingKey* settingKey = nullptr);
     // Dialogs that only keep the minimum size rule.
     void UseMinimumSize(long margin);
     // The lowest height the dialog can be given, MinTrackHeight unless set.
@@ -233,7 +234,7 @@ private:
     std::map<long, long> m_labelField;   // label id -> edit id
     std::map<long, COLORREF> m_colours;  // static id -> text colour
     DlgClassPlacement* m_placement = nullptr;
-    std::string m_placementSetting;
+    const AppSettingKey* m_placementSetting = nullptr;
     bool m_minimumSize = false;
     long m_ownMinWidth = 0;
     long m_ownMinHeight = MinTrackHeight;

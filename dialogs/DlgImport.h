@@ -11,13 +11,13 @@
 class DlgImport : public DlgDelimited {
 public:
     enum : int {
-        kOutputCaption = 1111,
-        kFormatCaption = 1112,
-        kSourceCaption = 1113,
-        kNote = 1128,
-        kOpenFile = 1066,
-        kClipboard = 1067,
-        kCompact = 1109,
+        kOutputCaption = IDC_IMPORT_RESULT_TITLE,
+        kFormatCaption = IDC_IMPORT_FORMAT_TITLE,
+        kSourceCaption = IDC_IMPORT_SOURCE_TITLE,
+        kNote = IDC_IMPORT_NOTE,
+        kOpenFile = IDC_IMPORT_OPEN_FILE,
+        kClipboard = IDC_IMPORT_CLIPBOARD,
+        kCompact = IDC_IMPORT_COMPACT,
     };
 
     explicit DlgImport(CWnd* parent);

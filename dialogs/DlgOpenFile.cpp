@@ -9,9 +9,9 @@
 namespace {
 
 enum : int {
-    kMessage = 1129,
-    kOpenFile = 1131,
-    kOpenFolder = 1132,
+    kMessage = IDC_FILESAVED_MESSAGE,
+    kOpenFile = IDC_FILESAVED_OPEN_FILE,
+    kOpenFolder = IDC_FILESAVED_OPEN_FOLDER,
 };
 
 } // namespace

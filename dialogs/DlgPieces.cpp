@@ -7,41 +7,45 @@ namespace {
 
 const RowEditorSpec& PiecesSpec()
 {
-    static const RowEditorSpec spec = {
-        IDD_PIECES,
-        "dialog.pieces",
-        "piece",
-        "title",
-        "Edit Pieces",
-        "Delete selected piece",
-        "ok",
-        "cancel",
-        "buttBold",
-        1155,
-        "",
-        1128,
-        1063,
-        "position.pieces",
-        "info.pieces",
-        "Parts",
-        "No Parts specified",
-        true,
-        {
-            {"length", 1061, 1047, "length", "Length", "Length",
+    static const RowEditorSpec spec = [] {
+        RowEditorSpec s{};
+        s.templateId = IDD_PIECES;
+        s.section = "dialog.pieces";
+        s.selectParam = "piece";
+        s.titleKey = "title";
+        s.titleDef = "Edit Pieces";
+        s.deleteHint = "Delete selected piece";
+        s.okKey = "ok";
+        s.cancelKey = "cancel";
+        s.okFont = "buttBold";
+        s.noteId = IDC_PIECES_NOTE;
+        s.noteDef = "";
+        s.keyNoteId = IDC_PIECES_KEY_NOTE;
+        s.commentEdit = IDC_PIECES_COMMENT;
+        s.placementSetting = &kSetPositionPieces;
+        s.infoKey = "info.pieces";
+        s.infoDef = "Parts";
+        s.emptyDef = "No Parts specified";
+        s.showQuantity = true;
+        s.fields = {
+            {"length", IDC_PIECES_LENGTH, IDC_PIECES_LENGTH_TITLE, "length", "Length", "Length",
              {{"type", "double"}, {"min", "1"}, {"compact", "1"}}, RowDisplay::Length},
-            {"quantity", 1062, 1052, "quantity", "Quantity", "Quantity",
+            {"quantity", IDC_PIECES_QUANTITY, IDC_PIECES_QUANTITY_TITLE, "quantity", "Quantity", "Quantity",
              {{"type", "long"}, {"min", "1"}}, RowDisplay::Stored},
-            {"label", 1064, 1053, "label", "Label", "Identification Label", {}, RowDisplay::Stored, true},
-            {"comment", 1063, 1054, "comment", "Comment", "Description of the part", {}, RowDisplay::Stored},
-        },
-        {
+            {"label", IDC_PIECES_LABEL, IDC_PIECES_LABEL_TITLE, "label", "Label", "Identification Label", {},
+             RowDisplay::Stored, true},
+            {"comment", IDC_PIECES_COMMENT, IDC_PIECES_COMMENT_TITLE, "comment", "Comment", "Description of the part",
+             {}, RowDisplay::Stored},
+        };
+        s.columns = {
             {60, "id", "ID"},
             {120, "length", "Length"},
             {120, "quantity", "Quantity"},
             {120, "label", "Label"},
             {420, "comment", "Comment"},
-        },
-    };
+        };
+        return s;
+    }();
     return spec;
 }
 

@@ -510,7 +510,7 @@ void DlgRowEditor::SavePlacement()
     m_placement.placement.rectangle = window;
     if (m_placement.placement.state < 0)
         m_placement.placement.state = Placement::Normal;
-    App().Settings().Set(m_spec.placementSetting, m_placement.placement.ToText().c_str(), true);
+    SetSetting(App().Settings(), *m_spec.placementSetting, m_placement.placement.ToText().c_str(), true);
 }
 
 // ---- Layout ------------------------------------------------------------------------------------

@@ -12,8 +12,10 @@
 #include <utility>
 #include <vector>
 
+#include "appsvc/AppSettingsKeys.h"
 #include "dialogs/DlgFrame.h"
 #include "foundation/DData.h"
+#include "resources/SourceData.h"
 
 class ICList;
 
@@ -49,7 +51,7 @@ struct RowEditorSpec {
     const char* noteDef;
     int keyNoteId;
     int commentEdit;             // the edit that stretches to the right edge
-    const char* placementSetting;
+    const AppSettingKey* placementSetting;
     const char* infoKey;         // status line with rows
     const char* infoDef;
     const char* emptyDef;        // status line without rows
@@ -62,14 +64,14 @@ class DlgRowEditor : public DlgFrame {
 public:
     // Control ids the two templates share.
     enum : int {
-        kList = 1048,
-        kAdd = 1058,
-        kUpdate = 1059,
-        kDelete = 1060,
-        kMoveUp = 1065,
-        kMoveDown = 1125,
-        kSeparator = 1126,
-        kStatus = 1121,
+        kList = IDC_ROWS_LIST,
+        kAdd = IDC_ROWS_ADD,
+        kUpdate = IDC_ROWS_UPDATE,
+        kDelete = IDC_ROWS_DELETE,
+        kMoveUp = IDC_ROWS_MOVE_UP,
+        kMoveDown = IDC_ROWS_MOVE_DOWN,
+        kSeparator = IDC_ROWS_RULE,
+        kStatus = IDC_ROWS_STATUS,
     };
 
     DlgRowEditor(const RowEditorSpec& spec, DlgClassPlacement& placement, CWnd* parent);

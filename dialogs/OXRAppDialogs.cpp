@@ -1,5 +1,6 @@
 // The application's commands that open a dialog of this library: adding a
 // material, showing the project's warnings and the settings.
+#include "appsvc/AppSettingsKeys.h"
 #include "appsvc/OXRApp.h"
 #include "appsvc/BusyCursorScope.h"
 #include "dialogs/DlgMaterial.h"
@@ -60,11 +61,17 @@ void OXRApp::ShowOptions(const std::function<void(HWND)>& refreshPrinters)
     {
         BusyCursorScope busy;
         const DProps& chosen = dialog.Params();
-        m_settings.Set("decimal.separator", DProps::GetString(chosen, "decimal", "").c_str());
-        for (const char* key : {"list.separator", "pieces.units", "length.units", "length.digits", "length.zeroes",
-                                "cost.units", "cost.digits", "cost.zeroes"})
-            m_settings.Set(key, DProps::GetString(chosen, key, "").c_str());
-        m_settings.Set("excluded", dialog.GetExclusionText().c_str());
+        // The dialog's parameter for each setting it changes.
+        const std::pair<const AppSettingKey*, const char*> chosenSettings[] = {
+            {&kSetDecimalSeparator, "decimal"},   {&kSetListSeparator, "list.separator"},
+            {&kSetPiecesUnits, "pieces.units"},   {&kSetLengthUnits, "length.units"},
+            {&kSetLengthDigits, "length.digits"}, {&kSetLengthZeroes, "length.zeroes"},
+            {&kSetCostUnits, "cost.units"},       {&kSetCostDigits, "cost.digits"},
+            {&kSetCostZeroes, "cost.zeroes"},
+        };
+        for (const auto& c : chosenSettings)
+            SetSetting(m_settings, *c.first, DProps::GetString(chosen, c.second, "").c_str());
+        SetSetting(m_settings, kSetExcluded, dialog.GetExclusionText().c_str());
         m_settings.Save(true);
         LoadNumberFormats();
     }

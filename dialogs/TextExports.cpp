@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "appsvc/AppSettingsKeys.h"
 #include "appsvc/OXRApp.h"
 #include "document/DCSProject.h"
 #include "document/DCSSolution.h"
@@ -18,8 +19,7 @@ struct ExportKindInfo {
     std::vector<const char*> fields;
     std::vector<const char*> titles;    // the titles when the locale has none
     std::vector<const char*> widths;
-    const char* separatorSetting;
-    const char* formatSetting;
+    const DelimitedSettingKeys& settings;
     const char* file;
     const char* captionKey;
 };
@@ -30,22 +30,22 @@ const ExportKindInfo& InfoOf(TextExportKind kind, TextExportScope scope = TextEx
         {"id", "blank.id", "material", "blank.length", "copies", "formatting"},
         {"ID", "Blank", "Material", "Length", "Copies", "Formatting"},
         {"60", "150", "220", "150", "100", "600"},
-        "export.cuttings.separator", "export.cuttings.fields", "cuttings.txt", "export.cutting.title"};
+        kSetExportCuttings, "cuttings.txt", "export.cutting.title"};
     if (scope == TextExportMaterial && kind == TextExportCuttings)
         return materialCuttings;
     static const ExportKindInfo kinds[] = {
         {{"id", "material", "blank.id", "blank.length", "copies", "formatting"},
          {"ID", "Material", "Blank", "Length", "Copies", "Formatting"},
          {"60", "220", "150", "150", "100", "600"},
-         "export.cuttings.separator", "export.cuttings.fields", "cuttings.txt", "export.cutting.title"},
+         kSetExportCuttings, "cuttings.txt", "export.cutting.title"},
         {{"id", "material", "length", "quantity", "knife"},
          {"ID", "Material", "Length", "Quantity", "Knife"},
          {"150", "220", "150", "100", "600"},
-         "export.remnants.separator", "export.remnants.fields", "remnants.txt", "export.remnants.title"},
+         kSetExportRemnants, "remnants.txt", "export.remnants.title"},
         {{"id", "material", "length", "quantity", "label", "comment"},
          {"ID", "Material", "Length", "Quantity", "Label", "Comment"},
          {"60", "220", "120", "120", "120", "450"},
-         "export.orphans.separator", "export.orphans.format", "orphans.txt", "export.orphans.title"},
+         kSetExportOrphans, "orphans.txt", "export.orphans.title"},
     };
     const int at = (kind >= TextExportCuttings && kind <= TextExportOrphans) ? kind : TextExportCuttings;
     return kinds[at];
@@ -178,11 +178,11 @@ DProps BuildExportDescriptor(TextExportKind kind, const DProps& globals, const D
     DProps descriptor;
     descriptor.Set("format.separator", ";");
     descriptor.Set("record.separator", "\r\n");
-    descriptor.SetString("field.separator", settings.Get(info.separatorSetting, ";").ToStdString());
+    descriptor.SetString("field.separator", GetSetting(settings, info.settings.separator).ToStdString());
     descriptor.Set("file", info.file);
     descriptor.SetString("titles", StrJoin(titles, ";"));
     descriptor.SetString("fields", fieldList);
-    descriptor.SetString("format", settings.Get(info.formatSetting, fieldList.c_str()).ToStdString());
+    descriptor.SetString("format", GetSetting(settings, info.settings.format, fieldList.c_str()).ToStdString());
     descriptor.SetString("columns", StrJoin(widths, ";"));
     const std::string caption = DProps::GetString(globals, info.captionKey, "");
     if (!caption.empty())
@@ -193,8 +193,8 @@ DProps BuildExportDescriptor(TextExportKind kind, const DProps& globals, const D
 void StoreExportChoices(TextExportKind kind, const DProps& chosen, DAppSettings& settings)
 {
     const ExportKindInfo& info = InfoOf(kind);
-    settings.Set(info.separatorSetting, DProps::GetString(chosen, "field.separator", ";").c_str());
-    settings.Set(info.formatSetting, DProps::GetString(chosen, "format", "").c_str());
+    SetSetting(settings, info.settings.separator, DProps::GetString(chosen, "field.separator", ";").c_str());
+    SetSetting(settings, info.settings.format, DProps::GetString(chosen, "format", "").c_str());
 }
 
 std::string ExportRecordsText(const DProps& descriptor, const PropsList& records)

@@ -18,17 +18,18 @@
 #include "dialogs/DlgFrame.h"
 #include "foundation/DProps.h"
 #include "foundation/OBJProps.h"
+#include "resources/PanelTemplates.h"
 
 class ICControl;
 class ICList;
 
 // Template ids of the six panels: the wParam of the panel messages.
-constexpr long kPanelHeader = 131;
-constexpr long kPanelProject = 203;
-constexpr long kPanelSource = 161;
-constexpr long kPanelResults = 162;
-constexpr long kPanelOptions = 182;
-constexpr long kPanelInfo = 204;
+constexpr long kPanelHeader = IDD_PANEL_HEADER;
+constexpr long kPanelProject = IDD_PANEL_PROJECT;
+constexpr long kPanelSource = IDD_PANEL_SOURCE;
+constexpr long kPanelResults = IDD_PANEL_RESULTS;
+constexpr long kPanelOptions = IDD_PANEL_OPTIONS;
+constexpr long kPanelInfo = IDD_PANEL_INFO;
 
 // The separator the project panel and the results page draw down their right
 // edge: a black line one pixel wide at x = client width - 1.

@@ -95,7 +95,7 @@ public:
     // Back to an empty, unnamed material with the default options.
     void Reset();
     // Drops the alternatives and the summary, cutting and cutting part rows;
-    // part rows get "orphans" 0. Raises application event 13.
+    // part rows get "orphans" 0. Raises kEventSolutionsChanged.
     void ClearSolutions();
     // Appends copies to the stock rows (kind 1) or the part rows (any other
     // kind); false, nothing changed, for an empty list.
@@ -119,15 +119,14 @@ public:
     // The fingerprints of the options and texts and of the cutting rows as
     // they are now.
     void ComputeFingerprints(uint32_t& props, uint32_t& results) const;
-    // mask 1: anything changed; 2: the numbers behind the results or the
-    // results; 4: the options, texts or rows. True when any asked-for bit holds.
+    // mask: ChangeMask bits (ChangeMasks.h). True when any asked-for bit holds.
     bool IsChanged(long mask) const;
 
     // ---- Order rows ---------------------------------------------------------------
     // The row operations of DCSStorage on the rows of one kind; each ends as
     // every change of the order does: the order recounted, the fingerprint
-    // updated (no new baseline) and the warnings collected again. The
-    // solutions stay: the caller drops them when IsChanged(2) says so.
+    // updated (no new baseline) and the warnings collected again. The solutions
+    // stay: the caller drops them when IsChanged(kChangedResults) says so.
 
     bool AddRow(long kind, DProps& row);
     bool UpdateRow(long kind, DProps& row);
@@ -203,9 +202,9 @@ public:
     // Replaces the current layout as it stands; nothing else changes.
     void SetLayout(const CUTTING::Layout& layout);
     // Takes over a layout edited by hand: it becomes the current layout, the
-    // result rows are rebuilt from it (event 13), the layout is rebuilt from
-    // those rows with its unplaced parts charged to the part rows, and the
-    // material gets a new calculation id.
+    // result rows are rebuilt from it (kEventSolutionsChanged), the layout is
+    // rebuilt from those rows with its unplaced parts charged to the part rows,
+    // and the material gets a new calculation id.
     void ApplyEditedLayout(const CUTTING::Layout& layout);
 
     // ---- Warnings, texts, automation rows ---------------------------------------

@@ -1,13 +1,10 @@
-// Resource ids of the main window's panels: their templates and controls,
+// Resource ids of the main window's panels: their controls (the templates'
+// ids are in resources/PanelTemplates.h, where the panel frame reads them),
 // shared by the resource script and the code. Plain defines only, so the
 // resource compiler reads this file too.
 #pragma once
 
-#define IDD_PANEL_HEADER 131
-#define IDD_PANEL_PROJECT 203
-#define IDD_PANEL_INFO 204
-#define IDD_PANEL_RESULTS 162
-#define IDD_PANEL_OPTIONS 182
+#include "resources/PanelTemplates.h"
 
 // Header bar
 #define IDC_HEADER_OPEN 1003

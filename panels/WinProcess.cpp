@@ -21,6 +21,7 @@
 #include "dialogs/DlgSolutions.h"
 #include "document/AppEvents.h"
 #include "document/DCSProject.h"
+#include "document/OrderCheck.h"
 #include "foundation/TextBlocks.h"
 #include "foundation/UniqueId.h"
 #include "foundation/WindowMessages.h"
@@ -557,7 +558,7 @@ void WinProcess::Calculate()
             app.ShowMessage(m_hWnd, kAppName, app.GetMessageText("data.incorrect", "").c_str(), MB_OK, IDOK);
         }
         int answer = IDNO;
-        if (!(flags & 1))
+        if (!(flags & CheckError))
             answer = app.ShowMessage(m_hWnd, kAppName,
                                      app.GetMessageText("calc.continue", "Continue calculations?").c_str(), MB_YESNO,
                                      IDYES);
@@ -582,8 +583,9 @@ void WinProcess::Calculate()
     }
     bool applied = false;
     if (chosen >= 0 && current && chosen < current->GetSolutions().Count()) {
-        // The rows are built and the pages filled twice over (event 13, then
-        // the page itself): a long solution takes its time.
+        // The rows are built and the pages filled twice over
+        // (kEventSolutionsChanged, then the page itself): a long solution takes
+        // its time.
         BusyCursorScope busy;
         current->ApplySolution(chosen);
         SetMaterial(current);

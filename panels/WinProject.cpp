@@ -14,6 +14,7 @@
 #include "dialogs/DlgMaterial.h"
 #include "dialogs/DlgMessages.h"
 #include "dialogs/DlgPieces.h"
+#include "document/ChangeMasks.h"
 #include "document/DCSProject.h"
 #include "foundation/FieldCheck.h"
 #include "foundation/StrUtil.h"
@@ -72,11 +73,6 @@ int FieldOfLabel(int label)
         if (LabelOf(field) == label)
             return field;
     return 0;
-}
-
-std::string SettingOf(const char* key, const char* def)
-{
-    return App().Settings().Get(key, def).ToStdString();
 }
 
 DCSProject* CurrentMaterial()
@@ -573,10 +569,10 @@ std::string WinProject::FieldTitle(const char* key, const char* def) const
 }
 
 // The import and export dialogs take the same descriptor: the offered
-// fields with their titles and the choices remembered under the prefix.
+// fields with their titles and the choices remembered under the keys.
 // Only import remembers "compact".
-DProps WinProject::RowsDescriptor(const std::vector<FieldText>& fields, const char* prefix, bool stock,
-                                  bool compact, const char* columns, const char* titleKey)
+DProps WinProject::RowsDescriptor(const std::vector<FieldText>& fields, const DelimitedSettingKeys& kept, bool stock,
+                                  const char* columns, const char* titleKey)
 {
     std::vector<std::string> keys;
     std::vector<std::string> titles;
@@ -586,17 +582,17 @@ DProps WinProject::RowsDescriptor(const std::vector<FieldText>& fields, const ch
     }
     titles.push_back(FieldTitle("\\empty", "\\Empty field"));
     const std::string fieldList = StrJoin(keys, ";");
+    const DAppSettings& settings = App().Settings();
     DProps d;
     d.Set("format.separator", ";");
     d.Set("record.separator", "\r\n");
-    d.Set("field.separator",
-          SeparatorFromSetting(SettingOf((std::string(prefix) + "separator").c_str(), ";")).c_str());
+    d.Set("field.separator", SeparatorFromSetting(GetSetting(settings, kept.separator).ToStdString()).c_str());
     d.Set("file", stock ? "stocks.txt" : "parts.txt");
-    if (compact)
-        d.Set("compact", SettingOf((std::string(prefix) + "compact").c_str(), "1").c_str());
+    if (kept.compact)
+        d.Set("compact", GetSetting(settings, *kept.compact).GetText());
     d.Set("titles", StrJoin(titles, ";").c_str());
     d.Set("fields", fieldList.c_str());
-    d.Set("format", SettingOf((std::string(prefix) + "format").c_str(), fieldList.c_str()).c_str());
+    d.Set("format", GetSetting(settings, kept.format, fieldList.c_str()).GetText());
     d.Set("columns", columns);
     const std::string title = Text(titleKey, "");
     if (!title.empty())
@@ -608,7 +604,7 @@ DProps WinProject::ImportDescriptor(long kind)
 {
     const bool stock = kind == RowsBlanks;
     return RowsDescriptor(ImportFields(kind),
-                          stock ? "import.blanks." : "import.pieces.", stock, true,
+                          stock ? kSetImportBlanks : kSetImportPieces, stock,
                           stock ? "140;140;140;140;140;320" : "160;160;160;420",
                           stock ? "blank.imp.title" : "piece.imp.title");
 }
@@ -619,7 +615,7 @@ DProps WinProject::ExportDescriptor(long kind)
     std::vector<FieldText> fields = {{"id", "ID"}};
     const std::vector<FieldText>& more = ImportFields(kind);
     fields.insert(fields.end(), more.begin(), more.end());
-    return RowsDescriptor(fields, stock ? "export.blanks." : "export.pieces.", stock, false,
+    return RowsDescriptor(fields, stock ? kSetExportBlanks : kSetExportPieces, stock,
                           stock ? "60;140;140;140;140;140;320" : "60;120;120;120;600",
                           stock ? "blank.exp.title" : "piece.exp.title");
 }
@@ -631,12 +627,12 @@ bool WinProject::ImportRows(long kind)
     DlgImport dialog(this);
     if (!dialog.Setup(ImportDescriptor(kind), "") || dialog.DoModal() == 0)
         return false;
-    const std::string prefix = kind == RowsBlanks ? "import.blanks." : "import.pieces.";
+    const DelimitedSettingKeys& kept = kind == RowsBlanks ? kSetImportBlanks : kSetImportPieces;
     DAppSettings& settings = App().Settings();
-    settings.Set((prefix + "separator").c_str(),
-                 SeparatorToSetting(DProps::GetString(dialog.GetParams(), "field.separator", "")).c_str());
-    for (const char* key : {"format", "compact"})
-        settings.Set((prefix + key).c_str(), DProps::GetString(dialog.GetParams(), key, "").c_str());
+    SetSetting(settings, kept.separator,
+               SeparatorToSetting(DProps::GetString(dialog.GetParams(), "field.separator", "")).c_str());
+    SetSetting(settings, kept.format, DProps::GetString(dialog.GetParams(), "format", "").c_str());
+    SetSetting(settings, *kept.compact, DProps::GetString(dialog.GetParams(), "compact", "").c_str());
     if (!AppendImportedRows(*m_material, dialog.GetTable().Records(), kind))
         return false;
     FillFields();
@@ -654,10 +650,11 @@ void WinProject::ExportRows(long kind)
     DlgExport dialog(this);
     if (!dialog.Setup(ExportDescriptor(kind), m_material->GetRows(kind)) || dialog.DoModal() == 0)
         return;
-    const std::string prefix = kind == RowsBlanks ? "export.blanks." : "export.pieces.";
-    App().Settings().Set((prefix + "separator").c_str(),
-                         SeparatorToSetting(DProps::GetString(dialog.GetParams(), "field.separator", "")).c_str());
-    App().Settings().Set((prefix + "format").c_str(), DProps::GetString(dialog.GetParams(), "format", "").c_str());
+    const DelimitedSettingKeys& kept = kind == RowsBlanks ? kSetExportBlanks : kSetExportPieces;
+    DAppSettings& settings = App().Settings();
+    SetSetting(settings, kept.separator,
+               SeparatorToSetting(DProps::GetString(dialog.GetParams(), "field.separator", "")).c_str());
+    SetSetting(settings, kept.format, DProps::GetString(dialog.GetParams(), "format", "").c_str());
 }
 
 // ---- Events ------------------------------------------------------------------------------------------

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "appsvc/AppSettingsKeys.h"
 #include "document/DCSStorage.h"
 #include "dialogs/DelimitedImport.h"
 #include "dialogs/WinPanel.h"
+#include "resources/SourceData.h"
 
 class DCSProject;
 class ICList;
@@ -19,22 +21,22 @@ class ICStatic;
 class WinProject : public WinPanel {
 public:
     enum : int {
-        kStockTitle = 1046,
-        kPartTitle = 1047,
-        kStockList = 1048,
-        kPartList = 1049,
-        kDescLabel = 1053,
-        kNameLabel = 1085,
-        kDesc = 1087,
-        kStockEdit = 1088,
-        kName = 1089,
-        kPartEdit = 1090,
-        kPartImport = 1091,
-        kPartExport = 1092,
-        kStockImport = 1093,
-        kStockExport = 1094,
-        kMessages = 1095,
-        kRename = 1153,
+        kStockTitle = IDC_SOURCE_STOCK_TITLE,
+        kPartTitle = IDC_SOURCE_PART_TITLE,
+        kStockList = IDC_SOURCE_STOCK_LIST,
+        kPartList = IDC_SOURCE_PART_LIST,
+        kDescLabel = IDC_SOURCE_DESC_TITLE,
+        kNameLabel = IDC_SOURCE_NAME_TITLE,
+        kDesc = IDC_SOURCE_DESC,
+        kStockEdit = IDC_SOURCE_STOCK_EDIT,
+        kName = IDC_SOURCE_NAME,
+        kPartEdit = IDC_SOURCE_PART_EDIT,
+        kPartImport = IDC_SOURCE_PART_IMPORT,
+        kPartExport = IDC_SOURCE_PART_EXPORT,
+        kStockImport = IDC_SOURCE_STOCK_IMPORT,
+        kStockExport = IDC_SOURCE_STOCK_EXPORT,
+        kMessages = IDC_SOURCE_MESSAGES,
+        kRename = IDC_SOURCE_RENAME,
     };
     // Text colours of a field's label by its state.
     static constexpr COLORREF kValidColour = 0x180000;
@@ -99,7 +101,7 @@ private:
     void RedrawLabel(int labelId);
     ICList* ListOf(long kind) const;
     std::string FieldTitle(const char* key, const char* def) const;
-    DProps RowsDescriptor(const std::vector<FieldText>& fields, const char* prefix, bool stock, bool compact,
+    DProps RowsDescriptor(const std::vector<FieldText>& fields, const DelimitedSettingKeys& kept, bool stock,
                           const char* columns, const char* titleKey);
 
     DCSProject* m_material = nullptr;

@@ -1,5 +1,5 @@
-// The printer thread: lists the installed printers once, beside the UI
-// thread, and then tells the windows (event 19) on the UI thread.
+// The printer thread: lists the installed printers once, beside the UI thread,
+// and then tells the windows (kEventPrintersEnumerated) on the UI thread.
 #pragma once
 
 #include <windows.h>
@@ -15,8 +15,8 @@ public:
     // a hung one otherwise first (see OXRApp's destructor).
     ~DEnumPrinters() override;
 
-    // One refresh of the printer list, then event 19 for the UI thread; false,
-    // so the thread ends after one pass.
+    // One refresh of the printer list, then kEventPrintersEnumerated for the UI
+    // thread; false, so the thread ends after one pass.
     bool Step() override;
 
 private:

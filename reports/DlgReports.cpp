@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "appsvc/AppSettingsKeys.h"
 #include "controls/ICButton.h"
 #include "controls/WinUtil.h"
 #include "dialogs/DialogIds.h"
@@ -18,8 +19,6 @@ namespace {
 // An application event raised on another thread, posted to the window:
 // wParam the event code.
 constexpr UINT WM_REPORT_EVENT = WM_APP + 184;
-
-const char* const kPlacementSetting = "position.reports";
 
 enum SaveChoice : UINT { SaveNothing = 0, SaveImage = 1, SaveHtml = 2 };
 
@@ -113,7 +112,7 @@ BOOL DlgReports::OnInitDialog()
     DlgClassPlacement& placement = ClassPlacement();
     if (placement.placement.state == Placement::Unset) {
         Placement read;
-        if (ReadStoredPlacement(kPlacementSetting, read) && read.rectangle.right > read.rectangle.left &&
+        if (ReadStoredPlacement(kSetPositionReports, read) && read.rectangle.right > read.rectangle.left &&
             read.rectangle.bottom > read.rectangle.top) {
             // A window put away minimised opens in its normal place.
             if (read.state == Placement::Minimized)
@@ -147,7 +146,7 @@ BOOL DlgReports::OnInitDialog()
 
     // Minimum size: the toolbar's width and 400 pixels; a smaller window
     // grows to it.
-    UsePlacement(&placement, margin, kPlacementSetting);
+    UsePlacement(&placement, margin, &kSetPositionReports);
     SetMinimumHeight(MinHeight);
     RECT window = {0, 0, 0, 0};
     ::GetWindowRect(m_hWnd, &window);
@@ -404,5 +403,5 @@ void DlgReports::StorePlacement()
 {
     OXRApp* app = GetApp();
     if (app)
-        app->Settings().Set(kPlacementSetting, ClassPlacement().placement.ToText().c_str(), true);
+        SetSetting(app->Settings(), kSetPositionReports, ClassPlacement().placement.ToText().c_str(), true);
 }

@@ -26,9 +26,10 @@ public:
     explicit DlgReports(CWnd* parent);
     ~DlgReports() override;
 
-    // Events 10, 12 and 19: to the toolbar and the view (10 also repaints the
-    // window). An event raised on another thread is carried over to the
-    // window's own thread first.
+    // kEventReportLayoutChanged, kEventReportPageChanged and
+    // kEventPrintersEnumerated: to the toolbar and the view (a layout change
+    // also repaints the window). An event raised on another thread is carried
+    // over to the window's own thread first.
     void OnAppEvent(long code) override;
     void ReloadLocale() override;
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "appsvc/AppSettingsKeys.h"
 #include "appsvc/OXRApp.h"
 #include "controls/ICButton.h"
 #include "controls/ICHint.h"
@@ -29,9 +30,9 @@ void SelectListEntry(HWND list, long index)
     ::SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(index < 0 ? 0 : index), 0);
 }
 
-long SettingIndex(const char* key)
+long SettingIndex(const AppSettingKey& key)
 {
-    const long value = StrToLong(App().Settings().Get(key, "").GetText());
+    const long value = StrToLong(GetSetting(App().Settings(), key).GetText());
     return value < 0 ? 0 : value;
 }
 
@@ -156,7 +157,7 @@ void DlgReportsControls::FillLayouts()
             text = name.GetText();
         AddListEntry(list, text);
     }
-    SelectListEntry(list, SettingIndex("report.layout"));
+    SelectListEntry(list, SettingIndex(kSetReportLayout));
 }
 
 void DlgReportsControls::FillColors()
@@ -166,7 +167,7 @@ void DlgReportsControls::FillColors()
     AddListEntry(list, Text("colors.auto", "Auto"));
     AddListEntry(list, Text("colors.color", "Color"));
     AddListEntry(list, Text("colors.mono", "Mono"));
-    SelectListEntry(list, SettingIndex("report.colors"));
+    SelectListEntry(list, SettingIndex(kSetReportColors));
 }
 
 void DlgReportsControls::OnPrintersEnumerated()

@@ -22,7 +22,8 @@ public:
     void SetView(DlgReportsView* view) { m_view = view; }
     DlgReportsView* GetView() const { return m_view; }
 
-    // Events 10 and 12 renew the enable states; 19 fills an empty printer list.
+    // kEventReportLayoutChanged and kEventReportPageChanged renew the enable
+    // states; kEventPrintersEnumerated fills an empty printer list.
     void OnAppEvent(long code, const void* sender = nullptr) override;
     void UpdateEnableStates() override;
     void ApplyLocale() override;

@@ -28,7 +28,8 @@ public:
     void UpdateScrollBars();
     // Fits again and repaints.
     void Refresh();
-    // Events 10 and 12: the report's page or layout changed.
+    // kEventReportLayoutChanged and kEventReportPageChanged: the report's page
+    // or layout changed.
     void OnAppEvent(long code);
     void SetBackColor(COLORREF colour);
     void PaintPage(HDC dc);

@@ -2,6 +2,7 @@
 // printer thread at start-up and on the UI thread from the settings dialog.
 #include "appsvc/OXRApp.h"
 
+#include "appsvc/AppSettingsKeys.h"
 #include "reports/Printers.h"
 
 bool OXRApp::RefreshPrinters(HWND status, DThread* stopper)
@@ -19,7 +20,7 @@ bool OXRApp::RefreshPrinters(HWND status, DThread* stopper)
     DAutoLock guard(GetPrinterLock());
     for (const PrinterInfo& record : EnumeratedPrinters())
         m_printerNames.Set(record.name.GetText(), "Printer");
-    SelectPrinter(m_settings.Get("printer", "").GetText());
+    SelectPrinter(GetSetting(m_settings, kSetPrinter).GetText());
 
     // Exclusions of printers that are gone would otherwise stay for ever.
     const UStringList& found = EnumeratedPrinterNames();
@@ -46,6 +47,6 @@ UString OXRApp::SelectPrinter(const char* name)
     } else {
         m_currentPrinter = "";
     }
-    m_settings.Set("printer", m_currentPrinter.GetText(), true);
+    SetSetting(m_settings, kSetPrinter, m_currentPrinter.GetText(), true);
     return m_currentPrinter;
 }

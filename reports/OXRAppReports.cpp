@@ -3,6 +3,7 @@
 #include <string>
 
 #include "appsvc/BusyCursorScope.h"
+#include "appsvc/AppSettingsKeys.h"
 #include "appsvc/OXRApp.h"
 #include "document/AppEvents.h"
 #include "foundation/DParser.h"
@@ -75,11 +76,11 @@ bool OXRApp::LoadReportLayouts(bool currentOnly)
         return false;
     }
     report.SetWholeProject(!currentOnly);
-    const UString colors = m_settings.Get("report.colors");
+    const UString colors = GetSetting(m_settings, kSetReportColors);
     const long scheme = colors.ToLong();
     if (scheme != report.GetColorMode())
         report.SetColorMode(static_cast<int>(scheme));
-    report.SelectLayout(LayoutNameAt(m_settings.Get("report.layout").ToLong()).GetText(), false);
+    report.SelectLayout(LayoutNameAt(GetSetting(m_settings, kSetReportLayout).ToLong()).GetText(), false);
     if (!report.GetLayout()) {
         WarnNoLayout("report.layout.missing", kNoLayoutChosen);
         return false;
@@ -100,7 +101,7 @@ void OXRApp::SelectReportLayout(long index)
     {
         BusyCursorScope busy;
         built = AppReport().SelectLayout(LayoutNameAt(index).GetText(), true);
-        m_settings.Set("report.layout", StrFromLong(index).c_str(), true);
+        SetSetting(m_settings, kSetReportLayout, StrFromLong(index).c_str(), true);
         OnAppEvent(kEventReportLayoutChanged, 0);
         if (m_mainWindow && ::IsWindow(m_mainWindow->m_hWnd)) {
             m_mainWindow->UpdateFileMenu();
@@ -127,7 +128,7 @@ bool OXRApp::SelectReportColors(long scheme)
             report.Build();
             rebuilt = true;
         }
-        m_settings.Set("report.colors", StrFromLong(scheme).c_str(), true);
+        SetSetting(m_settings, kSetReportColors, StrFromLong(scheme).c_str(), true);
         OnAppEvent(kEventReportLayoutChanged, 0);
     }
     if (rebuilt)

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "appsvc/AppSettingsKeys.h"
 #include "appsvc/DlgStartup.h"
 #include "appsvc/OXRApp.h"
 #include "controls/UDraw.h"
@@ -130,7 +131,7 @@ OXRReport& AppReport()
 OXRReport::OXRReport()
 {
     if (OXRApp* app = GetApp()) {
-        const long mode = app->Settings().Get("report.colors").ToLong();
+        const long mode = GetSetting(app->Settings(), kSetReportColors).ToLong();
         m_colorMode = mode >= kColorAuto && mode <= kColorMono ? static_cast<int>(mode) : kColorAuto;
     }
 }

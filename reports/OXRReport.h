@@ -47,8 +47,8 @@ public:
     // kept as the current page bitmap, which the report owns; none for a
     // page that does not exist.
     HBITMAP GetPageBitmap(int page);
-    // Moves one page on or back when that stays within the pages; the
-    // current page afterwards. Raises event 12.
+    // Moves one page on or back when that stays within the pages; the current
+    // page afterwards. Raises kEventReportPageChanged.
     int StepPage(bool forward);
     // Prints every page, drawn anew at the printer's resolution; an empty
     // name lets the user choose in the print dialog. False without pages,

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "appsvc/AppSettingsKeys.h"
 #include "appsvc/OXRApp.h"
 #include "foundation/DThread.h"
 #include "foundation/Helper.h"
@@ -163,7 +164,7 @@ void SetOrientation(DeviceMode* mode, bool portrait)
 void StoreExcludedPrinters(const UStringList& excluded)
 {
     // Quoted, so that a name holding a comma reads back whole.
-    App().Settings().Set("excluded", UStringList::Join(&excluded, true, ", ").GetText(), true);
+    SetSetting(App().Settings(), kSetExcluded, UStringList::Join(&excluded, true, ", ").GetText(), true);
 }
 
 namespace {

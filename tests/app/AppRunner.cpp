@@ -6,7 +6,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "dialogs/DialogIds.h"
 #include "document/DCSSolution.h"
+#include "panels/PanelIds.h"
 
 #include "../foundation/TestFiles.h"
 
@@ -262,8 +264,8 @@ BOOL CALLBACK FindPanelProc(HWND window, LPARAM lParam)
 
 bool AppRun::RenameProject(const std::string& name) const
 {
-    const int editButton = 1157;
-    const int nameEdit = 1087;
+    const int editButton = IDC_PROJECT_EDIT;
+    const int nameEdit = IDC_NAME_EDIT;
     FindPanel panel = {editButton, nullptr};
     EnumChildWindows(m_main, FindPanelProc, reinterpret_cast<LPARAM>(&panel));
     if (!panel.found)

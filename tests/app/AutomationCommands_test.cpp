@@ -489,7 +489,7 @@ TEST_F(AutomationCommands, MaterialCalculateGoesOnAndTheResultsPageCompletesTheR
 TEST_F(AutomationCommands, AnOrderWithErrorsIsRefusedAtOnce)
 {
     ASSERT_TRUE(App().Document().New("P", "", "Steel"));
-    SmallOrder(Material(0), true, false);   // no stock: code 36
+    SmallOrder(Material(0), true, false);   // no stock: StatusNoStocks
     EXPECT_EQ("1", Res("material.calculate"));
     EXPECT_EQ(0, result);
     EXPECT_EQ(nullptr, App().m_automationRequest);

@@ -2,6 +2,7 @@
 #include "AppRunner.h"
 
 #include "../foundation/TestFiles.h"
+#include "appsvc/AppSettingsKeys.h"
 
 #include <algorithm>
 #include <fstream>
@@ -46,6 +47,18 @@ TEST_F(ProgramTest, AFirstStartWritesTheDefaultSettingsAndTheLogAndExitsWithZero
     };
     for (const Default& d : defaults)
         EXPECT_EQ(d.value, Setting(d.key)) << d.key;
+    // They are the key table's, and they lead the file in the table's order.
+    Texts filled;
+    size_t count = 0;
+    const AppSettingKey* const* keys = AppSettingKeys(count);
+    for (size_t i = 0; i < count; ++i)
+        if (keys[i]->filledAtStart)
+            filled.push_back(std::string(keys[i]->name) + "=" + keys[i]->def);
+    std::istringstream file(ReadFile(DataPath("Bravik.properties")));
+    Texts lines;
+    for (std::string line; lines.size() < filled.size() && std::getline(file, line);)
+        lines.push_back(line.substr(0, line.find_last_not_of('\r') + 1));
+    EXPECT_EQ(filled, lines);
     EXPECT_FALSE(FileExists(ProgramTempFolder() + "\\left.tmp"));
     EXPECT_TRUE(FileExists(ProgramTempFolder()));
 

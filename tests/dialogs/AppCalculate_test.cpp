@@ -22,14 +22,15 @@ protected:
         ASSERT_TRUE(App().Document().New("P", "", "Steel"));
         ASSERT_TRUE(App().Document().AddMaterial("Pine", nullptr));
         SmallOrder(Material(0));
-        // Stock but no parts: its finding is code 37.
+        // Stock but no parts: its finding is StatusNoParts.
         SmallOrder(Material(1), false);
         main.events.clear();
     }
     DCSProject& Material(long index) { return *App().Document().GetProject(index, false); }
-    // The codes raised from the first event 3 on (the document raises 13 as
-    // each material applies a solution).
-    std::vector<long> CodesFrom3() const
+    // The codes raised from the first kEventCalculationFinished on (the
+    // document raises kEventSolutionsChanged as each material applies a
+    // solution).
+    std::vector<long> CodesFromCalculationFinished() const
     {
         std::vector<long> codes = main.Codes();
         auto first = std::find(codes.begin(), codes.end(), static_cast<long>(kEventCalculationFinished));
@@ -55,7 +56,7 @@ TEST_F(CalculateAll, TheBestSolutionsAreAppliedAndTheFindingsListedAfterwards)
     EXPECT_TRUE(Material(0).HasCuttings());
     EXPECT_FALSE(Material(0).GetSummaryRows().empty());
     EXPECT_EQ(1, App().CountReadyMaterials());
-    const std::vector<long> codes = CodesFrom3();
+    const std::vector<long> codes = CodesFromCalculationFinished();
     ASSERT_GE(codes.size(), 3u);
     EXPECT_EQ(kEventCalculationFinished, codes.front());
     EXPECT_EQ(kEventSolutionsChanged, codes[codes.size() - 2]);
@@ -73,7 +74,7 @@ TEST_F(CalculateAll, InAScriptNoWindowWaitsAndTheSolutionsAreStillApplied)
     EXPECT_EQ(kEventProjectDataChanged, main.Codes().back());
 }
 
-TEST_F(CalculateAll, AfterABreakNothingIsAppliedNorListedButEvent14Follows)
+TEST_F(CalculateAll, AfterABreakNothingIsAppliedNorListedButProjectDataChangedFollows)
 {
     LargeOrder(Material(0));
     main.events.clear();
@@ -87,7 +88,7 @@ TEST_F(CalculateAll, AfterABreakNothingIsAppliedNorListedButEvent14Follows)
     EXPECT_TRUE(App().Processor().IsStopped());
     EXPECT_FALSE(Material(0).HasCuttings());
     EXPECT_EQ(before, Material(0).GetContentId());
-    EXPECT_EQ((std::vector<long>{kEventCalculationFinished, kEventProjectDataChanged}), CodesFrom3());
+    EXPECT_EQ((std::vector<long>{kEventCalculationFinished, kEventProjectDataChanged}), CodesFromCalculationFinished());
     EXPECT_EQ(watch.Seen().end(), std::find(watch.Seen().begin(), watch.Seen().end(), "Messages"));
 }
 

@@ -23,7 +23,7 @@ protected:
 
 } // namespace
 
-TEST_F(MaterialCommands, SelectingRaisesEvent15EvenForTheCurrentMaterial)
+TEST_F(MaterialCommands, SelectingRaisesCurrentMaterialChangedEvenForTheCurrentMaterial)
 {
     EXPECT_EQ(0, App().SelectMaterial(0));
     EXPECT_EQ(1, App().SelectMaterial(1));

@@ -536,7 +536,7 @@ TEST_F(DelimitedDialogTest, TheFileSavedBoxNamesTheFileAndOpensItOrItsFolder)
     none.Set("file", (root + "\\gone\\out.txt").c_str());
     EXPECT_FALSE(refused.SetParams(none));
 
-    for (int button : {1131, 1132, IDCANCEL}) {
+    for (int button : {IDC_FILESAVED_OPEN_FILE, IDC_FILESAVED_OPEN_FOLDER, IDCANCEL}) {
         DlgOpenFile box(nullptr);
         DProps params;
         params.Set("file", Path("out.txt").c_str());
@@ -553,9 +553,9 @@ TEST_F(DelimitedDialogTest, TheFileSavedBoxNamesTheFileAndOpensItOrItsFolder)
         const INT_PTR result = box.DoModal();
         EXPECT_EQ("", script.Failure());
         EXPECT_EQ("File " + Path("out.txt") + " has been saved.", message);
-        EXPECT_EQ(button == 1131 ? 1 : button == 1132 ? 2 : 0, result);
+        EXPECT_EQ(button == IDC_FILESAVED_OPEN_FILE ? 1 : button == IDC_FILESAVED_OPEN_FOLDER ? 2 : 0, result);
         EXPECT_EQ(button == IDCANCEL ? 0u : 1u, calls.executed.size());
-        if (button == 1132 && !calls.executed.empty()) {
+        if (button == IDC_FILESAVED_OPEN_FOLDER && !calls.executed.empty()) {
             EXPECT_NE(std::string::npos, calls.executed[0].find(root)) << calls.executed[0];
         }
     }

@@ -234,6 +234,8 @@ TEST(FramePlacement, ASecondOpeningTakesThePlaceOfTheFirst)
 
 TEST(FramePlacement, AMoveIsStoredInTheDialogsSettingAtOnce)
 {
+    // A key of the test's own, not one of the program's.
+    static const AppSettingKey kTestPosition = {"position.test", "", false};
     DlgClassPlacement placement;
     class Editor : public FieldsDialog {
     public:
@@ -241,7 +243,7 @@ TEST(FramePlacement, AMoveIsStoredInTheDialogsSettingAtOnce)
         BOOL OnInitDialog() override
         {
             FieldsDialog::OnInitDialog();
-            UsePlacement(m_record, 10, "position.test");
+            UsePlacement(m_record, 10, &kTestPosition);
             return TRUE;
         }
         DlgClassPlacement* m_record;
@@ -254,11 +256,12 @@ TEST(FramePlacement, AMoveIsStoredInTheDialogsSettingAtOnce)
     char expected[96];
     snprintf(expected, sizeof(expected), "%ld,%ld,%ld,%ld,%ld", window.left, window.top, window.right,
              window.bottom, placement.placement.state);
-    EXPECT_STREQ(expected, App().Settings().Get("position.test", "").GetText());
+    EXPECT_STREQ(expected, GetSetting(App().Settings(), kTestPosition).GetText());
 }
 
 TEST(FramePlacement, AStoredPlacementIsReadWithTheStateItWasStoredWith)
 {
+    static const AppSettingKey kStoredPosition = {"position.stored", "", false};
     const struct {
         const char* stored;
         bool read;
@@ -273,10 +276,10 @@ TEST(FramePlacement, AStoredPlacementIsReadWithTheStateItWasStoredWith)
         {"10,20", true, {10, 20, 0, 0}, Placement::Normal},
     };
     for (const auto& c : cases) {
-        App().Settings().Set("position.stored", c.stored);
+        SetSetting(App().Settings(), kStoredPosition, c.stored);
         Placement placement;
         placement.rectangle = {1, 2, 3, 4};
-        EXPECT_EQ(c.read, ReadStoredPlacement("position.stored", placement)) << c.stored;
+        EXPECT_EQ(c.read, ReadStoredPlacement(kStoredPosition, placement)) << c.stored;
         EXPECT_EQ(c.rectangle.left, placement.rectangle.left) << c.stored;
         EXPECT_EQ(c.rectangle.top, placement.rectangle.top) << c.stored;
         EXPECT_EQ(c.rectangle.right, placement.rectangle.right) << c.stored;

@@ -158,7 +158,7 @@ TEST_F(ProgressDialogs, InAutomationTheDialogStaysHiddenAndAStopRequestEndsIt)
     }
 }
 
-TEST_F(ProgressDialogs, ATaskOfTwoMaterialsEndsWith1AndRaisesEvent3With1)
+TEST_F(ProgressDialogs, ATaskOfTwoMaterialsEndsWith1AndRaisesCalculationFinishedWith1)
 {
     ASSERT_TRUE(App().Document().AddMaterial("Pine", nullptr));
     SmallOrder(Material(0));

@@ -26,14 +26,14 @@
 namespace {
 
 enum : int {
-    kLength = 1061,
-    kQuantity = 1062,
-    kKnife = 1064,   // the part editor's label
-    kIndent = 1066,
-    kCost = 1063,    // the part editor's comment
-    kComment = 1070,
-    kLengthLabel = 1047,
-    kKnifeLabel = 1053,
+    kLength = IDC_BLANKS_LENGTH,
+    kQuantity = IDC_BLANKS_QUANTITY,
+    kKnife = IDC_BLANKS_KNIFE,   // the part editor's label
+    kIndent = IDC_BLANKS_INDENT,
+    kCost = IDC_BLANKS_COST,     // the part editor's comment
+    kComment = IDC_BLANKS_COMMENT,
+    kLengthLabel = IDC_BLANKS_LENGTH_TITLE,
+    kKnifeLabel = IDC_BLANKS_KNIFE_TITLE,
 };
 
 void Type(HWND dialog, int id, const char* text)

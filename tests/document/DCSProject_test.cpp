@@ -57,7 +57,7 @@ TEST(DCSProjectRecord, ResetForgetsNameRowsOptionsAndOwner)
     EXPECT_TRUE(material.GetBlankRows().empty());
     EXPECT_TRUE(material.GetRemnantRows().empty());
     EXPECT_EQ(nullptr, material.GetOwner());
-    EXPECT_FALSE(material.IsChanged(7));
+    EXPECT_FALSE(material.IsChanged(kChangedAll));
 }
 
 // ---- Change tracking ----------------------------------------------------------------
@@ -77,9 +77,9 @@ TEST_F(DCSProjectChanges, AnEditedTextChangesMasks1And4UntilItIsUndone)
 {
     material.SetProperty("desc", "north wall");
     material.UpdateFingerprint(false);
-    EXPECT_TRUE(material.IsChanged(1));
-    EXPECT_TRUE(material.IsChanged(4));
-    EXPECT_FALSE(material.IsChanged(2));
+    EXPECT_TRUE(material.IsChanged(kChangedAnything));
+    EXPECT_TRUE(material.IsChanged(kChangedRecord));
+    EXPECT_FALSE(material.IsChanged(kChangedResults));
     material.SetProperty("desc", "");
     material.UpdateFingerprint(false);
     for (long mask : {1L, 2L, 4L})
@@ -105,12 +105,12 @@ TEST_F(DCSProjectChanges, EachKindOfEditAnswersItsMasks)
         DCSProject m = material;
         c.edit(m);
         m.Refresh(false);
-        EXPECT_EQ(c.mask1, m.IsChanged(1)) << c.what;
-        EXPECT_EQ(c.mask2, m.IsChanged(2)) << c.what;
-        EXPECT_EQ(c.mask4, m.IsChanged(4)) << c.what;
-        EXPECT_EQ(c.mask1 || c.mask4, m.IsChanged(5)) << c.what;
+        EXPECT_EQ(c.mask1, m.IsChanged(kChangedAnything)) << c.what;
+        EXPECT_EQ(c.mask2, m.IsChanged(kChangedResults)) << c.what;
+        EXPECT_EQ(c.mask4, m.IsChanged(kChangedRecord)) << c.what;
+        EXPECT_EQ(c.mask1 || c.mask4, m.IsChanged(kChangedProject)) << c.what;
         m.Refresh(true);
-        EXPECT_FALSE(m.IsChanged(7)) << c.what << " after a new baseline";
+        EXPECT_FALSE(m.IsChanged(kChangedAll)) << c.what << " after a new baseline";
     }
 }
 
@@ -122,7 +122,7 @@ TEST(DCSProjectFingerprint, WithoutABaselineNothingCountsAsChanged)
     material.SetProperty("desc", "x");
     DocumentProbe::Cuttings(material).push_back(MakeRow({{"signature", "1#a1-"}}));
     material.UpdateFingerprint(false);
-    EXPECT_FALSE(material.IsChanged(7));
+    EXPECT_FALSE(material.IsChanged(kChangedAll));
 }
 
 // ---- Bulk operations on the order --------------------------------------------------------
@@ -162,7 +162,7 @@ TEST_F(DCSProjectChanges, AppendRowsDropsTheResultsStampsAndRecounts)
     }
     EXPECT_EQ("2", Val(material.GetPieceRows()[1], "id"));
     EXPECT_EQ(10, DProps::GetLong(material.GetTotals(), "pieces.quantity"));
-    EXPECT_TRUE(material.IsChanged(2));
+    EXPECT_TRUE(material.IsChanged(kChangedResults));
 }
 
 TEST_F(DCSProjectChanges, AppendRowsOfKind1GoToTheStock)
@@ -181,7 +181,7 @@ TEST_F(DCSProjectChanges, SetMaterialStampsEveryRow)
         EXPECT_EQ("Oak", Val(row, "material"));
     for (const DProps& row : material.GetPieceRows())
         EXPECT_EQ("Oak", Val(row, "material"));
-    EXPECT_TRUE(material.IsChanged(4));
+    EXPECT_TRUE(material.IsChanged(kChangedRecord));
 }
 
 // A name becomes a block name of the project file; these would lose the
@@ -256,7 +256,7 @@ TEST_F(DCSProjectChanges, ClearSolutionsKeepsRemnantsAndLayout)
     material.ClearSolutions();
     EXPECT_EQ(1u, material.GetRemnantRows().size());
     EXPECT_EQ(1u, material.GetLayout().cuttings.size());
-    EXPECT_TRUE(material.IsChanged(2));  // the results changed
+    EXPECT_TRUE(material.IsChanged(kChangedResults));  // the results changed
     ASSERT_EQ(1u, app.Events().size());
     EXPECT_EQ(13, app.Events()[0].code);
     EXPECT_EQ(0, app.Events()[0].argument);
@@ -339,7 +339,7 @@ TEST_F(DCSProjectChanges, EveryRowOperationEndsInTotalsFingerprintAndWarnings)
         const char* what;
         bool (*change)(DCSProject&);
         long pieces;        // "pieces.quantity" afterwards
-        bool numbers;       // IsChanged(2) afterwards
+        bool numbers;       // IsChanged(kChangedResults) afterwards
     };
     const Case cases[] = {
         {"add", [](DCSProject& m) {
@@ -365,7 +365,7 @@ TEST_F(DCSProjectChanges, EveryRowOperationEndsInTotalsFingerprintAndWarnings)
         DCSProject m = material;
         EXPECT_TRUE(c.change(m)) << c.what;
         EXPECT_EQ(c.pieces, DProps::GetLong(m.GetTotals(), "pieces.quantity")) << c.what;
-        EXPECT_EQ(c.numbers, m.IsChanged(2)) << c.what;
+        EXPECT_EQ(c.numbers, m.IsChanged(kChangedResults)) << c.what;
         // The order check of the material ran again: without part rows, an error.
         EXPECT_EQ(m.GetPieceRows().empty() ? 1 : 0, m.GetCheckResult()) << c.what;
         EXPECT_EQ(m.GetPieceRows().empty(), m.GetWarnings().IndexOf("37") >= 0) << c.what;
@@ -376,7 +376,7 @@ TEST_F(DCSProjectChanges, SetPropertyTracksTheChangeAndRenamesThroughSetMaterial
 {
     EXPECT_TRUE(material.SetProperty("diversity", "2"));
     EXPECT_EQ("2", material.GetProperty("diversity"));
-    EXPECT_TRUE(material.IsChanged(4));
+    EXPECT_TRUE(material.IsChanged(kChangedRecord));
     EXPECT_EQ("fallback", material.GetProperty("absent", "fallback"));
 
     EXPECT_TRUE(material.SetProperty("material", "Oak"));

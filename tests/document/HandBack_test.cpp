@@ -154,7 +154,7 @@ std::string StateText(DCSProject& m)
     bag(m.GetWarnings());
     t += std::to_string(m.GetCheckResult()) + " " + std::to_string(m.GetPropertiesFingerprint()) + " " +
          std::to_string(m.GetResultsFingerprint()) + " " + m.GetContentId() + " " +
-         std::to_string(m.IsChanged(7)) + " " + m.QuantityText("", false) + "\n";
+         std::to_string(m.IsChanged(kChangedAll)) + " " + m.QuantityText("", false) + "\n";
     return t;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "document/ChangeMasks.h"
 #include "document/DCSProject.h"
 #include "tests/document/DocumentProbe.h"
 #include "tests/document/TestAppServices.h"
@@ -19,6 +20,9 @@ struct PartSpec {
 };
 
 using Texts = std::vector<std::string>;
+
+// Every change mask at once: any change since the baseline.
+constexpr long kChangedAll = kChangedAnything | kChangedResults | kChangedRecord;
 
 // A value, "<absent>" for a missing key.
 inline std::string Val(const DProps& bag, const char* key)

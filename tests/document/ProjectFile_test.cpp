@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "document/ChangeMasks.h"
 #include "document/DCSSolution.h"
 #include "foundation/DSettings.h"
 #include "foundation/RecordText.h"
@@ -139,7 +140,7 @@ TEST_F(ProjectFile, SaveAndLoadGiveTheSameProject)
             EXPECT_EQ(DProps::GetString(a.GetLayout().props, "cost"), DProps::GetString(b.GetProperties(), "cost")) << where;
             ExpectSameBag(a.GetLayout().props, b.GetLayout().props, {"status", "signature"}, where + " statistics");
         }
-        EXPECT_FALSE(b.IsChanged(1)) << where;
+        EXPECT_FALSE(b.IsChanged(kChangedAnything)) << where;
     }
     DCSProject& steel = *loaded.GetProject(0, false);
     EXPECT_EQ("two\r\nlines; & more", DProps::GetString(steel.GetProperties(), "comment"));
@@ -499,7 +500,7 @@ TEST_F(ProjectFile, AFailedSaveKeepsTheOldFileAndTheProjectModified)
     EXPECT_EQ(ProjectFileWriteFailed, doc.GetFileResult());
     EXPECT_EQ(before, ReadBytes(path));
     EXPECT_TRUE(doc.IsModified());
-    EXPECT_TRUE(doc.GetProject(0, false)->IsChanged(2));
+    EXPECT_TRUE(doc.GetProject(0, false)->IsChanged(kChangedResults));
     EXPECT_EQ(std::vector<std::string>{"plan.brvk"}, Listing(root));
 
     // A folder that does not exist: nothing is created.

@@ -248,7 +248,7 @@ TEST_F(ResultRows, ApplyingTakesTheRankedSolutionAndDropsTheAlternatives)
     EXPECT_EQ("12000", Val(material.GetLayout().props, "used.len"));
     EXPECT_EQ((Texts{"2"}), Column(material.GetCuttingRows(), "copies"));
     EXPECT_EQ(1, app.CountEvents(13));
-    EXPECT_TRUE(material.IsChanged(2));
+    EXPECT_TRUE(material.IsChanged(kChangedResults));
 }
 
 TEST_F(ResultRows, ApplyingAChosenSolutionChargesItsOwnUnplacedPartsToThePartRows)

@@ -175,8 +175,8 @@ protected:
         App().Document().Reset();
         App().SetAutomation(0);
     }
-    // A project of the named materials as if read from its file, opened as
-    // the application does (event 2); the events so far are forgotten.
+    // A project of the named materials as if read from its file, opened as the
+    // application does (kEventProjectOpened); the events so far are forgotten.
     void OpenProject(std::initializer_list<const char*> materials)
     {
         DCSSolution& document = App().Document();

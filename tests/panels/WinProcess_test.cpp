@@ -220,7 +220,7 @@ TEST_F(ResultsPage, ListsAreNotDrawnWhileThePageRefillsThem)
     EXPECT_GE(DrawCounter::count, 1);  // drawn all the same, once the rows are in
 }
 
-TEST_F(ResultsPage, Event14FromThePageItselfLeavesItsButtonsAlone)
+TEST_F(ResultsPage, ProjectDataChangedFromThePageItselfLeavesItsButtonsAlone)
 {
     ShowSolved();
     HWND edit = page->GetDlgItem(IDC_RESULTS_EDIT);

@@ -13,6 +13,7 @@
 #include "PanelHost.h"
 #include "controls/ICPanel.h"
 #include "controls/ICStatic.h"
+#include "dialogs/DialogIds.h"
 #include "dialogs/DlgDelimited.h"
 #include "dialogs/DlgExport.h"
 #include "dialogs/DlgImport.h"
@@ -161,9 +162,9 @@ TEST_F(SourcePage, AnEditorsSavedRowsReplaceTheMaterialsRows)
     DCSProject* steel = OpenSteel();
     UiScript script;
     script.OnWindow("Edit Stock", [](HWND editor) {
-        SetDlgItemTextA(editor, 1061, "2500");
-        SetDlgItemTextA(editor, 1062, "4");
-        HWND length = GetDlgItem(editor, 1061);
+        SetDlgItemTextA(editor, IDC_BLANKS_LENGTH, "2500");
+        SetDlgItemTextA(editor, IDC_BLANKS_QUANTITY, "4");
+        HWND length = GetDlgItem(editor, IDC_BLANKS_LENGTH);
         SetFocus(length);
         // Insert released in a field, through the application's filter.
         PostMessageA(length, WM_KEYUP, VK_INSERT, 0xC0000001);
@@ -222,7 +223,7 @@ TEST_F(SourcePage, ADoubleClickOnACellOpensTheEditorAtItsField)
     SendMessageA(Page().m_hWnd, WM_NOTIFY, WinProject::kStockList, reinterpret_cast<LPARAM>(&click));
     EXPECT_EQ("", script.Failure());
     // Column 5 is the cost.
-    EXPECT_EQ(1063, focused);
+    EXPECT_EQ(IDC_BLANKS_COST, focused);
 }
 
 // ---- Import and export ---------------------------------------------------------------------------
@@ -374,7 +375,7 @@ TEST_F(SourcePage, RenamingTheMaterialRenamesItsRowsAndTellsTheOthers)
     DCSProject* steel = OpenSteel();
     UiScript script;
     script.OnWindow("Material", [](HWND dialog) {
-        SetDlgItemTextA(dialog, 1089, "Aluminium");
+        SetDlgItemTextA(dialog, IDC_MATERIAL_EDIT, "Aluminium");
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     });
     script.Start();

@@ -108,7 +108,7 @@ TEST_F(ProjectPanel, TogglingACheckBoxMarksTheProjectModifiedWithoutAnEvent)
     EXPECT_FALSE(App().Document().IsModified());
 }
 
-TEST_F(ProjectPanel, ClickingANewRowMakesItCurrentAndRaisesEvent15)
+TEST_F(ProjectPanel, ClickingANewRowMakesItCurrentAndRaisesCurrentMaterialChanged)
 {
     OpenProject({"Steel", "Pine"});
     ListSelect(ListWindow(), 1, -1, 1);

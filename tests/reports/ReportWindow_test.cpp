@@ -403,8 +403,8 @@ TEST_F(ReportWindow, PrintersFoundWhileTheWindowIsOpenFillTheEmptyList)
     script
         .Then(Open,
               [&] {
-                  // As the printer thread does: the list rebuilt, then event 19
-                  // raised from that thread.
+                  // As the printer thread does: the list rebuilt, then
+                  // kEventPrintersEnumerated raised from that thread.
                   enumeration = std::thread([] {
                       {
                           DAutoLock guard(App().GetPrinterLock());
