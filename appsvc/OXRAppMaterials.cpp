@@ -3,6 +3,7 @@
 #include "appsvc/OXRApp.h"
 
 #include "appsvc/BusyCursorScope.h"
+#include "document/ChangeMasks.h"
 #include "foundation/DParser.h"
 #include "foundation/StrUtil.h"
 
