@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "appsvc/OXRApp.h"
+#include "document/HandBack.h"
 #include "foundation/DAuto.h"
 #include "foundation/Helper.h"
 #include "foundation/PathUtil.h"
@@ -82,8 +84,7 @@ std::string OneLine(std::string text)
     return text;
 }
 
-// The key's value when the bag has the key, else def; the bag's lock guards
-// the look-up, because the UI thread may be writing the command's result.
+// The key's value when the bag has the key, else def.
 std::string ValueIfPresent(const DProps& bag, const char* key, const std::string& def)
 {
     if (bag.IndexOf(key) < 0)
@@ -227,6 +228,7 @@ bool DAutomation::Step()
         bool timedOut = false;
         for (;;) {
             bool ended = true;
+            CollectAnswer(command);
             if (IsCancelled()) {
                 result = 3;
             } else {
@@ -289,6 +291,15 @@ bool DAutomation::Step()
         m_failedRuns = 0;
     }
     return true;
+}
+
+void DAutomation::CollectAnswer(DProps& command)
+{
+    // The application answers on the UI thread, where it holds the request.
+    SendHandBack(::GetWindowThreadProcessId(m_window, nullptr), [&command] {
+        if (OXRApp* app = GetApp())
+            app->CollectAutomationAnswer(command);
+    });
 }
 
 long DAutomation::ExitCode() const

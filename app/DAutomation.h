@@ -61,6 +61,9 @@ public:
     ULog& Log() { return m_log; }
 
 private:
+    // What the application has answered so far to the asynchronous command
+    // whose record this is ("\error", then "\res" once it has ended).
+    void CollectAnswer(DProps& command);
     // The exit code the script has earned so far.
     long ExitCode() const;
 

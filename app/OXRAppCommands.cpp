@@ -421,17 +421,12 @@ void OXRApp::Exit(int exitCode, bool destroyWindows)
             material->StopAndWait();
         m_automationRunner->Stop();
     }
+    // Nobody answers a script's calculation any more; the runner, asked to
+    // stop, no longer waits for it.
+    m_automationRequest.Clear();
     m_settings.Save(true);
     ReportSettingsFailure();
-    if (m_printerThread) {
-        // Bounded: a printer driver that hangs must not keep the program
-        // from ending; the thread is not ended by force here, as it may hold
-        // the log's or the settings' lock.
-        m_printerThread->Stop();
-        const uint64_t start = TimeNowMs();
-        while (m_printerThread->IsRunning() && TimeNowMs() - start < 5000)
-            m_printerThread->Wait(1, 1);
-    }
+    StopPrinterThread();
     if (m_recentMenu) {
         // Out of the File menu first, so the menu never names a pop-up that is gone.
         HMENU bar = GetMainHwnd() ? GetMenu(GetMainHwnd()) : nullptr;

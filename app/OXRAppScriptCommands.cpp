@@ -1,7 +1,8 @@
 // The commands of an automation script, run on the UI thread as if the user
 // had given them. Each one reports its outcome in the record's "\res"; only
 // the calculation of the current material goes on after the runner's send
-// returns, and the results page completes its record.
+// returns: the results page completes the application's request, and the
+// runner collects the answer into its record.
 #include "appsvc/OXRApp.h"
 
 #include <cstdlib>
@@ -269,7 +270,7 @@ Outcome PartDelete(Command& c)
 }
 
 // An order with errors is refused at once; otherwise the results page
-// calculates and completes the record when it is done.
+// calculates and completes the application's request when it is done.
 Outcome MaterialCalculate(Command& c)
 {
     if (c.material->UpdateWarnings() & CheckError) {
@@ -285,8 +286,7 @@ Outcome MaterialCalculate(Command& c)
         return c.Fail("the order has errors: " + findings);
     }
     OXRWindow* window = dynamic_cast<OXRWindow*>(c.app.MainWindow());
-    c.app.m_automationRequest = &c.record;
-    c.app.m_automationOptions = c.options;
+    c.app.AutomationRequest().Begin();
     ::PostMessageA(window->m_resultsPage->m_hWnd, WM_COMMAND, IDC_RESULTS_CALC, 0);
     return Outcome::Started;
 }
@@ -440,8 +440,8 @@ Outcome ReportPrint(Command& c)
 
 Outcome Break(Command& c)
 {
-    if (c.app.m_automationRequest) {
-        c.app.m_automationRequest->Set("\\error", "stopped when its time was up");
+    if (c.app.AutomationRequest().IsPending()) {
+        c.app.AutomationRequest().SetError("stopped when its time was up");
         c.app.OnAppEvent(kEventAutomationBreak, 0);
     }
     return Outcome::Unwritten;

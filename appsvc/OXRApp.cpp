@@ -8,6 +8,7 @@
 
 #include "appsvc/AppSettingsKeys.h"
 #include "controls/ICPanel.h"
+#include "document/HandBack.h"
 #include "foundation/PathUtil.h"
 #include "foundation/StrUtil.h"
 
@@ -51,6 +52,8 @@ OXRApp::OXRApp() : OXRApp(Upper()) {}
 
 OXRApp::OXRApp(const Upper& upper) : m_upper(upper), m_localeBuffer(4096)
 {
+    // Workers hand their results and events back to this thread.
+    PrepareHandBack();
     m_recent.SetMaxCount(20);
     m_recent.SetExtension(kProjectExtension);
     m_language = kDefaultLanguage;
@@ -61,24 +64,20 @@ OXRApp::OXRApp(const Upper& upper) : m_upper(upper), m_localeBuffer(4096)
 
 OXRApp::~OXRApp()
 {
+    // The windows go now, and the loop that served the workers has ended: a
+    // worker still running hands nothing back from here on (the document's
+    // work runs on the worker itself) and never waits for this thread.
+    CloseHandBack();
     delete m_mainWindow;
     m_mainWindow = nullptr;
     m_pMainWnd = nullptr;
 
-    if (m_printerThread) {
-        // A printer driver that hangs must not keep the process alive, and a
-        // thread ended by force may leave the log's or the settings' lock
-        // held: after a bounded wait a thread that still runs is left to
-        // the end of the process.
-        m_printerThread->Stop();
-        const uint64_t start = TimeNowMs();
-        while (m_printerThread->IsRunning() && TimeNowMs() - start < 5000)
-            m_printerThread->Wait(1, 1);
-        if (m_printerThread->IsRunning())
-            (void)m_printerThread.release();
-        else
-            m_printerThread.reset();
-    }
+    // A printer thread that still runs after the bounded wait (a hung
+    // driver) is left to the end of the process: deleting it would wait
+    // for it.
+    if (m_printerThread && !StopPrinterThread())
+        (void)m_printerThread.release();
+    m_printerThread.reset();
     CleanTempFolder();
     // The recent pop-up went with the main window's menu.
     m_recentMenu = nullptr;
@@ -86,6 +85,11 @@ OXRApp::~OXRApp()
     // they stop: they get the defaults from here on.
     SetAppServices(nullptr);
     SetErrorLog(nullptr);
+}
+
+bool OXRApp::StopPrinterThread()
+{
+    return !m_printerThread || m_printerThread->StopWithin(5000);
 }
 
 BOOL OXRApp::InitInstance()

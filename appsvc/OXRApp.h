@@ -36,6 +36,7 @@
 #include <string>
 #include <vector>
 
+#include "appsvc/AutomationRequest.h"
 #include "document/AppEvents.h"
 #include "classlib/CDialog.h"
 #include "classlib/CWinApp.h"
@@ -352,8 +353,20 @@ public:
     // One command of an automation script (record: "\command", its
     // parameters, "\res"; options: the script's), outcome in "\res": "0"
     // done, "1" refused or failed. 1 for a calculation of the current
-    // material that goes on (the results page completes the record), else 0.
+    // material that goes on: the results page completes the pending request,
+    // and the runner collects its answer into the record.
     long ExecuteCommand(DProps* record, DProps* options);
+    // (appsvc/) True while a script's calculation waits for the results page.
+    bool HasAutomationRequest() const { return m_automationRequest.IsPending(); }
+    // The pending request itself, which the script's commands begin and fail.
+    DAutomationRequest& AutomationRequest() { return m_automationRequest; }
+    // (appsvc/) The results page, at the end of its calculation: the pending
+    // request is answered ("\res" "0" when a solution was applied, else "1")
+    // and is no longer pending; nothing when none is.
+    void CompleteAutomationRequest(bool applied);
+    // (appsvc/) The runner's step, on the UI thread: the answer given so far
+    // into its record; true once the request was complete.
+    bool CollectAutomationAnswer(DProps& record);
 
     // ---- What the object owns, for the layers that use it -------------------------------
     DCSSolution& Document() { return m_document; }
@@ -432,10 +445,6 @@ public:
     // them until now, so a caller can restore it.
     std::vector<std::string>* CollectCommandMessages(std::vector<std::string>* into);
 
-    // The script command being run and its script's options (app/).
-    DProps* m_automationRequest = nullptr;
-    DProps* m_automationOptions = nullptr;
-
 private:
     // ---- The steps of StartUp, in their order (app/) ------------------------------------------
     // Common controls, rich edit, COM and the accelerators.
@@ -501,10 +510,16 @@ private:
     DParser m_parser;
     UString m_automationScript;
     std::unique_ptr<DThread> m_automationRunner;
+    DAutomationRequest m_automationRequest;
     // While a script command runs: the texts of the message boxes it showed
     // or answered silently, which tell why it failed (ShowMessage adds them).
     std::vector<std::string>* m_commandMessages = nullptr;
     std::unique_ptr<DThread> m_printerThread;
+
+    // Asks the printer thread to stop and waits for it, bounded: a printer
+    // driver that hangs must not keep the program from ending. True when it
+    // has ended (or there is none).
+    bool StopPrinterThread();
 
     Upper m_upper;
     // The embedded locale while start-up needs it.

@@ -26,8 +26,8 @@ void OXRApp::OnAppEvent(long code, long argument, const void* sender)
     case kEventCalculationFinished:
         // A script's calculation that applied nothing says so in its record,
         // unless it was stopped and says that.
-        if (m_automationRequest && argument == 0 && m_automationRequest->IndexOf("\\error") < 0)
-            m_automationRequest->Set("\\error", "the calculation applied no solution");
+        if (m_automationRequest.IsPending() && argument == 0 && !m_automationRequest.HasError())
+            m_automationRequest.SetError("the calculation applied no solution");
         break;
     case kEventStartupFinished:
         if (m_automation) {
@@ -47,6 +47,16 @@ void OXRApp::OnAppEvent(long code, long argument, const void* sender)
     // A save of the settings may have failed on any thread meanwhile; the
     // user hears of it here, after the change that caused it was shown.
     ReportSettingsFailure();
+}
+
+void OXRApp::CompleteAutomationRequest(bool applied)
+{
+    m_automationRequest.Complete(applied);
+}
+
+bool OXRApp::CollectAutomationAnswer(DProps& record)
+{
+    return m_automationRequest.Collect(record);
 }
 
 void OXRApp::ReportSettingsFailure()

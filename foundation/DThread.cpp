@@ -191,6 +191,15 @@ void DThread::StopAndWait()
     m_running = false;
 }
 
+bool DThread::StopWithin(DWORD timeoutMs)
+{
+    Stop();
+    const ULONGLONG start = GetTickCount64();
+    while (IsRunning() && GetTickCount64() - start < timeoutMs)
+        Wait(1, 1);
+    return !IsRunning();
+}
+
 void DThread::Terminate()
 {
     if (!m_thread || !m_running.load())

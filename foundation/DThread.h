@@ -64,6 +64,12 @@ public:
     virtual void Wait(int ms, int every);
     virtual void SetName(const char* name);
 
+    // Asks the thread to stop and waits at most timeoutMs for its body to
+    // end, serving the calling thread's window messages; true when it has
+    // ended. One that has not is left running, not ended by force: it may
+    // hold a lock the process still needs (the log's, the settings').
+    bool StopWithin(DWORD timeoutMs);
+
     // Ends a thread that does not stop by itself: only at shutdown, after a
     // bounded wait. Finish then runs on the calling thread.
     void Terminate();

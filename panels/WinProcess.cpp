@@ -461,7 +461,7 @@ BOOL WinProcess::OnCommand(WPARAM wParam, LPARAM lParam)
     if (!CurrentMaterial()) {
         // A script waiting for its calculation hears that none ran.
         if (id == IDC_RESULTS_CALC && code == BN_CLICKED)
-            FinishAutomationRequest(false);
+            App().CompleteAutomationRequest(false);
         return FALSE;
     }
     if (id == IDC_RESULTS_COMMENT) {
@@ -529,21 +529,11 @@ BOOL WinProcess::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
 
 // ---- Calculation ------------------------------------------------------------------------------
 
-void WinProcess::FinishAutomationRequest(bool applied)
-{
-    OXRApp& app = App();
-    if (!app.m_automationRequest)
-        return;
-    app.m_automationRequest->Set("\\res", applied ? "0" : "1");
-    app.m_automationRequest = nullptr;
-    app.m_automationOptions = nullptr;
-}
-
 void WinProcess::Calculate()
 {
     OXRApp& app = App();
     if (!m_material) {
-        FinishAutomationRequest(false);
+        app.CompleteAutomationRequest(false);
         return;
     }
     const int32_t flags = m_material->UpdateWarnings();
@@ -563,7 +553,7 @@ void WinProcess::Calculate()
                                      app.GetMessageText("calc.continue", "Continue calculations?").c_str(), MB_YESNO,
                                      IDYES);
         if (answer != IDYES) {
-            FinishAutomationRequest(false);
+            app.CompleteAutomationRequest(false);
             return;
         }
     }
@@ -573,7 +563,7 @@ void WinProcess::Calculate()
     const INT_PTR finished = m_progress->DoModal();
     DCSProject* current = CurrentMaterial();
     if (finished != 0 && current) {
-        if (app.m_automationRequest) {
+        if (app.HasAutomationRequest()) {
             chosen = current->GetSolutions().Count() > 0 ? 0 : -1;
         } else {
             DlgSolutions solutions(this);
@@ -594,7 +584,7 @@ void WinProcess::Calculate()
     }
     app.OnAppEvent(kEventCalculationFinished, applied ? 1 : 0, this);
     m_progress.reset();
-    FinishAutomationRequest(applied);
+    app.CompleteAutomationRequest(applied);
 }
 
 // ---- Exports and the layout editor ------------------------------------------------------------

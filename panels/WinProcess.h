@@ -88,9 +88,6 @@ private:
     void FillStockRows();
     void FillCuttingRows();
     void RunExport(TextExportKind kind);
-    // A pending "material.calculate" of a script learns whether a solution
-    // was applied, and the request ends.
-    void FinishAutomationRequest(bool applied);
     // The project's current material, none when there is none.
     static DCSProject* CurrentMaterial();
 

@@ -11,18 +11,21 @@ public:
     // On the UI thread: the event is handed back to the thread that made
     // the object.
     DEnumPrinters();
-    // On the UI thread. Waits for a thread that still runs; the owner ends
-    // a hung one otherwise first (see OXRApp's destructor).
+    // Asks the thread to stop and waits for it. At shutdown the application
+    // bounds its own wait first and leaves a thread that still runs (a hung
+    // printer driver) to the end of the process, never deleting it.
     ~DEnumPrinters() override;
 
-    // One refresh of the printer list, then kEventPrintersEnumerated for the UI
+    // One refresh of the printer list, then kEventPrintersEnumerated on the UI
     // thread; false, so the thread ends after one pass.
     bool Step() override;
 
 private:
-    static LRESULT CALLBACK EventProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // On the UI thread: event 19 for the windows; false while start-up runs
+    // without the main window, which is made after this thread has started
+    // and warns when there is no printer.
+    static bool TellWindows();
 
-    // A message-only window of the UI thread: what is posted to it is served
-    // by whatever loop that thread runs, the modal ones included.
-    HWND m_events = nullptr;
+    // The thread that receives the event.
+    DWORD m_home = 0;
 };

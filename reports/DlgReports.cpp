@@ -7,6 +7,7 @@
 #include "controls/WinUtil.h"
 #include "dialogs/DialogIds.h"
 #include "dialogs/DlgOpenFile.h"
+#include "document/HandBack.h"
 #include "foundation/Helper.h"
 #include "foundation/WindowMessages.h"
 #include "reports/DlgReportsControls.h"
@@ -15,10 +16,6 @@
 #include "reports/ReportIds.h"
 
 namespace {
-
-// An application event raised on another thread, posted to the window:
-// wParam the event code.
-constexpr UINT WM_REPORT_EVENT = WM_APP + 184;
 
 enum SaveChoice : UINT { SaveNothing = 0, SaveImage = 1, SaveHtml = 2 };
 
@@ -210,11 +207,16 @@ void DlgReports::OnAppEvent(long code)
 {
     if (!IsWindow())
         return;
-    DWORD process = 0;
-    if (::GetWindowThreadProcessId(m_hWnd, &process) != ::GetCurrentThreadId()) {
-        // The printer thread's event is handled where the toolbar and the
-        // lists live, never beside the window's own thread.
-        PostMessage(WM_REPORT_EVENT, static_cast<WPARAM>(code), 0);
+    const DWORD home = ::GetWindowThreadProcessId(m_hWnd, nullptr);
+    if (home != ::GetCurrentThreadId()) {
+        // An event raised on another thread is handled where the toolbar and
+        // the lists live, never beside the window's own thread; a window
+        // closed meanwhile hears nothing.
+        const HWND window = m_hWnd;
+        PostHandBack(home, [this, window, code] {
+            if (CWnd::FromHandle(window) == this)
+                HandleEvent(code);
+        });
         return;
     }
     HandleEvent(code);
@@ -228,12 +230,6 @@ void DlgReports::HandleEvent(long code)
         m_view->OnAppEvent(code);
     if (code == kEventReportLayoutChanged)
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-}
-
-LRESULT DlgReports::OnCarriedEventMsg(WPARAM wParam, LPARAM)
-{
-    HandleEvent(static_cast<long>(wParam));
-    return 0;
 }
 
 LRESULT DlgReports::OnPanelCommandMsg(WPARAM wParam, LPARAM lParam)
@@ -357,8 +353,7 @@ const CMessageMap* DlgReports::GetMessageMap() const
                                                      .On(WM_PANEL_QUERY_OFFSET, &DlgReports::OnPanelQueryOffsetMsg)
                                                      .On(WM_ERASEBKGND, &DlgReports::OnEraseBkgndMsg)
                                                      .On(WM_PAINT, &DlgReports::OnPaintMsg)
-                                                     .On(WM_SIZE, &DlgReports::OnSizeReportMsg)
-                                                     .On(WM_REPORT_EVENT, &DlgReports::OnCarriedEventMsg);
+                                                     .On(WM_SIZE, &DlgReports::OnSizeReportMsg);
     return &map;
 }
 

@@ -61,7 +61,6 @@ protected:
     LRESULT OnEraseBkgndMsg(WPARAM wParam, LPARAM lParam);
     LRESULT OnPaintMsg(WPARAM wParam, LPARAM lParam);
     LRESULT OnSizeReportMsg(WPARAM wParam, LPARAM lParam);
-    LRESULT OnCarriedEventMsg(WPARAM wParam, LPARAM lParam);
 
 private:
     void HandleEvent(long code);

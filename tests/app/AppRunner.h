@@ -103,6 +103,7 @@ public:
     void Kill();
 
     HWND Main() const { return m_main; }
+    DWORD ProcessId() const { return m_process.dwProcessId; }
     std::string Title() const { return WindowText(m_main); }
     // A menu command, posted as the menu posts it.
     void Command(UINT id) { PostMessageA(m_main, WM_COMMAND, id, 0); }

@@ -16,6 +16,7 @@
 #include "appsvc/OXRApp.h"
 #include "foundation/Helper.h"
 #include "foundation/PathUtil.h"
+#include "foundation/RecordText.h"
 #include "reports/OXRLayout.h"
 #include "reports/OXRReport.h"
 #include "support/DialogDriving.h"
@@ -72,8 +73,7 @@ protected:
     {
         App().Log().Close();
         App().Document().Reset();
-        App().m_automationRequest = nullptr;
-        App().m_automationOptions = nullptr;
+        App().AutomationRequest().Clear();
         App().SetAutomation(0);
         App().SetMainWindow(s_window);
         App().m_pMainWnd = s_window;
@@ -219,7 +219,7 @@ TEST_F(AutomationCommands, MaterialCommandsWithoutACurrentMaterialLeaveTheResult
         EXPECT_EQ("-1", Res(name, {{"pos", "1"}, {"length", "100"}, {"quantity", "1"}, {"text", "1"}})) << name;
         EXPECT_EQ(0, result) << name;
     }
-    EXPECT_EQ(nullptr, App().m_automationRequest);
+    EXPECT_FALSE(App().HasAutomationRequest());
 }
 
 TEST_F(AutomationCommands, AFailedCommandSaysWhyInItsRecordAndASucceededOneDoesNot)
@@ -472,18 +472,23 @@ TEST_F(AutomationCommands, TheCuttingsExportWritesTheRemnantsIntoTheNamedFile)
     EXPECT_TRUE(watch.Seen().empty());
 }
 
-TEST_F(AutomationCommands, MaterialCalculateGoesOnAndTheResultsPageCompletesTheRecord)
+// The page answers the application, never the record: the runner's step
+// collects the answer into its own record, once.
+TEST_F(AutomationCommands, MaterialCalculateGoesOnAndTheResultsPageAnswersTheApplication)
 {
     MakeProject({"Steel"});
     DProps record = Record("material.calculate");
     ASSERT_EQ(1, App().ExecuteCommand(&record, &options));
-    EXPECT_EQ(&record, App().m_automationRequest);
-    EXPECT_EQ(&options, App().m_automationOptions);
-    EXPECT_EQ("-1", DProps::GetString(record, "\\res", ""));
-    ASSERT_TRUE(PumpUntil([&] { return DProps::GetString(record, "\\res", "") != "-1"; }));
-    EXPECT_EQ("0", DProps::GetString(record, "\\res", ""));
+    EXPECT_TRUE(App().HasAutomationRequest());
+    ASSERT_TRUE(PumpUntil([&] { return !App().HasAutomationRequest(); }));
+    EXPECT_EQ("-1", DProps::GetString(record, "\\res", "")) << "the page wrote into the runner's record";
     EXPECT_TRUE(Material(0).HasCuttings());
-    EXPECT_EQ(nullptr, App().m_automationRequest);
+
+    ASSERT_TRUE(App().CollectAutomationAnswer(record));
+    EXPECT_EQ("{ \"\\command\": \"material.calculate\", \"\\res\": \"0\" }", PropsToJson(&record));
+    DProps again = Record("material.calculate");
+    EXPECT_FALSE(App().CollectAutomationAnswer(again));
+    EXPECT_EQ("-1", DProps::GetString(again, "\\res", ""));
 }
 
 TEST_F(AutomationCommands, AnOrderWithErrorsIsRefusedAtOnce)
@@ -492,7 +497,7 @@ TEST_F(AutomationCommands, AnOrderWithErrorsIsRefusedAtOnce)
     SmallOrder(Material(0), true, false);   // no stock: StatusNoStocks
     EXPECT_EQ("1", Res("material.calculate"));
     EXPECT_EQ(0, result);
-    EXPECT_EQ(nullptr, App().m_automationRequest);
+    EXPECT_FALSE(App().HasAutomationRequest());
 }
 
 // The runner's break after a time-out, sent while the calculation runs.
@@ -519,11 +524,14 @@ TEST_F(AutomationCommands, ABreakStopsTheCalculationAndTheRecordEndsWith1)
     ASSERT_EQ(1, App().ExecuteCommand(&record, &options));
     g_breakOptions = &options;
     SetTimer(nullptr, 0, 300, &SendBreak);
-    ASSERT_TRUE(PumpUntil([&] { return DProps::GetString(record, "\\res", "") != "-1"; }));
-    EXPECT_EQ("1", DProps::GetString(record, "\\res", ""));
-    EXPECT_EQ("stopped when its time was up", DProps::GetString(record, "\\error", ""));
+    ASSERT_TRUE(PumpUntil([&] { return App().CollectAutomationAnswer(record); }));
+    // As the script's log shows it: the result where the runner put it, the
+    // reason after it.
+    EXPECT_EQ("{ \"\\command\": \"material.calculate\", \"\\res\": \"1\", "
+              "\"\\error\": \"stopped when its time was up\" }",
+              PropsToJson(&record));
     EXPECT_FALSE(Material(0).HasCuttings());
-    EXPECT_EQ(nullptr, App().m_automationRequest);
+    EXPECT_FALSE(App().HasAutomationRequest());
 }
 
 // ---- The current material ----------------------------------------------------------------------------

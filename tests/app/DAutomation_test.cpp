@@ -1,5 +1,7 @@
 // The script runner against a window of the test's own that plays the
-// application: each command's parameter "do" says how it answers.
+// application: each command's parameter "do" says how it answers. An
+// asynchronous command is answered as the results page answers it, through
+// the application's pending request.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "app/DAutomation.h"
+#include "appsvc/OXRApp.h"
 #include "foundation/DProps.h"
 
 #include "../foundation/TestFiles.h"
@@ -23,9 +26,9 @@ struct Host {
     long closeCode = -100;
     bool closed = false;
     bool finished = false;
-    // The asynchronous command waiting for its result, and the result it
-    // gets on the next turn of the test's loop ("" while it hangs).
-    DProps* pending = nullptr;
+    // Whether an asynchronous command waits for its result, and the result
+    // it gets on the next turn of the test's loop ("" while it hangs).
+    bool pending = false;
     std::string pendingResult;
     int flakyRuns = 0;
 };
@@ -48,7 +51,8 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             return 0;
         }
         if (action == "async.ok" || action == "async.fail" || action == "async.hang" || action == "async.flaky") {
-            host.pending = command;
+            App().AutomationRequest().Begin();
+            host.pending = true;
             host.pendingResult = action == "async.ok"     ? "0"
                                  : action == "async.fail" ? "1"
                                  : action == "async.hang" ? ""
@@ -99,6 +103,7 @@ protected:
     {
         if (m_window)
             DestroyWindow(m_window);
+        App().AutomationRequest().Clear();
         g_host = nullptr;
         RemoveTree(m_folder);
     }
@@ -121,8 +126,8 @@ protected:
             while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
                 DispatchMessageA(&msg);
             if (m_host.pending && !m_host.pendingResult.empty()) {
-                m_host.pending->Set("\\res", m_host.pendingResult.c_str());
-                m_host.pending = nullptr;
+                App().CompleteAutomationRequest(m_host.pendingResult == "0");
+                m_host.pending = false;
             }
             Sleep(5);
         }

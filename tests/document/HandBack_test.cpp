@@ -18,6 +18,9 @@ namespace {
 
 // ---- Handing work back ----------------------------------------------------------------
 
+// The bound of every wait for another thread here.
+constexpr DWORD kBoundMs = 20000;
+
 // A worker thread that hands one piece of work to home and records where it ran.
 struct Worker {
     DWORD home = 0;
@@ -33,7 +36,7 @@ struct Worker {
     ~Worker()
     {
         if (thread) {
-            DThread::WaitForEnd(thread);
+            EXPECT_TRUE(DThread::WaitForEnd(thread, kBoundMs)) << "the worker hangs";
             CloseHandle(thread);
         }
     }
@@ -78,8 +81,9 @@ TEST(HandBack, OnHomeItselfOrForAHomeThatCannotReceiveTheWorkRunsAtOnce)
     Worker worker;
     HANDLE idle = CreateThread(nullptr, 0, Worker::Nothing, nullptr, 0, &worker.home);
     ASSERT_NE(nullptr, idle);
-    WaitForSingleObject(idle, INFINITE);
+    const DWORD ended = WaitForSingleObject(idle, kBoundMs);
     CloseHandle(idle);
+    ASSERT_EQ(WAIT_OBJECT_0, ended);
     worker.Start();
     ASSERT_TRUE(PumpUntil([&] { return worker.done.load(); }));
     EXPECT_NE(GetCurrentThreadId(), worker.ranOn);
@@ -94,6 +98,183 @@ TEST(HandBack, AnExceptionInTheWorkEndsTheWorkNotTheThreads)
     ASSERT_NE(nullptr, worker.thread);
     ASSERT_TRUE(PumpUntil([&] { return worker.done.load(); }));
     EXPECT_EQ(GetCurrentThreadId(), worker.ranOn);
+}
+
+// A worker that posts a run of numbered pieces of work to home and then
+// sends one more, which may run only after all of them.
+struct PostingWorker {
+    static constexpr int kPosted = 200;
+    DWORD home = 0;
+    // Written only on home, by the work.
+    std::vector<int> order;
+    std::vector<DWORD> threads;
+    // Written by the worker.
+    int refused = 0;
+    bool sentRan = false;
+    size_t ranBeforeSend = 0;
+    std::atomic<bool> done{false};
+
+    static DWORD WINAPI Body(LPVOID parameter)
+    {
+        auto* self = static_cast<PostingWorker*>(parameter);
+        for (int i = 0; i < kPosted; ++i) {
+            if (!PostHandBack(self->home, [self, i] {
+                    self->order.push_back(i);
+                    self->threads.push_back(GetCurrentThreadId());
+                }))
+                ++self->refused;
+        }
+        size_t seen = 0;
+        self->sentRan = SendHandBack(self->home, [self, &seen] { seen = self->order.size(); });
+        self->ranBeforeSend = seen;
+        self->done = true;
+        return 0;
+    }
+};
+
+TEST(HandBack, PostedWorkRunsOnHomeInTheOrderPostedAndASendWaitsForItsTurn)
+{
+    PostingWorker worker;
+    worker.home = PrepareHandBack();
+    HANDLE thread = CreateThread(nullptr, 0, PostingWorker::Body, &worker, 0, nullptr);
+    ASSERT_NE(nullptr, thread);
+    const bool done = PumpUntil([&] { return worker.done.load(); }, kBoundMs);
+    EXPECT_TRUE(DThread::WaitForEnd(thread, kBoundMs));
+    CloseHandle(thread);
+    ASSERT_TRUE(done) << "the worker's send never returned";
+
+    EXPECT_EQ(0, worker.refused);
+    EXPECT_TRUE(worker.sentRan);
+    EXPECT_EQ(static_cast<size_t>(PostingWorker::kPosted), worker.ranBeforeSend)
+        << "the send overtook work posted before it";
+    std::vector<int> expected(PostingWorker::kPosted);
+    for (int i = 0; i < PostingWorker::kPosted; ++i)
+        expected[i] = i;
+    EXPECT_EQ(expected, worker.order);
+    EXPECT_EQ(std::vector<DWORD>(PostingWorker::kPosted, GetCurrentThreadId()), worker.threads);
+}
+
+// A home that dispatches nothing: once work has been posted to it, it either
+// stops receiving (and stays, so only that can release a sender) or ends.
+struct SilentHome {
+    bool closes = false;
+    DWORD id = 0;
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = nullptr;
+
+    explicit SilentHome(bool closing) : closes(closing) {}
+    ~SilentHome()
+    {
+        SetEvent(release);
+        if (thread) {
+            EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, kBoundMs));
+            CloseHandle(thread);
+        }
+        CloseHandle(ready);
+        CloseHandle(release);
+    }
+    bool Start()
+    {
+        thread = CreateThread(nullptr, 0, Body, this, 0, nullptr);
+        return thread && WaitForSingleObject(ready, kBoundMs) == WAIT_OBJECT_0;
+    }
+
+    static DWORD WINAPI Body(LPVOID parameter)
+    {
+        auto* self = static_cast<SilentHome*>(parameter);
+        self->id = PrepareHandBack();
+        SetEvent(self->ready);
+        // Until a sender's work waits in the queue.
+        const DWORD start = GetTickCount();
+        while (!(HIWORD(GetQueueStatus(QS_POSTMESSAGE)) & QS_POSTMESSAGE) && GetTickCount() - start < kBoundMs)
+            Sleep(5);
+        if (self->closes) {
+            CloseHandBack();
+            WaitForSingleObject(self->release, kBoundMs);
+        }
+        return 0;
+    }
+};
+
+struct Sender {
+    DWORD home = 0;
+    bool ran = false;
+    bool answered = true;
+    DWORD ranOn = 0;
+    bool fallback = false;   // HandBack rather than SendHandBack
+
+    static DWORD WINAPI Body(LPVOID parameter)
+    {
+        auto* self = static_cast<Sender*>(parameter);
+        const auto work = [self] {
+            self->ran = true;
+            self->ranOn = GetCurrentThreadId();
+        };
+        if (self->fallback)
+            HandBack(self->home, work);
+        else
+            self->answered = SendHandBack(self->home, work);
+        return 0;
+    }
+};
+
+struct GoneHomeCase {
+    const char* name;
+    bool closes;     // the home stops receiving, else its thread ends
+    bool fallback;   // HandBack: the work runs on the sender instead
+};
+
+class HandBackToAGoneHome : public ::testing::TestWithParam<GoneHomeCase> {};
+
+TEST_P(HandBackToAGoneHome, TheSenderIsReleasedWithoutTheHomeRunningTheWork)
+{
+    const GoneHomeCase& c = GetParam();
+    SilentHome home(c.closes);
+    ASSERT_TRUE(home.Start());
+    Sender sender;
+    sender.home = home.id;
+    sender.fallback = c.fallback;
+    DWORD senderId = 0;
+    HANDLE thread = CreateThread(nullptr, 0, Sender::Body, &sender, 0, &senderId);
+    ASSERT_NE(nullptr, thread);
+    const DWORD woken = WaitForSingleObject(thread, kBoundMs);
+    ASSERT_EQ(WAIT_OBJECT_0, woken) << "the send outlasted its home";
+    CloseHandle(thread);
+
+    if (c.fallback) {
+        EXPECT_TRUE(sender.ran);
+        EXPECT_EQ(senderId, sender.ranOn);
+    } else {
+        EXPECT_FALSE(sender.answered);
+        EXPECT_FALSE(sender.ran);
+    }
+    // And from then on it takes nothing.
+    if (!c.closes) {
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(home.thread, kBoundMs));
+    }
+    EXPECT_FALSE(PostHandBack(home.id, [] {})) << "a gone home took posted work";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, HandBackToAGoneHome,
+                         ::testing::Values(GoneHomeCase{"Closes", true, false}, GoneHomeCase{"Ends", false, false},
+                                           GoneHomeCase{"ClosesWorkRunsOnTheSender", true, true},
+                                           GoneHomeCase{"EndsWorkRunsOnTheSender", false, true}),
+                         [](const ::testing::TestParamInfo<GoneHomeCase>& info) { return info.param.name; });
+
+TEST(HandBack, ClosingDropsPostedWorkAndPreparingAgainOpensTheHomeAnew)
+{
+    const DWORD home = PrepareHandBack();
+    int ran = 0;
+    ASSERT_TRUE(PostHandBack(home, [&ran] { ++ran; }));
+    CloseHandBack();
+    EXPECT_FALSE(PostHandBack(home, [&ran] { ++ran; }));
+    PumpUntil([] { return false; }, 50);
+    EXPECT_EQ(0, ran);
+
+    EXPECT_EQ(home, PrepareHandBack());
+    ASSERT_TRUE(PostHandBack(home, [&ran] { ++ran; }));
+    EXPECT_TRUE(PumpUntil([&ran] { return ran == 1; }, kBoundMs));
 }
 
 // ---- Several materials calculating under a reading UI thread -----------------------------

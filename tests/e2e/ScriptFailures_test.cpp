@@ -76,4 +76,56 @@ TEST_F(ScriptTest, AReportOpenedWithNoProgramForItNeverWaits)
     EXPECT_NE(std::string::npos, ReadBytes(Path("report.bravikpage")).find("<html"));
 }
 
+// The program's main window, which a script keeps hidden.
+HWND HiddenMainWindow(const AppRun& run)
+{
+    struct Search {
+        DWORD pid;
+        HWND found;
+    } search = {run.ProcessId(), nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM lParam) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            if (pid != s->pid || !GetMenu(window) || WindowText(window).rfind("KORVA Bravik", 0) != 0)
+                return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The program is closed while a script's calculation runs: the calculation's
+// request goes with the application, nothing answers the runner's step after
+// that, and the program ends without running the rest of the script.
+TEST_F(ScriptTest, ClosingTheProgramDuringACalculationEndsTheScriptWithoutAnAnswer)
+{
+    MakeOrderProject("large.brvk", true);
+    const std::string script = WriteScript("closed.kvauto",
+                                           "[vars]\r\ndir=" + m_files + "\r\n"
+                                           "[commands]\r\n"
+                                           "project.open={ \"file\": \"${dir}\\large.brvk\" }\r\n"
+                                           "material.calculate\r\n"
+                                           "project.save={ \"file\": \"${dir}\\saved.brvk\" }\r\n");
+    bool closed = false;
+    const ScriptOutcome run = RunScript(script, 60000, [&](AppRun& program) {
+        const bool started = WaitFor([&] {
+            return ReadBytes(script + ".log").find("Command \"material.calculate\" started") != std::string::npos;
+        }, 60000);
+        HWND main = started ? HiddenMainWindow(program) : nullptr;
+        // The main window's close command, as its close box gives it.
+        closed = main && PostMessageA(main, WM_COMMAND, IDCANCEL, 0);
+    });
+    ASSERT_TRUE(closed) << run.log;
+    EXPECT_NE(STILL_ACTIVE, run.exitCode) << "the program did not end";
+    EXPECT_FALSE(run.windowShown) << run.shownWindow;
+    EXPECT_NE(std::string::npos, CommandLine(run.log, 2).find("\"\\res\": \"-1\"")) << run.log;
+    EXPECT_EQ("it ended with the result 3", Reason(run.log, 2)) << run.log;
+    EXPECT_EQ(std::string::npos, run.log.find("Command #3")) << run.log;
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(Path("saved.brvk").c_str()));
+    EXPECT_NE(std::string::npos, run.log.find("Script finished: " + script)) << run.log;
+}
+
 } // namespace

@@ -52,8 +52,7 @@ protected:
     {
         PanelTest::SetUp();
         ASSERT_NE(nullptr, host.results);
-        App().m_automationRequest = nullptr;
-        App().m_automationOptions = nullptr;
+        App().AutomationRequest().Clear();
         OpenProject({"Steel"});
         host.ShowResults();
         material = App().Document().GetProject(0, false);
@@ -62,9 +61,17 @@ protected:
     }
     void TearDown() override
     {
-        App().m_automationRequest = nullptr;
-        App().m_automationOptions = nullptr;
+        App().AutomationRequest().Clear();
         PanelTest::TearDown();
+    }
+
+    // The "\res" a script's runner collects from the application ("" while
+    // the request is pending).
+    static std::string ScriptAnswer()
+    {
+        DProps record;
+        App().CollectAutomationAnswer(record);
+        return DProps::GetString(record, "\\res", "");
     }
 
     // The solution applied as a calculation leaves it, then shown.
@@ -344,22 +351,17 @@ TEST_F(ResultsPage, AScriptTakesTheBestSolutionWithoutAskingAndHearsItWasApplied
 {
     SmallOrder(*material);
     App().SetAutomation(1);
-    DProps request;
-    request.Set("\\res", "-1");
-    DProps options;
-    App().m_automationRequest = &request;
-    App().m_automationOptions = &options;
+    App().AutomationRequest().Begin();
     VisibleDialogWatch watch(host.m_hWnd);
     // As the script's command does it: the command posted to the page.
     page->PostMessage(WM_COMMAND, IDC_RESULTS_CALC, 0);
     const DWORD start = GetTickCount();
-    while (App().m_automationRequest && GetTickCount() - start < 60000) {
+    while (App().HasAutomationRequest() && GetTickCount() - start < 60000) {
         Pump();
         Sleep(10);
     }
-    EXPECT_EQ(nullptr, App().m_automationRequest);
-    EXPECT_EQ(nullptr, App().m_automationOptions);
-    EXPECT_EQ("0", DProps::GetString(request, "\\res", ""));
+    EXPECT_FALSE(App().HasAutomationRequest());
+    EXPECT_EQ("0", ScriptAnswer());
     EXPECT_TRUE(watch.Seen().empty());
     EXPECT_TRUE(material->HasCuttings());
 }
@@ -368,17 +370,15 @@ TEST_F(ResultsPage, AScriptBreakStopsTheRunAndTheRequestHearsNothingWasApplied)
 {
     LargeOrder(*material);
     App().SetAutomation(1);
-    DProps request;
-    request.Set("\\res", "-1");
-    App().m_automationRequest = &request;
+    App().AutomationRequest().Begin();
     UiScript script(60000);
     script.Then([] { return UiScript::FindThreadWindow(kProgressCaption, false) != nullptr; },
                 [] { App().OnAppEvent(kEventAutomationBreak, 0); }, "the hidden progress dialog");
     script.Start();
     Click(IDC_RESULTS_CALC);
     EXPECT_EQ("", script.Failure());
-    EXPECT_EQ("1", DProps::GetString(request, "\\res", ""));
-    EXPECT_EQ(nullptr, App().m_automationRequest);
+    EXPECT_FALSE(App().HasAutomationRequest());
+    EXPECT_EQ("1", ScriptAnswer());
     EXPECT_FALSE(material->HasCuttings());
     // With nothing running the break changes nothing.
     host.events.clear();
@@ -390,14 +390,12 @@ TEST_F(ResultsPage, AScriptRequestIsAnsweredWhenTheOrderHasAnError)
 {
     SmallOrder(*material, true, false);
     App().SetAutomation(1);
-    DProps request;
-    request.Set("\\res", "-1");
-    App().m_automationRequest = &request;
+    App().AutomationRequest().Begin();
     host.events.clear();
     VisibleDialogWatch watch(host.m_hWnd);
     Click(IDC_RESULTS_CALC);
-    EXPECT_EQ("1", DProps::GetString(request, "\\res", ""));
-    EXPECT_EQ(nullptr, App().m_automationRequest);
+    EXPECT_FALSE(App().HasAutomationRequest());
+    EXPECT_EQ("1", ScriptAnswer());
     EXPECT_TRUE(watch.Seen().empty());
     EXPECT_TRUE(host.events.empty());
 }
