@@ -513,18 +513,58 @@ long ListGetSelected(HWND list)
     if (!IsWin(list)) {
         return -1;
     }
-    for (long row = 0;; ++row) {
-        LVITEMW item = {};
-        item.mask = LVIF_STATE;
-        item.iItem = row;
-        item.stateMask = LVIS_SELECTED;
-        if (!SendMessageA(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) {
-            return -1;
+    return static_cast<long>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void ListAnswerDispInfo(LPARAM lParam, const std::string& text)
+{
+    // Both structures begin alike; only the text buffer's kind differs.
+    auto* info = reinterpret_cast<NMLVDISPINFOA*>(lParam);
+    LVITEMA& item = info->item;
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) {
+        return;
+    }
+    if (info->hdr.code == LVN_GETDISPINFOW) {
+        auto* wide = reinterpret_cast<LPWSTR>(item.pszText);
+        if (MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, item.cchTextMax) == 0) {
+            wide[item.cchTextMax - 1] = L'\0';
         }
-        if (item.state & LVIS_SELECTED) {
+    } else {
+        lstrcpynA(item.pszText, text.c_str(), item.cchTextMax);
+    }
+}
+
+long ListFindOwnerRow(LPARAM lParam, long count, const std::function<std::string(long)>& firstCellOf)
+{
+    auto* find = reinterpret_cast<NMLVFINDITEMA*>(lParam);
+    const LVFINDINFOA& info = find->lvfi;
+    if (!(info.flags & (LVFI_STRING | LVFI_PARTIAL)) || !info.psz || count <= 0) {
+        return -1;
+    }
+    std::string typed;
+    if (find->hdr.code == LVN_ODFINDITEMW) {
+        const auto* wide = reinterpret_cast<LPCWSTR>(info.psz);
+        const int need = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+        if (need > 1) {
+            typed.resize(static_cast<size_t>(need));
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, &typed[0], need, nullptr, nullptr);
+            typed.resize(static_cast<size_t>(need - 1));
+        }
+    } else {
+        typed = info.psz;
+    }
+    const bool partial = (info.flags & LVFI_PARTIAL) != 0;
+    const long start = find->iStart >= 0 && find->iStart < count ? find->iStart : 0;
+    const long end = (info.flags & LVFI_WRAP) ? start + count : count;
+    for (long n = start; n < end; ++n) {
+        const long row = n % count;
+        const std::string cell = firstCellOf(row);
+        const std::string head = partial ? cell.substr(0, typed.size()) : cell;
+        if (StrEqual(head, typed.c_str(), true)) {
             return row;
         }
     }
+    return -1;
 }
 
 // ---- Texts, activation, enabling -----------------------------------------------

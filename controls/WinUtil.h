@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 
 #include "foundation/UString.h"
@@ -80,7 +81,17 @@ bool ListSetFonts(HFONT listFont, HWND list, HFONT headerFont);
 // Selects index (fallback when index is not a row) alone and focuses it;
 // mode 1 makes it visible, mode 2 scrolls towards it first. The row or -1.
 long ListSelect(HWND list, long index, long fallback, long mode);
+// The first selected row, -1 for none.
 long ListGetSelected(HWND list);
+// Lists of owner data (LVS_OWNERDATA) keep no texts of their own. A cell's
+// text as the answer to LVN_GETDISPINFOA or LVN_GETDISPINFOW (lParam).
+void ListAnswerDispInfo(LPARAM lParam, const std::string& text);
+// The row that LVN_ODFINDITEMA or LVN_ODFINDITEMW (lParam) looks for among
+// count rows, as a list that holds its texts finds it by typing: the first
+// from the start row on (then from the top, when the search wraps) whose
+// text in column 0 begins with the typed text (or equals it, unless the
+// search is partial), case aside. -1 for none.
+long ListFindOwnerRow(LPARAM lParam, long count, const std::function<std::string(long)>& firstCellOf);
 
 // ---- Texts, activation, enabling -----------------------------------------------
 

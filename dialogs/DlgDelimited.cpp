@@ -363,25 +363,14 @@ BOOL DlgDelimited::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
     const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
     if (header && header->idFrom == kList && (header->code == LVN_GETDISPINFOA || header->code == LVN_GETDISPINFOW)) {
-        // Both structures begin alike; only the text buffer's kind differs.
-        auto* info = reinterpret_cast<NMLVDISPINFOA*>(lParam);
-        LVITEMA& item = info->item;
+        const LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(lParam)->item;
         const std::vector<std::string>& fields = m_format.Fields();
-        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-            std::string value;
-            if (item.iItem >= 0 && item.iItem < m_table.Count() && item.iSubItem >= 0 &&
-                static_cast<size_t>(item.iSubItem) < fields.size())
-                value = DProps::GetString(m_table.Records()[static_cast<size_t>(item.iItem)],
-                                          fields[static_cast<size_t>(item.iSubItem)].c_str(), "");
-            if (header->code == LVN_GETDISPINFOW) {
-                auto* wide = reinterpret_cast<LPWSTR>(item.pszText);
-                const int n = ::MultiByteToWideChar(CP_ACP, 0, value.c_str(), -1, wide, item.cchTextMax);
-                if (n == 0)
-                    wide[item.cchTextMax - 1] = L'\0';
-            } else {
-                lstrcpynA(item.pszText, value.c_str(), item.cchTextMax);
-            }
-        }
+        std::string value;
+        if (item.iItem >= 0 && item.iItem < m_table.Count() && item.iSubItem >= 0 &&
+            static_cast<size_t>(item.iSubItem) < fields.size())
+            value = DProps::GetString(m_table.Records()[static_cast<size_t>(item.iItem)],
+                                      fields[static_cast<size_t>(item.iSubItem)].c_str(), "");
+        ListAnswerDispInfo(lParam, value);
         *result = 0;
         return TRUE;
     }

@@ -11,6 +11,20 @@ namespace {
 
 DlgClassPlacement s_placement;
 
+// An edit takes longer with every line it holds: of a longer text the source
+// box shows the beginning, and the text is read from the dialog's own copy.
+constexpr size_t kShownMax = 65535;
+
+// The text's beginning within kShownMax characters, ending after its last
+// whole line there.
+std::string Beginning(const std::string& text)
+{
+    if (text.size() <= kShownMax)
+        return text;
+    const size_t lineEnd = text.rfind("\r\n", kShownMax - 2);
+    return text.substr(0, lineEnd == std::string::npos ? kShownMax : lineEnd + 2);
+}
+
 std::string ExtensionOf(const std::string& path)
 {
     char extension[Helper::PathBufferSize] = "";
@@ -60,9 +74,7 @@ void DlgImport::OpenContent()
     SetItemText(kCompact, Text("compact", "Compact numbers"));
     SetHint(kCompact, Hint("compact", "Remove spaces from digital fields"));
 
-    m_settingText = true;
-    ::SetWindowTextA(GetDlgItem(kText), m_source.c_str());
-    m_settingText = false;
+    ShowSource();
     FillControls();
 }
 
@@ -81,7 +93,8 @@ void DlgImport::Reparse()
     StoreChoices();
     // The whole text is read: a line cut at an edit's limit would import a
     // wrong length.
-    m_source = WholeText(kText);
+    if (!m_shownInPart)
+        m_source = WholeText(kText);
     DProps options = m_params;
     DData::Import(options, m_table, m_source, true);
     ShowRecords();
@@ -126,8 +139,14 @@ BOOL DlgImport::OnCommand(WPARAM wParam, LPARAM lParam)
     const int id = LOWORD(wParam);
     const int code = HIWORD(wParam);
     if (id == kText && code == EN_CHANGE) {
-        if (!m_settingText)
+        if (!m_settingText) {
+            // A text put into the box becomes the source, whole.
+            if (m_shownInPart) {
+                m_shownInPart = false;
+                ::SendDlgItemMessageA(m_hWnd, kText, EM_SETREADONLY, FALSE, 0);
+            }
             RefreshFormatList();
+        }
         return TRUE;
     }
     if (code == BN_CLICKED) {
@@ -187,10 +206,8 @@ void DlgImport::TakeText(std::string text, const std::string& separator)
     // An edit shows lines only between CR LF; a file written with bare line
     // feeds reads line by line as well.
     TextToCrLf(text);
-    m_settingText = true;
-    ::SetWindowTextA(GetDlgItem(kText), text.c_str());
-    m_settingText = false;
     m_source = text;
+    ShowSource();
     const std::string found = separator.empty() ? DetectSeparator(text) : separator;
     if (!found.empty()) {
         m_params.Set("field.separator", found.substr(0, 1).c_str());
@@ -199,6 +216,17 @@ void DlgImport::TakeText(std::string text, const std::string& separator)
         RefreshFormatList();
     }
     UpdateButtons();
+}
+
+void DlgImport::ShowSource()
+{
+    // Only what the box shows could be edited there: a text shown in part
+    // is read-only, so that nothing of it is lost by typing.
+    m_shownInPart = m_source.size() > kShownMax;
+    ::SendDlgItemMessageA(m_hWnd, kText, EM_SETREADONLY, m_shownInPart ? TRUE : FALSE, 0);
+    m_settingText = true;
+    ::SetWindowTextA(GetDlgItem(kText), Beginning(m_source).c_str());
+    m_settingText = false;
 }
 
 LRESULT DlgImport::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)

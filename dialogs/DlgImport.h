@@ -52,7 +52,11 @@ private:
     void LoadClipboard();
     // A text from outside into the source box, then its separator.
     void TakeText(std::string text, const std::string& separator);
+    // The source text into the box: whole, or its beginning when long.
+    void ShowSource();
 
     std::string m_source;
     bool m_settingText = false;
+    // The box shows the beginning of the source text only.
+    bool m_shownInPart = false;
 };

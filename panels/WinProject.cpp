@@ -231,10 +231,7 @@ void WinProject::SetMaterial(DCSProject* material)
         WinSetText("", GetDlgItem(kName), false, true);
         WinSetText("", GetDlgItem(kDesc), false, true);
         EnableAll(false);
-        if (m_stockList)
-            m_stockList->DeleteAllRows();
-        if (m_partList)
-            m_partList->DeleteAllRows();
+        EmptyLists();
     }
 }
 
@@ -243,10 +240,7 @@ void WinProject::Clear()
     m_material = nullptr;
     m_stockUid.clear();
     m_partUid.clear();
-    if (m_stockList)
-        m_stockList->DeleteAllRows();
-    if (m_partList)
-        m_partList->DeleteAllRows();
+    EmptyLists();
     WinSetText("", GetDlgItem(kName), false, true);
     WinSetText("", GetDlgItem(kDesc), false, true);
     SetMaterial(nullptr);
@@ -281,40 +275,79 @@ void WinProject::FillList(long kind)
     std::string& uid = kind == RowsBlanks ? m_stockUid : m_partUid;
     const long selected = ListGetSelected(window);
     if (selected >= 0)
-        uid = list->GetRowAttribute(selected, "uid");
+        uid = UidAt(kind, selected);
 
-    ::SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+    // The list holds no row while the rows it shows change.
     list->DeleteAllRows();
+    ShownRows& shown = ShownOf(kind);
     const std::vector<CellSource>& cells = kind == RowsBlanks ? kStockCells : kPartCells;
-    long row = 0;
+    const PropsList& rows = m_material->GetRows(kind);
+    shown.columns = cells.size();
+    shown.cells.clear();
+    shown.uids.clear();
+    shown.cells.reserve(rows.size() * cells.size());
+    shown.uids.reserve(rows.size());
     // The material's rows all carry a uid (the order gives every row one);
     // they are listed in their order.
-    for (const DProps& record : m_material->GetRows(kind)) {
-        DProps attributes;
-        attributes.SetLong("uid", DProps::GetLong(record, "uid"));
-        for (size_t c = 0; c < cells.size(); ++c) {
-            const std::string value = DProps::GetString(record, cells[c].key, "");
-            std::string text = value;
-            if (cells[c].shown == Shown::Length)
-                text = FormatLengthText(value.c_str(), false);
-            else if (cells[c].shown == Shown::Cost)
-                text = FormatCostText(value.c_str(), false);
-            list->SetCell(row, static_cast<long>(c), text.c_str(), c == 0 ? &attributes : nullptr);
+    for (const DProps& record : rows) {
+        shown.uids.push_back(StrFromLong(DProps::GetLong(record, "uid")));
+        for (const CellSource& cell : cells) {
+            const std::string value = DProps::GetString(record, cell.key, "");
+            if (cell.shown == Shown::Length)
+                shown.cells.push_back(FormatLengthText(value.c_str(), false));
+            else if (cell.shown == Shown::Cost)
+                shown.cells.push_back(FormatCostText(value.c_str(), false));
+            else
+                shown.cells.push_back(value);
         }
-        ++row;
     }
-    ::SendMessageA(window, WM_SETREDRAW, TRUE, 0);
+    const long count = static_cast<long>(shown.uids.size());
+    ::SendMessageA(window, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
     ::InvalidateRect(window, nullptr, TRUE);
 
-    long select = uid.empty() ? -1 : list->FindRow("uid", uid.c_str(), false);
+    long select = uid.empty() ? -1 : RowOfUid(kind, uid);
     if (select < 0)
         select = 0;
-    if (row > 0) {
+    if (count > 0) {
         ListSelect(window, select, 0, 1);
-        uid = list->GetRowAttribute(ListGetSelected(window), "uid");
+        uid = UidAt(kind, ListGetSelected(window));
     } else {
         uid.clear();
     }
+}
+
+void WinProject::EmptyLists()
+{
+    for (long kind : {static_cast<long>(RowsBlanks), static_cast<long>(RowsPieces)}) {
+        if (ICList* list = ListOf(kind))
+            list->DeleteAllRows();
+        ShownOf(kind) = ShownRows();
+    }
+}
+
+const std::string& WinProject::ShownRows::Cell(long row, long column) const
+{
+    static const std::string none;
+    if (row < 0 || column < 0 || static_cast<size_t>(column) >= columns ||
+        static_cast<size_t>(row) >= uids.size())
+        return none;
+    return cells[static_cast<size_t>(row) * columns + static_cast<size_t>(column)];
+}
+
+std::string WinProject::UidAt(long kind, long row) const
+{
+    const ShownRows& shown = kind == RowsBlanks ? m_shownStock : m_shownParts;
+    return row >= 0 && static_cast<size_t>(row) < shown.uids.size() ? shown.uids[static_cast<size_t>(row)]
+                                                                     : std::string();
+}
+
+long WinProject::RowOfUid(long kind, const std::string& uid) const
+{
+    const ShownRows& shown = kind == RowsBlanks ? m_shownStock : m_shownParts;
+    for (size_t row = 0; row < shown.uids.size(); ++row)
+        if (shown.uids[row] == uid)
+            return static_cast<long>(row);
+    return -1;
 }
 
 void WinProject::UpdateTitles()
@@ -471,12 +504,26 @@ BOOL WinProject::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
     if (header && (header->idFrom == kStockList || header->idFrom == kPartList)) {
         const long kind = header->idFrom == kStockList ? RowsBlanks : RowsPieces;
         ICList* list = ListOf(kind);
-        if (header->code == LVN_ITEMCHANGED && list && m_material) {
+        const ShownRows& shown = ShownOf(kind);
+        if (header->code == LVN_GETDISPINFOA || header->code == LVN_GETDISPINFOW) {
+            const LVITEMA& item = reinterpret_cast<const NMLVDISPINFOA*>(lParam)->item;
+            ListAnswerDispInfo(lParam, shown.Cell(item.iItem, item.iSubItem));
+            *result = 0;
+            return TRUE;
+        }
+        if (header->code == LVN_ODFINDITEMA || header->code == LVN_ODFINDITEMW) {
+            *result = ListFindOwnerRow(lParam, static_cast<long>(shown.uids.size()),
+                                       [&shown](long row) { return shown.Cell(row, 0); });
+            return TRUE;
+        }
+        // A range of rows selected at once (Shift with the part list) comes
+        // as one change of state.
+        if ((header->code == LVN_ITEMCHANGED || header->code == LVN_ODSTATECHANGED) && list && m_material) {
             const long row = ListGetSelected(header->hwndFrom);
             const long count = static_cast<long>(::SendMessageA(header->hwndFrom, LVM_GETITEMCOUNT, 0, 0));
             if (row >= 0 && row < count) {
                 std::string& uid = kind == RowsBlanks ? m_stockUid : m_partUid;
-                uid = list->GetRowAttribute(row, "uid");
+                uid = UidAt(kind, row);
                 const PropsList& rows = m_material->GetRows(kind);
                 if (PropsListFind(&rows, "uid", uid.c_str()))
                     UpdateTitles();
@@ -500,8 +547,7 @@ void WinProject::EditRows(long kind, bool fromDoubleClick)
     HWND window = list ? list->GetHwnd() : nullptr;
     DProps params;
     const long selected = ListGetSelected(window);
-    params.Set(kind == RowsBlanks ? "blank" : "piece",
-               selected >= 0 && list ? list->GetRowAttribute(selected, "uid").c_str() : "");
+    params.Set(kind == RowsBlanks ? "blank" : "piece", UidAt(kind, selected).c_str());
     params.Set("material", m_shownName.c_str());
     if (fromDoubleClick && list) {
         POINT cursor = {0, 0};
@@ -535,7 +581,7 @@ void WinProject::EditRows(long kind, bool fromDoubleClick)
         App().ResetCurrentMaterialRows(*m_material);
         (kind == RowsBlanks ? m_stockUid : m_partUid) = currentUid;
         FillLists();
-        const long row = list ? list->FindRow("uid", currentUid.c_str(), false) : -1;
+        const long row = list ? RowOfUid(kind, currentUid) : -1;
         if (row >= 0)
             ListSelect(window, row, 0, 1);
         ValidateField(kind == RowsBlanks ? kStockList : kPartList, false);

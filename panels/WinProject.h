@@ -95,7 +95,21 @@ private:
     void CreateLabels();
     void CreateButtons();
     void CreateLists();
+    // What a list shows, taken when it is filled: the lists hold no texts of
+    // their own (owner data) and ask for the cells they paint.
+    struct ShownRows {
+        size_t columns = 0;
+        std::vector<std::string> cells;  // row after row
+        std::vector<std::string> uids;   // "uid" of each row
+        const std::string& Cell(long row, long column) const;
+    };
+
     void FillList(long kind);
+    void EmptyLists();
+    ShownRows& ShownOf(long kind) { return kind == RowsBlanks ? m_shownStock : m_shownParts; }
+    // The "uid" of a row of the list ("" outside it); the row of a uid (-1).
+    std::string UidAt(long kind, long row) const;
+    long RowOfUid(long kind, const std::string& uid) const;
     void EnableAll(bool enable);
     void RedrawLabels();
     void RedrawLabel(int labelId);
@@ -113,5 +127,7 @@ private:
     ICList* m_partList = nullptr;
     std::vector<long> m_stockWidths;
     std::vector<long> m_partWidths;
+    ShownRows m_shownStock;
+    ShownRows m_shownParts;
     long m_margin = 0;
 };

@@ -367,6 +367,47 @@ TEST_F(WinUtilTest, SelectionMovesToOneRow)
 // A list view whose rows report a chosen top edge and which records the
 // scrolls it is asked for: the list view moves a newly focused row into view
 // on its own on some systems, which would hide what ListSelect decides.
+// Typing in a list of owner data: the search the list hands its owner.
+TEST(ListFindOwnerRow, FindsTheRowAsTypingWould)
+{
+    const std::vector<std::string> cells = {"10", "12", "120", "Abc", "abd", "7"};
+    const auto firstCell = [&cells](long row) { return cells[static_cast<size_t>(row)]; };
+    const struct {
+        const wchar_t* typed;
+        UINT flags;
+        int start;
+        long row;
+    } cases[] = {
+        {L"12", LVFI_PARTIAL | LVFI_WRAP, 0, 1},
+        {L"12", LVFI_PARTIAL | LVFI_WRAP, 2, 2},   // from the start row on
+        {L"12", LVFI_PARTIAL | LVFI_WRAP, 3, 1},   // then from the top
+        {L"12", LVFI_PARTIAL, 3, -1},              // unless the search wraps
+        {L"ab", LVFI_PARTIAL | LVFI_WRAP, 0, 3},   // case aside
+        {L"ABD", LVFI_STRING, 0, 4},
+        {L"ab", LVFI_STRING, 0, -1},               // whole texts only
+        {L"9", LVFI_PARTIAL | LVFI_WRAP, 0, -1},
+        {L"7", LVFI_PARTIAL | LVFI_WRAP, 99, 5},   // a start beyond the rows is the top
+        {L"10", LVFI_PARAM, 0, -1},                // no text to look for
+    };
+    for (const auto& c : cases) {
+        NMLVFINDITEMW find = {};
+        find.hdr.code = LVN_ODFINDITEMW;
+        find.iStart = c.start;
+        find.lvfi.flags = c.flags;
+        find.lvfi.psz = c.typed;
+        EXPECT_EQ(c.row, ListFindOwnerRow(reinterpret_cast<LPARAM>(&find), static_cast<long>(cells.size()), firstCell))
+            << "typed " << c.start << "/" << c.flags;
+    }
+    // The ANSI notification alike.
+    NMLVFINDITEMA find = {};
+    find.hdr.code = LVN_ODFINDITEMA;
+    find.lvfi.flags = LVFI_PARTIAL | LVFI_WRAP;
+    find.lvfi.psz = "ab";
+    find.iStart = 4;
+    EXPECT_EQ(4, ListFindOwnerRow(reinterpret_cast<LPARAM>(&find), 6, firstCell));
+    EXPECT_EQ(-1, ListFindOwnerRow(reinterpret_cast<LPARAM>(&find), 0, firstCell));
+}
+
 struct ScrollProbe {
     WNDPROC previous = nullptr;
     long rowTop = 0;

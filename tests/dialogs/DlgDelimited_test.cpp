@@ -459,18 +459,41 @@ TEST_F(DelimitedDialogTest, ALargeFileIsImportedWhole)
     calls.path = Path("parts.csv");
     Click(window, DlgImport::kOpenFile);
     EXPECT_EQ(",", DProps::GetString(dialog.GetParams(), "field.separator"));
-    EXPECT_EQ(text, WindowText(window, DlgDelimited::kText));
     ASSERT_EQ(10000, dialog.GetTable().Count());
     const DProps& last = dialog.GetTable().Records().back();
     EXPECT_EQ("11000", DProps::GetString(last, "length"));
     EXPECT_EQ("part of the order 10000", DProps::GetString(last, "comment"));
     EXPECT_EQ(10000, ListRows(window));
+    // The box shows the text's beginning, whole lines of it, and cannot be
+    // typed into; the records are those of the whole text all the same.
+    HWND box = GetDlgItem(window, DlgDelimited::kText);
+    const std::string shown = WindowText(window, DlgDelimited::kText);
+    EXPECT_LE(shown.size(), 65535u);
+    EXPECT_GT(shown.size(), 65000u);
+    EXPECT_EQ(0, text.compare(0, shown.size(), shown));
+    EXPECT_EQ("\r\n", shown.substr(shown.size() - 2));
+    EXPECT_NE(0, GetWindowLongA(box, GWL_STYLE) & ES_READONLY);
+    // A change of the separator reads the whole text again.
+    ChooseSeparator(window, 1);
+    ChooseSeparator(window, 2);
+    EXPECT_EQ(10000, dialog.GetTable().Count());
+    EXPECT_EQ("part of the order 10000", DProps::GetString(dialog.GetTable().Records().back(), "comment"));
+    // A text put into the box is the source again.
+    TypeText(window, DlgDelimited::kText, "5,1,A,x");
+    EXPECT_EQ(1, dialog.GetTable().Count());
+    EXPECT_EQ(0, GetWindowLongA(box, GWL_STYLE) & ES_READONLY);
+    calls.path = Path("parts.csv");
+    Click(window, DlgImport::kOpenFile);
+    EXPECT_EQ(10000, dialog.GetTable().Count());
 
     // A file written with bare line feeds reads line by line.
     WriteBytes(Path("unix.txt"), "7;1;A;x\n8;2;B;y\n");
     calls.path = Path("unix.txt");
     Click(window, DlgImport::kOpenFile);
     ASSERT_EQ(2, dialog.GetTable().Count());
+    // A short text is shown whole and can be typed into.
+    EXPECT_EQ("7;1;A;x\r\n8;2;B;y\r\n", WindowText(window, DlgDelimited::kText));
+    EXPECT_EQ(0, GetWindowLongA(box, GWL_STYLE) & ES_READONLY);
     EXPECT_EQ("8", DProps::GetString(dialog.GetTable().Records()[1], "length"));
     EXPECT_EQ("y", DProps::GetString(dialog.GetTable().Records()[1], "comment"));
 

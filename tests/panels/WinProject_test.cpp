@@ -155,6 +155,33 @@ TEST_F(SourcePage, ClosingTheProjectEmptiesThePage)
     EXPECT_FALSE(Enabled(WinProject::kStockEdit));
 }
 
+TEST_F(SourcePage, TheListsShowTheirRowsAndKeepTheSelectedOne)
+{
+    DCSProject* steel = OpenSteel(false);
+    PropsList parts;
+    for (int i = 0; i < 30; ++i) {
+        const std::string length = std::to_string(100 + i);
+        const std::string label = "L" + std::to_string(i);
+        parts.push_back(RowOf({{"length", length.c_str()}, {"quantity", "1"}, {"label", label.c_str()}}));
+    }
+    steel->AppendRows(parts, RowsPieces);
+    Page().FillLists();
+    HWND list = Item(WinProject::kPartList);
+    ASSERT_EQ(30, Rows(WinProject::kPartList));
+    EXPECT_EQ("25", Cell(WinProject::kPartList, 24, 0));
+    EXPECT_EQ("124", Cell(WinProject::kPartList, 24, 1));
+    EXPECT_EQ("L24", Cell(WinProject::kPartList, 24, 3));
+    EXPECT_EQ("", Cell(WinProject::kPartList, 30, 0));
+    EXPECT_EQ(0, ListGetSelected(list));
+
+    // A row selected is the page's selected row.
+    ListSelect(list, 24, 0, 1);
+    EXPECT_EQ(DProps::GetString(steel->GetPieceRows()[24], "uid"), Page().GetSelectedUid(RowsPieces));
+    // A refill keeps the selected row.
+    Page().FillLists();
+    EXPECT_EQ(24, ListGetSelected(list));
+}
+
 // ---- Editing ------------------------------------------------------------------------------------
 
 TEST_F(SourcePage, AnEditorsSavedRowsReplaceTheMaterialsRows)
