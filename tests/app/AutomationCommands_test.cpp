@@ -24,7 +24,7 @@
 #include "tests/document/CalculationFixture.h"
 #include "tests/document/DocumentProbe.h"
 
-#include "../foundation/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 

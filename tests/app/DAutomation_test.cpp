@@ -12,7 +12,7 @@
 #include "app/DAutomation.h"
 #include "foundation/DProps.h"
 
-#include "../foundation/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The real program, started as a user starts it.
 #include "AppRunner.h"
 
-#include "../foundation/TestFiles.h"
+#include "support/TestFiles.h"
 
 #include <algorithm>
 #include <fstream>
@@ -12,11 +12,6 @@ namespace {
 std::string ReadFile(const std::string& path)
 {
     return ReadBytes(path);
-}
-
-bool FileExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 using Texts = std::vector<std::string>;

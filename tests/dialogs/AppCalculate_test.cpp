@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "CalculationOrders.h"
-#include "DialogFixture.h"
+#include "support/DialogFixture.h"
 #include "dialogs/DialogIds.h"
 #include "document/AppEvents.h"
 #include "support/DialogDriving.h"

@@ -2,7 +2,7 @@
 // counting materials, and showing the project's warnings.
 #include "appsvc/OXRApp.h"
 
-#include "DialogFixture.h"
+#include "support/DialogFixture.h"
 
 #include <commctrl.h>
 #include "dialogs/DialogIds.h"

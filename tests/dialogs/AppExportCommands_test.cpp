@@ -11,7 +11,7 @@
 #include "appsvc/OXRApp.h"
 #include "dialogs/DlgExport.h"
 #include "document/DCSProject.h"
-#include "tests/dialogs/DialogFixture.h"
+#include "support/DialogFixture.h"
 #include "tests/document/DocumentProbe.h"
 
 namespace {
@@ -64,7 +64,7 @@ TEST_F(AppExports, RemnantsAboveTheOptionReachTheDialogAndOkKeepsItsChoices)
     std::string output;
     UiScript script;
     script.OnWindow("Export", [&](HWND window) {
-        output = ItemText(window, DlgDelimited::kText);
+        output = WindowText(window, DlgDelimited::kText);
         ChooseSeparator(window, ',');
         SendMessageA(window, WM_COMMAND, IDOK, 0);
     });

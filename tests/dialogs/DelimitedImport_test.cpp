@@ -10,7 +10,7 @@
 #include "document/DCSProject.h"
 #include "foundation/DAppSettings.h"
 #include "foundation/PropsTestHelpers.h"
-#include "foundation/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 

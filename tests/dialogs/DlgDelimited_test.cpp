@@ -17,7 +17,7 @@
 #include "foundation/Helper.h"
 #include "foundation/StrUtil.h"
 #include "resources/SourceData.h"
-#include "foundation/TestFiles.h"
+#include "support/TestFiles.h"
 #include "support/UiScript.h"
 
 #include "support/DialogDriving.h"

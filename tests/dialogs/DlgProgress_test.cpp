@@ -6,7 +6,7 @@
 #include <commctrl.h>
 
 #include "CalculationOrders.h"
-#include "DialogFixture.h"
+#include "support/DialogFixture.h"
 #include "dialogs/DialogIds.h"
 #include "document/AppEvents.h"
 #include "foundation/WindowMessages.h"

@@ -3,7 +3,7 @@
 // exclusions, and what accepting and cancelling leave in the settings.
 #include "dialogs/DlgSettings.h"
 
-#include "DialogFixture.h"
+#include "support/DialogFixture.h"
 
 #include <commctrl.h>
 

@@ -11,7 +11,7 @@
 #include "document/DCSSolution.h"
 #include "foundation/DAppSettings.h"
 #include "tests/document/DocumentProbe.h"
-#include "tests/dialogs/DialogFixture.h"
+#include "support/DialogFixture.h"
 
 namespace {
 

@@ -14,9 +14,10 @@
 #include "foundation/StrList.h"
 #include "foundation/TextBlocks.h"
 #include "tests/document/CalculationFixture.h"
-#include "tests/document/SolvedMaterial.h"
+#include "support/SolvedMaterial.h"
+#include "tests/document/DocumentProbe.h"
 #include "tests/document/TestAppServices.h"
-#include "tests/foundation/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "tests/document/MaterialFixture.h"
-#include "tests/document/SolvedMaterial.h"
+#include "support/SolvedMaterial.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "document/DCSSolution.h"
 #include "tests/dialogs/CalculationOrders.h"
-#include "tests/foundation/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "PairEntries.h"
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 
 #include <algorithm>
 #include <atomic>

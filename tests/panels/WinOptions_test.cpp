@@ -14,7 +14,7 @@
 #include "controls/ICList.h"
 #include "panels/PanelIds.h"
 #include "tests/dialogs/CalculationOrders.h"
-#include "tests/document/SolvedMaterial.h"
+#include "support/SolvedMaterial.h"
 
 namespace {
 

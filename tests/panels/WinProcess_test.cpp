@@ -19,7 +19,7 @@
 #include "panels/PanelIds.h"
 #include "support/UiScript.h"
 #include "tests/dialogs/CalculationOrders.h"
-#include "tests/document/SolvedMaterial.h"
+#include "support/SolvedMaterial.h"
 
 namespace {
 

@@ -19,10 +19,10 @@
 #include "dialogs/DlgRowEditor.h"
 #include "foundation/DAppSettings.h"
 #include "foundation/Helper.h"
-#include "foundation/TestFiles.h"
 #include "support/DialogDriving.h"
+#include "support/SolvedMaterial.h"
+#include "support/TestFiles.h"
 #include "support/UiScript.h"
-#include "tests/document/SolvedMaterial.h"
 
 namespace {
 

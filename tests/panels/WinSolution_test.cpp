@@ -14,7 +14,7 @@
 #include "panels/PanelIds.h"
 #include "support/UiScript.h"
 #include "dialogs/DlgDelimited.h"
-#include "tests/document/SolvedMaterial.h"
+#include "support/SolvedMaterial.h"
 
 namespace {
 

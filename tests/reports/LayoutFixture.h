@@ -16,7 +16,7 @@
 #include "reports/MTable.h"
 #include "reports/OXRLayout.h"
 #include "reports/ScaleNumberList.h"
-#include "tests/foundation/TestFiles.h"
+#include "support/TestFiles.h"
 
 // Tables of "<item>.rows" rows; a table goes on over pages from the row where
 // it stopped.

@@ -8,7 +8,7 @@
 #include "LayoutFixture.h"
 #include "document/DCSProject.h"
 #include "reports/OXRLayoutSolution.h"
-#include "tests/document/SolvedMaterial.h"
+#include "support/SolvedMaterial.h"
 
 namespace {
 

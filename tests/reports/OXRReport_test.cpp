@@ -17,8 +17,8 @@
 #include "foundation/PathUtil.h"
 #include "reports/OXRReport.h"
 #include "support/PrintQueue.h"
+#include "support/SolvedMaterial.h"
 #include "support/UiScript.h"
-#include "tests/document/SolvedMaterial.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "ReportPass.h"
 #include "document/DCSProject.h"
 #include "reports/OXRLayoutSolution.h"
-#include "tests/document/SolvedMaterial.h"
+#include "support/SolvedMaterial.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "reports/Printers.h"
 #include "support/OtherProcess.h"
 #include "support/PrintQueue.h"
-#include "tests/foundation/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 

@@ -24,10 +24,10 @@
 #include "reports/ReportIds.h"
 #include "support/DialogDriving.h"
 #include "support/PrintQueue.h"
+#include "support/SolvedMaterial.h"
+#include "support/TestFiles.h"
 #include "support/UiScript.h"
 #include "support/UiTestApp.h"
-#include "tests/document/SolvedMaterial.h"
-#include "tests/foundation/TestFiles.h"
 
 namespace {
 

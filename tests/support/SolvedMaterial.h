@@ -10,9 +10,8 @@
 #include <vector>
 
 #include "document/DCSProject.h"
-#include "tests/document/AppliedLayout.h"
-#include "tests/document/DocumentProbe.h"
 #include "engine/LayoutStats.h"
+#include "support/AppliedLayout.h"
 
 struct PatternSpec {
     long stock;                      // stock row id

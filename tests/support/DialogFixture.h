@@ -1,5 +1,5 @@
 // What the dialogs' tests share: a main window for the dialogs to belong to
-// and the open project they look at.
+// and the open project they look at, and the dialog driving of them all.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,15 +10,9 @@
 
 #include "foundation/DProps.h"
 
+#include "support/DialogDriving.h"
 #include "support/UiScript.h"
 #include "support/UiTestApp.h"
-
-inline std::string ItemText(HWND dialog, int id)
-{
-    char text[4096] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof(text));
-    return text;
-}
 
 // A record of the given keys and values.
 inline DProps Row(std::initializer_list<std::pair<const char*, const char*>> entries)
@@ -27,11 +21,6 @@ inline DProps Row(std::initializer_list<std::pair<const char*, const char*>> ent
     for (const auto& e : entries)
         row.Set(e.first, e.second);
     return row;
-}
-
-inline bool ItemEnabled(HWND dialog, int id)
-{
-    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
 }
 
 class DialogTest : public ::testing::Test {
