@@ -78,8 +78,9 @@ TEST(HandBack, OnHomeItselfOrForAHomeThatCannotReceiveTheWorkRunsAtOnce)
     Worker worker;
     HANDLE idle = CreateThread(nullptr, 0, Worker::Nothing, nullptr, 0, &worker.home);
     ASSERT_NE(nullptr, idle);
-    WaitForSingleObject(idle, INFINITE);
+    const DWORD ended = WaitForSingleObject(idle, 10000);
     CloseHandle(idle);
+    ASSERT_EQ(WAIT_OBJECT_0, ended) << "a thread that does nothing did not end within 10 s";
     worker.Start();
     ASSERT_TRUE(PumpUntil([&] { return worker.done.load(); }));
     EXPECT_NE(GetCurrentThreadId(), worker.ranOn);
