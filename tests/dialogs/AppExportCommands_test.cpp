@@ -18,7 +18,7 @@ namespace {
 
 DProps Cutting(const char* copies, const char* remains)
 {
-    return Row({{"blank", "1"}, {"copies", copies}, {"remains", remains}, {"signature", "1#a1-"}});
+    return RowOf({{"blank", "1"}, {"copies", copies}, {"remains", remains}, {"signature", "1#a1-"}});
 }
 
 // Picks the separator entry that begins with the character, as the user would.
@@ -46,8 +46,8 @@ protected:
         DialogTest::SetUp();
         ASSERT_TRUE(App().m_document.New("P", "", "Steel"));
         material = App().m_document.GetProject(0, false);
-        material->AppendRows({Row({{"length", "6000"}, {"quantity", "5"}, {"knife", "3"}})}, 1);
-        material->AppendRows({Row({{"length", "1500"}, {"quantity", "4"}})}, 2);
+        material->AppendRows({RowOf({{"length", "6000"}, {"quantity", "5"}, {"knife", "3"}})}, 1);
+        material->AppendRows({RowOf({{"length", "1500"}, {"quantity", "4"}})}, 2);
         material->SetProperty("remnants", "500");
         App().m_settings.Set("length.digits", "2");
         App().LoadNumberFormats();

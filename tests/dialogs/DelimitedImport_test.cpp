@@ -9,7 +9,7 @@
 
 #include "document/DCSProject.h"
 #include "foundation/DAppSettings.h"
-#include "foundation/PropsTestHelpers.h"
+#include "support/PropsTestHelpers.h"
 #include "support/TestFiles.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "foundation/StrUtil.h"
 #include "foundation/StrList.h"
 #include "tests/document/DocumentProbe.h"
-#include "tests/foundation/PropsTestHelpers.h"
+#include "support/PropsTestHelpers.h"
 
 namespace {
 

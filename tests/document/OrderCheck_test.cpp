@@ -6,7 +6,7 @@
 #include "document/OrderCheck.h"
 #include "foundation/RecordText.h"
 #include "tests/document/DocumentProbe.h"
-#include "tests/foundation/PropsTestHelpers.h"
+#include "support/PropsTestHelpers.h"
 
 namespace {
 

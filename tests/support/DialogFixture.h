@@ -4,24 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
-#include <string>
-#include <utility>
-
-#include "foundation/DProps.h"
-
 #include "support/DialogDriving.h"
+#include "support/PropsTestHelpers.h"
 #include "support/UiScript.h"
 #include "support/UiTestApp.h"
-
-// A record of the given keys and values.
-inline DProps Row(std::initializer_list<std::pair<const char*, const char*>> entries)
-{
-    DProps row;
-    for (const auto& e : entries)
-        row.Set(e.first, e.second);
-    return row;
-}
 
 class DialogTest : public ::testing::Test {
 protected:
