@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "CalculationOrders.h"
+#include "support/CalculationOrders.h"
 #include "support/DialogFixture.h"
 #include "dialogs/DialogIds.h"
 #include "document/AppEvents.h"

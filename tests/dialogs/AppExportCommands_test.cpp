@@ -12,7 +12,7 @@
 #include "dialogs/DlgExport.h"
 #include "document/DCSProject.h"
 #include "support/DialogFixture.h"
-#include "tests/document/DocumentProbe.h"
+#include "support/DocumentProbe.h"
 
 namespace {
 

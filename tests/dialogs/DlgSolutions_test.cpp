@@ -5,7 +5,7 @@
 
 #include <commctrl.h>
 
-#include "CalculationOrders.h"
+#include "support/CalculationOrders.h"
 #include "support/DialogFixture.h"
 #include "dialogs/DialogIds.h"
 #include "engine/Cutting.h"

@@ -10,7 +10,7 @@
 #include "document/DCSProject.h"
 #include "document/DCSSolution.h"
 #include "foundation/DAppSettings.h"
-#include "tests/document/DocumentProbe.h"
+#include "support/DocumentProbe.h"
 #include "support/DialogFixture.h"
 
 namespace {

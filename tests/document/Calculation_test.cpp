@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/document/CalculationFixture.h"
+#include "support/CalculationFixture.h"
+#include "tests/document/MaterialFixture.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/document/CalculationFixture.h"
+#include "support/CalculationFixture.h"
 #include "tests/document/MaterialFixture.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "document/DCSSolution.h"
 #include "foundation/RecordText.h"
 #include "support/SolvedMaterial.h"
-#include "tests/document/DocumentProbe.h"
+#include "support/DocumentProbe.h"
 #include "tests/document/TestAppServices.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "foundation/RecordText.h"
 #include "foundation/StrUtil.h"
 #include "foundation/StrList.h"
-#include "tests/document/DocumentProbe.h"
+#include "support/DocumentProbe.h"
 #include "support/PropsTestHelpers.h"
 
 namespace {

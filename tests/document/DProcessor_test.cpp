@@ -5,7 +5,8 @@
 
 #include "document/DCSSolution.h"
 #include "document/DProcessor.h"
-#include "tests/document/CalculationFixture.h"
+#include "support/CalculationFixture.h"
+#include "tests/document/MaterialFixture.h"
 
 namespace {
 

@@ -12,7 +12,8 @@
 #include "document/DProcessor.h"
 #include "document/HandBack.h"
 #include "foundation/RecordText.h"
-#include "tests/document/CalculationFixture.h"
+#include "support/CalculationFixture.h"
+#include "tests/document/TestAppServices.h"
 
 namespace {
 

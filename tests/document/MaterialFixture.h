@@ -10,7 +10,7 @@
 
 #include "document/DCSProject.h"
 #include "support/PropsTestHelpers.h"
-#include "tests/document/DocumentProbe.h"
+#include "support/DocumentProbe.h"
 #include "tests/document/TestAppServices.h"
 
 struct PartSpec {

@@ -5,7 +5,7 @@
 #include "document/DCSStorage.h"
 #include "document/OrderCheck.h"
 #include "foundation/RecordText.h"
-#include "tests/document/DocumentProbe.h"
+#include "support/DocumentProbe.h"
 #include "support/PropsTestHelpers.h"
 
 namespace {

@@ -13,9 +13,10 @@
 #include "foundation/RecordText.h"
 #include "foundation/StrList.h"
 #include "foundation/TextBlocks.h"
-#include "tests/document/CalculationFixture.h"
+#include "support/CalculationFixture.h"
+#include "tests/document/MaterialFixture.h"
 #include "support/SolvedMaterial.h"
-#include "tests/document/DocumentProbe.h"
+#include "support/DocumentProbe.h"
 #include "tests/document/TestAppServices.h"
 #include "support/TestFiles.h"
 

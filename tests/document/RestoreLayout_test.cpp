@@ -2,7 +2,7 @@
 
 #include "document/DCSProject.h"
 #include "support/SolvedMaterial.h"
-#include "tests/document/DocumentProbe.h"
+#include "support/DocumentProbe.h"
 #include "tests/document/TestAppServices.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <fstream>
 
 #include "document/DCSSolution.h"
-#include "tests/dialogs/CalculationOrders.h"
+#include "support/CalculationOrders.h"
 #include "support/TestFiles.h"
 
 namespace {

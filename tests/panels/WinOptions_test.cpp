@@ -13,7 +13,7 @@
 #include "PanelHost.h"
 #include "controls/ICList.h"
 #include "panels/PanelIds.h"
-#include "tests/dialogs/CalculationOrders.h"
+#include "support/CalculationOrders.h"
 #include "support/SolvedMaterial.h"
 
 namespace {

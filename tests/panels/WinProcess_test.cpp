@@ -18,7 +18,7 @@
 #include "dialogs/DlgDelimited.h"
 #include "panels/PanelIds.h"
 #include "support/UiScript.h"
-#include "tests/dialogs/CalculationOrders.h"
+#include "support/CalculationOrders.h"
 #include "support/SolvedMaterial.h"
 
 namespace {

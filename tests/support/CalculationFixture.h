@@ -11,12 +11,14 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include "document/DCSProject.h"
 #include "engine/Solver.h"
 #include "foundation/WindowMessages.h"
-#include "tests/document/MaterialFixture.h"
+#include "support/PropsTestHelpers.h"
 
 // Serves this thread's messages until done() holds; false when it did not
 // within limitMs.
