@@ -14,7 +14,7 @@
 #include "document/DCSProject.h"
 #include "engine/Cutting.h"
 #include "reports/OXRLayout.h"
-#include "tests/document/AppliedLayout.h"
+#include "tests/support/AppliedLayout.h"
 
 constexpr double kPackedKerf = 3.0;
 

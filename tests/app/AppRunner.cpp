@@ -10,7 +10,7 @@
 #include "document/DCSSolution.h"
 #include "panels/PanelIds.h"
 
-#include "../foundation/TestFiles.h"
+#include "support/TestFiles.h"
 
 #ifndef BRAVIK_PROGRAM
 #error "BRAVIK_PROGRAM names the executable under test"

@@ -21,11 +21,11 @@
 #include "reports/OXRReport.h"
 #include "support/DialogDriving.h"
 #include "support/PrintQueue.h"
-#include "tests/dialogs/CalculationOrders.h"
-#include "tests/document/CalculationFixture.h"
-#include "tests/document/DocumentProbe.h"
+#include "support/CalculationOrders.h"
+#include "support/CalculationFixture.h"
+#include "support/DocumentProbe.h"
 
-#include "../foundation/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "appsvc/OXRApp.h"
 #include "foundation/DProps.h"
 
-#include "../foundation/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The files the program carries, written into its data folder at start-up.
 #include "AppRunner.h"
 
-#include "../foundation/TestFiles.h"
+#include "support/TestFiles.h"
 
 #include <fstream>
 #include <string>
@@ -13,11 +13,6 @@ const char* const kDataFiles[] = {"BASE.SOL.SCL", "FULL.SOL.SCL", "LIST.SOL.SCL"
                                   "STYLE.TXT",    "STYLE.MONO.TXT", "META.TXT"};
 const char* const kHelpFiles[] = {"index.html", "calculate.html", "project.html", "reports.html",
                                   "help.css",   "pics\\pattern.png", "pics\\page.png"};
-
-bool FileExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 size_t Count(const std::string& text, const std::string& what)
 {

@@ -2,9 +2,9 @@
 // the user told when there is no printer to print on.
 #include "AppRunner.h"
 
-#include "../foundation/TestFiles.h"
 #include "support/OtherProcess.h"
 #include "support/PrintQueue.h"
+#include "support/TestFiles.h"
 
 #include <shlobj.h>
 

@@ -1,8 +1,8 @@
 // The real program, started as a user starts it.
 #include "AppRunner.h"
 
-#include "../foundation/TestFiles.h"
 #include "appsvc/AppSettingsKeys.h"
+#include "support/TestFiles.h"
 
 #include <algorithm>
 #include <fstream>
@@ -13,11 +13,6 @@ namespace {
 std::string ReadFile(const std::string& path)
 {
     return ReadBytes(path);
-}
-
-bool FileExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 using Texts = std::vector<std::string>;

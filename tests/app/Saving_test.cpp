@@ -3,18 +3,13 @@
 // write, and settings that cannot be saved.
 #include "AppRunner.h"
 
-#include "../foundation/TestFiles.h"
+#include "support/TestFiles.h"
 
 #include <shlobj.h>
 
 #include "document/DCSSolution.h"
 
 namespace {
-
-bool FileExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 bool WideFileExists(const std::wstring& path)
 {

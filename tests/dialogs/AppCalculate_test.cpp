@@ -6,11 +6,12 @@
 
 #include <algorithm>
 
-#include "CalculationOrders.h"
-#include "DialogFixture.h"
+#include "support/CalculationOrders.h"
+#include "support/DialogFixture.h"
 #include "dialogs/DialogIds.h"
 #include "document/AppEvents.h"
 #include "support/DialogDriving.h"
+#include "support/MessageBoxAnswer.h"
 
 namespace {
 
@@ -96,15 +97,7 @@ TEST_F(CalculateAll, WithoutAnActiveMaterialTheUserIsToldAndNothingRuns)
 {
     ASSERT_TRUE(Material(0).SetProperty("active", "0"));
     ASSERT_TRUE(Material(1).SetProperty("active", "0"));
-    std::string notice;
-    UiScript script;
-    script.OnWindow("KORVA Bravik", [&](HWND box) {
-        notice = UiScript::StaticTexts(box);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-    });
-    script.Start();
-    EXPECT_FALSE(App().Calculate());
-    EXPECT_EQ("", script.Failure());
+    const std::string notice = AnswerBoxShownBy("KORVA Bravik", IDOK, [] { EXPECT_FALSE(App().Calculate()); });
     EXPECT_EQ("No material is selected.\r\nPlease select at least one material.", notice);
     EXPECT_TRUE(main.events.empty());
     EXPECT_EQ(0, Material(0).GetSolutions().Count());

@@ -2,7 +2,8 @@
 // counting materials, and showing the project's warnings.
 #include "appsvc/OXRApp.h"
 
-#include "DialogFixture.h"
+#include "support/DialogFixture.h"
+#include "support/MessageBoxAnswer.h"
 
 #include <commctrl.h>
 #include "dialogs/DialogIds.h"
@@ -39,24 +40,14 @@ TEST_F(MaterialCommands, SelectingRaisesCurrentMaterialChangedEvenForTheCurrentM
 
 TEST_F(MaterialCommands, RemovingAsksAndOnlyYesRemoves)
 {
-    std::string question;
-    UiScript no;
-    no.OnWindow("KORVA Bravik", [&](HWND box) {
-        question = UiScript::StaticTexts(box);
-        PostMessageA(box, WM_COMMAND, IDNO, 0);
-    });
-    no.Start();
-    EXPECT_FALSE(App().DeleteMaterial(-1));
-    EXPECT_EQ("", no.Failure());
+    const std::string question =
+        AnswerBoxShownBy("KORVA Bravik", IDNO, [] { EXPECT_FALSE(App().DeleteMaterial(-1)); });
     EXPECT_EQ("Delete the material \"Steel\"?", question);
     EXPECT_EQ(2, App().Document().GetCount(false));
     EXPECT_TRUE(main.events.empty());
 
     App().Document().SetCurrent(1);
-    UiScript yes;
-    yes.OnWindow("KORVA Bravik", [](HWND box) { PostMessageA(box, WM_COMMAND, IDYES, 0); });
-    yes.Start();
-    EXPECT_TRUE(App().DeleteMaterial(-1));
+    AnswerBoxShownBy("KORVA Bravik", IDYES, [] { EXPECT_TRUE(App().DeleteMaterial(-1)); });
     EXPECT_EQ(1, App().Document().GetCount(false));
     EXPECT_EQ(0, App().Document().GetCurrent());
     EXPECT_EQ((std::vector<long>{kEventMaterialsChanged, kEventCurrentMaterialChanged}), main.Codes());

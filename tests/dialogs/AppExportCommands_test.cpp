@@ -11,14 +11,14 @@
 #include "appsvc/OXRApp.h"
 #include "dialogs/DlgExport.h"
 #include "document/DCSProject.h"
-#include "tests/dialogs/DialogFixture.h"
-#include "tests/document/DocumentProbe.h"
+#include "support/DialogFixture.h"
+#include "support/DocumentProbe.h"
 
 namespace {
 
 DProps Cutting(const char* copies, const char* remains)
 {
-    return Row({{"blank", "1"}, {"copies", copies}, {"remains", remains}, {"signature", "1#a1-"}});
+    return RowOf({{"blank", "1"}, {"copies", copies}, {"remains", remains}, {"signature", "1#a1-"}});
 }
 
 // Picks the separator entry that begins with the character, as the user would.
@@ -46,8 +46,8 @@ protected:
         DialogTest::SetUp();
         ASSERT_TRUE(App().Document().New("P", "", "Steel"));
         material = App().Document().GetProject(0, false);
-        material->AppendRows({Row({{"length", "6000"}, {"quantity", "5"}, {"knife", "3"}})}, 1);
-        material->AppendRows({Row({{"length", "1500"}, {"quantity", "4"}})}, 2);
+        material->AppendRows({RowOf({{"length", "6000"}, {"quantity", "5"}, {"knife", "3"}})}, 1);
+        material->AppendRows({RowOf({{"length", "1500"}, {"quantity", "4"}})}, 2);
         material->SetProperty("remnants", "500");
         App().Settings().Set("length.digits", "2");
         App().LoadNumberFormats();
@@ -64,7 +64,7 @@ TEST_F(AppExports, RemnantsAboveTheOptionReachTheDialogAndOkKeepsItsChoices)
     std::string output;
     UiScript script;
     script.OnWindow("Export", [&](HWND window) {
-        output = ItemText(window, DlgDelimited::kText);
+        output = WindowText(window, DlgDelimited::kText);
         ChooseSeparator(window, ',');
         SendMessageA(window, WM_COMMAND, IDOK, 0);
     });

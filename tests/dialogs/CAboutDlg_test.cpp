@@ -1,7 +1,7 @@
 // The about box: its title, the program's name and the system information.
 #include "dialogs/CAboutDlg.h"
 
-#include "DialogFixture.h"
+#include "support/DialogFixture.h"
 #include "dialogs/DialogIds.h"
 #include "foundation/UPairList.h"
 
@@ -18,9 +18,9 @@ TEST_F(AboutBox, ShowsTheProgramAndItsBuildAndSystemLines)
     HWND owner = nullptr;
     UiScript script;
     script.OnWindow("About KORVA Bravik", [&](HWND d) {
-        name = ItemText(d, IDC_ABOUT_NAME);
-        label = ItemText(d, IDC_ABOUT_VERSION_LABEL);
-        block = ItemText(d, IDC_ABOUT_VERSION);
+        name = WindowText(d, IDC_ABOUT_NAME);
+        label = WindowText(d, IDC_ABOUT_VERSION_LABEL);
+        block = WindowText(d, IDC_ABOUT_VERSION);
         owner = GetWindow(d, GW_OWNER);
         PostMessageA(d, WM_COMMAND, IDOK, 0);
     });

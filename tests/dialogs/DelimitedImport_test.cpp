@@ -9,8 +9,8 @@
 
 #include "document/DCSProject.h"
 #include "foundation/DAppSettings.h"
-#include "foundation/PropsTestHelpers.h"
-#include "foundation/TestFiles.h"
+#include "support/PropsTestHelpers.h"
+#include "support/TestFiles.h"
 
 namespace {
 

@@ -17,10 +17,10 @@
 #include "foundation/Helper.h"
 #include "foundation/StrUtil.h"
 #include "resources/SourceData.h"
-#include "foundation/TestFiles.h"
-#include "support/UiScript.h"
+#include "support/TestFiles.h"
 
 #include "support/DialogDriving.h"
+#include "support/MessageBoxAnswer.h"
 
 namespace {
 
@@ -150,16 +150,6 @@ PropsList StockRecords(int count)
         rows.push_back(row);
     }
     return rows;
-}
-
-// The program's message box, answered with OK once its text is kept.
-void AnswerTheBox(UiScript& script, std::string& message)
-{
-    script.OnWindow("KORVA Bravik", [&message](HWND box) {
-        message = UiScript::StaticTexts(box);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-    });
-    script.Start();
 }
 
 class DelimitedDialogTest : public TempFolderTest {
@@ -321,16 +311,9 @@ TEST_F(DelimitedDialogTest, ALargeExportIsWrittenWholeAndAFailedOneLeavesTheOldF
     ASSERT_NE(INVALID_HANDLE_VALUE, lock);
     calls.path = Path("locked.txt");
     dialog.saved.clear();
-    UiScript script;
-    std::string message;
-    script.OnWindow("KORVA Bravik", [&](HWND box) {
-        message = UiScript::StaticTexts(box);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-    });
-    script.Start();
-    Click(window, DlgExport::kSaveFile);
+    const std::string message =
+        AnswerBoxShownBy("KORVA Bravik", IDOK, [window] { Click(window, DlgExport::kSaveFile); });
     CloseHandle(lock);
-    EXPECT_EQ("", script.Failure());
     EXPECT_NE(std::string::npos, message.find("locked.txt")) << message;
     EXPECT_TRUE(dialog.saved.empty());
     EXPECT_EQ("old", ReadBytes(Path("locked.txt")));
@@ -509,11 +492,8 @@ TEST_F(DelimitedDialogTest, OkRefusesALineWithoutTheSeparatorAndNamesIt)
     ASSERT_TRUE(dialog.Setup(PartImportDescriptor("length;quantity;label;comment"), ""));
     HWND window = Open(dialog);
     TypeText(window, DlgDelimited::kText, "1000;2;A\r\n1500 4\r\n800;1");
-    std::string message;
-    UiScript script;
-    AnswerTheBox(script, message);
-    SendMessageA(window, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ("", script.Failure());
+    const std::string message =
+        AnswerBoxShownBy("KORVA Bravik", IDOK, [window] { SendMessageA(window, WM_COMMAND, IDOK, 0); });
     EXPECT_NE(std::string::npos, message.find("line 2 (\"1500 4\") has no \";\"")) << message;
     // The dialog stays, so the text or the separator can be mended there.
     EXPECT_TRUE(IsWindowVisible(window));
@@ -538,11 +518,8 @@ TEST_F(DelimitedDialogTest, AFileIsReadAsWrittenOrRefusedWithItsReason)
     // A binary file that happens to hold separators is no text: told, not shown.
     WriteBytes(Path("picture.csv"), std::string("\x89PNG\r\n\x1A\n\0\0,\0,", 13));
     calls.path = Path("picture.csv");
-    std::string message;
-    UiScript script;
-    AnswerTheBox(script, message);
-    Click(window, DlgImport::kOpenFile);
-    EXPECT_EQ("", script.Failure());
+    const std::string message =
+        AnswerBoxShownBy("KORVA Bravik", IDOK, [window] { Click(window, DlgImport::kOpenFile); });
     EXPECT_NE(std::string::npos, message.find("picture.csv")) << message;
     EXPECT_NE(std::string::npos, message.find("not text")) << message;
     EXPECT_EQ("6100,2,A\r\n", WindowText(window, DlgDelimited::kText));
@@ -565,16 +542,9 @@ TEST_F(DelimitedDialogTest, TheFileSavedBoxNamesTheFileAndOpensItOrItsFolder)
         params.Set("file", Path("out.txt").c_str());
         ASSERT_TRUE(box.SetParams(params));
         EXPECT_EQ(root + "\\", DProps::GetString(box.Params(), "path"));
-        std::string message;
-        UiScript script;
-        script.OnWindow("File", [&](HWND window) {
-            message = UiScript::StaticTexts(window);
-            PostMessageA(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-        });
         calls.executed.clear();
-        script.Start();
-        const INT_PTR result = box.DoModal();
-        EXPECT_EQ("", script.Failure());
+        INT_PTR result = -1;
+        const std::string message = AnswerBoxShownBy("File", button, [&] { result = box.DoModal(); });
         EXPECT_EQ("File " + Path("out.txt") + " has been saved.", message);
         EXPECT_EQ(button == IDC_FILESAVED_OPEN_FILE ? 1 : button == IDC_FILESAVED_OPEN_FOLDER ? 2 : 0, result);
         EXPECT_EQ(button == IDCANCEL ? 0u : 1u, calls.executed.size());

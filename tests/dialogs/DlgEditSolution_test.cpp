@@ -2,7 +2,7 @@
 // what it hands back.
 #include "dialogs/DlgEditSolution.h"
 
-#include "DialogFixture.h"
+#include "support/DialogFixture.h"
 
 #include <functional>
 #include <vector>
@@ -36,12 +36,12 @@ Outcome RunDialog(UINT templateId, CWnd* parent, const DProps& in,
                     char text[256] = "";
                     GetWindowTextA(d, text, sizeof(text));
                     out.title = text;
-                    out.noteAtOpening = ItemText(d, IDC_NOTE);
-                    out.okAtOpening = ItemEnabled(d, IDOK);
+                    out.noteAtOpening = WindowText(d, IDC_NOTE);
+                    out.okAtOpening = Enabled(d, IDOK);
                     for (auto& step : steps) {
                         step(d);
-                        out.notes.push_back(ItemText(d, IDC_NOTE));
-                        out.oks.push_back(ItemEnabled(d, IDOK));
+                        out.notes.push_back(WindowText(d, IDC_NOTE));
+                        out.oks.push_back(Enabled(d, IDOK));
                     }
                     PostMessageA(d, WM_COMMAND, finalButton, 0);
                 });

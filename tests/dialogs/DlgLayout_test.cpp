@@ -11,9 +11,9 @@
 
 #include "dialogs/DialogIds.h"
 #include "document/DCSProject.h"
+#include "support/DialogFixture.h"
 #include "support/KeyPress.h"
-#include "tests/dialogs/DialogFixture.h"
-#include "tests/document/SolvedMaterial.h"
+#include "support/SolvedMaterial.h"
 
 namespace {
 
@@ -66,17 +66,17 @@ TEST_F(LayoutEditor, ACompleteSolutionListsEveryPartFreeWithZeroAndCanBeSaved)
         EXPECT_EQ("0", CellOf(free, 1, 1));
         EXPECT_EQ("Total", CellOf(free, 2, 0));
         EXPECT_EQ("0", CellOf(free, 2, 1));
-        EXPECT_TRUE(ItemEnabled(window, IDOK));
+        EXPECT_TRUE(Enabled(window, IDOK));
         // A pattern with copies and pieces cannot be removed.
-        EXPECT_FALSE(ItemEnabled(window, IDC_LAYOUT_REMOVE));
+        EXPECT_FALSE(Enabled(window, IDC_LAYOUT_REMOVE));
         // Nothing is free: no part can be added to the pattern.
-        EXPECT_FALSE(ItemEnabled(window, IDC_LAYOUT_FREE_PLUS));
-        EXPECT_FALSE(ItemEnabled(window, IDC_LAYOUT_PLUS));
-        EXPECT_TRUE(ItemEnabled(window, IDC_LAYOUT_MINUS));
+        EXPECT_FALSE(Enabled(window, IDC_LAYOUT_FREE_PLUS));
+        EXPECT_FALSE(Enabled(window, IDC_LAYOUT_PLUS));
+        EXPECT_TRUE(Enabled(window, IDC_LAYOUT_MINUS));
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_LAYOUT_MINUS, BN_CLICKED), 0);
         // One piece of 1500 fewer per bar: two back on the free list.
         EXPECT_EQ("2", CellOf(free, 2, 1));
-        EXPECT_FALSE(ItemEnabled(window, IDOK));
+        EXPECT_FALSE(Enabled(window, IDOK));
         SendMessageA(window, WM_COMMAND, IDOK, 0);
         SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
     });
@@ -115,24 +115,24 @@ TEST_F(LayoutEditor, ANewPatternTakesAFreePartAtOnceAndItsCopiesStopAtTheStocksB
                     EXPECT_EQ(1, ListGetSelected(patterns));
                     EXPECT_EQ("0", CellOf(patterns, 1, 2));
                     // An empty pattern without copies can go again.
-                    EXPECT_TRUE(ItemEnabled(editor, IDC_LAYOUT_REMOVE));
+                    EXPECT_TRUE(Enabled(editor, IDC_LAYOUT_REMOVE));
                     // A free part fits at once: nothing is taken while it has no copies.
-                    ASSERT_TRUE(ItemEnabled(editor, IDC_LAYOUT_FREE_PLUS));
+                    ASSERT_TRUE(Enabled(editor, IDC_LAYOUT_FREE_PLUS));
                     click(IDC_LAYOUT_FREE_PLUS);
                     EXPECT_EQ("2", freeCount(0));
                     // The copies row of its one part: a copy takes one free part.
                     ListSelect(GetDlgItem(editor, IDC_LAYOUT_PARTS), 1, 0, 1);
                 },
                 "the new pattern");
-    script.Then([&] { return ItemEnabled(editor, IDC_LAYOUT_PLUS); },
+    script.Then([&] { return Enabled(editor, IDC_LAYOUT_PLUS); },
                 [&] {
                     click(IDC_LAYOUT_PLUS);
                     EXPECT_EQ("1", freeCount(0));
                     EXPECT_EQ("1", CellOf(GetDlgItem(editor, IDC_LAYOUT_PATTERNS), 1, 2));
                     // Both bars of the stock are used: no third copy, though a part is free.
-                    EXPECT_FALSE(ItemEnabled(editor, IDC_LAYOUT_PLUS));
-                    EXPECT_FALSE(ItemEnabled(editor, IDOK));
-                    EXPECT_FALSE(ItemEnabled(editor, IDC_LAYOUT_REMOVE));
+                    EXPECT_FALSE(Enabled(editor, IDC_LAYOUT_PLUS));
+                    EXPECT_FALSE(Enabled(editor, IDOK));
+                    EXPECT_FALSE(Enabled(editor, IDC_LAYOUT_REMOVE));
                     SendMessageA(editor, WM_COMMAND, IDCANCEL, 0);
                 },
                 "+ on the copies");
@@ -208,14 +208,14 @@ TEST_F(LayoutEditor, APatternBuiltLikeAnotherJoinsItsCopiesWhenSaved)
                 },
                 "the new pattern");
     // The buttons follow the selection once the dialog has re-checked it.
-    script.Then([&] { return ItemEnabled(editor, IDC_LAYOUT_PLUS); },
+    script.Then([&] { return Enabled(editor, IDC_LAYOUT_PLUS); },
                 [&] {
                     ASSERT_TRUE(TabTo(IDC_LAYOUT_PLUS));
                     PressKey(VK_SPACE);
                     EXPECT_EQ("0", CellOf(GetDlgItem(editor, IDC_LAYOUT_FREE), 1, 1));
                 },
                 "+ on the copies");
-    script.Then([&] { return ItemEnabled(editor, IDOK); },
+    script.Then([&] { return Enabled(editor, IDOK); },
                 [&] {
                     // Enter from a list is the default button, Save.
                     ASSERT_TRUE(TabTo(IDC_LAYOUT_PATTERNS));

@@ -2,7 +2,7 @@
 // and the application's add-material command around it.
 #include "dialogs/DlgMaterial.h"
 
-#include "DialogFixture.h"
+#include "support/DialogFixture.h"
 
 #include <algorithm>
 #include "dialogs/DialogIds.h"
@@ -44,10 +44,10 @@ protected:
                             *title = text;
                         }
                         if (atOpening)
-                            *atOpening = {ItemText(d, IDC_MATERIAL_MESSAGE), ItemEnabled(d, IDOK)};
+                            *atOpening = {WindowText(d, IDC_MATERIAL_MESSAGE), Enabled(d, IDOK)};
                         for (const char* text : texts) {
                             SetDlgItemTextA(d, IDC_MATERIAL_EDIT, text);
-                            seen.push_back({ItemText(d, IDC_MATERIAL_MESSAGE), ItemEnabled(d, IDOK)});
+                            seen.push_back({WindowText(d, IDC_MATERIAL_MESSAGE), Enabled(d, IDOK)});
                         }
                         PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
                     });

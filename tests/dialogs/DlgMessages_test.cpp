@@ -4,7 +4,7 @@
 
 #include <commctrl.h>
 
-#include "DialogFixture.h"
+#include "support/DialogFixture.h"
 #include "dialogs/DialogIds.h"
 #include "support/KeyPress.h"
 
@@ -82,7 +82,7 @@ TEST_F(MessagesList, TheDialogListsTheRowsUnderTheLocalesColumnTitles)
                 ListView_GetItemText(list, r, c, cells[c], sizeof(cells[c]));
             rows.push_back(std::string(cells[0]) + "|" + cells[1] + "|" + cells[2]);
         }
-        EXPECT_EQ("Close", ItemText(d, IDCANCEL));
+        EXPECT_EQ("Close", WindowText(d, IDCANCEL));
         PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
     });
     script.Start();

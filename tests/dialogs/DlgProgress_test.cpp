@@ -5,8 +5,8 @@
 
 #include <commctrl.h>
 
-#include "CalculationOrders.h"
-#include "DialogFixture.h"
+#include "support/CalculationOrders.h"
+#include "support/DialogFixture.h"
 #include "dialogs/DialogIds.h"
 #include "document/AppEvents.h"
 #include "foundation/WindowMessages.h"

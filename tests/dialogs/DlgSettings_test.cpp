@@ -3,7 +3,7 @@
 // exclusions, and what accepting and cancelling leave in the settings.
 #include "dialogs/DlgSettings.h"
 
-#include "DialogFixture.h"
+#include "support/DialogFixture.h"
 
 #include <commctrl.h>
 
@@ -91,7 +91,7 @@ protected:
 
     static DProps Formats(const char* decimal = "1", const char* lengthZeroes = "1")
     {
-        return Row({{"decimal", decimal},
+        return RowOf({{"decimal", decimal},
                     {"list.separator", "1"},
                     {"pieces.units", "0"},
                     {"length.units", "1"},

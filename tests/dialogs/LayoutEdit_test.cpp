@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dialogs/LayoutEdit.h"
-#include "tests/document/SolvedMaterial.h"
+#include "support/SolvedMaterial.h"
 
 namespace {
 

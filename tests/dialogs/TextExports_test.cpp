@@ -10,15 +10,15 @@
 #include "document/DCSProject.h"
 #include "document/DCSSolution.h"
 #include "foundation/DAppSettings.h"
-#include "tests/document/DocumentProbe.h"
-#include "tests/dialogs/DialogFixture.h"
+#include "support/DocumentProbe.h"
+#include "support/DialogFixture.h"
 
 namespace {
 
 // A cutting row as the result rows hold them.
 DProps Cutting(const char* blank, const char* copies, const char* remains)
 {
-    return Row({{"blank", blank}, {"copies", copies}, {"remains", remains}, {"signature", "1#a1-"}});
+    return RowOf({{"blank", blank}, {"copies", copies}, {"remains", remains}, {"signature", "1#a1-"}});
 }
 
 class TextExportsTest : public ::testing::Test {
@@ -32,10 +32,11 @@ protected:
         for (long i = 0; i < 3; ++i) {
             DCSProject* m = Material(i);
             ASSERT_NE(nullptr, m);
-            m->AppendRows({Row({{"length", "6000"}, {"quantity", "5"}, {"knife", "3"}}),
-                           Row({{"length", "4000"}, {"quantity", "5"}})},
+            m->AppendRows({RowOf({{"length", "6000"}, {"quantity", "5"}, {"knife", "3"}}),
+                           RowOf({{"length", "4000"}, {"quantity", "5"}})},
                           1);
-            m->AppendRows({Row({{"length", "1500"}, {"quantity", "4"}}), Row({{"length", "700"}, {"quantity", "2"}})},
+            m->AppendRows({RowOf({{"length", "1500"}, {"quantity", "4"}}),
+                           RowOf({{"length", "700"}, {"quantity", "2"}})},
                           2);
         }
     }

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/document/CalculationFixture.h"
+#include "support/CalculationFixture.h"
+#include "tests/document/MaterialFixture.h"
 
 namespace {
 
@@ -106,7 +107,7 @@ TEST(CalculationPlan, PassesFollowTheLevelAndTheMeanKerf)
         DCSProject material;
         material.SetMaterial("Steel");
         material.SetProperty("level", c.level);
-        PropsList stock(c.kerfs.size(), MakeRow({{"length", "6000"}, {"quantity", "1"}}));
+        PropsList stock(c.kerfs.size(), RowOf({{"length", "6000"}, {"quantity", "1"}}));
         material.AppendRows(stock, 1);
         // Written after the rows are normalised, so the tiny kerf stays tiny.
         for (size_t i = 0; i < c.kerfs.size(); ++i)
@@ -135,10 +136,10 @@ TEST(CalculationPlan, PassesFollowTheLevelAndTheMeanKerf)
 
 TEST_F(CalculationTest, SolverGetsStockRowsAndPartsMergedByLength)
 {
-    material->AppendRows({MakeRow({{"length", "6000"}, {"quantity", "0"}, {"cost", "12.5"}, {"knife", "3"},
+    material->AppendRows({RowOf({{"length", "6000"}, {"quantity", "0"}, {"cost", "12.5"}, {"knife", "3"},
                                    {"indent", "10"}}),
-                          MakeRow({{"length", "4000"}, {"quantity", "-2"}}),
-                          MakeRow({{"length", "3000"}, {"quantity", "5"}})},
+                          RowOf({{"length", "4000"}, {"quantity", "-2"}}),
+                          RowOf({{"length", "3000"}, {"quantity", "5"}})},
                          1);
     AddOrder(*material, {}, {{"1000", "2"}, {"500", "3"}, {"500", "4"}});
     // Set after normalisation: two lengths within the tolerance of each other.

@@ -4,7 +4,7 @@
 
 #include "document/DAppServices.h"
 #include "tests/document/TestAppServices.h"
-#include "tests/foundation/PropsTestHelpers.h"
+#include "support/PropsTestHelpers.h"
 
 TEST(DAppServices, DefaultIsInForceWhenNoneIsSet)
 {

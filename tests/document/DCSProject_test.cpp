@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/document/CalculationFixture.h"
+#include "support/CalculationFixture.h"
 #include "tests/document/MaterialFixture.h"
 
 namespace {
@@ -45,7 +45,7 @@ TEST(DCSProjectRecord, ResetForgetsNameRowsOptionsAndOwner)
     TestAppServices app;
     DCSProject material;
     material.SetMaterial("Oak");
-    material.AppendRows({MakeRow({{"length", "6000"}, {"quantity", "2"}})}, 1);
+    material.AppendRows({RowOf({{"length", "6000"}, {"quantity", "2"}})}, 1);
     material.SetProperty("optimize", "1");
     // Without part rows nothing starts, but the owner is kept.
     EXPECT_FALSE(material.Calculate(reinterpret_cast<HWND>(0x1234)));
@@ -98,7 +98,7 @@ TEST_F(DCSProjectChanges, EachKindOfEditAnswersItsMasks)
         {"missing option reads 0", [](DCSProject& m) { m.SetProperty("sort", ""); }, true, false, true},
         {"row number", [](DCSProject& m) { SetRowValue(m, RowsPieces, 0, "length", "450"); }, true, true, true},
         {"row label", [](DCSProject& m) { SetRowValue(m, RowsPieces, 0, "label", "Frame"); }, true, false, true},
-        {"results", [](DCSProject& m) { DocumentProbe::Cuttings(m).push_back(MakeRow({{"signature", "1#a1-"}})); }, true, true, false},
+        {"results", [](DCSProject& m) { DocumentProbe::Cuttings(m).push_back(RowOf({{"signature", "1#a1-"}})); }, true, true, false},
         {"untracked key", [](DCSProject& m) { m.SetProperty("progress", "50"); }, false, false, false},
     };
     for (const Case& c : cases) {
@@ -120,7 +120,7 @@ TEST(DCSProjectFingerprint, WithoutABaselineNothingCountsAsChanged)
     DCSProject material;
     DocumentProbe::DropBaselines(material);
     material.SetProperty("desc", "x");
-    DocumentProbe::Cuttings(material).push_back(MakeRow({{"signature", "1#a1-"}}));
+    DocumentProbe::Cuttings(material).push_back(RowOf({{"signature", "1#a1-"}}));
     material.UpdateFingerprint(false);
     EXPECT_FALSE(material.IsChanged(kChangedAll));
 }
@@ -129,7 +129,7 @@ TEST(DCSProjectFingerprint, WithoutABaselineNothingCountsAsChanged)
 
 TEST_F(DCSProjectChanges, AppendRowsWithNothingChangesNothing)
 {
-    DocumentProbe::Summary(material).push_back(MakeRow({{"type", "summary"}}));
+    DocumentProbe::Summary(material).push_back(RowOf({{"type", "summary"}}));
     DocumentProbe::Solutions(material).Add(CUTTING::Layout());
     app.ClearEvents();
     EXPECT_FALSE(material.AppendRows({}, 2));
@@ -140,15 +140,15 @@ TEST_F(DCSProjectChanges, AppendRowsWithNothingChangesNothing)
 
 TEST_F(DCSProjectChanges, AppendRowsDropsTheResultsStampsAndRecounts)
 {
-    DocumentProbe::Summary(material).push_back(MakeRow({{"type", "summary"}}));
-    DocumentProbe::Cuttings(material).push_back(MakeRow({{"signature", "1#a1-"}}));
-    DocumentProbe::CuttingParts(material).push_back(MakeRow({{"name", "1"}}));
-    DocumentProbe::Remnants(material).push_back(MakeRow({{"remnants", "10"}}));
+    DocumentProbe::Summary(material).push_back(RowOf({{"type", "summary"}}));
+    DocumentProbe::Cuttings(material).push_back(RowOf({{"signature", "1#a1-"}}));
+    DocumentProbe::CuttingParts(material).push_back(RowOf({{"name", "1"}}));
+    DocumentProbe::Remnants(material).push_back(RowOf({{"remnants", "10"}}));
     DocumentProbe::Solutions(material).Add(CUTTING::Layout());
     SetRowValue(material, RowsPieces, 0, "orphans", "3");
     app.ClearEvents();
 
-    EXPECT_TRUE(material.AppendRows({MakeRow({{"length", "300"}, {"quantity", "6"}, {"material", "Oak"}})}, 2));
+    EXPECT_TRUE(material.AppendRows({RowOf({{"length", "300"}, {"quantity", "6"}, {"material", "Oak"}})}, 2));
     EXPECT_TRUE(material.GetSummaryRows().empty());
     EXPECT_TRUE(material.GetCuttingRows().empty());
     EXPECT_TRUE(material.GetCuttingPartRows().empty());
@@ -167,7 +167,7 @@ TEST_F(DCSProjectChanges, AppendRowsDropsTheResultsStampsAndRecounts)
 
 TEST_F(DCSProjectChanges, AppendRowsOfKind1GoToTheStock)
 {
-    EXPECT_TRUE(material.AppendRows({MakeRow({{"length", "3000"}, {"quantity", "1"}})}, 1));
+    EXPECT_TRUE(material.AppendRows({RowOf({{"length", "3000"}, {"quantity", "1"}})}, 1));
     EXPECT_EQ(2u, material.GetBlankRows().size());
     EXPECT_EQ(1u, material.GetPieceRows().size());
     EXPECT_EQ(2, DProps::GetLong(material.GetTotals(), "blanks.items"));
@@ -213,9 +213,9 @@ TEST(DCSProjectRows, FindRowsByTheirNumberNotTheirPosition)
     TestAppServices app;
     DCSProject material;
     PropsList rows = {
-        MakeRow({{"material", "A"}, {"length", "100"}, {"quantity", "1"}}),
-        MakeRow({{"material", "B"}, {"length", "200"}, {"quantity", "1"}}),
-        MakeRow({{"material", "A"}, {"length", "300"}, {"quantity", "1"}}),
+        RowOf({{"material", "A"}, {"length", "100"}, {"quantity", "1"}}),
+        RowOf({{"material", "B"}, {"length", "200"}, {"quantity", "1"}}),
+        RowOf({{"material", "A"}, {"length", "300"}, {"quantity", "1"}}),
     };
     material.ReplaceRows(RowsPieces, "", rows);
     material.ReplaceRows(RowsBlanks, "", rows);
@@ -250,7 +250,7 @@ TEST_F(DCSProjectChanges, ClearSolutionsKeepsRemnantsAndLayout)
 {
     DocumentProbe::Layout(material).cuttings.push_back(MakePattern(1, 2, {CUTTING::Piece(1, 500, 4)}));
     DocumentProbe::Remnants(material).push_back(DProps());
-    DocumentProbe::Cuttings(material).push_back(MakeRow({{"signature", "1#a4-"}}));
+    DocumentProbe::Cuttings(material).push_back(RowOf({{"signature", "1#a4-"}}));
     material.UpdateFingerprint(true);
     app.ClearEvents();
     material.ClearSolutions();
@@ -265,7 +265,7 @@ TEST_F(DCSProjectChanges, ClearSolutionsKeepsRemnantsAndLayout)
 TEST_F(DCSProjectChanges, CopiesShareNothing)
 {
     DocumentProbe::Solutions(material).Add(CUTTING::Layout());
-    DocumentProbe::Summary(material).push_back(MakeRow({{"type", "summary"}}));
+    DocumentProbe::Summary(material).push_back(RowOf({{"type", "summary"}}));
     DCSProject copy(material);
     SetRowValue(copy, RowsPieces, 0, "length", "1");
     copy.SetProperty("desc", "copy");
@@ -306,8 +306,8 @@ TEST(DCSProjectRecord, ACopyTakesTheEndedThreadsResultButNotItsHandle)
     DCSProject material;
     material.SetName("material thread");
     // Something to calculate: the body ends with solutions, so with result 1.
-    material.AppendRows({MakeRow({{"length", "6000"}, {"quantity", "0"}})}, 1);
-    material.AppendRows({MakeRow({{"length", "1000"}, {"quantity", "3"}})}, 2);
+    material.AppendRows({RowOf({{"length", "6000"}, {"quantity", "0"}})}, 1);
+    material.AppendRows({RowOf({{"length", "1000"}, {"quantity", "3"}})}, 2);
     ASSERT_TRUE(material.Start());
     // The calculation hands its snapshot and its outcome to this thread.
     ASSERT_TRUE(PumpUntil([&] { return !material.IsRunning() && material.GetResult() != 0; }, 5000));
@@ -343,21 +343,21 @@ TEST_F(DCSProjectChanges, EveryRowOperationEndsInTotalsFingerprintAndWarnings)
     };
     const Case cases[] = {
         {"add", [](DCSProject& m) {
-             DProps row = MakeRow({{"length", "300"}, {"quantity", "2"}, {"material", "Steel"}});
+             DProps row = RowOf({{"length", "300"}, {"quantity", "2"}, {"material", "Steel"}});
              return m.AddRow(RowsPieces, row);
          }, 6, true},
         {"update", [](DCSProject& m) {
-             DProps row = MakeRow({{"uid", DProps::GetString(m.GetPieceRows()[0], "uid").c_str()}, {"quantity", "9"}});
+             DProps row = RowOf({{"uid", DProps::GetString(m.GetPieceRows()[0], "uid").c_str()}, {"quantity", "9"}});
              return m.UpdateRow(RowsPieces, row);
          }, 9, true},
         {"set values", [](DCSProject& m) {
              return m.SetRowValues(RowsPieces, DProps::GetString(m.GetPieceRows()[0], "uid").c_str(),
-                                   MakeRow({{"quantity", "7"}}));
+                                   RowOf({{"quantity", "7"}}));
          }, 7, true},
         {"delete", [](DCSProject& m) { return m.DeleteRow(RowsPieces, DProps(m.GetPieceRows()[0])); }, 0, true},
         {"replace", [](DCSProject& m) {
              return m.ReplaceRows(RowsPieces, "Steel",
-                                  {MakeRow({{"material", "Steel"}, {"length", "200"}, {"quantity", "11"}})});
+                                  {RowOf({{"material", "Steel"}, {"length", "200"}, {"quantity", "11"}})});
          }, 11, true},
         {"move nowhere", [](DCSProject& m) { return !m.MoveRow(RowsPieces, DProps(m.GetPieceRows()[0])); }, 4, false},
     };

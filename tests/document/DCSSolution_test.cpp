@@ -4,7 +4,8 @@
 
 #include "document/DCSSolution.h"
 #include "foundation/RecordText.h"
-#include "tests/document/SolvedMaterial.h"
+#include "support/SolvedMaterial.h"
+#include "support/DocumentProbe.h"
 #include "tests/document/TestAppServices.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include "foundation/RecordText.h"
 #include "foundation/StrUtil.h"
 #include "foundation/StrList.h"
-#include "tests/document/DocumentProbe.h"
-#include "tests/foundation/PropsTestHelpers.h"
+#include "support/DocumentProbe.h"
+#include "support/PropsTestHelpers.h"
 
 namespace {
 

@@ -5,7 +5,8 @@
 
 #include "document/DCSSolution.h"
 #include "document/DProcessor.h"
-#include "tests/document/CalculationFixture.h"
+#include "support/CalculationFixture.h"
+#include "tests/document/MaterialFixture.h"
 
 namespace {
 
@@ -131,7 +132,7 @@ TEST_F(SupervisorTest, ActiveMaterialsAreCalculatedTogetherThenTheWindowIsNotifi
     AddOrder(a, {{"6000", "0"}}, {{"1000", "5"}, {"1450", "4"}});
     AddOrder(idle, {{"6000", "0"}}, {{"700", "3"}});
     AddOrder(b, {{"4000", "0"}}, {{"900", "6"}, {"1300", "2"}});
-    DocumentProbe::Summary(idle).push_back(MakeRow({{"type", "summary"}}));
+    DocumentProbe::Summary(idle).push_back(RowOf({{"type", "summary"}}));
     // As after an earlier calculation: the payload counts two passes at once.
     a.PlanPasses();
     b.PlanPasses();

@@ -12,7 +12,8 @@
 #include "document/DProcessor.h"
 #include "document/HandBack.h"
 #include "foundation/RecordText.h"
-#include "tests/document/CalculationFixture.h"
+#include "support/CalculationFixture.h"
+#include "tests/document/TestAppServices.h"
 
 namespace {
 
@@ -426,8 +427,8 @@ protected:
                 pieces.push_back({length, i == 1 ? "9" : "14"});
             PropsList rows;
             for (const auto& p : pieces)
-                rows.push_back(MakeRow({{"length", p.first}, {"quantity", p.second}}));
-            m.AppendRows({MakeRow({{"length", "6000"}, {"quantity", "0"}, {"knife", "3"}})}, RowsBlanks);
+                rows.push_back(RowOf({{"length", p.first}, {"quantity", p.second}}));
+            m.AppendRows({RowOf({{"length", "6000"}, {"quantity", "0"}, {"knife", "3"}})}, RowsBlanks);
             m.AppendRows(rows, RowsPieces);
         }
     }

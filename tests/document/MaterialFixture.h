@@ -10,7 +10,8 @@
 
 #include "document/ChangeMasks.h"
 #include "document/DCSProject.h"
-#include "tests/document/DocumentProbe.h"
+#include "support/PropsTestHelpers.h"
+#include "support/DocumentProbe.h"
 #include "tests/document/TestAppServices.h"
 
 struct PartSpec {
@@ -28,14 +29,6 @@ constexpr long kChangedAll = kChangedAnything | kChangedResults | kChangedRecord
 inline std::string Val(const DProps& bag, const char* key)
 {
     return DProps::GetString(bag, key, "<absent>");
-}
-
-inline DProps MakeRow(std::initializer_list<std::pair<const char*, const char*>> entries)
-{
-    DProps row;
-    for (const auto& e : entries)
-        row.Set(e.first, e.second);
-    return row;
 }
 
 inline CUTTING::Blank MakePattern(long stockId, long bars, std::initializer_list<CUTTING::Piece> parts,
@@ -58,13 +51,13 @@ protected:
 
     void AddStock(const char* length, const char* quantity = "0")
     {
-        material.AppendRows({MakeRow({{"length", length}, {"quantity", quantity}})}, 1);
+        material.AppendRows({RowOf({{"length", length}, {"quantity", quantity}})}, 1);
     }
     void AddParts(const std::vector<PartSpec>& parts)
     {
         PropsList rows;
         for (const PartSpec& p : parts)
-            rows.push_back(MakeRow({{"length", p.length}, {"quantity", p.quantity}, {"label", p.label}}));
+            rows.push_back(RowOf({{"length", p.length}, {"quantity", p.quantity}, {"label", p.label}}));
         material.AppendRows(rows, 2);
     }
     // The current layout with one stock entry per stock row and the patterns.

@@ -5,8 +5,8 @@
 #include "document/DCSStorage.h"
 #include "document/OrderCheck.h"
 #include "foundation/RecordText.h"
-#include "tests/document/DocumentProbe.h"
-#include "tests/foundation/PropsTestHelpers.h"
+#include "support/DocumentProbe.h"
+#include "support/PropsTestHelpers.h"
 
 namespace {
 

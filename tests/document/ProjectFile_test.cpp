@@ -14,10 +14,12 @@
 #include "foundation/RecordText.h"
 #include "foundation/StrList.h"
 #include "foundation/TextBlocks.h"
-#include "tests/document/CalculationFixture.h"
-#include "tests/document/SolvedMaterial.h"
+#include "support/CalculationFixture.h"
+#include "tests/document/MaterialFixture.h"
+#include "support/SolvedMaterial.h"
+#include "support/DocumentProbe.h"
 #include "tests/document/TestAppServices.h"
-#include "tests/foundation/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "document/DCSProject.h"
-#include "tests/document/SolvedMaterial.h"
+#include "support/SolvedMaterial.h"
+#include "support/DocumentProbe.h"
 #include "tests/document/TestAppServices.h"
 
 namespace {

@@ -134,8 +134,8 @@ TEST_F(ResultRows, BarsWithTheSameRowsMergeEvenAcrossCuttingRows)
 
     // Two one-bar rows whose bars receive the same rows make one group, named
     // after the first of them.
-    DocumentProbe::Cuttings(material) = {MakeRow({{"signature", "1#c2-"}, {"copies", "1"}}),
-                           MakeRow({{"signature", "1#c2-"}, {"copies", "1"}})};
+    DocumentProbe::Cuttings(material) = {RowOf({{"signature", "1#c2-"}, {"copies", "1"}}),
+                           RowOf({{"signature", "1#c2-"}, {"copies", "1"}})};
     material.BuildCuttingParts();
     EXPECT_EQ((Texts{"1"}), Column(material.GetCuttingPartRows(), "name"));
     EXPECT_EQ((Texts{"2"}), Column(material.GetCuttingPartRows(), "copies"));
@@ -143,12 +143,12 @@ TEST_F(ResultRows, BarsWithTheSameRowsMergeEvenAcrossCuttingRows)
 
 TEST_F(ResultRows, AStoredRowWithoutPartsStopsTheGroups)
 {
-    DocumentProbe::Cuttings(material) = {MakeRow({{"signature", "1#a1-"}, {"copies", "1"}}),
-                           MakeRow({{"signature", "1#"}, {"copies", "1"}})};
+    DocumentProbe::Cuttings(material) = {RowOf({{"signature", "1#a1-"}, {"copies", "1"}}),
+                           RowOf({{"signature", "1#"}, {"copies", "1"}})};
     material.BuildCuttingParts();
     EXPECT_TRUE(material.GetCuttingPartRows().empty());
     DocumentProbe::Cuttings(material).clear();
-    DocumentProbe::CuttingParts(material) = {MakeRow({{"name", "kept"}})};
+    DocumentProbe::CuttingParts(material) = {RowOf({{"name", "kept"}})};
     material.BuildCuttingParts();
     EXPECT_EQ(1u, material.GetCuttingPartRows().size());
 }
@@ -157,8 +157,8 @@ TEST_F(ResultRows, AStoredRowWithoutPartsStopsTheGroups)
 // than the order demands.
 TEST_F(ResultRows, AbsurdStoredCountsAreHeldAtTheDemand)
 {
-    DocumentProbe::Cuttings(material) = {MakeRow({{"signature", "1#a2-"}, {"copies", "2000000000"}}),
-                           MakeRow({{"signature", "1#c999999999-"}, {"copies", "1"}})};
+    DocumentProbe::Cuttings(material) = {RowOf({{"signature", "1#a2-"}, {"copies", "2000000000"}}),
+                           RowOf({{"signature", "1#c999999999-"}, {"copies", "1"}})};
     material.BuildCuttingParts();
     long bars = 0;
     for (const DProps& row : material.GetCuttingPartRows())

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "tests/document/MaterialFixture.h"
-#include "tests/document/SolvedMaterial.h"
+#include "support/SolvedMaterial.h"
 
 namespace {
 
@@ -109,7 +109,7 @@ TEST_F(MaterialTexts, QuantityTextShowsPlacedOfRequired)
 TEST_F(MaterialTexts, QuantityTextOfNoRowNumberIsTheOrdersTotal)
 {
     // A row left unnumbered (added but not yet renumbered) reads its "id" as 0.
-    DocumentProbe::Pieces(material).push_back(MakeRow({{"length", "100"}, {"quantity", "7"}}));
+    DocumentProbe::Pieces(material).push_back(RowOf({{"length", "100"}, {"quantity", "7"}}));
     const struct {
         const char* id;
         bool totalOnly;
@@ -129,8 +129,8 @@ TEST(MaterialWarnings, AnUnnamedMaterialIsNamedAsTheCulprit)
     DCSProject material;
     DProps bag;
     bag.Set("102", "old");
-    material.AppendRows({MakeRow({{"length", "6000"}, {"quantity", "1"}})}, 1);
-    material.AppendRows({MakeRow({{"length", "500"}, {"quantity", "1"}})}, 2);
+    material.AppendRows({RowOf({{"length", "6000"}, {"quantity", "1"}})}, 1);
+    material.AppendRows({RowOf({{"length", "500"}, {"quantity", "1"}})}, 2);
     EXPECT_EQ(0, material.CollectWarnings(bag));
     EXPECT_EQ("${project}", Val(bag, "102"));
     EXPECT_EQ(0, material.GetCheckResult());
@@ -223,10 +223,10 @@ TEST_F(MaterialTexts, ContentIdFollowsWhatReportsShow)
 
 TEST_F(MaterialTexts, ImportedStockRowsGetDefaults)
 {
-    EXPECT_FALSE(material.ImportBlankRow(MakeRow({{"quantity", "2"}})));
+    EXPECT_FALSE(material.ImportBlankRow(RowOf({{"quantity", "2"}})));
     EXPECT_EQ(1u, material.GetBlankRows().size());
 
-    EXPECT_TRUE(material.ImportBlankRow(MakeRow({{"length", "3000"}, {"label", "ignored"}})));
+    EXPECT_TRUE(material.ImportBlankRow(RowOf({{"length", "3000"}, {"label", "ignored"}})));
     ASSERT_EQ(2u, material.GetBlankRows().size());
     const DProps& row = material.GetBlankRows()[1];
     EXPECT_EQ("3000", Val(row, "length"));
@@ -243,7 +243,7 @@ TEST_F(MaterialTexts, ImportedStockRowsGetDefaults)
     EXPECT_NE("<absent>", Val(row, "uid"));
 
     EXPECT_TRUE(material.ImportBlankRow(
-        MakeRow({{"length", "2000"}, {"material", "Steel"}, {"quantity", "3"}, {"cost", "2.5"}, {"comment", "c"}})));
+        RowOf({{"length", "2000"}, {"material", "Steel"}, {"quantity", "3"}, {"cost", "2.5"}, {"comment", "c"}})));
     const DProps& full = material.GetBlankRows()[2];
     EXPECT_EQ("Steel", Val(full, "material"));
     EXPECT_EQ("3", Val(full, "quantity"));
@@ -254,9 +254,9 @@ TEST_F(MaterialTexts, ImportedStockRowsGetDefaults)
 
 TEST_F(MaterialTexts, ImportedPartRowsBelongToThisMaterial)
 {
-    EXPECT_FALSE(material.ImportPieceRow(MakeRow({{"length", "100"}})));
-    EXPECT_FALSE(material.ImportPieceRow(MakeRow({{"quantity", "1"}})));
-    EXPECT_TRUE(material.ImportPieceRow(MakeRow({{"length", "100"}, {"quantity", "5"}, {"material", "Oak"}})));
+    EXPECT_FALSE(material.ImportPieceRow(RowOf({{"length", "100"}})));
+    EXPECT_FALSE(material.ImportPieceRow(RowOf({{"quantity", "1"}})));
+    EXPECT_TRUE(material.ImportPieceRow(RowOf({{"length", "100"}, {"quantity", "5"}, {"material", "Oak"}})));
     ASSERT_EQ(4u, material.GetPieceRows().size());
     const DProps& row = material.GetPieceRows()[3];
     EXPECT_EQ("Steel", Val(row, "material"));

@@ -6,14 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "document/DCSSolution.h"
-#include "tests/foundation/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
-
-bool FileExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 const char* const kDone = "\"\\res\": \"0\" }";
 const char* const kFailed = "\"\\res\": \"1\"";

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "document/DCSSolution.h"
-#include "tests/foundation/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 

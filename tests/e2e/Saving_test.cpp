@@ -11,17 +11,12 @@
 #include <functional>
 
 #include "document/DCSSolution.h"
-#include "tests/foundation/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 
 const char* const kDone = "\"\\res\": \"0\" }";
 const char* const kFailed = "\"\\res\": \"1\"";
-
-bool FileExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 std::string ProgramLog()
 {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/foundation/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 

@@ -7,14 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "document/DCSSolution.h"
-#include "tests/foundation/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
-
-bool FileExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 // A text of code page 1252 as UTF-16 (little or big endian) or UTF-8, with
 // or without the byte-order mark.

@@ -3,8 +3,8 @@
 #include <fstream>
 
 #include "document/DCSSolution.h"
-#include "tests/dialogs/CalculationOrders.h"
-#include "tests/foundation/TestFiles.h"
+#include "support/CalculationOrders.h"
+#include "support/TestFiles.h"
 
 namespace {
 

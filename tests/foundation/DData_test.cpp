@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "PropsTestHelpers.h"
+#include "support/PropsTestHelpers.h"
 #include "foundation/RecordText.h"
 #include "foundation/StrUtil.h"
 

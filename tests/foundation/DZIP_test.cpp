@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 #include "foundation/DZIP.h"
 
 #include "minizip/zip.h"

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "PropsTestHelpers.h"
+#include "support/PropsTestHelpers.h"
 #include "foundation/StrList.h"
 
 namespace {

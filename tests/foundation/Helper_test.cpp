@@ -2,7 +2,7 @@
 
 #include "foundation/DProps.h"
 
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "PairEntries.h"
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 
 #include <algorithm>
 #include <atomic>
@@ -812,8 +812,9 @@ TEST(FormatTemp, ThreadsThatFormatAndEndLeaveTheHeapSound)
                                       reinterpret_cast<LPVOID>(static_cast<intptr_t>(i)), 0, nullptr);
         for (HANDLE thread : threads) {
             ASSERT_NE(nullptr, thread);
-            WaitForSingleObject(thread, INFINITE);
+            const DWORD ended = WaitForSingleObject(thread, 10000);
             CloseHandle(thread);
+            ASSERT_EQ(WAIT_OBJECT_0, ended) << "a formatting thread did not end within 10 s";
         }
     }
     EXPECT_EQ(64, g_formattedRight.load());

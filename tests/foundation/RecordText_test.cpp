@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "PropsTestHelpers.h"
+#include "support/PropsTestHelpers.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include "PanelHost.h"
 #include "panels/PanelIds.h"
 #include "reports/OXRReport.h"
+#include "support/SolvedMaterial.h"
+#include "support/TestFiles.h"
 #include "support/UiScript.h"
-#include "tests/document/SolvedMaterial.h"
-#include "tests/foundation/TestFiles.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include "PanelHost.h"
 #include "controls/ICList.h"
 #include "panels/PanelIds.h"
-#include "tests/dialogs/CalculationOrders.h"
-#include "tests/document/SolvedMaterial.h"
+#include "support/CalculationOrders.h"
+#include "support/SolvedMaterial.h"
 
 namespace {
 

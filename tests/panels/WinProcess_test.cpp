@@ -18,8 +18,8 @@
 #include "dialogs/DlgDelimited.h"
 #include "panels/PanelIds.h"
 #include "support/UiScript.h"
-#include "tests/dialogs/CalculationOrders.h"
-#include "tests/document/SolvedMaterial.h"
+#include "support/CalculationOrders.h"
+#include "support/SolvedMaterial.h"
 
 namespace {
 

@@ -20,10 +20,11 @@
 #include "dialogs/DlgRowEditor.h"
 #include "foundation/DAppSettings.h"
 #include "foundation/Helper.h"
-#include "foundation/TestFiles.h"
 #include "support/DialogDriving.h"
+#include "support/MessageBoxAnswer.h"
+#include "support/SolvedMaterial.h"
+#include "support/TestFiles.h"
 #include "support/UiScript.h"
-#include "tests/document/SolvedMaterial.h"
 
 namespace {
 
@@ -372,7 +373,7 @@ TEST_F(SourcePage, ExportedStockRowsAreWrittenInTheStoredFormat)
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(DlgExport::kSaveFile, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, DlgExport::kSaveFile)));
     });
-    script.OnWindow("File", [](HWND box) { PostMessageA(box, WM_COMMAND, IDCANCEL, 0); });
+    AnswerBox(script, "File", IDCANCEL);
     script.Then([] { return UiScript::FindThreadWindow("File") == nullptr; },
                 [] {
                     HWND dialog = UiScript::FindThreadWindow("Export Stock");

@@ -14,7 +14,8 @@
 #include "panels/PanelIds.h"
 #include "support/UiScript.h"
 #include "dialogs/DlgDelimited.h"
-#include "tests/document/SolvedMaterial.h"
+#include "support/MessageBoxAnswer.h"
+#include "support/SolvedMaterial.h"
 
 namespace {
 
@@ -146,25 +147,16 @@ TEST_F(ProjectPanel, ItsOwnNotificationsOnlyAreTakenForASelectionChange)
 TEST_F(ProjectPanel, RemoveAsksAndYesRemovesRefreshesAndRaisesTheEventsInOrder)
 {
     OpenProject({"Steel", "Pine"});
-    std::string question;
-    UiScript script;
-    script.OnWindow("KORVA Bravik", [&](HWND box) {
-        question = UiScript::StaticTexts(box);
-        PostMessageA(box, WM_COMMAND, IDNO, 0);
-    });
-    script.Start();
-    SendMessageA(host.project->GetDlgItem(IDC_PROJECT_REMOVE), BM_CLICK, 0, 0);
-    EXPECT_EQ("", script.Failure());
+    const std::string question = AnswerBoxShownBy(
+        "KORVA Bravik", IDNO, [&] { SendMessageA(host.project->GetDlgItem(IDC_PROJECT_REMOVE), BM_CLICK, 0, 0); });
     EXPECT_EQ("Delete the material \"Steel\"?", question);
     EXPECT_EQ(2, App().Document().GetCount(false));
     EXPECT_TRUE(host.events.empty());
 
-    UiScript yes;
-    yes.OnWindow("KORVA Bravik", [&](HWND box) { PostMessageA(box, WM_COMMAND, IDYES, 0); });
-    yes.Start();
-    SendMessageA(host.project->GetDlgItem(IDC_PROJECT_REMOVE), BM_CLICK, 0, 0);
-    Pump();
-    EXPECT_EQ("", yes.Failure());
+    AnswerBoxShownBy("KORVA Bravik", IDYES, [&] {
+        SendMessageA(host.project->GetDlgItem(IDC_PROJECT_REMOVE), BM_CLICK, 0, 0);
+        Pump();
+    });
     ASSERT_EQ(1, App().Document().GetCount(false));
     EXPECT_EQ("Pine", RowText(0));
     EXPECT_EQ(1, ListView_GetItemCount(ListWindow()));

@@ -9,7 +9,7 @@
 #include "ReportPass.h"
 #include "document/DCSProject.h"
 #include "reports/OXRLayoutSolution.h"
-#include "tests/document/SolvedMaterial.h"
+#include "support/SolvedMaterial.h"
 
 namespace {
 
@@ -48,29 +48,21 @@ protected:
     std::vector<std::string> Lines(const std::string& className, const std::string& order, int height, int mode,
                                    const std::string& columns)
     {
-        return {"name=Cut",
-                "class=" + className,
-                "draw.size.x=2100",
-                "draw.size.y=" + std::to_string(height),
-                "draw.offset.x=180",
-                "draw.offset.y=100",
-                "draw.spacing=40",
-                "draw.width=1820",
-                "draw.order=" + order,
-                "draw.group.project=(table.material,table.blanks,table.cutting)${projects}",
-                "table.general.mode=3",
-                "table.general.columns=500,200,200,200,200,200,300",
-                "table.general.offset.y=-1",
-                "table.material.mode=2",
-                "table.material.offset.y=-1",
-                "table.blanks.mode=2",
-                "table.blanks.columns=394,200,220,200,200,180,200,200",
-                "table.blanks.offset.y=-1",
-                "table.cutting.mode=" + std::to_string(mode),
-                "table.cutting.name=title.cutting",
-                "table.cutting.columns=" + columns,
-                "table.cutting.offset.x=180",
-                "table.cutting.offset.y=-1"};
+        return LayoutPageLines("Cut", className, order, height,
+                               {"draw.group.project=(table.material,table.blanks,table.cutting)${projects}",
+                                "table.general.mode=3",
+                                "table.general.columns=500,200,200,200,200,200,300",
+                                "table.general.offset.y=-1",
+                                "table.material.mode=2",
+                                "table.material.offset.y=-1",
+                                "table.blanks.mode=2",
+                                "table.blanks.columns=394,200,220,200,200,180,200,200",
+                                "table.blanks.offset.y=-1",
+                                "table.cutting.mode=" + std::to_string(mode),
+                                "table.cutting.name=title.cutting",
+                                "table.cutting.columns=" + columns,
+                                "table.cutting.offset.x=180",
+                                "table.cutting.offset.y=-1"});
     }
 
     std::vector<std::string> Detailed(const std::string& order, int height, const std::string& cls = "solution.cuttings")
@@ -80,15 +72,7 @@ protected:
 
     OXRLayout* Make(const std::vector<std::string>& lines, bool whole = false, const char* projects = "1")
     {
-        WriteLayout(dataFolder + "\\DATA\\cut.sol.scl", lines);
-        if (!OXRLayout::LoadAll(nullptr))
-            return nullptr;
-        OXRLayout* layout = OXRLayout::Registry().GetValueAt(0);
-        UPairList extra;
-        extra.Set("projects", projects);
-        layout->Init(&extra);
-        layout->SetWholeProject(whole);
-        return layout;
+        return LoadLayoutFile(LayoutPath("cut.sol.scl"), lines, projects, whole);
     }
 
     std::string Html(OXRLayout* layout, DCSProject* first)

@@ -16,7 +16,8 @@
 #include "reports/MTable.h"
 #include "reports/OXRLayout.h"
 #include "reports/ScaleNumberList.h"
-#include "tests/foundation/TestFiles.h"
+#include "support/LayoutFile.h"
+#include "support/TestFiles.h"
 
 // Tables of "<item>.rows" rows; a table goes on over pages from the row where
 // it stopped.
@@ -143,36 +144,23 @@ protected:
     // A layout file of the given lines, written with CR LF.
     std::string WriteLayout(const std::string& path, const std::vector<std::string>& lines)
     {
-        std::string text;
-        for (const std::string& line : lines)
-            text += line + "\r\n";
-        WriteBytes(path, text);
-        return path;
+        return WriteLayoutFile(path, lines);
     }
 
     // An A4 page of the test class whose items are the given ones.
     std::vector<std::string> PageLines(const std::string& order, const std::vector<std::string>& extra)
     {
-        std::vector<std::string> lines = {
-            "name=Test",         "class=test.rows",   "draw.size.x=2100", "draw.size.y=2970",
-            "draw.offset.x=180", "draw.offset.y=100", "draw.spacing=40",  "draw.width=1820",
-            "draw.order=" + order,
-        };
-        lines.insert(lines.end(), extra.begin(), extra.end());
-        return lines;
+        return LayoutPageLines("Test", "test.rows", order, 2970, extra);
     }
 
     // An initialised layout of the test class from the lines.
     RowsLayout* MakeLayout(const std::vector<std::string>& lines)
     {
-        const std::string path = WriteLayout(dataFolder + "\\DATA\\test.sol.scl", lines);
-        (void)path;
-        if (!OXRLayout::LoadAll(nullptr))
-            return nullptr;
-        RowsLayout* layout = static_cast<RowsLayout*>(OXRLayout::Registry().GetValueAt(0));
-        layout->Init(nullptr);
-        return layout;
+        return static_cast<RowsLayout*>(LoadLayoutFile(LayoutPath("test.sol.scl"), lines));
     }
+
+    // The path of a layout file of that name in the data folder.
+    std::string LayoutPath(const std::string& name) const { return dataFolder + "\\DATA\\" + name; }
 
     std::string LogText() { return ReadBytes(logPath); }
 

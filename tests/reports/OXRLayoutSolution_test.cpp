@@ -6,23 +6,16 @@
 #include <vector>
 
 #include "LayoutFixture.h"
+#include "ReportPass.h"
 #include "document/DCSProject.h"
 #include "reports/OXRLayoutBaseCutting.h"
 #include "reports/OXRLayoutSolution.h"
-#include "tests/document/SolvedMaterial.h"
+#include "support/SolvedMaterial.h"
 
 namespace {
 
 constexpr int kPageWidth = 2100;
 constexpr int kPageHeight = 2970;
-
-size_t Count(const std::string& text, const std::string& what)
-{
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size()))
-        ++n;
-    return n;
-}
 
 } // namespace
 
@@ -31,42 +24,27 @@ class SolutionReport : public LayoutTest {
 protected:
     std::vector<std::string> Lines(const std::string& className, const std::string& order)
     {
-        return {"name=Full",
-                "class=" + className,
-                "draw.size.x=2100",
-                "draw.size.y=2970",
-                "draw.offset.x=180",
-                "draw.offset.y=100",
-                "draw.spacing=40",
-                "draw.width=1820",
-                "draw.order=" + order,
-                "draw.group.project=(table.material,table.notes,table.blanks,table.pieces,table.cutting)${projects}",
-                "table.general.mode=3",
-                "table.general.name=title.general",
-                "table.general.columns=500,200,200,200,200,200,300",
-                "table.general.offset.x=180",
-                "table.general.offset.y=-1",
-                "table.material.mode=2",
-                "table.material.columns=1822",
-                "table.material.offset.x=180",
-                "table.material.offset.y=-1",
-                "table.notes.mode=2",
-                "table.notes.columns=1822",
-                "table.notes.offset.x=180",
-                "table.notes.offset.y=-1"};
+        return LayoutPageLines(
+            "Full", className, order, kPageHeight,
+            {"draw.group.project=(table.material,table.notes,table.blanks,table.pieces,table.cutting)${projects}",
+             "table.general.mode=3",
+             "table.general.name=title.general",
+             "table.general.columns=500,200,200,200,200,200,300",
+             "table.general.offset.x=180",
+             "table.general.offset.y=-1",
+             "table.material.mode=2",
+             "table.material.columns=1822",
+             "table.material.offset.x=180",
+             "table.material.offset.y=-1",
+             "table.notes.mode=2",
+             "table.notes.columns=1822",
+             "table.notes.offset.x=180",
+             "table.notes.offset.y=-1"});
     }
 
     OXRLayout* Make(const std::vector<std::string>& lines, bool whole = false, const char* projects = "1")
     {
-        WriteLayout(dataFolder + "\\DATA\\full.sol.scl", lines);
-        if (!OXRLayout::LoadAll(nullptr))
-            return nullptr;
-        OXRLayout* layout = OXRLayout::Registry().GetValueAt(0);
-        UPairList extra;
-        extra.Set("projects", projects);
-        layout->Init(&extra);
-        layout->SetWholeProject(whole);
-        return layout;
+        return LoadLayoutFile(LayoutPath("full.sol.scl"), lines, projects, whole);
     }
 
     std::string Html(OXRLayout* layout)

@@ -16,9 +16,9 @@
 #include "document/DCSProject.h"
 #include "foundation/PathUtil.h"
 #include "reports/OXRReport.h"
+#include "support/MessageBoxAnswer.h"
 #include "support/PrintQueue.h"
-#include "support/UiScript.h"
-#include "tests/document/SolvedMaterial.h"
+#include "support/SolvedMaterial.h"
 
 namespace {
 
@@ -659,47 +659,11 @@ TEST_F(ReportCommands, ChoosingALayoutThatCannotBeDrawnLeavesNoPagesOnShow)
     EXPECT_NE(std::string::npos, LogText().find("D.sol.scl cannot be drawn: draw.size.y=0 gives no page"));
 }
 
-namespace {
-
-// The text of the first message box this thread shows while the action
-// runs; the box is answered with OK.
-std::string BoxShownBy(const std::function<void()>& action)
-{
-    auto text = std::make_shared<std::string>();
-    auto box = std::make_shared<HWND>(nullptr);
-    UiScript script;
-    script.Then(
-        [box] {
-            EnumThreadWindows(
-                GetCurrentThreadId(),
-                [](HWND window, LPARAM data) -> BOOL {
-                    char cls[16] = "";
-                    GetClassNameA(window, cls, sizeof cls);
-                    if (strcmp(cls, "#32770") != 0 || !IsWindowVisible(window))
-                        return TRUE;
-                    *reinterpret_cast<HWND*>(data) = window;
-                    return FALSE;
-                },
-                reinterpret_cast<LPARAM>(box.get()));
-            return *box != nullptr;
-        },
-        [box, text] {
-            *text = UiScript::StaticTexts(*box);
-            PostMessageA(*box, WM_COMMAND, IDOK, 0);
-        },
-        "a message box");
-    script.Start();
-    action();
-    script.Stop();
-    return *text;
-}
-
-} // namespace
-
 TEST_F(ReportCommands, WithoutLayoutsTheWarningNamesTheFoldersThatWereSearched)
 {
     app.SetAutomation(0);
-    const std::string text = BoxShownBy([this] { EXPECT_FALSE(app.LoadReportLayouts(true)); });
+    const std::string text =
+        AnswerBoxShownBy("KORVA Bravik", IDOK, [this] { EXPECT_FALSE(app.LoadReportLayouts(true)); });
     app.SetAutomation(1);
     const std::string programFolderPath = App().MakeProgramPath("").ToStdString();
     EXPECT_EQ("No layout files found in " + dataFolder + "\\DATA; " + programFolderPath, text);

@@ -9,7 +9,7 @@
 #include "ReportPass.h"
 #include "document/DCSProject.h"
 #include "reports/OXRLayoutSolution.h"
-#include "tests/document/SolvedMaterial.h"
+#include "support/SolvedMaterial.h"
 
 namespace {
 
@@ -48,40 +48,26 @@ protected:
 
     OXRLayout* Make(const std::string& cls, const std::string& order, int height, int mode)
     {
-        const std::vector<std::string> lines = {
-            "name=Parts",
-            "class=" + cls,
-            "draw.size.x=2100",
-            "draw.size.y=" + std::to_string(height),
-            "draw.offset.x=180",
-            "draw.offset.y=100",
-            "draw.spacing=40",
-            "draw.width=1820",
-            "draw.order=" + order,
-            "table.general.mode=3",
-            "table.general.columns=500,200,200,200,200,200,300",
-            "table.general.offset.y=-1",
-            "table.notes.mode=2",
-            "table.notes.columns=1822",
-            "table.notes.offset.y=-1",
-            "table.blanks.mode=2",
-            "table.blanks.name=title.blanks",
-            "table.blanks.columns=394,200,220,200,200,180,200,200",
-            "table.blanks.offset.y=-1",
-            "table.pieces.mode=" + std::to_string(mode),
-            "table.pieces.name=title.pieces",
-            std::string("table.pieces.columns=") + (mode == 2 ? kThreeBlocks : kTwoBlocks),
-            "table.pieces.offset.x=180",
-            "table.pieces.offset.y=-1",
-        };
-        WriteLayout(dataFolder + "\\DATA\\parts.sol.scl", lines);
-        if (!OXRLayout::LoadAll(nullptr))
-            return nullptr;
-        OXRLayout* layout = OXRLayout::Registry().GetValueAt(0);
-        UPairList extra;
-        extra.Set("projects", "1");
-        layout->Init(&extra);
-        return layout;
+        const std::vector<std::string> lines =
+            LayoutPageLines("Parts", cls, order, height,
+                            {
+                                "table.general.mode=3",
+                                "table.general.columns=500,200,200,200,200,200,300",
+                                "table.general.offset.y=-1",
+                                "table.notes.mode=2",
+                                "table.notes.columns=1822",
+                                "table.notes.offset.y=-1",
+                                "table.blanks.mode=2",
+                                "table.blanks.name=title.blanks",
+                                "table.blanks.columns=394,200,220,200,200,180,200,200",
+                                "table.blanks.offset.y=-1",
+                                "table.pieces.mode=" + std::to_string(mode),
+                                "table.pieces.name=title.pieces",
+                                std::string("table.pieces.columns=") + (mode == 2 ? kThreeBlocks : kTwoBlocks),
+                                "table.pieces.offset.x=180",
+                                "table.pieces.offset.y=-1",
+                            });
+        return LoadLayoutFile(LayoutPath("parts.sol.scl"), lines, "1");
     }
 
     std::string Html(OXRLayout* layout)

@@ -17,7 +17,7 @@
 #include "reports/Printers.h"
 #include "support/OtherProcess.h"
 #include "support/PrintQueue.h"
-#include "tests/foundation/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -155,14 +155,19 @@ TEST_F(Printers, AnExclusionDifferingOnlyInCaseSkipsThePrinter)
 namespace {
 
 HANDLE g_release = nullptr;
+HANDLE g_answered = nullptr;
+std::atomic<bool> g_releasedInTime{false};
 HWND g_witness = nullptr;
 
 // A driver that never answers: it only tells the test window it has started.
+// It is held until the test lets it go, and no longer than a minute, so a
+// test that never lets go still ends.
 DWORD HangingQuery(PrinterInfo& record)
 {
     if (std::string(record.name.GetText()) == "PDF") {
         PostMessageA(g_witness, WM_APP, 0, 0);
-        WaitForSingleObject(g_release, INFINITE);
+        g_releasedInTime = WaitForSingleObject(g_release, 60000) == WAIT_OBJECT_0;
+        SetEvent(g_answered);
     }
     return 1;
 }
@@ -172,6 +177,8 @@ DWORD HangingQuery(PrinterInfo& record)
 TEST_F(Printers, AQueryThatNeverAnswersIsGivenUpAndThePrinterStaysExcluded)
 {
     g_release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_answered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_releasedInTime = false;
     g_witness = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, g_witness);
     static bool served;
@@ -195,6 +202,9 @@ TEST_F(Printers, AQueryThatNeverAnswersIsGivenUpAndThePrinterStaysExcluded)
     // The wait served this thread's messages while the driver hung.
     const bool servedDuringWait = served;
     SetEvent(g_release);
+    // The held driver is let go and returns, so no thread of the test stays behind.
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_answered, 10000)) << "the hung driver was never let go";
+    EXPECT_TRUE(g_releasedInTime.load()) << "the hung driver was held past its bound";
 
     EXPECT_TRUE(servedDuringWait);
     EXPECT_LT(spent, 10000u);
@@ -204,6 +214,7 @@ TEST_F(Printers, AQueryThatNeverAnswersIsGivenUpAndThePrinterStaysExcluded)
     EXPECT_NE(std::string::npos, ReadBytes(logPath).find("ERR >> Cannot get info for printer: PDF"));
     DestroyWindow(g_witness);
     CloseHandle(g_release);
+    CloseHandle(g_answered);
 }
 
 namespace {

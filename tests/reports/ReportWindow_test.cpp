@@ -23,11 +23,12 @@
 #include "reports/OXRReport.h"
 #include "reports/ReportIds.h"
 #include "support/DialogDriving.h"
+#include "support/MessageBoxAnswer.h"
 #include "support/PrintQueue.h"
+#include "support/SolvedMaterial.h"
+#include "support/TestFiles.h"
 #include "support/UiScript.h"
 #include "support/UiTestApp.h"
-#include "tests/document/SolvedMaterial.h"
-#include "tests/foundation/TestFiles.h"
 
 namespace {
 
@@ -85,29 +86,6 @@ std::vector<std::string> PdfFiles(const std::string& folder)
 std::string Indicator(long page, long count)
 {
     return "Page\r\n" + std::to_string(page) + " of " + std::to_string(count);
-}
-
-// The text of the first child of the window whose text holds the part.
-std::string ChildTextWith(HWND window, const std::string& part)
-{
-    struct Search {
-        const std::string* part;
-        std::string found;
-    } search{&part, ""};
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            char text[1024] = "";
-            GetWindowTextA(child, text, sizeof(text));
-            if (strstr(text, s->part->c_str())) {
-                s->found = text;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 } // namespace
@@ -311,12 +289,8 @@ TEST_F(ReportWindow, SavingAsHtmlAppendsTheExtensionAndNamesTheFileInTheSavedBox
     std::string message;
     UiScript script;
     script.Then(Open, [] { PostMessageA(Toolbar(), WM_COMMAND, MAKEWPARAM(IDC_REPORTS_SAVE, BN_CLICKED), 0); })
-        .ChooseFromMenu(2)
-        .OnWindow("File",
-                  [&](HWND box) {
-                      message = ChildTextWith(box, "report");
-                      PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-                  })
+        .ChooseFromMenu(2);
+    AnswerBox(script, "File", IDCANCEL, &message)
         .Then([] { return UiScript::FindThreadWindow("File") == nullptr; }, [] { Close(); });
     RunReport(true, script);
     Helper::SetSystemCalls(previous);
@@ -555,11 +529,9 @@ TEST_F(ReportWindow, NothingToReportOnWarnsAndOpensNoWindow)
     std::string text;
     bool opened = false;
     UiScript script;
-    script.OnWindow("Report", [&](HWND box) {
-        text = ChildTextWith(box, "active");
-        opened = App().ReportWindow() != nullptr;
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-    });
+    script.Then([] { return UiScript::FindThreadWindow("Report") != nullptr; },
+                [&] { opened = App().ReportWindow() != nullptr; }, "the Report box");
+    AnswerBox(script, "Report", IDOK, &text);
     RunReport(false, script);
 
     EXPECT_EQ("No material is active.\r\nPlease tick at least one material in the list.", text);

@@ -10,23 +10,15 @@
 #include <vector>
 
 #include "document/DCSProject.h"
-#include "tests/document/AppliedLayout.h"
-#include "tests/document/DocumentProbe.h"
 #include "engine/LayoutStats.h"
+#include "support/AppliedLayout.h"
+#include "support/PropsTestHelpers.h"
 
 struct PatternSpec {
     long stock;                      // stock row id
     long bars;
     std::vector<std::pair<long, long>> parts;  // part kind id -> count per bar
 };
-
-inline DProps RowOf(std::initializer_list<std::pair<const char*, const char*>> entries)
-{
-    DProps row;
-    for (const auto& e : entries)
-        row.Set(e.first, e.second);
-    return row;
-}
 
 // The current layout with these patterns, its statistics computed, then applied.
 inline void ApplyPatterns(DCSProject& material, const std::vector<PatternSpec>& specs)

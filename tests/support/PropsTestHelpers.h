@@ -1,6 +1,7 @@
 // Building property bags from tables and reading them back, for the tests.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +19,16 @@ inline DProps BagOf(const Entries& entries, const char* name = nullptr)
     if (name)
         bag.Name(name);
     return bag;
+}
+
+// A record of the given keys and values, each key once (a repeated key keeps
+// its last value).
+inline DProps RowOf(std::initializer_list<std::pair<const char*, const char*>> entries)
+{
+    DProps row;
+    for (const auto& e : entries)
+        row.Set(e.first, e.second);
+    return row;
 }
 
 // Keys and values by position, comments left out.

@@ -11,12 +11,14 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include "document/DCSProject.h"
 #include "engine/Solver.h"
 #include "foundation/WindowMessages.h"
-#include "tests/document/MaterialFixture.h"
+#include "support/PropsTestHelpers.h"
 
 // Serves this thread's messages until done() holds; false when it did not
 // within limitMs.
@@ -217,9 +219,9 @@ inline void AddOrder(DCSProject& material, std::initializer_list<std::pair<const
 {
     PropsList blanks, pieces;
     for (const auto& s : stock)
-        blanks.push_back(MakeRow({{"length", s.first}, {"quantity", s.second}, {"knife", knife}}));
+        blanks.push_back(RowOf({{"length", s.first}, {"quantity", s.second}, {"knife", knife}}));
     for (const auto& p : parts)
-        pieces.push_back(MakeRow({{"length", p.first}, {"quantity", p.second}}));
+        pieces.push_back(RowOf({{"length", p.first}, {"quantity", p.second}}));
     material.AppendRows(blanks, 1);
     material.AppendRows(pieces, 2);
 }

@@ -49,6 +49,11 @@ inline std::vector<std::string> Listing(const std::string& folder)
     return names;
 }
 
+inline bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 // The bytes of a file, "<missing>" when it cannot be opened.
 inline std::string ReadBytes(const std::string& path)
 {
