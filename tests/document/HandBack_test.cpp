@@ -13,6 +13,7 @@
 #include "document/HandBack.h"
 #include "foundation/RecordText.h"
 #include "support/CalculationFixture.h"
+#include "tests/document/MaterialFixture.h"
 #include "tests/document/TestAppServices.h"
 
 namespace {
