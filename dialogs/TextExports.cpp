@@ -26,25 +26,27 @@ struct ExportKindInfo {
 
 const ExportKindInfo& InfoOf(TextExportKind kind, TextExportScope scope = TextExportProject)
 {
+    // Material names run long: their column is wide enough for most, the
+    // pattern text after it scrolls.
     static const ExportKindInfo materialCuttings = {
         {"id", "blank.id", "material", "blank.length", "copies", "formatting"},
         {"ID", "Blank", "Material", "Length", "Copies", "Formatting"},
-        {"60", "150", "220", "150", "100", "600"},
+        {"60", "120", "320", "130", "130", "520"},
         kSetExportCuttings, "cuttings.txt", "export.cutting.title"};
     if (scope == TextExportMaterial && kind == TextExportCuttings)
         return materialCuttings;
     static const ExportKindInfo kinds[] = {
         {{"id", "material", "blank.id", "blank.length", "copies", "formatting"},
          {"ID", "Material", "Blank", "Length", "Copies", "Formatting"},
-         {"60", "220", "150", "150", "100", "600"},
+         {"60", "320", "120", "130", "130", "520"},
          kSetExportCuttings, "cuttings.txt", "export.cutting.title"},
         {{"id", "material", "length", "quantity", "knife"},
          {"ID", "Material", "Length", "Quantity", "Knife"},
-         {"150", "220", "150", "100", "600"},
+         {"100", "320", "150", "130", "520"},
          kSetExportRemnants, "remnants.txt", "export.remnants.title"},
         {{"id", "material", "length", "quantity", "label", "comment"},
          {"ID", "Material", "Length", "Quantity", "Label", "Comment"},
-         {"60", "220", "120", "120", "120", "450"},
+         {"60", "320", "120", "120", "120", "350"},
          kSetExportOrphans, "orphans.txt", "export.orphans.title"},
     };
     const int at = (kind >= TextExportCuttings && kind <= TextExportOrphans) ? kind : TextExportCuttings;

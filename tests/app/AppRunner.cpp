@@ -9,6 +9,7 @@
 #include "dialogs/DialogIds.h"
 #include "document/DCSSolution.h"
 #include "panels/PanelIds.h"
+#include "support/CalculationOrders.h"
 
 #include "support/TestFiles.h"
 
@@ -207,13 +208,7 @@ bool AppRun::AnswerFileDialog(const std::string& title, const std::string& path)
 
 bool AppRun::AnswerFileDialog(const std::string& title, const std::wstring& path) const
 {
-    HWND dialog = nullptr;
-    WaitFor([&] {
-        for (HWND window : Popups())
-            if (WindowText(window) == title)
-                dialog = window;
-        return dialog != nullptr;
-    });
+    HWND dialog = WaitForWindow(title);
     if (!dialog)
         return false;
     // The file name box of the system's file dialogs.
@@ -241,6 +236,98 @@ bool AppRun::AnswerFileDialog(const std::string& title, const std::wstring& path
         return false;
     });
     return !IsWindow(dialog) || !IsWindowVisible(dialog);
+}
+
+HWND AppRun::Focus() const
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!m_process.hProcess || !GetGUIThreadInfo(m_process.dwThreadId, &info))
+        return nullptr;
+    return info.hwndFocus ? info.hwndFocus : info.hwndActive;
+}
+
+void AppRun::PressKey(UINT key) const
+{
+    HWND target = Focus();
+    if (!target)
+        target = m_main;
+    // Repeat count 1 and the scan code; a release also has the previous-
+    // state and transition bits (30 and 31) set.
+    const UINT down = 1 | ((MapVirtualKeyA(key, 0) & 0xFF) << 16);
+    const UINT up = down | 0xC0000000u;
+    PostMessageA(target, WM_KEYDOWN, key, static_cast<LPARAM>(down));
+    PostMessageA(target, WM_KEYUP, key, static_cast<LPARAM>(up));
+}
+
+HWND AppRun::WaitForWindow(const std::string& title, DWORD ms) const
+{
+    HWND found = nullptr;
+    WaitFor([&] {
+        for (HWND window : Popups())
+            if (WindowText(window) == title)
+                found = window;
+        return found != nullptr;
+    }, ms);
+    return found;
+}
+
+namespace {
+
+struct FindPanelOf {
+    std::vector<int> ids;
+    HWND found;
+};
+
+BOOL CALLBACK FindPanelOfProc(HWND window, LPARAM lParam)
+{
+    auto* f = reinterpret_cast<FindPanelOf*>(lParam);
+    if (ClassOf(window) != "#32770")
+        return TRUE;
+    for (int id : f->ids)
+        if (!GetDlgItem(window, id))
+            return TRUE;
+    f->found = window;
+    return FALSE;
+}
+
+} // namespace
+
+HWND AppRun::Panel(std::initializer_list<int> ids) const
+{
+    FindPanelOf f = {std::vector<int>(ids), nullptr};
+    EnumChildWindows(m_main, FindPanelOfProc, reinterpret_cast<LPARAM>(&f));
+    return f.found;
+}
+
+void AppRun::Click(std::initializer_list<int> panelIds, int id) const
+{
+    HWND panel = Panel(panelIds);
+    EXPECT_NE(nullptr, panel) << "no panel holds control " << id;
+    if (panel)
+        Press(panel, id);
+}
+
+ShiftHeld::ShiftHeld(const AppRun& app) : m_thread(app.ThreadId())
+{
+    m_attached = AttachThreadInput(GetCurrentThreadId(), m_thread, TRUE) != FALSE;
+    EXPECT_TRUE(m_attached) << "cannot share the program's input state";
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    state[VK_SHIFT] = 0x80;
+    state[VK_LSHIFT] = 0x80;
+    SetKeyboardState(state);
+}
+
+ShiftHeld::~ShiftHeld()
+{
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    state[VK_SHIFT] = 0;
+    state[VK_LSHIFT] = 0;
+    SetKeyboardState(state);
+    if (m_attached)
+        AttachThreadInput(GetCurrentThreadId(), m_thread, FALSE);
 }
 
 namespace {
@@ -424,6 +511,19 @@ std::string ProgramTest::MakeProject(const std::string& name)
 {
     DCSSolution project;
     EXPECT_TRUE(project.New("Test project", "Made by the test", "Steel"));
+    std::string path = Path(name);
+    EXPECT_TRUE(project.Save(path.c_str()));
+    return path;
+}
+
+std::string ProgramTest::MakeTwoMaterialProject(const std::string& name)
+{
+    DCSSolution project;
+    EXPECT_TRUE(project.New("Hall", "Made by the test", "Steel"));
+    SmallOrder(*project.GetProject(0, false));
+    EXPECT_TRUE(project.AddMaterial("Oak", "Boards"));
+    SmallOrder(*project.GetProject(1, false), true, false);
+    project.SetCurrent(0);
     std::string path = Path(name);
     EXPECT_TRUE(project.Save(path.c_str()));
     return path;

@@ -11,6 +11,7 @@
 #include "app/MenuListing.h"
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,23 @@ public:
     bool AnswerFileDialog(const std::string& title, const std::string& path) const;
     bool AnswerFileDialog(const std::string& title, const std::wstring& path) const;
 
+    // The program's window with the keyboard focus (its active window when
+    // no control has it); null when it has none.
+    HWND Focus() const;
+    // One press of the key as a user gives it: down and up posted to the
+    // window with the focus. Whatever the key does happens after the call
+    // returns: wait for it.
+    void PressKey(UINT key) const;
+    // A visible window of the program titled title; null when none shows
+    // within ms.
+    HWND WaitForWindow(const std::string& title, DWORD ms = 20000) const;
+    // The page or panel of the main window holding every one of the
+    // controls; null when none does.
+    HWND Panel(std::initializer_list<int> ids) const;
+    // Presses a button of a page or panel as a click does.
+    void Click(std::initializer_list<int> panelIds, int id) const;
+    DWORD ThreadId() const { return m_process.dwThreadId; }
+
     // Renames the project in its dialog from the project panel, the user's
     // way of changing a project. False when the title did not come to end
     // in " *".
@@ -144,6 +162,21 @@ private:
     HWND m_main = nullptr;
 };
 
+// Shift held down for the program's thread while it lives, as the dialog
+// manager reads it for Shift+Tab: this thread shares the program's input
+// state for that time.
+class ShiftHeld {
+public:
+    explicit ShiftHeld(const AppRun& app);
+    ~ShiftHeld();
+    ShiftHeld(const ShiftHeld&) = delete;
+    ShiftHeld& operator=(const ShiftHeld&) = delete;
+
+private:
+    DWORD m_thread;
+    bool m_attached = false;
+};
+
 // A fresh data folder and temporary folder for every test, and a folder of
 // the test's own for the project files it makes.
 class ProgramTest : public ::testing::Test {
@@ -155,6 +188,9 @@ protected:
     std::string DataPath(const std::string& name) const { return DataFolder() + "\\" + name; }
     // A small project made by the document's own writer.
     std::string MakeProject(const std::string& name);
+    // A project of two materials: Steel with stock and parts, Oak with parts
+    // and no stock, so that it has warnings to list.
+    std::string MakeTwoMaterialProject(const std::string& name);
     // The properties file as key/value lines.
     std::string Setting(const std::string& key) const;
 

@@ -138,7 +138,7 @@ TEST(TextExportDescriptor, DefaultsTitlesSettingsAndCaption)
     EXPECT_EQ("id;material;blank.id;blank.length;copies;formatting", DProps::GetString(d, "fields", ""));
     EXPECT_EQ("ID;Material;Blank;Length;Copies;Formatting;\\Empty field", DProps::GetString(d, "titles", ""));
     EXPECT_EQ(DProps::GetString(d, "fields", ""), DProps::GetString(d, "format", ""));
-    EXPECT_EQ("60;220;150;150;100;600", DProps::GetString(d, "columns", ""));
+    EXPECT_EQ("60;320;120;130;130;520", DProps::GetString(d, "columns", ""));
     EXPECT_EQ(";", DProps::GetString(d, "field.separator", ""));
     EXPECT_EQ(";", DProps::GetString(d, "format.separator", ""));
     EXPECT_EQ("\r\n", DProps::GetString(d, "record.separator", ""));
@@ -156,7 +156,7 @@ TEST(TextExportDescriptor, DefaultsTitlesSettingsAndCaption)
     EXPECT_EQ("\t", DProps::GetString(d, "field.separator", ""));
     EXPECT_EQ("Remnants", DProps::GetString(d, "title", ""));
     EXPECT_EQ("remnants.txt", DProps::GetString(d, "file", ""));
-    EXPECT_EQ("150;220;150;100;600", DProps::GetString(d, "columns", ""));
+    EXPECT_EQ("100;320;150;130;520", DProps::GetString(d, "columns", ""));
 
     // The unplaced parts keep their field order under a key of their own.
     DProps chosen;

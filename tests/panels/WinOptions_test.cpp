@@ -18,7 +18,7 @@
 
 namespace {
 
-const char* const kNote = "Limiting the part lengths per bar may use much more stock.";
+const char* const kNote = "Limiting the part lengths per stock may use much more stock.";
 
 class OptionsPage : public PanelTest {
 protected:

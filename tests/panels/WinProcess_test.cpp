@@ -111,7 +111,7 @@ TEST_F(ResultsPage, AnAppliedSolutionShowsItsParametersStocksAndCuttings)
     // 3 bars, 12 of the 13 parts placed.
     const std::string unit = App().GetUnitLabel(1, "");
     const std::string suffix = unit.empty() ? "" : " " + unit;
-    EXPECT_EQ("3" + suffix, Parameter("Bars used"));
+    EXPECT_EQ("3" + suffix, Parameter("Stock used"));
     EXPECT_EQ("12 of 13" + suffix, Parameter("Parts placed"));
     const std::string waste = Parameter("Waste");
     EXPECT_NE(std::string::npos, waste.find(" %")) << waste;
