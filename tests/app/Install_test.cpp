@@ -1,5 +1,5 @@
 // The files the program carries, written into its data folder at start-up.
-#include "AppRunner.h"
+#include "support/AppRunner.h"
 
 #include "support/TestFiles.h"
 

@@ -1,7 +1,7 @@
 // Every window of the real program worked from the keyboard alone: the keys
 // are posted to the program's focused control as the keyboard gives them,
 // and the focus, the windows that show and the project are read back.
-#include "AppRunner.h"
+#include "support/AppRunner.h"
 
 #include <algorithm>
 #include <functional>

@@ -1,7 +1,7 @@
 // A modified project in the real program: leaving it for another project
 // that never comes keeps it as it was, and the caption's " *" and the Save
 // commands tell the same state after every change.
-#include "AppRunner.h"
+#include "support/AppRunner.h"
 
 #include <fstream>
 #include <string>

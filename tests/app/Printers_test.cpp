@@ -1,6 +1,6 @@
 // The printer list of the running program: filled beside the start-up, and
 // the user told when there is no printer to print on.
-#include "AppRunner.h"
+#include "support/AppRunner.h"
 
 #include "support/OtherProcess.h"
 #include "support/PrintQueue.h"

@@ -1,5 +1,5 @@
 // The real program, started as a user starts it.
-#include "AppRunner.h"
+#include "support/AppRunner.h"
 
 #include "appsvc/AppSettingsKeys.h"
 #include "support/TestFiles.h"

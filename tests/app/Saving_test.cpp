@@ -1,7 +1,7 @@
 // Saving and opening in the real program where it used to go wrong: a file
 // another program changed since it was opened, names the code page cannot
 // write, and settings that cannot be saved.
-#include "AppRunner.h"
+#include "support/AppRunner.h"
 
 #include "support/TestFiles.h"
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "tests/app/AppRunner.h"
+#include "tests/support/AppRunner.h"
 
 struct ScriptOutcome {
     DWORD exitCode = STILL_ACTIVE;

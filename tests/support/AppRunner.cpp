@@ -1,4 +1,4 @@
-#include "AppRunner.h"
+#include "support/AppRunner.h"
 
 #include <tlhelp32.h>
 
