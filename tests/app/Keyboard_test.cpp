@@ -90,7 +90,7 @@ protected:
         for (int i = 0; i < 40; ++i) {
             const HWND before = m_app.Focus();
             m_app.PressKey(VK_TAB);
-            if (!WaitFor([&] { return m_app.Focus() != before; }, 3000)) {
+            if (!WaitFor([&] { return m_app.Focus() != before; }, 10000)) {
                 if (round.size() > 1 || ReachableTabStops(window) > 1)
                     ADD_FAILURE() << "Tab did not move the focus from " << Describe(before);
                 return round;
@@ -241,6 +241,20 @@ void KeyboardTest::CheckDialog(const DialogCase& c, UINT closing)
     ASSERT_NE(nullptr, dialog) << "showing:" << PopupTitles(m_app);
     ASSERT_TRUE(WaitFor([&] { return GetAncestor(m_app.Focus(), GA_ROOT) == dialog; }, 5000))
         << "the dialog has not the focus: " << Describe(m_app.Focus());
+    // A dialog may move its focus once more as it fills its lists: keys go
+    // to the control that keeps it.
+    HWND settled = m_app.Focus();
+    DWORD since = GetTickCount();
+    WaitFor(
+        [&] {
+            const HWND now = m_app.Focus();
+            if (now != settled) {
+                settled = now;
+                since = GetTickCount();
+            }
+            return GetTickCount() - since >= 500;
+        },
+        10000);
     const HWND first = m_app.Focus();
     if (closing == VK_ESCAPE) {
         const std::vector<HWND> round = TabRound(dialog);
