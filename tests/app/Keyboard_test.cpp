@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "dialogs/DialogIds.h"
+#include "document/DCSSolution.h"
 #include "panels/PanelIds.h"
+#include "resources/SourceData.h"
+#include "support/CalculationOrders.h"
 
 namespace {
 
@@ -68,7 +71,7 @@ protected:
     // Starts the program on the order project; false when it did not show it.
     bool StartOnOrder()
     {
-        const std::string project = MakeTwoMaterialProject("hall.brvk");
+        const std::string project = m_project.empty() ? MakeTwoMaterialProject("hall.brvk") : m_project;
         if (!m_app.Start("\"" + project + "\""))
             return false;
         if (!WaitFor([&] { return m_app.Title() == "KORVA Bravik  " + project; }))
@@ -148,6 +151,8 @@ protected:
     void CheckDialog(const DialogCase& c, UINT closing);
 
     AppRun m_app;
+    // The project the program starts on; the order project when empty.
+    std::string m_project;
 };
 
 // The current material alone, so that no other material's warnings come first.
@@ -274,6 +279,81 @@ void KeyboardTest::CheckDialog(const DialogCase& c, UINT closing)
         EXPECT_FALSE(closed) << "Enter ended the dialog with nothing to accept";
     }
     EXPECT_TRUE(m_app.IsRunning());
+}
+
+// ---- Windows reached from a calculated material ------------------------------------------------
+
+TEST_F(KeyboardTest, TheReportWindowClosesWithEscapeAndTabsRoundItsControls)
+{
+    const DialogCase report = {"Reports",
+                               [](AppRun& app) {
+                                   if (Calculated(app))
+                                       app.Click(kResultsPage, IDC_RESULTS_REPORT);
+                               },
+                               true};
+    CheckDialog(report, VK_ESCAPE);
+    m_app.Kill();
+}
+
+// The box that tells where an export was saved closes with Escape, and
+// Enter on its Continue closes it too: its other buttons open the file or
+// its folder in another program.
+TEST_F(KeyboardTest, TheSavedFileBoxClosesWithEscapeAndWithEnter)
+{
+    const std::string file = Path("cuttings.txt");
+    const DialogCase saved = {"File",
+                              [file](AppRun& app) {
+                                  if (!Calculated(app))
+                                      return;
+                                  app.Click(kResultsPage, IDC_RESULTS_EXPORT_CUTTINGS);
+                                  HWND exporting = app.WaitForWindow("Export");
+                                  if (!exporting)
+                                      return;
+                                  HWND save = GetDlgItem(exporting, IDC_EXPORT_SAVE_FILE);
+                                  if (!WaitFor([&] { return IsWindowEnabled(save) != FALSE; }, 10000))
+                                      return;
+                                  AppRun::Press(exporting, IDC_EXPORT_SAVE_FILE);
+                                  app.AnswerFileDialog("Save file", file);
+                              },
+                              true};
+    CheckDialog(saved, VK_ESCAPE);
+
+    m_app.Kill();
+    ASSERT_TRUE(StartOnOrder());
+    saved.open(m_app);
+    HWND box = m_app.WaitForWindow("File", 30000);
+    ASSERT_NE(nullptr, box) << "showing:" << PopupTitles(m_app);
+    HWND close = GetDlgItem(box, IDCANCEL);
+    for (int i = 0; i < 10 && m_app.Focus() != close; ++i) {
+        const HWND before = m_app.Focus();
+        m_app.PressKey(VK_TAB);
+        WaitFor([&] { return m_app.Focus() != before; }, 3000);
+    }
+    ASSERT_EQ(Describe(close), Describe(m_app.Focus()));
+    m_app.PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 10000))
+        << "Enter on " << Describe(close) << " left the box open";
+    EXPECT_TRUE(m_app.IsRunning());
+    m_app.Kill();
+}
+
+// The whole project calculated from the project panel lists what it could
+// not place: a part longer than every stock.
+TEST_F(KeyboardTest, TheProjectsMessagesAfterAWholeCalculationCloseWithEscapeAndEnterAndTabRoundTheirList)
+{
+    DCSSolution project;
+    ASSERT_TRUE(project.New("Hall", "Made by the test", "Steel"));
+    SmallOrder(*project.GetProject(0, false));
+    project.GetProject(0, false)->AppendRows({OrderRow("7000", 2)}, 2);
+    m_project = Path("long.brvk");
+    ASSERT_TRUE(project.Save(m_project.c_str()));
+
+    const DialogCase messages = {"Messages", [](AppRun& app) { app.Click(kProjectPanel, IDC_PROJECT_CALC); }, true};
+    for (UINT closing : {VK_ESCAPE, VK_RETURN}) {
+        SCOPED_TRACE(closing == VK_ESCAPE ? "Escape" : "Enter");
+        CheckDialog(messages, closing);
+    }
+    m_app.Kill();
 }
 
 // ---- The main window and the lists of the Data page --------------------------------------------
