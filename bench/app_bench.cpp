@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "document/DCSSolution.h"
+#include "tests/support/ProgramWindow.h"
 
 namespace {
 
@@ -82,24 +83,6 @@ bool WriteFile(const std::string& path, const std::string& text)
     return std::fclose(f) == 0 && ok;
 }
 
-struct FindMain {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindMainProc(HWND window, LPARAM lParam)
-{
-    auto* f = reinterpret_cast<FindMain*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char title[256] = "";
-    GetWindowTextA(window, title, sizeof title);
-    if (pid == f->pid && IsWindowVisible(window) && GetMenu(window) && std::strncmp(title, "KORVA Bravik", 12) == 0) {
-        f->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 struct Timing {
     double open = -1.0;  // seconds to the main window (with the project's name, when one is opened)
@@ -123,22 +106,21 @@ Timing RunProgram(const std::string& program, const std::string& arguments, cons
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return t;
 
-    FindMain f = {process.dwProcessId, nullptr};
+    HWND found = nullptr;
     while (SecondsSince(start) < limit && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
-        f.found = nullptr;
-        EnumWindows(FindMainProc, reinterpret_cast<LPARAM>(&f));
-        if (f.found) {
+        found = FindProgramMainWindow(process.dwProcessId);
+        if (found) {
             char title[1024] = "";
-            GetWindowTextA(f.found, title, sizeof title);
+            GetWindowTextA(found, title, sizeof title);
             if (!titlePart || std::strstr(title, titlePart))
                 break;
         }
         Sleep(10);
     }
-    if (f.found && SecondsSince(start) < limit) {
+    if (found && SecondsSince(start) < limit) {
         t.open = SecondsSince(start);
         const Clock::time_point exitStart = Clock::now();
-        PostMessageA(f.found, WM_COMMAND, kExitCommand, 0);
+        PostMessageA(found, WM_COMMAND, kExitCommand, 0);
         const DWORD waitMs = static_cast<DWORD>(limit * 1000.0);
         if (WaitForSingleObject(process.hProcess, waitMs) == WAIT_OBJECT_0)
             t.exit = SecondsSince(exitStart);

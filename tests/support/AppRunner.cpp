@@ -10,6 +10,7 @@
 #include "document/DCSSolution.h"
 #include "panels/PanelIds.h"
 #include "support/CalculationOrders.h"
+#include "support/ProgramWindow.h"
 
 #include "support/TestFiles.h"
 
@@ -19,23 +20,6 @@
 
 namespace {
 
-struct FindMain {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindMainProc(HWND window, LPARAM lParam)
-{
-    auto* f = reinterpret_cast<FindMain*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid == f->pid && IsWindowVisible(window) && GetMenu(window) &&
-        WindowText(window).rfind("KORVA Bravik", 0) == 0) {
-        f->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 struct FindPopups {
     DWORD pid;
@@ -130,12 +114,12 @@ bool AppRun::StartProgramWide(const std::wstring& program, const std::wstring& a
         line += L" " + arguments;
     if (!CreateProgramProcess(program, line, m_process))
         return false;
-    FindMain f = {m_process.dwProcessId, nullptr};
+    HWND found = nullptr;
     WaitFor([&] {
-        EnumWindows(FindMainProc, reinterpret_cast<LPARAM>(&f));
-        return f.found != nullptr || !IsRunning();
+        found = FindProgramMainWindow(m_process.dwProcessId);
+        return found != nullptr || !IsRunning();
     }, 30000);
-    m_main = f.found;
+    m_main = found;
     return m_main != nullptr;
 }
 
