@@ -1,5 +1,7 @@
 #include "app/OXRWindow.h"
 
+#include <algorithm>
+
 #include "app/DAutomation.h"
 #include "app/MenuListing.h"
 
@@ -159,7 +161,14 @@ void OXRWindow::PlaceWindow()
         // 448 high when there is no project panel to measure.
         const long sourceWidth = Exists(m_sourcePage) ? m_sourcePage->GetMinimumSize().cx : 0;
         const SIZE project = Exists(m_project) ? m_project->GetMinimumSize() : SIZE{0, 448};
-        s_minWidth = sourceWidth + project.cx;
+        // The header's tabs start where the project panel's preferred width
+        // ends: a narrower window would cut the last tab off.
+        const auto* header = dynamic_cast<const WinControls*>(m_header.get());
+        long tabsRight = Exists(m_header) && header ? header->GetTabsWidth() : 0;
+        if (Exists(m_project))
+            tabsRight += WinPackedWidth(m_project->GetPreferredSize());
+        const long frameWidth = (window.right - window.left) - (client.right - client.left);
+        s_minWidth = frameWidth + std::max(sourceWidth + project.cx, tabsRight);
         s_minHeight = headerHeight + frameHeight + project.cy;
     }
 

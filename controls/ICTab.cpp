@@ -138,6 +138,14 @@ void ICTab::Layout()
     m_strip.SetLong("line.right", m_rect.left + 2 * g + x);
 }
 
+long ICTab::GetNeededWidth() const
+{
+    long width = Style("offset", 20) + 2;
+    for (const DProps& tab : m_tabs)
+        width += DProps::GetLong(tab, "width");
+    return width;
+}
+
 long ICTab::Select(long index, bool notify)
 {
     if (index < 0 || index >= GetTabCount())

@@ -47,6 +47,10 @@ public:
     long GetTabCount() const { return static_cast<long>(m_tabs.size()); }
     DProps& GetStripStyle() { return m_strip; }
     long GetSelected() const { return DProps::GetLong(m_strip, "selected", 0); }
+    // The width the strip needs to show every tab whole, as the last Layout
+    // measured them: the offset before the first tab, the tabs, and the last
+    // tab's outline.
+    long GetNeededWidth() const;
     // The cached pen or brush of that name, null when none.
     HGDIOBJ GetCachedObject(const char* name) { return static_cast<HGDIOBJ>(m_gdi.Get(name)); }
 
