@@ -12,6 +12,7 @@
 #include "document/DAppServices.h"
 #include "document/DCSProject.h"
 #include "foundation/DAuto.h"
+#include "foundation/DParser.h"
 #include "foundation/StrUtil.h"
 #include "foundation/TextBlocks.h"
 #include "foundation/ULog.h"
@@ -244,9 +245,10 @@ bool OXRLayout::DrawPage(HDC dc, int pageIndex, bool mono)
     if (!dc || !m_material)
         return false;
     // Items of this page record where they went, so later items can refer
-    // to them; the copy goes with the page.
-    UPairList working;
-    m_params.CopyTo(working, true);
+    // to them; the record goes with the page. It holds those places alone:
+    // a copy of every parameter per page would make a layout of many keys
+    // slow to print.
+    UPairList placed;
     if (pageIndex == 0)
         ParseDrawOrder();
     m_mono = mono;
@@ -276,10 +278,10 @@ bool OXRLayout::DrawPage(HDC dc, int pageIndex, bool mono)
             more = true;
             break;
         }
-        const long mode = working.Get(MakeItemKey(item.GetText(), "mode").GetText()).ToLong();
+        const long mode = m_params.Get(MakeItemKey(item.GetText(), "mode").GetText()).ToLong();
         if (mode != 0) {
             m_firstOnPage = taken == 0;
-            if (DrawPageItem(item, mode, working, surface, flow)) {
+            if (DrawPageItem(item, mode, placed, surface, flow)) {
                 more = true;
                 break;
             }
@@ -299,17 +301,40 @@ bool OXRLayout::DrawPage(HDC dc, int pageIndex, bool mono)
     return more;
 }
 
-bool OXRLayout::DrawPageItem(const UString& item, long mode, UPairList& working, UDraw& surface, PageFlow& flow)
+UString OXRLayout::ExpandOnPage(const UPairList& placed, const UString& text) const
+{
+    std::string trimmed = text.ToStdString();
+    if (StrTrim(trimmed).empty())
+        return UString();
+    // A key the layout holds answers with the place recorded under that very
+    // key, when there is one; a recorded key the layout lacks comes after
+    // all of the layout's keys.
+    const auto lookup = [&](const std::string& key, std::string& value) {
+        const long own = m_params.IndexOf(key.c_str(), false);
+        const UPairList::const_iterator recorded =
+            own >= 0 ? placed.FindPos(m_params.KeyAt(own).GetText(), true) : placed.FindPos(key.c_str(), false);
+        if (recorded != placed.end())
+            value = recorded->value.ToStdString();
+        else if (own >= 0)
+            value = m_params.ValueAt(own).ToStdString();
+        else
+            return false;
+        return true;
+    };
+    return UString(ExpandReferences(text.ToStdString(), lookup, false).c_str());
+}
+
+bool OXRLayout::DrawPageItem(const UString& item, long mode, UPairList& placed, UDraw& surface, PageFlow& flow)
 {
     const UString keyX = MakeItemKey(item.GetText(), "offset.x");
     const UString keyY = MakeItemKey(item.GetText(), "offset.y");
     // The item's place as the file gives it, references to items placed
-    // before it resolved from this page's copy. Read from the copy itself,
-    // an item repeated by a group (each material's tables in a report of
-    // several) would find the place recorded for its first showing and be
-    // drawn over it.
-    int x = Scale(working.Expand(m_params.Get(keyX.GetText()).GetText(), false, false).ToLong());
-    int y = Scale(working.Expand(m_params.Get(keyY.GetText()).GetText(), false, false).ToLong());
+    // before it resolved from this page's record. Read from the record
+    // itself, an item repeated by a group (each material's tables in a
+    // report of several) would find the place recorded for its first
+    // showing and be drawn over it.
+    int x = Scale(ExpandOnPage(placed, m_params.Get(keyX.GetText())).ToLong());
+    int y = Scale(ExpandOnPage(placed, m_params.Get(keyY.GetText())).ToLong());
     if (x < 0)
         x = flow.x;
     if (y < 0)
@@ -324,15 +349,15 @@ bool OXRLayout::DrawPageItem(const UString& item, long mode, UPairList& working,
     if (StartsWith(item, "table")) {
         goesOn = DrawTable(item.GetText(), ctx, static_cast<int>(mode));
     } else if (StartsWith(item, "graph")) {
-        const long w = StrToLong(working.GetOr(MakeItemKey(item.GetText(), "size.x").GetText(), "800").GetText());
-        const long h = StrToLong(working.GetOr(MakeItemKey(item.GetText(), "size.y").GetText(), "800").GetText());
+        const long w = StrToLong(m_params.GetOr(MakeItemKey(item.GetText(), "size.x").GetText(), "800").GetText());
+        const long h = StrToLong(m_params.GetOr(MakeItemKey(item.GetText(), "size.y").GetText(), "800").GetText());
         const RECT area = {x, y, x + Scale(w), y + Scale(h)};
         goesOn = DrawGraph(item.GetText(), &surface, area, &ctx.rect);
     } else {
         return false;
     }
-    working.Set(keyX.GetText(), StrFromLong(Scale(x, true)).c_str());
-    working.Set(keyY.GetText(), StrFromLong(Scale(y, true)).c_str());
+    placed.Set(keyX.GetText(), StrFromLong(Scale(x, true)).c_str());
+    placed.Set(keyY.GetText(), StrFromLong(Scale(y, true)).c_str());
     if (Width(ctx.rect) != 0)
         flow.x = x + Width(ctx.rect) + flow.spacing;
     if (Height(ctx.rect) != 0)

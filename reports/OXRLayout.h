@@ -184,7 +184,10 @@ protected:
     };
     // One item of the draw order at its place on the page, the place kept in
     // working for the items after it; true while it goes on on the next page.
-    bool DrawPageItem(const UString& item, long mode, UPairList& working, UDraw& surface, PageFlow& flow);
+    bool DrawPageItem(const UString& item, long mode, UPairList& placed, UDraw& surface, PageFlow& flow);
+    // text with its references replaced as the page being drawn sees them:
+    // the places its items recorded in placed over the layout's parameters.
+    UString ExpandOnPage(const UPairList& placed, const UString& text) const;
 
     UString m_path;
     UString m_title;
