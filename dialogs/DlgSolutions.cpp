@@ -16,14 +16,14 @@ namespace {
 
 const std::vector<ColumnSpec> kColumns = {
     {60, "id", "ID"},
-    {120, "used", "Used"},
+    {100, "used", "Used"},
     {130, "pieces", "Parts"},
-    {120, "waste", "Waste"},
-    {140, "remnants", "Remnants"},
-    {120, "shifts", "Shifts"},
+    {110, "waste", "Waste"},
+    {130, "remnants", "Remnants"},
+    {170, "shifts", "Shifts"},
     {140, "cost.sum", "Cost"},
-    {120, "layouts", "Layouts"},
-    {240, "status", "Status"},
+    {100, "layouts", "Layouts"},
+    {250, "status", "Status"},
 };
 
 std::string StatusText(long code)
