@@ -182,8 +182,8 @@ protected:
         int y;
         int spacing;
     };
-    // One item of the draw order at its place on the page, the place kept in
-    // working for the items after it; true while it goes on on the next page.
+    // One item of the draw order at its place on the page, the place recorded
+    // in placed for the items after it; true while it goes on on the next page.
     bool DrawPageItem(const UString& item, long mode, UPairList& placed, UDraw& surface, PageFlow& flow);
     // text with its references replaced as the page being drawn sees them:
     // the places its items recorded in placed over the layout's parameters.
