@@ -679,6 +679,8 @@ bool WinProject::ImportRows(long kind)
                SeparatorToSetting(DProps::GetString(dialog.GetParams(), "field.separator", "")).c_str());
     SetSetting(settings, kept.format, DProps::GetString(dialog.GetParams(), "format", "").c_str());
     SetSetting(settings, *kept.compact, DProps::GetString(dialog.GetParams(), "compact", "").c_str());
+    // A hundred thousand rows take seconds to take in and show.
+    BusyCursorScope busy;
     if (!AppendImportedRows(*m_material, dialog.GetTable().Records(), kind))
         return false;
     FillFields();
