@@ -134,3 +134,29 @@ REG
     fi
     rm -f "$regfile"
 }
+
+# This tree's benchmark sources, copied into an older revision's tree, reach
+# the application object and the main window as that revision has them: an
+# older revision kept them in public fields.
+adapt_bench_sources() {
+    local tree=$1 files header
+    files=$(ls "$tree"/bench/*.cpp "$tree"/bench/*.h 2>/dev/null) || return 0
+    # The test helpers the benchmarks share, as this tree has them.
+    # shellcheck disable=SC2086
+    for header in $(sed -n 's|^#include "\(tests/support/[^"]*\)"|\1|p' $files | sort -u); do
+        mkdir -p "$tree/${header%/*}"
+        cp "$here/$header" "$tree/$header"
+    done
+    if ! grep -q 'Document()' "$tree/appsvc/OXRApp.h"; then
+        # shellcheck disable=SC2086
+        sed -i -e 's/app\.Document()/app.m_document/g' -e 's/app\.Locale()/app.m_locale/g' \
+            -e 's/app\.Log()/app.m_log/g' \
+            -e 's/app\.SetMainWindow(\(.*\));/app.m_mainWindow = \1;/' \
+            -e 's/app\.SetDataFolder(\(.*\));/app.m_dataFolder = \1;/' \
+            -e 's/app\.SetProgramFolder(\(.*\));/app.m_programFolder = \1;/' $files
+    fi
+    if grep -q 'ICPanel\* m_resultsPage' "$tree/app/OXRWindow.h"; then
+        # shellcheck disable=SC2086
+        sed -i 's/window\.m_resultsPage\.get()/window.m_resultsPage/' $files
+    fi
+}
