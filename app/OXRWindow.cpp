@@ -346,14 +346,25 @@ LRESULT OXRWindow::OnSizeMsg(WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
-LRESULT OXRWindow::OnSizing(WPARAM, LPARAM lParam)
+LRESULT OXRWindow::OnSizing(WPARAM wParam, LPARAM lParam)
 {
     RECT* rect = reinterpret_cast<RECT*>(lParam);
     if (rect) {
-        if (rect->right - rect->left < s_minWidth)
-            rect->right = rect->left + s_minWidth;
-        if (rect->bottom - rect->top < s_minHeight)
-            rect->bottom = rect->top + s_minHeight;
+        // The edge being dragged stops; the opposite one stays where it is.
+        const bool left = wParam == WMSZ_LEFT || wParam == WMSZ_TOPLEFT || wParam == WMSZ_BOTTOMLEFT;
+        const bool top = wParam == WMSZ_TOP || wParam == WMSZ_TOPLEFT || wParam == WMSZ_TOPRIGHT;
+        if (rect->right - rect->left < s_minWidth) {
+            if (left)
+                rect->left = rect->right - s_minWidth;
+            else
+                rect->right = rect->left + s_minWidth;
+        }
+        if (rect->bottom - rect->top < s_minHeight) {
+            if (top)
+                rect->top = rect->bottom - s_minHeight;
+            else
+                rect->bottom = rect->top + s_minHeight;
+        }
     }
     return Default();
 }

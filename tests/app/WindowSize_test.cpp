@@ -31,11 +31,24 @@ TEST(MainWindowSize, TheNarrowestWindowShowsEveryTabWhole)
     App().OnAppEvent(kEventProjectOpened, 0);
     ::ShowWindow(window.m_hWnd, SW_SHOWNORMAL);
 
-    // A drag towards a width far too small, from either side.
-    for (const WPARAM edge : {WPARAM{WMSZ_RIGHT}, WPARAM{WMSZ_LEFT}}) {
-        RECT wanted = {100, 100, 160, 700};
+    // A drag towards a size far too small, from either side: the dragged
+    // edges stop, the others stay.
+    struct Drag {
+        WPARAM edge;
+        bool leftMoves;
+        bool topMoves;
+    };
+    for (const Drag drag : {Drag{WMSZ_RIGHT, false, false}, Drag{WMSZ_LEFT, true, false},
+                            Drag{WMSZ_TOPLEFT, true, true}, Drag{WMSZ_BOTTOMRIGHT, false, false}}) {
+        const WPARAM edge = drag.edge;
+        RECT wanted = {400, 300, 460, 340};
         ::SendMessageA(window.m_hWnd, WM_SIZING, edge, reinterpret_cast<LPARAM>(&wanted));
-        ASSERT_GT(wanted.right - wanted.left, 60);
+        ASSERT_GT(wanted.right - wanted.left, 60) << edge;
+        ASSERT_GT(wanted.bottom - wanted.top, 40) << edge;
+        EXPECT_EQ(drag.leftMoves, wanted.left != 400) << edge;
+        EXPECT_EQ(drag.leftMoves, wanted.right == 460) << edge;
+        EXPECT_EQ(drag.topMoves, wanted.top != 300) << edge;
+        EXPECT_EQ(drag.topMoves, wanted.bottom == 340) << edge;
         ::SetWindowPos(window.m_hWnd, nullptr, wanted.left, wanted.top, wanted.right - wanted.left,
                        wanted.bottom - wanted.top, SWP_NOZORDER);
 
