@@ -348,24 +348,7 @@ LRESULT OXRWindow::OnSizeMsg(WPARAM wParam, LPARAM lParam)
 
 LRESULT OXRWindow::OnSizing(WPARAM wParam, LPARAM lParam)
 {
-    RECT* rect = reinterpret_cast<RECT*>(lParam);
-    if (rect) {
-        // The edge being dragged stops; the opposite one stays where it is.
-        const bool left = wParam == WMSZ_LEFT || wParam == WMSZ_TOPLEFT || wParam == WMSZ_BOTTOMLEFT;
-        const bool top = wParam == WMSZ_TOP || wParam == WMSZ_TOPLEFT || wParam == WMSZ_TOPRIGHT;
-        if (rect->right - rect->left < s_minWidth) {
-            if (left)
-                rect->left = rect->right - s_minWidth;
-            else
-                rect->right = rect->left + s_minWidth;
-        }
-        if (rect->bottom - rect->top < s_minHeight) {
-            if (top)
-                rect->top = rect->bottom - s_minHeight;
-            else
-                rect->bottom = rect->top + s_minHeight;
-        }
-    }
+    WinKeepSizingRect(wParam, reinterpret_cast<RECT*>(lParam), s_minWidth, s_minHeight);
     return Default();
 }
 

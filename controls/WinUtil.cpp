@@ -205,6 +205,24 @@ long WinGetWorkArea(RECT* out, HWND window)
     return WinGetWorkAreaAt((r.left + r.right) / 2, (r.top + r.bottom) / 2, out);
 }
 
+void WinKeepSizingRect(WPARAM edge, RECT* rect, long minWidth, long minHeight)
+{
+    if (!rect)
+        return;
+    if (rect->right - rect->left < minWidth) {
+        if (edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT)
+            rect->left = rect->right - minWidth;
+        else
+            rect->right = rect->left + minWidth;
+    }
+    if (rect->bottom - rect->top < minHeight) {
+        if (edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT)
+            rect->top = rect->bottom - minHeight;
+        else
+            rect->bottom = rect->top + minHeight;
+    }
+}
+
 long WinCenter(HWND reference, HWND window)
 {
     if (!IsWin(window)) {

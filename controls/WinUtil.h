@@ -44,6 +44,9 @@ long WinGetWorkArea(RECT* out, HWND window);
 // Centres the window on the reference (its parent, else the desktop) and
 // keeps it inside the reference's work area. 0 without window.
 long WinCenter(HWND reference, HWND window);
+// Keeps a rectangle being dragged (WM_SIZING) at least minWidth by minHeight:
+// the dragged edge (WMSZ_*) stops, the opposite one stays where it is.
+void WinKeepSizingRect(WPARAM edge, RECT* rect, long minWidth, long minHeight);
 
 // ---- Dialog controls ---------------------------------------------------------
 

@@ -475,19 +475,7 @@ LRESULT DlgFrame::OnSizingMsg(WPARAM wParam, LPARAM lParam)
     RECT* rect = reinterpret_cast<RECT*>(lParam);
     if (!m_minimumSize || !rect)
         return Default();
-    const long minWidth = m_placement ? m_placement->minWidth : m_ownMinWidth;
-    if (rect->right - rect->left < minWidth) {
-        if (wParam == WMSZ_LEFT || wParam == WMSZ_TOPLEFT || wParam == WMSZ_BOTTOMLEFT)
-            rect->left = rect->right - minWidth;
-        else
-            rect->right = rect->left + minWidth;
-    }
-    if (rect->bottom - rect->top < m_ownMinHeight) {
-        if (wParam == WMSZ_TOP || wParam == WMSZ_TOPLEFT || wParam == WMSZ_TOPRIGHT)
-            rect->top = rect->bottom - m_ownMinHeight;
-        else
-            rect->bottom = rect->top + m_ownMinHeight;
-    }
+    WinKeepSizingRect(wParam, rect, m_placement ? m_placement->minWidth : m_ownMinWidth, m_ownMinHeight);
     Default();
     return TRUE;
 }
