@@ -1,5 +1,6 @@
 #include "engine/FinderGenerator.h"
 
+#include "engine/LateRelease.h"
 #include "engine/Pattern.h"
 #include "foundation/StrUtil.h"
 
@@ -93,6 +94,8 @@ public:
         return true;
     }
     long Count() const { return static_cast<long>(m_pool.size()); }
+    // The signatures seen, handed over (the pool forgets them).
+    std::unordered_set<std::string> TakeSeen() { return std::move(m_seen); }
 
 private:
     std::vector<KeptPattern>& m_pool;
@@ -444,8 +447,16 @@ long FinderGenerator::BuildFixedSet()
     PatternCounts p;
     p.Reset(m_kinds);
 
+    // Stopped, the set of signatures is freed apart: it is as large as the
+    // fixed set.
+    const auto stopped = [&] {
+        if (!Stopped())
+            return false;
+        CUTTING::ReleaseLater(fixedPool.TakeSeen());
+        return true;
+    };
     for (size_t i = 0; i < n; ++i) {
-        if (Stopped())
+        if (stopped())
             return 0;
         p.SetCount(i, m_kinds.bound[i]);
         Score(p);
@@ -456,7 +467,7 @@ long FinderGenerator::BuildFixedSet()
     if (diversity != 1) {
         for (size_t i = 0; i < n; ++i) {
             for (long c = 1; c < m_kinds.bound[i]; ++c) {
-                if (Stopped())
+                if (stopped())
                     return 0;
                 for (size_t j = 0; j < n; ++j) {
                     if (j == i)
@@ -481,7 +492,7 @@ long FinderGenerator::BuildFixedSet()
             }
         }
     }
-    return Stopped() ? 0 : static_cast<long>(fixedSet.size());
+    return stopped() ? 0 : static_cast<long>(fixedSet.size());
 }
 
 long FinderGenerator::BuildBaseSet()
@@ -505,6 +516,8 @@ long FinderGenerator::BuildBaseSet()
     }
     if (fixedSet.empty())
         BuildFixedSet();
+    if (Stopped())
+        return 0;
 
     // The best few in best-fitness order, by a bounded stable insertion over
     // positions: the order compares with a tolerance, and sorting the whole

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include "engine/FinderGenerator.h"
+#include "engine/LateRelease.h"
 #include "engine/LayoutStats.h"
 #include "engine/Pattern.h"
 #include "foundation/DLock.h"
@@ -277,6 +278,8 @@ bool Solver::MainLoop(DProps& options, Layout& layout)
             break;
         partial.swap(next);
     }
+    if (IsStopped())
+        ReleaseLater(std::move(generators));
     generators.clear();
 
     if (IsStopped()) {
