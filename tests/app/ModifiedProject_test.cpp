@@ -92,8 +92,7 @@ bool AnswerLeave(const AppRun& app, int answer)
     HWND box = app.WaitForBox("Project has been changed.");
     if (!box)
         return false;
-    AppRun::Press(box, answer);
-    return WaitFor([&] { return !IsWindow(box); });
+    return AppRun::PressToClose(box, answer);
 }
 
 // ---- Leaving a modified project for one that never comes -----------------------------------
@@ -117,8 +116,7 @@ TEST_F(ProgramTest, AModifiedProjectStaysWhenTheNextProjectDoesNotCome)
              ASSERT_TRUE(AnswerLeave(app, IDYES));
              HWND dialog = app.WaitForWindow("Open Project");
              ASSERT_NE(nullptr, dialog);
-             AppRun::Press(dialog, IDCANCEL);
-             EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+             EXPECT_TRUE(AppRun::PressToClose(dialog, IDCANCEL));
          }},
         {"Open, a file that cannot be read",
          [&](AppRun& app) {
@@ -127,8 +125,7 @@ TEST_F(ProgramTest, AModifiedProjectStaysWhenTheNextProjectDoesNotCome)
              ASSERT_TRUE(app.AnswerFileDialog("Open Project", damaged));
              HWND box = app.WaitForBox("Cannot open the project " + damaged);
              ASSERT_NE(nullptr, box);
-             AppRun::Press(box, IDOK);
-             EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+             EXPECT_TRUE(AppRun::PressToClose(box, IDOK));
          }},
         {"Create, cancelled",
          [](AppRun& app) {
@@ -136,8 +133,7 @@ TEST_F(ProgramTest, AModifiedProjectStaysWhenTheNextProjectDoesNotCome)
              ASSERT_TRUE(AnswerLeave(app, IDYES));
              HWND dialog = app.WaitForWindow("Create Project");
              ASSERT_NE(nullptr, dialog);
-             AppRun::Press(dialog, IDCANCEL);
-             EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+             EXPECT_TRUE(AppRun::PressToClose(dialog, IDCANCEL));
          }},
         {"a recent project that cannot be read any more",
          [&](AppRun& app) {
@@ -147,8 +143,7 @@ TEST_F(ProgramTest, AModifiedProjectStaysWhenTheNextProjectDoesNotCome)
              ASSERT_TRUE(AnswerLeave(app, IDYES));
              HWND box = app.WaitForBox("Cannot open the project " + other);
              ASSERT_NE(nullptr, box);
-             AppRun::Press(box, IDOK);
-             EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+             EXPECT_TRUE(AppRun::PressToClose(box, IDOK));
          }},
     };
     for (const Case& c : cases) {
@@ -182,8 +177,7 @@ void CalculateAndSave(AppRun& app)
     app.Click(kResultsPage, IDC_RESULTS_CALC);
     HWND choice = app.WaitForWindow("Select Solution");
     ASSERT_NE(nullptr, choice);
-    AppRun::Press(choice, IDOK);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(choice); }));
+    ASSERT_TRUE(AppRun::PressToClose(choice, IDOK));
     HWND results = PanelOf(app, kResultsPage);
     ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(results, IDC_RESULTS_EDIT)) != FALSE; }));
     ASSERT_TRUE(WaitFor([&] { return EndsModified(app.Title()); }));
@@ -236,8 +230,7 @@ TEST_F(ProgramTest, TheLayoutEditorsOkShowsItsChangeInTheCaptionAndSave)
             AppRun::Press(editor, IDC_LAYOUT_REMOVE);
             ASSERT_TRUE(WaitFor([&] { return ItemCount(patterns) == before - 1; }));
         }
-        AppRun::Press(editor, IDOK);
-        ASSERT_TRUE(WaitFor([&] { return !IsWindow(editor); }));
+        ASSERT_TRUE(AppRun::PressToClose(editor, IDOK));
         EXPECT_TRUE(SendBounded(app.Main(), WM_NULL, 0, 0));
         const bool modified = EndsModified(app.Title());
         if (c.removePattern) {

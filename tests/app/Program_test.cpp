@@ -182,8 +182,7 @@ TEST_F(ProgramTest, AProjectThatCannotBeOpenedIsReported)
     ASSERT_TRUE(app.Start("\"" + missing + "\""));
     HWND box = app.WaitForBox("Cannot open the project " + missing);
     ASSERT_NE(nullptr, box) << "no message box";
-    AppRun::Press(box, IDOK);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    EXPECT_TRUE(AppRun::PressToClose(box, IDOK));
     EXPECT_EQ("KORVA Bravik", app.Title());
     EXPECT_EQ("<missing>", Setting("history"));
     app.Command(32775);
@@ -252,8 +251,7 @@ TEST_F(ProgramTest, AModifiedProjectIsNotLeftWithoutConsent)
     app.Command(32775);
     HWND box = app.WaitForBox("Project has been changed.\r\nContinue anyway?");
     ASSERT_NE(nullptr, box);
-    AppRun::Press(box, IDNO);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    ASSERT_TRUE(AppRun::PressToClose(box, IDNO));
     EXPECT_EQ(STILL_ACTIVE, app.WaitExit(500));
     EXPECT_EQ("KORVA Bravik  " + project + " *", app.Title());
 
@@ -261,8 +259,7 @@ TEST_F(ProgramTest, AModifiedProjectIsNotLeftWithoutConsent)
     app.Command(32771);
     box = app.WaitForBox("Project has been changed.");
     ASSERT_NE(nullptr, box);
-    AppRun::Press(box, IDNO);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    ASSERT_TRUE(AppRun::PressToClose(box, IDNO));
     EXPECT_EQ("KORVA Bravik  " + project + " *", app.Title());
 
     // Yes leaves the project unsaved and ends the program.
@@ -289,8 +286,7 @@ TEST_F(ProgramTest, CleanOutLogAsksAndStartsTheLogAgainWithTheSystemInformation)
     app.Command(32799);
     HWND box = app.WaitForBox("Delete the log file?");
     ASSERT_NE(nullptr, box);
-    AppRun::Press(box, IDNO);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    ASSERT_TRUE(AppRun::PressToClose(box, IDNO));
     EXPECT_NE(std::string::npos, ReadFile(DataPath("Bravik.log")).find("Project loaded "));
 
     app.Command(32799);

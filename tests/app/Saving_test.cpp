@@ -45,8 +45,7 @@ TEST_F(ProgramTest, SavingOverAFileAnotherProgramChangedAsksFirst)
     HWND box = app.WaitForBox(kChanged + project);
     ASSERT_NE(nullptr, box);
     EXPECT_NE(std::string::npos, AppRun::BoxText(box).find("Yes: overwrite it")) << AppRun::BoxText(box);
-    AppRun::Press(box, IDCANCEL);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    ASSERT_TRUE(AppRun::PressToClose(box, IDCANCEL));
     EXPECT_EQ("KORVA Bravik  " + project + " *", app.Title());
     EXPECT_EQ(theirs, ReadBytes(project));
 
@@ -112,8 +111,7 @@ TEST_F(ProgramTest, AProjectNamedInLettersTheCodePageLacksIsRefusedWithItsReason
         const std::string text = AppRun::BoxText(box);
         EXPECT_NE(std::string::npos, text.find("holds characters that the program cannot use")) << text;
         EXPECT_EQ(std::string::npos, text.find("empty or cannot be read")) << text;
-        AppRun::Press(box, IDOK);
-        EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+        EXPECT_TRUE(AppRun::PressToClose(box, IDOK));
         EXPECT_EQ("KORVA Bravik", app.Title());
         app.Command(32775);
         EXPECT_EQ(0u, app.WaitExit());
@@ -135,8 +133,7 @@ TEST_F(ProgramTest, SaveAsToANameTheCodePageLacksIsRefused)
     HWND box = app.WaitForBox("Cannot save the project to " + Path("??x.brvk") + ".\r\n");
     ASSERT_NE(nullptr, box);
     EXPECT_NE(std::string::npos, AppRun::BoxText(box).find("holds characters that the program cannot use"));
-    AppRun::Press(box, IDOK);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    EXPECT_TRUE(AppRun::PressToClose(box, IDOK));
     EXPECT_EQ("KORVA Bravik  " + project, app.Title());
     EXPECT_FALSE(FileExists(Path("aex.brvk")));
     EXPECT_FALSE(WideFileExists(chosen));
@@ -158,8 +155,7 @@ TEST_F(ProgramTest, SettingsThatCannotBeSavedAreSaidOnce)
     ASSERT_TRUE(app.Start("\"" + project + "\""));
     HWND box = app.WaitForBox("The settings cannot be saved to " + DataPath("Bravik.properties") + ".\r\n");
     ASSERT_NE(nullptr, box);
-    AppRun::Press(box, IDOK);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    ASSERT_TRUE(AppRun::PressToClose(box, IDOK));
     ASSERT_TRUE(WaitFor([&] { return app.Title() == "KORVA Bravik  " + project; }));
 
     // Saving the project saves the recent projects too, which fails again.

@@ -185,6 +185,12 @@ void AppRun::Press(HWND dialog, int id)
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+bool AppRun::PressToClose(HWND dialog, int id)
+{
+    Press(dialog, id);
+    return WaitFor([&] { return !IsWindow(dialog); });
+}
+
 bool AppRun::AnswerFileDialog(const std::string& title, const std::string& path) const
 {
     return AnswerFileDialog(title, WideOf(path));

@@ -117,6 +117,8 @@ public:
     static std::string BoxText(HWND box);
     // Presses a button of a dialog or message box as a click does.
     static void Press(HWND dialog, int id);
+    // Presses the button and waits until the dialog or box it closes is gone.
+    static bool PressToClose(HWND dialog, int id);
     // Fills a file dialog titled title with the path and confirms it,
     // answering Yes when it asks whether to replace a file.
     bool AnswerFileDialog(const std::string& title, const std::string& path) const;
