@@ -67,11 +67,16 @@ UPairList& UPairList::operator=(const UPairList& other)
     m_pairs = other.m_pairs;
     m_parent = other.m_parent;
     m_marker = other.m_marker;
+    Reindex();
+    return *this;
+}
+
+void UPairList::Reindex()
+{
     m_indexed = false;
     m_exact.clear();
     m_folded.clear();
     IndexAppended();
-    return *this;
 }
 
 long UPairList::Find(const char* key, bool matchCase) const
@@ -180,11 +185,19 @@ UString UPairList::ValueAt(long i, const char* def) const
 
 UPairList& UPairList::CopyTo(UPairList& target, bool clearFirst) const
 {
-    // A copy into this very list must neither see its own appended pairs nor
-    // lose them to the clearing.
+    if (clearFirst) {
+        // Only Set adds pairs, so every key here is there once but ";" and
+        // blank keys, which Set appends each time: setting the pairs one by
+        // one into an emptied list would give these very pairs. Copied whole,
+        // a list of many keys is not looked up once per key.
+        if (&target != this) {
+            target.m_pairs = m_pairs;
+            target.Reindex();
+        }
+        return target;
+    }
+    // A copy into this very list must not see its own appended pairs.
     const Pairs source = m_pairs;
-    if (clearFirst)
-        target.Clear();
     for (const Pair& pair : source)
         target.Set(pair.key.GetText(), pair.value.GetText(), true);
     return target;

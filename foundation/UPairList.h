@@ -93,6 +93,8 @@ private:
     // After an append: the index takes the new key, or is built once the list
     // has grown large enough to need one.
     void IndexAppended();
+    // The index built again for pairs that were replaced wholesale.
+    void Reindex();
 
     Pairs m_pairs;
     // Long lists (a properties file or a layout file of many keys) also know

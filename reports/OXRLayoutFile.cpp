@@ -130,14 +130,7 @@ UString OXRLayout::GetName() const { return m_params.Get("name"); }
 void OXRLayout::CopyFrom(const OXRLayout& loaded)
 {
     m_path = loaded.m_path;
-    // Every key of a loaded list is there once already, so copying the list
-    // whole gives what setting its pairs one by one would, in one pass. The
-    // list stays this layout's: its parent and comment marker are kept.
-    UPairList* parent = m_params.GetParent();
-    const UString marker = m_params.Marker();
-    m_params = loaded.m_params;
-    m_params.SetParent(parent);
-    m_params.SetMarker(marker.GetText());
+    loaded.m_params.CopyTo(m_params, true);
 }
 
 void OXRLayout::ParseDrawOrder()
