@@ -7,6 +7,7 @@
 
 #include "appsvc/AppSettingsKeys.h"
 #include "controls/ICPanel.h"
+#include "controls/ICTab.h"
 #include "panels/WinControls.h"
 #include "panels/WinInfo.h"
 #include "panels/WinOptions.h"
@@ -164,7 +165,8 @@ void OXRWindow::PlaceWindow()
         // The header's tabs start where the project panel's preferred width
         // ends: a narrower window would cut the last tab off.
         const auto* header = dynamic_cast<const WinControls*>(m_header.get());
-        long tabsRight = Exists(m_header) && header ? header->GetTabsWidth() : 0;
+        const ICTab* tabs = Exists(m_header) && header ? header->GetTabs() : nullptr;
+        long tabsRight = tabs ? tabs->GetNeededWidth() : 0;
         if (Exists(m_project))
             tabsRight += WinPackedWidth(m_project->GetPreferredSize());
         const long frameWidth = (window.right - window.left) - (client.right - client.left);

@@ -148,11 +148,6 @@ void WinControls::LayoutControls()
     }
 }
 
-long WinControls::GetTabsWidth() const
-{
-    return m_tabs ? m_tabs->GetNeededWidth() : 0;
-}
-
 long WinControls::GetPreferredSize()
 {
     RECT save = {0, 0, 0, 0};

@@ -18,9 +18,6 @@ public:
     void UpdateEnableStates() override;
     void LayoutControls() override;
     long GetPreferredSize() override;
-    // The width the tab strip needs right of the project panel, so that no
-    // tab is cut off; 0 without tabs.
-    long GetTabsWidth() const;
     void OnAppEvent(long code, const void* sender) override;
 
     // Selects a tab from code: the main window hears it as a click.
